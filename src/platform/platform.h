@@ -1,0 +1,91 @@
+// Operating-system services the viewer needs, as small interfaces injected into
+// the core. Qt, Win32 and an in-memory fake (for tests) implement them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// 32-bit colour value: 0x00BBGGRR, or 0xFFnnnnnn for system colour index nn.
+using TColor = std::uint32_t;
+
+class IClipboard {
+ public:
+  virtual ~IClipboard() = default;
+  // Unicode text on the clipboard; empty when it holds none.
+  virtual std::u16string GetText() = 0;
+  // Puts text on the clipboard; false when the clipboard could not be opened.
+  virtual bool SetText(const std::u16string& text) = 0;
+};
+
+enum class TMessageBoxKind { mbInformation, mbError, mbQuestion };
+enum class TMessageBoxResult { mrOk, mrYes, mrNo };
+
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  virtual TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                                       TMessageBoxKind kind) = 0;
+  // File-save dialog; filter in the "Name (*.x)|*.x|..." form. Empty optional on cancel.
+  virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
+                                                       const std::u16string& proposedName) = 0;
+  // Standard colour chooser; empty optional on cancel.
+  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+};
+
+// Services tied to the viewer's window and the host around it.
+class IWindowHost {
+ public:
+  virtual ~IWindowHost() = default;
+  virtual void Beep() = 0;
+  virtual void SetBusyCursor(bool busy) = 0;
+  // Posts a key-down message with this virtual-key code to the host's window.
+  virtual void PostKeyToParent(std::uint16_t virtualKey) = 0;
+  // Makes the host window that contains the viewer active again.
+  virtual void ActivateParent() = 0;
+};
+
+class IDisplay {
+ public:
+  virtual ~IDisplay() = default;
+  // A system colour index (5, 13, 16, ...) resolved to 0x00BBGGRR.
+  virtual TColor GetSysColor(int index) = 0;
+  virtual std::vector<std::u16string> FontFamilies(bool fixedPitchOnly) = 0;
+  // Width in pixels of text in a font of that face and point size.
+  virtual int TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) = 0;
+  virtual int TextHeight(const std::u16string& fontName, int fontSize) = 0;
+  virtual int VerticalScrollBarWidth() = 0;
+  // Pixels per logical pixel at 96 dpi, times 100 (100 = unscaled).
+  virtual int PixelScalePercent() = 0;
+};
+
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+  // Folder of the plug-in module (or program), with a trailing delimiter, UTF-8.
+  virtual std::string ModuleFolder() = 0;
+  // The stored INI-location flag: true for the host's folder. Missing reads as false.
+  virtual bool ReadIniFolderFlag() = 0;
+  virtual void WriteIniFolderFlag(bool hostFolder) = 0;
+  // Converts 8-bit text in a Windows code page (0 = the system's default) to UTF-16.
+  // Empty optional when the code page is unknown.
+  virtual std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) = 0;
+  // The code page number that CodePageToUtf16(bytes, 0) uses.
+  virtual unsigned DefaultCodePage() = 0;
+  // The locale's thousands separator for "#,0" grouping.
+  virtual char16_t ThousandsSeparator() = 0;
+};
+
+// Everything a viewer needs, as one bundle of references.
+struct TPlatform {
+  IClipboard& Clipboard;
+  IDialogs& Dialogs;
+  IWindowHost& Host;
+  IDisplay& Display;
+  ISystem& System;
+};
+
+}  // namespace platform
