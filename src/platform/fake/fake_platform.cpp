@@ -1,0 +1,127 @@
+// In-memory platform services for tests.
+#include "platform/fake/fake_platform.h"
+
+namespace platform::fake {
+
+bool TFakeClipboard::SetText(const std::u16string& text) {
+  ++SetTextCalls;
+  if (FailingOpens > 0) {
+    --FailingOpens;
+    return false;
+  }
+  Text = text;
+  return true;
+}
+
+TMessageBoxResult TFakeDialogs::MessageBox(const std::u16string& text, const std::u16string& caption,
+                                           TMessageBoxKind kind) {
+  Messages.push_back({text, caption, kind});
+  return NextAnswer;
+}
+
+std::optional<std::u16string> TFakeDialogs::SaveFileDialog(const std::u16string& filter,
+                                                           const std::u16string& proposedName) {
+  LastFilter = filter;
+  LastProposedName = proposedName;
+  return SaveFileAnswer;
+}
+
+std::optional<TColor> TFakeDialogs::ChooseColor(TColor) { return ColorAnswer; }
+
+TColor TFakeDisplay::GetSysColor(int index) {
+  auto it = SysColors.find(index);
+  return it == SysColors.end() ? 0 : it->second;
+}
+
+std::vector<std::u16string> TFakeDisplay::FontFamilies(bool fixedPitchOnly) {
+  return fixedPitchOnly ? FixedFonts : Fonts;
+}
+
+int TFakeDisplay::TextWidth(const std::u16string& text, const std::u16string&, int fontSize) {
+  return static_cast<int>(text.size()) * 7 * fontSize / 10;
+}
+
+int TFakeDisplay::TextHeight(const std::u16string&, int fontSize) { return 16 * fontSize / 10; }
+
+void TFakeSystem::WriteIniFolderFlag(bool hostFolder) {
+  IniFolderFlag = hostFolder;
+  ++FlagWrites;
+}
+
+namespace {
+
+std::u16string Latin1(const std::string& bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (unsigned char c : bytes) out.push_back(c);
+  return out;
+}
+
+// Windows-1251: 0xC0..0xFF are U+0410..U+044F; 0xA8 Ё, 0xB8 ё; the rest as Latin-1.
+std::u16string Cyrillic1251(const std::string& bytes) {
+  std::u16string out;
+  for (unsigned char c : bytes) {
+    if (c >= 0xC0)
+      out.push_back(static_cast<char16_t>(0x0410 + (c - 0xC0)));
+    else if (c == 0xA8)
+      out.push_back(u'\u0401');
+    else if (c == 0xB8)
+      out.push_back(u'\u0451');
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
+std::u16string Utf8(const std::string& bytes) {
+  std::u16string out;
+  for (std::size_t i = 0; i < bytes.size();) {
+    unsigned char c = bytes[i];
+    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (extra < 0 || (extra > 0 && i + extra >= bytes.size())) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+    bool ok = true;
+    for (int k = 1; k <= extra; ++k) {
+      unsigned char cc = bytes[i + k];
+      if ((cc & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (!ok) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += extra + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::u16string> TFakeSystem::CodePageToUtf16(const std::string& bytes, unsigned codePage) {
+  switch (codePage) {
+    case 0:
+    case 1252:
+    case 28591:
+      return Latin1(bytes);
+    case 1251:
+      return Cyrillic1251(bytes);
+    case 65001:
+      return Utf8(bytes);
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace platform::fake

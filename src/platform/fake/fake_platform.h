@@ -1,0 +1,96 @@
+// In-memory platform for tests: every service answers from fields a test sets
+// and records what the core asked of it.
+#pragma once
+
+#include <deque>
+#include <map>
+
+#include "platform/platform.h"
+
+namespace platform::fake {
+
+class TFakeClipboard : public IClipboard {
+ public:
+  std::u16string Text;
+  int FailingOpens = 0;  // the next SetText calls that fail
+  int SetTextCalls = 0;
+  std::u16string GetText() override { return Text; }
+  bool SetText(const std::u16string& text) override;
+};
+
+struct TShownMessage {
+  std::u16string Text;
+  std::u16string Caption;
+  TMessageBoxKind Kind;
+};
+
+class TFakeDialogs : public IDialogs {
+ public:
+  std::vector<TShownMessage> Messages;
+  TMessageBoxResult NextAnswer = TMessageBoxResult::mrOk;
+  std::optional<std::u16string> SaveFileAnswer;  // empty: the user cancels
+  std::u16string LastFilter;
+  std::u16string LastProposedName;
+  std::optional<TColor> ColorAnswer;
+  TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                               TMessageBoxKind kind) override;
+  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
+                                               const std::u16string& proposedName) override;
+  std::optional<TColor> ChooseColor(TColor initial) override;
+};
+
+class TFakeWindowHost : public IWindowHost {
+ public:
+  int Beeps = 0;
+  int ParentActivations = 0;
+  std::vector<bool> BusyCursorChanges;
+  std::vector<std::uint16_t> PostedKeys;
+  void Beep() override { ++Beeps; }
+  void SetBusyCursor(bool busy) override { BusyCursorChanges.push_back(busy); }
+  void PostKeyToParent(std::uint16_t virtualKey) override { PostedKeys.push_back(virtualKey); }
+  void ActivateParent() override { ++ParentActivations; }
+};
+
+// Text is measured as 7 pixels per UTF-16 unit at 10 points, scaled by size.
+class TFakeDisplay : public IDisplay {
+ public:
+  std::map<int, TColor> SysColors{{5, 0xFFFFFF}, {13, 0xD77800}, {16, 0xA0A0A0}};
+  std::vector<std::u16string> Fonts{u"Tahoma", u"Courier New", u"DejaVu Sans Mono"};
+  std::vector<std::u16string> FixedFonts{u"Courier New", u"DejaVu Sans Mono"};
+  int ScrollBarWidth = 17;
+  int ScalePercent = 100;
+  TColor GetSysColor(int index) override;
+  std::vector<std::u16string> FontFamilies(bool fixedPitchOnly) override;
+  int TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) override;
+  int TextHeight(const std::u16string& fontName, int fontSize) override;
+  int VerticalScrollBarWidth() override { return ScrollBarWidth; }
+  int PixelScalePercent() override { return ScalePercent; }
+};
+
+// Code pages: 0 and 1252 map bytes 1:1 to U+0000..U+00FF (close enough for
+// tests), 65001 is UTF-8, 1251 covers Cyrillic; anything else is unknown.
+class TFakeSystem : public ISystem {
+ public:
+  std::string Folder = "/fake/module/";
+  bool IniFolderFlag = false;
+  int FlagWrites = 0;
+  char16_t Separator = u',';
+  std::string ModuleFolder() override { return Folder; }
+  bool ReadIniFolderFlag() override { return IniFolderFlag; }
+  void WriteIniFolderFlag(bool hostFolder) override;
+  std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;
+  unsigned DefaultCodePage() override { return 1252; }
+  char16_t ThousandsSeparator() override { return Separator; }
+};
+
+// All five fakes together, with the bundle the core takes.
+struct TFakePlatform {
+  TFakeClipboard Clipboard;
+  TFakeDialogs Dialogs;
+  TFakeWindowHost Host;
+  TFakeDisplay Display;
+  TFakeSystem System;
+  TPlatform Platform{Clipboard, Dialogs, Host, Display, System};
+};
+
+}  // namespace platform::fake
