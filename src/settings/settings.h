@@ -1,0 +1,60 @@
+// The display options of one viewer window, with their factory defaults.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace settings {
+
+using platform::TColor;
+
+// A colour with the high byte 0xFF names a system colour by its low byte.
+constexpr TColor SysColor(std::uint8_t index) { return 0xFF000000u | index; }
+constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  return r | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
+}
+
+struct THexSettings {
+  bool Show = true;
+  std::uint8_t StringSize = 8;  // bytes per row: 8 or 16
+  std::u16string FontName = u"Courier New";
+  std::int32_t FontSize = 10;
+  TColor Background = RGB(255, 251, 240);
+  TColor FocusColor = RGB(0, 255, 255);
+  TColor LineColor = RGB(128, 128, 128);
+  TColor HexColor = RGB(0, 0, 0);
+  TColor TagColor = RGB(255, 0, 0);
+  TColor LenColor = RGB(0, 0, 255);
+  TColor UBitsColor = RGB(255, 0, 255);
+  TColor SelColor = RGB(255, 255, 128);
+  TColor TextColor = RGB(0, 96, 0);
+  bool LineDotted = true;
+  bool operator==(const THexSettings&) const = default;
+};
+
+struct TSettings {
+  bool ShowAttributes = true;
+  bool ShowIcons = true;
+  std::u16string FontName = u"Tahoma";
+  std::int32_t FontSize = 10;
+  std::int32_t Indent = 18;
+  TColor BackgroundColor = SysColor(5);
+  TColor FocusColor = SysColor(13);
+  TColor ConstructedColor = RGB(0, 0, 128);
+  TColor PrimitiveColor = RGB(0, 0, 255);
+  TColor AttribColor = RGB(128, 0, 0);
+  TColor ValueColor = RGB(128, 0, 128);
+  TColor HexColor = RGB(128, 128, 128);
+  TColor LineColor = SysColor(16);
+  bool LineDotted = true;
+  bool SpaceInHex = true;
+  THexSettings Hex;
+  bool operator==(const TSettings&) const = default;
+};
+
+// The factory defaults.
+inline const TSettings DefaultSettings{};
+
+}  // namespace settings
