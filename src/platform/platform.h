@@ -21,7 +21,7 @@ class IClipboard {
   virtual bool SetText(const std::u16string& text) = 0;
 };
 
-enum class TMessageBoxKind { mbInformation, mbError, mbQuestion };
+enum class TMessageBoxKind { mbInformation, mbError, mbQuestion, mbWarning };
 enum class TMessageBoxResult { mrOk, mrYes, mrNo };
 
 class IDialogs {

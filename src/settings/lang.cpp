@@ -1,0 +1,122 @@
+// The process-wide language state: lookups, loading a language, the language list.
+#include "settings/lang.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "settings/lang_file.h"
+#include "settings/text.h"
+
+namespace settings {
+
+namespace {
+
+struct TLanguageState {
+  std::optional<TLangTable> CurrentLanguage;
+  std::u16string CurrentLanguageFile;
+};
+
+TLanguageState& State() {
+  static TLanguageState state;
+  return state;
+}
+
+std::u16string_view EnglishText(std::u16string_view name) {
+  for (const TBuiltInText& entry : DefaultLanguage)
+    if (SameName(entry.Name, name)) return entry.Text;
+  return {};
+}
+
+bool HasLanguageExtension(const std::u16string& fileName) {
+  constexpr std::u16string_view Extension = u".lng";
+  return fileName.size() > Extension.size() &&
+         SameName(std::u16string_view(fileName).substr(fileName.size() - Extension.size()), Extension);
+}
+
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+}  // namespace
+
+void InitLanguages() { State() = TLanguageState{}; }
+
+void FreeLanguages() { State() = TLanguageState{}; }
+
+std::u16string GetLangText(std::u16string_view name) {
+  const TLanguageState& state = State();
+  if (state.CurrentLanguage) {
+    std::u16string_view translated = TrimControls(state.CurrentLanguage->Value(name));
+    if (!translated.empty()) return std::u16string(translated);
+  }
+  return std::u16string(EnglishText(name));
+}
+
+std::u16string GetLangTextById(int id) {
+  std::string digits = std::to_string(id);
+  return GetLangText(std::u16string(digits.begin(), digits.end()));
+}
+
+std::u16string GetLanguageFile() { return State().CurrentLanguageFile; }
+
+std::string GetPluginFolder(platform::ISystem& system) {
+  std::string folder = system.ModuleFolder();
+  if (!folder.empty() && folder.back() != '/'
+#ifdef _WIN32
+      && folder.back() != '\\'
+#endif
+  )
+    folder.push_back('/');
+  return folder;
+}
+
+bool LoadLanguage(platform::TPlatform& platform, const std::u16string& fileName, bool force) {
+  TLanguageState& state = State();
+  bool replace = force || (!fileName.empty() && !state.CurrentLanguage);
+  if (!replace) return true;
+  state.CurrentLanguage.reset();
+  if (fileName.empty()) {
+    state.CurrentLanguageFile.clear();
+    return true;
+  }
+  try {
+    TLangTable table = ReadLanguageFile(GetPluginFolder(platform.System) + Utf16ToUtf8(fileName), platform.System);
+    if (table.Value(u"language").empty()) throw ELanguageError("language not found.");
+    state.CurrentLanguage = std::move(table);
+    state.CurrentLanguageFile = fileName;
+    return true;
+  } catch (const std::exception& error) {
+    // Documented fallback: report, then carry on in English.
+    state.CurrentLanguage.reset();
+    state.CurrentLanguageFile.clear();
+    platform.Dialogs.MessageBox(u"Cann't load language from " + fileName + u": " + Utf8ToUtf16(error.what()),
+                                u"Bramlet", platform::TMessageBoxKind::mbWarning);
+    return false;
+  }
+}
+
+void FillLanguageList(platform::TPlatform& platform, TLanguageList& list) {
+  list.clear();
+  list.push_back({std::u16string(EnglishText(u"Language")), {}});
+  std::string folder = GetPluginFolder(platform.System);
+  std::error_code error;
+  std::filesystem::directory_iterator it(PathFromUtf8(folder), error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::u8string name8 = it->path().filename().u8string();
+    std::u16string fileName = Utf8ToUtf16(std::string(name8.begin(), name8.end()));
+    // Dot files are the hidden files here.
+    if (fileName.empty() || fileName.front() == u'.' || !HasLanguageExtension(fileName)) continue;
+    std::error_code statError;
+    if (!it->is_regular_file(statError)) continue;
+    try {
+      TLangTable table = ReadLanguageFile(folder + std::string(name8.begin(), name8.end()), platform.System);
+      std::u16string_view language = table.Value(u"language");
+      if (!language.empty()) list.push_back({std::u16string(language), fileName});
+    } catch (const std::exception&) {
+      // An unreadable file is simply not offered.
+    }
+  }
+}
+
+}  // namespace settings

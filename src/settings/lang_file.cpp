@@ -1,0 +1,124 @@
+// Language tables and the decoding of language files.
+#include "settings/lang_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "settings/text.h"
+
+namespace settings {
+
+namespace {
+
+std::u16string FoldName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  return folded;
+}
+
+// The Unicode code pages this reader decodes itself, whatever the platform offers.
+constexpr unsigned CodePageUtf8 = 65001;
+constexpr unsigned CodePageUtf16Le = 1200;
+constexpr unsigned CodePageUtf16Be = 1201;
+
+constexpr std::string_view BomUtf8 = "\xEF\xBB\xBF";
+constexpr std::string_view BomUtf16Le = "\xFF\xFE";
+constexpr std::string_view BomUtf16Be = "\xFE\xFF";
+
+std::string_view DropPrefix(std::string_view bytes, std::string_view prefix) {
+  if (bytes.starts_with(prefix)) bytes.remove_prefix(prefix.size());
+  return bytes;
+}
+
+// Decodes bytes with a code page; a byte-order mark of that encoding is dropped.
+std::u16string DecodeWith(std::string_view bytes, unsigned codePage, platform::ISystem& system) {
+  switch (codePage) {
+    case CodePageUtf8:
+      return Utf8ToUtf16(DropPrefix(bytes, BomUtf8));
+    case CodePageUtf16Le:
+      return Utf16BytesToUtf16(DropPrefix(bytes, BomUtf16Le), /*bigEndian=*/false);
+    case CodePageUtf16Be:
+      return Utf16BytesToUtf16(DropPrefix(bytes, BomUtf16Be), /*bigEndian=*/true);
+  }
+  auto text = system.CodePageToUtf16(std::string(bytes), codePage);
+  if (!text) throw ELanguageError("Invalid code page");
+  return std::move(*text);
+}
+
+// The "codepage" value as a decimal number; missing, empty or not a number gives 0.
+// A negative number is kept, so it fails as an unknown code page.
+long long CodePageNumber(std::u16string_view value) {
+  value = TrimBlanks(value);
+  bool negative = false;
+  if (!value.empty() && (value.front() == u'-' || value.front() == u'+')) {
+    negative = value.front() == u'-';
+    value.remove_prefix(1);
+  }
+  if (value.empty() || value.size() > 10) return 0;
+  long long number = 0;
+  for (char16_t c : value) {
+    if (c < u'0' || c > u'9') return 0;
+    number = number * 10 + (c - u'0');
+  }
+  return negative ? -number : number;
+}
+
+}  // namespace
+
+TLangTable::TLangTable(std::u16string_view text) {
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of(u"\r\n", start);
+    if (end == std::u16string_view::npos) end = text.size();
+    std::u16string_view line = text.substr(start, end - start);
+    std::size_t equals = line.find(u'=');
+    if (equals != std::u16string_view::npos)
+      FValues.try_emplace(FoldName(line.substr(0, equals)), line.substr(equals + 1));
+    if (end == text.size()) break;
+    start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+  }
+}
+
+std::optional<std::u16string_view> TLangTable::Find(std::u16string_view name) const {
+  auto it = FValues.find(FoldName(name));
+  if (it == FValues.end()) return std::nullopt;
+  return std::u16string_view(it->second);
+}
+
+std::u16string_view TLangTable::Value(std::u16string_view name) const {
+  return Find(name).value_or(std::u16string_view());
+}
+
+TLangTable ReadLanguageText(std::string_view bytes, platform::ISystem& system) {
+  unsigned used = 0;
+  std::u16string text;
+  if (bytes.starts_with(BomUtf8)) {
+    used = CodePageUtf8;
+  } else if (bytes.starts_with(BomUtf16Le)) {
+    used = CodePageUtf16Le;
+  } else if (bytes.starts_with(BomUtf16Be)) {
+    used = CodePageUtf16Be;
+  } else {
+    used = system.DefaultCodePage();
+  }
+  TLangTable table(DecodeWith(bytes, used, system));
+  long long codePage = CodePageNumber(table.Value(u"codepage"));
+  if (codePage == 0 || codePage == used) return table;
+  if (codePage < 0 || codePage > 0xFFFF) throw ELanguageError("Invalid code page");
+  return TLangTable(DecodeWith(bytes, static_cast<unsigned>(codePage), system));
+}
+
+TLangTable ReadLanguageFile(const std::string& path, platform::ISystem& system) {
+  std::filesystem::path fsPath(std::u8string(path.begin(), path.end()));
+  std::ifstream in(fsPath, std::ios::binary);
+  if (!in) throw ELanguageError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw ELanguageError("Cannot read file \"" + path + "\"");
+  return ReadLanguageText(bytes, system);
+}
+
+}  // namespace settings

@@ -1,0 +1,118 @@
+// Language tables and the reading of language files, shared by the process-wide
+// language state, its tests and the fuzz target.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/platform.h"
+
+namespace settings {
+
+// A language file that cannot be used; what() is the reason in UTF-8.
+class ELanguageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// name=value lines. The name is the part before the first "=" and is matched
+// without regard to ASCII case; the first line with a name wins.
+class TLangTable {
+ public:
+  TLangTable() = default;
+  // Splits text at CR, LF and CRLF; lines without "=" are kept out of the lookup.
+  explicit TLangTable(std::u16string_view text);
+  // The value as written, or an empty optional when no line has that name.
+  std::optional<std::u16string_view> Find(std::u16string_view name) const;
+  // The value as written, or empty.
+  std::u16string_view Value(std::u16string_view name) const;
+  std::size_t Size() const { return FValues.size(); }
+
+ private:
+  std::unordered_map<std::u16string, std::u16string> FValues;  // keys folded to lower case
+};
+
+// Decodes the bytes of a language file: a byte-order mark (UTF-8, UTF-16 LE or BE)
+// picks the encoding, otherwise the system's default code page; a "codepage" value
+// that names another code page decodes the bytes again with it. Throws
+// ELanguageError("Invalid code page") for a code page the system does not know.
+TLangTable ReadLanguageText(std::string_view bytes, platform::ISystem& system);
+
+// Reads and decodes the file at path (UTF-8). Throws ELanguageError when it cannot
+// be read.
+TLangTable ReadLanguageFile(const std::string& path, platform::ISystem& system);
+
+struct TBuiltInText {
+  std::u16string_view Name;
+  std::u16string_view Text;
+};
+
+// The built-in English table in the order it is built.
+inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
+    {u"Language", u"English"},
+    {u"101", u"Copy value"},
+    {u"102", u"Copy row"},
+    {u"103", u"Copy bytes"},
+    {u"104", u"Search"},
+    {u"105", u"Expand node"},
+    {u"106", u"Collapse node"},
+    {u"107", u"Expand tree"},
+    {u"108", u"Collapse tree"},
+    {u"109", u"Show attributes"},
+    {u"110", u"Show hex panel"},
+    {u"111", u"Load from Clipboard"},
+    {u"112", u"Reload"},
+    {u"113", u"Save to XML"},
+    {u"114", u"Settings"},
+    {u"115", u"About"},
+    {u"200", u"Settings"},
+    {u"271", u"Close"},
+    {u"272", u"Defaults"},
+    {u"273", u"Restore default settings?"},
+    {u"201", u"Tree"},
+    {u"202", u"Font"},
+    {u"203", u"Size"},
+    {u"204", u"Indent, pxs"},
+    {u"205", u"Background"},
+    {u"206", u"Constructed"},
+    {u"207", u"Primitive"},
+    {u"208", u"Attribute"},
+    {u"209", u"Value"},
+    {u"210", u"Hex value"},
+    {u"211", u"Focused"},
+    {u"212", u"Line"},
+    {u"213", u"Dotted"},
+    {u"214", u"Show icons"},
+    {u"215", u"Separate bytes in binary strings"},
+    {u"221", u"Hex panel"},
+    {u"222", u"Font"},
+    {u"223", u"Size"},
+    {u"224", u"Bytes in row"},
+    {u"225", u"Background"},
+    {u"226", u"Data"},
+    {u"227", u"Tag"},
+    {u"228", u"Length"},
+    {u"229", u"Unused bits"},
+    {u"230", u"Text"},
+    {u"231", u"Selection"},
+    {u"232", u"Focused"},
+    {u"233", u"Line"},
+    {u"234", u"Dotted"},
+    {u"251", u"INI File"},
+    {u"252", u"Plugin's folder"},
+    {u"253", u"Total Commander's folder"},
+    {u"261", u"Interface"},
+    {u"262", u"Language"},
+    {u"301", u"XML files"},
+    {u"302", u"All files"},
+    {u"601", u"Tags"},
+    {u"602", u"Objects"},
+    {u"603", u"Bytes"},
+    {u"604", u"clipboard"},
+}};
+
+}  // namespace settings
