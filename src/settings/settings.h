@@ -57,4 +57,20 @@ struct TSettings {
 // The factory defaults.
 inline const TSettings DefaultSettings{};
 
+constexpr bool IsSysColor(TColor color) { return (color >> 24) == 0xFF; }
+constexpr int SysColorIndex(TColor color) { return static_cast<int>(color & 0xFF); }
+
+// A colour as 0x00BBGGRR: system colours resolved by the display, others as they are.
+TColor ResolveColor(platform::IDisplay& display, TColor color);
+
+// Fills settings from the INI file that GetIniFileName names, each field from its
+// key or its default, then loads the language the file names (without force). A
+// file that exists but cannot be read gives DefaultSettings and loads no language.
+void LoadSettings(platform::TPlatform& platform, TSettings& settings);
+
+// Writes the language file name and every field into that INI file, keeping the
+// file's other sections and keys. A save that fails leaves the old file as it was
+// and reports nothing.
+void SaveSettings(platform::TPlatform& platform, const TSettings& settings);
+
 }  // namespace settings

@@ -1,0 +1,81 @@
+// The two INI paths and the choice between them.
+#include "settings/store.h"
+
+#include "settings/lang.h"
+
+namespace settings {
+
+namespace {
+
+// Offset of the host's INI name in its parameter record: after the record size and
+// two interface version numbers, 32 bits each.
+constexpr std::size_t HostIniNameOffset = 12;
+constexpr std::size_t HostIniNameMaxLength = 255;
+
+struct TIniPaths {
+  std::string Plugin;
+  std::string Host;
+};
+
+TIniPaths& Paths() {
+  static TIniPaths paths;
+  return paths;
+}
+
+bool IsPathDelimiter(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
+void InitIniFileNames(platform::ISystem& system) {
+  Paths() = TIniPaths{GetPluginFolder(system) + IniFileName, {}};
+}
+
+void FreeIniFileNames() { Paths() = TIniPaths{}; }
+
+const std::string& PluginIniFileName() { return Paths().Plugin; }
+
+const std::string& TCIniFileName() { return Paths().Host; }
+
+void SetTCIniFileName(const std::string& hostIniName) {
+  std::size_t folderEnd = hostIniName.size();
+  while (folderEnd > 0 && !IsPathDelimiter(hostIniName[folderEnd - 1])) --folderEnd;
+  if (folderEnd == 0) {
+    Paths().Host.clear();
+    return;
+  }
+  Paths().Host = hostIniName.substr(0, folderEnd) + IniFileName;
+}
+
+void SetTCIniFileNameFromParams(const void* params) {
+  if (!params) return;
+  const char* name = static_cast<const char*>(params) + HostIniNameOffset;
+  std::size_t length = 0;
+  while (length < HostIniNameMaxLength && name[length] != '\0') ++length;
+  SetTCIniFileName(std::string(name, length));
+}
+
+TIniLocation GetIniLocation(platform::ISystem& system) {
+  return system.ReadIniFolderFlag() ? TIniLocation::ilTCFolder : TIniLocation::ilPluginFolder;
+}
+
+void SetIniLocation(platform::ISystem& system, TIniLocation location) {
+  system.WriteIniFolderFlag(location == TIniLocation::ilTCFolder);
+}
+
+std::string GetIniFileName(platform::ISystem& system) {
+  switch (GetIniLocation(system)) {
+    case TIniLocation::ilTCFolder:
+      return TCIniFileName();
+    case TIniLocation::ilPluginFolder:
+      return PluginIniFileName();
+  }
+  return PluginIniFileName();
+}
+
+}  // namespace settings

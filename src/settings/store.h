@@ -1,0 +1,42 @@
+// Where the INI file lives: beside the module, or in the folder of the host's own
+// INI file, as chosen by a flag the platform keeps for the user.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace settings {
+
+enum class TIniLocation { ilTCFolder = 0, ilPluginFolder = 1 };
+
+// The INI file's own name in either folder.
+inline constexpr const char* IniFileName = "Bramlet.ini";
+
+// Library start-up: PluginIniFileName := module folder + "Bramlet.ini";
+// TCIniFileName starts empty. FreeIniFileNames clears both (unload, tests).
+void InitIniFileNames(platform::ISystem& system);
+void FreeIniFileNames();
+
+// Paths in UTF-8; empty until set.
+const std::string& PluginIniFileName();
+const std::string& TCIniFileName();
+
+// TCIniFileName := the folder of hostIniName + "Bramlet.ini". A name without a
+// folder part, or an empty one, leaves TCIniFileName empty, as no folder is known.
+void SetTCIniFileName(const std::string& hostIniName);
+
+// The same from the host's default-parameters record: the host's INI name is an
+// 8-bit string 12 bytes into the record, at most 255 characters up to the first
+// NUL, in the file system's own encoding. A null record is ignored.
+void SetTCIniFileNameFromParams(const void* params);
+
+// ilTCFolder when the stored flag is set, else ilPluginFolder.
+TIniLocation GetIniLocation(platform::ISystem& system);
+void SetIniLocation(platform::ISystem& system, TIniLocation location);
+
+// The INI path for the location stored now (the flag is read on every call), or
+// empty when that folder is not known.
+std::string GetIniFileName(platform::ISystem& system);
+
+}  // namespace settings
