@@ -1,11 +1,14 @@
 // BER element records, the parser that walks them and its value renderers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace asn {
 
@@ -44,6 +47,9 @@ struct TASNTag {
   std::uint8_t GetUniversalTag() const;
   std::u16string GetTagClassName() const;
   std::u16string GetTagName() const;
+  // Back to the cleared state (empty texts, zeros, false, universal); the
+  // strings keep their capacity.
+  void Clear();
 };
 
 // A malformed header (Offset = its first identifier octet) or a rejected value
@@ -61,13 +67,24 @@ using TASNParserEvent = std::function<void()>;
 // Largest input the 32-bit offsets of the records can address.
 inline constexpr std::size_t MaxInputSize = 0x7FFFFFFF;
 
+// Raises EParserException (Offset 0) when an input of this many octets is too
+// large for 32-bit offsets; Parse calls it before touching the input.
+void CheckInputSize(std::size_t size);
+
 // Hexadecimal rendering of bytes: uppercase pairs, optionally blank-separated.
 std::u16string HexString(std::span<const std::uint8_t> s, bool addSpace);
+
+class IndefiniteEnds;
 
 // Walks a buffer of BER elements depth first and reports each one through
 // three events. One parser serves one Parse call.
 class TASNParser {
  public:
+  TASNParser();
+  ~TASNParser();
+  TASNParser(const TASNParser&) = delete;
+  TASNParser& operator=(const TASNParser&) = delete;
+
   TASNTagParserEvent OnNewConstructed;
   TASNTagParserEvent OnNewPrimitive;
   TASNParserEvent OnEndConstructed;
@@ -75,7 +92,11 @@ class TASNParser {
 
   // Walks every element of s (which must outlive the call) and delivers the
   // events. Leaves with EParserException on a malformed header, after the
-  // events of everything before it.
+  // events of everything before it. A malformed header inside an element that
+  // passed the encapsulation trial instead closes the levels opened inside it
+  // (OnEndConstructed for each, the encapsulating element's own included) and
+  // the walk goes on after that element. Nesting depth is bounded only by
+  // memory: the walk keeps its own stack of levels.
   void Parse(std::span<const std::uint8_t> s);
   std::span<const std::uint8_t> Content;
 
@@ -90,9 +111,53 @@ class TASNParser {
   std::u16string DecodeUTCTime(std::span<const std::uint8_t> s) const;
   std::u16string DecodeGeneralizedTime(std::span<const std::uint8_t> s) const;
   std::u16string DecodeReal(std::span<const std::uint8_t> s) const;
+  // UTF8String (malformed sequences become U+FFFD), BMPString (big-endian
+  // code units, a trailing odd octet dropped) and the US-ASCII group (octets
+  // above 0x7F read as Latin-1). None of them fails.
+  std::u16string DecodeUTF8String(std::span<const std::uint8_t> s) const;
+  std::u16string DecodeBMPString(std::span<const std::uint8_t> s) const;
+  std::u16string DecodeASCIIString(std::span<const std::uint8_t> s) const;
 
  private:
-  // The walk's own state and helpers are added by the implementation.
+  // One open level of the walk: the contents [Cursor, End) still to read.
+  struct LevelFrame {
+    std::int32_t Cursor;
+    std::int32_t End;
+    bool Encapsulated;  // the contents of an OCTET STRING or BIT STRING that passed the trial
+  };
+
+  // Reads the header at FTag.Offset into FTag and sets next to the offset just
+  // past the element; returns the fault's message, or nullptr when the header
+  // is sound.
+  const char* ReadHeader(std::int32_t levelEnd, std::int32_t& next);
+  // Renders FTag's value; returns true instead when the element is an OCTET
+  // STRING or BIT STRING that passed the encapsulation trial.
+  bool RenderPrimitive();
+  bool PassesEncapsulationTrial(bool isBitString);
+  void SetValueError(const char* message);
+  // Closes the levels up to and including the innermost encapsulated one;
+  // false when no level is encapsulated.
+  bool UnwindEncapsulation();
+
+  std::vector<LevelFrame> FLevels;
+  TASNTag FTag;
+  std::uint8_t FUniversalTag = 255;  // FTag's GetUniversalTag, known from the header
+  std::unique_ptr<IndefiniteEnds> FEnds;
 };
+
+// The OID description dictionary, process-wide. LoadOIDDictionary reads
+// "oid.txt" from a folder (UTF-8 path, with or without a trailing delimiter);
+// LoadOIDDictionaryFile reads a named file. Either replaces the dictionary
+// and returns false when the file could not be read (the dictionary is then
+// empty). Lines are name=value; a byte-order mark selects UTF-8 or UTF-16,
+// otherwise the file is Latin-1.
+bool LoadOIDDictionary(const std::string& folderUtf8);
+bool LoadOIDDictionaryFile(const std::string& fileUtf8);
+// Builds the dictionary from the octets of a file.
+void LoadOIDDictionaryFromBytes(std::span<const std::uint8_t> bytes);
+void FreeOIDDictionary();
+// The description of the first entry whose name equals oid, ignoring letter
+// case; empty when there is none.
+const std::u16string& LookupOID(const std::u16string& oid);
 
 }  // namespace asn

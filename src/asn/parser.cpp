@@ -1,0 +1,186 @@
+// The walk over a buffer of BER elements: headers, levels, the encapsulation
+// trial and the events. Levels are frames on an explicit stack, each a range
+// of the one input buffer, so depth costs neither native stack nor copies.
+#include <new>
+
+#include "asn/asn.h"
+#include "asn/ber_header.h"
+#include "asn/render.h"
+#include "asn/utf.h"
+
+namespace asn {
+
+TASNParser::TASNParser() = default;
+TASNParser::~TASNParser() = default;
+
+void TASNParser::Parse(std::span<const std::uint8_t> s) {
+  CheckInputSize(s.size());
+  Content = s;
+  FEnds = std::make_unique<IndefiniteEnds>(s);
+  FLevels.clear();
+  FLevels.push_back({0, static_cast<std::int32_t>(s.size()), false});
+  for (;;) {
+    LevelFrame& level = FLevels.back();
+    if (level.Cursor >= level.End) {
+      FLevels.pop_back();
+      if (FLevels.empty()) return;
+      if (OnEndConstructed) OnEndConstructed();
+      continue;
+    }
+    FTag.Clear();
+    FTag.Offset = level.Cursor;
+    std::int32_t next = 0;
+    if (const char* fault = ReadHeader(level.End, next)) {
+      if (UnwindEncapsulation()) continue;
+      throw EParserException(fault, FTag.Offset);
+    }
+    level.Cursor = next;
+    const std::int32_t contentStart = FTag.Offset + FTag.HeaderLength();
+    const std::int32_t contentEnd = contentStart + FTag.Length;
+    if (FTag.Constructed) {
+      if (OnNewConstructed) OnNewConstructed(FTag);
+      FLevels.push_back({contentStart, contentEnd, false});
+      continue;
+    }
+    if (RenderPrimitive()) {
+      FTag.Encapsulates = true;
+      if (OnNewConstructed) OnNewConstructed(FTag);
+      // An encapsulating BIT STRING's unused-bits octet is not part of the nested element.
+      FLevels.push_back({contentStart + (FUniversalTag == 3 ? 1 : 0), contentEnd, true});
+      continue;
+    }
+    if (OnNewPrimitive) OnNewPrimitive(FTag);
+  }
+}
+
+const char* TASNParser::ReadHeader(std::int32_t levelEnd, std::int32_t& next) {
+  RawHeader h;
+  const std::int32_t pos = FTag.Offset;
+  const HeaderFault fault = ReadRawHeader(Content, pos, levelEnd, h);
+  FTag.TagClass = static_cast<TASN1TagClasses>(h.Class());
+  FTag.Constructed = h.Constructed();
+  FTag.TagLength = h.TagLength;
+  FTag.LengthLength = h.LengthLength;
+  if (fault != HeaderFault::hfNone) return HeaderFaultMessage(fault);
+  AppendTagNumber(FTag.Tag, Content, pos, h);
+  FUniversalTag = FTag.TagClass == ASN1Universal && h.TagNumberFits && h.TagNumber < 100
+                      ? static_cast<std::uint8_t>(h.TagNumber)
+                      : 255;
+  const std::int32_t contentStart = pos + h.TagLength + h.LengthLength;
+  if (h.Indefinite) {
+    const std::int32_t end = FEnds->FindEnd(pos, contentStart, h.Constructed(), levelEnd);
+    if (end < 0) return HeaderFaultMessage(HeaderFault::hfNoEndOfContents);
+    FTag.Length = end - contentStart;
+  } else {
+    FTag.Length = static_cast<std::int32_t>(h.Length);
+  }
+  next = contentStart + FTag.Length;
+  return nullptr;
+}
+
+bool TASNParser::RenderPrimitive() {
+  const Bytes contents = Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length);
+  std::u16string& out = FTag.Value;
+  if (FTag.TagClass != ASN1Universal) {
+    AppendHex(out, contents, SpaceInHex);
+    FTag.IsHex = true;
+    return false;
+  }
+  if ((FUniversalTag == 3 || FUniversalTag == 4) && PassesEncapsulationTrial(FUniversalTag == 3)) return true;
+  try {
+    switch (FUniversalTag) {
+      case 1:
+        RenderBoolean(out, contents);
+        break;
+      case 2:
+      case 10:
+        RenderInteger(out, contents, FTag.BitLength, 0);
+        break;
+      case 3:
+        FTag.IsHex = true;
+        RenderBitString(out, contents, FTag.UnusedBits, SpaceInHex);
+        break;
+      case 6:
+        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/false);
+        break;
+      case 9:
+        RenderReal(out, contents);
+        break;
+      case 12:
+        AppendUtf8(out, contents);
+        break;
+      case 13:
+        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/true);
+        break;
+      case 18:
+      case 19:
+      case 20:
+      case 21:
+      case 22:
+      case 25:
+      case 26:
+      case 27:
+        AppendLatin1(out, contents);
+        break;
+      case 23:
+        RenderUTCTime(out, contents);
+        break;
+      case 24:
+        RenderGeneralizedTime(out, contents);
+        break;
+      case 28:
+        RenderUniversalString(out, contents);
+        break;
+      case 30:
+        RenderBMPString(out, contents);
+        break;
+      default:
+        AppendHex(out, contents, SpaceInHex);
+        FTag.IsHex = true;
+        break;
+    }
+  } catch (const EParserException& e) {
+    SetValueError(e.what());
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    // A conversion the renderer relies on failed (a UTCTime year that is not a number).
+    SetValueError("Decoding error");
+  }
+  return false;
+}
+
+void TASNParser::SetValueError(const char* message) {
+  FTag.Value.clear();
+  AppendHex(FTag.Value, Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length), SpaceInHex);
+  FTag.IsHex = true;
+  FTag.Error.clear();
+  for (const char* c = message; *c != 0; ++c) FTag.Error.push_back(static_cast<unsigned char>(*c));
+}
+
+// The contents hold BER when, after a BIT STRING's unused-bits octet, they are
+// exactly one element with a sound header.
+bool TASNParser::PassesEncapsulationTrial(bool isBitString) {
+  const std::int32_t contentStart = FTag.Offset + FTag.HeaderLength();
+  const std::int32_t contentEnd = contentStart + FTag.Length;
+  const std::int32_t trial = contentStart + (isBitString ? 1 : 0);
+  if (trial >= contentEnd) return false;
+  RawHeader h;
+  if (ReadRawHeader(Content, trial, contentEnd, h) != HeaderFault::hfNone) return false;
+  const std::int32_t innerStart = trial + h.TagLength + h.LengthLength;
+  if (!h.Indefinite) return innerStart + h.Length == contentEnd;
+  return FEnds->FindEnd(trial, innerStart, h.Constructed(), contentEnd) == contentEnd;
+}
+
+bool TASNParser::UnwindEncapsulation() {
+  std::size_t open = FLevels.size();
+  while (open > 0 && !FLevels[open - 1].Encapsulated) --open;
+  if (open == 0) return false;
+  while (FLevels.size() >= open) {
+    FLevels.pop_back();
+    if (OnEndConstructed) OnEndConstructed();
+  }
+  return true;
+}
+
+}  // namespace asn

@@ -1,0 +1,28 @@
+// Value renderers that append to a caller's text, so the walk reuses one
+// buffer for every element. They raise EParserException (Offset -1) on
+// malformed contents, as the public Decode* members do.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace asn {
+
+using Bytes = std::span<const std::uint8_t>;
+
+void AppendHex(std::u16string& out, Bytes s, bool addSpace);
+void RenderBoolean(std::u16string& out, Bytes s);
+void RenderInteger(std::u16string& out, Bytes s, std::int32_t& bitLength, std::uint8_t scale);
+// The unsigned big-endian number in s times scale (0 meaning 1).
+void RenderUnsigned(std::u16string& out, Bytes s, std::uint8_t scale);
+void RenderBitString(std::u16string& out, Bytes s, std::uint8_t& unusedBits, bool addSpace);
+// Without relative, oidDescr receives the dictionary's description.
+void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool relative);
+void RenderUniversalString(std::u16string& out, Bytes s);
+void RenderBMPString(std::u16string& out, Bytes s);
+void RenderUTCTime(std::u16string& out, Bytes s);
+void RenderGeneralizedTime(std::u16string& out, Bytes s);
+void RenderReal(std::u16string& out, Bytes s);
+
+}  // namespace asn
