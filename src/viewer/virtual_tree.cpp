@@ -58,7 +58,7 @@ struct VirtualTree::TStore {
   TChunkedArray<std::uint32_t> BlockStart;
   TChunkedArray<std::uint32_t> BlockParent;
   TChunkedArray<std::uint32_t> BlockParentBlock;  // so climbing needs no search
-  TChunkedArray<std::uintptr_t> BlockData;
+  TChunkedArray<std::uint64_t> BlockData;
   // Height of the block's rows as if shown; 32 bits hold 20 million rows of 200 pixels.
   TChunkedArray<std::uint32_t> BlockTotal;
   TChunkedArray<std::uint8_t> BlockFlags;
@@ -96,7 +96,7 @@ void VirtualTree::Clear() {
   Invalidate();
 }
 
-void VirtualTree::SetRootNodeCount(std::uint32_t count, std::uintptr_t rootData) {
+void VirtualTree::SetRootNodeCount(std::uint32_t count, std::uint64_t rootData) {
   BeginUpdate();
   Clear();
   FRootCount = count;
@@ -131,7 +131,7 @@ std::uint32_t VirtualTree::BlockSize(TBlockId block) const {
   return static_cast<std::uint32_t>(end - s.BlockStart[block]);
 }
 
-VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t count, std::uintptr_t data) {
+VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data) {
   TStore& s = *FStore;
   assert(s.RowFlags.Size() + count < NoNode && "row ids exhausted");
   auto block = static_cast<TBlockId>(s.BlockStart.Size());
@@ -169,7 +169,7 @@ VirtualTree::TBlockId VirtualTree::EnsureChildren(TNodeId node) {
   std::uint8_t flags = s.RowFlags[node];
   if (!(flags & rfHasChildren)) return NoBlock;
   if (flags & rfChildrenInit) return s.RowChildBlock[node];
-  std::uintptr_t data = 0;
+  std::uint64_t data = 0;
   std::uint32_t count = OnInitChildren ? OnInitChildren(*this, node, data) : 0;
   s.RowFlags[node] |= rfChildrenInit;
   if (count == 0) {
@@ -216,7 +216,7 @@ TNodeId VirtualTree::Child(TNodeId parent, std::uint32_t index) {
   return FStore->BlockStart[block] + index;
 }
 
-std::uintptr_t VirtualTree::SiblingData(TNodeId node) const {
+std::uint64_t VirtualTree::SiblingData(TNodeId node) const {
   if (!IsValidNode(node) || FFlat) return 0;
   return FStore->BlockData[BlockOf(node)];
 }
@@ -473,7 +473,7 @@ void VirtualTree::ReinitAll() {
       if (!hadChildren) continue;
       s.RowFlags[r] &= static_cast<std::uint8_t>(~rfChildrenInit);
       std::uint32_t count = 0;
-      std::uintptr_t data = 0;
+      std::uint64_t data = 0;
       if ((s.RowFlags[r] & rfHasChildren) && OnInitChildren) count = OnInitChildren(*this, r, data);
       if (oldChildren != NoBlock && count == BlockSize(oldChildren)) {
         s.BlockData[oldChildren] = data;

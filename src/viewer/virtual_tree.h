@@ -6,8 +6,9 @@
 // The children of a row are created together as one contiguous block, so a
 // row costs five bytes (its child block and its state bits) and a block about
 // twenty-five: no pointers, no per-row caches. A row's parent and its index
-// come from the block it lies in. Each block carries one pointer-sized value
-// from the owner (for the viewer: the document node whose children they are).
+// come from the block it lies in. Each block carries one 64-bit value
+// from the owner (for the viewer: the key of the document node whose children
+// they are).
 //
 // A flat tree (the hex grids) is a plain list of rows that are only numbers:
 // nothing at all is stored per row.
@@ -86,7 +87,7 @@ class VirtualTree {
   using TInitNodeEvent = std::function<void(VirtualTree& sender, TNodeId parent, TNodeId node, TNodeInit& init)>;
   // Returns the number of children of node and may set the value its child
   // block carries.
-  using TInitChildrenEvent = std::function<std::uint32_t(VirtualTree& sender, TNodeId node, std::uintptr_t& childrenData)>;
+  using TInitChildrenEvent = std::function<std::uint32_t(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData)>;
   using TFocusChangedEvent = std::function<void(VirtualTree& sender, TNodeId node, int column)>;
   using TScrollEvent = std::function<void(VirtualTree& sender, std::int64_t deltaY)>;
   // node is NoNode when the whole tree needs repainting.
@@ -110,7 +111,7 @@ class VirtualTree {
   void Clear();
   // Replaces all rows by count top-level rows, initialised at once (a flat
   // tree stores nothing for them). rootData is the top-level block's value.
-  void SetRootNodeCount(std::uint32_t count, std::uintptr_t rootData = 0);
+  void SetRootNodeCount(std::uint32_t count, std::uint64_t rootData = 0);
   std::uint32_t RootNodeCount() const { return FRootCount; }
 
   // Structure. Child and ChildCount create the children when they do not exist yet.
@@ -121,7 +122,7 @@ class VirtualTree {
   TNodeId Child(TNodeId parent, std::uint32_t index);  // parent NoNode: top level
   // The value carried by the block node lies in (the top-level block's for a
   // top-level row).
-  std::uintptr_t SiblingData(TNodeId node) const;
+  std::uint64_t SiblingData(TNodeId node) const;
   bool Exists(TNodeId node) const;
 
   // Per-row state.
@@ -239,7 +240,7 @@ class VirtualTree {
   TBlockId BlockOf(TNodeId node) const;
   std::uint32_t BlockSize(TBlockId block) const;
   TBlockId EnsureChildren(TNodeId node);
-  TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uintptr_t data);
+  TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data);
   void InitRow(TNodeId parent, TNodeId node);
   void MarkDirty(TBlockId block) const;
   void MarkAllDirty() const;

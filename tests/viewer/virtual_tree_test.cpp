@@ -60,7 +60,7 @@ struct TOwner {
       init.HasChildren = !item->Kids.empty();
       init.Visible = !item->Hidden;
     };
-    Tree.OnInitChildren = [this](VirtualTree& t, TNodeId node, std::uintptr_t& data) {
+    Tree.OnInitChildren = [this](VirtualTree& t, TNodeId node, std::uint64_t& data) {
       ++InitChildrenCalls;
       TItem* item = ItemOf(t, node);
       data = reinterpret_cast<std::uintptr_t>(item);
@@ -70,7 +70,7 @@ struct TOwner {
   }
 
   static TItem* ItemOf(const VirtualTree& t, TNodeId node) {
-    auto* parent = reinterpret_cast<TItem*>(t.SiblingData(node));
+    auto* parent = reinterpret_cast<TItem*>(static_cast<std::uintptr_t>(t.SiblingData(node)));
     return parent->Kids[t.Index(node)].get();
   }
 
@@ -463,7 +463,7 @@ TEST(VirtualTree, AMillionLevelsDeepNeedNoRecursion) {
   tree.OnInitNode = [](VirtualTree& t, TNodeId, TNodeId node, TNodeInit& init) {
     init.HasChildren = t.SiblingData(node) + 1 < depth;
   };
-  tree.OnInitChildren = [](VirtualTree& t, TNodeId node, std::uintptr_t& data) {
+  tree.OnInitChildren = [](VirtualTree& t, TNodeId node, std::uint64_t& data) {
     data = t.SiblingData(node) + 1;  // the level of the children
     return 1u;
   };
