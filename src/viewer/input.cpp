@@ -1,0 +1,303 @@
+// Input acquisition: the binary test, the armour search with PCRE2, Base64 and
+// hexadecimal text, and the file, clipboard and reload paths of the window.
+#include "viewer/input.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+#include "asn/asn.h"
+#include "settings/text.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+bool IsTextOctet(std::uint8_t c) { return c == 0x09 || c == 0x0A || c == 0x0D || (c >= 0x20 && c <= 0x7F); }
+
+int Base64Value(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return c - u'A';
+  if (c >= u'a' && c <= u'z') return c - u'a' + 26;
+  if (c >= u'0' && c <= u'9') return c - u'0' + 52;
+  if (c == u'+') return 62;
+  if (c == u'/') return 63;
+  return -1;
+}
+
+int HexValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+bool IsBase64Char(char16_t c) { return Base64Value(c) >= 0 || c == u'='; }
+
+bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// The three armours: PEM block, begin-base64 block, a text of Base64 only.
+constexpr char16_t ArmourPattern[] =
+    u"-----BEGIN [^-]+-----([A-Za-z0-9+/=\\s]+)-----END [^-]+-----"
+    u"|begin-base64[^\\n]+\\n([A-Za-z0-9+/=\\s]+)===="
+    u"|^([A-Za-z0-9+/=\\s]+)$";
+
+std::string PcreMessage(int code) {
+  PCRE2_UCHAR buffer[256];
+  int length = pcre2_get_error_message(code, buffer, sizeof buffer / sizeof buffer[0]);
+  if (length < 0) return "error " + std::to_string(code);
+  return settings::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
+}
+
+struct TCodeDeleter {
+  void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+};
+struct TMatchDataDeleter {
+  void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+};
+struct TMatchContextDeleter {
+  void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+
+// The compiled pattern, made once per process. JIT keeps the search linear on
+// hostile text (a long line of "begin-base64" repeated is quadratic for the
+// interpreter); without JIT support the interpreter is used.
+const pcre2_code* ArmourCode() {
+  static const std::unique_ptr<pcre2_code, TCodeDeleter> code = [] {
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    pcre2_code* compiled = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(ArmourPattern), PCRE2_ZERO_TERMINATED, 0,
+                                         &error, &errorOffset, nullptr);
+    if (compiled == nullptr) throw std::logic_error("Armour pattern does not compile: " + PcreMessage(error));
+    pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);
+    return std::unique_ptr<pcre2_code, TCodeDeleter>(compiled);
+  }();
+  return code.get();
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path) {
+  std::error_code error(errno, std::generic_category());
+  throw std::runtime_error(std::string(what) + " " + PathText(path) + ": " + error.message());
+}
+
+// Reads at most limit octets from the start of the file.
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintmax_t limit) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) ThrowFileError("Cannot open", path);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(limit));
+  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (in.bad()) ThrowFileError("Cannot read", path);
+  data.resize(static_cast<std::size_t>(in.gcount()));
+  return data;
+}
+
+}  // namespace
+
+bool IsBinary(std::span<const std::uint8_t> data) {
+  auto prefix = data.first(std::min(data.size(), BinaryTestLength));
+  for (std::uint8_t c : prefix)
+    if (!IsTextOctet(c)) return true;
+  return false;
+}
+
+std::size_t Utf8BomLength(std::span<const std::uint8_t> data) {
+  bool bom = data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
+  return bom ? 3 : 0;
+}
+
+void AppendBase64(std::u16string_view text, std::vector<std::uint8_t>& out) {
+  std::uint32_t group = 0;
+  int count = 0;
+  for (char16_t c : text) {
+    int value = Base64Value(c);
+    if (value < 0) continue;
+    group = (group << 6) | static_cast<std::uint32_t>(value);
+    if (++count < 4) continue;
+    out.push_back(static_cast<std::uint8_t>(group >> 16));
+    out.push_back(static_cast<std::uint8_t>(group >> 8));
+    out.push_back(static_cast<std::uint8_t>(group));
+    group = 0;
+    count = 0;
+  }
+  if (count == 2) out.push_back(static_cast<std::uint8_t>(group >> 4));
+  if (count == 3) {
+    out.push_back(static_cast<std::uint8_t>(group >> 10));
+    out.push_back(static_cast<std::uint8_t>(group >> 2));
+  }
+}
+
+std::vector<std::uint8_t> DecodeBase64(std::u16string_view text) {
+  std::vector<std::uint8_t> out;
+  out.reserve(text.size() / 4 * 3 + 2);
+  AppendBase64(text, out);
+  return out;
+}
+
+std::vector<TArmourMatch> FindArmour(std::u16string_view text, std::uint32_t matchLimit) {
+  const pcre2_code* code = ArmourCode();
+  std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData(pcre2_match_data_create_from_pattern(code, nullptr));
+  std::unique_ptr<pcre2_match_context, TMatchContextDeleter> context(pcre2_match_context_create(nullptr));
+  if (!matchData || !context) throw std::bad_alloc();
+  pcre2_set_match_limit(context.get(), matchLimit);
+
+  std::vector<TArmourMatch> matches;
+  auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
+  PCRE2_SIZE start = 0;
+  while (start <= text.size()) {
+    int rc = pcre2_match(code, subject, text.size(), start, 0, matchData.get(), context.get());
+    if (rc == PCRE2_ERROR_NOMATCH) break;
+    if (rc == PCRE2_ERROR_MATCHLIMIT)
+      throw std::runtime_error("Text armour search stopped: the text needs more than " + std::to_string(matchLimit) +
+                               " pattern match steps");
+    if (rc < 0) throw std::runtime_error("Text armour search failed: " + PcreMessage(rc));
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+    TArmourMatch match;
+    match.Whole = text.substr(ovector[0], ovector[1] - ovector[0]);
+    if (rc >= 2 && ovector[2] != PCRE2_UNSET) match.PemBody = text.substr(ovector[2], ovector[3] - ovector[2]);
+    matches.push_back(match);
+    // The pattern cannot match empty text; the guard keeps the loop moving anyway.
+    start = ovector[1] > ovector[0] ? ovector[1] : ovector[0] + 1;
+  }
+  return matches;
+}
+
+void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out) {
+  std::u16string_view text = match.Whole;
+  // A line break at the very end does not open another line.
+  std::size_t end = text.size();
+  if (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
+    end -= 2;
+  else if (end >= 1 && IsLineBreak(text[end - 1]))
+    --end;
+  text = text.substr(0, end);
+
+  std::size_t lastStart = text.find_last_of(u"\r\n");
+  lastStart = lastStart == std::u16string_view::npos ? 0 : lastStart + 1;
+  std::size_t bodyFrom = 0;
+  std::size_t bodyTo = text.size();
+  if (StartsWith(text.substr(lastStart), u"-----")) {
+    if (lastStart == 0) {
+      // A PEM block on one line: only the text between its markers is Base64.
+      AppendBase64(match.PemBody, out);
+      return;
+    }
+    bodyTo = lastStart;
+  }
+  std::u16string_view body = text.substr(0, bodyTo);
+  if (StartsWith(body, u"-----") || StartsWith(body, u"begin-base64")) {
+    std::size_t firstEnd = body.find_first_of(u"\r\n");
+    bodyFrom = firstEnd == std::u16string_view::npos ? bodyTo : firstEnd;
+  }
+  // The lines are joined by line breaks, which Base64 decoding skips.
+  AppendBase64(text.substr(bodyFrom, bodyTo - bodyFrom), out);
+}
+
+std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit) {
+  std::vector<TArmourMatch> matches = FindArmour(text, matchLimit);
+  if (matches.empty()) return std::nullopt;
+  std::vector<std::uint8_t> result;
+  for (const TArmourMatch& match : matches) AppendArmourBlock(match, result);
+  return result;
+}
+
+std::u16string StripClipboardText(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t c : text)
+    if (c != u' ' && c != u'\r' && c != u'\n') out.push_back(c);
+  return out;
+}
+
+TClipboardKind ClassifyClipboardText(std::u16string_view stripped) {
+  if (stripped.empty()) return TClipboardKind::ckNone;
+  bool hex = stripped.size() % 2 == 0;
+  bool b64 = stripped.size() % 4 == 0;
+  for (char16_t c : stripped) {
+    if (!hex && !b64) break;
+    hex = hex && HexValue(c) >= 0;
+    b64 = b64 && IsBase64Char(c);
+  }
+  if (hex) return TClipboardKind::ckHex;
+  if (b64) return TClipboardKind::ckBase64;
+  return TClipboardKind::ckNone;
+}
+
+std::vector<std::uint8_t> DecodeHexText(std::u16string_view hex) {
+  std::vector<std::uint8_t> out;
+  out.reserve(hex.size() / 2);
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<std::uint8_t>(HexValue(hex[i]) << 4 | HexValue(hex[i + 1])));
+  return out;
+}
+
+void CheckInputFileSize(std::uintmax_t size) {
+  if (size <= asn::MaxInputSize) return;
+  throw std::runtime_error("File is too large to decode: " + std::to_string(size) + " bytes, at most " +
+                           std::to_string(asn::MaxInputSize) + " can be addressed");
+}
+
+// ---- The window's input paths
+
+void TMainForm::LoadFile() {
+  std::filesystem::path path(FileName);
+  std::uintmax_t size = std::filesystem::file_size(path);
+  bool tooLarge = size > asn::MaxInputSize;
+  // A file too large to decode is classified by its first octets only.
+  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? BinaryTestLength + 3 : size);
+
+  std::size_t bom = Utf8BomLength(data);
+  auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
+  bool binary = IsBinary(afterBom);
+  FromClipboard = false;
+  FromBase64 = !binary;
+  RunCaptured([&] {
+    CheckInputFileSize(size);
+    if (binary) {
+      ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
+      return;
+    }
+    std::u16string text = settings::Utf8ToUtf16(
+        std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
+    data = {};
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
+    text = {};
+    if (!result) return;
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
+  });
+}
+
+void TMainForm::LoadFromClipboard() {
+  std::u16string text = StripClipboardText(Platform.Clipboard.GetText());
+  TClipboardKind kind = ClassifyClipboardText(text);
+  if (kind == TClipboardKind::ckNone) {
+    Platform.Host.Beep();
+    return;
+  }
+  FromBase64 = kind == TClipboardKind::ckBase64;
+  FromClipboard = true;
+  RunCaptured([&] {
+    std::vector<std::uint8_t> data = FromBase64 ? DecodeBase64(text) : DecodeHexText(text);
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
+  });
+  FillTrees();
+}
+
+void TMainForm::Reload() {
+  LoadFile();
+  FillTrees();
+}
+
+}  // namespace viewer

@@ -1,0 +1,336 @@
+// Document storage and the row handle: every row fact is derived on demand from
+// the compact element records.
+#include "viewer/tag.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace viewer {
+
+namespace {
+
+std::u16string DecimalText(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::uint32_t CheckedTextLength(std::size_t length) {
+  if (length > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("Value text is too long");
+  return static_cast<std::uint32_t>(length);
+}
+
+// Tag numbers of up to 9 digits fit the numeric field; longer ones keep their text.
+bool ParseTagNumber(std::u16string_view text, std::uint32_t& number) {
+  if (text.empty() || text.size() > 9) return false;
+  std::uint32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    value = value * 10 + (c - u'0');
+  }
+  number = value;
+  return true;
+}
+
+constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Length", u"Unused bits", u"Bit length"};
+
+}  // namespace
+
+// ---- TDocument
+
+void TDocument::Clear() {
+  FElements = {};
+  FTopLevel = {};
+  FChildStart = {};
+  FChildIndex = {};
+  FPool = {};
+  FRootErrors = {};
+  FBigTags = {};
+}
+
+std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t parent) {
+  if (FElements.size() >= RootIndex) throw std::length_error("Too many elements");
+  auto index = static_cast<std::uint32_t>(FElements.size());
+  TElement e{};
+  e.TextStart = FPool.size();
+  e.ValueLength = CheckedTextLength(tag.Value.size());
+  e.DescrLength = CheckedTextLength(tag.OIDDescr.size());
+  e.ErrorLength = CheckedTextLength(tag.Error.size());
+  e.Offset = tag.Offset;
+  e.TagLength = tag.TagLength;
+  e.Length = tag.Length;
+  e.BitLength = tag.BitLength;
+  e.Parent = parent;
+  e.LengthLength = static_cast<std::uint8_t>(tag.LengthLength);
+  e.UnusedBits = tag.UnusedBits;
+  e.TagClass = tag.TagClass;
+  e.Flags = (tag.Constructed ? efConstructed : 0) | (tag.Encapsulates ? efEncapsulates : 0) |
+            (tag.IsHex ? efIsHex : 0);
+  if (!ParseTagNumber(tag.Tag, e.TagNumber)) {
+    e.Flags |= efBigTag;
+    FBigTags.emplace(index, tag.Tag);
+  }
+  FPool.append(tag.Value).append(tag.OIDDescr).append(tag.Error);
+  FElements.push_back(e);
+  if (parent == RootIndex)
+    FTopLevel.push_back(index);
+  else
+    ++FElements[parent].ChildCount;
+  return index;
+}
+
+void TDocument::CreateErrorTag(std::u16string name, std::u16string text, std::int32_t offset) {
+  FRootErrors.push_back({std::move(name), std::move(text), offset});
+}
+
+void TDocument::Finish() {
+  std::size_t count = FElements.size();
+  FChildStart.assign(count, 0);
+  std::uint32_t next = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    FChildStart[i] = next;
+    next += FElements[i].ChildCount;
+  }
+  FChildIndex.assign(next, 0);
+  // Elements arrive parent first and children in order, so one pass places them;
+  // FChildStart runs ahead as a fill cursor and is wound back afterwards.
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t parent = FElements[i].Parent;
+    if (parent == RootIndex) continue;
+    FChildIndex[FChildStart[parent]++] = static_cast<std::uint32_t>(i);
+  }
+  for (std::size_t i = 0; i < count; ++i) FChildStart[i] -= FElements[i].ChildCount;
+}
+
+TTag TDocument::TagByKey(std::uint64_t key) const {
+  return TTag(this, static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF));
+}
+
+std::int32_t TDocument::AttribCount(std::uint32_t index) const {
+  const TElement& e = At(index);
+  std::uint8_t universal = UniversalTagOf(e);
+  std::int32_t count = 3;
+  if (universal == 3 && !(e.Flags & efConstructed) && e.Length != 0) ++count;
+  if (universal == 2 && e.Length > 4) ++count;
+  return count;
+}
+
+TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
+  if (row < 3) return static_cast<TAttribKind>(row);
+  return UniversalTagOf(At(index)) == 3 ? akUnusedBits : akBitLength;
+}
+
+std::u16string_view TDocument::Value(const TElement& e) const {
+  return std::u16string_view(FPool).substr(e.TextStart, e.ValueLength);
+}
+
+std::u16string_view TDocument::Descr(const TElement& e) const {
+  return std::u16string_view(FPool).substr(e.TextStart + e.ValueLength, e.DescrLength);
+}
+
+std::u16string_view TDocument::Error(const TElement& e) const {
+  return std::u16string_view(FPool).substr(e.TextStart + e.ValueLength + e.DescrLength, e.ErrorLength);
+}
+
+std::u16string TDocument::TagText(std::uint32_t index) const {
+  const TElement& e = At(index);
+  if (e.Flags & efBigTag) return FBigTags.at(index);
+  return DecimalText(e.TagNumber);
+}
+
+std::uint8_t TDocument::UniversalTagOf(const TElement& e) const {
+  if (e.TagClass != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return 255;
+  return static_cast<std::uint8_t>(e.TagNumber);
+}
+
+// ---- TTag
+
+TTagType TTag::TagType() const {
+  switch (FSlot) {
+    case SlotRoot:
+      return ttRoot;
+    case SlotElement:
+      return ttNode;
+    case SlotElementError:
+    case SlotRootError:
+      return ttError;
+    default:
+      return ttAttrib;
+  }
+}
+
+std::u16string TTag::Name() const {
+  switch (FSlot) {
+    case SlotRoot:
+      return {};
+    case SlotElement: {
+      asn::TASNTag tag;
+      tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->At(FIndex).TagClass);
+      tag.Tag = FDoc->TagText(FIndex);
+      return tag.GetTagName();
+    }
+    case SlotElementError:
+      return u"Error";
+    case SlotRootError:
+      return FDoc->FRootErrors[FIndex].Name;
+    default:
+      return AttribLabels[FSlot];
+  }
+}
+
+std::u16string TTag::Text() const {
+  switch (FSlot) {
+    case SlotRoot:
+      return {};
+    case SlotElement: {
+      const auto& e = FDoc->At(FIndex);
+      std::u16string text(FDoc->Value(e));
+      if (e.DescrLength != 0) text.append(u" - ").append(FDoc->Descr(e));
+      return text;
+    }
+    case SlotElementError:
+      return std::u16string(FDoc->Error(FDoc->At(FIndex)));
+    case SlotRootError:
+      return FDoc->FRootErrors[FIndex].Text;
+    default: {
+      const auto& e = FDoc->At(FIndex);
+      switch (static_cast<TAttribKind>(FSlot)) {
+        case akOffset:
+          return DecimalText(e.Offset);
+        case akHeaderLength:
+          return DecimalText(std::int64_t{e.TagLength} + e.LengthLength);
+        case akLength:
+          return DecimalText(e.Length);
+        case akUnusedBits:
+          return DecimalText(e.UnusedBits);
+        case akBitLength:
+          return DecimalText(e.BitLength);
+      }
+      return {};
+    }
+  }
+}
+
+asn::TASNTag TTag::ASNTag() const {
+  asn::TASNTag tag;
+  if (FSlot == SlotElementError || FSlot == SlotRootError) {
+    tag.Offset = Offset();
+    tag.TagLength = 1;
+    return tag;
+  }
+  if (FSlot != SlotElement) return tag;
+  const auto& e = FDoc->At(FIndex);
+  tag.TagClass = static_cast<asn::TASN1TagClasses>(e.TagClass);
+  tag.Tag = FDoc->TagText(FIndex);
+  tag.Constructed = e.Flags & TDocument::efConstructed;
+  tag.Encapsulates = e.Flags & TDocument::efEncapsulates;
+  tag.Offset = e.Offset;
+  tag.TagLength = e.TagLength;
+  tag.LengthLength = e.LengthLength;
+  tag.Length = e.Length;
+  tag.UnusedBits = e.UnusedBits;
+  tag.BitLength = e.BitLength;
+  tag.Value = FDoc->Value(e);
+  tag.OIDDescr = FDoc->Descr(e);
+  tag.IsHex = e.Flags & TDocument::efIsHex;
+  tag.Error = FDoc->Error(e);
+  return tag;
+}
+
+std::int32_t TTag::ChildsCount() const {
+  if (FSlot == SlotRoot) return FDoc->TopLevelCount() + static_cast<std::int32_t>(FDoc->FRootErrors.size());
+  if (FSlot != SlotElement) return 0;
+  const auto& e = FDoc->At(FIndex);
+  return FDoc->AttribCount(FIndex) + (FDoc->HasError(e) ? 1 : 0) + static_cast<std::int32_t>(e.ChildCount);
+}
+
+TTag TTag::Childs(std::int32_t index) const {
+  if (FSlot == SlotRoot) {
+    std::int32_t top = FDoc->TopLevelCount();
+    if (index < top) return TagChild(index);
+    return TTag(FDoc, static_cast<std::uint32_t>(index - top), SlotRootError);
+  }
+  std::int32_t attribs = FDoc->AttribCount(FIndex);
+  if (index < attribs) return TTag(FDoc, FIndex, FDoc->AttribAt(FIndex, index));
+  index -= attribs;
+  if (FDoc->HasError(FDoc->At(FIndex))) {
+    if (index == 0) return TTag(FDoc, FIndex, SlotElementError);
+    --index;
+  }
+  return TagChild(index);
+}
+
+std::int32_t TTag::GetTagChildsCount() const {
+  if (FSlot == SlotRoot) return FDoc->TopLevelCount();
+  if (FSlot != SlotElement) return 0;
+  return static_cast<std::int32_t>(FDoc->At(FIndex).ChildCount);
+}
+
+TTag TTag::TagChild(std::int32_t index) const {
+  if (FSlot == SlotRoot) return FDoc->Element(FDoc->FTopLevel[index]);
+  return FDoc->Element(FDoc->FChildIndex[FDoc->FChildStart[FIndex] + index]);
+}
+
+bool TTag::HasChildren(bool withAttr) const {
+  if (FSlot == SlotRoot) return ChildsCount() > 0;
+  if (FSlot != SlotElement) return false;
+  // Every element has at least its three attribute rows.
+  if (withAttr) return true;
+  const auto& e = FDoc->At(FIndex);
+  return FDoc->HasError(e) || e.ChildCount > 0;
+}
+
+TTag TTag::Parent() const {
+  switch (FSlot) {
+    case SlotRoot:
+      return {};
+    case SlotRootError:
+      return FDoc->Root();
+    case SlotElement: {
+      std::uint32_t parent = FDoc->At(FIndex).Parent;
+      return parent == TDocument::RootIndex ? FDoc->Root() : FDoc->Element(parent);
+    }
+    default:
+      return FDoc->Element(FIndex);
+  }
+}
+
+std::int32_t TTag::Offset() const {
+  switch (FSlot) {
+    case SlotElement:
+      return FDoc->At(FIndex).Offset;
+    case SlotElementError:
+      return -1;
+    case SlotRootError:
+      return FDoc->FRootErrors[FIndex].Offset;
+    default:
+      return 0;
+  }
+}
+
+std::int32_t TTag::FullLength() const {
+  switch (FSlot) {
+    case SlotElement: {
+      const auto& e = FDoc->At(FIndex);
+      return e.TagLength + e.LengthLength + e.Length;
+    }
+    case SlotElementError:
+    case SlotRootError:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+bool TTag::IsHex() const { return FSlot == SlotElement && (FDoc->At(FIndex).Flags & TDocument::efIsHex); }
+
+bool TTag::Constructed() const {
+  return FSlot == SlotElement && (FDoc->At(FIndex).Flags & TDocument::efConstructed);
+}
+
+std::uint8_t TTag::UniversalTag() const {
+  return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : 255;
+}
+
+std::uint64_t TTag::Key() const { return (std::uint64_t{FIndex} << 8) | FSlot; }
+
+}  // namespace viewer

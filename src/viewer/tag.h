@@ -1,0 +1,165 @@
+// The decoded document of one viewer window: its nodes live in flat arrays owned
+// by TDocument, and TTag is a small handle onto one row of it (an element, one of
+// its attribute rows, an error row, or the root). Nothing is a heap object per
+// node, so a CRL of millions of elements stays compact and frees in one step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "asn/asn.h"
+
+namespace viewer {
+
+enum TTagType : std::uint8_t { ttRoot = 0, ttNode = 1, ttAttrib = 2, ttError = 3 };
+
+// Role of one byte of the decoded buffer.
+enum TCellType : std::uint8_t { ctData = 0, ctTag = 1, ctLength = 2, ctUnusedBits = 3 };
+
+// The header facts an element shows as attribute rows, in row order.
+enum TAttribKind : std::uint8_t { akOffset, akHeaderLength, akLength, akUnusedBits, akBitLength };
+
+class TDocument;
+
+// A row of the document. Cheap to copy (a document pointer, an index and a slot);
+// valid until the document is cleared. A default-constructed TTag refers to
+// nothing; Parent() of the root gives one.
+class TTag {
+ public:
+  TTag() = default;
+
+  bool IsValid() const { return FDoc != nullptr; }
+  TTagType TagType() const;
+  // Element name from GetTagName, the attribute label, "Error" or "Fatal error";
+  // empty for the root.
+  std::u16string Name() const;
+  // Value (plus " - " and the OID description), the attribute's decimal value,
+  // or the error message; empty for the root.
+  std::u16string Text() const;
+  // The element record as the parser delivered it. Attribute rows and the root
+  // give a cleared record; error rows only Offset and TagLength 1.
+  asn::TASNTag ASNTag() const;
+
+  // Children of every kind: attribute rows, the error row, then elements.
+  std::int32_t ChildsCount() const;
+  TTag Childs(std::int32_t index) const;
+  // Element children only (not attribute or error rows).
+  std::int32_t GetTagChildsCount() const;
+  TTag TagChild(std::int32_t index) const;
+  // withAttr: whether there is any child; otherwise whether any child is not an
+  // attribute row.
+  bool HasChildren(bool withAttr) const;
+  TTag Parent() const;
+
+  // Facts read straight from the document, without building a record.
+  std::int32_t Offset() const;       // -1 for rows that cover no byte
+  std::int32_t FullLength() const;   // 1 for an error row at an offset, else 0 for non-elements
+  bool IsHex() const;
+  bool Constructed() const;
+  std::uint8_t UniversalTag() const;  // GetUniversalTag; 255 for non-elements
+
+  // A 64-bit key for a tree row's data slot; TDocument::TagByKey gives the row back.
+  std::uint64_t Key() const;
+  bool operator==(const TTag& other) const = default;
+
+ private:
+  friend class TDocument;
+  // Slots of the row kinds below an element; the attribute slots are TAttribKind.
+  static constexpr std::uint8_t SlotElement = 8;
+  static constexpr std::uint8_t SlotElementError = 9;
+  static constexpr std::uint8_t SlotRoot = 10;
+  static constexpr std::uint8_t SlotRootError = 11;
+
+  TTag(const TDocument* doc, std::uint32_t index, std::uint8_t slot) : FDoc(doc), FIndex(index), FSlot(slot) {}
+
+  const TDocument* FDoc = nullptr;
+  std::uint32_t FIndex = 0;
+  std::uint8_t FSlot = 0;
+};
+
+// Owns every node of one document. Elements are appended in buffer order (parent
+// before children) and Finish() indexes the children; until then only the top
+// level can be walked.
+class TDocument {
+ public:
+  // Marks the root as the parent of a top-level element.
+  static constexpr std::uint32_t RootIndex = 0xFFFFFFFFu;
+
+  TTag Root() const { return TTag(this, 0, TTag::SlotRoot); }
+  // Forgets every node (the root stays).
+  void Clear();
+  // Adds an element below parent (an index AddElement returned, or RootIndex)
+  // and returns its index.
+  std::uint32_t AddElement(const asn::TASNTag& tag, std::uint32_t parent);
+  // Adds a top-level error row after everything already there.
+  void CreateErrorTag(std::u16string name, std::u16string text, std::int32_t offset);
+  // Builds the child index; call it once all elements are in.
+  void Finish();
+
+  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.size()); }
+  TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
+  TTag TagByKey(std::uint64_t key) const;
+
+  // The attribute rows an element shows, in row order.
+  std::int32_t AttribCount(std::uint32_t index) const;
+  TAttribKind AttribAt(std::uint32_t index, std::int32_t row) const;
+
+ private:
+  friend class TTag;
+
+  enum : std::uint8_t {
+    efConstructed = 1,
+    efEncapsulates = 2,
+    efIsHex = 4,
+    efBigTag = 8,  // tag number too long for TagNumber; text in FBigTags
+  };
+
+  // The numeric facts of one element; its texts sit in FPool from TextStart on:
+  // Value, then OIDDescr, then Error.
+  struct TElement {
+    std::uint64_t TextStart;
+    std::int32_t Offset;
+    std::int32_t TagLength;
+    std::int32_t Length;
+    std::int32_t BitLength;
+    std::uint32_t Parent;
+    std::uint32_t ChildCount;
+    std::uint32_t TagNumber;
+    std::uint32_t ValueLength;
+    std::uint32_t DescrLength;
+    std::uint32_t ErrorLength;
+    std::uint8_t LengthLength;
+    std::uint8_t UnusedBits;
+    std::uint8_t TagClass;
+    std::uint8_t Flags;
+  };
+
+  struct TRootError {
+    std::u16string Name;
+    std::u16string Text;
+    std::int32_t Offset;
+  };
+
+  const TElement& At(std::uint32_t index) const { return FElements[index]; }
+  std::u16string_view Value(const TElement& e) const;
+  std::u16string_view Descr(const TElement& e) const;
+  std::u16string_view Error(const TElement& e) const;
+  std::u16string TagText(std::uint32_t index) const;
+  std::uint8_t UniversalTagOf(const TElement& e) const;
+  bool HasError(const TElement& e) const { return e.ErrorLength != 0; }
+  std::int32_t TopLevelCount() const { return static_cast<std::int32_t>(FTopLevel.size()); }
+
+  std::vector<TElement> FElements;
+  std::vector<std::uint32_t> FTopLevel;
+  // Children of element i are FChildIndex[FChildStart[i] ... + ChildCount).
+  std::vector<std::uint32_t> FChildStart;
+  std::vector<std::uint32_t> FChildIndex;
+  std::u16string FPool;
+  std::vector<TRootError> FRootErrors;
+  std::unordered_map<std::uint32_t, std::u16string> FBigTags;
+};
+
+}  // namespace viewer

@@ -1,0 +1,223 @@
+// XML export: one element per decoded ASN.1 element, header facts as
+// attributes, the display value as text. Written through a line sink, without
+// native recursion, so any nesting depth exports.
+#include "viewer/xml_export.h"
+
+#include <random>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "settings/lang.h"
+#include "settings/text.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+// Text is handed to the stream in pieces of about this size.
+constexpr std::size_t FlushThreshold = 1 << 20;
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+bool IsXmlChar(char16_t c) {
+  if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
+  return c != 0xFFFE && c != 0xFFFF;
+}
+
+std::u16string Decimal(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+void AppendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value) {
+  line.append(u" ").append(name).append(u"=\"").append(value).append(u"\"");
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+  std::random_device random;
+  std::u8string name = u8"." + target.filename().u8string() + u8".";
+  std::string suffix = std::to_string(random()) + ".tmp";
+  name.append(suffix.begin(), suffix.end());
+  return target.parent_path() / std::filesystem::path(name);
+}
+
+}  // namespace
+
+std::u16string EscapeXML(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    switch (c) {
+      case u'&':
+        out.append(u"&amp;");
+        continue;
+      case u'<':
+        out.append(u"&lt;");
+        continue;
+      case u'>':
+        out.append(u"&gt;");
+        continue;
+      case u'"':
+        out.append(u"&quot;");
+        continue;
+      default:
+        break;
+    }
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      out.push_back(c);
+      out.push_back(text[++i]);
+      continue;
+    }
+    bool lone = IsHighSurrogate(c) || IsLowSurrogate(c);
+    out.push_back(lone || !IsXmlChar(c) ? u'\uFFFD' : c);
+  }
+  return out;
+}
+
+std::u16string XmlElementName(std::u16string_view name) {
+  std::u16string out;
+  out.reserve(name.size());
+  for (char16_t c : name) {
+    if (c == u']') continue;
+    out.push_back(c == u' ' || c == u'[' ? u'_' : c);
+  }
+  return out;
+}
+
+// ---- Writers
+
+TXmlStreamWriter::TXmlStreamWriter(std::ostream& out) : FOut(out) { FBuffer = "\xEF\xBB\xBF"; }
+
+TXmlStreamWriter::~TXmlStreamWriter() = default;
+
+void TXmlStreamWriter::AddLine(std::int32_t level, std::u16string_view text) {
+  FBuffer.append(static_cast<std::size_t>(level) * 4, ' ');
+  FBuffer.append(settings::Utf16ToUtf8(text));
+  FBuffer.append("\r\n");
+  if (FBuffer.size() >= FlushThreshold) Flush();
+}
+
+void TXmlStreamWriter::Flush() {
+  FOut.write(FBuffer.data(), static_cast<std::streamsize>(FBuffer.size()));
+  FBuffer.clear();
+}
+
+TXmlFileWriter::TXmlFileWriter(std::filesystem::path target)
+    : FTarget(std::move(target)), FTemporary(TemporaryBeside(FTarget)), FWriter(FFile) {
+  errno = 0;
+  FFile.open(FTemporary, std::ios::binary | std::ios::trunc);
+  if (!FFile) {
+    std::error_code error(errno, std::generic_category());
+    throw std::runtime_error("Cannot create " + PathText(FTarget) + ": " + error.message());
+  }
+}
+
+TXmlFileWriter::~TXmlFileWriter() {
+  if (FCommitted) return;
+  FFile.close();
+  std::error_code ignored;
+  std::filesystem::remove(FTemporary, ignored);
+}
+
+void TXmlFileWriter::AddLine(std::int32_t level, std::u16string_view text) { FWriter.AddLine(level, text); }
+
+void TXmlFileWriter::Commit() {
+  FWriter.Flush();
+  FFile.close();
+  if (FFile.fail()) throw std::runtime_error("Cannot write " + PathText(FTarget));
+  std::error_code error;
+  std::filesystem::rename(FTemporary, FTarget, error);
+  if (error) throw std::runtime_error("Cannot write " + PathText(FTarget) + ": " + error.message());
+  FCommitted = true;
+}
+
+// ---- The window's export
+
+void TMainForm::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const {
+  auto writeStart = [&](TTag node, std::int32_t depth) {
+    if (node.TagType() == ttRoot) {
+      strList.AddLine(depth, u"<Root Size=\"" + Decimal(static_cast<std::int64_t>(Bytes->size())) + u"\">");
+      return;
+    }
+    asn::TASNTag record = node.ASNTag();
+    std::uint8_t universal = record.GetUniversalTag();
+    std::u16string line = u"<" + XmlElementName(node.Name());
+    AppendAttribute(line, u"TagClass", Decimal(record.TagClass));
+    AppendAttribute(line, u"TagNumber", record.Tag);
+    AppendAttribute(line, u"Constructed", record.Constructed ? u"True" : u"False");
+    AppendAttribute(line, u"Offset", Decimal(record.Offset));
+    AppendAttribute(line, u"HeaderLength", Decimal(record.HeaderLength()));
+    AppendAttribute(line, u"Length", Decimal(record.Length));
+    if (universal == 3) AppendAttribute(line, u"UnusedBits", Decimal(record.UnusedBits));
+    if (universal == 2 && record.Length > 4) AppendAttribute(line, u"BitLength", Decimal(record.BitLength));
+    if (!record.OIDDescr.empty()) AppendAttribute(line, u"Description", EscapeXML(record.OIDDescr));
+    line.append(u">");
+    strList.AddLine(depth, line);
+    if (!record.Value.empty()) strList.AddLine(depth + 1, EscapeXML(record.Value));
+  };
+  auto writeEnd = [&](TTag node, std::int32_t depth) {
+    if (node.TagType() == ttRoot) {
+      strList.AddLine(depth, u"</Root>");
+      return;
+    }
+    strList.AddLine(depth, u"</" + XmlElementName(node.Name()) + u">");
+  };
+
+  if (tag.TagType() == ttAttrib || tag.TagType() == ttError) return;
+  // Open elements and the next element child of each; attribute and error rows
+  // are not exported, so only element children are visited.
+  struct TFrame {
+    TTag Tag;
+    std::int32_t NextChild;
+  };
+  std::vector<TFrame> stack;
+  writeStart(tag, level);
+  stack.push_back({tag, 0});
+  while (!stack.empty()) {
+    TFrame& top = stack.back();
+    auto depth = level + static_cast<std::int32_t>(stack.size()) - 1;
+    if (top.NextChild < top.Tag.GetTagChildsCount()) {
+      TTag child = top.Tag.TagChild(top.NextChild++);
+      writeStart(child, depth + 1);
+      stack.push_back({child, 0});
+      continue;
+    }
+    writeEnd(top.Tag, depth);
+    stack.pop_back();
+  }
+}
+
+std::u16string TMainForm::ProposedXmlName() const {
+  std::u16string name = FileName.substr(FileName.find_last_of(u"/\\") + 1);
+  std::size_t dot = name.find_last_of(u'.');
+  if (dot != std::u16string::npos) name.erase(dot);
+  return name + u".xml";
+}
+
+void TMainForm::SaveToXML() {
+  std::u16string filter =
+      settings::GetLangTextById(301) + u" (*.xml)|*.xml|" + settings::GetLangTextById(302) + u" (*.*)|*.*";
+  std::optional<std::u16string> chosen = Platform.Dialogs.SaveFileDialog(filter, ProposedXmlName());
+  if (!chosen) return;
+  try {
+    TXmlFileWriter writer{std::filesystem::path(*chosen)};
+    writer.AddLine(0, XmlDeclaration);
+    WriteTag(Root(), writer, 0);
+    writer.Commit();
+  } catch (const std::exception& e) {
+    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+    return;
+  }
+  Platform.Host.ActivateParent();
+}
+
+}  // namespace viewer

@@ -1,0 +1,295 @@
+// The decoding driver: rows, attribute rows, error rows, byte roles, and the
+// document's shape for deep and wide inputs.
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "viewer_test_util.h"
+
+namespace viewer {
+namespace {
+
+using test::Dump;
+using test::HexBytes;
+using test::Shared;
+
+std::string CellString(const std::vector<TCellType>& cells) {
+  std::string out;
+  for (TCellType c : cells) out.push_back(static_cast<char>('0' + c));
+  return out;
+}
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  void Decode(std::string_view hex) {
+    Form.RunCaptured([&] { Form.ParseASN(Shared(HexBytes(hex))); });
+  }
+  platform::fake::TFakePlatform Fake;
+  TMainForm Form{Fake.Platform};
+};
+
+struct TDecodeCase {
+  const char* Label;
+  const char* Hex;
+  const char* Rows;
+  std::int32_t Tags;
+  const char* Cells;  // byte roles: 0 data, 1 identifier, 2 length, 3 unused bits
+};
+
+TEST_F(DocumentTest, BuildsRowsAndMarksBytes) {
+  const TDecodeCase cases[] = {
+      {"empty buffer", "", "", 0, ""},
+      {"sequence of one integer", "30 03 02 01 05",
+       "SEQUENCE\n  Offset: 0\n  Header length: 2\n  Length: 3\n  INTEGER: 5\n"
+       "    Offset: 2\n    Header length: 2\n    Length: 1\n",
+       2, "12120"},
+      {"bit string with unused bits", "03 02 07 80",
+       "BIT STRING: 1\n  Offset: 0\n  Header length: 2\n  Length: 2\n  Unused bits: 7\n", 1, "1230"},
+      {"bit string of the count alone", "03 01 00",
+       "BIT STRING\n  Offset: 0\n  Header length: 2\n  Length: 1\n  Unused bits: 0\n", 1, "123"},
+      {"empty bit string has no unused-bits row", "03 00",
+       "BIT STRING\n  Offset: 0\n  Header length: 2\n  Length: 0\n", 1, "12"},
+      {"encapsulating bit string", "03 04 00 02 01 07",
+       "BIT STRING\n  Offset: 0\n  Header length: 2\n  Length: 4\n  Unused bits: 0\n  INTEGER: 7\n"
+       "    Offset: 3\n    Header length: 2\n    Length: 1\n",
+       2, "123120"},
+      {"constructed bit string marks only its inner count", "23 04 03 02 07 80",
+       "BIT STRING\n  Offset: 0\n  Header length: 2\n  Length: 4\n  BIT STRING: 1\n"
+       "    Offset: 2\n    Header length: 2\n    Length: 2\n    Unused bits: 7\n",
+       2, "121230"},
+      {"integer of five octets has a bit length", "02 05 01 00 00 00 00",
+       "INTEGER: 4294967296\n  Offset: 0\n  Header length: 2\n  Length: 5\n  Bit length: 33\n", 1, "1200000"},
+      {"integer of four octets has none", "02 04 01 00 00 00",
+       "INTEGER: 16777216\n  Offset: 0\n  Header length: 2\n  Length: 4\n", 1, "120000"},
+      {"context-specific [2] is no integer", "82 05 01 00 00 00 00",
+       "Context-specific[2]: 01 00 00 00 00\n  Offset: 0\n  Header length: 2\n  Length: 5\n", 1, "1200000"},
+      {"value failure adds an error row after the attributes", "01 02 FF FF",
+       "BOOLEAN: FF FF\n  Offset: 0\n  Header length: 2\n  Length: 2\n  Error: Incorrect length\n", 1, "1200"},
+      {"header failure inside a sequence", "30 03 02 05 00",
+       "SEQUENCE\n  Offset: 0\n  Header length: 2\n  Length: 3\n"
+       "Fatal error: Incorrect data length for tag at offset 2\n",
+       1, "12000"},
+      {"open levels keep their children", "30 07 30 05 05 00 02 05 00",
+       "SEQUENCE\n  Offset: 0\n  Header length: 2\n  Length: 7\n  SEQUENCE\n    Offset: 2\n"
+       "    Header length: 2\n    Length: 5\n    NULL\n      Offset: 4\n      Header length: 2\n      Length: 0\n"
+       "Fatal error: Incorrect data length for tag at offset 6\n",
+       3, "121212000"},
+      {"failure after two top-level elements", "05 00 05 00 02",
+       "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\nNULL\n  Offset: 2\n  Header length: 2\n  Length: 0\n"
+       "Fatal error: No tag length found for tag at offset 4\n",
+       2, "12120"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Decode(c.Hex);
+    EXPECT_EQ(Dump(Form.Root()), c.Rows);
+    EXPECT_EQ(Form.TagsCount, c.Tags);
+    EXPECT_EQ(CellString(Form.HexCellTypes), c.Cells);
+    EXPECT_EQ(Form.Bytes->size(), HexBytes(c.Hex).size());
+  }
+}
+
+TEST_F(DocumentTest, FatalErrorRowCoversTheFailingByte) {
+  Decode("30 03 02 05 00");
+  TTag fatal = Form.Root().Childs(1);
+  ASSERT_EQ(fatal.TagType(), ttError);
+  asn::TASNTag record = fatal.ASNTag();
+  EXPECT_EQ(record.Offset, 2);
+  EXPECT_EQ(record.FullLength(), 1);
+  EXPECT_EQ(Form.Root().GetTagChildsCount(), 1);
+  EXPECT_EQ(fatal.Parent(), Form.Root());
+}
+
+TEST_F(DocumentTest, FailureWithoutOffsetGivesItsMessageAlone) {
+  Form.RunCaptured([] { throw std::runtime_error("handler broke"); });
+  EXPECT_EQ(Dump(Form.Root()), "Fatal error: handler broke\n");
+  EXPECT_EQ(Form.Root().Childs(0).ASNTag().Offset, -1);
+}
+
+TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {
+  Decode("01 02 FF FF");
+  TTag error = Form.Root().Childs(0).Childs(3);
+  ASSERT_EQ(error.TagType(), ttError);
+  EXPECT_EQ(error.ASNTag().Offset, -1);
+  EXPECT_EQ(error.ASNTag().TagLength, 1);
+  EXPECT_FALSE(error.HasChildren(true));
+  EXPECT_TRUE(Form.Root().Childs(0).HasChildren(false));
+}
+
+TEST_F(DocumentTest, SecondDecodingLeavesNothingOfTheFirst) {
+  Decode("30 03 02 05 00");
+  Form.HexSel = {0, 4};
+  Decode("05 00");
+  EXPECT_EQ(Dump(Form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
+  EXPECT_EQ(Form.TagsCount, 1);
+  EXPECT_EQ(CellString(Form.HexCellTypes), "12");
+  EXPECT_EQ(Form.HexSel, THexSelection{});
+}
+
+TEST_F(DocumentTest, ElementRecordsComeBackWhole) {
+  Decode("30 80 1F 81 00 00 00 00");
+  TTag sequence = Form.Root().Childs(0);
+  asn::TASNTag outer = sequence.ASNTag();
+  EXPECT_TRUE(outer.Constructed);
+  EXPECT_EQ(outer.LengthLength, 1);
+  EXPECT_EQ(outer.Length, 6);
+  TTag high = sequence.TagChild(0);
+  asn::TASNTag inner = high.ASNTag();
+  EXPECT_EQ(inner.Tag, u"128");
+  EXPECT_EQ(inner.TagLength, 3);
+  EXPECT_EQ(inner.Offset, 2);
+  EXPECT_EQ(sequence.TagChild(1).Name(), u"EOC");
+  // Attribute rows carry a cleared record.
+  EXPECT_EQ(sequence.Childs(0).ASNTag().Offset, 0);
+  EXPECT_TRUE(sequence.Childs(0).ASNTag().Tag.empty());
+}
+
+TEST_F(DocumentTest, TagNumbersBeyondThirtyTwoBitsKeepTheirDigits) {
+  // Tag number 2^35 in the high form: 1F 81 80 80 80 80 00, then an empty length.
+  Decode("9F 81 80 80 80 80 00 00");
+  TTag tag = Form.Root().Childs(0);
+  EXPECT_EQ(tag.ASNTag().Tag, u"34359738368");
+  EXPECT_EQ(tag.Name(), u"Context-specific[34359738368]");
+  EXPECT_EQ(tag.UniversalTag(), 255);
+}
+
+TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
+  std::string dictionary = "1.2.3=Test & <description>\n";
+  asn::LoadOIDDictionaryFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
+  Decode("06 02 2A 03 06 02 2A 04");
+  asn::FreeOIDDictionary();
+  EXPECT_EQ(Form.Root().Childs(0).Text(), u"1.2.3 - Test & <description>");
+  EXPECT_EQ(Form.Root().Childs(1).Text(), u"1.2.4");
+}
+
+TEST_F(DocumentTest, RowsKnowTheirParentsAndKeys) {
+  auto der = test::ReadAll(test::SamplesDir() / "cert.der");
+  Decode("");
+  Form.RunCaptured([&] { Form.ParseASN(Shared(std::vector<std::uint8_t>(der.begin(), der.end()))); });
+  ASSERT_GT(Form.TagsCount, 50);
+  std::int32_t elements = 0;
+  std::vector<TTag> stack{Form.Root()};
+  while (!stack.empty()) {
+    TTag tag = stack.back();
+    stack.pop_back();
+    ASSERT_EQ(Form.Document().TagByKey(tag.Key()), tag);
+    std::int32_t nonElements = 0;
+    for (std::int32_t i = 0; i < tag.ChildsCount(); ++i) {
+      TTag child = tag.Childs(i);
+      ASSERT_EQ(child.Parent(), tag);
+      if (child.TagType() != ttNode) {
+        ++nonElements;
+        continue;
+      }
+      ++elements;
+      ASSERT_LE(tag.Offset(), child.Offset());
+      stack.push_back(child);
+    }
+    ASSERT_EQ(tag.ChildsCount() - nonElements, tag.GetTagChildsCount());
+  }
+  EXPECT_EQ(elements, Form.TagsCount);
+}
+
+// 1,000,000 SEQUENCEs nested around a NULL.
+std::vector<std::uint8_t> DeepNesting(std::size_t depth) {
+  std::vector<std::size_t> lengths{2};
+  auto lengthOctets = [](std::size_t n) { return n < 0x80 ? 1 : n < 0x100 ? 2 : n < 0x10000 ? 3 : 4; };
+  for (std::size_t i = 0; i < depth; ++i) lengths.push_back(lengths.back() + 1 + lengthOctets(lengths.back()));
+  std::vector<std::uint8_t> out;
+  out.reserve(lengths.back());
+  for (std::size_t i = depth; i-- > 0;) {
+    std::size_t n = lengths[i];
+    out.push_back(0x30);
+    int octets = lengthOctets(n);
+    if (octets > 1) out.push_back(static_cast<std::uint8_t>(0x80 + octets - 1));
+    for (int k = octets > 1 ? octets - 2 : 0; k >= 0; --k) out.push_back(static_cast<std::uint8_t>(n >> (8 * k)));
+  }
+  out.push_back(0x05);
+  out.push_back(0x00);
+  return out;
+}
+
+class TLevelRecorder : public IXmlLineSink {
+ public:
+  void AddLine(std::int32_t level, std::u16string_view text) override {
+    if (Lines++ < 3) First.append(text).append(u"|");
+    MaxLevel = std::max(MaxLevel, level);
+    // Every line is one level off its predecessor or on the same level.
+    if (std::abs(level - LastLevel) > 1) ++Jumps;
+    LastLevel = level;
+  }
+  std::size_t Lines = 0;
+  std::int32_t MaxLevel = 0;
+  std::int32_t LastLevel = 0;
+  int Jumps = 0;
+  std::u16string First;
+};
+
+TEST_F(DocumentTest, MillionLevelsBuildExportAndFree) {
+  constexpr std::size_t depth = 1'000'000;
+  {
+    TMainForm deep(Fake.Platform);
+    deep.RunCaptured([&] { deep.ParseASN(Shared(DeepNesting(depth))); });
+    ASSERT_EQ(deep.TagsCount, static_cast<std::int32_t>(depth + 1));
+    ASSERT_EQ(deep.Root().ChildsCount(), 1);
+    // The innermost NULL is the last element; its parents lead back to the root.
+    TTag tag = deep.Document().Element(depth);
+    EXPECT_EQ(tag.Name(), u"NULL");
+    std::size_t parents = 0;
+    while (tag.Parent().IsValid()) {
+      tag = tag.Parent();
+      ++parents;
+    }
+    EXPECT_EQ(parents, depth + 1);
+    EXPECT_EQ(tag, deep.Root());
+
+    TLevelRecorder lines;
+    deep.WriteTag(deep.Root(), lines, 0);
+    EXPECT_EQ(lines.Lines, 2 * (depth + 2));
+    EXPECT_EQ(lines.MaxLevel, static_cast<std::int32_t>(depth + 1));
+    EXPECT_EQ(lines.Jumps, 0);
+    EXPECT_EQ(lines.LastLevel, 0);
+    std::string size = std::to_string(deep.Bytes->size());
+    EXPECT_TRUE(lines.First.starts_with(u"<Root Size=\"" + std::u16string(size.begin(), size.end()) +
+                                        u"\">|<SEQUENCE TagClass"));
+    deep.ClearTree();
+    EXPECT_EQ(deep.Root().ChildsCount(), 0);
+    deep.RunCaptured([&] { deep.ParseASN(Shared(DeepNesting(depth))); });
+  }  // destroyed with the whole document in place
+}
+
+struct TExpansionCase {
+  const char* Label;
+  int Outer;     // SEQUENCEs at the top level, each holding Inner NULLs
+  int Inner;
+  int TopNulls;  // NULLs after them at the top level
+  TTreeExpansion Expected;
+};
+
+std::vector<std::uint8_t> WideDocument(const TExpansionCase& c) {
+  std::vector<std::uint8_t> out;
+  for (int s = 0; s < c.Outer; ++s) {
+    std::size_t length = static_cast<std::size_t>(c.Inner) * 2;
+    out.insert(out.end(), {0x30, 0x83, static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 8),
+                           static_cast<std::uint8_t>(length)});
+    for (int i = 0; i < c.Inner; ++i) out.insert(out.end(), {0x05, 0x00});
+  }
+  for (int i = 0; i < c.TopNulls; ++i) out.insert(out.end(), {0x05, 0x00});
+  return out;
+}
+
+TEST_F(DocumentTest, ExpansionDependsOnSizeAndTopLevel) {
+  const TExpansionCase cases[] = {
+      {"9999 elements open fully", 0, 0, 9999, TTreeExpansion::teAll},
+      {"10000 under one top-level row open it alone", 1, 9999, 0, TTreeExpansion::teFirstRow},
+      {"10000 in two top-level rows stay closed", 1, 9998, 1, TTreeExpansion::teNone},
+      {"9999 in two top-level rows open fully", 1, 9997, 1, TTreeExpansion::teAll},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Form.RunCaptured([&] { Form.ParseASN(Shared(WideDocument(c))); });
+    EXPECT_EQ(Form.TreeExpansion(), c.Expected);
+  }
+}
+
+}  // namespace
+}  // namespace viewer
