@@ -116,7 +116,10 @@ std::string IconvNameForCodePage(unsigned codePage) {
   for (const TCodePageName& entry : NamedCodePages)
     if (entry.CodePage == codePage) return entry.Name;
   if (codePage >= 28591 && codePage <= 28599) return "ISO-8859-" + std::to_string(codePage - 28590);
-  if (IsIbmNumbered(codePage)) return "IBM" + std::to_string(codePage > 20000 ? codePage - 20000 : codePage);
+  if (IsIbmNumbered(codePage)) {
+    std::string number = std::to_string(codePage > 20000 ? codePage - 20000 : codePage);
+    return "IBM" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;  // IBM037
+  }
   return "CP" + std::to_string(codePage);
 }
 
