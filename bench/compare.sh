@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Times bramlet-dump against other ASN.1 dumpers on the big inputs of bench/big-inputs.sh:
+# wall time and peak RSS of each whole process, output to /dev/null, and both as a ratio
+# to bramlet-dump on the same input. Each run happens once (the machine is shared).
+# Usage: bench/compare.sh [BUILD_DIR] [BIG_DIR]   (defaults: build, /tmp/bramlet-big)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+big=${2:-/tmp/bramlet-big}
+node_dir=/tmp/bramlet-bench-node
+
+"$root/scripts/setup" openssl dumpasn1 time nodejs
+command -v npm >/dev/null || "$root/scripts/setup" npm
+"$root/bench/big-inputs.sh" "$big" >/dev/null
+
+dump=$build/bin/bramlet-dump
+if [ ! -x "$dump" ]; then
+  echo "compare: $dump is missing; build it first (scripts/build $build)" >&2
+  exit 1
+fi
+
+# The npm decoder, in a cache folder outside the repository, and a small driver for it: its
+# own CLI decodes only the first element and spends its time matching ASN.1 modules, so the
+# driver decodes every top-level element and prints one line per element with offset, depth,
+# header length, length, type name and content, as the other tools do.
+if [ ! -f "$node_dir/node_modules/@lapo/asn1js/asn1.js" ]; then
+  mkdir -p "$node_dir"
+  npm install --silent --no-save --prefix "$node_dir" @lapo/asn1js@2.1.3 >/dev/null
+fi
+cat >"$node_dir/walk.mjs" <<'EOF'
+import { readFileSync, writeSync } from 'node:fs';
+import { ASN1 } from '@lapo/asn1js/asn1.js';
+
+const bytes = readFileSync(process.argv[2]);
+let lines = [];
+function flush() { writeSync(1, lines.join('')); lines = []; }
+let elements = 0;
+for (let pos = 0; pos < bytes.length;) {
+  const top = ASN1.decode(bytes, pos);
+  const stack = [[top, 0]];
+  while (stack.length > 0) {
+    const [e, depth] = stack.pop();
+    const content = e.content();
+    lines.push(e.posStart() + ' d=' + depth + ' hl=' + e.header + ' l=' + e.length + ' ' + e.typeName() +
+               (content ? ': ' + content.replace(/\n/g, '|') : '') + '\n');
+    if (lines.length >= 4096) flush();
+    ++elements;
+    if (e.sub !== null)
+      for (let i = e.sub.length - 1; i >= 0; --i) stack.push([e.sub[i], depth + 1]);
+  }
+  pos = top.posEnd();
+}
+flush();
+process.stderr.write(elements + ' elements\n');
+EOF
+
+# dumpasn1 stops after the first top-level element, so it reads the bundle wrapped in one
+# SEQUENCE header (6 more bytes, one more element); every other tool reads the plain files.
+wrap() {
+  local size n=0 i
+  size=$(stat -c %s "$1")
+  for ((i = size; i > 0; i >>= 8)); do n=$((n + 1)); done
+  {
+    printf '\x30'
+    if [ "$size" -lt 128 ]; then printf "\\x$(printf %02x "$size")"; else printf "\\x$(printf %02x $((128 + n)))"; fi
+    for ((i = n - 1; size >= 128 && i >= 0; i--)); do printf "\\x$(printf %02x $((size >> (8 * i) & 255)))"; done
+    cat "$1"
+  } >"$2"
+}
+[ -s "$big/certs-wrapped.der" ] || wrap "$big/certs.der" "$big/certs-wrapped.der"
+
+# The table of runs: name | what the tool is asked to do | command, where {in} is the input
+# and {one} the input as a single top-level element. bramlet-dump's row comes first: the
+# ratios are to it. More rows (other modes of bramlet-dump) go at the end.
+rows=(
+  "bramlet-dump|one line per element (offset, header length, length, tag, value)|$dump {in}"
+  "openssl asn1parse|asn1parse -i -inform DER: one line per element, every top-level element|openssl asn1parse -i -inform DER -in {in}"
+  "dumpasn1|dumpasn1 default dump (values cut at 128 bytes) of {one}|dumpasn1 {one}"
+  "asn1js (node)|@lapo/asn1js 2.1.3 decode of every top-level element, one line per element|node $node_dir/walk.mjs {in}"
+)
+
+# file | the same as one top-level element | label
+inputs=(
+  "crl.der|crl.der|CRL, 600,000 entries"
+  "certs.der|certs-wrapped.der|100 MiB of certificates"
+)
+
+printf '%-26s %-18s %9s %10s %8s %8s  %s\n' input tool "wall s" "RSS MiB" "time x" "RSS x" "asked to do"
+for input in "${inputs[@]}"; do
+  IFS='|' read -r file one label <<<"$input"
+  file=$big/$file
+  one=$big/$one
+  base_time=0
+  base_rss=0
+  first=1
+  for row in "${rows[@]}"; do
+    IFS='|' read -r name what cmd <<<"$row"
+    cmd=${cmd//\{in\}/$file}
+    cmd=${cmd//\{one\}/$one}
+    what=${what//\{one\}/$(basename "$one")}
+    status=0
+    is_base=$first
+    first=0
+    /usr/bin/time -f '%e %M' -o "$big/time.out" bash -c "$cmd" >/dev/null 2>"$big/stderr.out" || status=$?
+    read -r secs kib <"$big/time.out" || true
+    if [ $status -ne 0 ]; then
+      printf '%-26s %-18s %9s %10s %8s %8s  %s (failed, exit %d: %s)\n' "$label" "$name" - - - - "$what" \
+        $status "$(tail -c 200 "$big/stderr.out" | tr '\n' ' ')"
+      continue
+    fi
+    mib=$(awk -v k="$kib" 'BEGIN { printf "%.1f", k / 1024 }')
+    if [ "$is_base" = 1 ]; then
+      base_time=$secs
+      base_rss=$kib
+    fi
+    ratio_time=$(awk -v a="$secs" -v b="$base_time" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+    ratio_rss=$(awk -v a="$kib" -v b="$base_rss" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+    printf '%-26s %-18s %9s %10s %8s %8s  %s\n' "$label" "$name" "$secs" "$mib" "$ratio_time" "$ratio_rss" "$what"
+  done
+done
+rm -f "$big/time.out" "$big/stderr.out"
