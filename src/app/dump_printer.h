@@ -1,0 +1,25 @@
+// The element lines of bramlet-dump.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "asn/asn.h"
+
+namespace app {
+
+// One line per element: offset, header length and length in columns, then
+// two blanks per level of depth, the tag name and, for a primitive element,
+// ": " and its value, " - " and the OID description, and " [error: ...]"
+// when the value failed. Control characters are shown as \xNN so that every
+// element stays on one line.
+std::string FormatElementLine(const asn::TASNTag& tag, int depth);
+
+// Walks bytes and writes one element line each to out. After a malformed
+// header the lines before it stand and "Fatal error: <message> for tag at
+// offset <n>" goes to err; the result is then 1, otherwise 0.
+int DumpElements(std::span<const std::uint8_t> bytes, std::ostream& out, std::ostream& err);
+
+}  // namespace app
