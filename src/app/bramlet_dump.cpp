@@ -1,4 +1,6 @@
-// bramlet-dump FILE: prints every element of a raw BER file, one line each.
+// bramlet-dump FILE: the document of any input the viewer takes (raw BER, PEM
+// blocks, begin-base64, bare Base64) as the structure tree lists it, or its XML
+// export; --elements keeps the one-line-per-element walk of a raw BER file.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -9,15 +11,34 @@
 #include <vector>
 
 #include "app/dump_printer.h"
+#include "app/headless_platform.h"
 #include "asn/asn.h"
+#include "settings/text.h"
+#include "viewer/document_text.h"
+#include "viewer/main.h"
 
 namespace {
 
 constexpr int ExitUsage = 2;  // also for files that cannot be read or written
+constexpr int ExitNoDocument = 1;
+
+struct TOptions {
+  std::string Input;
+  std::string Oids;
+  bool HaveOids = false;
+  bool Attributes = true;
+  bool Elements = false;
+  bool Xml = false;
+  std::string XmlOut;  // empty: standard output
+};
 
 int Usage(const char* message) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
-  std::cerr << "usage: bramlet-dump [--oids DICTIONARY] FILE\n";
+  std::cerr << "usage: bramlet-dump [--oids DICTIONARY] [--no-attributes | --xml [OUT] | --elements] FILE\n"
+               "  default          the document as the viewer's tree lists it, then a status line\n"
+               "  --no-attributes  without the offset and length rows\n"
+               "  --xml [OUT]      the XML export, to OUT or standard output\n"
+               "  --elements       one line per element of a raw BER file\n";
   return ExitUsage;
 }
 
@@ -48,39 +69,7 @@ bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::st
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::string input, oids;
-  bool haveOids = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--oids") {
-      if (++i >= argc) return Usage("--oids needs a file name");
-      oids = argv[i];
-      haveOids = true;
-    } else if (arg == "-h" || arg == "--help") {
-      Usage("");
-      return 0;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Usage(("unknown option " + arg).c_str());
-    } else if (!input.empty()) {
-      return Usage("only one FILE can be dumped");
-    } else {
-      input = arg;
-    }
-  }
-  if (input.empty()) return Usage("no FILE given");
-
-  if (haveOids) {
-    if (!asn::LoadOIDDictionaryFile(oids)) {
-      std::cerr << "bramlet-dump: cannot read OID dictionary " << oids << '\n';
-      return ExitUsage;
-    }
-  } else {
-    asn::LoadOIDDictionary(ExecutableFolder(argv[0]));  // optional: no descriptions without it
-  }
-
+int DumpRawElements(const std::string& input) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(input, ec);
   if (!ec && size > asn::MaxInputSize) {
@@ -94,9 +83,138 @@ int main(int argc, char** argv) {
     std::cerr << "bramlet-dump: cannot read " << input << ": " << problem << '\n';
     return ExitUsage;
   }
+  return app::DumpElements(bytes, std::cout, std::cerr);
+}
+
+bool EndsWithFatalError(const viewer::TMainForm& form) {
+  viewer::TTag root = form.Root();
+  std::int32_t count = root.ChildsCount();
+  return count > 0 && root.Childs(count - 1).TagType() == viewer::ttError;
+}
+
+void PrintTree(const viewer::TMainForm& form, bool attributes) {
+  std::string out;
+  viewer::WalkRows(form.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
+    out.append(static_cast<std::size_t>(depth) * 2, ' ');
+    app::AppendShown(out, viewer::RowLine(row));
+    out.push_back('\n');
+    if (out.size() < (1u << 20)) return;
+    std::cout << out;
+    out.clear();
+  });
+  out += "Objects: " + std::to_string(form.Root().GetTagChildsCount()) + "  Tags: " + std::to_string(form.TagsCount) +
+         "  Bytes: " + std::to_string(form.Bytes->size());
+  if (form.FromBase64) out += "  base64";
+  out.push_back('\n');
+  std::cout << out;
+}
+
+// Writes the export; false (with a message) when the file could not be written.
+bool WriteXml(const viewer::TMainForm& form, const std::string& target) {
+  if (target.empty()) {
+    viewer::TXmlStreamWriter writer(std::cout);
+    writer.AddLine(0, viewer::XmlDeclaration);
+    form.WriteTag(form.Root(), writer, 0);
+    writer.Flush();
+    return true;
+  }
+  try {
+    viewer::TXmlFileWriter writer{std::filesystem::path(settings::Utf8ToUtf16(target))};
+    writer.AddLine(0, viewer::XmlDeclaration);
+    form.WriteTag(form.Root(), writer, 0);
+    writer.Commit();
+  } catch (const std::exception& e) {
+    std::cerr << "bramlet-dump: " << e.what() << '\n';
+    return false;
+  }
+  return true;
+}
+
+int DumpDocument(const TOptions& options) {
+  app::THeadlessPlatform headless;
+  viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
+  try {
+    form.LoadFile();
+  } catch (const std::exception& e) {
+    std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.what() << '\n';
+    return ExitUsage;
+  }
+  if (form.Root().ChildsCount() == 0) {
+    std::cerr << "bramlet-dump: " << options.Input
+              << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
+    return ExitNoDocument;
+  }
+  if (options.Xml) {
+    if (!WriteXml(form, options.XmlOut)) return ExitUsage;
+  } else {
+    PrintTree(form, options.Attributes);
+  }
+  if (!EndsWithFatalError(form)) return 0;
+  if (options.Xml) {
+    viewer::TTag root = form.Root();
+    std::cerr << "bramlet-dump: " << settings::Utf16ToUtf8(viewer::RowLine(root.Childs(root.ChildsCount() - 1)))
+              << '\n';
+  }
+  return 1;
+}
+
+// Parses the command line; a negative result is an exit code to leave with.
+int ParseArguments(int argc, char** argv, TOptions& options) {
+  std::vector<std::string> positional;
+  int xmlAt = -1;  // index in positional of the argument right after --xml
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--oids") {
+      if (++i >= argc) return Usage("--oids needs a file name");
+      options.Oids = argv[i];
+      options.HaveOids = true;
+    } else if (arg == "--no-attributes") {
+      options.Attributes = false;
+    } else if (arg == "--elements") {
+      options.Elements = true;
+    } else if (arg == "--xml") {
+      options.Xml = true;
+      xmlAt = static_cast<int>(positional.size());
+    } else if (arg == "-h" || arg == "--help") {
+      Usage("");
+      return 0;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage(("unknown option " + arg).c_str());
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (options.Xml && positional.size() == 2) {
+    if (xmlAt != 0) return Usage("OUT must follow --xml");
+    options.XmlOut = positional[0];
+    positional.erase(positional.begin());
+  }
+  if (positional.empty()) return Usage("no FILE given");
+  if (positional.size() > 1) return Usage("only one FILE can be dumped");
+  if (options.Elements && (options.Xml || !options.Attributes))
+    return Usage("--elements does not combine with --xml or --no-attributes");
+  options.Input = positional[0];
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TOptions options;
+  int parsed = ParseArguments(argc, argv, options);
+  if (parsed >= 0) return parsed;
+
+  if (options.HaveOids) {
+    if (!asn::LoadOIDDictionaryFile(options.Oids)) {
+      std::cerr << "bramlet-dump: cannot read OID dictionary " << options.Oids << '\n';
+      return ExitUsage;
+    }
+  } else {
+    asn::LoadOIDDictionary(ExecutableFolder(argv[0]));  // optional: no descriptions without it
+  }
 
   std::ios::sync_with_stdio(false);
-  const int result = app::DumpElements(bytes, std::cout, std::cerr);
+  const int result = options.Elements ? DumpRawElements(options.Input) : DumpDocument(options);
   asn::FreeOIDDictionary();
   std::cout.flush();
   if (!std::cout) {

@@ -7,8 +7,6 @@
 
 namespace app {
 
-namespace {
-
 void AppendShown(std::string& line, const std::u16string& text) {
   std::string utf8 = asn::Utf16ToUtf8(text);
   for (char c : utf8) {
@@ -22,8 +20,6 @@ void AppendShown(std::string& line, const std::u16string& text) {
     line += escaped;
   }
 }
-
-}  // namespace
 
 std::string FormatElementLine(const asn::TASNTag& tag, int depth) {
   char columns[40];

@@ -17,6 +17,9 @@ namespace app {
 // element stays on one line.
 std::string FormatElementLine(const asn::TASNTag& tag, int depth);
 
+// Appends text as UTF-8 with control characters shown as \xNN.
+void AppendShown(std::string& line, const std::u16string& text);
+
 // Walks bytes and writes one element line each to out. After a malformed
 // header the lines before it stand and "Fatal error: <message> for tag at
 // offset <n>" goes to err; the result is then 1, otherwise 0.

@@ -171,7 +171,7 @@ def run_sample(dump, sample, reference_file):
         f.write(data)
         der = f.name
     try:
-        run = subprocess.run([dump, der], capture_output=True)
+        run = subprocess.run([dump, "--elements", der], capture_output=True)
     finally:
         os.unlink(der)
     if run.returncode != 0:

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""bramlet-dump's document modes: the tree and its status line, --no-attributes, --xml, the
+refusal of text without armour, and the fatal-error exit.
+
+  dump_modes_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+
+def run(dump, *args):
+    result = subprocess.run([dump, *args], capture_output=True)
+    return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
+
+
+def check(failures, label, condition, detail=""):
+    if not condition:
+        failures.append("%s %s" % (label, detail))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dump", required=True)
+    parser.add_argument("--samples", required=True)
+    args = parser.parse_args()
+    dump, samples = args.dump, args.samples
+    failures = []
+    work = tempfile.mkdtemp(prefix="bramlet-dump-test-")
+    try:
+        def write(name, data):
+            path = os.path.join(work, name)
+            with open(path, "wb") as f:
+                f.write(data)
+            return path
+
+        # Status line and exit code per input.
+        cases = [
+            ("DER certificate", os.path.join(samples, "cert.der"), 0, b"Objects: 1  Tags: "),
+            ("PEM chain", os.path.join(samples, "chain.pem"), 0, b"Objects: 2  Tags: "),
+            ("bare Base64", os.path.join(samples, "cert-bare-base64.txt"), 0, b"Objects: 1  Tags: "),
+            ("failure after a NULL", write("bad.der", bytes.fromhex("0500 3005")), 1, b"Objects: 1  Tags: 1  Bytes: 4"),
+        ]
+        for label, path, code, status in cases:
+            rc, out, err = run(dump, path)
+            lines = out.splitlines()
+            check(failures, label, rc == code, "exit %d, wanted %d: %s" % (rc, code, err))
+            check(failures, label, lines and lines[-1].startswith(status), "status line %r" % (lines[-1:],))
+            check(failures, label, lines and lines[-1].endswith(b"base64") == path.endswith((".pem", ".txt")),
+                  "base64 marker in %r" % (lines[-1:],))
+
+        rc, out, _ = run(dump, write("bad2.der", bytes.fromhex("0500 3005")))
+        check(failures, "fatal row", b"Fatal error: Incorrect data length for tag at offset 2\n" in out, repr(out))
+
+        # The PEM form lists the same rows as the DER form.
+        _, der, _ = run(dump, os.path.join(samples, "cert.der"))
+        _, pem, _ = run(dump, os.path.join(samples, "cert.pem"))
+        check(failures, "DER and PEM", der.splitlines()[:-1] == pem.splitlines()[:-1])
+        check(failures, "attribute rows", b"\n  Offset: 0\n" in der)
+
+        rc, bare, _ = run(dump, "--no-attributes", os.path.join(samples, "cert.der"))
+        check(failures, "--no-attributes", rc == 0 and b"Offset:" not in bare and b"Length:" not in bare)
+        check(failures, "--no-attributes rows", [l for l in der.splitlines() if not l.lstrip().startswith(
+            (b"Offset:", b"Header length:", b"Length:", b"Unused bits:", b"Bit length:"))] == bare.splitlines())
+
+        # Text without armour is declined, as the plug-in declines it.
+        rc, out, err = run(dump, write("prose.txt", b"Just some words, no armour.\n"))
+        check(failures, "no armour", rc == 1 and out == b"" and "armour" in err, "%d %r %r" % (rc, out, err))
+
+        # --xml to standard output and to a file give the same bytes, well-formed.
+        rc, xml_out, _ = run(dump, "--xml", os.path.join(samples, "chain.pem"))
+        target = os.path.join(work, "chain.xml")
+        rc2, nothing, _ = run(dump, "--xml", target, os.path.join(samples, "chain.pem"))
+        with open(target, "rb") as f:
+            xml_file = f.read()
+        check(failures, "--xml", rc == 0 and rc2 == 0 and nothing == b"" and xml_out == xml_file)
+        check(failures, "--xml start", xml_out.startswith(b"\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                                          b"<Root Size=\"2284\">\r\n"))
+        if shutil.which("xmllint"):
+            lint = subprocess.run(["xmllint", "--noout", target], capture_output=True)
+            check(failures, "--xml well-formed", lint.returncode == 0, lint.stderr.decode(errors="replace"))
+
+        # The element walk keeps its columns.
+        rc, elements, _ = run(dump, "--elements", os.path.join(samples, "cert.der"))
+        check(failures, "--elements", rc == 0 and elements.startswith(b"       0  4     1386 SEQUENCE\n"), repr(elements[:60]))
+
+        rc, _, err = run(dump, "--elements", "--xml", os.path.join(samples, "cert.der"))
+        check(failures, "bad combination", rc == 2 and "does not combine" in err)
+        rc, _, err = run(dump, os.path.join(work, "missing.der"))
+        check(failures, "missing file", rc == 2 and "cannot read" in err, err)
+    finally:
+        shutil.rmtree(work)
+
+    for f in failures:
+        print("FAIL:", f)
+    print("%d failures" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
