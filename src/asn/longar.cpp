@@ -51,42 +51,53 @@ std::string TBigNum::ToString() const {
 
 void AppendDecimal(std::u16string& out, std::uint64_t v) {
   char16_t digits[20];
-  int n = 0;
+  char16_t* p = digits + 20;
   do {
-    digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+    *--p = static_cast<char16_t>(u'0' + v % 10);
     v /= 10;
   } while (v != 0);
-  while (n > 0) out.push_back(digits[--n]);
+  out.append(p, digits + 20);
 }
 
 namespace {
 
+// Appends v as exactly width digits, with leading zeros.
+void AppendPadded(std::u16string& out, std::uint64_t v, int width) {
+  char16_t digits[20];
+  for (int d = width - 1; d >= 0; --d) {
+    digits[d] = static_cast<char16_t>(u'0' + v % 10);
+    v /= 10;
+  }
+  out.append(digits, width);
+}
+
 // Limbs of base 10^9 fit a 32-bit word, and limb * 2^32 + carry fits 64 bits,
 // so four octets go in per step.
-constexpr std::uint64_t LimbBase = 1000000000;
+constexpr std::uint64_t SmallLimbBase = 1000000000;
+constexpr int SmallLimbDigits = 9;
 
 void MulAddLimbs(std::vector<std::uint32_t>& limbs, std::uint64_t m, std::uint64_t a) {
   std::uint64_t carry = a;
   for (std::uint32_t& limb : limbs) {
     std::uint64_t t = limb * m + carry;
-    limb = static_cast<std::uint32_t>(t % LimbBase);
-    carry = t / LimbBase;
+    limb = static_cast<std::uint32_t>(t % SmallLimbBase);
+    carry = t / SmallLimbBase;
   }
   while (carry != 0) {
-    limbs.push_back(static_cast<std::uint32_t>(carry % LimbBase));
-    carry /= LimbBase;
+    limbs.push_back(static_cast<std::uint32_t>(carry % SmallLimbBase));
+    carry /= SmallLimbBase;
   }
 }
 
 }  // namespace
 
-void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
-                      std::uint8_t scale, bool addOne) {
+void AppendBigDecimalPortable(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
+                              std::uint8_t scale, bool addOne) {
   const std::uint8_t flip = complement ? 0xFF : 0x00;
   std::vector<std::uint32_t> limbs(1, 0);
   limbs.reserve(bytes.size() * 8 / 29 + 2);
   std::size_t i = 0;
-  std::size_t head = bytes.size() % 4;
+  const std::size_t head = bytes.size() % 4;
   if (head != 0) {
     std::uint64_t word = 0;
     for (; i < head; ++i) word = (word << 8) | (bytes[i] ^ flip);
@@ -99,19 +110,89 @@ void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, 
   }
   if (scale != 0) MulAddLimbs(limbs, scale, 0);
   if (addOne) MulAddLimbs(limbs, 1, 1);
-
   std::size_t top = limbs.size() - 1;
   while (top > 0 && limbs[top] == 0) --top;
   AppendDecimal(out, limbs[top]);
-  for (std::size_t k = top; k-- > 0;) {
-    char16_t group[9];
-    std::uint32_t v = limbs[k];
-    for (int d = 8; d >= 0; --d) {
-      group[d] = static_cast<char16_t>(u'0' + v % 10);
-      v /= 10;
-    }
-    out.append(group, 9);
-  }
+  for (std::size_t k = top; k-- > 0;) AppendPadded(out, limbs[k], SmallLimbDigits);
 }
+
+#if defined(__SIZEOF_INT128__)
+
+namespace {
+
+using u128 = unsigned __int128;
+
+// Limbs of 19 decimal digits. 10^19 has its top bit set, so it needs no
+// normalising for division by a precomputed reciprocal (Moller and Granlund,
+// "Improved division by invariant integers").
+constexpr std::uint64_t LimbBase = 10000000000000000000ull;
+constexpr int LimbDigits = 19;
+constexpr std::uint64_t Reciprocal = static_cast<std::uint64_t>(~u128{0} / LimbBase);  // the 2^64 bit drops
+
+// (high:low) / LimbBase for high < LimbBase; the remainder goes to rem.
+inline std::uint64_t DivideLimb(std::uint64_t high, std::uint64_t low, std::uint64_t& rem) {
+  u128 q = static_cast<u128>(Reciprocal) * high;
+  q += (static_cast<u128>(high + 1) << 64) | low;
+  std::uint64_t qh = static_cast<std::uint64_t>(q >> 64);
+  const std::uint64_t ql = static_cast<std::uint64_t>(q);
+  std::uint64_t r = low - qh * LimbBase;
+  if (r > ql) {
+    --qh;
+    r += LimbBase;
+  }
+  if (r >= LimbBase) {
+    ++qh;
+    r -= LimbBase;
+  }
+  rem = r;
+  return qh;
+}
+
+}  // namespace
+
+void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
+                      std::uint8_t scale, bool addOne) {
+  const std::uint8_t flip = complement ? 0xFF : 0x00;
+  // Little-endian 64-bit words, with room for the scale's and the one's carry.
+  std::vector<std::uint64_t> words((bytes.size() + 7) / 8 + 1, 0);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::size_t bit = (bytes.size() - 1 - i) * 8;
+    words[bit / 64] |= static_cast<std::uint64_t>(bytes[i] ^ flip) << (bit % 64);
+  }
+  if (scale != 0) {
+    std::uint64_t carry = 0;
+    for (std::uint64_t& w : words) {
+      const u128 t = static_cast<u128>(w) * scale + carry;
+      w = static_cast<std::uint64_t>(t);
+      carry = static_cast<std::uint64_t>(t >> 64);
+    }
+  }
+  if (addOne) {
+    for (std::uint64_t& w : words)
+      if (++w != 0) break;
+  }
+  std::size_t used = words.size();
+  while (used > 0 && words[used - 1] == 0) --used;
+  std::vector<std::uint64_t> limbs;
+  limbs.reserve(used * 64 / 63 + 1);
+  while (used > 0) {
+    std::uint64_t rem = 0;
+    for (std::size_t k = used; k-- > 0;) words[k] = DivideLimb(rem, words[k], rem);
+    limbs.push_back(rem);
+    while (used > 0 && words[used - 1] == 0) --used;
+  }
+  if (limbs.empty()) limbs.push_back(0);
+  AppendDecimal(out, limbs.back());
+  for (std::size_t k = limbs.size() - 1; k-- > 0;) AppendPadded(out, limbs[k], LimbDigits);
+}
+
+#else
+
+void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
+                      std::uint8_t scale, bool addOne) {
+  AppendBigDecimalPortable(out, bytes, complement, scale, addOne);
+}
+
+#endif
 
 }  // namespace asn

@@ -30,9 +30,15 @@ class TBigNum {
 
 // Appends the decimal digits of the big-endian unsigned number in bytes (each
 // octet complemented when complement is set), multiplied by scale unless scale
-// is 0, plus addOne. The same arithmetic as TBigNum, four octets per step.
+// is 0, plus addOne. Exact like TBigNum, but whole machine words per step,
+// for the long INTEGERs of keys and signatures.
 void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
                       std::uint8_t scale, bool addOne);
+
+// The same in limbs of 9 digits, four octets per step: for targets without
+// 128-bit products.
+void AppendBigDecimalPortable(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
+                              std::uint8_t scale, bool addOne);
 
 // Appends the decimal digits of v.
 void AppendDecimal(std::u16string& out, std::uint64_t v);

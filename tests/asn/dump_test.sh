@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs bramlet-dump on crafted inputs and checks its lines, messages and exit codes.
+# Runs bramlet-dump --elements on crafted inputs and checks its lines, messages
+# and exit codes.
 # Usage: dump_test.sh BRAMLET_DUMP WORK_DIR
 set -u
 dump=$1
@@ -14,7 +15,7 @@ check() {
   local label=$1 want_rc=$2 want_out=$3 want_err=$4
   shift 4
   local out err rc
-  out=$("$dump" "$@" 2>"$work/stderr"); rc=$?
+  out=$("$dump" --elements "$@" 2>"$work/stderr"); rc=$?
   err=$(cat "$work/stderr")
   if [ "$rc" != "$want_rc" ] || [ "$out" != "$want_out" ] || { [ -n "$want_err" ] && [[ "$err" != *"$want_err"* ]]; }; then
     echo "FAIL: $label"
