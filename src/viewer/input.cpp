@@ -1,19 +1,16 @@
-// Input acquisition: the binary test, the armour search with PCRE2, Base64 and
-// hexadecimal text, and the file, clipboard and reload paths of the window.
+// Input acquisition's text rules: the binary test, the armour search with PCRE2,
+// Base64 and hexadecimal text.
 #include "viewer/input.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
 #include "asn/asn.h"
 #include "settings/text.h"
-#include "viewer/main.h"
 
 namespace viewer {
 
@@ -80,28 +77,6 @@ const pcre2_code* ArmourCode() {
     return std::unique_ptr<pcre2_code, TCodeDeleter>(compiled);
   }();
   return code.get();
-}
-
-std::string PathText(const std::filesystem::path& path) {
-  std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path) {
-  std::error_code error(errno, std::generic_category());
-  throw std::runtime_error(std::string(what) + " " + PathText(path) + ": " + error.message());
-}
-
-// Reads at most limit octets from the start of the file.
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintmax_t limit) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) ThrowFileError("Cannot open", path);
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(limit));
-  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (in.bad()) ThrowFileError("Cannot read", path);
-  data.resize(static_cast<std::size_t>(in.gcount()));
-  return data;
 }
 
 }  // namespace
@@ -247,57 +222,6 @@ void CheckInputFileSize(std::uintmax_t size) {
   if (size <= asn::MaxInputSize) return;
   throw std::runtime_error("File is too large to decode: " + std::to_string(size) + " bytes, at most " +
                            std::to_string(asn::MaxInputSize) + " can be addressed");
-}
-
-// ---- The window's input paths
-
-void TMainForm::LoadFile() {
-  std::filesystem::path path(FileName);
-  std::uintmax_t size = std::filesystem::file_size(path);
-  bool tooLarge = size > asn::MaxInputSize;
-  // A file too large to decode is classified by its first octets only.
-  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? BinaryTestLength + 3 : size);
-
-  std::size_t bom = Utf8BomLength(data);
-  auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
-  bool binary = IsBinary(afterBom);
-  FromClipboard = false;
-  FromBase64 = !binary;
-  RunCaptured([&] {
-    CheckInputFileSize(size);
-    if (binary) {
-      ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
-      return;
-    }
-    std::u16string text = settings::Utf8ToUtf16(
-        std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
-    data = {};
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
-    text = {};
-    if (!result) return;
-    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
-  });
-}
-
-void TMainForm::LoadFromClipboard() {
-  std::u16string text = StripClipboardText(Platform.Clipboard.GetText());
-  TClipboardKind kind = ClassifyClipboardText(text);
-  if (kind == TClipboardKind::ckNone) {
-    Platform.Host.Beep();
-    return;
-  }
-  FromBase64 = kind == TClipboardKind::ckBase64;
-  FromClipboard = true;
-  RunCaptured([&] {
-    std::vector<std::uint8_t> data = FromBase64 ? DecodeBase64(text) : DecodeHexText(text);
-    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
-  });
-  FillTrees();
-}
-
-void TMainForm::Reload() {
-  LoadFile();
-  FillTrees();
 }
 
 }  // namespace viewer

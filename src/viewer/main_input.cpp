@@ -1,0 +1,91 @@
+// The window's input paths: loading the file, loading from the clipboard and
+// reloading, each decoding inside the failure capture.
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "asn/asn.h"
+#include "settings/text.h"
+#include "viewer/input.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+std::string PathText(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path) {
+  std::error_code error(errno, std::generic_category());
+  throw std::runtime_error(std::string(what) + " " + PathText(path) + ": " + error.message());
+}
+
+// Reads at most limit octets from the start of the file.
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintmax_t limit) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) ThrowFileError("Cannot open", path);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(limit));
+  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (in.bad()) ThrowFileError("Cannot read", path);
+  data.resize(static_cast<std::size_t>(in.gcount()));
+  return data;
+}
+
+}  // namespace
+
+void TMainForm::LoadFile() {
+  std::filesystem::path path(FileName);
+  std::uintmax_t size = std::filesystem::file_size(path);
+  bool tooLarge = size > asn::MaxInputSize;
+  // A file too large to decode is classified by its first octets only.
+  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? BinaryTestLength + 3 : size);
+
+  std::size_t bom = Utf8BomLength(data);
+  auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
+  bool binary = IsBinary(afterBom);
+  FromClipboard = false;
+  FromBase64 = !binary;
+  RunCaptured([&] {
+    CheckInputFileSize(size);
+    if (binary) {
+      ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
+      return;
+    }
+    std::u16string text = settings::Utf8ToUtf16(
+        std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
+    data = {};
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
+    text = {};
+    if (!result) return;
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
+  });
+}
+
+void TMainForm::LoadFromClipboard() {
+  std::u16string text = StripClipboardText(Platform.Clipboard.GetText());
+  TClipboardKind kind = ClassifyClipboardText(text);
+  if (kind == TClipboardKind::ckNone) {
+    Platform.Host.Beep();
+    return;
+  }
+  FromBase64 = kind == TClipboardKind::ckBase64;
+  FromClipboard = true;
+  RunCaptured([&] {
+    std::vector<std::uint8_t> data = FromBase64 ? DecodeBase64(text) : DecodeHexText(text);
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
+  });
+  FillTrees();
+}
+
+void TMainForm::Reload() {
+  LoadFile();
+  FillTrees();
+}
+
+}  // namespace viewer
