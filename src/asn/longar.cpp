@@ -49,27 +49,60 @@ std::string TBigNum::ToString() const {
   return text.substr(first);
 }
 
-void AppendDecimal(std::u16string& out, std::uint64_t v) {
-  char16_t digits[20];
-  char16_t* p = digits + 20;
-  do {
-    *--p = static_cast<char16_t>(u'0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  out.append(p, digits + 20);
-}
-
 namespace {
+
+// "00" to "99", two characters each, for printing two digits per division.
+struct DigitPairs {
+  char16_t Pairs[200];
+  constexpr DigitPairs() : Pairs() {
+    for (int i = 0; i < 100; ++i) {
+      Pairs[2 * i] = static_cast<char16_t>(u'0' + i / 10);
+      Pairs[2 * i + 1] = static_cast<char16_t>(u'0' + i % 10);
+    }
+  }
+};
+constexpr DigitPairs Digits;
+
+// Writes the digits of v backwards from end; returns the first one written.
+char16_t* WriteDigits(char16_t* end, std::uint64_t v) {
+  while (v >= 100) {
+    const std::uint64_t pair = v % 100;
+    v /= 100;
+    end -= 2;
+    end[0] = Digits.Pairs[2 * pair];
+    end[1] = Digits.Pairs[2 * pair + 1];
+  }
+  if (v >= 10) {
+    end -= 2;
+    end[0] = Digits.Pairs[2 * v];
+    end[1] = Digits.Pairs[2 * v + 1];
+    return end;
+  }
+  *--end = static_cast<char16_t>(u'0' + v);
+  return end;
+}
 
 // Appends v as exactly width digits, with leading zeros.
 void AppendPadded(std::u16string& out, std::uint64_t v, int width) {
   char16_t digits[20];
-  for (int d = width - 1; d >= 0; --d) {
-    digits[d] = static_cast<char16_t>(u'0' + v % 10);
-    v /= 10;
-  }
-  out.append(digits, width);
+  char16_t* first = WriteDigits(digits + 20, v);
+  while (first > digits + 20 - width) *--first = u'0';
+  out.append(first, digits + 20);
 }
+
+}  // namespace
+
+void AppendDecimal(std::u16string& out, std::uint64_t v) {
+  if (v < 10) {
+    out.push_back(static_cast<char16_t>(u'0' + v));
+    return;
+  }
+  char16_t digits[20];
+  char16_t* first = WriteDigits(digits + 20, v);
+  out.append(first, digits + 20);
+}
+
+namespace {
 
 // Limbs of base 10^9 fit a 32-bit word, and limb * 2^32 + carry fits 64 bits,
 // so four octets go in per step.
