@@ -56,6 +56,10 @@ class IDisplay {
   virtual std::vector<std::u16string> FontFamilies(bool fixedPitchOnly) = 0;
   // Width in pixels of text in a font of that face and point size.
   virtual int TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) = 0;
+  // The same in the bold style of that face; back-ends without it measure regular.
+  virtual int BoldTextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) {
+    return TextWidth(text, fontName, fontSize);
+  }
   virtual int TextHeight(const std::u16string& fontName, int fontSize) = 0;
   virtual int VerticalScrollBarWidth() = 0;
   // Pixels per logical pixel at 96 dpi, times 100 (100 = unscaled).

@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "viewer/tag.h"
+#include "viewer/virtual_tree.h"
 #include "viewer/xml_export.h"
 
 namespace viewer {
@@ -23,6 +25,40 @@ struct THexSelection {
   std::int32_t First = -1;
   std::int32_t Last = -1;
   bool operator==(const THexSelection&) const = default;
+};
+
+// What a view handler answers the painter (see the Views section of TMainForm).
+using platform::TColor;
+enum class TTextType : std::uint8_t { ttNormal, ttStatic };  // caption or value run
+enum class TImageKind : std::uint8_t { ikNormal, ikSelected, ikState, ikOverlay };
+struct TTextStyle {
+  bool Bold = false;
+  TColor Color = 0;
+  bool operator==(const TTextStyle&) const = default;
+};
+struct TCellPaint {
+  std::optional<TColor> Fill;   // fill the cell rectangle
+  std::optional<TColor> Frame;  // then a one-pixel frame just inside it
+  bool operator==(const TCellPaint&) const = default;
+};
+struct THexNodes {
+  TNodeId Hex1 = NoNode;
+  TNodeId Hex2 = NoNode;
+};
+struct TStatusPanel {
+  int Width = 0;
+  TAlignment Alignment = TAlignment::taLeftJustify;
+  bool OwnerDraw = false;  // drawn by MainStatusBarDrawPanel
+  std::u16string Text;
+};
+// What MainStatusBarDrawPanel draws: Text at (X, Y) in the bar's font.
+struct TPanelDrawing {
+  bool Draw = false;
+  std::u16string Text;
+  int X = 0;
+  int Y = 0;
+  bool Bold = false;
+  std::optional<TColor> Color;  // none: the bar's font colour
 };
 
 // How FillTrees opens the structure tree.
@@ -92,8 +128,79 @@ class TMainForm {
   void UpdateMainStatusBar();
   void FillHexTree();
 
+  // ---- Views: structure tree (main_tree.cpp), hex panel (main_hex.cpp), status
+  // bars (main_status.cpp), applying settings (main_apply.cpp). The trees are
+  // models a toolkit paints; the handlers answer what each row shows.
+  VirtualTree TreeVT;
+  VirtualTree Hex1VT{/*flat=*/true};
+  VirtualTree Hex2VT{/*flat=*/true};
+
+  // Structure tree.
+  TTag GetTag(TNodeId node) const;
+  void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
+  std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
+  std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  // No value: draw no image.
+  std::optional<int> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
+  TTextStyle TreeVTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  TCellPaint TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
+  void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  // A click at client coordinates: focuses the row at that height, wherever x falls.
+  void TreeVTClick(VirtualTree& sender, int clientX, int clientY);
+  void SetTreeFontSize();
+  void SetLineStyle(VirtualTree& tree, bool dotted);
+  // Colours resolved through the display; see colors.h.
+  TColor GetSimilarColor(TColor color, int depth);
+  TColor GetWhiteOrBlackColor(TColor color);
+
+  // Hex panel. Row r of either grid is node r, so a row needs no storage.
+  bool FFocusChanging = false;
+  int Hex1VTWidth = 0;
+  int HexPanelWidth = 0;
+  bool HexPanelVisible = true;
+  THexNodes HexNodes(std::int32_t row) const;
+  std::int32_t GetHexLineCount() const;
+  std::int32_t GetHexOffset(TNodeId node, int column) const;
+  std::int32_t GetHexNodeIndex(std::int32_t offset) const;
+  std::int32_t GetHexLastColumn() const;
+  // The structure-tree row of the element holding byte offset, focused and
+  // centred; NoNode (and nothing done) for an offset outside Bytes.
+  TNodeId GetNodeByOffset(std::int32_t offset);
+  void HexVTSetColumns();
+  void SetHexFont();
+  void HexVTSetWidth();
+  std::u16string Hex1VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  std::u16string Hex2VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  TTextStyle Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  TTextStyle Hex2VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  TCellPaint Hex1VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
+  TCellPaint Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
+  void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex1VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  void Hex2VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  void HexVTNodeDblClick(VirtualTree& sender, TNodeId hitNode, int hitColumn);
+  // Enter in either grid: the element of Hex1VT's focused cell.
+  void HexVTEnter();
+
+  // Status bars.
+  std::vector<TStatusPanel> MainStatusBar = MakeMainStatusBar();
+  std::vector<TStatusPanel> HexStatusBar = MakeHexStatusBar();
+  std::u16string StatusBarFontName = u"Tahoma";
+  int StatusBarFontSize = 8;
+  void UpdateHexStatusBar();
+  TPanelDrawing MainStatusBarDrawPanel(int panel, TRect rect);
+  static std::vector<TStatusPanel> MakeMainStatusBar();
+  static std::vector<TStatusPanel> MakeHexStatusBar();
+
+  void ApplySettings();
+
  private:
   TDocument FDocument;
+  // Binds the trees' events to the handlers above while the window is built.
+  bool FViewsConnected = ConnectViews();
+  bool ConnectViews();
+  void HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node, int column);
 };
 
 }  // namespace viewer

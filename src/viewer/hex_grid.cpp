@@ -1,0 +1,33 @@
+// Kept apart from the panel's event handlers so the arithmetic is tested alone.
+#include "viewer/hex_grid.h"
+
+namespace viewer {
+
+std::int32_t HexLineCount(std::int64_t size, int width) {
+  if (size <= 0 || width <= 0) return 0;
+  return static_cast<std::int32_t>(size / width + (size % width != 0 ? 1 : 0));
+}
+
+std::int32_t HexOffset(std::int64_t row, int column, int width) {
+  if (row < 0 || column < 0) return -1;
+  return static_cast<std::int32_t>(row * width + column);
+}
+
+std::int32_t HexRowOf(std::int32_t offset, int width) { return width <= 0 ? 0 : offset / width; }
+
+std::int32_t HexLastColumn(std::int64_t size, int width) {
+  if (width <= 0) return -1;
+  return static_cast<std::int32_t>(size % width) - 1;
+}
+
+std::u16string HexByteText(std::uint8_t byte) {
+  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+  return {Digits[byte >> 4], Digits[byte & 0xF]};
+}
+
+std::u16string HexCharText(std::uint8_t byte) {
+  if (byte < 32) return u".";
+  return std::u16string(1, static_cast<char16_t>(byte));
+}
+
+}  // namespace viewer

@@ -1,0 +1,206 @@
+// The hex panel: two flat grids over Bytes (hexadecimal and text) that share
+// focus and scrolling, highlight HexSel, and lead a byte back to its element.
+#include <cmath>
+
+#include "viewer/colors.h"
+#include "viewer/hex_grid.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+// Shows the busy cursor for as long as it lives, also when a walk fails.
+class TBusyCursor {
+ public:
+  explicit TBusyCursor(platform::IWindowHost& host) : FHost(host) { FHost.SetBusyCursor(true); }
+  ~TBusyCursor() { FHost.SetBusyCursor(false); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  platform::IWindowHost& FHost;
+};
+
+}  // namespace
+
+THexNodes TMainForm::HexNodes(std::int32_t row) const {
+  if (row < 0 || row >= GetHexLineCount()) return {};
+  auto node = static_cast<TNodeId>(row);
+  return {node, node};
+}
+
+std::int32_t TMainForm::GetHexLineCount() const {
+  return HexLineCount(static_cast<std::int64_t>(Bytes->size()), Settings.Hex.StringSize);
+}
+
+std::int32_t TMainForm::GetHexOffset(TNodeId node, int column) const {
+  if (node == NoNode) return -1;
+  return HexOffset(node, column, Settings.Hex.StringSize);
+}
+
+std::int32_t TMainForm::GetHexNodeIndex(std::int32_t offset) const { return HexRowOf(offset, Settings.Hex.StringSize); }
+
+std::int32_t TMainForm::GetHexLastColumn() const {
+  return HexLastColumn(static_cast<std::int64_t>(Bytes->size()), Settings.Hex.StringSize);
+}
+
+void TMainForm::FillHexTree() {
+  auto rows = static_cast<std::uint32_t>(GetHexLineCount());
+  Hex1VT.SetRootNodeCount(rows);
+  Hex2VT.SetRootNodeCount(rows);
+  TNodeId first = Hex1VT.GetFirst();
+  Hex1VT.SetFocusedNode(first);
+  Hex1VT.SetSelected(first, true);
+  if (first != NoNode) Hex1VT.SetFocusedColumn(0);
+  UpdateHexStatusBar();
+}
+
+void TMainForm::HexVTSetColumns() {
+  Hex1VT.ClearColumns();
+  Hex2VT.ClearColumns();
+  for (int i = 0; i < Settings.Hex.StringSize; ++i) {
+    Hex1VT.AddColumn({50, TAlignment::taCenter, 0});
+    Hex2VT.AddColumn({50, TAlignment::taLeftJustify, 0});
+  }
+  SetHexFont();
+  FillHexTree();
+}
+
+void TMainForm::SetHexFont() {
+  double scale = Platform.Display.PixelScalePercent() / 100.0;
+  auto height = static_cast<int>(std::nearbyint(Settings.Hex.FontSize * scale * 18 / 10.0));
+  for (VirtualTree* grid : {&Hex1VT, &Hex2VT}) {
+    grid->Look.FontName = Settings.Hex.FontName;
+    grid->Look.FontSize = Settings.Hex.FontSize;
+    grid->BeginUpdate();
+    grid->SetDefaultNodeHeight(height);
+    grid->ResetNodeHeights();
+    grid->EndUpdate();
+  }
+  HexVTSetWidth();
+}
+
+void TMainForm::HexVTSetWidth() {
+  platform::IDisplay& display = Platform.Display;
+  int w1 = display.TextWidth(u"WW", Settings.Hex.FontName, Settings.Hex.FontSize);
+  int w2 = display.BoldTextWidth(u"W", Settings.Hex.FontName, Settings.Hex.FontSize);
+  for (int i = 0; i < Hex1VT.ColumnCount(); ++i) Hex1VT.SetColumnWidth(i, w1 + 6);
+  for (int i = 0; i < Hex2VT.ColumnCount(); ++i) Hex2VT.SetColumnWidth(i, w2 + 4);
+  Hex1VTWidth = Hex1VT.TotalColumnWidth() + w2 + 4;
+  HexPanelWidth = display.VerticalScrollBarWidth() + Hex2VT.TotalColumnWidth() + Hex1VTWidth + w2 + 6;
+}
+
+std::u16string TMainForm::Hex1VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
+  std::int32_t offset = GetHexOffset(node, column);
+  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes->size()) return {};
+  return HexByteText((*Bytes)[offset]);
+}
+
+std::u16string TMainForm::Hex2VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
+  std::int32_t offset = GetHexOffset(node, column);
+  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes->size()) return {};
+  return HexCharText((*Bytes)[offset]);
+}
+
+TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType) {
+  TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
+  std::int32_t offset = GetHexOffset(node, column);
+  if (offset < 0 || static_cast<std::size_t>(offset) >= HexCellTypes.size()) return style;
+  const settings::THexSettings& hex = Settings.Hex;
+  TColor color = hex.HexColor;
+  switch (HexCellTypes[offset]) {
+    case ctData: color = hex.HexColor; break;
+    case ctTag: color = hex.TagColor; break;
+    case ctLength: color = hex.LenColor; break;
+    case ctUnusedBits: color = hex.UBitsColor; break;
+  }
+  style.Color = ResolveColor(color, Platform.Display);
+  return style;
+}
+
+TTextStyle TMainForm::Hex2VTPaintText(VirtualTree& sender, TNodeId, int, TTextType) {
+  return {sender.Look.FontBold, ResolveColor(Settings.Hex.TextColor, Platform.Display)};
+}
+
+TCellPaint TMainForm::Hex1VTBeforeCellPaint(VirtualTree&, TNodeId node, int column) {
+  std::int32_t offset = GetHexOffset(node, column);
+  if (offset < 0 || offset < HexSel.First || offset > HexSel.Last) return {};
+  return {ResolveColor(Settings.Hex.SelColor, Platform.Display), std::nullopt};
+}
+
+TCellPaint TMainForm::Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column) {
+  TCellPaint paint = Hex1VTBeforeCellPaint(sender, node, column);
+  if (paint.Fill) paint.Frame = GetSimilarColor(Settings.Hex.SelColor, 90);
+  return paint;
+}
+
+void TMainForm::HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node, int column) {
+  if (FFocusChanging || node == NoNode) return;
+  FFocusChanging = true;
+  // A cell past the last byte of a partial last row snaps back to that byte.
+  std::int32_t offset = GetHexOffset(node, column);
+  if (offset >= 0 && static_cast<std::size_t>(offset) >= Bytes->size()) from.SetFocusedColumn(GetHexLastColumn());
+  TNodeId mirror = static_cast<std::int32_t>(node) < GetHexLineCount() ? node : NoNode;
+  to.SetFocusedNode(mirror);
+  to.SetFocusedColumn(from.FocusedColumn());
+  to.SetSelected(mirror, true);
+  FFocusChanging = false;
+  UpdateHexStatusBar();
+}
+
+void TMainForm::Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column) {
+  HexFocusChanged(sender, Hex2VT, node, column);
+}
+
+void TMainForm::Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column) {
+  HexFocusChanged(sender, Hex1VT, node, column);
+}
+
+void TMainForm::Hex1VTScroll(VirtualTree& sender, std::int64_t) { Hex2VT.SetOffsetY(sender.OffsetY()); }
+
+void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { Hex1VT.SetOffsetY(sender.OffsetY()); }
+
+TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
+  auto size = static_cast<std::int64_t>(Bytes->size());
+  if (offset < 0 || offset >= size) return NoNode;
+  // Elements and located error rows stand for bytes; attribute rows never do.
+  auto qualifies = [](TTag tag) {
+    return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
+  };
+  TNodeId result = NoNode;
+  {
+    TBusyCursor busy(Platform.Host);
+    if (offset <= size / 2) {
+      // Forwards: the last qualifying row that starts at or before the byte.
+      result = TreeVT.GetFirst();
+      for (TNodeId node = result; node != NoNode; node = TreeVT.GetNext(node)) {
+        TTag tag = GetTag(node);
+        if (!qualifies(tag)) continue;
+        if (tag.Offset() > offset) break;
+        result = node;
+      }
+    } else {
+      for (TNodeId node = TreeVT.GetLast(); node != NoNode; node = TreeVT.GetPrevious(node)) {
+        TTag tag = GetTag(node);
+        if (qualifies(tag) && tag.Offset() <= offset) {
+          result = node;
+          break;
+        }
+      }
+    }
+  }
+  if (result == NoNode) return NoNode;
+  TreeVT.SetFocusedNode(result);
+  TreeVT.SetSelected(result, true);
+  TreeVT.ScrollIntoView(result, /*center=*/true);
+  return result;
+}
+
+void TMainForm::HexVTNodeDblClick(VirtualTree&, TNodeId hitNode, int hitColumn) {
+  GetNodeByOffset(GetHexOffset(hitNode, hitColumn));
+}
+
+void TMainForm::HexVTEnter() { GetNodeByOffset(GetHexOffset(Hex1VT.FocusedNode(), Hex1VT.FocusedColumn())); }
+
+}  // namespace viewer

@@ -1,0 +1,89 @@
+// The two status bars: document counts and input marks under the structure
+// tree, the focused byte and highlighted range under the hex panel.
+#include "settings/lang.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr TColor Olive = 0x008080;  // RGB 128,128,0
+
+// Decimal digits grouped in thousands ("#0,").
+std::u16string Grouped(std::int64_t value, char16_t separator) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  std::u16string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
+    out += static_cast<char16_t>(digits[i]);
+  }
+  return value < 0 ? u"-" + out : out;
+}
+
+// "$" and upper-case hexadecimal with at least two digits.
+std::u16string DollarHex(std::int32_t value) {
+  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+  std::u16string out;
+  auto rest = static_cast<std::uint32_t>(value);
+  do {
+    out.insert(out.begin(), Digits[rest & 0xF]);
+    rest >>= 4;
+  } while (rest != 0);
+  if (out.size() < 2) out.insert(out.begin(), u'0');
+  return u"$" + out;
+}
+
+std::u16string Plain(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  return {digits.begin(), digits.end()};
+}
+
+}  // namespace
+
+std::vector<TStatusPanel> TMainForm::MakeMainStatusBar() {
+  return {{100, TAlignment::taLeftJustify, false, {}}, {110, TAlignment::taLeftJustify, false, {}},
+          {120, TAlignment::taLeftJustify, false, {}}, {70, TAlignment::taLeftJustify, true, {}},
+          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}}};
+}
+
+std::vector<TStatusPanel> TMainForm::MakeHexStatusBar() {
+  return {{70, TAlignment::taRightJustify, false, {}},
+          {70, TAlignment::taRightJustify, false, {}},
+          {100, TAlignment::taCenter, false, {}}};
+}
+
+void TMainForm::UpdateMainStatusBar() {
+  char16_t separator = Platform.System.ThousandsSeparator();
+  MainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
+  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount, separator);
+  MainStatusBar[2].Text =
+      settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
+  MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
+  MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+}
+
+void TMainForm::UpdateHexStatusBar() {
+  std::int32_t offset = GetHexOffset(Hex1VT.FocusedNode(), Hex1VT.FocusedColumn());
+  HexStatusBar[0].Text = offset < 0 ? u"" : Plain(offset);
+  HexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
+  bool none = HexSel.First < 0 || HexSel.Last < 0;
+  HexStatusBar[2].Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
+}
+
+TPanelDrawing TMainForm::MainStatusBarDrawPanel(int panel, TRect rect) {
+  if (panel != 3 && panel != 4) return {};
+  TPanelDrawing drawing;
+  drawing.Draw = true;
+  drawing.Text = MainStatusBar[panel].Text;
+  drawing.Bold = panel == 4;
+  if (drawing.Bold) drawing.Color = Olive;
+  platform::IDisplay& display = Platform.Display;
+  int width = drawing.Bold ? display.BoldTextWidth(drawing.Text, StatusBarFontName, StatusBarFontSize)
+                           : display.TextWidth(drawing.Text, StatusBarFontName, StatusBarFontSize);
+  // Truncating division, one pixel left of the centre.
+  drawing.X = rect.Left + (rect.Right - rect.Left - width) / 2 - 1;
+  drawing.Y = rect.Top;
+  return drawing;
+}
+
+}  // namespace viewer

@@ -1,0 +1,230 @@
+// The structure tree: one row per document node, its texts, icon, fonts and
+// colours answered on demand, and its focus driving the hex highlight.
+#include <cmath>
+
+#include "viewer/colors.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+// Longest hexadecimal or INTEGER value shown whole; one more with blanks
+// between the octets, so a row of 21 octets fits either way.
+constexpr std::size_t ShortValueLength = 62;
+
+// Tree rows are two tenths of the font size in pixels high, per point, scaled.
+int RowHeight(int fontSize, double scale, int tenthsPerPoint) {
+  return static_cast<int>(std::nearbyint(fontSize * scale * tenthsPerPoint / 10.0));
+}
+
+std::u16string Decimal(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  return {digits.begin(), digits.end()};
+}
+
+int PrimitiveImage(std::uint8_t universal) {
+  switch (universal) {
+    case 0: return 16;
+    case 1: return 7;
+    case 2: return 6;
+    case 3: return 3;
+    case 4: return 4;
+    case 5: return 8;
+    case 6:
+    case 13: return 5;
+    case 9: return 9;
+    case 23:
+    case 24: return 1;
+    case 7:
+    case 12: return 2;
+    default: break;
+  }
+  if ((universal >= 18 && universal <= 22) || (universal >= 25 && universal <= 30)) return 2;
+  return 10;
+}
+
+}  // namespace
+
+bool TMainForm::ConnectViews() {
+  using namespace std::placeholders;
+  TreeVT.OnInitNode = [this](VirtualTree& t, TNodeId p, TNodeId n, TNodeInit& i) { TreeVTInitNode(t, p, n, i); };
+  TreeVT.OnInitChildren = [this](VirtualTree& t, TNodeId n, std::uint64_t& d) { return TreeVTInitChildren(t, n, d); };
+  TreeVT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { TreeVTFocusChanged(t, n, c); };
+  Hex1VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex1VTFocusChanged(t, n, c); };
+  Hex2VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex2VTFocusChanged(t, n, c); };
+  Hex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex1VTScroll(t, dy); };
+  Hex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex2VTScroll(t, dy); };
+  // The bytes grid draws both grid lines and no scroll bars; the text grid
+  // only horizontal lines and always its vertical scroll bar, for both.
+  for (VirtualTree* grid : {&Hex1VT, &Hex2VT}) {
+    grid->Look.ShowTreeLines = false;
+    grid->Look.ShowButtons = false;
+    grid->Look.HorzGridLines = true;
+  }
+  Hex1VT.Look.VertGridLines = true;
+  Hex1VT.Look.ShowScrollBars = false;
+  Hex2VT.Look.AlwaysShowVertScrollBar = true;
+  Hex2VT.Look.FontBold = true;
+  return true;
+}
+
+void TMainForm::ClearViews() {
+  TreeVT.Clear();
+  Hex1VT.Clear();
+  Hex2VT.Clear();
+}
+
+void TMainForm::FillStructureTree() {
+  TTag root = Root();
+  TreeVT.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+  switch (TreeExpansion()) {
+    case TTreeExpansion::teAll:
+      TreeVT.FullExpand();
+      break;
+    case TTreeExpansion::teFirstRow:
+      TreeVT.SetExpanded(TreeVT.GetFirst(), true);
+      break;
+    case TTreeExpansion::teNone:
+      break;
+  }
+}
+
+TTag TMainForm::GetTag(TNodeId node) const {
+  if (!TreeVT.Exists(node)) return {};
+  return FDocument.TagByKey(TreeVT.SiblingData(node)).Childs(static_cast<std::int32_t>(TreeVT.Index(node)));
+}
+
+void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& initialStates) {
+  TTag tag = GetTag(node);
+  if (tag.HasChildren(Settings.ShowAttributes)) initialStates.HasChildren = true;
+  initialStates.Visible = Settings.ShowAttributes || tag.TagType() != ttAttrib;
+}
+
+std::uint32_t TMainForm::TreeVTInitChildren(VirtualTree&, TNodeId node, std::uint64_t& childrenData) {
+  TTag tag = GetTag(node);
+  childrenData = tag.Key();
+  if (!tag.HasChildren(Settings.ShowAttributes)) return 0;
+  return static_cast<std::uint32_t>(tag.ChildsCount());
+}
+
+std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
+  TTag tag = GetTag(node);
+  if (!tag.IsValid()) return {};
+  if (textType == TTextType::ttNormal) {
+    std::u16string caption = tag.Name();
+    std::int32_t elements = tag.GetTagChildsCount();
+    if (node == sender.FocusedNode() && tag.HasChildren(true) && elements > 1)
+      caption += u"(" + Decimal(elements) + u")";
+    if (tag.TagType() != ttNode) caption += u":";
+    return caption;
+  }
+  std::u16string value = tag.Text();
+  std::size_t limit = ShortValueLength + (Settings.SpaceInHex ? 1 : 0);
+  bool shortens = tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == 2);
+  if (!shortens || value.size() <= limit) return value;
+  value.resize(limit);
+  while (!value.empty() && value.back() < 33) value.pop_back();
+  return value + u"...";
+}
+
+std::optional<int> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int) {
+  if (!Settings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
+  if (kind == TImageKind::ikState || kind == TImageKind::ikOverlay) return std::nullopt;
+  TTag tag = GetTag(node);
+  if (!tag.IsValid()) return std::nullopt;
+  switch (tag.TagType()) {
+    case ttRoot: return std::nullopt;
+    case ttAttrib: return 0;
+    case ttError: return 15;
+    case ttNode: break;
+  }
+  std::uint8_t universal = tag.UniversalTag();
+  // 255 also stands for a universal tag number of three digits or more.
+  bool isUniversal = universal != 255 || tag.ASNTag().IsUniversal();
+  if (!isUniversal) return tag.Constructed() ? 14 : 10;
+  if (tag.Constructed()) return universal == 16 ? 11 : universal == 17 ? 12 : 13;
+  return PrimitiveImage(universal);
+}
+
+TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
+  TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
+  TTag tag = GetTag(node);
+  if (!tag.IsValid()) return style;
+  platform::IDisplay& display = Platform.Display;
+  if (textType == TTextType::ttStatic) {
+    style.Bold = !tag.IsHex();
+    style.Color = ResolveColor(tag.IsHex() ? Settings.HexColor : Settings.ValueColor, display);
+    return style;
+  }
+  style.Bold = tag.GetTagChildsCount() > 0;
+  switch (tag.TagType()) {
+    case ttNode:
+      style.Color = ResolveColor(tag.Constructed() ? Settings.ConstructedColor : Settings.PrimitiveColor, display);
+      break;
+    case ttAttrib:
+    case ttError:
+      style.Color = ResolveColor(Settings.AttribColor, display);
+      break;
+    case ttRoot:
+      break;
+  }
+  if (node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(Settings.FocusColor);
+  return style;
+}
+
+TCellPaint TMainForm::TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int) {
+  if (node == NoNode || node != sender.FocusedNode()) return {};
+  return {GetSimilarColor(Settings.BackgroundColor, 14), std::nullopt};
+}
+
+void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
+  if (node == NoNode) return;
+  sender.SetSelected(node, true);
+  TTag tag = GetTag(node);
+  TNodeId parent = sender.Parent(node);
+  if ((tag.TagType() == ttAttrib || tag.TagType() == ttError) && parent != NoNode) tag = GetTag(parent);
+  std::int32_t first = tag.Offset();
+  HexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};
+
+  // Show the first highlighted row; when it would sit on the last visible
+  // line or below, make it the first line instead.
+  TNodeId row = HexNodes(GetHexNodeIndex(first)).Hex1;
+  if (Hex1VT.Exists(row)) {
+    Hex1VT.ScrollIntoView(row, /*center=*/false);
+    TRect rect = Hex1VT.GetDisplayRect(row);
+    if (rect.Bottom + Hex1VT.DefaultNodeHeight() >= Hex1VT.ClientHeight())
+      Hex1VT.SetOffsetY(Hex1VT.OffsetY() + rect.Top);
+  }
+  sender.InvalidateNode(node);
+  Hex1VT.Invalidate();
+  Hex2VT.Invalidate();
+  UpdateHexStatusBar();
+}
+
+void TMainForm::TreeVTClick(VirtualTree& sender, int, int clientY) {
+  TNodeId node = sender.GetNodeAt(clientY);
+  if (node == NoNode) return;
+  sender.SetFocusedNode(node);
+  sender.SetSelected(node, true);
+}
+
+void TMainForm::SetTreeFontSize() {
+  TreeVT.Look.FontSize = Settings.FontSize;
+  double scale = Platform.Display.PixelScalePercent() / 100.0;
+  TreeVT.BeginUpdate();
+  TreeVT.SetDefaultNodeHeight(RowHeight(Settings.FontSize, scale, 20));
+  TreeVT.ResetNodeHeights();
+  TreeVT.EndUpdate();
+}
+
+void TMainForm::SetLineStyle(VirtualTree& tree, bool dotted) {
+  tree.Look.LineStyle = dotted ? TLineStyle::lsDotted : TLineStyle::lsSolid;
+  tree.Invalidate();
+}
+
+TColor TMainForm::GetSimilarColor(TColor color, int depth) { return viewer::GetSimilarColor(color, depth, Platform.Display); }
+
+TColor TMainForm::GetWhiteOrBlackColor(TColor color) { return viewer::GetWhiteOrBlackColor(color, Platform.Display); }
+
+}  // namespace viewer
