@@ -73,10 +73,12 @@ wrap() {
 # and {one} the input as a single top-level element. bramlet-dump's row comes first: the
 # ratios are to it. More rows (other modes of bramlet-dump) go at the end.
 rows=(
-  "bramlet-dump|one line per element (offset, header length, length, tag, value)|$dump {in}"
+  "bramlet-dump|one line per element (offset, header length, length, tag, value)|$dump --elements {in}"
   "openssl asn1parse|asn1parse -i -inform DER: one line per element, every top-level element|openssl asn1parse -i -inform DER -in {in}"
   "dumpasn1|dumpasn1 default dump (values cut at 128 bytes) of {one}|dumpasn1 {one}"
   "asn1js (node)|@lapo/asn1js 2.1.3 decode of every top-level element, one line per element|node $node_dir/walk.mjs {in}"
+  "bramlet-dump tree|the viewer's document: element, attribute and error rows, status line|$dump {in}"
+  "bramlet-dump --xml|the viewer's XML export of the document, to standard output|$dump --xml {in}"
 )
 
 # file | the same as one top-level element | label

@@ -38,38 +38,49 @@ constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Lengt
 // ---- TDocument
 
 void TDocument::Clear() {
-  FElements = {};
+  FElements.clear();
   FTopLevel = {};
   FChildStart = {};
   FChildIndex = {};
-  FPool = {};
+  FPool.clear();
   FRootErrors = {};
   FBigTags = {};
+  FLongTagLengths = {};
 }
 
 std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t parent) {
   if (FElements.size() >= RootIndex) throw std::length_error("Too many elements");
   auto index = static_cast<std::uint32_t>(FElements.size());
   TElement e{};
-  e.TextStart = FPool.size();
   e.ValueLength = CheckedTextLength(tag.Value.size());
-  e.DescrLength = CheckedTextLength(tag.OIDDescr.size());
-  e.ErrorLength = CheckedTextLength(tag.Error.size());
   e.Offset = tag.Offset;
-  e.TagLength = tag.TagLength;
   e.Length = tag.Length;
   e.BitLength = tag.BitLength;
   e.Parent = parent;
   e.LengthLength = static_cast<std::uint8_t>(tag.LengthLength);
   e.UnusedBits = tag.UnusedBits;
-  e.TagClass = tag.TagClass;
-  e.Flags = (tag.Constructed ? efConstructed : 0) | (tag.Encapsulates ? efEncapsulates : 0) |
-            (tag.IsHex ? efIsHex : 0);
+  e.Flags = static_cast<std::uint8_t>(tag.TagClass & efClassMask) | (tag.Constructed ? efConstructed : 0) |
+            (tag.Encapsulates ? efEncapsulates : 0) | (tag.IsHex ? efIsHex : 0);
+  if (tag.TagLength < 255) {
+    e.TagLength = static_cast<std::uint8_t>(tag.TagLength);
+  } else {
+    e.Flags |= efLongTagLength;
+    FLongTagLengths.emplace(index, tag.TagLength);
+  }
   if (!ParseTagNumber(tag.Tag, e.TagNumber)) {
     e.Flags |= efBigTag;
     FBigTags.emplace(index, tag.Tag);
   }
-  FPool.append(tag.Value).append(tag.OIDDescr).append(tag.Error);
+  if (tag.OIDDescr.empty() && tag.Error.empty()) {
+    e.Text = FPool.Append({tag.Value});
+  } else {
+    e.Flags |= efTextLengths;
+    std::uint32_t descr = CheckedTextLength(tag.OIDDescr.size());
+    std::uint32_t error = CheckedTextLength(tag.Error.size());
+    const char16_t lengths[4] = {static_cast<char16_t>(descr), static_cast<char16_t>(descr >> 16),
+                                 static_cast<char16_t>(error), static_cast<char16_t>(error >> 16)};
+    e.Text = FPool.Append({std::u16string_view(lengths, 4), tag.Value, tag.OIDDescr, tag.Error});
+  }
   FElements.push_back(e);
   if (parent == RootIndex)
     FTopLevel.push_back(index);
@@ -105,6 +116,15 @@ TTag TDocument::TagByKey(std::uint64_t key) const {
   return TTag(this, static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF));
 }
 
+std::size_t TDocument::MemoryUsed() const {
+  std::size_t bytes = FElements.MemoryUsed() + FPool.MemoryUsed() +
+                      (FTopLevel.capacity() + FChildStart.capacity() + FChildIndex.capacity()) * sizeof(std::uint32_t);
+  for (const auto& [index, text] : FBigTags) bytes += sizeof(index) + text.capacity() * sizeof(char16_t) + 32;
+  bytes += FLongTagLengths.size() * 32;
+  for (const auto& error : FRootErrors) bytes += sizeof(error) + (error.Name.size() + error.Text.size()) * 2;
+  return bytes;
+}
+
 std::int32_t TDocument::AttribCount(std::uint32_t index) const {
   const TElement& e = At(index);
   std::uint8_t universal = UniversalTagOf(e);
@@ -119,16 +139,27 @@ TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
   return UniversalTagOf(At(index)) == 3 ? akUnusedBits : akBitLength;
 }
 
+std::uint32_t TDocument::PooledLength(const TElement& e, std::size_t at) const {
+  if (!(e.Flags & efTextLengths)) return 0;
+  std::u16string_view units = FPool.View(e.Text, at, 2);
+  return units[0] | (std::uint32_t{units[1]} << 16);
+}
+
 std::u16string_view TDocument::Value(const TElement& e) const {
-  return std::u16string_view(FPool).substr(e.TextStart, e.ValueLength);
+  return FPool.View(e.Text, (e.Flags & efTextLengths) ? 4 : 0, e.ValueLength);
 }
 
 std::u16string_view TDocument::Descr(const TElement& e) const {
-  return std::u16string_view(FPool).substr(e.TextStart + e.ValueLength, e.DescrLength);
+  return FPool.View(e.Text, 4 + std::size_t{e.ValueLength}, DescrLength(e));
 }
 
 std::u16string_view TDocument::Error(const TElement& e) const {
-  return std::u16string_view(FPool).substr(e.TextStart + e.ValueLength + e.DescrLength, e.ErrorLength);
+  return FPool.View(e.Text, 4 + std::size_t{e.ValueLength} + DescrLength(e), ErrorLength(e));
+}
+
+std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
+  const TElement& e = At(index);
+  return (e.Flags & efLongTagLength) ? FLongTagLengths.at(index) : e.TagLength;
 }
 
 std::u16string TDocument::TagText(std::uint32_t index) const {
@@ -138,7 +169,7 @@ std::u16string TDocument::TagText(std::uint32_t index) const {
 }
 
 std::uint8_t TDocument::UniversalTagOf(const TElement& e) const {
-  if (e.TagClass != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return 255;
+  if (TagClassOf(e) != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return 255;
   return static_cast<std::uint8_t>(e.TagNumber);
 }
 
@@ -164,7 +195,7 @@ std::u16string TTag::Name() const {
       return {};
     case SlotElement: {
       asn::TASNTag tag;
-      tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->At(FIndex).TagClass);
+      tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->TagClassOf(FDoc->At(FIndex)));
       tag.Tag = FDoc->TagText(FIndex);
       return tag.GetTagName();
     }
@@ -184,7 +215,7 @@ std::u16string TTag::Text() const {
     case SlotElement: {
       const auto& e = FDoc->At(FIndex);
       std::u16string text(FDoc->Value(e));
-      if (e.DescrLength != 0) text.append(u" - ").append(FDoc->Descr(e));
+      if (FDoc->DescrLength(e) != 0) text.append(u" - ").append(FDoc->Descr(e));
       return text;
     }
     case SlotElementError:
@@ -197,7 +228,7 @@ std::u16string TTag::Text() const {
         case akOffset:
           return DecimalText(e.Offset);
         case akHeaderLength:
-          return DecimalText(std::int64_t{e.TagLength} + e.LengthLength);
+          return DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + e.LengthLength);
         case akLength:
           return DecimalText(e.Length);
         case akUnusedBits:
@@ -219,12 +250,12 @@ asn::TASNTag TTag::ASNTag() const {
   }
   if (FSlot != SlotElement) return tag;
   const auto& e = FDoc->At(FIndex);
-  tag.TagClass = static_cast<asn::TASN1TagClasses>(e.TagClass);
+  tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->TagClassOf(e));
   tag.Tag = FDoc->TagText(FIndex);
   tag.Constructed = e.Flags & TDocument::efConstructed;
   tag.Encapsulates = e.Flags & TDocument::efEncapsulates;
   tag.Offset = e.Offset;
-  tag.TagLength = e.TagLength;
+  tag.TagLength = FDoc->TagLengthOf(FIndex);
   tag.LengthLength = e.LengthLength;
   tag.Length = e.Length;
   tag.UnusedBits = e.UnusedBits;
@@ -311,7 +342,7 @@ std::int32_t TTag::FullLength() const {
   switch (FSlot) {
     case SlotElement: {
       const auto& e = FDoc->At(FIndex);
-      return e.TagLength + e.LengthLength + e.Length;
+      return FDoc->TagLengthOf(FIndex) + e.LengthLength + e.Length;
     }
     case SlotElementError:
     case SlotRootError:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "asn/asn.h"
+#include "viewer/chunked_array.h"
 
 namespace viewer {
 
@@ -102,6 +103,8 @@ class TDocument {
   std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.size()); }
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
+  // Bytes the document's arrays and text pool hold, for benchmarks.
+  std::size_t MemoryUsed() const;
 
   // The attribute rows an element shows, in row order.
   std::int32_t AttribCount(std::uint32_t index) const;
@@ -110,30 +113,32 @@ class TDocument {
  private:
   friend class TTag;
 
+  // Flags: the tag class in the low two bits, then these.
   enum : std::uint8_t {
-    efConstructed = 1,
-    efEncapsulates = 2,
-    efIsHex = 4,
-    efBigTag = 8,  // tag number too long for TagNumber; text in FBigTags
+    efClassMask = 3,
+    efConstructed = 4,
+    efEncapsulates = 8,
+    efIsHex = 16,
+    efBigTag = 32,         // tag number too long for TagNumber; text in FBigTags
+    efTextLengths = 64,    // OIDDescr or Error present; their lengths lead the texts
+    efLongTagLength = 128  // TagLength above 254; in FLongTagLengths
   };
 
-  // The numeric facts of one element; its texts sit in FPool from TextStart on:
-  // Value, then OIDDescr, then Error.
+  // The numeric facts of one element, 36 bytes. Its texts sit in FPool at Text:
+  // with efTextLengths first the lengths of OIDDescr and Error (two units each),
+  // then Value, OIDDescr and Error.
   struct TElement {
-    std::uint64_t TextStart;
+    std::uint32_t Text;
+    std::uint32_t ValueLength;
     std::int32_t Offset;
-    std::int32_t TagLength;
     std::int32_t Length;
     std::int32_t BitLength;
     std::uint32_t Parent;
     std::uint32_t ChildCount;
     std::uint32_t TagNumber;
-    std::uint32_t ValueLength;
-    std::uint32_t DescrLength;
-    std::uint32_t ErrorLength;
+    std::uint8_t TagLength;
     std::uint8_t LengthLength;
     std::uint8_t UnusedBits;
-    std::uint8_t TagClass;
     std::uint8_t Flags;
   };
 
@@ -149,17 +154,24 @@ class TDocument {
   std::u16string_view Error(const TElement& e) const;
   std::u16string TagText(std::uint32_t index) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
-  bool HasError(const TElement& e) const { return e.ErrorLength != 0; }
+  std::uint32_t PooledLength(const TElement& e, std::size_t at) const;
+  std::uint32_t DescrLength(const TElement& e) const { return PooledLength(e, 0); }
+  std::uint32_t ErrorLength(const TElement& e) const { return PooledLength(e, 2); }
+  bool HasError(const TElement& e) const { return ErrorLength(e) != 0; }
+  std::int32_t TagLengthOf(std::uint32_t index) const;
+  std::uint8_t TagClassOf(const TElement& e) const { return e.Flags & efClassMask; }
   std::int32_t TopLevelCount() const { return static_cast<std::int32_t>(FTopLevel.size()); }
 
-  std::vector<TElement> FElements;
+  TChunkedArray<TElement> FElements;
   std::vector<std::uint32_t> FTopLevel;
   // Children of element i are FChildIndex[FChildStart[i] ... + ChildCount).
+  // Both are sized once, by Finish.
   std::vector<std::uint32_t> FChildStart;
   std::vector<std::uint32_t> FChildIndex;
-  std::u16string FPool;
+  TTextPool FPool;
   std::vector<TRootError> FRootErrors;
   std::unordered_map<std::uint32_t, std::u16string> FBigTags;
+  std::unordered_map<std::uint32_t, std::int32_t> FLongTagLengths;
 };
 
 }  // namespace viewer

@@ -152,6 +152,21 @@ TEST_F(DocumentTest, TagNumbersBeyondThirtyTwoBitsKeepTheirDigits) {
   EXPECT_EQ(tag.UniversalTag(), 255);
 }
 
+TEST_F(DocumentTest, IdentifiersOfHundredsOfOctetsKeepTheirLength) {
+  // A private tag whose number takes 299 octets, so 300 identifier octets in all.
+  std::string hex = "DF";
+  for (int i = 0; i < 298; ++i) hex += "81";
+  hex += "01 01 AA";
+  Decode(hex);
+  TTag tag = Form.Root().Childs(0);
+  EXPECT_EQ(tag.ASNTag().TagLength, 300);
+  EXPECT_EQ(tag.FullLength(), 302);
+  EXPECT_EQ(tag.Childs(1).Text(), u"301");
+  EXPECT_EQ(tag.ASNTag().TagClass, asn::ASN1Private);
+  EXPECT_EQ(tag.Text(), u"AA");
+  EXPECT_EQ(CellString(Form.HexCellTypes), std::string(300, '1') + "20");
+}
+
 TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
   std::string dictionary = "1.2.3=Test & <description>\n";
   asn::LoadOIDDictionaryFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
