@@ -159,12 +159,6 @@ TEST(EscapeXmlTest, EscapesMarkupAndReplacesWhatXmlForbids) {
   }
 }
 
-TEST(XmlElementNameTest, ReplacesBlanksAndBrackets) {
-  EXPECT_EQ(XmlElementName(u"OCTET STRING"), u"OCTET_STRING");
-  EXPECT_EQ(XmlElementName(u"Context-specific[0]"), u"Context-specific_0");
-  EXPECT_EQ(XmlElementName(u"PRIVATE[300]"), u"PRIVATE_300");
-}
-
 TEST_F(XmlExportTest, ReplacesAGoodFileOnlyWhenTheNewOneIsComplete) {
   auto target = Temp.Path / "keep.xml";
   test::WriteAll(target, "good");
