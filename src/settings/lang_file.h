@@ -30,7 +30,6 @@ class TLangTable {
   std::optional<std::u16string_view> Find(std::u16string_view name) const;
   // The value as written, or empty.
   std::u16string_view Value(std::u16string_view name) const;
-  std::size_t Size() const { return FValues.size(); }
 
  private:
   std::unordered_map<std::u16string, std::u16string> FValues;  // keys folded to lower case

@@ -166,11 +166,6 @@ TEST(PosixModule, FolderIsTheProgramsOwn) {
   EXPECT_EQ(TPosixSystem("/given/").ModuleFolder(), "/given/");
 }
 
-TEST(PosixModule, ThousandsSeparatorOfTheCLocaleIsAComma) {
-  TEnvironment all("LC_ALL", "C");
-  EXPECT_EQ(TPosixSystem("/m/").ThousandsSeparator(), u',');
-}
-
 // The Russian sample file read through iconv rather than the fake's own table.
 TEST(PosixCodePage, RussianSampleDecodes) {
   TPosixSystem system("/m/");

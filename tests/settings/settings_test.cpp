@@ -259,13 +259,5 @@ TEST_F(Settings, LaterWindowsKeepTheLanguageAlreadyLoaded) {
   EXPECT_EQ(GetLangTextById(101), u"from a");
 }
 
-TEST(SettingsColor, SystemColoursResolveThroughTheDisplay) {
-  platform::fake::TFakeDisplay display;
-  display.SysColors[13] = 0x123456;
-  EXPECT_EQ(ResolveColor(display, SysColor(13)), 0x123456u);
-  EXPECT_EQ(ResolveColor(display, RGB(1, 2, 3)), 0x030201u);
-  EXPECT_EQ(static_cast<std::int32_t>(SysColor(5)), -16777211);
-}
-
 }  // namespace
 }  // namespace settings
