@@ -6,10 +6,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <stdexcept>
-#include <string_view>
 #include <vector>
 
 namespace viewer {
@@ -39,50 +38,44 @@ class TChunkedArray {
   std::size_t FSize = 0;
 };
 
-// Append-only UTF-16 text in chunks. Each Append keeps its pieces together in one
-// chunk, so they can be read back as views. A 32-bit handle names the chunk (12
-// bits) and the place in it (20 bits); text longer than a chunk gets one of its own.
+// Append-only text units in chunks. Room handed out by Allocate stays together
+// in one chunk and never moves. A handle names the chunk (11 bits) and the place
+// in it (20 bits); its top bit is left to the owner. Room larger than a chunk
+// gets a chunk of its own.
+template <typename TChar>
 class TTextPool {
  public:
   static constexpr unsigned OffsetBits = 20;
-  static constexpr std::size_t ChunkChars = std::size_t{1} << OffsetBits;
-  static constexpr std::size_t MaxChunks = std::size_t{1} << (32 - OffsetBits);
+  static constexpr std::size_t ChunkUnits = std::size_t{1} << OffsetBits;
+  static constexpr std::size_t MaxChunks = std::size_t{1} << (31 - OffsetBits);
 
-  // Appends the pieces one after the other and returns where they start. Throws
-  // std::length_error when the pool cannot address more text.
-  std::uint32_t Append(std::initializer_list<std::u16string_view> pieces) {
-    std::size_t need = 0;
-    for (std::u16string_view piece : pieces) need += piece.size();
-    if (need == 0) return 0;
-    if (FChunks.empty() || FChunks.back().Capacity - FChunks.back().Used < need) {
+  // Room for count units (count > 0): its handle and where to write. Throws
+  // std::length_error when the pool cannot address more.
+  std::pair<std::uint32_t, TChar*> Allocate(std::size_t count) {
+    if (FChunks.empty() || FChunks.back().Capacity - FChunks.back().Used < count) {
       if (FChunks.size() == MaxChunks) throw std::length_error("The document's texts are too large");
-      std::size_t capacity = need > ChunkChars ? need : ChunkChars;
-      FChunks.push_back({std::make_unique_for_overwrite<char16_t[]>(capacity), capacity, 0});
+      std::size_t capacity = count > ChunkUnits ? count : ChunkUnits;
+      FChunks.push_back({std::make_unique_for_overwrite<TChar[]>(capacity), capacity, 0});
     }
     TChunk& chunk = FChunks.back();
     auto handle = static_cast<std::uint32_t>(((FChunks.size() - 1) << OffsetBits) | chunk.Used);
-    for (std::u16string_view piece : pieces) {
-      std::copy(piece.begin(), piece.end(), chunk.Text.get() + chunk.Used);
-      chunk.Used += piece.size();
-    }
-    return handle;
+    TChar* room = chunk.Text.get() + chunk.Used;
+    chunk.Used += count;
+    return {handle, room};
   }
-  // The text of length characters from handle + skip on.
-  std::u16string_view View(std::uint32_t handle, std::size_t skip, std::size_t length) const {
-    if (length == 0) return {};
-    const TChunk& chunk = FChunks[handle >> OffsetBits];
-    return std::u16string_view(chunk.Text.get() + (handle & (ChunkChars - 1)) + skip, length);
+  const TChar* Data(std::uint32_t handle) const {
+    return FChunks[handle >> OffsetBits].Text.get() + (handle & (ChunkUnits - 1));
   }
   void clear() { std::vector<TChunk>().swap(FChunks); }
   std::size_t MemoryUsed() const {
     std::size_t bytes = FChunks.capacity() * sizeof(TChunk);
-    for (const TChunk& chunk : FChunks) bytes += chunk.Capacity * sizeof(char16_t);
+    for (const TChunk& chunk : FChunks) bytes += chunk.Capacity * sizeof(TChar);
     return bytes;
   }
 
  private:
   struct TChunk {
-    std::unique_ptr<char16_t[]> Text;
+    std::unique_ptr<TChar[]> Text;
     std::size_t Capacity;
     std::size_t Used;
   };

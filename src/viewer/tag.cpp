@@ -2,7 +2,10 @@
 // the compact element records.
 #include "viewer/tag.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
+#include <span>
 #include <stdexcept>
 
 namespace viewer {
@@ -31,6 +34,34 @@ bool ParseTagNumber(std::u16string_view text, std::uint32_t& number) {
   return true;
 }
 
+bool IsNarrow(std::span<const std::u16string_view> pieces) {
+  for (std::u16string_view piece : pieces)
+    for (char16_t c : piece)
+      if (c > 0xFF) return false;
+  return true;
+}
+
+// Units the two 32-bit text lengths take in a pool of TChar.
+template <typename TChar>
+constexpr std::size_t LengthUnits = 2 * sizeof(std::uint32_t) / sizeof(TChar);
+
+// Writes the lengths (when given) and the pieces together; handle 0 for nothing.
+template <typename TChar>
+std::uint32_t StoreTexts(TTextPool<TChar>& pool, std::span<const std::u16string_view> pieces,
+                         const std::uint32_t* lengths) {
+  std::size_t count = lengths != nullptr ? LengthUnits<TChar> : 0;
+  for (std::u16string_view piece : pieces) count += piece.size();
+  if (count == 0) return 0;
+  auto [handle, room] = pool.Allocate(count);
+  if (lengths != nullptr) {
+    std::memcpy(room, lengths, 2 * sizeof(std::uint32_t));
+    room += LengthUnits<TChar>;
+  }
+  for (std::u16string_view piece : pieces)
+    room = std::transform(piece.begin(), piece.end(), room, [](char16_t c) { return static_cast<TChar>(c); });
+  return handle;
+}
+
 constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Length", u"Unused bits", u"Bit length"};
 
 }  // namespace
@@ -42,7 +73,8 @@ void TDocument::Clear() {
   FTopLevel = {};
   FChildStart = {};
   FChildIndex = {};
-  FPool.clear();
+  FNarrowPool.clear();
+  FWidePool.clear();
   FRootErrors = {};
   FBigTags = {};
   FLongTagLengths = {};
@@ -71,16 +103,17 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     e.Flags |= efBigTag;
     FBigTags.emplace(index, tag.Tag);
   }
-  if (tag.OIDDescr.empty() && tag.Error.empty()) {
-    e.Text = FPool.Append({tag.Value});
-  } else {
+  std::uint32_t lengths[2] = {0, 0};
+  if (!tag.OIDDescr.empty() || !tag.Error.empty()) {
     e.Flags |= efTextLengths;
-    std::uint32_t descr = CheckedTextLength(tag.OIDDescr.size());
-    std::uint32_t error = CheckedTextLength(tag.Error.size());
-    const char16_t lengths[4] = {static_cast<char16_t>(descr), static_cast<char16_t>(descr >> 16),
-                                 static_cast<char16_t>(error), static_cast<char16_t>(error >> 16)};
-    e.Text = FPool.Append({std::u16string_view(lengths, 4), tag.Value, tag.OIDDescr, tag.Error});
+    lengths[0] = CheckedTextLength(tag.OIDDescr.size());
+    lengths[1] = CheckedTextLength(tag.Error.size());
   }
+  const std::u16string_view pieces[] = {tag.Value, tag.OIDDescr, tag.Error};
+  if (IsNarrow(pieces))
+    e.Text = StoreTexts(FNarrowPool, pieces, e.Flags & efTextLengths ? lengths : nullptr);
+  else
+    e.Text = StoreTexts(FWidePool, pieces, e.Flags & efTextLengths ? lengths : nullptr) | WideText;
   FElements.push_back(e);
   if (parent == RootIndex)
     FTopLevel.push_back(index);
@@ -117,7 +150,7 @@ TTag TDocument::TagByKey(std::uint64_t key) const {
 }
 
 std::size_t TDocument::MemoryUsed() const {
-  std::size_t bytes = FElements.MemoryUsed() + FPool.MemoryUsed() +
+  std::size_t bytes = FElements.MemoryUsed() + FNarrowPool.MemoryUsed() + FWidePool.MemoryUsed() +
                       (FTopLevel.capacity() + FChildStart.capacity() + FChildIndex.capacity()) * sizeof(std::uint32_t);
   for (const auto& [index, text] : FBigTags) bytes += sizeof(index) + text.capacity() * sizeof(char16_t) + 32;
   bytes += FLongTagLengths.size() * 32;
@@ -139,22 +172,32 @@ TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
   return UniversalTagOf(At(index)) == 3 ? akUnusedBits : akBitLength;
 }
 
-std::uint32_t TDocument::PooledLength(const TElement& e, std::size_t at) const {
+std::uint32_t TDocument::PooledLength(const TElement& e, std::size_t which) const {
   if (!(e.Flags & efTextLengths)) return 0;
-  std::u16string_view units = FPool.View(e.Text, at, 2);
-  return units[0] | (std::uint32_t{units[1]} << 16);
+  const void* at = (e.Text & WideText) ? static_cast<const void*>(FWidePool.Data(e.Text & ~WideText))
+                                       : static_cast<const void*>(FNarrowPool.Data(e.Text));
+  std::uint32_t length = 0;
+  std::memcpy(&length, static_cast<const unsigned char*>(at) + which * sizeof(length), sizeof(length));
+  return length;
 }
 
-std::u16string_view TDocument::Value(const TElement& e) const {
-  return FPool.View(e.Text, (e.Flags & efTextLengths) ? 4 : 0, e.ValueLength);
+std::u16string TDocument::Pooled(const TElement& e, std::size_t skip, std::size_t length) const {
+  if (length == 0) return {};
+  bool lengths = e.Flags & efTextLengths;
+  if (e.Text & WideText) {
+    const char16_t* at = FWidePool.Data(e.Text & ~WideText) + (lengths ? LengthUnits<char16_t> : 0) + skip;
+    return std::u16string(at, length);
+  }
+  const unsigned char* at = FNarrowPool.Data(e.Text) + (lengths ? LengthUnits<unsigned char> : 0) + skip;
+  return std::u16string(at, at + length);
 }
 
-std::u16string_view TDocument::Descr(const TElement& e) const {
-  return FPool.View(e.Text, 4 + std::size_t{e.ValueLength}, DescrLength(e));
-}
+std::u16string TDocument::Value(const TElement& e) const { return Pooled(e, 0, e.ValueLength); }
 
-std::u16string_view TDocument::Error(const TElement& e) const {
-  return FPool.View(e.Text, 4 + std::size_t{e.ValueLength} + DescrLength(e), ErrorLength(e));
+std::u16string TDocument::Descr(const TElement& e) const { return Pooled(e, e.ValueLength, DescrLength(e)); }
+
+std::u16string TDocument::Error(const TElement& e) const {
+  return Pooled(e, std::size_t{e.ValueLength} + DescrLength(e), ErrorLength(e));
 }
 
 std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
@@ -214,12 +257,12 @@ std::u16string TTag::Text() const {
       return {};
     case SlotElement: {
       const auto& e = FDoc->At(FIndex);
-      std::u16string text(FDoc->Value(e));
+      std::u16string text = FDoc->Value(e);
       if (FDoc->DescrLength(e) != 0) text.append(u" - ").append(FDoc->Descr(e));
       return text;
     }
     case SlotElementError:
-      return std::u16string(FDoc->Error(FDoc->At(FIndex)));
+      return FDoc->Error(FDoc->At(FIndex));
     case SlotRootError:
       return FDoc->FRootErrors[FIndex].Text;
     default: {

@@ -124,9 +124,10 @@ class TDocument {
     efLongTagLength = 128  // TagLength above 254; in FLongTagLengths
   };
 
-  // The numeric facts of one element, 36 bytes. Its texts sit in FPool at Text:
-  // with efTextLengths first the lengths of OIDDescr and Error (two units each),
-  // then Value, OIDDescr and Error.
+  // The numeric facts of one element, 36 bytes. Its texts sit in one of the
+  // pools at Text (FWidePool when WideText is set, else FNarrowPool, for texts
+  // of U+0000..U+00FF only): with efTextLengths first the lengths of OIDDescr
+  // and Error (4 octets each), then Value, OIDDescr and Error.
   struct TElement {
     std::uint32_t Text;
     std::uint32_t ValueLength;
@@ -149,14 +150,17 @@ class TDocument {
   };
 
   const TElement& At(std::uint32_t index) const { return FElements[index]; }
-  std::u16string_view Value(const TElement& e) const;
-  std::u16string_view Descr(const TElement& e) const;
-  std::u16string_view Error(const TElement& e) const;
+  static constexpr std::uint32_t WideText = 0x80000000u;
+  std::u16string Value(const TElement& e) const;
+  std::u16string Descr(const TElement& e) const;
+  std::u16string Error(const TElement& e) const;
+  // length units of the texts from skip units past the lengths on.
+  std::u16string Pooled(const TElement& e, std::size_t skip, std::size_t length) const;
   std::u16string TagText(std::uint32_t index) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
-  std::uint32_t PooledLength(const TElement& e, std::size_t at) const;
+  std::uint32_t PooledLength(const TElement& e, std::size_t which) const;
   std::uint32_t DescrLength(const TElement& e) const { return PooledLength(e, 0); }
-  std::uint32_t ErrorLength(const TElement& e) const { return PooledLength(e, 2); }
+  std::uint32_t ErrorLength(const TElement& e) const { return PooledLength(e, 1); }
   bool HasError(const TElement& e) const { return ErrorLength(e) != 0; }
   std::int32_t TagLengthOf(std::uint32_t index) const;
   std::uint8_t TagClassOf(const TElement& e) const { return e.Flags & efClassMask; }
@@ -168,7 +172,8 @@ class TDocument {
   // Both are sized once, by Finish.
   std::vector<std::uint32_t> FChildStart;
   std::vector<std::uint32_t> FChildIndex;
-  TTextPool FPool;
+  TTextPool<unsigned char> FNarrowPool;
+  TTextPool<char16_t> FWidePool;
   std::vector<TRootError> FRootErrors;
   std::unordered_map<std::uint32_t, std::u16string> FBigTags;
   std::unordered_map<std::uint32_t, std::int32_t> FLongTagLengths;
