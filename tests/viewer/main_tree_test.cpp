@@ -1,0 +1,293 @@
+// The structure tree over real and crafted documents: captions, values,
+// shortening, icons, run styles, the focused row's shade and the hex scroll.
+#include <gtest/gtest.h>
+
+#include "views_test_util.h"
+
+namespace viewer {
+namespace {
+
+using settings::RGB;
+
+class TreeViewTest : public test::ViewsTest {
+ protected:
+  std::optional<int> Image(TNodeId node, TImageKind kind = TImageKind::ikNormal) {
+    return Form.TreeVTGetImageIndex(Form.TreeVT, node, kind, -1);
+  }
+  TTextStyle Style(TNodeId node, TTextType type) { return Form.TreeVTPaintText(Form.TreeVT, node, -1, type); }
+};
+
+TEST_F(TreeViewTest, ACertificateShowsItsRows) {
+  ShowSample("cert.der");
+  struct {
+    int Row;
+    const char* Caption;
+    const char* Value;
+    int Image;
+  } rows[] = {
+      {0, "SEQUENCE", "", 11},         {1, "Offset:", "0", 0},   {2, "Header length:", "4", 0},
+      {3, "Length:", "1386", 0},       {4, "SEQUENCE", "", 11},  {8, "Context-specific[0]", "", 14},
+      {12, "INTEGER", "2", 6},         {20, "SEQUENCE", "", 11}, {24, "OBJECT IDENTIFIER", "", 5},
+      {28, "NULL", "", 8},             {36, "SET", "", 12},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Row);
+    TNodeId node = Row(r.Row);
+    EXPECT_EQ(Caption(node), r.Caption);
+    if (std::string(r.Caption) != "OBJECT IDENTIFIER") EXPECT_EQ(Value(node), r.Value);
+    EXPECT_EQ(Image(node), r.Image);
+  }
+  EXPECT_EQ(Value(Row(24)).substr(0, 20), "1.2.840.113549.1.1.1") << "sha256WithRSAEncryption's OID";
+}
+
+TEST_F(TreeViewTest, FocusingTheThirdRowOfACertificate) {
+  ShowSample("cert.der");
+  TNodeId third = Row(2);
+  Focus(third);
+  EXPECT_EQ(Caption(third), "Header length:");
+  EXPECT_EQ(Caption(Row(0)), "SEQUENCE") << "only the focused row counts its children";
+  EXPECT_TRUE(Form.TreeVT.IsSelected(third));
+  EXPECT_EQ(Form.HexSel, (THexSelection{0, 1389})) << "an attribute row selects its element";
+  Focus(Row(0));
+  EXPECT_EQ(Caption(Row(0)), "SEQUENCE(3)");
+  // The focused row's caption contrasts with the focus colour; its value keeps its own.
+  TTextStyle caption = Style(Row(0), TTextType::ttNormal);
+  EXPECT_EQ(caption, (TTextStyle{true, RGB(255, 255, 255)}));
+  EXPECT_EQ(Form.TreeVTBeforeCellPaint(Form.TreeVT, Row(0), -1).Fill, RGB(240, 240, 240));
+  EXPECT_FALSE(Form.TreeVTBeforeCellPaint(Form.TreeVT, Row(1), -1).Fill);
+}
+
+TEST_F(TreeViewTest, CaptionsCountElementChildrenOfTheFocusedRowOnly) {
+  struct {
+    const char* Label;
+    const char* Hex;
+    bool Focused;
+    const char* Caption;
+  } cases[] = {
+      {"three elements, focused", "30 09 02 01 01 02 01 02 02 01 03", true, "SEQUENCE(3)"},
+      {"three elements, not focused", "30 09 02 01 01 02 01 02 02 01 03", false, "SEQUENCE"},
+      {"one element", "30 03 02 01 01", true, "SEQUENCE"},
+      {"no element", "30 00", true, "SEQUENCE"},
+      {"an error row is not counted", "30 07 01 02 FF FF 02 01 05", true, "SEQUENCE(2)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    ShowHex(c.Hex);
+    if (c.Focused) Focus(Row(0));
+    EXPECT_EQ(Caption(Row(0)), c.Caption);
+  }
+}
+
+TEST_F(TreeViewTest, NonElementRowsGetAColon) {
+  ShowHex("01 02 FF FF");  // a BOOLEAN whose value fails
+  EXPECT_EQ(Caption(Row(0)), "BOOLEAN");
+  EXPECT_EQ(Caption(Row(4)), "Error:");
+  EXPECT_EQ(Value(Row(4)), "Incorrect length");
+  EXPECT_EQ(Image(Row(4)), 15);
+  ShowHex("30 03 02 05 00");
+  TNodeId fatal = Form.TreeVT.Child(NoNode, 1);
+  EXPECT_EQ(Caption(fatal), "Fatal error:");
+  EXPECT_EQ(Value(fatal), "Incorrect data length for tag at offset 2");
+}
+
+std::string OctetString(int octets) {
+  const char* digits = "0123456789ABCDEF";
+  std::string hex = {'0', '4', ' ', digits[octets >> 4], digits[octets & 15]};
+  for (int i = 0; i < octets; ++i) hex += " 41";
+  return hex;
+}
+
+std::string Repeat(const std::string& part, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += part;
+  return out;
+}
+
+TEST_F(TreeViewTest, LongHexAndIntegerValuesAreShortened) {
+  // 21 octets with blanks are 62 characters, 22 are 65; without blanks 31
+  // octets are 62 and 32 are 64.
+  std::string spaced21 = "41" + Repeat(" 41", 20);
+  struct {
+    const char* Label;
+    std::string Hex;
+    bool SpaceInHex;
+    std::size_t TextLength;  // of the stored value, checked first
+    std::string Shown;
+  } cases[] = {
+      {"62 characters with blanks: whole", OctetString(21), true, 62, spaced21},
+      {"65 characters: cut at 63, the blank dropped", OctetString(22), true, 65, spaced21 + "..."},
+      {"62 without blanks: whole", OctetString(31), false, 62, Repeat("41", 31)},
+      {"64 without blanks: cut at 62", OctetString(32), false, 64, Repeat("41", 31) + "..."},
+      {"a text value is never cut", "0C 46" + Repeat(" 41", 70), false, 70, std::string(70, 'A')},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Form.Settings.SpaceInHex = c.SpaceInHex;
+    ShowHex(c.Hex);
+    TTag tag = Form.GetTag(Row(0));
+    ASSERT_EQ(tag.Text().size(), c.TextLength);
+    EXPECT_EQ(Value(Row(0)), c.Shown);
+    EXPECT_EQ(tag.Text().size(), c.TextLength) << "the stored text stays whole";
+  }
+  // 2^208 has 63 decimal digits: whole at 63, cut at 62.
+  Form.Settings.SpaceInHex = true;
+  ShowHex("02 1B 01" + Repeat(" 00", 26));
+  std::string digits = Value(Row(0));
+  ASSERT_EQ(digits.size(), 63u) << digits;
+  Form.Settings.SpaceInHex = false;
+  EXPECT_EQ(Value(Row(0)), digits.substr(0, 62) + "...");
+}
+
+TEST_F(TreeViewTest, IconsFollowTheElementKind) {
+  struct {
+    const char* Label;
+    const char* Hex;
+    std::optional<int> Image;
+  } cases[] = {
+      {"end-of-contents", "00 00", 16},      {"BOOLEAN", "01 01 FF", 7},
+      {"INTEGER", "02 01 05", 6},            {"BIT STRING", "03 02 07 80", 3},
+      {"OCTET STRING", "04 01 41", 4},       {"NULL", "05 00", 8},
+      {"OID", "06 03 2A 03 04", 5},          {"RELATIVE-OID", "0D 01 05", 5},
+      {"REAL", "09 00", 9},                  {"ENUMERATED takes the plain tile", "0A 01 01", 10},
+      {"UTF8String", "0C 01 41", 2},         {"PrintableString", "13 01 41", 2},
+      {"UTCTime", "17 0D 39 39 31 32 33 31 32 33 35 39 35 39 5A", 1},
+      {"BMPString", "1E 02 00 41", 2},       {"tag 31 and above", "1F 1F 00", 10},
+      {"SEQUENCE", "30 00", 11},             {"SET", "31 00", 12},
+      {"other constructed universal", "28 00", 13},
+      {"context-specific constructed", "A0 00", 14},
+      {"context-specific primitive", "80 01 00", 10},
+      {"universal tag 200 constructed", "3F 81 48 00", 13},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    ShowHex(c.Hex);
+    EXPECT_EQ(Image(Row(0)), c.Image);
+  }
+}
+
+TEST_F(TreeViewTest, IconsNeedRowsOfSixteenPixelsAndNormalKinds) {
+  ShowHex("02 01 05");
+  EXPECT_EQ(Image(Row(0), TImageKind::ikSelected), 6);
+  EXPECT_EQ(Image(Row(0), TImageKind::ikState), std::nullopt);
+  EXPECT_EQ(Image(Row(0), TImageKind::ikOverlay), std::nullopt);
+  struct {
+    int FontSize;
+    int ScalePercent;
+    int RowHeight;
+    bool Icons;
+  } cases[] = {{8, 100, 16, true}, {7, 100, 14, false}, {7, 150, 21, true}, {10, 125, 25, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.FontSize * 1000 + c.ScalePercent);
+    Form.Settings.FontSize = c.FontSize;
+    Fake.Display.ScalePercent = c.ScalePercent;
+    Form.SetTreeFontSize();
+    EXPECT_EQ(Form.TreeVT.DefaultNodeHeight(), c.RowHeight);
+    EXPECT_EQ(Image(Row(0)).has_value(), c.Icons);
+  }
+  Form.Settings.ShowIcons = false;
+  Form.Settings.FontSize = 10;
+  Form.SetTreeFontSize();
+  EXPECT_EQ(Image(Row(0)), std::nullopt);
+}
+
+TEST_F(TreeViewTest, RunStylesFollowTheRowKind) {
+  ShowHex("30 0A 30 00 02 01 05 04 03 01 02 03");  // SEQUENCE { SEQUENCE {}, INTEGER, OCTET STRING }
+  const settings::TSettings& s = Form.Settings;
+  struct {
+    const char* Caption;
+    TTextStyle CaptionStyle;
+    TTextStyle ValueStyle;
+  } cases[] = {
+      {"SEQUENCE", {true, s.ConstructedColor}, {true, s.ValueColor}},
+      {"Offset:", {false, s.AttribColor}, {true, s.ValueColor}},
+      // An empty SEQUENCE has only attribute rows below it: regular.
+      {"INTEGER", {false, s.PrimitiveColor}, {true, s.ValueColor}},
+      {"OCTET STRING", {false, s.PrimitiveColor}, {false, s.HexColor}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Caption);
+    TNodeId node = RowNamed(c.Caption);
+    EXPECT_EQ(Style(node, TTextType::ttNormal), c.CaptionStyle);
+    EXPECT_EQ(Style(node, TTextType::ttStatic), c.ValueStyle);
+  }
+  TNodeId inner = Form.TreeVT.GetNextVisible(RowNamed("Length:"));
+  ASSERT_EQ(Caption(inner), "SEQUENCE");
+  EXPECT_EQ(Style(inner, TTextType::ttNormal), (TTextStyle{false, s.ConstructedColor}));
+  // Colours are read at every paint.
+  Form.Settings.ConstructedColor = RGB(1, 2, 3);
+  EXPECT_EQ(Style(Row(0), TTextType::ttNormal).Color, RGB(1, 2, 3));
+}
+
+TEST_F(TreeViewTest, HiddenAttributesDecideExpandButtons) {
+  Form.Settings.ShowAttributes = false;
+  ShowHex("30 0C 02 01 05 01 02 FF FF 04 03 02 01 07");  // INTEGER, bad BOOLEAN, OCTET STRING { INTEGER }
+  EXPECT_EQ(Caption(Row(1)), "INTEGER");
+  EXPECT_FALSE(Form.TreeVT.HasChildren(Row(1))) << "only attribute rows below";
+  EXPECT_EQ(Caption(Row(2)), "BOOLEAN");
+  EXPECT_TRUE(Form.TreeVT.HasChildren(Row(2))) << "its error row";
+  EXPECT_EQ(Caption(Row(3)), "Error:");
+  EXPECT_EQ(Caption(Row(4)), "OCTET STRING");
+  EXPECT_EQ(Caption(Row(5)), "INTEGER") << "the nested element, its attributes hidden";
+  EXPECT_EQ(Row(6), NoNode);
+}
+
+TEST_F(TreeViewTest, FocusMovesTheHexHighlightAndScroll) {
+  ShowSample("cert.der");
+  // 1390 bytes are 174 rows of 8; the grid shows 180 / 18 = 10 rows.
+  struct {
+    const char* Label;
+    std::int32_t Element;  // offset of the element row to focus
+    THexSelection Sel;
+    std::int64_t Offset;  // of Hex1VT after the focus
+  } cases[] = {
+      {"the whole certificate", 0, {0, 1389}, 0},
+      {"the version INTEGER", 10, {10, 12}, 0},
+      {"row 7 is shown with a line below it", 56, {56, 72}, 0},
+      {"row 9 is the last line: it becomes the first", 73, {73, 97}, 9 * 18},
+      {"row 17 is scrolled to, then to the top", 143, {143, 157}, 17 * 18},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Form.Hex1VT.SetOffsetY(0);
+    TNodeId node = NoNode;
+    for (TNodeId n = Form.TreeVT.GetFirst(); n != NoNode && node == NoNode; n = Form.TreeVT.GetNext(n))
+      if (Form.GetTag(n).TagType() == ttNode && Form.GetTag(n).Offset() == c.Element) node = n;
+    Focus(node);
+    EXPECT_EQ(Form.HexSel, c.Sel);
+    EXPECT_EQ(Form.Hex1VT.OffsetY(), c.Offset);
+    EXPECT_EQ(Form.Hex2VT.OffsetY(), c.Offset) << "the text grid follows";
+  }
+  // An attribute row stands for its element.
+  Focus(Row(3));
+  EXPECT_EQ(Form.HexSel, (THexSelection{0, 1389}));
+}
+
+TEST_F(TreeViewTest, AFatalErrorWithoutOffsetSelectsNothing) {
+  Form.RunCaptured([] { throw std::runtime_error("broken"); });
+  Form.FillTrees();
+  TNodeId fatal = Row(0);
+  ASSERT_EQ(Caption(fatal), "Fatal error:");
+  Form.Hex1VT.SetOffsetY(40);
+  Focus(fatal);
+  EXPECT_EQ(Form.HexSel, THexSelection{});
+  EXPECT_EQ(Form.Hex1VT.OffsetY(), 0);
+  EXPECT_EQ(Panel(Form.HexStatusBar, 2), "");
+}
+
+TEST_F(TreeViewTest, AClickFocusesTheRowAtThatHeight) {
+  ShowHex("30 03 02 01 05");
+  int height = Form.TreeVT.DefaultNodeHeight();
+  struct {
+    int X, Y;
+    int Row;  // -1: nothing focused
+  } clicks[] = {{390, 0, 0}, {5, height * 4 + 1, 4}, {390, height * 8 - 1, 7}, {10, height * 8, -1}};
+  for (const auto& c : clicks) {
+    SCOPED_TRACE(c.Y);
+    Form.TreeVT.SetFocusedNode(NoNode);
+    Form.TreeVTClick(Form.TreeVT, c.X, c.Y);
+    EXPECT_EQ(Form.TreeVT.FocusedNode(), c.Row < 0 ? NoNode : Row(c.Row));
+  }
+}
+
+}  // namespace
+}  // namespace viewer
