@@ -91,8 +91,9 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
   e.Parent = parent;
   e.LengthLength = static_cast<std::uint8_t>(tag.LengthLength);
   e.UnusedBits = tag.UnusedBits;
-  e.Flags = static_cast<std::uint8_t>(tag.TagClass & efClassMask) | (tag.Constructed ? efConstructed : 0) |
-            (tag.Encapsulates ? efEncapsulates : 0) | (tag.IsHex ? efIsHex : 0);
+  unsigned tagClass = tag.TagClass;
+  e.Flags = static_cast<std::uint8_t>((tagClass & efClassMask) | (tag.Constructed ? efConstructed : 0) |
+                                      (tag.Encapsulates ? efEncapsulates : 0) | (tag.IsHex ? efIsHex : 0));
   if (tag.TagLength < 255) {
     e.TagLength = static_cast<std::uint8_t>(tag.TagLength);
   } else {
