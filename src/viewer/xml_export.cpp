@@ -136,6 +136,13 @@ void TXmlFileWriter::Commit() {
   if (FFile.fail()) throw std::runtime_error("Cannot write " + PathText(FTarget));
   std::error_code error;
   std::filesystem::rename(FTemporary, FTarget, error);
+  // Some runtimes' rename refuses an existing target; the complete new file is
+  // in place beside it, so the old one can go first.
+  std::error_code ignored;
+  if (error && std::filesystem::is_regular_file(FTarget, ignored) && std::filesystem::remove(FTarget, ignored)) {
+    error.clear();
+    std::filesystem::rename(FTemporary, FTarget, error);
+  }
   if (error) throw std::runtime_error("Cannot write " + PathText(FTarget) + ": " + error.message());
   FCommitted = true;
 }
