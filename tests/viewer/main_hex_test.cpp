@@ -1,0 +1,234 @@
+// The hex panel through the window: cells, role colours, the highlight, focus
+// mirroring with the snap back, scroll coupling, and bytes back to elements.
+#include <gtest/gtest.h>
+
+#include "views_test_util.h"
+
+namespace viewer {
+namespace {
+
+class HexViewTest : public test::ViewsTest {
+ protected:
+  std::string Cell1(TNodeId row, int column) {
+    return settings::Utf16ToUtf8(Form.Hex1VTGetText(Form.Hex1VT, row, column, TTextType::ttNormal));
+  }
+  std::u16string Cell2(TNodeId row, int column) {
+    return Form.Hex2VTGetText(Form.Hex2VT, row, column, TTextType::ttNormal);
+  }
+  // The structure-tree row a double-click on byte offset focuses.
+  std::string DoubleClick(std::int32_t offset) {
+    int width = Form.Settings.Hex.StringSize;
+    Form.HexVTNodeDblClick(Form.Hex1VT, static_cast<TNodeId>(offset / width), offset % width);
+    return Caption(Form.TreeVT.FocusedNode());
+  }
+};
+
+TEST_F(HexViewTest, APartialLastRowShowsEmptyCellsAndSnapsFocusBack) {
+  Form.Settings.Hex.StringSize = 16;
+  Form.ApplySettings();
+  std::vector<std::uint8_t> bytes(20, 0x41);
+  Show(bytes);
+  EXPECT_EQ(Form.GetHexLineCount(), 2);
+  EXPECT_EQ(Form.Hex1VT.RootNodeCount(), 2u);
+  EXPECT_EQ(Form.Hex2VT.RootNodeCount(), 2u);
+  EXPECT_EQ(Cell1(1, 3), "41");
+  EXPECT_EQ(Cell1(1, 4), "");
+  EXPECT_EQ(Cell2(1, 15), u"");
+  struct {
+    const char* Label;
+    bool FromTextGrid;
+  } cases[] = {{"in the bytes grid", false}, {"in the text grid", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    VirtualTree& grid = c.FromTextGrid ? Form.Hex2VT : Form.Hex1VT;
+    grid.SetFocusedNode(0);
+    grid.SetFocusedColumn(0);
+    grid.SetFocusedNode(1);
+    grid.SetFocusedColumn(10);
+    for (VirtualTree* g : {&Form.Hex1VT, &Form.Hex2VT}) {
+      EXPECT_EQ(g->FocusedNode(), 1u);
+      EXPECT_EQ(g->FocusedColumn(), 3);
+    }
+    VirtualTree& other = c.FromTextGrid ? Form.Hex1VT : Form.Hex2VT;
+    EXPECT_TRUE(other.IsSelected(1)) << "the mirrored row is selected";
+    EXPECT_EQ(Panel(Form.HexStatusBar, 0), "19");
+  }
+}
+
+TEST_F(HexViewTest, BytesAreColouredByTheirRole) {
+  const settings::THexSettings& hex = Form.Settings.Hex;
+  struct {
+    const char* Hex;
+    std::vector<TColor> Colors;
+  } cases[] = {
+      {"30 03 02 01 05", {hex.TagColor, hex.LenColor, hex.TagColor, hex.LenColor, hex.HexColor}},
+      {"03 02 07 80", {hex.TagColor, hex.LenColor, hex.UBitsColor, hex.HexColor}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Hex);
+    ShowHex(c.Hex);
+    for (std::size_t i = 0; i < c.Colors.size(); ++i)
+      EXPECT_EQ(Form.Hex1VTPaintText(Form.Hex1VT, 0, static_cast<int>(i), TTextType::ttNormal).Color, c.Colors[i])
+          << i;
+    EXPECT_EQ(Form.Hex2VTPaintText(Form.Hex2VT, 0, 0, TTextType::ttNormal), (TTextStyle{true, hex.TextColor}));
+  }
+}
+
+TEST_F(HexViewTest, TheTextGridShowsLatin1) {
+  ShowHex("00 1F 20 41 E9 7F");
+  std::u16string shown;
+  for (int i = 0; i < 6; ++i) shown += Cell2(0, i);
+  EXPECT_EQ(shown, u".. A\u00E9\u007F");
+  EXPECT_EQ(Cell1(0, 4), "E9");
+}
+
+TEST_F(HexViewTest, TheFocusedElementIsHighlightedInBothGrids) {
+  ShowHex("30 03 02 01 05");
+  TColor sel = Form.Settings.Hex.SelColor;
+  TColor frame = Form.GetSimilarColor(sel, 90);
+  Focus(RowNamed("INTEGER"));
+  for (int column = 0; column < 8; ++column) {
+    SCOPED_TRACE(column);
+    bool lit = column >= 2 && column <= 4;
+    TCellPaint bytes = lit ? TCellPaint{sel, std::nullopt} : TCellPaint{};
+    TCellPaint text = lit ? TCellPaint{sel, frame} : TCellPaint{};
+    EXPECT_EQ(Form.Hex1VTBeforeCellPaint(Form.Hex1VT, 0, column), bytes);
+    EXPECT_EQ(Form.Hex2VTBeforeCellPaint(Form.Hex2VT, 0, column), text);
+  }
+  EXPECT_EQ(frame, settings::RGB(191, 191, 0));
+  // A refill keeps the highlight and puts the focus on the first byte.
+  Form.Hex1VT.SetFocusedColumn(3);
+  Form.FillHexTree();
+  EXPECT_EQ(Form.HexSel, (THexSelection{2, 4}));
+  EXPECT_EQ(Form.Hex1VT.FocusedColumn(), 0);
+  EXPECT_EQ(Form.Hex2VT.FocusedNode(), 0u);
+}
+
+TEST_F(HexViewTest, ABytePointsBackToItsInnermostElement) {
+  struct {
+    const char* Label;
+    const char* Hex;
+    std::int32_t Offset;
+    const char* Focused;
+  } cases[] = {
+      {"identifier of the SEQUENCE", "30 03 02 01 05", 0, "SEQUENCE"},
+      {"length of the SEQUENCE", "30 03 02 01 05", 1, "SEQUENCE"},
+      {"identifier of the INTEGER", "30 03 02 01 05", 2, "INTEGER"},
+      {"length of the INTEGER, walked backwards", "30 03 02 01 05", 3, "INTEGER"},
+      {"contents of the INTEGER", "30 03 02 01 05", 4, "INTEGER"},
+      {"second of two top-level elements", "05 00 05 00 05 00", 3, "NULL"},
+      {"at the failure, forwards", "30 03 02 05 00", 2, "Fatal error:"},
+      {"after the failure, backwards", "30 03 02 05 00", 4, "Fatal error:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    ShowHex(c.Hex);
+    EXPECT_EQ(DoubleClick(c.Offset), c.Focused);
+  }
+  ShowHex("05 00 05 00 05 00");
+  DoubleClick(3);
+  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Offset(), 2);
+  EXPECT_EQ(Form.HexSel, (THexSelection{2, 3}));
+}
+
+TEST_F(HexViewTest, ADoubleClickOpensACollapsedBranch) {
+  ShowSample("cert.der");
+  Form.TreeVT.FullCollapse();
+  Fake.Host.BusyCursorChanges.clear();
+  EXPECT_EQ(DoubleClick(57), "UTF8String");  // inside "Bramlet Samples"
+  TNodeId focused = Form.TreeVT.FocusedNode();
+  EXPECT_TRUE(Form.TreeVT.IsFullyVisible(focused));
+  EXPECT_EQ(Form.HexSel, (THexSelection{56, 72}));
+  EXPECT_EQ(Fake.Host.BusyCursorChanges, (std::vector<bool>{true, false}));
+  // The row is centred in the tree.
+  TRect rect = Form.TreeVT.GetDisplayRect(focused);
+  EXPECT_NEAR(rect.Top + (rect.Bottom - rect.Top) / 2, Form.TreeVT.ClientHeight() / 2, Form.TreeVT.DefaultNodeHeight());
+}
+
+TEST_F(HexViewTest, OffsetsOutsideTheBufferDoNothing) {
+  ShowHex("30 03 02 01 05");
+  Focus(Row(0));
+  Fake.Host.BusyCursorChanges.clear();
+  for (std::int32_t offset : {-1, 5, 100}) {
+    SCOPED_TRACE(offset);
+    EXPECT_EQ(Form.GetNodeByOffset(offset), NoNode);
+    EXPECT_EQ(Form.TreeVT.FocusedNode(), Row(0));
+  }
+  EXPECT_TRUE(Fake.Host.BusyCursorChanges.empty());
+  Form.HexVTNodeDblClick(Form.Hex1VT, 0, 6);  // an empty cell of the last row
+  EXPECT_EQ(Form.TreeVT.FocusedNode(), Row(0));
+}
+
+TEST_F(HexViewTest, EnterUsesTheBytesGridsCell) {
+  ShowHex("30 03 02 01 05");
+  Form.Hex2VT.SetFocusedColumn(3);  // mirrored to the bytes grid
+  Form.HexVTEnter();
+  EXPECT_EQ(Caption(Form.TreeVT.FocusedNode()), "INTEGER");
+}
+
+TEST_F(HexViewTest, TheGridsScrollTogether) {
+  std::vector<std::uint8_t> bytes(800, 0);
+  Show(bytes);
+  int row = Form.Hex1VT.DefaultNodeHeight();
+  Form.Hex2VT.SetOffsetY(row);
+  EXPECT_EQ(Form.Hex1VT.OffsetY(), row);
+  Form.Hex1VT.SetOffsetY(5 * row);
+  EXPECT_EQ(Form.Hex2VT.OffsetY(), 5 * row);
+  EXPECT_EQ(Form.Hex1VT.GetNodeAt(0), Form.Hex2VT.GetNodeAt(0));
+}
+
+TEST_F(HexViewTest, SixteenBytesPerRowRebuildsColumnsAndWidths) {
+  ShowSample("cert.der");
+  // The fake measures 7 pixels per character at 10 points, 17 for the scroll bar.
+  struct {
+    int Width;
+    std::int32_t Rows;
+    int Hex1Column;
+    int Hex2Column;
+    int Hex1Width;
+    int PanelWidth;
+  } cases[] = {{16, 87, 20, 11, 16 * 20 + 11, 17 + 16 * 11 + 331 + 13},
+               {8, 174, 20, 11, 8 * 20 + 11, 17 + 8 * 11 + 171 + 13}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Width);
+    Form.Settings.Hex.StringSize = static_cast<std::uint8_t>(c.Width);
+    Form.HexVTSetColumns();
+    for (VirtualTree* grid : {&Form.Hex1VT, &Form.Hex2VT}) {
+      EXPECT_EQ(grid->ColumnCount(), c.Width);
+      EXPECT_EQ(grid->RootNodeCount(), static_cast<std::uint32_t>(c.Rows));
+    }
+    EXPECT_EQ(Form.Hex1VT.Column(0).Alignment, TAlignment::taCenter);
+    EXPECT_EQ(Form.Hex2VT.Column(0).Alignment, TAlignment::taLeftJustify);
+    EXPECT_EQ(Form.Hex1VT.Column(c.Width - 1).Width, c.Hex1Column);
+    EXPECT_EQ(Form.Hex2VT.Column(c.Width - 1).Width, c.Hex2Column);
+    EXPECT_EQ(Form.Hex1VTWidth, c.Hex1Width);
+    EXPECT_EQ(Form.HexPanelWidth, c.PanelWidth);
+  }
+  // With 16 a row, the version INTEGER (bytes 10 to 12) lies in row 0, columns 10 to 12.
+  Form.Settings.Hex.StringSize = 16;
+  Form.HexVTSetColumns();
+  Focus(RowNamed("INTEGER"));
+  ASSERT_EQ(Form.HexSel, (THexSelection{10, 12}));
+  for (int column : {9, 10, 12, 13})
+    EXPECT_EQ(Form.Hex1VTBeforeCellPaint(Form.Hex1VT, 0, column).Fill.has_value(), column >= 10 && column <= 12)
+        << column;
+}
+
+TEST_F(HexViewTest, RowHeightsFollowTheFontAndScale) {
+  struct {
+    int FontSize;
+    int ScalePercent;
+    int Height;
+  } cases[] = {{10, 100, 18}, {9, 100, 16}, {5, 100, 9}, {10, 150, 27}, {7, 125, 16}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.FontSize * 1000 + c.ScalePercent);
+    Form.Settings.Hex.FontSize = c.FontSize;
+    Fake.Display.ScalePercent = c.ScalePercent;
+    Form.SetHexFont();
+    EXPECT_EQ(Form.Hex1VT.DefaultNodeHeight(), c.Height);
+    EXPECT_EQ(Form.Hex2VT.DefaultNodeHeight(), c.Height);
+  }
+}
+
+}  // namespace
+}  // namespace viewer
