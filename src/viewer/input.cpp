@@ -185,6 +185,7 @@ std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view 
   if (matches.empty()) return std::nullopt;
   std::vector<std::uint8_t> result;
   for (const TArmourMatch& match : matches) AppendArmourBlock(match, result);
+  result.shrink_to_fit();  // the buffer lives as long as the document
   return result;
 }
 

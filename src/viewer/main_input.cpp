@@ -59,9 +59,9 @@ void TMainForm::LoadFile() {
     }
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
-    data = {};
+    std::vector<std::uint8_t>().swap(data);
     std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
-    text = {};
+    std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) return;
     ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
   });
