@@ -19,7 +19,7 @@ class VirtualTree::TChunkedArray {
   const T& operator[](std::size_t i) const { return FChunks[i >> ChunkBits][i & (ChunkSize - 1)]; }
   void PushBack(const T& value) {
     if ((FSize & (ChunkSize - 1)) == 0 && (FSize >> ChunkBits) == FChunks.size())
-      FChunks.push_back(std::make_unique<T[]>(ChunkSize));
+      FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
     (*this)[FSize++] = value;
   }
   void Clear() {
@@ -62,7 +62,10 @@ struct VirtualTree::TStore {
   // Height of the block's rows as if shown; 32 bits hold 20 million rows of 200 pixels.
   TChunkedArray<std::uint32_t> BlockTotal;
   TChunkedArray<std::uint8_t> BlockFlags;
-  mutable TBlockId LastBlock = 0;  // most walks stay among siblings
+  // The two blocks asked about last: walks stay among siblings, or step
+  // between a block and its parent's.
+  mutable TBlockId LastBlock = 0;
+  mutable TBlockId PreviousBlock = 0;
 
   std::size_t Bytes() const {
     return RowChildBlock.Bytes() + RowFlags.Bytes() + BlockStart.Bytes() + BlockParent.Bytes() +
@@ -106,11 +109,15 @@ void VirtualTree::SetRootNodeCount(std::uint32_t count, std::uint64_t rootData) 
 
 VirtualTree::TBlockId VirtualTree::BlockOf(TNodeId node) const {
   const TStore& s = *FStore;
-  TBlockId cached = s.LastBlock;
   std::size_t blocks = s.BlockStart.Size();
-  if (cached < blocks && s.BlockStart[cached] <= node &&
-      node < s.BlockStart[cached] + BlockSize(cached))
-    return cached;
+  auto holds = [&](TBlockId block) {
+    return block < blocks && s.BlockStart[block] <= node && node < s.BlockStart[block] + BlockSize(block);
+  };
+  if (holds(s.LastBlock)) return s.LastBlock;
+  if (holds(s.PreviousBlock)) {
+    std::swap(s.LastBlock, s.PreviousBlock);
+    return s.LastBlock;
+  }
   // The last block starting at or before node; empty blocks hold no rows, so
   // the one found is the one that holds it.
   std::size_t lo = 0, hi = blocks;
@@ -121,14 +128,22 @@ VirtualTree::TBlockId VirtualTree::BlockOf(TNodeId node) const {
     else
       hi = mid;
   }
+  s.PreviousBlock = s.LastBlock;
   s.LastBlock = static_cast<TBlockId>(lo);
-  return static_cast<TBlockId>(lo);
+  return s.LastBlock;
 }
 
 std::uint32_t VirtualTree::BlockSize(TBlockId block) const {
   const TStore& s = *FStore;
   std::size_t end = block + 1 < s.BlockStart.Size() ? s.BlockStart[block + 1] : s.RowFlags.Size();
   return static_cast<std::uint32_t>(end - s.BlockStart[block]);
+}
+
+void VirtualTree::Remember(TBlockId block) const {
+  TStore& s = *FStore;
+  if (s.LastBlock == block) return;
+  s.PreviousBlock = s.LastBlock;
+  s.LastBlock = block;
 }
 
 VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data) {
@@ -150,6 +165,7 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
     s.RowChildBlock[parent] = block;
     MarkDirty(s.BlockParentBlock[block]);
   }
+  Remember(block);
   for (std::uint32_t i = 0; i < count; ++i) InitRow(parent, start + i);
   return block;
 }
@@ -297,7 +313,10 @@ TNodeId VirtualTree::NextSiblingOrUp(TNodeId node) const {
   if (node == NoNode) return NoNode;
   const TStore& s = *FStore;
   for (TBlockId block = BlockOf(node); block != NoBlock; block = s.BlockParentBlock[block]) {
-    if (node + 1 < s.BlockStart[block] + BlockSize(block)) return node + 1;
+    if (node + 1 < s.BlockStart[block] + BlockSize(block)) {
+      Remember(block);
+      return node + 1;
+    }
     node = s.BlockParent[block];
   }
   return NoNode;
@@ -414,7 +433,10 @@ TNodeId VirtualTree::NextInSubtree(TNodeId node, TNodeId top, bool create) {
   TBlockId block = create ? EnsureChildren(node) : FStore->RowChildBlock[node];
   if (block != NoBlock) return FStore->BlockStart[block];
   for (TBlockId own = BlockOf(node); node != top; own = FStore->BlockParentBlock[own]) {
-    if (node + 1 < FStore->BlockStart[own] + BlockSize(own)) return node + 1;
+    if (node + 1 < FStore->BlockStart[own] + BlockSize(own)) {
+      Remember(own);
+      return node + 1;
+    }
     node = FStore->BlockParent[own];
   }
   return NoNode;

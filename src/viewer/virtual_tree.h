@@ -238,6 +238,7 @@ class VirtualTree {
 
   bool IsValidNode(TNodeId node) const;
   TBlockId BlockOf(TNodeId node) const;
+  void Remember(TBlockId block) const;  // the block the next BlockOf will likely ask for
   std::uint32_t BlockSize(TBlockId block) const;
   TBlockId EnsureChildren(TNodeId node);
   TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data);
