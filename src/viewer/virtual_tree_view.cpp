@@ -1,0 +1,327 @@
+// Row heights, summed per block with lazily refreshed totals; columns,
+// geometry, scrolling and the keys a tree or grid control handles itself.
+#include <algorithm>
+#include <cassert>
+
+#include "viewer/virtual_tree.h"
+#include "viewer/virtual_tree_store.h"
+
+namespace viewer {
+
+using namespace vtree;
+
+void VirtualTree::SetDefaultNodeHeight(int height) {
+  if (height < 1) height = 1;
+  if (height == FDefaultHeight) return;
+  FDefaultHeight = height;
+  MarkAllDirty();
+  ClampOffset();
+  Invalidate();
+}
+
+int VirtualTree::NodeHeight(TNodeId node) const {
+  if (FHeights.empty()) return FDefaultHeight;
+  auto it = FHeights.find(node);
+  return it == FHeights.end() ? FDefaultHeight : it->second;
+}
+
+void VirtualTree::SetNodeHeight(TNodeId node, int height) {
+  if (!IsValidNode(node) || height < 1 || NodeHeight(node) == height) return;
+  FHeights[node] = height;
+  if (!FFlat) MarkDirty(BlockOf(node));
+  ClampOffset();
+  Invalidate();
+}
+
+void VirtualTree::ResetNodeHeights() {
+  if (FHeights.empty()) return;
+  FHeights.clear();
+  MarkAllDirty();
+  ClampOffset();
+  Invalidate();
+}
+
+void VirtualTree::ClearColumns() {
+  FColumns.clear();
+  FFocusedColumn = 0;
+  Invalidate();
+}
+
+int VirtualTree::AddColumn(const TColumn& column) {
+  FColumns.push_back(column);
+  Invalidate();
+  return ColumnCount() - 1;
+}
+
+void VirtualTree::SetColumnWidth(int index, int width) {
+  FColumns.at(index).Width = width;
+  Invalidate();
+}
+
+int VirtualTree::TotalColumnWidth() const {
+  int sum = 0;
+  for (const TColumn& c : FColumns) sum += c.Width;
+  return sum;
+}
+
+void VirtualTree::MarkDirty(TBlockId block) const {
+  TStore& s = *FStore;
+  while (block != NoBlock && !(s.BlockFlags[block] & bfDirty)) {
+    s.BlockFlags[block] |= bfDirty;
+    block = s.BlockParentBlock[block];
+  }
+}
+
+void VirtualTree::MarkAllDirty() const {
+  if (FFlat) return;
+  TStore& s = *FStore;
+  for (std::size_t b = 0; b < s.BlockFlags.Size(); ++b) s.BlockFlags[b] |= bfDirty;
+}
+
+std::uint64_t VirtualTree::RowTotal(TNodeId node) const {
+  const TStore& s = *FStore;
+  std::uint8_t flags = s.RowFlags[node];
+  if (!(flags & rfVisible)) return 0;
+  auto total = static_cast<std::uint64_t>(NodeHeight(node));
+  if (flags & rfExpanded) total += s.BlockTotal[s.RowChildBlock[node]];
+  return total;
+}
+
+// Refreshes every stale block total, children before parents, with an
+// explicit stack of (block, next row to look at).
+void VirtualTree::EnsureTotals() const {
+  if (FFlat || FStore->BlockStart.Size() == 0) return;
+  TStore& s = *FStore;
+  if (!(s.BlockFlags[0] & bfDirty)) return;
+  struct TFrame {
+    TBlockId Block;
+    TNodeId Next;
+  };
+  std::vector<TFrame> stack{{0, s.BlockStart[0]}};
+  while (!stack.empty()) {
+    TBlockId block = stack.back().Block;
+    TNodeId end = s.BlockStart[block] + BlockSize(block);
+    TNodeId r = stack.back().Next;
+    while (r < end) {
+      TBlockId child = s.RowChildBlock[r];
+      if (child != NoBlock && (s.BlockFlags[child] & bfDirty)) break;
+      ++r;
+    }
+    stack.back().Next = r;
+    if (r < end) {
+      TBlockId child = s.RowChildBlock[r];
+      stack.push_back({child, s.BlockStart[child]});
+      continue;
+    }
+    std::uint64_t total = 0;
+    for (TNodeId q = s.BlockStart[block]; q < end; ++q) total += RowTotal(q);
+    assert(total <= 0xFFFFFFFFu && "tree taller than 4 gigapixels");
+    s.BlockTotal[block] = static_cast<std::uint32_t>(total);
+    s.BlockFlags[block] &= static_cast<std::uint8_t>(~bfDirty);
+    stack.pop_back();
+  }
+}
+
+std::int64_t VirtualTree::TotalHeight() const {
+  if (FFlat) {
+    std::int64_t total = std::int64_t{FRootCount} * FDefaultHeight;
+    for (const auto& [node, height] : FHeights) total += height - FDefaultHeight;
+    return total;
+  }
+  if (FStore->BlockStart.Size() == 0) return 0;
+  EnsureTotals();
+  return static_cast<std::int64_t>(FStore->BlockTotal[0]);
+}
+
+void VirtualTree::SetClientSize(int width, int height) {
+  FClientWidth = width;
+  FClientHeight = height;
+  ClampOffset();
+  Invalidate();
+}
+
+void VirtualTree::ClampOffset() {
+  std::int64_t limit = std::max<std::int64_t>(0, TotalHeight() - FClientHeight);
+  std::int64_t clamped = std::clamp<std::int64_t>(FOffsetY, 0, limit);
+  if (clamped == FOffsetY) return;
+  std::int64_t delta = FOffsetY - clamped;
+  FOffsetY = clamped;
+  if (OnScroll) OnScroll(*this, delta);
+}
+
+void VirtualTree::SetOffsetY(std::int64_t offset) {
+  std::int64_t limit = std::max<std::int64_t>(0, TotalHeight() - FClientHeight);
+  offset = std::clamp<std::int64_t>(offset, 0, limit);
+  if (offset == FOffsetY) return;
+  std::int64_t delta = FOffsetY - offset;
+  FOffsetY = offset;
+  Invalidate();
+  if (OnScroll) OnScroll(*this, delta);
+}
+
+std::int64_t VirtualTree::NodeTop(TNodeId node) const {
+  if (!IsValidNode(node)) return 0;
+  if (FFlat) {
+    std::int64_t top = std::int64_t{node} * FDefaultHeight;
+    for (auto it = FHeights.begin(); it != FHeights.end() && it->first < node; ++it)
+      top += it->second - FDefaultHeight;
+    return top;
+  }
+  EnsureTotals();
+  const TStore& s = *FStore;
+  std::int64_t top = 0;
+  for (TBlockId block = BlockOf(node); block != NoBlock; block = s.BlockParentBlock[block]) {
+    for (TNodeId q = s.BlockStart[block]; q < node; ++q) top += static_cast<std::int64_t>(RowTotal(q));
+    node = s.BlockParent[block];
+    if (node != NoNode) top += NodeHeight(node);
+  }
+  return top;
+}
+
+TNodeId VirtualTree::GetNodeAt(int clientY) const {
+  std::int64_t y = clientY + FOffsetY;
+  if (y < 0) return NoNode;
+  if (FFlat) {
+    // Walk the rows with heights of their own in order, skipping the runs between.
+    TNodeId row = 0;
+    for (const auto& [node, height] : FHeights) {
+      std::int64_t run = std::int64_t{node - row} * FDefaultHeight;
+      if (y < run) break;
+      y -= run;
+      if (y < height) return node;
+      y -= height;
+      row = node + 1;
+    }
+    std::int64_t index = row + y / FDefaultHeight;
+    return index < FRootCount ? static_cast<TNodeId>(index) : NoNode;
+  }
+  if (FStore->BlockStart.Size() == 0) return NoNode;
+  EnsureTotals();
+  const TStore& s = *FStore;
+  TBlockId block = 0;
+  for (;;) {
+    TNodeId end = s.BlockStart[block] + BlockSize(block);
+    TNodeId r = s.BlockStart[block];
+    for (; r < end; ++r) {
+      auto total = static_cast<std::int64_t>(RowTotal(r));
+      if (y >= total) {
+        y -= total;
+        continue;
+      }
+      int height = NodeHeight(r);
+      if (y < height) return r;
+      y -= height;
+      block = s.RowChildBlock[r];
+      break;
+    }
+    if (r == end) return NoNode;
+  }
+}
+
+TRect VirtualTree::GetDisplayRect(TNodeId node) const {
+  if (!IsFullyVisible(node)) return {};
+  auto top = static_cast<int>(NodeTop(node) - FOffsetY);
+  int left = FFlat ? 0 : static_cast<int>(Level(node)) * Look.Indent;
+  int width = FColumns.empty() ? FClientWidth : TotalColumnWidth();
+  return {left, top, std::max(left, width), top + NodeHeight(node)};
+}
+
+bool VirtualTree::ScrollIntoView(TNodeId node, bool center) {
+  if (!IsValidNode(node)) return false;
+  if (!FFlat) {
+    BeginUpdate();
+    const TStore& s = *FStore;
+    for (TBlockId b = BlockOf(node); s.BlockParent[b] != NoNode; b = s.BlockParentBlock[b])
+      SetExpanded(s.BlockParent[b], true);
+    EndUpdate();
+  }
+  std::int64_t old = FOffsetY;
+  std::int64_t top = NodeTop(node);
+  int height = NodeHeight(node);
+  if (center) {
+    SetOffsetY(top + height / 2 - FClientHeight / 2);
+  } else if (top < FOffsetY) {
+    SetOffsetY(top);
+  } else if (top + height > FOffsetY + FClientHeight) {
+    SetOffsetY(height > FClientHeight ? top : top + height - FClientHeight);
+  }
+  return FOffsetY != old;
+}
+
+void VirtualTree::FocusAndShow(TNodeId node) {
+  if (node == NoNode) return;
+  SetFocusedNode(node);
+  SetSelected(node, true);
+  ScrollIntoView(node, /*center=*/false);
+}
+
+bool VirtualTree::KeyDown(TTreeKey key, bool shift, bool ctrl) {
+  TNodeId focused = FFocused;
+  int rowsPerPage = std::max(1, FClientHeight / std::max(1, FDefaultHeight));
+  switch (key) {
+    case TTreeKey::tkUp:
+      FocusAndShow(focused == NoNode ? GetFirstVisible() : GetPreviousVisible(focused));
+      return true;
+    case TTreeKey::tkDown:
+      FocusAndShow(focused == NoNode ? GetFirstVisible() : GetNextVisible(focused));
+      return true;
+    case TTreeKey::tkHome:
+      FocusAndShow(GetFirstVisible());
+      if (FFlat && !FColumns.empty()) SetFocusedColumn(0);
+      return true;
+    case TTreeKey::tkEnd:
+      FocusAndShow(GetLastVisible());
+      if (FFlat && !FColumns.empty()) SetFocusedColumn(ColumnCount() - 1);
+      return true;
+    case TTreeKey::tkPageUp:
+    case TTreeKey::tkPageDown: {
+      TNodeId node = focused == NoNode ? GetFirstVisible() : focused;
+      for (int i = 0; i < rowsPerPage && node != NoNode; ++i) {
+        TNodeId next = key == TTreeKey::tkPageUp ? GetPreviousVisible(node) : GetNextVisible(node);
+        if (next == NoNode) break;
+        node = next;
+      }
+      FocusAndShow(node);
+      return true;
+    }
+    case TTreeKey::tkLeft:
+      if (!FColumns.empty()) {
+        if (FFocusedColumn > 0) SetFocusedColumn(FFocusedColumn - 1);
+        return true;
+      }
+      if (focused == NoNode) return true;
+      if (IsExpanded(focused))
+        SetExpanded(focused, false);
+      else
+        FocusAndShow(Parent(focused));
+      return true;
+    case TTreeKey::tkRight:
+      if (!FColumns.empty()) {
+        if (FFocusedColumn + 1 < ColumnCount()) SetFocusedColumn(FFocusedColumn + 1);
+        return true;
+      }
+      if (focused == NoNode || !HasChildren(focused)) return true;
+      if (!IsExpanded(focused))
+        SetExpanded(focused, true);
+      else
+        FocusAndShow(GetNextVisible(focused));
+      return true;
+    case TTreeKey::tkPlus:
+      if (shift && ctrl) {
+        FullExpand();
+        return true;
+      }
+      if (focused != NoNode) SetExpanded(focused, true);
+      return focused != NoNode;
+    case TTreeKey::tkMinus:
+      if (shift && ctrl) {
+        FullCollapse();
+        return true;
+      }
+      if (focused != NoNode) SetExpanded(focused, false);
+      return focused != NoNode;
+  }
+  return false;
+}
+
+}  // namespace viewer
