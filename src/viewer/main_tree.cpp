@@ -13,7 +13,8 @@ namespace {
 // between the octets, so a row of 21 octets fits either way.
 constexpr std::size_t ShortValueLength = 62;
 
-// Tree rows are two tenths of the font size in pixels high, per point, scaled.
+// A row height from the font size: tenthsPerPoint tenths of a pixel per point,
+// at the screen's scale, rounded half to even.
 int RowHeight(int fontSize, double scale, int tenthsPerPoint) {
   return static_cast<int>(std::nearbyint(fontSize * scale * tenthsPerPoint / 10.0));
 }
