@@ -96,7 +96,7 @@ class TMainForm {
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
 
-  // ---- Input (input.cpp)
+  // ---- Input (main_input.cpp; the text rules are in input.h)
   std::u16string FileName;
   bool FromBase64 = false;
   bool FromClipboard = false;
@@ -106,7 +106,7 @@ class TMainForm {
   static constexpr std::uint32_t DefaultArmourMatchLimit = 10'000'000;
 
   // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read throws (std::ios_base::failure or
+  // without armour. A file that cannot be read throws (std::runtime_error or
   // std::filesystem::filesystem_error) before anything changes.
   void LoadFile();
   // Decodes hexadecimal or Base64 text from the clipboard; beeps on anything else.
@@ -122,7 +122,8 @@ class TMainForm {
   // The export file name offered for FileName: its file part with ".xml".
   std::u16string ProposedXmlName() const;
 
-  // ---- Views (filled in by the views' own files; see main_view_hooks.cpp)
+  // ---- The document's hand-over to the views (main_tree.cpp, main_hex.cpp,
+  // main_status.cpp)
   void ClearViews();
   void FillStructureTree();
   void UpdateMainStatusBar();
