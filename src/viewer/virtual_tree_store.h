@@ -14,7 +14,7 @@ namespace viewer {
 template <class T>
 class VirtualTree::TChunkedArray {
  public:
-  static constexpr std::size_t ChunkBits = 14;
+  static constexpr std::size_t ChunkBits = 12;
   static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
 
   std::size_t Size() const { return FSize; }
