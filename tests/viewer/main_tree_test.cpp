@@ -231,6 +231,27 @@ TEST_F(TreeViewTest, HiddenAttributesDecideExpandButtons) {
   EXPECT_EQ(Row(6), NoNode);
 }
 
+TEST_F(TreeViewTest, ReinitialisingAfterAToggleOfAttributesRebuildsTheRows) {
+  ShowHex("30 06 02 01 05 02 01 06");
+  auto rows = [&] {
+    std::string out;
+    for (TNodeId n = Form.TreeVT.GetFirstVisible(); n != NoNode; n = Form.TreeVT.GetNextVisible(n))
+      out += (out.empty() ? "" : " ") + Caption(n);
+    return out;
+  };
+  std::string all = rows();
+  EXPECT_EQ(all, "SEQUENCE Offset: Header length: Length: INTEGER Offset: Header length: Length: INTEGER Offset: "
+                 "Header length: Length:");
+  Form.Settings.ShowAttributes = false;
+  Form.TreeVT.ReinitAll();
+  EXPECT_EQ(rows(), "SEQUENCE INTEGER INTEGER");
+  EXPECT_FALSE(Form.TreeVT.HasChildren(Row(1)));
+  Form.Settings.ShowAttributes = true;
+  Form.TreeVT.ReinitAll();
+  Form.TreeVT.FullExpand();
+  EXPECT_EQ(rows(), all);
+}
+
 TEST_F(TreeViewTest, FocusMovesTheHexHighlightAndScroll) {
   ShowSample("cert.der");
   // 1390 bytes are 174 rows of 8; the grid shows 180 / 18 = 10 rows.
