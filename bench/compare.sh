@@ -21,8 +21,8 @@ fi
 
 # The npm decoder, in a cache folder outside the repository, and a small driver for it: its
 # own CLI decodes only the first element and spends its time matching ASN.1 modules, so the
-# driver decodes every top-level element and prints one line per element with offset, depth,
-# header length, length, type name and content, as the other tools do.
+# driver decodes every top-level element (each from its own slice of the buffer) and prints
+# one line per element with offset, depth, header length, length, type name and content.
 if [ ! -f "$node_dir/node_modules/@lapo/asn1js/asn1.js" ]; then
   mkdir -p "$node_dir"
   npm install --silent --no-save --prefix "$node_dir" @lapo/asn1js@2.1.3 >/dev/null
@@ -31,24 +31,42 @@ cat >"$node_dir/walk.mjs" <<'EOF'
 import { readFileSync, writeSync } from 'node:fs';
 import { ASN1 } from '@lapo/asn1js/asn1.js';
 
+// The end of the definite-length element at pos, or -1 (indefinite or malformed).
+function elementEnd(bytes, pos) {
+  let p = pos + 1;
+  if ((bytes[pos] & 0x1f) == 0x1f) while (p < bytes.length && bytes[p++] & 0x80);
+  if (p >= bytes.length || bytes[p] == 0x80) return -1;
+  let n = bytes[p++], len = n;
+  if (n & 0x80) {
+    if ((n &= 0x7f) > 6) return -1;
+    for (len = 0; n > 0; --n) len = len * 256 + bytes[p++];
+  }
+  return p + len <= bytes.length ? p + len : -1;
+}
+
 const bytes = readFileSync(process.argv[2]);
 let lines = [];
 function flush() { writeSync(1, lines.join('')); lines = []; }
 let elements = 0;
 for (let pos = 0; pos < bytes.length;) {
-  const top = ASN1.decode(bytes, pos);
+  // Each top-level element gets a buffer of its own: in one large buffer the decoder's
+  // attempts to read garbage inside an OCTET STRING as DER are bounded only by the end of
+  // the whole file, which makes a long concatenation quadratic.
+  const end = elementEnd(bytes, pos);
+  const base = end < 0 ? 0 : pos;
+  const top = end < 0 ? ASN1.decode(bytes, pos) : ASN1.decode(bytes.subarray(pos, end), 0);
   const stack = [[top, 0]];
   while (stack.length > 0) {
     const [e, depth] = stack.pop();
     const content = e.content();
-    lines.push(e.posStart() + ' d=' + depth + ' hl=' + e.header + ' l=' + e.length + ' ' + e.typeName() +
-               (content ? ': ' + content.replace(/\n/g, '|') : '') + '\n');
+    lines.push(base + e.posStart() + ' d=' + depth + ' hl=' + e.header + ' l=' + e.length + ' ' +
+               e.typeName() + (content ? ': ' + content.replace(/\n/g, '|') : '') + '\n');
     if (lines.length >= 4096) flush();
     ++elements;
     if (e.sub !== null)
       for (let i = e.sub.length - 1; i >= 0; --i) stack.push([e.sub[i], depth + 1]);
   }
-  pos = top.posEnd();
+  pos = base + top.posEnd();
 }
 flush();
 process.stderr.write(elements + ' elements\n');
