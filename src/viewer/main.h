@@ -196,6 +196,12 @@ class TMainForm {
 
   void ApplySettings();
 
+  // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
+  // main_find.cpp, main_menu.cpp)
+  // Focuses the next (or previous) row whose name, text or bytes contain
+  // searchString; false, with nothing changed, when none does.
+  bool Find(const std::u16string& searchString, bool backwards);
+
  private:
   TDocument FDocument;
   // Binds the trees' events to the handlers above while the window is built.
