@@ -1,0 +1,89 @@
+// The controls of a dialog as plain values. The controller reads and writes them;
+// a toolkit front-end builds one widget per control, shows what it holds and
+// reports the user's actions back to the controller by the control's name.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace settings {
+
+enum class TControlKind : std::uint8_t {
+  ckLabel,
+  ckButton,
+  ckCheckBox,
+  ckRadioButton,
+  ckGroupBox,
+  ckComboBox,    // drop-down list: Items and ItemIndex
+  ckSpinEdit,    // Value within MinValue..MaxValue
+  ckEdit,        // read-only text field: Text
+  ckColorSwatch  // Color
+};
+
+struct TControl {
+  std::string Name;
+  TControlKind Kind = TControlKind::ckLabel;
+  std::string Parent;  // the group box it sits in; empty for the dialog itself
+  int Tag = 0;         // text id of its caption; 0 for a fixed caption
+  std::u16string Caption;
+  std::u16string Text;
+  std::vector<std::u16string> Items;
+  int ItemIndex = -1;  // -1: nothing selected
+  bool Sorted = false;
+  bool Checked = false;
+  int Value = 0;
+  int MinValue = 0;
+  int MaxValue = 0;
+  int MaxLength = 0;  // digits a spin box shows; 0 for no limit
+  platform::TColor Color = 0;
+  bool Bold = false;
+  bool Enabled = true;
+};
+
+// Controls in creation order (the front-end's layout order within each group),
+// looked up by name. References stay valid while the registry lives.
+class TControls {
+ public:
+  TControl& Add(TControl control);
+  // The control of that name; a name that was never added is a programming error.
+  TControl& operator[](std::string_view name);
+  const TControl& operator[](std::string_view name) const;
+  // Null when no control has that name.
+  const TControl* Find(std::string_view name) const;
+  const std::deque<TControl>& All() const { return FItems; }
+
+ private:
+  std::deque<TControl> FItems;
+};
+
+// Window facts a front-end needs to build a dialog.
+struct TFormLook {
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  std::u16string FontName;
+  int FontSize = 0;
+};
+
+// Where a dialog goes: centred over the viewer, halves truncated toward zero.
+struct TScreenRect {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool operator==(const TScreenRect&) const = default;
+};
+TScreenRect CentreOver(const TScreenRect& viewer, int width, int height);
+
+// Virtual-key codes the dialogs handle.
+inline constexpr std::uint16_t VkReturn = 0x0D;
+inline constexpr std::uint16_t VkEscape = 0x1B;
+inline constexpr std::uint16_t VkUp = 0x26;
+inline constexpr std::uint16_t VkDown = 0x28;
+inline constexpr std::uint16_t VkDelete = 0x2E;
+
+}  // namespace settings
