@@ -1,0 +1,444 @@
+// The settings dialog's controller: builds the controls, fills them from the
+// viewer's live settings and turns each user action into a change of those
+// settings and of the views.
+#include "settings/options.h"
+
+#include <algorithm>
+#include <string>
+
+#include "settings/store.h"
+#include "settings/text.h"
+
+namespace settings {
+
+const std::array<platform::TColor, 16> CustomColors = {
+    RGB(0, 0, 0),     RGB(0, 0, 128),   RGB(0, 128, 0),   RGB(0, 128, 128),
+    RGB(128, 0, 0),   RGB(128, 0, 128), RGB(128, 128, 0), RGB(128, 128, 128),
+    RGB(0, 0, 255),   RGB(192, 192, 192), RGB(0, 255, 0), RGB(0, 255, 255),
+    RGB(255, 0, 0),   RGB(255, 0, 255), RGB(255, 255, 0), RGB(255, 255, 255)};
+
+namespace {
+
+using TK = TControlKind;
+
+// What a swatch's new colour refreshes besides the repaint of its group.
+enum class TSwatchEffect : std::uint8_t { seRepaintOnly, seTreeColors, seHexColors };
+
+struct TSwatch {
+  const char* Name;
+  const char* Label;
+  int LabelId;
+  bool InTree;  // tree group; else hex group
+  TSwatchEffect Effect;
+  platform::TColor& (*Field)(TSettings&);
+};
+
+// In their order from top to bottom in each group.
+const TSwatch Swatches[] = {
+    {"PanelTreeBackground", "lbTreeBackground", 205, true, TSwatchEffect::seTreeColors,
+     [](TSettings& s) -> platform::TColor& { return s.BackgroundColor; }},
+    {"PanelTreeConstructed", "lbTreeConstructed", 206, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.ConstructedColor; }},
+    {"PanelTreePrimitive", "lbTreePrimitive", 207, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.PrimitiveColor; }},
+    {"PanelTreeAttrib", "lbTreeAttrib", 208, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.AttribColor; }},
+    {"PanelTreeValue", "lbTreeValue", 209, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.ValueColor; }},
+    {"PanelTreeHexValue", "lbTreeHexValue", 210, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.HexColor; }},
+    {"PanelTreeFocused", "lbTreeFocused", 211, true, TSwatchEffect::seTreeColors,
+     [](TSettings& s) -> platform::TColor& { return s.FocusColor; }},
+    {"PanelTreeLine", "lbTreeLine", 212, true, TSwatchEffect::seTreeColors,
+     [](TSettings& s) -> platform::TColor& { return s.LineColor; }},
+    {"PanelHexBackground", "lbHexBackground", 225, false, TSwatchEffect::seHexColors,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.Background; }},
+    {"PanelHexHex", "lbHexHex", 226, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.HexColor; }},
+    {"PanelHexTag", "lbHexTag", 227, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.TagColor; }},
+    {"PanelHexLength", "lbHexLength", 228, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.LenColor; }},
+    {"PanelHexUBits", "lbHexUBits", 229, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.UBitsColor; }},
+    {"PanelHexText", "lbHexText", 230, false, TSwatchEffect::seHexColors,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.TextColor; }},
+    {"PanelHexSelection", "lbHexSelection", 231, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.SelColor; }},
+    {"PanelHexFocused", "lbHexFocused", 232, false, TSwatchEffect::seHexColors,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.FocusColor; }},
+    {"PanelHexLine", "lbHexLine", 233, false, TSwatchEffect::seHexColors,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.LineColor; }},
+};
+
+const TSwatch* FindSwatch(std::string_view name) {
+  for (const TSwatch& swatch : Swatches)
+    if (name == swatch.Name) return &swatch;
+  return nullptr;
+}
+
+// The three spin boxes: the field each writes and what it refreshes.
+struct TSpin {
+  const char* Name;
+  int MinValue;
+  int MaxValue;
+  int MaxLength;
+  std::int32_t& (*Field)(TSettings&);
+  void (ISettingsTarget::*Apply)();
+};
+
+const TSpin Spins[] = {
+    {"edTreeFontSize", 1, 99, 2, [](TSettings& s) -> std::int32_t& { return s.FontSize; },
+     &ISettingsTarget::SetTreeFontSize},
+    {"edTreeIndent", 0, 999, 3, [](TSettings& s) -> std::int32_t& { return s.Indent; },
+     &ISettingsTarget::ApplyTreeIndent},
+    {"edHexFontSize", 1, 99, 2, [](TSettings& s) -> std::int32_t& { return s.Hex.FontSize; },
+     &ISettingsTarget::SetHexFont},
+};
+
+const TSpin* FindSpin(std::string_view name) {
+  for (const TSpin& spin : Spins)
+    if (name == spin.Name) return &spin;
+  return nullptr;
+}
+
+// The four check boxes: the flag each writes and what it refreshes (nothing for
+// the byte spacing, which the decoder reads at the next load).
+struct TCheck {
+  const char* Name;
+  bool& (*Field)(TSettings&);
+  void (ISettingsTarget::*Apply)();
+};
+
+const TCheck Checks[] = {
+    {"chTreeDotted", [](TSettings& s) -> bool& { return s.LineDotted; }, &ISettingsTarget::SetTreeLineStyle},
+    {"chTreeIcons", [](TSettings& s) -> bool& { return s.ShowIcons; }, &ISettingsTarget::RepaintTree},
+    {"chSpaceInHex", [](TSettings& s) -> bool& { return s.SpaceInHex; }, nullptr},
+    {"chHexDotted", [](TSettings& s) -> bool& { return s.Hex.LineDotted; }, &ISettingsTarget::SetHexLineStyle},
+};
+
+TControl Make(const char* name, TK kind, const char* parent, int tag = 0) {
+  TControl control;
+  control.Name = name;
+  control.Kind = kind;
+  control.Parent = parent;
+  control.Tag = tag;
+  return control;
+}
+
+bool NameLess(const std::u16string& a, const std::u16string& b) {
+  auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char16_t x, char16_t y) { return fold(x) < fold(y); });
+}
+
+// A sorted list holds each family once, ordered without regard to case.
+std::vector<std::u16string> SortedFamilies(std::vector<std::u16string> families) {
+  std::sort(families.begin(), families.end());
+  families.erase(std::unique(families.begin(), families.end()), families.end());
+  std::stable_sort(families.begin(), families.end(), NameLess);
+  return families;
+}
+
+int IndexOf(const std::vector<std::u16string>& items, const std::u16string& text) {
+  auto it = std::find(items.begin(), items.end(), text);
+  return it == items.end() ? -1 : static_cast<int>(it - items.begin());
+}
+
+bool HasCaption(TK kind) {
+  switch (kind) {
+    case TK::ckLabel:
+    case TK::ckButton:
+    case TK::ckCheckBox:
+    case TK::ckRadioButton:
+    case TK::ckGroupBox:
+      return true;
+    case TK::ckComboBox:
+    case TK::ckSpinEdit:
+    case TK::ckEdit:
+    case TK::ckColorSwatch:
+      return false;
+  }
+  return false;
+}
+
+std::u16string Decimal(int value) { return Utf8ToUtf16(std::to_string(value)); }
+
+}  // namespace
+
+TSettingsForm::TSettingsForm(ISettingsTarget& owner) : MainForm(owner) { FormCreate(); }
+
+void TSettingsForm::CreateControls() {
+  const char* tree = "gbxTree";
+  Controls.Add(Make(tree, TK::ckGroupBox, "", 201));
+  Controls.Add(Make("lbTreeFontName", TK::ckLabel, tree, 202));
+  TControl& treeFont = Controls.Add(Make("cbTreeFontName", TK::ckComboBox, tree));
+  treeFont.Sorted = true;
+  Controls.Add(Make("lbTreeFontSize", TK::ckLabel, tree, 203));
+  Controls.Add(Make("edTreeFontSize", TK::ckSpinEdit, tree));
+  Controls.Add(Make("lbTreeIndent", TK::ckLabel, tree, 204));
+  Controls.Add(Make("edTreeIndent", TK::ckSpinEdit, tree));
+  for (const TSwatch& swatch : Swatches) {
+    if (!swatch.InTree) continue;
+    Controls.Add(Make(swatch.Label, TK::ckLabel, tree, swatch.LabelId));
+    Controls.Add(Make(swatch.Name, TK::ckColorSwatch, tree));
+  }
+  Controls.Add(Make("chTreeDotted", TK::ckCheckBox, tree, 213));
+  Controls.Add(Make("chTreeIcons", TK::ckCheckBox, tree, 214));
+  Controls.Add(Make("chSpaceInHex", TK::ckCheckBox, tree, 215));
+
+  const char* hex = "gbxHex";
+  Controls.Add(Make(hex, TK::ckGroupBox, "", 221));
+  Controls.Add(Make("lbHexFontName", TK::ckLabel, hex, 222));
+  TControl& hexFont = Controls.Add(Make("cbHexFontName", TK::ckComboBox, hex));
+  hexFont.Sorted = true;
+  Controls.Add(Make("lbHexFontSize", TK::ckLabel, hex, 223));
+  Controls.Add(Make("edHexFontSize", TK::ckSpinEdit, hex));
+  Controls.Add(Make("lbHexStringSize", TK::ckLabel, hex, 224));
+  TControl& stringSize = Controls.Add(Make("cbHexStringSize", TK::ckComboBox, hex));
+  stringSize.Items = {u"8", u"16"};
+  for (const TSwatch& swatch : Swatches) {
+    if (swatch.InTree) continue;
+    Controls.Add(Make(swatch.Label, TK::ckLabel, hex, swatch.LabelId));
+    Controls.Add(Make(swatch.Name, TK::ckColorSwatch, hex));
+  }
+  Controls.Add(Make("chHexDotted", TK::ckCheckBox, hex, 234));
+
+  for (const TSpin& spin : Spins) {
+    TControl& edit = Controls[spin.Name];
+    edit.MinValue = spin.MinValue;
+    edit.MaxValue = spin.MaxValue;
+    edit.MaxLength = spin.MaxLength;
+  }
+
+  const char* ini = "gbxIniFile";
+  Controls.Add(Make(ini, TK::ckGroupBox, "", 251));
+  Controls.Add(Make("rbStorePlg", TK::ckRadioButton, ini, 252));
+  Controls.Add(Make("meStorePlg", TK::ckEdit, ini));
+  Controls.Add(Make("rbStoreTC", TK::ckRadioButton, ini, 253));
+  Controls.Add(Make("meStoreTC", TK::ckEdit, ini));
+
+  const char* language = "gbxInterface";
+  Controls.Add(Make(language, TK::ckGroupBox, "", 261));
+  Controls.Add(Make("lbLanguage", TK::ckLabel, language, 262));
+  Controls.Add(Make("cbLanguage", TK::ckComboBox, language));
+
+  TControl& ok = Controls.Add(Make("btnOK", TK::ckButton, "", 271));
+  ok.Bold = true;
+  Controls.Add(Make("btnDefaults", TK::ckButton, "", 272));
+  for (const char* group : {"gbxTree", "gbxHex", "gbxIniFile", "gbxInterface"}) Controls[group].Bold = true;
+}
+
+void TSettingsForm::FormCreate() {
+  platform::TPlatform& platform = MainForm.Platform();
+  CreateControls();
+
+  FillLanguageList(platform, LangList);
+  TControl& languages = Controls["cbLanguage"];
+  const std::u16string current = GetLanguageFile();
+  for (std::size_t i = 0; i < LangList.size(); ++i) {
+    const TLanguageEntry& entry = LangList[i];
+    const std::u16string tail = i == 0 ? std::u16string(u"default") : entry.FileName;
+    languages.Items.push_back(entry.Name + u" (" + tail + u")");
+    if (languages.ItemIndex < 0 && entry.FileName == current) languages.ItemIndex = static_cast<int>(i);
+  }
+
+  Controls["cbTreeFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/false));
+  Controls["cbHexFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/true));
+
+  Controls["meStorePlg"].Text = Utf8ToUtf16(PluginIniFileName());
+  Controls["meStoreTC"].Text = Utf8ToUtf16(TCIniFileName());
+  const bool pluginFolder = GetIniLocation(platform.System) == TIniLocation::ilPluginFolder;
+  Controls["rbStorePlg"].Checked = pluginFolder;
+  Controls["rbStoreTC"].Checked = !pluginFolder;
+
+  SetCaptions();
+  SettingsToControls();
+}
+
+void TSettingsForm::SetCaptions() {
+  if (Tag != 0) Caption = GetLangText(Decimal(Tag));
+  for (const TControl& control : Controls.All()) {
+    if (control.Tag == 0 || !HasCaption(control.Kind)) continue;
+    Controls[control.Name].Caption = GetLangText(Decimal(control.Tag));
+  }
+  // The captions were just reset, so the suffixes are never doubled.
+  Controls["chSpaceInHex"].Caption += u"*";
+  Controls["chTreeIcons"].Caption += u" (Ctrl+I)";
+}
+
+void TSettingsForm::SettingsToControls() {
+  TSettings settings = MainForm.Settings();
+  platform::IDisplay& display = MainForm.Platform().Display;
+
+  TControl& treeFont = Controls["cbTreeFontName"];
+  treeFont.ItemIndex = IndexOf(treeFont.Items, settings.FontName);
+  TControl& hexFont = Controls["cbHexFontName"];
+  hexFont.ItemIndex = IndexOf(hexFont.Items, settings.Hex.FontName);
+
+  // A spin box cannot show a value outside its range; the setting itself keeps
+  // what it holds until the user steps the box.
+  for (const TSpin& spin : Spins) {
+    TControl& edit = Controls[spin.Name];
+    edit.Value = std::clamp<int>(spin.Field(settings), edit.MinValue, edit.MaxValue);
+    edit.Text = Decimal(edit.Value);
+  }
+  for (const TSwatch& swatch : Swatches) Controls[swatch.Name].Color = ResolveColor(display, swatch.Field(settings));
+  for (const TCheck& check : Checks) Controls[check.Name].Checked = check.Field(settings);
+  Controls["cbHexStringSize"].ItemIndex = settings.Hex.StringSize == 8 ? 0 : 1;
+}
+
+void TSettingsForm::Close() {
+  FCloseRequested = true;
+  if (OnCloseRequest) OnCloseRequest();
+}
+
+void TSettingsForm::ComboBoxChange(std::string_view name, int itemIndex) {
+  if (name == "cbLanguage") return LanguageChange(itemIndex);
+  TControl& combo = Controls[name];
+  if (itemIndex < 0 || itemIndex >= static_cast<int>(combo.Items.size())) return;
+  combo.ItemIndex = itemIndex;
+  TSettings& settings = MainForm.Settings();
+  if (name == "cbTreeFontName") {
+    settings.FontName = combo.Items[itemIndex];
+    MainForm.ApplyTreeFontName();
+  } else if (name == "cbHexFontName") {
+    settings.Hex.FontName = combo.Items[itemIndex];
+    MainForm.SetHexFont();
+  } else if (name == "cbHexStringSize") {
+    settings.Hex.StringSize = itemIndex == 0 ? 8 : 16;
+    MainForm.HexVTSetColumns();
+  }
+}
+
+void TSettingsForm::CheckBoxClick(std::string_view name, bool checked) {
+  for (const TCheck& check : Checks) {
+    if (name != check.Name) continue;
+    Controls[name].Checked = checked;
+    check.Field(MainForm.Settings()) = checked;
+    if (check.Apply) (MainForm.*check.Apply)();
+    return;
+  }
+}
+
+void TSettingsForm::RadioButtonClick(std::string_view name) {
+  const bool pluginFolder = name == "rbStorePlg";
+  if (!pluginFolder && name != "rbStoreTC") return;
+  Controls["rbStorePlg"].Checked = pluginFolder;
+  Controls["rbStoreTC"].Checked = !pluginFolder;
+  SetIniLocation(MainForm.Platform().System,
+                 pluginFolder ? TIniLocation::ilPluginFolder : TIniLocation::ilTCFolder);
+}
+
+void TSettingsForm::SwatchClick(std::string_view name) {
+  const TSwatch* swatch = FindSwatch(name);
+  if (!swatch) return;
+  TControl& control = Controls[name];
+  std::optional<platform::TColor> chosen = MainForm.Platform().Dialogs.ChooseColor(control.Color);
+  if (!chosen) return;
+  control.Color = *chosen;
+  swatch->Field(MainForm.Settings()) = *chosen;
+  switch (swatch->Effect) {
+    case TSwatchEffect::seRepaintOnly:
+      break;
+    case TSwatchEffect::seTreeColors:
+      MainForm.ApplyTreeColors();
+      break;
+    case TSwatchEffect::seHexColors:
+      MainForm.ApplyHexColors();
+      break;
+  }
+  // Most colours are read while painting, so a repaint shows them.
+  if (swatch->InTree)
+    MainForm.RepaintTree();
+  else
+    MainForm.RepaintHex();
+}
+
+void TSettingsForm::ButtonClick(std::string_view name) {
+  if (name == "btnOK") return Close();
+  if (name == "btnDefaults") RestoreDefaults();
+}
+
+void TSettingsForm::SpinChanged(std::string_view name, int value) {
+  const TSpin* spin = FindSpin(name);
+  if (!spin) return;
+  TControl& edit = Controls[name];
+  edit.Value = value;
+  edit.Text = Decimal(value);
+  spin->Field(MainForm.Settings()) = value;
+  (MainForm.*spin->Apply)();
+}
+
+void TSettingsForm::SpinEditStep(std::string_view name, int delta) {
+  const TSpin* spin = FindSpin(name);
+  if (!spin || delta == 0) return;
+  const TControl& edit = Controls[name];
+  const int value = std::clamp(edit.Value + (delta > 0 ? 1 : -1), edit.MinValue, edit.MaxValue);
+  if (value == edit.Value) return;
+  SpinChanged(name, value);
+}
+
+bool TSettingsForm::SpinEditKeyPress(std::string_view, char16_t) {
+  // The number changes only by steps, so nothing typed is taken.
+  MainForm.Platform().Host.Beep();
+  return false;
+}
+
+bool TSettingsForm::SpinEditKeyDown(std::string_view name, std::uint16_t virtualKey) {
+  switch (virtualKey) {
+    case VkUp:
+      SpinEditStep(name, +1);
+      return true;
+    case VkDown:
+      SpinEditStep(name, -1);
+      return true;
+    case VkDelete:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TSettingsForm::KeyDown(std::uint16_t virtualKey) {
+  if (virtualKey != VkReturn && virtualKey != VkEscape) return false;
+  Close();
+  return true;
+}
+
+void TSettingsForm::LanguageChange(int itemIndex) {
+  if (itemIndex < 0 || itemIndex >= static_cast<int>(LangList.size())) return;
+  TControl& languages = Controls["cbLanguage"];
+  languages.ItemIndex = itemIndex;
+  // A file that fails to load has reported itself; English is then in effect.
+  if (!LoadLanguage(MainForm.Platform(), LangList[itemIndex].FileName, /*force=*/true)) languages.ItemIndex = 0;
+  MainForm.SetMainMenuCaptions();
+  MainForm.UpdateMainStatusBar();
+  SetCaptions();
+}
+
+void TSettingsForm::RestoreDefaults() {
+  platform::TPlatform& platform = MainForm.Platform();
+  const platform::TMessageBoxResult answer =
+      platform.Dialogs.MessageBox(GetLangTextById(273), GetLangTextById(272), platform::TMessageBoxKind::mbQuestion);
+  if (answer != platform::TMessageBoxResult::mrYes) return;
+  TSettings& settings = MainForm.Settings();
+  TSettings defaults = DefaultSettings;
+  defaults.ShowAttributes = settings.ShowAttributes;
+  defaults.Hex.Show = settings.Hex.Show;
+  settings = defaults;
+  MainForm.ApplySettings();
+  MainForm.RepaintViewer();
+  SettingsToControls();
+}
+
+void ShowSettingsDialog(ISettingsTarget& target, IDialogRunner& runner) {
+  {
+    TSettingsForm form(target);
+    runner.RunSettingsForm(form, CentreOver(runner.ViewerScreenRect(), form.Look.ClientWidth,
+                                            form.Look.ClientHeight));
+  }
+  target.SaveSettings();
+}
+
+}  // namespace settings
