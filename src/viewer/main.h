@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,13 @@ enum class TTreeExpansion { teAll, teFirstRow, teNone };
 
 // Documents of fewer elements than this are expanded completely when shown.
 inline constexpr std::int32_t FullExpansionLimit = 10000;
+
+// Thrown by FormCreate when the file yields no document: the host is told the
+// plug-in declines the file, and nobody is told anything else.
+class ECreationAborted : public std::runtime_error {
+ public:
+  ECreationAborted() : std::runtime_error("no document") {}
+};
 
 class TMainForm {
  public:
@@ -201,6 +209,20 @@ class TMainForm {
   // Focuses the next (or previous) row whose name, text or bytes contain
   // searchString; false, with nothing changed, when none does.
   bool Find(const std::u16string& searchString, bool backwards);
+
+  // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
+  // Builds the viewer once its window exists: settings, captions, the file and
+  // the views. Throws ECreationAborted when the file yields no document, and
+  // what LoadFile throws for a file that cannot be read.
+  void FormCreate();
+  // The window has just been shown: the three trees repaint from the model.
+  void FormShow();
+  // The window is closing: settings saved, then the structure tree drops its
+  // rows so that none refers to a node while the document goes.
+  void FormClose();
+  // Settings from and to the INI file; failures fall back or are skipped silently.
+  void LoadSettings();
+  void SaveSettings();
 
  private:
   TDocument FDocument;

@@ -1,0 +1,29 @@
+// The order of work when a viewer window is built, shown and closed. The window
+// itself belongs to the front-end; these are the steps the viewer takes inside it.
+#include "viewer/main.h"
+
+namespace viewer {
+
+void TMainForm::FormCreate() {
+  // The constructor has made the empty root, rows carry their node in the
+  // tree model, and HexSel starts as no selection.
+  LoadSettings();
+  ApplySettings();
+  LoadFile();
+  // Neither an element nor a "Fatal error" row: the file is not ours to show.
+  if (Root().ChildsCount() == 0) throw ECreationAborted();
+  FillTrees();
+}
+
+void TMainForm::FormShow() {
+  TreeVT.Invalidate();
+  Hex1VT.Invalidate();
+  Hex2VT.Invalidate();
+}
+
+void TMainForm::FormClose() {
+  SaveSettings();
+  TreeVT.Clear();
+}
+
+}  // namespace viewer
