@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "settings/dialog_runner.h"
 #include "settings/settings.h"
+#include "viewer/commands.h"
 #include "viewer/tag.h"
 #include "viewer/virtual_tree.h"
 #include "viewer/xml_export.h"
@@ -209,6 +211,53 @@ class TMainForm {
   // Focuses the next (or previous) row whose name, text or bytes contain
   // searchString; false, with nothing changed, when none does.
   bool Find(const std::u16string& searchString, bool backwards);
+
+  TMainMenu MainMenu;
+  TFocusedControl ActiveControl = TFocusedControl::fcTree;
+  // The clipboard writer's wait between attempts; tests replace it.
+  std::function<void(int milliseconds)> ClipboardWait = SleepMilliseconds;
+
+  // Rebuilds every caption from its id, the language and the shortcut text.
+  void SetMainMenuCaptions();
+  // The menu is about to open: enabled and checked states.
+  void MainMenuPopup();
+  // Runs the item with this tag; a failure is reported in a message box.
+  void MainMenuClick(int tag);
+  // Runs a command the user started; a failure becomes a message box, as a
+  // toolkit reports what an event handler let escape.
+  void RunCommand(const std::function<void()>& command);
+
+  // A key for the viewer: the window sees it first, then the focused control.
+  // True when someone took it.
+  bool KeyDown(const TKeyEvent& key);
+  bool FormKeyDown(const TKeyEvent& key);
+  bool TreeVTKeyDown(const TKeyEvent& key);
+  bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
+
+  // The commands; the ones on a row do nothing without a focused row.
+  void CopyValue();
+  void CopyRow();
+  void CopyBytes();
+  // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
+  void WriteClipboard(const std::u16string& text);
+  void ExpandNode();
+  void CollapseNode();
+  void ExpandTree();
+  void CollapseTree();
+  void ToggleAttributes();
+  void ToggleHexPanel();
+  void ToggleIcons();
+  // The hexadecimal text of the bytes a row stands for (an element's whole
+  // encoding; the element's for its attribute and error rows).
+  std::u16string RowBytesHex(TNodeId node, bool addSpace) const;
+
+  // ---- Settings dialog and About box (main_options.cpp)
+  // Set by the front-end; without one the Settings and About commands do nothing.
+  settings::IDialogRunner* DialogRunner = nullptr;
+  // The Settings command: the dialog over this viewer, then SaveSettings.
+  void ShowSettings();
+  // The About command.
+  void ShowAbout();
 
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and

@@ -1,0 +1,126 @@
+// Copying, expanding and collapsing, and the toggles of the context menu and
+// the keys.
+#include <algorithm>
+#include <chrono>
+#include <span>
+#include <thread>
+
+#include "settings/text.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+class TBusyCursor {
+ public:
+  explicit TBusyCursor(platform::IWindowHost& host) : FHost(host) { FHost.SetBusyCursor(true); }
+  ~TBusyCursor() { FHost.SetBusyCursor(false); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  platform::IWindowHost& FHost;
+};
+
+}  // namespace
+
+void SleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void TMainForm::RunCommand(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+  }
+}
+
+void TMainForm::WriteClipboard(const std::u16string& text) {
+  for (int attempt = 1;; ++attempt) {
+    if (Platform.Clipboard.SetText(text)) return;
+    if (attempt == ClipboardAttempts) throw EClipboardError();
+    ClipboardWait(ClipboardRetryMilliseconds);
+  }
+}
+
+void TMainForm::CopyValue() {
+  TTag tag = GetTag(TreeVT.FocusedNode());
+  if (!tag.IsValid()) return;
+  WriteClipboard(tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text());
+}
+
+void TMainForm::CopyRow() {
+  TTag tag = GetTag(TreeVT.FocusedNode());
+  if (!tag.IsValid()) return;
+  std::u16string row = tag.Name();
+  std::u16string text = tag.Text();
+  if (!text.empty()) (row += u": ") += text;
+  WriteClipboard(row);
+}
+
+std::u16string TMainForm::RowBytesHex(TNodeId node, bool addSpace) const {
+  TTag tag = GetTag(node);
+  if (!tag.IsValid()) return {};
+  if (tag.TagType() == ttAttrib || tag.TagType() == ttError) {
+    TTag parent = tag.Parent();
+    if (parent.IsValid() && parent.TagType() == ttNode) tag = parent;
+  }
+  std::int64_t offset = tag.Offset();
+  std::int64_t size = static_cast<std::int64_t>(Bytes->size());
+  if (offset < 0 || offset >= size) return {};
+  std::int64_t length = std::clamp<std::int64_t>(tag.FullLength(), 0, size - offset);
+  return asn::HexString(std::span(Bytes->data() + offset, static_cast<std::size_t>(length)), addSpace);
+}
+
+void TMainForm::CopyBytes() {
+  TNodeId node = TreeVT.FocusedNode();
+  if (node == NoNode) return;
+  WriteClipboard(RowBytesHex(node, Settings.SpaceInHex));
+}
+
+void TMainForm::ExpandNode() {
+  TNodeId node = TreeVT.FocusedNode();
+  if (node == NoNode) return;
+  TBusyCursor busy(Platform.Host);
+  TreeVT.FullExpand(node);
+}
+
+void TMainForm::CollapseNode() {
+  TNodeId node = TreeVT.FocusedNode();
+  if (node != NoNode) TreeVT.FullCollapse(node);
+}
+
+void TMainForm::ExpandTree() { TreeVT.FullExpand(); }
+
+void TMainForm::CollapseTree() { TreeVT.FullCollapse(); }
+
+void TMainForm::ToggleAttributes() {
+  Settings.ShowAttributes = !Settings.ShowAttributes;
+  TNodeId node = TreeVT.FocusedNode();
+  if (node != NoNode && !Settings.ShowAttributes && GetTag(node).TagType() == ttAttrib) node = TreeVT.Parent(node);
+  // Remember the document row: re-initialising may rebuild the row's block.
+  TTag keep = GetTag(node);
+  TreeVT.BeginUpdate();
+  TreeVT.ReinitAll();
+  TreeVT.EndUpdate();
+  if (!keep.IsValid()) return;
+  if (!TreeVT.Exists(node) || GetTag(node) != keep) return;
+  TreeVT.SetFocusedNode(node);
+  TreeVT.SetSelected(node, true);
+  TreeVT.SetExpanded(node, true);
+  TreeVT.ScrollIntoView(node, true);
+}
+
+void TMainForm::ToggleHexPanel() {
+  HexPanelVisible = !HexPanelVisible;
+  Settings.Hex.Show = HexPanelVisible;
+  // A hidden grid cannot keep the keyboard.
+  if (!HexPanelVisible) ActiveControl = TFocusedControl::fcTree;
+}
+
+void TMainForm::ToggleIcons() {
+  Settings.ShowIcons = !Settings.ShowIcons;
+  TreeVT.Invalidate();
+}
+
+}  // namespace viewer

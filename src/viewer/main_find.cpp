@@ -1,0 +1,122 @@
+// Find: a walk over the structure tree's rows in document order, matching a
+// row's name, its text, or the hexadecimal digits of the bytes it stands for.
+#include <algorithm>
+#include <cwctype>
+#include <string_view>
+
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+char16_t FoldUpper(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+  // Latin-1, Greek and Cyrillic small letters without help from the C locale,
+  // which may be the plain one inside a host process.
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+      (c >= 0x430 && c <= 0x44F))
+    return static_cast<char16_t>(c - 0x20);
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+  if (c >= 0xD800 && c <= 0xDFFF) return c;  // surrogates stay as they are
+  auto upper = std::towupper(static_cast<std::wint_t>(c));
+  return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
+}
+
+void FoldInto(std::u16string_view text, std::u16string& out) {
+  out.resize(text.size());
+  std::transform(text.begin(), text.end(), out.begin(), FoldUpper);
+}
+
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// Where the digits of wanted (upper case, at least one) occur in the
+// hexadecimal text of bytes, as digit positions in increasing order. Empty
+// when wanted holds anything but hexadecimal digits.
+std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std::u16string_view wanted) {
+  std::vector<std::uint8_t> nibbles;
+  nibbles.reserve(wanted.size());
+  for (char16_t c : wanted) {
+    int value = HexDigitValue(c);
+    if (value < 0) return {};
+    nibbles.push_back(static_cast<std::uint8_t>(value));
+  }
+  auto digitCount = static_cast<std::int64_t>(bytes.size()) * 2;
+  auto wantedCount = static_cast<std::int64_t>(nibbles.size());
+  auto nibbleAt = [&](std::int64_t p) {
+    std::uint8_t b = bytes[static_cast<std::size_t>(p / 2)];
+    return (p % 2 == 0) ? (b >> 4) : (b & 0x0F);
+  };
+  std::vector<std::int64_t> found;
+  for (std::int64_t p = 0; p + wantedCount <= digitCount; ++p) {
+    std::int64_t k = 0;
+    while (k < wantedCount && nibbleAt(p + k) == nibbles[static_cast<std::size_t>(k)]) ++k;
+    if (k == wantedCount) found.push_back(p);
+  }
+  return found;
+}
+
+}  // namespace
+
+bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
+  if (searchString.empty()) return false;
+  std::u16string wanted;
+  FoldInto(searchString, wanted);
+  std::u16string hexText;
+  for (char16_t c : wanted)
+    if (c != u' ') hexText += c;
+
+  // Computed when the first row reaches the hexadecimal test.
+  bool matchesReady = false;
+  std::vector<std::int64_t> hexMatches;
+  auto bytesContain = [&](TTag tag) {
+    if (hexText.empty()) return false;
+    bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
+    if (!coversBytes) return false;
+    std::int64_t offset = tag.Offset();
+    auto size = static_cast<std::int64_t>(Bytes->size());
+    if (offset < 0 || offset >= size) return false;
+    std::int64_t end = std::min<std::int64_t>(size, offset + std::max(0, tag.FullLength()));
+    if (!matchesReady) {
+      hexMatches = HexMatches(*Bytes, hexText);
+      matchesReady = true;
+    }
+    // A match inside the element's digits starts no later than this.
+    std::int64_t lastStart = end * 2 - static_cast<std::int64_t>(hexText.size());
+    auto it = std::lower_bound(hexMatches.begin(), hexMatches.end(), offset * 2);
+    return it != hexMatches.end() && *it <= lastStart;
+  };
+
+  std::u16string folded;
+  auto contains = [&](const std::u16string& text) {
+    if (text.size() < wanted.size()) return false;
+    FoldInto(text, folded);
+    return folded.find(wanted) != std::u16string::npos;
+  };
+
+  TNodeId focused = TreeVT.FocusedNode();
+  TNodeId node;
+  if (backwards)
+    node = focused != NoNode ? TreeVT.GetPrevious(focused) : TreeVT.GetLastVisible();
+  else
+    node = focused != NoNode ? TreeVT.GetNext(focused) : TreeVT.GetFirst();
+  for (; node != NoNode; node = backwards ? TreeVT.GetPrevious(node) : TreeVT.GetNext(node)) {
+    if (!TreeVT.IsVisible(node)) continue;
+    TTag tag = GetTag(node);
+    if (!tag.IsValid()) continue;
+    if (contains(tag.Name()) || contains(tag.Text()) || bytesContain(tag)) {
+      TreeVT.SetFocusedNode(node);
+      TreeVT.SetSelected(node, true);
+      TreeVT.ScrollIntoView(node, true);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace viewer
