@@ -264,7 +264,8 @@ class TMainForm {
   // the views. Throws ECreationAborted when the file yields no document, and
   // what LoadFile throws for a file that cannot be read.
   void FormCreate();
-  // The window has just been shown: the three trees repaint from the model.
+  // The window has just been shown: the structure tree takes the keys and the
+  // three trees repaint from the model.
   void FormShow();
   // The window is closing: settings saved, then the structure tree drops its
   // rows so that none refers to a node while the document goes.

@@ -9,6 +9,7 @@ void TMainForm::FormCreate() {
   // tree model, and HexSel starts as no selection.
   LoadSettings();
   ApplySettings();
+  SetMainMenuCaptions();
   LoadFile();
   // Neither an element nor a "Fatal error" row: the file is not ours to show.
   if (Root().ChildsCount() == 0) throw ECreationAborted();
@@ -16,6 +17,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
+  ActiveControl = TFocusedControl::fcTree;
   TreeVT.Invalidate();
   Hex1VT.Invalidate();
   Hex2VT.Invalidate();
