@@ -295,6 +295,8 @@ void TSettingsForm::Close() {
 
 void TSettingsForm::ComboBoxChange(std::string_view name, int itemIndex) {
   if (name == "cbLanguage") return LanguageChange(itemIndex);
+  const TControl* found = Controls.Find(name);
+  if (!found) return;
   TControl& combo = Controls[name];
   if (itemIndex < 0 || itemIndex >= static_cast<int>(combo.Items.size())) return;
   combo.ItemIndex = itemIndex;

@@ -1,0 +1,487 @@
+// The settings dialog's controller over a recording viewer: what each control
+// shows, what each action changes in the settings and which views it refreshes.
+#include "settings/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/text.h"
+#include "test_support.h"
+
+namespace settings {
+namespace {
+
+using platform::TColor;
+using platform::TMessageBoxKind;
+using platform::TMessageBoxResult;
+using test::WriteFile;
+using Calls = std::vector<std::string>;
+
+// The viewer as the dialog sees it: live settings and a log of view operations.
+class TRecordingTarget : public ISettingsTarget {
+ public:
+  explicit TRecordingTarget(platform::TPlatform& platform) : FPlatform(platform) {}
+  TSettings Record;
+  Calls Log;
+
+  platform::TPlatform& Platform() override { return FPlatform; }
+  TSettings& Settings() override { return Record; }
+  void ApplyTreeFontName() override { Log.push_back("ApplyTreeFontName"); }
+  void SetTreeFontSize() override { Log.push_back("SetTreeFontSize"); }
+  void ApplyTreeIndent() override { Log.push_back("ApplyTreeIndent"); }
+  void ApplyTreeColors() override { Log.push_back("ApplyTreeColors"); }
+  void SetTreeLineStyle() override { Log.push_back("SetTreeLineStyle"); }
+  void RepaintTree() override { Log.push_back("RepaintTree"); }
+  void SetHexFont() override { Log.push_back("SetHexFont"); }
+  void HexVTSetColumns() override { Log.push_back("HexVTSetColumns"); }
+  void ApplyHexColors() override { Log.push_back("ApplyHexColors"); }
+  void SetHexLineStyle() override { Log.push_back("SetHexLineStyle"); }
+  void RepaintHex() override { Log.push_back("RepaintHex"); }
+  void ApplySettings() override { Log.push_back("ApplySettings"); }
+  void RepaintViewer() override { Log.push_back("RepaintViewer"); }
+  void SetMainMenuCaptions() override { Log.push_back("SetMainMenuCaptions"); }
+  void UpdateMainStatusBar() override { Log.push_back("UpdateMainStatusBar"); }
+  void SaveSettings() override { Log.push_back("SaveSettings"); }
+
+ private:
+  platform::TPlatform& FPlatform;
+};
+
+class SettingsForm : public test::TSettingsTest {
+ protected:
+  TRecordingTarget Target{Fake.Platform};
+  std::string Caption(const TSettingsForm& form, const char* name) { return Utf16ToUtf8(form.Controls[name].Caption); }
+};
+
+std::vector<std::string> Utf8(const std::vector<std::u16string>& items) {
+  std::vector<std::string> result;
+  for (const auto& item : items) result.push_back(Utf16ToUtf8(item));
+  return result;
+}
+
+TEST_F(SettingsForm, LanguageListStartsWithEnglishAndSelectsTheLoadedFile) {
+  struct {
+    const char* Label;
+    bool WriteFile;
+    bool Load;
+    std::vector<std::string> Items;
+    int Selected;
+  } cases[] = {
+      {"no language files", false, false, {"English (default)"}, 0},
+      {"a file, English in effect", true, false, {"English (default)", "Deutsch (de.lng)"}, 0},
+      {"the file loaded", true, true, {"English (default)", "Deutsch (de.lng)"}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    FreeLanguages();
+    std::filesystem::remove(Module.File("de.lng"));
+    if (c.WriteFile) WriteFile(Module.File("de.lng"), "language=Deutsch\n214=Symbole\n");
+    if (c.Load) ASSERT_TRUE(LoadLanguage(Fake.Platform, u"de.lng", /*force=*/true));
+    TSettingsForm form(Target);
+    EXPECT_EQ(Utf8(form.Controls["cbLanguage"].Items), c.Items);
+    EXPECT_EQ(form.Controls["cbLanguage"].ItemIndex, c.Selected);
+    EXPECT_EQ(form.LangList.size(), c.Items.size());
+  }
+}
+
+TEST_F(SettingsForm, FontListsAreSortedWithEachFamilyOnceAndTheHexListFixedPitchOnly) {
+  Fake.Display.Fonts = {u"Verdana", u"arial", u"Courier New", u"Verdana", u"Tahoma"};
+  Fake.Display.FixedFonts = {u"Courier New", u"DejaVu Sans Mono", u"Courier New", u"consolas"};
+  TSettingsForm form(Target);
+  EXPECT_EQ(Utf8(form.Controls["cbTreeFontName"].Items),
+            (std::vector<std::string>{"arial", "Courier New", "Tahoma", "Verdana"}));
+  EXPECT_EQ(Utf8(form.Controls["cbHexFontName"].Items),
+            (std::vector<std::string>{"consolas", "Courier New", "DejaVu Sans Mono"}));
+  EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, 2) << "Tahoma";
+  EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, 1) << "Courier New";
+}
+
+TEST_F(SettingsForm, ControlsShowTheSettingsWithSpinValuesInTheirRange) {
+  struct {
+    const char* Label;
+    std::int32_t TreeSize, Indent, HexSize;
+    int ShownTreeSize, ShownIndent, ShownHexSize;
+  } cases[] = {
+      {"inside the ranges", 12, 0, 99, 12, 0, 99},
+      {"below", 0, -4, -7, 1, 0, 1},
+      {"above", 100, 1500, 250, 99, 999, 99},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Target.Record.FontSize = c.TreeSize;
+    Target.Record.Indent = c.Indent;
+    Target.Record.Hex.FontSize = c.HexSize;
+    TSettingsForm form(Target);
+    EXPECT_EQ(form.Controls["edTreeFontSize"].Value, c.ShownTreeSize);
+    EXPECT_EQ(form.Controls["edTreeIndent"].Value, c.ShownIndent);
+    EXPECT_EQ(Utf16ToUtf8(form.Controls["edTreeIndent"].Text), std::to_string(c.ShownIndent));
+    EXPECT_EQ(form.Controls["edHexFontSize"].Value, c.ShownHexSize);
+    EXPECT_EQ(Target.Record.FontSize, c.TreeSize) << "showing a value does not write it";
+    EXPECT_EQ(Target.Record.Hex.FontSize, c.HexSize);
+  }
+}
+
+TEST_F(SettingsForm, ControlsShowFontsFlagsColoursAndBytesPerRow) {
+  TSettings& s = Target.Record;
+  s.FontName = u"Not Installed";
+  s.Hex.FontName = u"Tahoma";  // installed, but not fixed-pitch
+  s.Hex.StringSize = 16;
+  s.ShowIcons = false;
+  s.SpaceInHex = false;
+  s.LineDotted = true;
+  s.Hex.LineDotted = false;
+  s.ValueColor = RGB(1, 2, 3);
+  TSettingsForm form(Target);
+  EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, -1);
+  EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, -1);
+  EXPECT_EQ(form.Controls["cbHexStringSize"].ItemIndex, 1);
+  EXPECT_FALSE(form.Controls["chTreeIcons"].Checked);
+  EXPECT_FALSE(form.Controls["chSpaceInHex"].Checked);
+  EXPECT_TRUE(form.Controls["chTreeDotted"].Checked);
+  EXPECT_FALSE(form.Controls["chHexDotted"].Checked);
+  EXPECT_EQ(form.Controls["PanelTreeValue"].Color, RGB(1, 2, 3));
+  EXPECT_EQ(form.Controls["PanelTreeBackground"].Color, 0xFFFFFFu) << "system colour 5 resolved";
+  EXPECT_EQ(s.FontName, u"Not Installed") << "the setting keeps its value";
+}
+
+TEST_F(SettingsForm, CaptionsComeFromTheLanguageAndCarryTheirSuffixesOnce) {
+  WriteFile(Module.File("de.lng"), "language=Deutsch\n200=Einstellungen\n214=Symbole\n215= Trennen \n252=Modul\n");
+  TSettingsForm form(Target);
+  EXPECT_EQ(Utf16ToUtf8(form.Caption), "Settings");
+  EXPECT_EQ(Caption(form, "chTreeIcons"), "Show icons (Ctrl+I)");
+  EXPECT_EQ(Caption(form, "chSpaceInHex"), "Separate bytes in binary strings*");
+  EXPECT_EQ(Caption(form, "gbxHex"), "Hex panel");
+  EXPECT_EQ(Caption(form, "lbHexUBits"), "Unused bits");
+  EXPECT_EQ(Caption(form, "btnDefaults"), "Defaults");
+  EXPECT_EQ(Caption(form, "cbLanguage"), "") << "lists have no caption";
+  // German, English and German again: every switch resets the captions first.
+  const struct {
+    int Item;
+    const char* Icons;
+  } switches[] = {{1, "Symbole (Ctrl+I)"}, {0, "Show icons (Ctrl+I)"}, {1, "Symbole (Ctrl+I)"}};
+  for (const auto& step : switches) {
+    SCOPED_TRACE(step.Item);
+    form.ComboBoxChange("cbLanguage", step.Item);
+    EXPECT_EQ(Caption(form, "chTreeIcons"), step.Icons);
+  }
+  EXPECT_EQ(Utf16ToUtf8(form.Caption), "Einstellungen");
+  EXPECT_EQ(Caption(form, "chTreeIcons"), "Symbole (Ctrl+I)");
+  EXPECT_EQ(Caption(form, "chSpaceInHex"), "Trennen*");
+  EXPECT_EQ(Caption(form, "rbStorePlg"), "Modul");
+  EXPECT_EQ(Caption(form, "rbStoreTC"), "Total Commander's folder") << "untranslated ids stay English";
+}
+
+TEST_F(SettingsForm, ChoosingALanguageLoadsItAndRefreshesTheViewer) {
+  WriteFile(Module.File("de.lng"), "language=Deutsch\n101=Wert kopieren\n");
+  TSettingsForm form(Target);
+  form.ComboBoxChange("cbLanguage", 1);
+  EXPECT_EQ(GetLanguageFile(), u"de.lng");
+  EXPECT_EQ(form.Controls["cbLanguage"].ItemIndex, 1);
+  EXPECT_EQ(Target.Log, (Calls{"SetMainMenuCaptions", "UpdateMainStatusBar"}));
+  EXPECT_TRUE(Fake.Dialogs.Messages.empty());
+
+  Target.Log.clear();
+  form.ComboBoxChange("cbLanguage", 0);
+  EXPECT_EQ(GetLanguageFile(), u"") << "the built-in entry drops the language";
+  EXPECT_EQ(GetLangTextById(101), u"Copy value");
+  EXPECT_EQ(Target.Log, (Calls{"SetMainMenuCaptions", "UpdateMainStatusBar"}));
+}
+
+TEST_F(SettingsForm, ALanguageFileRemovedSinceOpeningFallsBackToEnglish) {
+  WriteFile(Module.File("de.lng"), "language=Deutsch\n271=Schliessen\n");
+  TSettingsForm form(Target);
+  std::filesystem::remove(Module.File("de.lng"));
+  form.ComboBoxChange("cbLanguage", 1);
+  ASSERT_EQ(Fake.Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Fake.Dialogs.Messages[0].Text.rfind(u"Cann't load language from de.lng: ", 0), 0u);
+  EXPECT_EQ(form.Controls["cbLanguage"].ItemIndex, 0);
+  EXPECT_EQ(GetLanguageFile(), u"");
+  EXPECT_EQ(Caption(form, "btnOK"), "Close");
+  EXPECT_EQ(Target.Log, (Calls{"SetMainMenuCaptions", "UpdateMainStatusBar"}));
+}
+
+TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
+  struct {
+    const char* Name;
+    TColor TSettings::*Main;
+    TColor THexSettings::*Hex;
+    Calls Expected;
+  } cases[] = {
+      {"PanelTreeBackground", &TSettings::BackgroundColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
+      {"PanelTreeConstructed", &TSettings::ConstructedColor, nullptr, {"RepaintTree"}},
+      {"PanelTreePrimitive", &TSettings::PrimitiveColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeAttrib", &TSettings::AttribColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeValue", &TSettings::ValueColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeHexValue", &TSettings::HexColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeFocused", &TSettings::FocusColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
+      {"PanelTreeLine", &TSettings::LineColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
+      {"PanelHexBackground", nullptr, &THexSettings::Background, {"ApplyHexColors", "RepaintHex"}},
+      {"PanelHexHex", nullptr, &THexSettings::HexColor, {"RepaintHex"}},
+      {"PanelHexTag", nullptr, &THexSettings::TagColor, {"RepaintHex"}},
+      {"PanelHexLength", nullptr, &THexSettings::LenColor, {"RepaintHex"}},
+      {"PanelHexUBits", nullptr, &THexSettings::UBitsColor, {"RepaintHex"}},
+      {"PanelHexText", nullptr, &THexSettings::TextColor, {"ApplyHexColors", "RepaintHex"}},
+      {"PanelHexSelection", nullptr, &THexSettings::SelColor, {"RepaintHex"}},
+      {"PanelHexFocused", nullptr, &THexSettings::FocusColor, {"ApplyHexColors", "RepaintHex"}},
+      {"PanelHexLine", nullptr, &THexSettings::LineColor, {"ApplyHexColors", "RepaintHex"}},
+  };
+  const TColor chosen = RGB(12, 34, 56);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Target.Record = DefaultSettings;
+    Target.Log.clear();
+    TSettingsForm form(Target);
+    Fake.Dialogs.ColorAnswer = chosen;
+    form.SwatchClick(c.Name);
+    TSettings expected = DefaultSettings;
+    if (c.Main) expected.*c.Main = chosen;
+    if (c.Hex) expected.Hex.*c.Hex = chosen;
+    EXPECT_EQ(Target.Record, expected) << "exactly its own field changes";
+    EXPECT_EQ(form.Controls[c.Name].Color, chosen);
+    EXPECT_EQ(Target.Log, c.Expected);
+  }
+}
+
+TEST_F(SettingsForm, ACancelledColourChoiceChangesNothing) {
+  TSettingsForm form(Target);
+  Fake.Dialogs.ColorAnswer.reset();
+  const TColor before = form.Controls["PanelHexTag"].Color;
+  form.SwatchClick("PanelHexTag");
+  EXPECT_EQ(Target.Record, DefaultSettings);
+  EXPECT_EQ(form.Controls["PanelHexTag"].Color, before);
+  EXPECT_TRUE(Target.Log.empty());
+}
+
+TEST_F(SettingsForm, CheckBoxesWriteTheirFlagAndRefreshWhatUsesIt) {
+  struct {
+    const char* Name;
+    bool TSettings::*Main;
+    bool THexSettings::*Hex;
+    Calls Expected;
+  } cases[] = {
+      {"chTreeDotted", &TSettings::LineDotted, nullptr, {"SetTreeLineStyle"}},
+      {"chTreeIcons", &TSettings::ShowIcons, nullptr, {"RepaintTree"}},
+      {"chSpaceInHex", &TSettings::SpaceInHex, nullptr, {}},  // read at the next load only
+      {"chHexDotted", nullptr, &THexSettings::LineDotted, {"SetHexLineStyle"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Target.Record = DefaultSettings;
+    Target.Log.clear();
+    TSettingsForm form(Target);
+    form.CheckBoxClick(c.Name, false);
+    TSettings expected = DefaultSettings;
+    if (c.Main) expected.*c.Main = false;
+    if (c.Hex) expected.Hex.*c.Hex = false;
+    EXPECT_EQ(Target.Record, expected);
+    EXPECT_FALSE(form.Controls[c.Name].Checked);
+    EXPECT_EQ(Target.Log, c.Expected);
+  }
+}
+
+TEST_F(SettingsForm, ListsWriteTheChosenItem) {
+  TSettingsForm form(Target);
+  struct {
+    const char* Label;
+    const char* Name;
+    int Item;
+    Calls Expected;
+  } cases[] = {
+      {"16 bytes in row", "cbHexStringSize", 1, {"HexVTSetColumns"}},
+      {"8 bytes in row", "cbHexStringSize", 0, {"HexVTSetColumns"}},
+      {"tree font", "cbTreeFontName", 0, {"ApplyTreeFontName"}},
+      {"hex font", "cbHexFontName", 1, {"SetHexFont"}},
+      {"an item past the end", "cbHexStringSize", 2, {}},
+      {"no item", "cbTreeFontName", -1, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Target.Log.clear();
+    form.ComboBoxChange(c.Name, c.Item);
+    EXPECT_EQ(Target.Log, c.Expected);
+  }
+  EXPECT_EQ(Target.Record.Hex.StringSize, 8);
+  EXPECT_EQ(Target.Record.FontName, u"Courier New") << "first of the sorted tree fonts";
+  EXPECT_EQ(Target.Record.Hex.FontName, u"DejaVu Sans Mono");
+  form.ComboBoxChange("cbHexStringSize", 1);
+  EXPECT_EQ(Target.Record.Hex.StringSize, 16);
+}
+
+TEST_F(SettingsForm, SpinBoxesChangeOnlyByStepsWithinTheirRange) {
+  struct {
+    const char* Label;
+    const char* Name;
+    std::int32_t Stored;
+    std::vector<std::uint16_t> Keys;
+    std::int32_t Expected;
+    int Applies;
+    const char* Apply;
+  } cases[] = {
+      {"up and up", "edTreeFontSize", 10, {VkUp, VkUp}, 12, 2, "SetTreeFontSize"},
+      {"up at the top", "edTreeFontSize", 99, {VkUp}, 99, 0, ""},
+      {"stored above the range: up stays", "edHexFontSize", 150, {VkUp}, 150, 0, ""},
+      {"stored above the range: down steps from the bound", "edHexFontSize", 150, {VkDown}, 98, 1, "SetHexFont"},
+      {"indent down at 0", "edTreeIndent", 0, {VkDown}, 0, 0, ""},
+      {"indent down", "edTreeIndent", 18, {VkDown}, 17, 1, "ApplyTreeIndent"},
+      {"Delete is swallowed", "edTreeIndent", 18, {VkDelete}, 18, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Target.Record = DefaultSettings;
+    Target.Record.FontSize = Target.Record.Hex.FontSize = Target.Record.Indent = c.Stored;
+    Target.Log.clear();
+    TSettingsForm form(Target);
+    for (std::uint16_t key : c.Keys) EXPECT_TRUE(form.SpinEditKeyDown(c.Name, key));
+    const std::int32_t stored = std::string_view(c.Name) == "edTreeIndent"   ? Target.Record.Indent
+                                : std::string_view(c.Name) == "edHexFontSize" ? Target.Record.Hex.FontSize
+                                                                               : Target.Record.FontSize;
+    EXPECT_EQ(stored, c.Expected);
+    EXPECT_EQ(Target.Log, Calls(c.Applies, c.Apply));
+    EXPECT_EQ(Fake.Host.Beeps, 0);
+  }
+}
+
+TEST_F(SettingsForm, TypedCharactersAreRefusedWithABeep) {
+  TSettingsForm form(Target);
+  int beeps = 0;
+  for (char16_t typed : {u'5', u'a', u'\b', u'-'}) {
+    SCOPED_TRACE(static_cast<int>(typed));
+    EXPECT_FALSE(form.SpinEditKeyPress("edTreeFontSize", typed));
+    EXPECT_EQ(Fake.Host.Beeps, ++beeps);
+  }
+  EXPECT_FALSE(form.SpinEditKeyDown("edTreeFontSize", 0x41)) << "other keys go on to the box";
+  EXPECT_EQ(Target.Record, DefaultSettings);
+}
+
+TEST_F(SettingsForm, IniLocationRadiosShowTheFlagAndWriteItAtOnce) {
+  SetTCIniFileName("/host/config/wincmd.ini");
+  Fake.System.IniFolderFlag = true;
+  TSettingsForm form(Target);
+  EXPECT_FALSE(form.Controls["rbStorePlg"].Checked);
+  EXPECT_TRUE(form.Controls["rbStoreTC"].Checked);
+  EXPECT_EQ(Utf16ToUtf8(form.Controls["meStoreTC"].Text), "/host/config/Bramlet.ini");
+  EXPECT_EQ(Utf16ToUtf8(form.Controls["meStorePlg"].Text), Module.File("Bramlet.ini"));
+
+  form.RadioButtonClick("rbStorePlg");
+  EXPECT_FALSE(Fake.System.IniFolderFlag);
+  EXPECT_TRUE(form.Controls["rbStorePlg"].Checked);
+  EXPECT_FALSE(form.Controls["rbStoreTC"].Checked);
+  form.RadioButtonClick("rbStoreTC");
+  EXPECT_TRUE(Fake.System.IniFolderFlag);
+  EXPECT_EQ(Fake.System.FlagWrites, 2);
+  EXPECT_TRUE(Target.Log.empty()) << "the next save uses the new place; nothing is reloaded";
+}
+
+TEST_F(SettingsForm, DefaultsAskFirstAndKeepAttributesAndTheHexPanel) {
+  struct {
+    const char* Label;
+    TMessageBoxResult Answer;
+    bool Restored;
+  } cases[] = {{"Yes", TMessageBoxResult::mrYes, true}, {"No", TMessageBoxResult::mrNo, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Fake.Dialogs.Messages.clear();
+    Fake.System.IniFolderFlag = true;
+    TSettings changed = DefaultSettings;
+    changed.ShowAttributes = false;
+    changed.Hex.Show = false;
+    changed.Hex.StringSize = 16;
+    changed.FontSize = 30;
+    changed.Hex.TagColor = RGB(9, 9, 9);
+    Target.Record = changed;
+    Target.Log.clear();
+    TSettingsForm form(Target);
+    Fake.Dialogs.NextAnswer = c.Answer;
+    form.ButtonClick("btnDefaults");
+    ASSERT_EQ(Fake.Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Fake.Dialogs.Messages[0].Text, u"Restore default settings?");
+    EXPECT_EQ(Fake.Dialogs.Messages[0].Caption, u"Defaults");
+    EXPECT_EQ(Fake.Dialogs.Messages[0].Kind, TMessageBoxKind::mbQuestion);
+    TSettings expected = changed;
+    if (c.Restored) {
+      expected = DefaultSettings;
+      expected.ShowAttributes = false;
+      expected.Hex.Show = false;
+    }
+    EXPECT_EQ(Target.Record, expected);
+    EXPECT_EQ(Target.Log, (c.Restored ? Calls{"ApplySettings", "RepaintViewer"} : Calls{}));
+    EXPECT_EQ(form.Controls["cbHexStringSize"].ItemIndex, c.Restored ? 0 : 1);
+    EXPECT_EQ(form.Controls["edTreeFontSize"].Value, c.Restored ? 10 : 30);
+    EXPECT_TRUE(Fake.System.IniFolderFlag) << "the INI location stays";
+  }
+}
+
+TEST_F(SettingsForm, CloseButtonEnterAndEscCloseTheDialog) {
+  struct {
+    const char* Label;
+    std::function<bool(TSettingsForm&)> Act;
+    bool Closes;
+  } cases[] = {
+      {"Close", [](TSettingsForm& f) { f.ButtonClick("btnOK"); return true; }, true},
+      {"Enter", [](TSettingsForm& f) { return f.KeyDown(VkReturn); }, true},
+      {"Esc", [](TSettingsForm& f) { return f.KeyDown(VkEscape); }, true},
+      {"Up", [](TSettingsForm& f) { return f.KeyDown(VkUp); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    TSettingsForm form(Target);
+    int requests = 0;
+    form.OnCloseRequest = [&] { ++requests; };
+    EXPECT_EQ(c.Act(form), c.Closes);
+    EXPECT_EQ(form.CloseRequested(), c.Closes);
+    EXPECT_EQ(requests, c.Closes ? 1 : 0);
+  }
+}
+
+TEST(DialogPlacement, CentresOverTheViewerTruncatingTowardZero) {
+  struct {
+    const char* Label;
+    TScreenRect Viewer;
+    int Width, Height;
+    TScreenRect Expected;
+  } cases[] = {
+      {"larger viewer", {0, 0, 800, 600}, 546, 588, {127, 6, 546, 588}},
+      {"odd difference", {100, 50, 547, 589}, 546, 588, {100, 50, 546, 588}},
+      {"smaller viewer", {10, 20, 500, 500}, 546, 588, {-13, -24, 546, 588}},
+      {"smaller by one", {0, 0, 545, 587}, 546, 588, {0, 0, 546, 588}},  // -1 / 2 is 0, not -1
+      {"off screen", {-300, -200, 174, 115}, 174, 115, {-300, -200, 174, 115}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    EXPECT_EQ(CentreOver(c.Viewer, c.Width, c.Height), c.Expected);
+  }
+}
+
+// A front-end stand-in: the user's actions run inside the modal call.
+class TScriptedRunner : public IDialogRunner {
+ public:
+  TScreenRect Viewer{40, 30, 1000, 700};
+  std::function<void(TSettingsForm&)> User;
+  Calls* Log = nullptr;
+  TScreenRect Bounds;
+  TScreenRect ViewerScreenRect() override { return Viewer; }
+  void RunSettingsForm(TSettingsForm& form, const TScreenRect& bounds) override {
+    Bounds = bounds;
+    Log->push_back("run");
+    if (User) User(form);
+  }
+  void RunAboutForm(TAboutForm&, const TScreenRect&) override { Log->push_back("about"); }
+};
+
+TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
+  TScriptedRunner runner;
+  runner.Log = &Target.Log;
+  runner.User = [](TSettingsForm& form) {
+    form.CheckBoxClick("chSpaceInHex", false);
+    form.KeyDown(VkEscape);
+  };
+  ShowSettingsDialog(Target, runner);
+  EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));
+  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 56, 546, 588}));
+  EXPECT_FALSE(Target.Record.SpaceInHex) << "Esc keeps the change";
+}
+
+}  // namespace
+}  // namespace settings
