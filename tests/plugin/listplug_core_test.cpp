@@ -248,6 +248,33 @@ TEST_F(ListPlugin, CloseSavesSettingsThenDropsRowsAndDocumentBeforeTheWindow) {
   EXPECT_FALSE(fs::exists(IniPath()));
 }
 
+// A system whose INI-location flag cannot be read once armed, so that saving
+// the settings fails with something the settings store does not catch.
+class TFailingFlagSystem : public platform::fake::TFakeSystem {
+ public:
+  bool Fail = false;
+  bool ReadIniFolderFlag() override {
+    if (Fail) throw std::runtime_error("registry unavailable");
+    return TFakeSystem::ReadIniFolderFlag();
+  }
+};
+
+TEST_F(ListPlugin, ACloseThatFailsToSaveStillDestroysTheViewer) {
+  TFailingFlagSystem system;
+  system.Folder = FFake.System.Folder;
+  platform::TPlatform failing{FFake.Clipboard, FFake.Dialogs, FFake.Host, FFake.Display, system};
+  FPlugin.reset();
+  FPlugin = std::make_unique<TListPlugin>(failing, FWindows);
+  THandle handle = Load(SamplesDir / "cert.der");
+  ASSERT_NE(handle, 0u);
+  FWindows.Log.clear();
+  system.Fail = true;
+  FPlugin->ListCloseWindow(handle);  // noexcept: an escape would end the process
+  EXPECT_EQ(FWindows.Log, (TWindowLog{"destroy 100 rows=0 elements=0"}));
+  EXPECT_EQ(FPlugin->Viewers().Count(), 0u);
+  EXPECT_FALSE(fs::exists(IniPath()));
+}
+
 TEST_F(ListPlugin, HandlesLeadToTheirOwnViewerAmongSeveral) {
   THandle a = Load(SamplesDir / "cert.der");
   THandle b = Load(SamplesDir / "csr.der");
