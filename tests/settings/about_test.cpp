@@ -50,21 +50,5 @@ TEST(AboutBox, OkEnterAndEscClose) {
   }
 }
 
-TEST(AboutBox, ShowsCentredOverTheViewer) {
-  struct TRunner : IDialogRunner {
-    TScreenRect Bounds;
-    int Runs = 0;
-    TScreenRect ViewerScreenRect() override { return {200, 100, 601, 400}; }
-    void RunSettingsForm(TSettingsForm&, const TScreenRect&) override { ADD_FAILURE() << "not the settings"; }
-    void RunAboutForm(TAboutForm&, const TScreenRect& bounds) override {
-      Bounds = bounds;
-      ++Runs;
-    }
-  } runner;
-  ShowAboutBox(runner);
-  EXPECT_EQ(runner.Runs, 1);
-  EXPECT_EQ(runner.Bounds, (TScreenRect{200 + 213, 100 + 142, 174, 115}));
-}
-
 }  // namespace
 }  // namespace settings

@@ -96,6 +96,25 @@ TEST_F(SettingsForm, FontListsAreSortedWithEachFamilyOnceAndTheHexListFixedPitch
             (std::vector<std::string>{"consolas", "Courier New", "DejaVu Sans Mono"}));
   EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, 2) << "Tahoma";
   EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, 1) << "Courier New";
+
+  Target.Record.FontName = u"Not Installed";
+  Target.Record.Hex.FontName = u"Tahoma";  // installed, but not fixed-pitch
+  TSettingsForm unmatched(Target);
+  EXPECT_EQ(unmatched.Controls["cbTreeFontName"].ItemIndex, -1);
+  EXPECT_EQ(unmatched.Controls["cbHexFontName"].ItemIndex, -1);
+  EXPECT_EQ(Target.Record.FontName, u"Not Installed") << "the setting keeps its value";
+}
+
+TEST_F(SettingsForm, AListIgnoresAnItemItDoesNotHold) {
+  TSettingsForm form(Target);
+  for (int item : {-1, 2, 99}) {
+    SCOPED_TRACE(item);
+    form.ComboBoxChange("cbHexStringSize", item);
+    form.ComboBoxChange("cbLanguage", item);
+  }
+  EXPECT_EQ(Target.Record, DefaultSettings);
+  EXPECT_TRUE(Target.Log.empty());
+  EXPECT_EQ(form.Controls["cbHexStringSize"].ItemIndex, 0);
 }
 
 TEST_F(SettingsForm, ControlsShowTheSettingsWithSpinValuesInTheirRange) {
@@ -123,29 +142,6 @@ TEST_F(SettingsForm, ControlsShowTheSettingsWithSpinValuesInTheirRange) {
   }
 }
 
-TEST_F(SettingsForm, ControlsShowFontsFlagsColoursAndBytesPerRow) {
-  TSettings& s = Target.Record;
-  s.FontName = u"Not Installed";
-  s.Hex.FontName = u"Tahoma";  // installed, but not fixed-pitch
-  s.Hex.StringSize = 16;
-  s.ShowIcons = false;
-  s.SpaceInHex = false;
-  s.LineDotted = true;
-  s.Hex.LineDotted = false;
-  s.ValueColor = RGB(1, 2, 3);
-  TSettingsForm form(Target);
-  EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, -1);
-  EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, -1);
-  EXPECT_EQ(form.Controls["cbHexStringSize"].ItemIndex, 1);
-  EXPECT_FALSE(form.Controls["chTreeIcons"].Checked);
-  EXPECT_FALSE(form.Controls["chSpaceInHex"].Checked);
-  EXPECT_TRUE(form.Controls["chTreeDotted"].Checked);
-  EXPECT_FALSE(form.Controls["chHexDotted"].Checked);
-  EXPECT_EQ(form.Controls["PanelTreeValue"].Color, RGB(1, 2, 3));
-  EXPECT_EQ(form.Controls["PanelTreeBackground"].Color, 0xFFFFFFu) << "system colour 5 resolved";
-  EXPECT_EQ(s.FontName, u"Not Installed") << "the setting keeps its value";
-}
-
 TEST_F(SettingsForm, CaptionsComeFromTheLanguageAndCarryTheirSuffixesOnce) {
   WriteFile(Module.File("de.lng"), "language=Deutsch\n200=Einstellungen\n214=Symbole\n215= Trennen \n252=Modul\n");
   TSettingsForm form(Target);
@@ -171,22 +167,6 @@ TEST_F(SettingsForm, CaptionsComeFromTheLanguageAndCarryTheirSuffixesOnce) {
   EXPECT_EQ(Caption(form, "chSpaceInHex"), "Trennen*");
   EXPECT_EQ(Caption(form, "rbStorePlg"), "Modul");
   EXPECT_EQ(Caption(form, "rbStoreTC"), "Total Commander's folder") << "untranslated ids stay English";
-}
-
-TEST_F(SettingsForm, ChoosingALanguageLoadsItAndRefreshesTheViewer) {
-  WriteFile(Module.File("de.lng"), "language=Deutsch\n101=Wert kopieren\n");
-  TSettingsForm form(Target);
-  form.ComboBoxChange("cbLanguage", 1);
-  EXPECT_EQ(GetLanguageFile(), u"de.lng");
-  EXPECT_EQ(form.Controls["cbLanguage"].ItemIndex, 1);
-  EXPECT_EQ(Target.Log, (Calls{"SetMainMenuCaptions", "UpdateMainStatusBar"}));
-  EXPECT_TRUE(Fake.Dialogs.Messages.empty());
-
-  Target.Log.clear();
-  form.ComboBoxChange("cbLanguage", 0);
-  EXPECT_EQ(GetLanguageFile(), u"") << "the built-in entry drops the language";
-  EXPECT_EQ(GetLangTextById(101), u"Copy value");
-  EXPECT_EQ(Target.Log, (Calls{"SetMainMenuCaptions", "UpdateMainStatusBar"}));
 }
 
 TEST_F(SettingsForm, ALanguageFileRemovedSinceOpeningFallsBackToEnglish) {
@@ -279,34 +259,6 @@ TEST_F(SettingsForm, CheckBoxesWriteTheirFlagAndRefreshWhatUsesIt) {
     EXPECT_FALSE(form.Controls[c.Name].Checked);
     EXPECT_EQ(Target.Log, c.Expected);
   }
-}
-
-TEST_F(SettingsForm, ListsWriteTheChosenItem) {
-  TSettingsForm form(Target);
-  struct {
-    const char* Label;
-    const char* Name;
-    int Item;
-    Calls Expected;
-  } cases[] = {
-      {"16 bytes in row", "cbHexStringSize", 1, {"HexVTSetColumns"}},
-      {"8 bytes in row", "cbHexStringSize", 0, {"HexVTSetColumns"}},
-      {"tree font", "cbTreeFontName", 0, {"ApplyTreeFontName"}},
-      {"hex font", "cbHexFontName", 1, {"SetHexFont"}},
-      {"an item past the end", "cbHexStringSize", 2, {}},
-      {"no item", "cbTreeFontName", -1, {}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Label);
-    Target.Log.clear();
-    form.ComboBoxChange(c.Name, c.Item);
-    EXPECT_EQ(Target.Log, c.Expected);
-  }
-  EXPECT_EQ(Target.Record.Hex.StringSize, 8);
-  EXPECT_EQ(Target.Record.FontName, u"Courier New") << "first of the sorted tree fonts";
-  EXPECT_EQ(Target.Record.Hex.FontName, u"DejaVu Sans Mono");
-  form.ComboBoxChange("cbHexStringSize", 1);
-  EXPECT_EQ(Target.Record.Hex.StringSize, 16);
 }
 
 TEST_F(SettingsForm, SpinBoxesChangeOnlyByStepsWithinTheirRange) {
