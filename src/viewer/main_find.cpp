@@ -99,17 +99,73 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     return folded.find(wanted) != std::u16string::npos;
   };
 
+  // The walk runs over the document, which holds the same rows in the same
+  // order as the tree (attribute rows hidden while attributes are), so no tree
+  // row has to be built for the rows it passes. Path: the parent and index of
+  // each level down to the current row.
+  struct TLevel {
+    TTag Parent;
+    std::int32_t Index;
+  };
+  std::vector<TLevel> path;
+  bool attributes = Settings.ShowAttributes;
+  auto shown = [&](TTag tag) { return attributes || tag.TagType() != ttAttrib; };
+  auto current = [&] { return path.back().Parent.Childs(path.back().Index); };
+  auto pathTo = [&](TNodeId node) {
+    path.clear();
+    for (TNodeId n = node; n != NoNode; n = TreeVT.Parent(n)) path.push_back({TTag(), static_cast<std::int32_t>(TreeVT.Index(n))});
+    std::reverse(path.begin(), path.end());
+    TTag parent = Root();
+    for (TLevel& level : path) {
+      level.Parent = parent;
+      parent = parent.Childs(level.Index);
+    }
+  };
+  // A row's children are rows only when the tree gives it children.
+  auto rowChildren = [&](TTag tag) { return tag.HasChildren(attributes) ? tag.ChildsCount() : 0; };
+  auto stepForward = [&] {
+    TTag tag = current();
+    if (rowChildren(tag) > 0) {
+      path.push_back({tag, 0});
+      return true;
+    }
+    while (!path.empty()) {
+      TLevel& level = path.back();
+      if (++level.Index < rowChildren(level.Parent)) return true;
+      path.pop_back();
+    }
+    return false;
+  };
+  auto stepBackward = [&] {
+    TLevel& level = path.back();
+    if (level.Index == 0) {
+      path.pop_back();
+      return !path.empty();
+    }
+    --level.Index;
+    for (TTag tag = current(); rowChildren(tag) > 0; tag = current()) path.push_back({tag, rowChildren(tag) - 1});
+    return true;
+  };
+
   TNodeId focused = TreeVT.FocusedNode();
-  TNodeId node;
-  if (backwards)
-    node = focused != NoNode ? TreeVT.GetPrevious(focused) : TreeVT.GetLastVisible();
-  else
-    node = focused != NoNode ? TreeVT.GetNext(focused) : TreeVT.GetFirst();
-  for (; node != NoNode; node = backwards ? TreeVT.GetPrevious(node) : TreeVT.GetNext(node)) {
-    if (!TreeVT.IsVisible(node)) continue;
-    TTag tag = GetTag(node);
-    if (!tag.IsValid()) continue;
+  bool more;
+  if (focused != NoNode) {
+    pathTo(focused);
+    more = backwards ? stepBackward() : stepForward();
+  } else if (backwards) {
+    TNodeId last = TreeVT.GetLastVisible();
+    more = last != NoNode;
+    if (more) pathTo(last);
+  } else {
+    more = rowChildren(Root()) > 0;
+    if (more) path.push_back({Root(), 0});
+  }
+  for (; more; more = backwards ? stepBackward() : stepForward()) {
+    TTag tag = current();
+    if (!shown(tag)) continue;
     if (contains(tag.Name()) || contains(tag.Text()) || bytesContain(tag)) {
+      TNodeId node = NoNode;
+      for (const TLevel& level : path) node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
       TreeVT.SetFocusedNode(node);
       TreeVT.SetSelected(node, true);
       TreeVT.ScrollIntoView(node, true);

@@ -1,0 +1,302 @@
+// The context menu, the keys, the copy commands and the toggles, driven as the
+// user drives them: keys through KeyDown, items through MainMenuClick.
+#include <string>
+#include <vector>
+
+#include "views_test_util.h"
+
+namespace viewer::test {
+namespace {
+
+class CommandsTest : public ViewsTest {
+ protected:
+  void SetUp() override {
+    ViewsTest::SetUp();
+    Form.ClipboardWait = [this](int ms) { Waits.push_back(ms); };
+    Form.SetMainMenuCaptions();
+  }
+  // The n-th row (from 0), in document order, whose node is called name.
+  TNodeId RowOf(const std::u16string& name, int n = 0) {
+    for (TNodeId row = Form.TreeVT.GetFirst(); row != NoNode; row = Form.TreeVT.GetNext(row))
+      if (Form.GetTag(row).Name() == name && n-- == 0) return row;
+    return NoNode;
+  }
+  bool Press(std::uint16_t key, bool shift = false, bool ctrl = false, bool alt = false) {
+    return Form.KeyDown({key, shift, ctrl, alt});
+  }
+  std::string Clipboard() { return settings::Utf16ToUtf8(Fake.Clipboard.Text); }
+  // Names of the shown rows, top to bottom.
+  std::vector<std::u16string> ShownRows() {
+    std::vector<std::u16string> rows;
+    for (TNodeId n = Form.TreeVT.GetFirstVisible(); n != NoNode; n = Form.TreeVT.GetNextVisible(n))
+      rows.push_back(Form.GetTag(n).Name());
+    return rows;
+  }
+  std::vector<int> Waits;
+};
+
+constexpr std::string_view SeqInt5 = "30 03 02 01 05";
+
+TEST_F(CommandsTest, CopyCommandsOnEachKindOfRow) {
+  enum TCopy { Value, Row, Bytes };
+  struct {
+    std::string_view Hex;
+    std::u16string Name;
+    int Occurrence;
+    TCopy Command;
+    bool SpaceInHex;
+    std::string Expected;
+  } cases[] = {
+      {SeqInt5, u"INTEGER", 0, Value, true, "5"},
+      {SeqInt5, u"INTEGER", 0, Row, true, "INTEGER: 5"},
+      {SeqInt5, u"SEQUENCE", 0, Value, true, ""},
+      {SeqInt5, u"SEQUENCE", 0, Row, true, "SEQUENCE"},
+      {SeqInt5, u"SEQUENCE", 0, Bytes, true, "30 03 02 01 05"},
+      {SeqInt5, u"SEQUENCE", 0, Bytes, false, "3003020105"},
+      {SeqInt5, u"INTEGER", 0, Bytes, true, "02 01 05"},
+      // An attribute row copies its own texts, and the bytes of its element.
+      {SeqInt5, u"Offset", 0, Value, true, "0"},
+      {SeqInt5, u"Offset", 0, Row, true, "Offset: 0"},
+      {SeqInt5, u"Offset", 1, Row, true, "Offset: 2"},
+      {SeqInt5, u"Offset", 1, Bytes, true, "02 01 05"},
+      // A bad header after a good element: the top-level "Fatal error" row
+      // copies the one octet it stopped at.
+      {"02 01 05 02 85 01", u"Fatal error", 0, Bytes, true, "02"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Hex) + " " + settings::Utf16ToUtf8(c.Name) + " #" + std::to_string(c.Command));
+    ShowHex(c.Hex);
+    Form.Settings.SpaceInHex = c.SpaceInHex;
+    TNodeId row = RowOf(c.Name, c.Occurrence);
+    ASSERT_NE(row, NoNode);
+    Focus(row);
+    Fake.Clipboard.Text = u"unchanged";
+    Form.MainMenuPopup();
+    Form.MainMenuClick(101 + c.Command);
+    EXPECT_EQ(Clipboard(), c.Expected);
+  }
+}
+
+TEST_F(CommandsTest, CopyKeysOfTheStructureTree) {
+  ShowHex(SeqInt5);
+  Focus(RowOf(u"INTEGER"));
+  struct {
+    bool Shift, Ctrl, Alt;
+    std::uint16_t Key;
+    std::string Expected;
+  } cases[] = {
+      {false, true, false, 'C', "5"},
+      {false, true, false, 'D', "INTEGER: 5"},
+      {false, true, true, 'C', "02 01 05"},
+      {true, true, false, 'C', "unchanged"},
+      {false, false, false, 'C', "unchanged"},
+      {true, true, false, 'D', "unchanged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, static_cast<char>(c.Key)) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") +
+                 (c.Alt ? " alt" : ""));
+    Fake.Clipboard.Text = u"unchanged";
+    Press(c.Key, c.Shift, c.Ctrl, c.Alt);
+    EXPECT_EQ(Clipboard(), c.Expected);
+  }
+}
+
+TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
+  ShowHex(SeqInt5);
+  Focus(RowOf(u"INTEGER"));
+  for (int failing : {0, 1, 2, 3}) {
+    SCOPED_TRACE(failing);
+    Waits.clear();
+    Fake.Dialogs.Messages.clear();
+    Fake.Clipboard.Text = u"old";
+    Fake.Clipboard.SetTextCalls = 0;
+    Fake.Clipboard.FailingOpens = failing;
+    Press('C', false, true);
+    EXPECT_EQ(Fake.Clipboard.SetTextCalls, std::min(failing + 1, 3));
+    EXPECT_EQ(Waits, std::vector<int>(static_cast<std::size_t>(std::min(failing, 2)), 200));
+    if (failing < 3) {
+      EXPECT_EQ(Clipboard(), "5");
+      EXPECT_TRUE(Fake.Dialogs.Messages.empty());
+    } else {
+      EXPECT_EQ(Clipboard(), "old");
+      ASSERT_EQ(Fake.Dialogs.Messages.size(), 1u);
+      EXPECT_EQ(Fake.Dialogs.Messages[0].Kind, platform::TMessageBoxKind::mbError);
+    }
+  }
+}
+
+TEST_F(CommandsTest, CaptionsCarryOneShortcutText) {
+  Form.SetMainMenuCaptions();
+  Form.SetMainMenuCaptions();
+  EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Copy value\tCtrl+C");
+  EXPECT_EQ(Form.MainMenu.mnCopyHex.Caption, u"Copy bytes\tCtrl+Alt+C");
+  EXPECT_EQ(Form.MainMenu.mnExpandTree.Caption, u"Expand tree\tShift+Ctrl+");
+  EXPECT_EQ(Form.MainMenu.mnSaveToXML.Caption, u"Save to XML\tCtrl+S");
+  EXPECT_EQ(Form.MainMenu.mnSettings.Caption, u"Settings");
+  EXPECT_EQ(Form.MainMenu.mnAbout.Caption, u"About");
+  EXPECT_EQ(Form.MainMenu.N1.Caption, u"-");
+  int withShortcut = 0;
+  for (TMenuItem* item : Form.MainMenu.Items())
+    withShortcut += static_cast<int>(std::count(item->Caption.begin(), item->Caption.end(), u'\t'));
+  EXPECT_EQ(withShortcut, 13);
+}
+
+TEST_F(CommandsTest, MenuStatesWhenItOpens) {
+  struct {
+    std::string Name;
+    std::u16string Row;  // empty: no focused row
+    bool ShowAttributes;
+    bool CopyEnabled;
+    bool ExpandEnabled;
+  } cases[] = {
+      {"no focus", u"", true, false, false},
+      {"primitive, attributes hidden", u"INTEGER", false, true, false},
+      {"primitive, attributes shown", u"INTEGER", true, true, true},
+      {"constructed, attributes hidden", u"SEQUENCE", false, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Form.Settings.ShowAttributes = c.ShowAttributes;
+    ShowHex(SeqInt5);
+    Focus(c.Row.empty() ? NoNode : RowOf(c.Row));
+    Form.MainMenuPopup();
+    const TMainMenu& m = Form.MainMenu;
+    for (const TMenuItem* item : {&m.mnCopyVal, &m.mnCopyName, &m.mnCopyHex}) EXPECT_EQ(item->Enabled, c.CopyEnabled);
+    EXPECT_EQ(m.mnExpand.Enabled, c.ExpandEnabled);
+    EXPECT_EQ(m.mnCollapse.Enabled, c.ExpandEnabled);
+    for (const TMenuItem* item : {&m.mnSearch, &m.mnExpandTree, &m.mnReload, &m.mnSettings, &m.mnAbout})
+      EXPECT_TRUE(item->Enabled);
+    EXPECT_EQ(m.mnShowAttributes.Checked, c.ShowAttributes);
+  }
+}
+
+TEST_F(CommandsTest, DisabledItemsDoNothing) {
+  ShowHex(SeqInt5);
+  Focus(NoNode);
+  Form.MainMenuPopup();
+  Form.MainMenuClick(101);
+  Form.MainMenuClick(105);
+  EXPECT_EQ(Fake.Clipboard.SetTextCalls, 0);
+  EXPECT_TRUE(Fake.Host.BusyCursorChanges.empty());
+}
+
+TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
+  ShowHex(SeqInt5);
+  struct {
+    std::uint16_t Key;
+    bool Shift, Ctrl, Alt;
+    bool Posted;
+  } cases[] = {
+      {'3', false, false, false, true},     {'1', false, false, false, true},   {'8', false, false, false, true},
+      {'9', false, false, false, false},    {'N', false, false, false, true},   {'P', true, false, false, true},
+      {'F', false, true, true, true},       {vk::F3, false, false, false, true}, {vk::F7, false, true, false, true},
+      {vk::Escape, false, false, false, true}, {vk::Escape, true, false, false, false}, {'A', false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Key) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") + (c.Alt ? " alt" : ""));
+    Fake.Host.PostedKeys.clear();
+    Press(c.Key, c.Shift, c.Ctrl, c.Alt);
+    EXPECT_EQ(Fake.Host.PostedKeys, c.Posted ? std::vector<std::uint16_t>{c.Key} : std::vector<std::uint16_t>{});
+  }
+}
+
+TEST_F(CommandsTest, TogglesFollowExactModifiers) {
+  ShowHex(SeqInt5);
+  Press('H', false, true);  // Ctrl+H is not the panel's key
+  EXPECT_TRUE(Form.HexPanelVisible);
+  Press('H');
+  EXPECT_FALSE(Form.HexPanelVisible);
+  EXPECT_FALSE(Form.Settings.Hex.Show);
+  Form.MainMenuPopup();
+  EXPECT_FALSE(Form.MainMenu.mnShowHex.Checked);
+  Form.MainMenuClick(110);
+  EXPECT_TRUE(Form.HexPanelVisible);
+  EXPECT_TRUE(Form.Settings.Hex.Show);
+
+  bool icons = Form.Settings.ShowIcons;
+  Press('I');
+  EXPECT_EQ(Form.Settings.ShowIcons, icons);
+  Press('I', false, true);
+  EXPECT_EQ(Form.Settings.ShowIcons, !icons);
+}
+
+TEST_F(CommandsTest, TabMovesTheFocusBetweenTreeAndGrids) {
+  ShowHex(SeqInt5);
+  Press(vk::Tab);
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcHex1);
+  Press(vk::Tab);
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  Form.ActiveControl = TFocusedControl::fcHex2;
+  Press(vk::Tab);
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  Press(vk::Tab, true);  // Shift+Tab is not the tree's key
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+}
+
+TEST_F(CommandsTest, TabIsDroppedWhileTheHexPanelIsHidden) {
+  ShowHex(SeqInt5);
+  Form.ActiveControl = TFocusedControl::fcHex2;
+  Press('H');  // hiding the panel takes the keyboard back to the tree
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  Press(vk::Tab);
+  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+}
+
+TEST_F(CommandsTest, EnterInEitherGridFocusesTheElementOfTheBytesGridCell) {
+  for (TFocusedControl grid : {TFocusedControl::fcHex1, TFocusedControl::fcHex2}) {
+    SCOPED_TRACE(static_cast<int>(grid));
+    ShowHex(SeqInt5);
+    Focus(NoNode);
+    Form.Hex1VT.SetFocusedNode(0);
+    int column = 0;
+    while (column < Form.Hex1VT.ColumnCount() && Form.GetHexOffset(0, column) != 3) ++column;
+    ASSERT_LT(column, Form.Hex1VT.ColumnCount());
+    Form.Hex1VT.SetFocusedColumn(column);
+    Form.ActiveControl = grid;
+    Press(vk::Return);
+    EXPECT_EQ(Form.TreeVT.FocusedNode(), RowOf(u"INTEGER"));
+  }
+}
+
+TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
+  ShowHex("30 05 30 03 02 01 05");
+  TNodeId outer = RowOf(u"SEQUENCE");
+  TNodeId inner = RowOf(u"SEQUENCE", 1);
+  Press('A');  // attributes off: only the elements remain as rows
+  Form.TreeVT.FullCollapse();
+  Focus(outer);
+  Press(vk::F4);
+  EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"SEQUENCE", u"INTEGER"}));
+  EXPECT_EQ(Fake.Host.BusyCursorChanges, (std::vector<bool>{true, false}));
+  Press(vk::F2);
+  EXPECT_EQ(ShownRows(), std::vector<std::u16string>{u"SEQUENCE"});
+  // Collapse node collapses everything below, too.
+  Form.TreeVT.SetExpanded(outer, true);
+  EXPECT_FALSE(Form.TreeVT.IsExpanded(inner));
+  Form.MainMenuClick(107);
+  EXPECT_EQ(ShownRows().size(), 3u);
+  Press(vk::Subtract, true, true);
+  EXPECT_EQ(ShownRows().size(), 1u);
+  Press(vk::Add, true, true);
+  EXPECT_EQ(ShownRows().size(), 3u);
+  Form.MainMenuClick(108);
+  EXPECT_EQ(ShownRows().size(), 1u);
+}
+
+TEST_F(CommandsTest, AttributesToggleTwiceRestoresTheTreeAndKeepsTheElement) {
+  ShowHex(SeqInt5);
+  std::vector<std::u16string> before = ShownRows();
+  TNodeId integer = RowOf(u"INTEGER");
+  Focus(RowOf(u"Length", 1));  // an attribute row of the INTEGER
+  Press('A');
+  EXPECT_FALSE(Form.Settings.ShowAttributes);
+  EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"INTEGER"}));
+  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"INTEGER");
+  EXPECT_TRUE(Form.TreeVT.IsSelected(Form.TreeVT.FocusedNode()));
+  Press('A');
+  EXPECT_EQ(ShownRows(), before);
+  EXPECT_EQ(Form.TreeVT.FocusedNode(), integer);
+}
+
+}  // namespace
+}  // namespace viewer::test
