@@ -21,6 +21,7 @@ class IClipboard {
   virtual bool SetText(const std::u16string& text) = 0;
 };
 
+// mbQuestion asks Yes or No, with No as the default button; the others show OK.
 enum class TMessageBoxKind { mbInformation, mbError, mbQuestion, mbWarning };
 enum class TMessageBoxResult { mrOk, mrYes, mrNo };
 
