@@ -1,0 +1,136 @@
+// Find: the walk from the focused row, what matches (names, texts, bytes as
+// hexadecimal digits, without regard to case) and what a hit changes.
+#include <string>
+#include <vector>
+
+#include "views_test_util.h"
+
+namespace viewer::test {
+namespace {
+
+class FindTest : public ViewsTest {
+ protected:
+  // The names of the rows successive Finds focus, until one fails.
+  std::vector<std::string> Hits(const std::u16string& text, bool backwards) {
+    std::vector<std::string> hits;
+    for (int i = 0; i < 20 && Form.Find(text, backwards); ++i)
+      hits.push_back(settings::Utf16ToUtf8(RowLine(Form.GetTag(Form.TreeVT.FocusedNode()))));
+    return hits;
+  }
+  TNodeId RowOf(const std::u16string& name, int n = 0) {
+    for (TNodeId row = Form.TreeVT.GetFirst(); row != NoNode; row = Form.TreeVT.GetNext(row))
+      if (Form.GetTag(row).Name() == name && n-- == 0) return row;
+    return NoNode;
+  }
+};
+
+TEST_F(FindTest, SuccessiveFindsFromNoFocus) {
+  using TList = std::vector<std::string>;
+  struct {
+    std::string Name;
+    std::string_view Hex;
+    bool ShowAttributes;
+    std::u16string Text;
+    bool Backwards;
+    TList Expected;
+  } cases[] = {
+      // The bytes of a constructed element hold its children's, so it matches first.
+      {"octets", "30 03 02 01 05", true, u"0201", false, {"SEQUENCE", "INTEGER: 5"}},
+      {"octets with blanks", "30 03 02 01 05", true, u"02 01", false, {"SEQUENCE", "INTEGER: 5"}},
+      {"mid-octet digits", "30 03 02 01 05", true, u"10", false, {"SEQUENCE", "INTEGER: 5"}},
+      {"lower-case hex digits", "04 01 AB", false, u"ab", false, {"OCTET STRING: AB"}},
+      {"case ignored", "30 06 02 01 05 02 01 07", false, u"integer", false, {"INTEGER: 5", "INTEGER: 7"}},
+      {"backwards", "30 06 02 01 05 02 01 07", false, u"Integer", true, {"INTEGER: 7", "INTEGER: 5"}},
+      {"names", "30 03 02 01 05", true, u"sequ", false, {"SEQUENCE"}},
+      {"texts", "30 03 02 01 05", true, u"Header length", false, {"Header length: 2", "Header length: 2"}},
+      {"hidden attribute rows", "30 03 02 01 05", false, u"Header length", false, {}},
+      {"empty text", "30 03 02 01 05", true, u"", false, {}},
+      {"blanks only", "30 03 02 01 05", true, u"   ", false, {}},
+      {"nowhere", "30 03 02 01 05", true, u"no such thing", false, {}},
+      {"non-ASCII case", "0C 05 63 61 66 C3 A9", true, u"CAFÉ", false, {"UTF8String: café"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Form.Settings.ShowAttributes = c.ShowAttributes;
+    ShowHex(c.Hex);
+    Focus(NoNode);
+    TList hits = Hits(c.Text, c.Backwards);
+    EXPECT_EQ(hits, c.Expected);
+  }
+}
+
+TEST_F(FindTest, AHitIsFocusedSelectedAndShownInsideCollapsedBranches) {
+  Form.Settings.ShowAttributes = false;
+  ShowHex("30 08 30 06 02 01 05 02 01 07");
+  Form.TreeVT.FullCollapse();
+  Focus(NoNode);
+  ASSERT_TRUE(Form.Find(u"07", false));
+  TNodeId hit = Form.TreeVT.FocusedNode();
+  // The outer SEQUENCE is the first whose bytes hold 07.
+  EXPECT_EQ(hit, RowOf(u"SEQUENCE"));
+  ASSERT_TRUE(Form.Find(u"07", false));
+  ASSERT_TRUE(Form.Find(u"07", false));
+  hit = Form.TreeVT.FocusedNode();
+  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Form.GetTag(hit))), "INTEGER: 7");
+  EXPECT_TRUE(Form.TreeVT.IsSelected(hit));
+  EXPECT_TRUE(Form.TreeVT.IsFullyVisible(hit));
+  EXPECT_EQ(Form.HexSel, (THexSelection{7, 9}));
+}
+
+TEST_F(FindTest, BackwardsFromNoFocusStartsAtTheLastShownRow) {
+  Form.Settings.ShowAttributes = false;
+  // INTEGER 7, then a SEQUENCE holding INTEGER 5; collapsed, the SEQUENCE is
+  // the last shown row and what lies inside it comes after it.
+  ShowHex("02 01 07 30 03 02 01 05");
+  Form.TreeVT.FullCollapse();
+  Focus(NoNode);
+  ASSERT_TRUE(Form.Find(u"integer", true));
+  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Form.GetTag(Form.TreeVT.FocusedNode()))), "INTEGER: 7");
+  EXPECT_FALSE(Form.Find(u"integer", true));
+}
+
+TEST_F(FindTest, NoMatchChangesNothing) {
+  ShowHex("30 06 02 01 05 02 01 07");
+  TNodeId focused = RowOf(u"INTEGER");
+  Focus(focused);
+  Form.TreeVT.SetSelected(focused, true);
+  Form.TreeVT.SetOffsetY(0);
+  THexSelection sel = Form.HexSel;
+  EXPECT_FALSE(Form.Find(u"SEQUENCE", false));  // behind the focus; no wrap-around
+  EXPECT_EQ(Form.TreeVT.FocusedNode(), focused);
+  EXPECT_TRUE(Form.TreeVT.IsSelected(focused));
+  EXPECT_EQ(Form.TreeVT.OffsetY(), 0);
+  EXPECT_EQ(Form.HexSel, sel);
+}
+
+TEST_F(FindTest, DeepNestingIsWalkedWithoutRecursion) {
+  // 100,000 nested SEQUENCEs in indefinite form, with an INTEGER at the bottom.
+  const int depth = 100000;
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < depth; ++i) bytes.insert(bytes.end(), {0x30, 0x80});
+  bytes.insert(bytes.end(), {0x02, 0x01, 0x2A});
+  for (int i = 0; i < depth; ++i) bytes.insert(bytes.end(), {0x00, 0x00});
+  Form.Settings.ShowAttributes = false;
+  Show(bytes);
+  Focus(NoNode);
+  ASSERT_TRUE(Form.Find(u"integer", false));
+  EXPECT_EQ(Form.TreeVT.Level(Form.TreeVT.FocusedNode()), static_cast<std::uint32_t>(depth));
+  ASSERT_TRUE(Form.Find(u"sequence", true));
+  EXPECT_EQ(Form.TreeVT.Level(Form.TreeVT.FocusedNode()), static_cast<std::uint32_t>(depth - 1));
+}
+
+TEST_F(FindTest, ATopLevelErrorRowMatchesItsOneOctet) {
+  Form.Settings.ShowAttributes = false;
+  ShowHex("02 01 05 02 85 01");  // the second header is bad: "Fatal error" at offset 3
+  Focus(NoNode);
+  ASSERT_TRUE(Form.Find(u"02", false));
+  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).TagType(), ttNode);
+  ASSERT_TRUE(Form.Find(u"02", false));
+  TTag error = Form.GetTag(Form.TreeVT.FocusedNode());
+  EXPECT_EQ(error.TagType(), ttError);
+  EXPECT_EQ(error.Offset(), 3);
+  EXPECT_FALSE(Form.Find(u"0285", false));
+}
+
+}  // namespace
+}  // namespace viewer::test
