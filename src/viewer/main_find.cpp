@@ -64,7 +64,8 @@ std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std
 }  // namespace
 
 bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
-  if (searchString.empty()) return false;
+  // Nothing to search before the tree holds the document.
+  if (searchString.empty() || TreeVT.RootNodeCount() == 0) return false;
   std::u16string wanted;
   FoldInto(searchString, wanted);
   std::u16string hexText;
@@ -165,7 +166,10 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     if (!shown(tag)) continue;
     if (contains(tag.Name()) || contains(tag.Text()) || bytesContain(tag)) {
       TNodeId node = NoNode;
-      for (const TLevel& level : path) node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
+      for (const TLevel& level : path) {
+        node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
+        if (node == NoNode) return false;  // the tree no longer matches the document
+      }
       TreeVT.SetFocusedNode(node);
       TreeVT.SetSelected(node, true);
       TreeVT.ScrollIntoView(node, true);

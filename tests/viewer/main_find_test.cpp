@@ -132,5 +132,12 @@ TEST_F(FindTest, ATopLevelErrorRowMatchesItsOneOctet) {
   EXPECT_FALSE(Form.Find(u"0285", false));
 }
 
+TEST_F(FindTest, NothingIsFoundBeforeTheTreeHoldsTheDocument) {
+  Form.RunCaptured([&] { Form.ParseASN(Shared(HexBytes("02 01 05"))); });
+  EXPECT_FALSE(Form.Find(u"INTEGER", false));
+  EXPECT_FALSE(Form.Find(u"INTEGER", true));
+  EXPECT_EQ(Form.TreeVT.FocusedNode(), NoNode);
+}
+
 }  // namespace
 }  // namespace viewer::test
