@@ -215,18 +215,6 @@ TEST_F(ListPlugin, SearchThatFindsNothingLeavesTheFocusAndReportsFailure) {
   EXPECT_EQ(FPlugin->ListSearchTextW(handle + 1000, u"integer", 0), ListOk);
 }
 
-TEST_F(ListPlugin, SendCommandSucceedsAndChangesNothing) {
-  THandle handle = Load(SamplesDir / "cert.der");
-  viewer::TMainForm& form = Form(handle);
-  viewer::TNodeId focused = form.TreeVT.FocusedNode();
-  for (int command : {0, 1, 2, 3, 4, 5, 100, -1}) {
-    SCOPED_TRACE(command);
-    EXPECT_EQ(TListPlugin::ListSendCommand(handle, command, 0xFFFF), ListOk);
-  }
-  EXPECT_EQ(form.TreeVT.FocusedNode(), focused);
-  EXPECT_EQ(FPlugin->Viewers().Count(), 1u);
-}
-
 TEST_F(ListPlugin, CloseSavesSettingsThenDropsRowsAndDocumentBeforeTheWindow) {
   THandle handle = Load(SamplesDir / "crl.pem");
   ASSERT_NE(handle, 0u);
