@@ -95,9 +95,19 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
 
   std::u16string folded;
   auto contains = [&](const std::u16string& text) {
-    if (text.size() < wanted.size()) return false;
-    FoldInto(text, folded);
-    return folded.find(wanted) != std::u16string::npos;
+    std::size_t n = wanted.size();
+    if (text.size() < n) return false;
+    if (text.size() > 64) {
+      FoldInto(text, folded);
+      return folded.find(wanted) != std::u16string::npos;
+    }
+    // Most rows have short texts: compare in place rather than copy.
+    for (std::size_t i = 0; i + n <= text.size(); ++i) {
+      std::size_t k = 0;
+      while (k < n && FoldUpper(text[i + k]) == wanted[k]) ++k;
+      if (k == n) return true;
+    }
+    return false;
   };
 
   // The walk runs over the document, which holds the same rows in the same

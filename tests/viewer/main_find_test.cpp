@@ -139,5 +139,17 @@ TEST_F(FindTest, NothingIsFoundBeforeTheTreeHoldsTheDocument) {
   EXPECT_EQ(Form.TreeVT.FocusedNode(), NoNode);
 }
 
+TEST_F(FindTest, LongTextsAreFoldedToo) {
+  // A UTF8String of 70 x and "End", longer than the texts compared in place.
+  std::vector<std::uint8_t> bytes{0x0C, 73};
+  bytes.insert(bytes.end(), 70, 'x');
+  bytes.insert(bytes.end(), {'E', 'n', 'd'});
+  Show(bytes);
+  Focus(NoNode);
+  EXPECT_TRUE(Form.Find(u"XEND", false));
+  Focus(NoNode);
+  EXPECT_FALSE(Form.Find(u"XXEN D", false));
+}
+
 }  // namespace
 }  // namespace viewer::test
