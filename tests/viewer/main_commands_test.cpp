@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/lang.h"
 #include "views_test_util.h"
 
 namespace viewer::test {
@@ -296,6 +297,23 @@ TEST_F(CommandsTest, AttributesToggleTwiceRestoresTheTreeAndKeepsTheElement) {
   Press('A');
   EXPECT_EQ(ShownRows(), before);
   EXPECT_EQ(Form.TreeVT.FocusedNode(), integer);
+}
+
+TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
+  struct TBackToEnglish {
+    ~TBackToEnglish() { settings::FreeLanguages(); }
+  } backToEnglish;
+  TTempDir module;
+  WriteAll(module.Path / "de.lng", "language=Deutsch\n101=Wert kopieren\n114=Einstellungen\n");
+  Fake.System.Folder = module.Path.string() + "/";
+  ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"de.lng", true));
+  Form.SetMainMenuCaptions();
+  EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Wert kopieren\tCtrl+C");
+  EXPECT_EQ(Form.MainMenu.mnSettings.Caption, u"Einstellungen");
+  EXPECT_EQ(Form.MainMenu.mnCopyName.Caption, u"Copy row\tCtrl+D");  // not in the file: English
+  settings::FreeLanguages();
+  Form.SetMainMenuCaptions();
+  EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Copy value\tCtrl+C");
 }
 
 }  // namespace
