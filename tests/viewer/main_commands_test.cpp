@@ -90,8 +90,6 @@ TEST_F(CommandsTest, CopyKeysOfTheStructureTree) {
       {false, true, false, 'D', "INTEGER: 5"},
       {false, true, true, 'C', "02 01 05"},
       {true, true, false, 'C', "unchanged"},
-      {false, false, false, 'C', "unchanged"},
-      {true, true, false, 'D', "unchanged"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(1, static_cast<char>(c.Key)) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") +
@@ -124,22 +122,6 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
       EXPECT_EQ(Fake.Dialogs.Messages[0].Kind, platform::TMessageBoxKind::mbError);
     }
   }
-}
-
-TEST_F(CommandsTest, CaptionsCarryOneShortcutText) {
-  Form.SetMainMenuCaptions();
-  Form.SetMainMenuCaptions();
-  EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Copy value\tCtrl+C");
-  EXPECT_EQ(Form.MainMenu.mnCopyHex.Caption, u"Copy bytes\tCtrl+Alt+C");
-  EXPECT_EQ(Form.MainMenu.mnExpandTree.Caption, u"Expand tree\tShift+Ctrl+");
-  EXPECT_EQ(Form.MainMenu.mnSaveToXML.Caption, u"Save to XML\tCtrl+S");
-  EXPECT_EQ(Form.MainMenu.mnSettings.Caption, u"Settings");
-  EXPECT_EQ(Form.MainMenu.mnAbout.Caption, u"About");
-  EXPECT_EQ(Form.MainMenu.N1.Caption, u"-");
-  int withShortcut = 0;
-  for (TMenuItem* item : Form.MainMenu.Items())
-    withShortcut += static_cast<int>(std::count(item->Caption.begin(), item->Caption.end(), u'\t'));
-  EXPECT_EQ(withShortcut, 13);
 }
 
 TEST_F(CommandsTest, MenuStatesWhenItOpens) {
@@ -188,10 +170,10 @@ TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
     bool Shift, Ctrl, Alt;
     bool Posted;
   } cases[] = {
-      {'3', false, false, false, true},     {'1', false, false, false, true},   {'8', false, false, false, true},
-      {'9', false, false, false, false},    {'N', false, false, false, true},   {'P', true, false, false, true},
-      {'F', false, true, true, true},       {vk::F3, false, false, false, true}, {vk::F7, false, true, false, true},
-      {vk::Escape, false, false, false, true}, {vk::Escape, true, false, false, false}, {'A', false, false, false, false},
+      {'3', false, false, false, true},        {'8', false, false, false, true},
+      {'9', false, false, false, false},       {'N', false, false, false, true},
+      {'F', false, true, true, true},          {vk::F7, false, true, false, true},
+      {vk::Escape, false, false, false, true}, {vk::Escape, true, false, false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.Key) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") + (c.Alt ? " alt" : ""));
@@ -276,10 +258,6 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   EXPECT_FALSE(Form.TreeVT.IsExpanded(inner));
   Form.MainMenuClick(107);
   EXPECT_EQ(ShownRows().size(), 3u);
-  Press(vk::Subtract, true, true);
-  EXPECT_EQ(ShownRows().size(), 1u);
-  Press(vk::Add, true, true);
-  EXPECT_EQ(ShownRows().size(), 3u);
   Form.MainMenuClick(108);
   EXPECT_EQ(ShownRows().size(), 1u);
 }
@@ -311,6 +289,12 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
   EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Wert kopieren\tCtrl+C");
   EXPECT_EQ(Form.MainMenu.mnSettings.Caption, u"Einstellungen");
   EXPECT_EQ(Form.MainMenu.mnCopyName.Caption, u"Copy row\tCtrl+D");  // not in the file: English
+  Form.SetMainMenuCaptions();  // again: nothing piles up
+  int tabs = 0;
+  for (TMenuItem* item : Form.MainMenu.Items())
+    tabs += static_cast<int>(std::count(item->Caption.begin(), item->Caption.end(), u'\t'));
+  EXPECT_EQ(tabs, 13);
+  EXPECT_EQ(Form.MainMenu.N1.Caption, u"-");
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption, u"Copy value\tCtrl+C");
