@@ -49,6 +49,18 @@ class IWindowHost {
   virtual void ActivateParent() = 0;
 };
 
+// Shows the busy cursor for as long as it lives, also when the work fails.
+class TBusyCursor {
+ public:
+  explicit TBusyCursor(IWindowHost& host) : FHost(host) { FHost.SetBusyCursor(true); }
+  ~TBusyCursor() { FHost.SetBusyCursor(false); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  IWindowHost& FHost;
+};
+
 class IDisplay {
  public:
   virtual ~IDisplay() = default;

@@ -10,21 +10,6 @@
 
 namespace viewer {
 
-namespace {
-
-class TBusyCursor {
- public:
-  explicit TBusyCursor(platform::IWindowHost& host) : FHost(host) { FHost.SetBusyCursor(true); }
-  ~TBusyCursor() { FHost.SetBusyCursor(false); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  platform::IWindowHost& FHost;
-};
-
-}  // namespace
-
 void SleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void TMainForm::RunCommand(const std::function<void()>& command) {
@@ -81,7 +66,7 @@ void TMainForm::CopyBytes() {
 void TMainForm::ExpandNode() {
   TNodeId node = TreeVT.FocusedNode();
   if (node == NoNode) return;
-  TBusyCursor busy(Platform.Host);
+  platform::TBusyCursor busy(Platform.Host);
   TreeVT.FullExpand(node);
 }
 

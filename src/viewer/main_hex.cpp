@@ -8,22 +8,6 @@
 
 namespace viewer {
 
-namespace {
-
-// Shows the busy cursor for as long as it lives, also when a walk fails.
-class TBusyCursor {
- public:
-  explicit TBusyCursor(platform::IWindowHost& host) : FHost(host) { FHost.SetBusyCursor(true); }
-  ~TBusyCursor() { FHost.SetBusyCursor(false); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  platform::IWindowHost& FHost;
-};
-
-}  // namespace
-
 THexNodes TMainForm::HexNodes(std::int32_t row) const {
   if (row < 0 || row >= GetHexLineCount()) return {};
   auto node = static_cast<TNodeId>(row);
@@ -170,7 +154,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
   };
   TNodeId result = NoNode;
   {
-    TBusyCursor busy(Platform.Host);
+    platform::TBusyCursor busy(Platform.Host);
     if (offset <= size / 2) {
       // Forwards: the last qualifying row that starts at or before the byte.
       result = TreeVT.GetFirst();

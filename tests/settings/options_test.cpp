@@ -78,7 +78,9 @@ TEST_F(SettingsForm, LanguageListStartsWithEnglishAndSelectsTheLoadedFile) {
     FreeLanguages();
     std::filesystem::remove(Module.File("de.lng"));
     if (c.WriteFile) WriteFile(Module.File("de.lng"), "language=Deutsch\n214=Symbole\n");
-    if (c.Load) ASSERT_TRUE(LoadLanguage(Fake.Platform, u"de.lng", /*force=*/true));
+    if (c.Load) {
+      ASSERT_TRUE(LoadLanguage(Fake.Platform, u"de.lng", /*force=*/true));
+    }
     TSettingsForm form(Target);
     EXPECT_EQ(Utf8(form.Controls["cbLanguage"].Items), c.Items);
     EXPECT_EQ(form.Controls["cbLanguage"].ItemIndex, c.Selected);

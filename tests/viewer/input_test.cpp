@@ -150,8 +150,12 @@ TEST(ClipboardTextTest, ClassifiesHexBeforeBase64) {
     std::u16string stripped = StripClipboardText(c.Text);
     TClipboardKind kind = ClassifyClipboardText(stripped);
     EXPECT_EQ(kind, c.Kind);
-    if (kind == TClipboardKind::ckHex) EXPECT_EQ(Hex(DecodeHexText(stripped)), c.Hex);
-    if (kind == TClipboardKind::ckBase64) EXPECT_EQ(Hex(DecodeBase64(stripped)), c.Hex);
+    if (kind == TClipboardKind::ckHex) {
+      EXPECT_EQ(Hex(DecodeHexText(stripped)), c.Hex);
+    }
+    if (kind == TClipboardKind::ckBase64) {
+      EXPECT_EQ(Hex(DecodeBase64(stripped)), c.Hex);
+    }
   }
 }
 

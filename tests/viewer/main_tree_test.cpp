@@ -34,7 +34,9 @@ TEST_F(TreeViewTest, ACertificateShowsItsRows) {
     SCOPED_TRACE(r.Row);
     TNodeId node = Row(r.Row);
     EXPECT_EQ(Caption(node), r.Caption);
-    if (std::string(r.Caption) != "OBJECT IDENTIFIER") EXPECT_EQ(Value(node), r.Value);
+    if (std::string(r.Caption) != "OBJECT IDENTIFIER") {
+      EXPECT_EQ(Value(node), r.Value);
+    }
     EXPECT_EQ(Image(node), r.Image);
   }
   EXPECT_EQ(Value(Row(24)).substr(0, 20), "1.2.840.113549.1.1.1") << "sha256WithRSAEncryption's OID";
