@@ -5,14 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "text/utf.h"
+
 namespace settings {
 
-// Decodes UTF-8; every byte that does not start a well-formed sequence (overlong,
-// surrogate, above U+10FFFF, truncated) becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view bytes);
-
-// Encodes UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
+// UTF-8 in and out: ill-formed input and unpaired surrogates become U+FFFD.
+using text::Utf16ToUtf8;
+using text::Utf8ToUtf16;
 
 // Decodes UTF-16 from bytes in either byte order; an odd trailing byte is dropped.
 std::u16string Utf16BytesToUtf16(std::string_view bytes, bool bigEndian);

@@ -1,6 +1,8 @@
 // In-memory platform services for tests.
 #include "platform/fake/fake_platform.h"
 
+#include "text/utf.h"
+
 namespace platform::fake {
 
 bool TFakeClipboard::SetText(const std::u16string& text) {
@@ -73,40 +75,6 @@ std::u16string Cyrillic1251(const std::string& bytes) {
   return out;
 }
 
-std::u16string Utf8(const std::string& bytes) {
-  std::u16string out;
-  for (std::size_t i = 0; i < bytes.size();) {
-    unsigned char c = bytes[i];
-    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || (extra > 0 && i + extra >= bytes.size())) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char cc = bytes[i + k];
-      if ((cc & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!ok) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += extra + 1;
-  }
-  return out;
-}
-
 }  // namespace
 
 std::optional<std::u16string> TFakeSystem::CodePageToUtf16(const std::string& bytes, unsigned codePage) {
@@ -118,7 +86,7 @@ std::optional<std::u16string> TFakeSystem::CodePageToUtf16(const std::string& by
     case 1251:
       return Cyrillic1251(bytes);
     case 65001:
-      return Utf8(bytes);
+      return text::Utf8ToUtf16(bytes);
     default:
       return std::nullopt;
   }

@@ -1,7 +1,7 @@
 // Conversions between the UTF-16 display text and 8-bit encodings.
-#include "asn/utf.h"
+#include "text/utf.h"
 
-namespace asn {
+namespace text {
 
 namespace {
 
@@ -121,4 +121,4 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   return out;
 }
 
-}  // namespace asn
+}  // namespace text
