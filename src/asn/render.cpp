@@ -184,22 +184,16 @@ void RenderBMPString(std::u16string& out, Bytes s) {
 }
 
 std::u16string TASNParser::DecodeBoolean(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderBoolean(out, s);
-  return out;
+  return Rendered(RenderBoolean, s);
 }
 
 std::u16string TASNParser::DecodeInteger(std::span<const std::uint8_t> s, std::int32_t& bitLength,
                                          std::uint8_t scale) const {
-  std::u16string out;
-  RenderInteger(out, s, bitLength, scale);
-  return out;
+  return Rendered(RenderInteger, s, bitLength, scale);
 }
 
 std::u16string TASNParser::DecodeBitString(std::span<const std::uint8_t> s, std::uint8_t& unusedBits) const {
-  std::u16string out;
-  RenderBitString(out, s, unusedBits, SpaceInHex);
-  return out;
+  return Rendered(RenderBitString, s, unusedBits, SpaceInHex);
 }
 
 std::u16string TASNParser::DecodeOctetString(std::span<const std::uint8_t> s) const {
@@ -208,33 +202,23 @@ std::u16string TASNParser::DecodeOctetString(std::span<const std::uint8_t> s) co
 
 std::u16string TASNParser::DecodeOID(std::span<const std::uint8_t> s, std::u16string& oidDescr,
                                      bool relative) const {
-  std::u16string out;
-  RenderOID(out, s, oidDescr, relative);
-  return out;
+  return Rendered(RenderOID, s, oidDescr, relative);
 }
 
 std::u16string TASNParser::DecodeUniversalString(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderUniversalString(out, s);
-  return out;
+  return Rendered(RenderUniversalString, s);
 }
 
 std::u16string TASNParser::DecodeUTF8String(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  AppendUtf8(out, s);
-  return out;
+  return Rendered(AppendUtf8, s);
 }
 
 std::u16string TASNParser::DecodeBMPString(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderBMPString(out, s);
-  return out;
+  return Rendered(RenderBMPString, s);
 }
 
 std::u16string TASNParser::DecodeASCIIString(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  AppendLatin1(out, s);
-  return out;
+  return Rendered(AppendLatin1, s);
 }
 
 }  // namespace asn

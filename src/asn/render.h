@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace asn {
 
@@ -24,5 +25,13 @@ void RenderBMPString(std::u16string& out, Bytes s);
 void RenderUTCTime(std::u16string& out, Bytes s);
 void RenderGeneralizedTime(std::u16string& out, Bytes s);
 void RenderReal(std::u16string& out, Bytes s);
+
+// The text an appending renderer produces on its own, for the Decode* members.
+template <typename Render, typename... Args>
+std::u16string Rendered(Render render, Bytes s, Args&&... args) {
+  std::u16string out;
+  render(out, s, std::forward<Args>(args)...);
+  return out;
+}
 
 }  // namespace asn

@@ -137,21 +137,15 @@ void RenderReal(std::u16string& out, Bytes s) {
 }
 
 std::u16string TASNParser::DecodeUTCTime(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderUTCTime(out, s);
-  return out;
+  return Rendered(RenderUTCTime, s);
 }
 
 std::u16string TASNParser::DecodeGeneralizedTime(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderGeneralizedTime(out, s);
-  return out;
+  return Rendered(RenderGeneralizedTime, s);
 }
 
 std::u16string TASNParser::DecodeReal(std::span<const std::uint8_t> s) const {
-  std::u16string out;
-  RenderReal(out, s);
-  return out;
+  return Rendered(RenderReal, s);
 }
 
 }  // namespace asn
