@@ -11,11 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "platform/platform.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
 #include "viewer/commands.h"
 #include "viewer/tag.h"
+#include "viewer/view.h"
 #include "viewer/virtual_tree.h"
 #include "viewer/xml_export.h"
 
@@ -206,6 +208,27 @@ class TMainForm {
 
   void ApplySettings();
 
+  // ---- Drawing and input (main_paint.cpp, main_mouse.cpp, main_layout.cpp).
+  // A front-end paints each view through Paint, forwards its input here and
+  // repaints or re-lays out when Events says so.
+  // Set by the front-end; null while nobody shows the viewer.
+  IViewEvents* Events = nullptr;
+  // Paints whatever of view meets update (client coordinates) onto canvas; the
+  // cost depends on the rows shown, never on the document's size.
+  void Paint(TView view, platform::ICanvas& canvas, const TRect& update);
+  // The viewer's client area has this size now: lays out the panes and tells
+  // each tree its client size.
+  void Resize(int clientWidth, int clientHeight);
+  const TWindowLayout& Layout() const { return FLayout; }
+  TScrollInfo ScrollInfo(TView view) const;
+  // The user dragged or stepped the view's native scroll bar to position.
+  void ScrollTo(TView view, std::int64_t position);
+  void MouseDown(TView view, const TMouseEvent& event);
+  void MouseUp(TView view, const TMouseEvent& event);
+  void MouseDoubleClick(TView view, const TMouseEvent& event);
+  // delta in wheel units, 120 per notch, positive away from the user.
+  void MouseWheel(TView view, int delta, bool shift, bool ctrl);
+
   // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
   // Focuses the next (or previous) row whose name, text or bytes contain
@@ -276,6 +299,7 @@ class TMainForm {
 
  private:
   TDocument FDocument;
+  TWindowLayout FLayout;
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/geometry.h"
+
 namespace viewer {
 
 // A row handle. Stays valid until the rows are cleared or a re-initialisation
@@ -38,14 +40,7 @@ struct TColumn {
   int Margin = 0;
 };
 
-// Client coordinates in pixels; Right and Bottom are exclusive.
-struct TRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  bool operator==(const TRect&) const = default;
-};
+using platform::TRect;
 
 enum class TLineStyle : std::uint8_t { lsDotted, lsSolid };
 

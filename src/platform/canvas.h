@@ -1,0 +1,45 @@
+// The drawing surface the viewer paints on. Each primitive is one call in
+// QPainter and one in GDI; a recording canvas in fake/ makes every drawing
+// rule testable without a display.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/geometry.h"
+#include "platform/icons.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct TFont {
+  std::u16string Name;
+  int Size = 8;  // points
+  bool Bold = false;
+  bool operator==(const TFont&) const = default;
+};
+
+class ICanvas {
+ public:
+  virtual ~ICanvas() = default;
+  virtual void FillRect(const TRect& rect, TColor color) = 0;
+  // A one-pixel frame just inside rect.
+  virtual void FrameRect(const TRect& rect, TColor color) = 0;
+  // From x1 to x2 exclusive at y; dotted lines light every other pixel,
+  // starting with the pixel at an even x + y, so lines in a column join up.
+  virtual void HorzLine(int x1, int x2, int y, TColor color, bool dotted) = 0;
+  virtual void VertLine(int x, int y1, int y2, TColor color, bool dotted) = 0;
+  // Text with its top-left corner at (x, y), clipped to clip as well as to the
+  // clip stack.
+  virtual void DrawText(int x, int y, const std::u16string& text, const TFont& font, TColor color,
+                        const TRect& clip) = 0;
+  // One of the 16 by 16 icons with its top-left corner at (x, y).
+  virtual void DrawIcon(int x, int y, TIcon icon) = 0;
+  // Drawing is confined to the intersection of every pushed rectangle.
+  virtual void PushClip(const TRect& rect) = 0;
+  virtual void PopClip() = 0;
+  virtual int TextWidth(const std::u16string& text, const TFont& font) = 0;
+  virtual int TextHeight(const TFont& font) = 0;
+};
+
+}  // namespace platform
