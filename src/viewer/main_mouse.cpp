@@ -56,7 +56,8 @@ void TMainForm::MouseUp(TView, const TMouseEvent&) {
 }
 
 void TMainForm::MouseDoubleClick(TView view, const TMouseEvent& event) {
-  if (event.Button != TMouseButton::mbLeft) return;
+  if (event.Button != TMouseButton::mbLeft || view == TView::vwMainStatus || view == TView::vwHexStatus) return;
+  SetActiveControl(ViewControl(view));
   if (view == TView::vwTree) {
     TTreeHit hit = TreeHitTest(event.X, event.Y);
     if (hit.Node == NoNode) return;
