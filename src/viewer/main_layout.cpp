@@ -8,9 +8,11 @@ namespace viewer {
 
 namespace {
 
-// The structure tree needs its bar when its rows do not fit its height.
+// The structure tree needs its bar when its rows do not fit its height; the
+// bar's rectangle is never empty when it is needed, which the check for a
+// change of need relies on.
 bool NeedsScrollBar(const VirtualTree& tree, int right, int bottom, int scrollBar) {
-  return right > scrollBar && tree.TotalHeight() > bottom;
+  return scrollBar > 0 && right > scrollBar && bottom > 0 && tree.TotalHeight() > bottom;
 }
 
 int ScrollIndex(TView view) { return view == TView::vwTree ? 0 : view == TView::vwHex1 ? 1 : 2; }
@@ -65,7 +67,8 @@ void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
   // cheap; a structure-tree row would need its place among its siblings.
   if (node != NoNode && tree.IsFlat() && tree.Exists(node)) {
     auto top = tree.NodeTop(node) - tree.OffsetY();
-    if (top + tree.NodeHeight(node) <= 0 || top >= tree.ClientHeight()) {
+    // A row out of sight, or a grid with no room, needs no repaint.
+    if (top + tree.NodeHeight(node) <= 0 || top >= tree.ClientHeight() || tree.ClientWidth() <= 0) {
       CheckScroll(view);
       return;
     }
