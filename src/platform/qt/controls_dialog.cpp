@@ -71,7 +71,7 @@ class TSpinBox : public QSpinBox {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
-    const std::optional<viewer::TKeyEvent> key = CoreKey(*event);
+    const std::optional<TKeyEvent> key = CoreKey(*event);
     bool taken = false;
     if (key && FDialog.FHandlers.SpinEditKeyDown)
       FDialog.Act([&] { taken = FDialog.FHandlers.SpinEditKeyDown(FName, key->Key); });
@@ -215,7 +215,7 @@ void TControlsDialog::Act(const std::function<void()>& call) {
 }
 
 void TControlsDialog::keyPressEvent(QKeyEvent* event) {
-  const std::optional<viewer::TKeyEvent> key = CoreKey(*event);
+  const std::optional<TKeyEvent> key = CoreKey(*event);
   bool taken = false;
   if (key && FHandlers.KeyDown) Act([&] { taken = FHandlers.KeyDown(key->Key); });
   if (taken) return event->accept();

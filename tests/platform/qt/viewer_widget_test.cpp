@@ -284,6 +284,30 @@ TEST_F(QtViewer, ShortcutOverrideClaimsExactlyTheKeysTheViewerHandles) {
   }
 }
 
+TEST_F(QtViewer, KeyboardFocusFollowsTheCoresActiveView) {
+  Open("cert.der");
+  QApplication::setActiveWindow(FHost.get());
+  FWidget->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), FWidget->ViewWidget(TView::vwTree)) << "focus given to the viewer";
+  struct {
+    const char* Label;
+    std::function<void()> Action;
+    TView Focused;
+  } steps[] = {
+      {"Tab to the bytes grid", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }, TView::vwHex1},
+      {"Tab back to the tree", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }, TView::vwTree},
+      {"a click in the text grid",
+       [&] { QTest::mouseClick(FWidget->ViewWidget(TView::vwHex2), Qt::LeftButton, {}, QPoint(4, 4)); },
+       TView::vwHex2},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Label);
+    step.Action();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), FWidget->ViewWidget(step.Focused));
+  }
+}
+
 // Records the key presses that reach a widget.
 class TKeyRecorder : public QObject {
  public:
