@@ -224,7 +224,7 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
     bool Icons;
   } cases[] = {{8, true}, {7, false}, {10, true}};
   QRect iconAtEight;
-  std::optional<int> icon;
+  std::optional<TIcon> icon;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize);
     FForm->Settings.FontSize = c.FontSize;
@@ -239,7 +239,7 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
     ASSERT_TRUE(icon.has_value());
     const QImage image = Grab(TView::vwTree);
     // Count the icon's opaque pixels found where the icon goes.
-    const std::uint32_t* pixels = IconPixels(static_cast<TIcon>(*icon));
+    const std::uint32_t* pixels = IconPixels(*icon);
     int opaque = 0;
     int matching = 0;
     const QRect where = c.Icons ? ToQRect(geometry.IconRect) : iconAtEight;
@@ -388,6 +388,7 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     ran = true;
+    EXPECT_TRUE(dialog->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-settings.png")));
     if (auto* bytesInRow = dialog->findChild<QComboBox*>("cbHexStringSize")) {
       bytesInRow->setCurrentIndex(1);
       emit bytesInRow->activated(1);
@@ -406,8 +407,24 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
   EXPECT_GE(PixelsNear(hex, CellOf(TView::vwHex1, 15), FForm->Settings.Hex.HexColor), 3)
       << "byte 15 drawn in the first row";
   const QImage tree = Grab(TView::vwTree);
-  const QRect below(tree.width() / 2, tree.height() - 20, 10, 10);  // below the last row
-  EXPECT_EQ(PixelsNear(tree, below, chosen, 0), 100);
+  const QRect rightOfRows(tree.width() - 40, 2, 10, 10);
+  EXPECT_EQ(PixelsNear(tree, rightOfRows, chosen, 0), 100);
+}
+
+TEST_F(QtViewer, AboutBoxClosesOnEscape) {
+  Open("cert.der");
+  bool closedByKey = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    EXPECT_TRUE(box->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-about.png")));
+    QTest::keyClick(box, Qt::Key_Escape);
+    // Closed by the controller, not by Qt's own Escape (which rejects).
+    closedByKey = !box->isVisible() && box->result() == QDialog::Accepted;
+    if (box->isVisible()) box->reject();
+  });
+  FForm->ShowAbout();
+  EXPECT_TRUE(closedByKey);
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
