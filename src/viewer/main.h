@@ -232,7 +232,7 @@ class TMainForm {
   // delta in wheel units, 120 per notch, positive away from the user.
   void MouseWheel(TView view, int delta, bool shift, bool ctrl);
 
-  // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
+  // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
   // Focuses the next (or previous) row whose name, text or bytes contain
   // searchString; false, with nothing changed, when none does.
