@@ -351,26 +351,21 @@ TNodeId VirtualTree::LastVisibleDescendantOrSelf(TNodeId node) const {
 TNodeId VirtualTree::GetPreviousVisible(TNodeId node) const {
   if (!IsValidNode(node)) return NoNode;
   if (FFlat) return node == 0 ? NoNode : node - 1;
+  auto shown = [this](TNodeId row) {
+    if (row != NoNode) FShownHint = row;
+    return row;
+  };
   TNodeId hidden = node == FShownHint ? NoNode : VisibleBreak(node);
-  TNodeId previous = NoNode;
-  if (hidden != NoNode && hidden != node && IsVisible(hidden)) {
+  if (hidden != NoNode) {
     // A collapsed shown ancestor comes right before everything inside it.
-    previous = hidden;
-  } else {
-    if (hidden != NoNode) node = hidden;
-    for (;;) {
-      if (Index(node) == 0) {
-        previous = Parent(node);
-        break;
-      }
-      --node;
-      if (!IsVisible(node)) continue;
-      previous = LastVisibleDescendantOrSelf(node);
-      break;
-    }
+    if (hidden != node && IsVisible(hidden)) return shown(hidden);
+    node = hidden;
   }
-  if (previous != NoNode) FShownHint = previous;
-  return previous;
+  for (;;) {
+    if (Index(node) == 0) return shown(Parent(node));
+    --node;
+    if (IsVisible(node)) return shown(LastVisibleDescendantOrSelf(node));
+  }
 }
 
 TNodeId VirtualTree::GetLastVisible() const {
