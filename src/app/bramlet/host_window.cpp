@@ -63,10 +63,10 @@ TBramletWindow::TBramletWindow(const TListerModule& module, QWidget* parent)
     addAction(action);
   };
   shortcut(Qt::Key_F3, [this] { RepeatSearch(false); });
-  shortcut(Qt::SHIFT | Qt::Key_F3, [this] { RepeatSearch(true); });
+  shortcut(QKeySequence(QStringLiteral("Shift+F3")), [this] { RepeatSearch(true); });
   shortcut(Qt::Key_N, [this] { OpenNeighbour(true); });
   shortcut(Qt::Key_P, [this] { OpenNeighbour(false); });
-  shortcut(Qt::CTRL | Qt::Key_O, [this] { ChooseFile(); });
+  shortcut(QKeySequence::Open, [this] { ChooseFile(); });
   UpdateTitle();
 }
 
