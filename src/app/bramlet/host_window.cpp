@@ -146,6 +146,14 @@ void TBramletWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F:
       if (plain || modifiers == Qt::ControlModifier) return AskAndSearch();
       break;
+    // The host keys the viewer passes on arrive here when no shortcut took them.
+    case Qt::Key_F3:
+      if (plain || modifiers == Qt::ShiftModifier) return RepeatSearch(modifiers == Qt::ShiftModifier);
+      break;
+    case Qt::Key_N:
+    case Qt::Key_P:
+      if (plain) return OpenNeighbour(event->key() == Qt::Key_N);
+      break;
     case Qt::Key_Escape:
       if (plain) {
         close();

@@ -54,6 +54,17 @@ class TQtWindowFactory : public plugin::IWindowFactory {
   }
 };
 
+// A test aid, off unless BRAMLET_TRACE names a file: one line per export call,
+// appended there, so a test can see what a host did with the module.
+void Trace(const std::string& line) noexcept {
+  const char* path = std::getenv("BRAMLET_TRACE");
+  if (path == nullptr || *path == '\0') return;
+  if (std::FILE* file = std::fopen(path, "a")) {
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+  }
+}
+
 struct TModuleState {
   platform::qt::TQtPlatform Qt;
   TQtWindowFactory Windows;
@@ -66,7 +77,10 @@ struct TModuleState {
 TModuleState* State() noexcept {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return nullptr;
   static TModuleState* state = nullptr;
-  if (state == nullptr) state = plugin::Fence<TModuleState*>(nullptr, [] { return new TModuleState; });
+  if (state == nullptr) {
+    state = plugin::Fence<TModuleState*>(nullptr, [] { return new TModuleState; });
+    if (state) plugin::Fence([] { Trace("module " + state->Qt.Platform().System.ModuleFolder()); });
+  }
   return state;
 }
 
@@ -75,17 +89,6 @@ std::u16string WideText(const wlx::WCHAR* text) {
   if (text != nullptr)
     for (; *text != 0; ++text) result.push_back(static_cast<char16_t>(*text));
   return result;
-}
-
-// A test aid, off unless BRAMLET_TRACE names a file: one line per export call,
-// appended there, so a test can see what a host did with the module.
-void Trace(const std::string& line) noexcept {
-  const char* path = std::getenv("BRAMLET_TRACE");
-  if (path == nullptr || *path == '\0') return;
-  if (std::FILE* file = std::fopen(path, "a")) {
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
-  }
 }
 
 // The focused row of the viewer's structure tree, as "name value", for the trace.
