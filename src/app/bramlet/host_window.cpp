@@ -75,8 +75,12 @@ TBramletWindow::~TBramletWindow() { CloseViewer(); }
 bool TBramletWindow::OpenFile(const QString& path) {
   CloseViewer();
   FFileName = QFileInfo(path).absoluteFilePath();
-  // As a file manager does it: the INI name first, at every open.
-  FModule.SetDefaultParams(HostIniName());
+  // As a file manager does it: the INI name first, at every open. Its folder
+  // exists, as a host's own does, so the plug-in can save beside it.
+  std::string iniName = HostIniName();
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(iniName).parent_path(), error);
+  FModule.SetDefaultParams(iniName);
   FViewer = static_cast<QWidget*>(FModule.Load(Handle(this), Utf16(FFileName)));
   UpdateTitle();
   if (FViewer == nullptr) {
