@@ -50,7 +50,7 @@ TViewerWidget::TViewerWidget(viewer::TMainForm& form, QWidget* parent) : QWidget
   FTreeBar->hide();
   FHexBar->hide();
   connect(FTreeBar, &QScrollBar::valueChanged, this, [this](int value) { BarMoved(viewer::TView::vwTree, value); });
-  connect(FHexBar, &QScrollBar::valueChanged, this, [this](int value) { BarMoved(viewer::TView::vwHex1, value); });
+  connect(FHexBar, &QScrollBar::valueChanged, this, [this](int value) { BarMoved(viewer::TView::vwHex2, value); });
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(FViews[ViewIndex(viewer::TView::vwTree)]);
   FForm.Events = this;
@@ -137,15 +137,16 @@ void TViewerWidget::PlaceChildren() {
   FTreeBar->setGeometry(ToQRect(layout.TreeScrollBar));
   FHexBar->setGeometry(ToQRect(layout.HexScrollBar));
   SyncScrollBar(viewer::TView::vwTree);
-  SyncScrollBar(viewer::TView::vwHex1);
+  SyncScrollBar(viewer::TView::vwHex2);
 }
 
 void TViewerWidget::SyncScrollBar(viewer::TView view) {
+  // The text grid's bar moves both grids.
   const bool tree = view == viewer::TView::vwTree;
   QScrollBar* bar = tree ? FTreeBar : FHexBar;
   const TRect& place = tree ? FForm.Layout().TreeScrollBar : FForm.Layout().HexScrollBar;
   viewer::TScrollInfo info;
-  Guard([&] { info = FForm.ScrollInfo(tree ? viewer::TView::vwTree : viewer::TView::vwHex1); });
+  Guard([&] { info = FForm.ScrollInfo(tree ? viewer::TView::vwTree : viewer::TView::vwHex2); });
   FSyncingBars = true;
   bar->setRange(0, ClampToInt(info.Max - info.Page));
   bar->setPageStep(std::max(info.Page, 1));
