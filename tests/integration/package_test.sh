@@ -23,12 +23,13 @@ fail() { echo "package_test: FAIL: $*" >&2; exit 1; }
 
 echo "package_test: $(dpkg-deb -f "$deb" Package Version Architecture | tr '\n' ' ')"
 echo "package_test: Depends: $(dpkg-deb -f "$deb" Depends)"
-for need in libqt5widgets5 libqt5gui5 libqt5core5a libpcre2-8-0 libpcre2-16-0 libc6 libstdc++6; do
+# What dpkg-shlibdeps finds the binaries need (PCRE2 only in its 16-bit form).
+for need in libqt5widgets5 libqt5gui5 libqt5core5a libpcre2-16-0 libc6 libstdc++6; do
   dpkg-deb -f "$deb" Depends | grep -q "\b$need\b" || fail "Depends lacks $need"
 done
-# apt-get fetches what Depends names; dpkg -i alone would leave it half-configured.
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null ||
-  { $sudo dpkg -i "$deb" >/dev/null || fail "dpkg -i failed"; }
+# dpkg -i; on a machine without the libraries, apt-get fetches what Depends names.
+$sudo dpkg -i "$deb" >/dev/null || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -f -y -qq >/dev/null
+dpkg-query -W -f='${Status}' bramlet | grep -q 'install ok installed' || fail "dpkg -i did not install the package"
 for file in /usr/lib/bramlet/Bramlet.wlx /usr/lib/bramlet/oid.txt /usr/lib/bramlet/german.lng \
             /usr/lib/bramlet/bramlet /usr/lib/bramlet/bramlet-dump /usr/share/applications/bramlet.desktop; do
   [ -f "$file" ] || fail "$file is not installed"
