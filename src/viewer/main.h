@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/icons.h"
 #include "platform/platform.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
+#include "viewer/command_table.h"
 #include "viewer/commands.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
@@ -34,6 +36,7 @@ struct THexSelection {
 
 // What a view handler answers the painter (see the Views section of TMainForm).
 using platform::TColor;
+using platform::TIcon;
 enum class TTextType : std::uint8_t { ttNormal, ttStatic };  // caption or value run
 enum class TImageKind : std::uint8_t { ikNormal, ikSelected, ikState, ikOverlay };
 struct TTextStyle {
@@ -185,7 +188,7 @@ class TMainForm {
   std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.
-  std::optional<int> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
+  std::optional<TIcon> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
   TTextStyle TreeVTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
@@ -305,6 +308,14 @@ class TMainForm {
   bool FormKeyDown(const TKeyEvent& key);
   bool TreeVTKeyDown(const TKeyEvent& key);
   bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
+  // Whether the viewer takes this key itself in its present state (the window's
+  // bindings, then the focused control's bindings and navigation). False for the
+  // keys it passes to the host. A front-end claims exactly these keys before the
+  // host's shortcuts see them.
+  bool HandlesKey(const TKeyEvent& key) const;
+  // The menu item's state by its command's rules, as MainMenuPopup sets it.
+  bool CommandEnabled(const TCommand& command) const;
+  bool CommandChecked(const TCommand& command) const;
 
   // The commands; the ones on a row do nothing without a focused row.
   void CopyValue();
@@ -319,6 +330,10 @@ class TMainForm {
   void ToggleAttributes();
   void ToggleHexPanel();
   void ToggleIcons();
+  // Tab: between the structure tree and the bytes grid (nowhere while the hex
+  // panel is hidden).
+  void FocusHexGrid();
+  void FocusStructureTree();
   // The hexadecimal text of the bytes a row stands for (an element's whole
   // encoding; the element's for its attribute and error rows).
   std::u16string RowBytesHex(TNodeId node, bool addSpace) const;
@@ -362,6 +377,8 @@ class TMainForm {
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();
+  // Runs the command bound to key in scope; true when the key was taken.
+  bool DispatchKey(const TKeyEvent& key, TKeyScope scope);
   void HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node, int column);
 };
 
