@@ -2,7 +2,8 @@
 # Bramlet.wlx inside Double Commander's Qt build under Xvfb: F3 opens a sample
 # in the plug-in, the screenshot shows the structure tree and the hex panel,
 # the host's own find dialog (F7 from the viewer) moves the viewer's focus to a
-# matching row, and Esc closes the viewer, which saves its settings.
+# matching row, F3 and Shift+F3 (the host's shortcuts) search again both ways, and Esc
+# closes the viewer, which saves its settings.
 # Usage: tests/integration/doublecmd_test.sh [BUILD_DIR]
 # Screenshots go to BUILD_DIR/screenshots. BRAMLET_TRACE (a test aid of the
 # module, off by default) logs each export call the host makes.
@@ -107,6 +108,27 @@ cmp -s "$work/shot.rgb" "$work/before.rgb" && fail "the viewer did not repaint a
 focused=$(pixels 255,255,128 0)
 echo "doublecmd_test: after the search, highlighted bytes $focused"
 [ "$focused" -gt 200 ] || fail "no highlighted bytes of the found element"
+
+# F3 and Shift+F3 are the host viewer's shortcuts: they reach the host while
+# the viewer has the focus, and it searches again forwards, then backwards
+# back to the first match.
+searches() { grep -c '^ListSearchTextW' "$work/trace.log" || true; }
+await_search() {
+  for _ in $(seq 50); do [ "$(searches)" -ge "$1" ] && return 0; sleep 0.1; done
+  fail "the host did not search again (search $1)"
+}
+xdotool windowfocus --sync "$viewer"
+xdotool key F3
+await_search 2
+xdotool key shift+F3
+await_search 3
+first=$(grep '^ListSearchTextW' "$work/trace.log" | sed -n 1p)
+again=$(grep '^ListSearchTextW' "$work/trace.log" | sed -n 2p)
+back=$(grep '^ListSearchTextW' "$work/trace.log" | sed -n 3p)
+[[ "$again" =~ ^ListSearchTextW\ 2\.5\.4\.3\ 0\ -\>\ 0 ]] || fail "F3 did not search forwards: $again"
+[ "${again#*focus=}" != "${first#*focus=}" ] || fail "F3 found the same row again"
+[[ "$back" =~ ^ListSearchTextW\ 2\.5\.4\.3\ 8\ -\>\ 0 ]] || fail "Shift+F3 did not search backwards: $back"
+[ "${back#*focus=}" = "${first#*focus=}" ] || fail "Shift+F3 did not go back to the first match"
 
 # Esc in the viewer closes it; the plug-in saves its settings on the way.
 xdotool windowfocus --sync "$viewer"

@@ -91,14 +91,16 @@ std::u16string WideText(const wlx::WCHAR* text) {
   return result;
 }
 
-// The focused row of the viewer's structure tree, as "name value", for the trace.
+// The focused row of the viewer's structure tree, as "name value @offset", for
+// the trace.
 std::string FocusedRow(TModuleState& state, THandle handle) {
   viewer::TMainForm* form = state.Plugin.FindForm(handle);
   if (form == nullptr) return {};
   viewer::TNodeId node = form->TreeVT.FocusedNode();
   if (node == viewer::NoNode) return {};
   return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttNormal) + u" " +
-                           form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttStatic));
+                           form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttStatic)) +
+         " @" + std::to_string(form->GetTag(node).Offset());
 }
 
 wlx::HWND Load(wlx::HWND parentWin, const std::u16string& fileName, const char* exportName) noexcept {
