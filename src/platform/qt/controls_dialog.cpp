@@ -71,7 +71,7 @@ class TSpinBox : public QSpinBox {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
-    const std::optional<viewer::TKeyEvent> key = CoreKey(*event);
+    const std::optional<TKeyEvent> key = CoreKey(*event);
     bool taken = false;
     if (key && FDialog.FHandlers.SpinEditKeyDown)
       FDialog.Act([&] { taken = FDialog.FHandlers.SpinEditKeyDown(FName, key->Key); });
@@ -96,15 +96,16 @@ TControlsDialog::TControlsDialog(settings::TControls& controls, const settings::
     : QDialog(parent), FControls(controls), FCaption(caption), FHandlers(std::move(handlers)), FGuard(std::move(guard)) {
   setFont(FontFor({look.FontName, look.FontSize, false}));
   setFixedSize(look.ClientWidth, look.ClientHeight);
-  std::map<std::string, QWidget*, std::less<>> byName;
+  // Every control is placed in the dialog's coordinates, group boxes included,
+  // so all are children of the dialog and the boxes stay beneath the rest.
   for (const TControl& control : FControls.All()) {
-    auto parentWidget = byName.find(control.Parent);
-    QWidget* widget = MakeWidget(control, parentWidget == byName.end() ? this : parentWidget->second);
+    QWidget* widget = MakeWidget(control, this);
     widget->setObjectName(QString::fromStdString(control.Name));
     widget->setGeometry(ToQRect(control.Bounds));
-    byName.emplace(control.Name, widget);
     FWidgets.emplace_back(&control, widget);
   }
+  for (auto& [control, widget] : FWidgets)
+    if (control->Kind == TControlKind::ckGroupBox) widget->lower();
   Refresh();
 }
 
@@ -215,7 +216,7 @@ void TControlsDialog::Act(const std::function<void()>& call) {
 }
 
 void TControlsDialog::keyPressEvent(QKeyEvent* event) {
-  const std::optional<viewer::TKeyEvent> key = CoreKey(*event);
+  const std::optional<TKeyEvent> key = CoreKey(*event);
   bool taken = false;
   if (key && FHandlers.KeyDown) Act([&] { taken = FHandlers.KeyDown(key->Key); });
   if (taken) return event->accept();

@@ -3,13 +3,13 @@
 
 #include <optional>
 
-#include "viewer/commands.h"
+#include "platform/keys.h"
 
 class QKeyEvent;
 
 namespace platform::qt {
 
 // Empty for keys the core has no code for (a lone modifier, for one).
-std::optional<viewer::TKeyEvent> CoreKey(const QKeyEvent& event);
+std::optional<TKeyEvent> CoreKey(const QKeyEvent& event);
 
 }  // namespace platform::qt

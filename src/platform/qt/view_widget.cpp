@@ -86,16 +86,21 @@ void TViewWidget::wheelEvent(QWheelEvent* event) {
 // The core decides what becomes of every key, also those it passes to the
 // host, so none propagates further up the widget tree.
 void TViewWidget::keyPressEvent(QKeyEvent* event) {
-  const std::optional<viewer::TKeyEvent> key = CoreKey(*event);
+  const std::optional<TKeyEvent> key = CoreKey(*event);
   if (key) FOwner.Guard([&] { FOwner.Form().KeyDown(*key); });
   event->accept();
 }
 
 // Host shortcuts fire before the key press reaches a widget unless the widget
-// claims the key here; it claims exactly the keys the viewer handles.
+// claims the key here; it claims exactly the keys the viewer handles. Key
+// presses skip Qt's own Tab focus chain: Tab is the core's key.
 bool TViewWidget::event(QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    keyPressEvent(static_cast<QKeyEvent*>(event));
+    return true;
+  }
   if (event->type() != QEvent::ShortcutOverride) return QWidget::event(event);
-  const std::optional<viewer::TKeyEvent> key = CoreKey(*static_cast<QKeyEvent*>(event));
+  const std::optional<TKeyEvent> key = CoreKey(*static_cast<QKeyEvent*>(event));
   bool handles = false;
   if (key) FOwner.Guard([&] { handles = FOwner.Form().HandlesKey(*key); });
   if (handles) event->accept();

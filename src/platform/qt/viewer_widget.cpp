@@ -95,19 +95,20 @@ void TViewerWidget::LayoutChanged() { PlaceChildren(); }
 void TViewerWidget::StatusChanged(viewer::TView bar) { FViews[ViewIndex(bar)]->update(); }
 
 void TViewerWidget::PopupMenu(viewer::TView view, int x, int y) {
-  delete FMenu;
+  // The last menu may still be delivering its signal.
+  if (FMenu) FMenu->deleteLater();
   FMenu = new QMenu(this);
-  for (viewer::TMenuItem* item : FForm.MainMenu.Items()) {
-    if (item->IsSeparator()) {
+  for (const viewer::TMenuItem& item : FForm.MainMenu.Items()) {
+    if (item.IsSeparator()) {
       FMenu->addSeparator();
       continue;
     }
     // A tab in the caption puts the shortcut text in the menu's shortcut column.
-    QAction* action = FMenu->addAction(QString::fromStdU16String(item->Caption));
-    action->setEnabled(item->Enabled);
-    action->setCheckable(item->Checked);
-    action->setChecked(item->Checked);
-    const int tag = item->Tag;
+    QAction* action = FMenu->addAction(QString::fromStdU16String(item.Caption));
+    action->setEnabled(item.Enabled);
+    action->setCheckable(item.Checked);
+    action->setChecked(item.Checked);
+    const int tag = item.Tag;
     connect(action, &QAction::triggered, this, [this, tag] { Guard([&] { FForm.MainMenuClick(tag); }); });
   }
   FMenu->popup(FViews[ViewIndex(view)]->mapToGlobal(QPoint(x, y)));

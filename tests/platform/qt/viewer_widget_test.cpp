@@ -224,7 +224,7 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
     bool Icons;
   } cases[] = {{8, true}, {7, false}, {10, true}};
   QRect iconAtEight;
-  std::optional<int> icon;
+  std::optional<TIcon> icon;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize);
     FForm->Settings.FontSize = c.FontSize;
@@ -239,7 +239,7 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
     ASSERT_TRUE(icon.has_value());
     const QImage image = Grab(TView::vwTree);
     // Count the icon's opaque pixels found where the icon goes.
-    const std::uint32_t* pixels = IconPixels(static_cast<TIcon>(*icon));
+    const std::uint32_t* pixels = IconPixels(*icon);
     int opaque = 0;
     int matching = 0;
     const QRect where = c.Icons ? ToQRect(geometry.IconRect) : iconAtEight;
@@ -281,6 +281,30 @@ TEST_F(QtViewer, ShortcutOverrideClaimsExactlyTheKeysTheViewerHandles) {
     event.ignore();
     QCoreApplication::sendEvent(FWidget->ViewWidget(TView::vwTree), &event);
     EXPECT_EQ(event.isAccepted(), c.Claimed);
+  }
+}
+
+TEST_F(QtViewer, KeyboardFocusFollowsTheCoresActiveView) {
+  Open("cert.der");
+  QApplication::setActiveWindow(FHost.get());
+  FWidget->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), FWidget->ViewWidget(TView::vwTree)) << "focus given to the viewer";
+  struct {
+    const char* Label;
+    std::function<void()> Action;
+    TView Focused;
+  } steps[] = {
+      {"Tab to the bytes grid", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }, TView::vwHex1},
+      {"Tab back to the tree", [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }, TView::vwTree},
+      {"a click in the text grid",
+       [&] { QTest::mouseClick(FWidget->ViewWidget(TView::vwHex2), Qt::LeftButton, {}, QPoint(4, 4)); },
+       TView::vwHex2},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Label);
+    step.Action();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), FWidget->ViewWidget(step.Focused));
   }
 }
 
@@ -364,6 +388,7 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     ran = true;
+    EXPECT_TRUE(dialog->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-settings.png")));
     if (auto* bytesInRow = dialog->findChild<QComboBox*>("cbHexStringSize")) {
       bytesInRow->setCurrentIndex(1);
       emit bytesInRow->activated(1);
@@ -382,12 +407,30 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
   EXPECT_GE(PixelsNear(hex, CellOf(TView::vwHex1, 15), FForm->Settings.Hex.HexColor), 3)
       << "byte 15 drawn in the first row";
   const QImage tree = Grab(TView::vwTree);
-  const QRect below(tree.width() / 2, tree.height() - 20, 10, 10);  // below the last row
-  EXPECT_EQ(PixelsNear(tree, below, chosen, 0), 100);
+  const QRect rightOfRows(tree.width() - 40, 2, 10, 10);
+  EXPECT_EQ(PixelsNear(tree, rightOfRows, chosen, 0), 100);
+}
+
+TEST_F(QtViewer, AboutBoxClosesOnEscape) {
+  Open("cert.der");
+  bool closedByKey = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    EXPECT_TRUE(box->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-about.png")));
+    QTest::keyClick(box, Qt::Key_Escape);
+    // Closed by the controller, not by Qt's own Escape (which rejects).
+    closedByKey = !box->isVisible() && box->result() == QDialog::Accepted;
+    if (box->isVisible()) box->reject();
+  });
+  FForm->ShowAbout();
+  EXPECT_TRUE(closedByKey);
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
   Open("cert.der");
+  // With an element focused, as a user looks at it.
+  ClickRow(RowCaptioned(u"SEQUENCE", RowCaptioned(u"INTEGER", FForm->TreeVT.GetFirst())));
   const QImage image = FHost->grab().toImage();
   ASSERT_EQ(image.size(), QSize(1000, 700));
   EXPECT_TRUE(image.save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-viewer.png")));
