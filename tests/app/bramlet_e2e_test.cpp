@@ -171,6 +171,8 @@ TEST_F(BramletWindow, SearchesBothWaysFromTheFocusedRowWithTheHostsKeys) {
   EXPECT_NE(first, opened);
   // The found element's bytes are highlighted.
   EXPECT_GT(CountPixels(first, qRgb(255, 255, 128)), 200);
+  fs::create_directories(ScreenshotDir);
+  first.save(QString::fromStdString((ScreenshotDir / "bramlet-found.png").string()));
 
   Press(Qt::Key_F3);
   EXPECT_EQ(FWindow->LastSearchResult(), 0);
