@@ -16,6 +16,7 @@ fi
 work=$(mktemp -d /tmp/bramlet-pkg.XXXXXX)
 cleanup() {
   $sudo apt-get remove -y -qq bramlet >/dev/null 2>&1 || true
+  $sudo dpkg --purge bramlet >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
