@@ -3,6 +3,12 @@
 // click, a double-click or the wheel does to the views.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "platform/fake/recording_canvas.h"
 #include "viewer/colors.h"
 #include "views_test_util.h"

@@ -29,6 +29,11 @@ QPointer<QWidget>& CurrentViewer() {
   return current;
 }
 
+int& ScopeDepth() {
+  static int depth = 0;
+  return depth;
+}
+
 QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 class TQtClipboard : public IClipboard {
@@ -274,12 +279,15 @@ TPlatform& TQtPlatform::Platform() { return FServices->Bundle; }
 
 void TQtPlatform::SetColorChooser(TColorChooser chooser) { FServices->Dialogs.Chooser = std::move(chooser); }
 
-TViewerScope::TViewerScope(QWidget* viewer) : FPrevious(CurrentViewer().data()) { CurrentViewer() = viewer; }
+TViewerScope::TViewerScope(QWidget* viewer) : FPrevious(CurrentViewer()) {
+  CurrentViewer() = viewer;
+  ++ScopeDepth();
+}
 
 TViewerScope::~TViewerScope() {
   // The last viewer stays current after the outermost scope, for services that
   // the host's own calls reach.
-  if (FPrevious) CurrentViewer() = FPrevious;
+  if (--ScopeDepth() > 0) CurrentViewer() = FPrevious;
 }
 
 QWidget* TViewerScope::Current() { return CurrentViewer().data(); }

@@ -9,9 +9,10 @@
 #include <span>
 #include <string>
 
-#include "platform/platform.h"
+#include <QPointer>
+#include <QWidget>
 
-class QWidget;
+#include "platform/platform.h"
 
 namespace platform::qt {
 
@@ -54,7 +55,7 @@ class TViewerScope {
   static QWidget* Current();
 
  private:
-  QWidget* FPrevious;
+  QPointer<QWidget> FPrevious;
 };
 
 }  // namespace platform::qt

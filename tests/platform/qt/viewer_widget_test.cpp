@@ -427,6 +427,24 @@ TEST_F(QtViewer, AboutBoxClosesOnEscape) {
   EXPECT_TRUE(closedByKey);
 }
 
+TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
+  QWidget first;
+  auto second = std::make_unique<QWidget>();
+  {
+    TViewerScope outer(&first);
+    {
+      TViewerScope inner(second.get());
+      EXPECT_EQ(TViewerScope::Current(), second.get());
+    }
+    EXPECT_EQ(TViewerScope::Current(), &first) << "the inner scope hands back";
+  }
+  EXPECT_EQ(TViewerScope::Current(), &first) << "the last viewer stays current";
+  { TViewerScope later(second.get()); }
+  EXPECT_EQ(TViewerScope::Current(), second.get()) << "a later viewer replaces it";
+  second.reset();
+  EXPECT_EQ(TViewerScope::Current(), nullptr) << "never a destroyed viewer";
+}
+
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
   Open("cert.der");
   // With an element focused, as a user looks at it.
