@@ -66,6 +66,37 @@ struct TPanelDrawing {
   std::optional<TColor> Color;  // none: the bar's font colour
 };
 
+// Where a point of the structure tree falls within its row.
+enum class TTreePart : std::uint8_t { tpNone, tpIndent, tpExpander, tpIcon, tpCaption, tpValue, tpRightOfText };
+struct TTreeHit {
+  TNodeId Node = NoNode;
+  TTreePart Part = TTreePart::tpNone;
+  bool operator==(const TTreeHit&) const = default;
+};
+// A cell of a hex grid; Node NoNode for none.
+struct TGridHit {
+  TNodeId Node = NoNode;
+  int Column = -1;
+  bool operator==(const TGridHit&) const = default;
+};
+// A structure-tree row's parts in client x (and y from Top), as painted and hit-tested.
+struct TTreeRowGeometry {
+  std::uint32_t Level = 0;
+  int Top = 0;
+  int Height = 0;
+  TRect Expander;  // the boxed plus or minus; empty without children
+  int ContentLeft = 0;   // where the row's own column ends and its icon begins
+  std::optional<int> Icon;
+  TRect IconRect;
+  TRect Caption;  // the caption run with its margins: the highlight's extent
+  TRect Value;    // empty without a value
+  int TextRight = 0;
+  std::u16string CaptionText;
+  std::u16string ValueText;
+  TTextStyle CaptionStyle;
+  TTextStyle ValueStyle;
+};
+
 // How FillTrees opens the structure tree.
 enum class TTreeExpansion { teAll, teFirstRow, teNone };
 
@@ -228,6 +259,24 @@ class TMainForm {
   void MouseDoubleClick(TView view, const TMouseEvent& event);
   // delta in wheel units, 120 per notch, positive away from the user.
   void MouseWheel(TView view, int delta, bool shift, bool ctrl);
+  // Rows the wheel moves per notch.
+  static constexpr int WheelRows = 3;
+  // Status bars' height, and their panels' text margin.
+  static constexpr int StatusBarHeight = 20;
+
+  // Row geometry and hit-testing, shared by the painters and the mouse
+  // (main_paint.cpp). Client coordinates of the view.
+  TTreeRowGeometry TreeRowGeometry(TNodeId node, int top);
+  TTreeHit TreeHitTest(int x, int y);
+  TGridHit GridHitTest(TView view, int x, int y) const;
+  // The cell's rectangle in the grid's client coordinates, from the row's top.
+  TRect GridCellRect(const VirtualTree& grid, int column, int top, int height) const;
+  VirtualTree* ViewTree(TView view);
+  const VirtualTree* ViewTree(TView view) const;
+  // Makes control the one with the keys; tells Events when it changes.
+  void SetActiveControl(TFocusedControl control);
+  // Lays the panes out again for the last client size; tells Events when anything moved.
+  void UpdateLayout();
 
   // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
@@ -300,6 +349,16 @@ class TMainForm {
  private:
   TDocument FDocument;
   TWindowLayout FLayout;
+  int FClientWidth = 0;
+  int FClientHeight = 0;
+  int FWheelRemainder = 0;  // wheel units short of a notch, from fine-grained wheels
+  TScrollInfo FReportedScroll[3];  // last told for the tree and the two grids
+  void ConnectViewEvents();
+  void ViewInvalidated(TView view, VirtualTree& tree, TNodeId node);
+  void CheckScroll(TView view);
+  void PaintTree(platform::ICanvas& canvas, const TRect& update);
+  void PaintGrid(TView view, platform::ICanvas& canvas, const TRect& update);
+  void PaintStatusBar(TView view, platform::ICanvas& canvas, const TRect& update);
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();

@@ -35,6 +35,8 @@ void TMainForm::ApplySettings() {
   }
   HexVTSetColumns();
   HexPanelVisible = hex.Show;
+  if (!HexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
+  UpdateLayout();
 }
 
 }  // namespace viewer

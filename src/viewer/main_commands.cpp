@@ -100,7 +100,8 @@ void TMainForm::ToggleHexPanel() {
   HexPanelVisible = !HexPanelVisible;
   Settings.Hex.Show = HexPanelVisible;
   // A hidden grid cannot keep the keyboard.
-  if (!HexPanelVisible) ActiveControl = TFocusedControl::fcTree;
+  if (!HexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
+  UpdateLayout();
 }
 
 void TMainForm::ToggleIcons() {

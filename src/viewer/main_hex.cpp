@@ -73,6 +73,7 @@ void TMainForm::HexVTSetWidth() {
   for (int i = 0; i < Hex2VT.ColumnCount(); ++i) Hex2VT.SetColumnWidth(i, w2 + 4);
   Hex1VTWidth = Hex1VT.TotalColumnWidth() + w2 + 4;
   HexPanelWidth = display.VerticalScrollBarWidth() + Hex2VT.TotalColumnWidth() + Hex1VTWidth + w2 + 6;
+  UpdateLayout();
 }
 
 std::u16string TMainForm::Hex1VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {

@@ -108,7 +108,7 @@ bool TMainForm::TreeVTKeyDown(const TKeyEvent& key) {
       case vk::F2: CollapseNode(); return true;
       case vk::Tab:
         // With the hex panel hidden there is nowhere to go; the key is dropped.
-        if (HexPanelVisible) ActiveControl = TFocusedControl::fcHex1;
+        if (HexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
         return true;
       default: break;
     }
@@ -120,7 +120,7 @@ bool TMainForm::HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key) {
   if (NoModifier(key)) {
     switch (key.Key) {
       case vk::Tab:
-        ActiveControl = TFocusedControl::fcTree;
+        SetActiveControl(TFocusedControl::fcTree);
         return true;
       case vk::Return:
         HexVTEnter();

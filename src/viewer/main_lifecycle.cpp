@@ -17,7 +17,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
-  ActiveControl = TFocusedControl::fcTree;
+  SetActiveControl(TFocusedControl::fcTree);
   TreeVT.Invalidate();
   Hex1VT.Invalidate();
   Hex2VT.Invalidate();

@@ -60,6 +60,7 @@ void TMainForm::UpdateMainStatusBar() {
       settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
   MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
   MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+  if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
 }
 
 void TMainForm::UpdateHexStatusBar() {
@@ -68,6 +69,7 @@ void TMainForm::UpdateHexStatusBar() {
   HexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
   bool none = HexSel.First < 0 || HexSel.Last < 0;
   HexStatusBar[2].Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
+  if (Events != nullptr) Events->StatusChanged(TView::vwHexStatus);
 }
 
 TPanelDrawing TMainForm::MainStatusBarDrawPanel(int panel, TRect rect) {

@@ -67,6 +67,7 @@ bool TMainForm::ConnectViews() {
   Hex1VT.Look.ShowScrollBars = false;
   Hex2VT.Look.AlwaysShowVertScrollBar = true;
   Hex2VT.Look.FontBold = true;
+  ConnectViewEvents();
   return true;
 }
 

@@ -54,7 +54,7 @@ class TFakeWindowHost : public IWindowHost {
 // Text is measured as 7 pixels per UTF-16 unit at 10 points, scaled by size.
 class TFakeDisplay : public IDisplay {
  public:
-  std::map<int, TColor> SysColors{{5, 0xFFFFFF}, {13, 0xD77800}, {16, 0xA0A0A0}};
+  std::map<int, TColor> SysColors{{5, 0xFFFFFF}, {13, 0xD77800}, {15, 0xF0F0F0}, {16, 0xA0A0A0}, {18, 0x000000}};
   std::vector<std::u16string> Fonts{u"Tahoma", u"Courier New", u"DejaVu Sans Mono"};
   std::vector<std::u16string> FixedFonts{u"Courier New", u"DejaVu Sans Mono"};
   int ScrollBarWidth = 17;

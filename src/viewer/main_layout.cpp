@@ -1,0 +1,159 @@
+// The window's panes for a client size, the views' scroll bars, and the change
+// events a front-end repaints and re-lays out from.
+#include <algorithm>
+
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+int ScrollIndex(TView view) { return view == TView::vwTree ? 0 : view == TView::vwHex1 ? 1 : 2; }
+
+TView ControlView(TFocusedControl control) {
+  switch (control) {
+    case TFocusedControl::fcHex1: return TView::vwHex1;
+    case TFocusedControl::fcHex2: return TView::vwHex2;
+    case TFocusedControl::fcTree: break;
+  }
+  return TView::vwTree;
+}
+
+}  // namespace
+
+VirtualTree* TMainForm::ViewTree(TView view) {
+  return const_cast<VirtualTree*>(static_cast<const TMainForm*>(this)->ViewTree(view));
+}
+
+const VirtualTree* TMainForm::ViewTree(TView view) const {
+  switch (view) {
+    case TView::vwTree: return &TreeVT;
+    case TView::vwHex1: return &Hex1VT;
+    case TView::vwHex2: return &Hex2VT;
+    case TView::vwMainStatus:
+    case TView::vwHexStatus: break;
+  }
+  return nullptr;
+}
+
+void TMainForm::ConnectViewEvents() {
+  TreeVT.OnScroll = [this](VirtualTree&, std::int64_t) { CheckScroll(TView::vwTree); };
+  Hex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
+    Hex1VTScroll(t, dy);
+    CheckScroll(TView::vwHex1);
+  };
+  Hex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
+    Hex2VTScroll(t, dy);
+    CheckScroll(TView::vwHex2);
+  };
+  TreeVT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwTree, t, n); };
+  Hex1VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex1, t, n); };
+  Hex2VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex2, t, n); };
+}
+
+void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
+  if (Events == nullptr) return;
+  // A grid row's top is its index times the row height, so its rectangle is
+  // cheap; a structure-tree row would need its place among its siblings.
+  if (node != NoNode && tree.IsFlat() && tree.Exists(node)) {
+    auto top = tree.NodeTop(node) - tree.OffsetY();
+    if (top + tree.NodeHeight(node) <= 0 || top >= tree.ClientHeight()) {
+      CheckScroll(view);
+      return;
+    }
+    TRect row{0, static_cast<int>(top), tree.ClientWidth(), static_cast<int>(top) + tree.NodeHeight(node)};
+    Events->InvalidateView(view, &row);
+  } else {
+    Events->InvalidateView(view, nullptr);
+  }
+  CheckScroll(view);
+}
+
+void TMainForm::CheckScroll(TView view) {
+  if (Events == nullptr) return;
+  TScrollInfo now = ScrollInfo(view);
+  TScrollInfo& told = FReportedScroll[ScrollIndex(view)];
+  if (now == told) return;
+  bool barChanged = now.Visible != told.Visible;
+  told = now;
+  Events->ScrollChanged(view);
+  // The structure tree's bar takes room from the tree when it appears.
+  if (view == TView::vwTree && barChanged) UpdateLayout();
+}
+
+TScrollInfo TMainForm::ScrollInfo(TView view) const {
+  const VirtualTree* tree = ViewTree(view);
+  if (tree == nullptr) return {};
+  TScrollInfo info;
+  info.Max = tree->TotalHeight();
+  info.Page = std::max(0, tree->ClientHeight());
+  info.Position = tree->OffsetY();
+  info.LineStep = std::max(1, tree->DefaultNodeHeight());
+  switch (view) {
+    case TView::vwTree: info.Visible = info.Max > info.Page; break;
+    case TView::vwHex1: info.Visible = false; break;  // the text grid's bar moves both
+    default: info.Visible = true; break;
+  }
+  return info;
+}
+
+void TMainForm::ScrollTo(TView view, std::int64_t position) {
+  if (VirtualTree* tree = ViewTree(view)) tree->SetOffsetY(position);
+}
+
+void TMainForm::SetActiveControl(TFocusedControl control) {
+  if (control != TFocusedControl::fcTree && !HexPanelVisible) control = TFocusedControl::fcTree;
+  if (control == ActiveControl) return;
+  ActiveControl = control;
+  if (Events != nullptr) Events->ActiveViewChanged(ControlView(control));
+}
+
+void TMainForm::Resize(int clientWidth, int clientHeight) {
+  FClientWidth = std::max(0, clientWidth);
+  FClientHeight = std::max(0, clientHeight);
+  UpdateLayout();
+}
+
+void TMainForm::UpdateLayout() {
+  const int width = FClientWidth;
+  const int height = FClientHeight;
+  const int bar = std::min(StatusBarHeight, height);
+  const int scrollBar = Platform.Display.VerticalScrollBarWidth();
+  TWindowLayout layout;
+  layout.HexVisible = HexPanelVisible;
+  int treeRight = width;
+  if (HexPanelVisible) {
+    int left = std::max(0, width - HexPanelWidth);
+    layout.HexPanel = {left, 0, width, height};
+    // Inside the one-pixel border.
+    TRect inner{std::min(left + 1, width), std::min(1, height), std::max(left, width - 1), std::max(0, height - 1)};
+    int gridsBottom = std::max(inner.Top, inner.Bottom - bar);
+    int hex1Right = std::min(inner.Right, inner.Left + Hex1VTWidth);
+    int barLeft = std::max(hex1Right, inner.Right - scrollBar);
+    layout.Hex1 = {inner.Left, inner.Top, hex1Right, gridsBottom};
+    layout.Hex2 = {hex1Right, inner.Top, barLeft, gridsBottom};
+    layout.HexScrollBar = {barLeft, inner.Top, inner.Right, gridsBottom};
+    layout.HexStatus = {inner.Left, gridsBottom, inner.Right, inner.Bottom};
+    treeRight = left;
+  }
+  int treeBottom = height - bar;
+  layout.MainStatus = {0, treeBottom, treeRight, height};
+  layout.Tree = {0, 0, treeRight, treeBottom};
+  // The bar is needed when the rows do not fit the tree's height.
+  if (TreeVT.TotalHeight() > treeBottom && treeRight > scrollBar) {
+    layout.TreeScrollBar = {treeRight - scrollBar, 0, treeRight, treeBottom};
+    layout.Tree.Right = treeRight - scrollBar;
+  }
+
+  TreeVT.SetClientSize(layout.Tree.Width(), layout.Tree.Height());
+  if (HexPanelVisible) {
+    Hex1VT.SetClientSize(layout.Hex1.Width(), layout.Hex1.Height());
+    Hex2VT.SetClientSize(layout.Hex2.Width(), layout.Hex2.Height());
+  }
+  if (layout == FLayout) return;
+  FLayout = layout;
+  if (Events != nullptr) Events->LayoutChanged();
+  for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) CheckScroll(view);
+}
+
+}  // namespace viewer
