@@ -17,7 +17,9 @@ class THeadlessDialogs : public platform::IDialogs {
   platform::TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                          platform::TMessageBoxKind kind) override;
   std::optional<std::u16string> SaveFileDialog(const std::u16string&, const std::u16string&) override { return {}; }
-  std::optional<platform::TColor> ChooseColor(platform::TColor) override { return {}; }
+  std::optional<platform::TColor> ChooseColor(platform::TColor, std::span<const platform::TColor>, bool) override {
+    return {};
+  }
 };
 
 class THeadlessHost : public platform::IWindowHost {

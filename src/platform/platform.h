@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,11 @@ class IDialogs {
   // File-save dialog; filter in the "Name (*.x)|*.x|..." form. Empty optional on cancel.
   virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
                                                        const std::u16string& proposedName) = 0;
-  // Standard colour chooser; empty optional on cancel.
-  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+  // Standard colour chooser preset with initial and the custom-colour slots
+  // (0x00BBGGRR, in order), opened with its full colour picker shown when
+  // fullyOpen; empty optional on cancel.
+  virtual std::optional<TColor> ChooseColor(TColor initial, std::span<const TColor> customColors,
+                                            bool fullyOpen) = 0;
 };
 
 // Services tied to the viewer's window and the host around it.

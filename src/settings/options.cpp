@@ -336,7 +336,8 @@ void TSettingsForm::SwatchClick(std::string_view name) {
   const TSwatch* swatch = FindSwatch(name);
   if (!swatch) return;
   TControl& control = Controls[name];
-  std::optional<platform::TColor> chosen = MainForm.Platform().Dialogs.ChooseColor(control.Color);
+  std::optional<platform::TColor> chosen =
+      MainForm.Platform().Dialogs.ChooseColor(control.Color, CustomColors, /*fullyOpen=*/true);
   if (!chosen) return;
   control.Color = *chosen;
   swatch->Field(MainForm.Settings()) = *chosen;

@@ -223,6 +223,9 @@ TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
     EXPECT_EQ(Target.Record, expected) << "exactly its own field changes";
     EXPECT_EQ(form.Controls[c.Name].Color, chosen);
     EXPECT_EQ(Target.Log, c.Expected);
+    EXPECT_EQ(Fake.Dialogs.LastCustomColors, std::vector<TColor>(CustomColors.begin(), CustomColors.end()))
+        << "the chooser opens with the 16 custom colours in their order";
+    EXPECT_TRUE(Fake.Dialogs.LastFullyOpen);
   }
 }
 

@@ -28,7 +28,11 @@ std::optional<std::u16string> TFakeDialogs::SaveFileDialog(const std::u16string&
   return SaveFileAnswer;
 }
 
-std::optional<TColor> TFakeDialogs::ChooseColor(TColor) { return ColorAnswer; }
+std::optional<TColor> TFakeDialogs::ChooseColor(TColor, std::span<const TColor> customColors, bool fullyOpen) {
+  LastCustomColors.assign(customColors.begin(), customColors.end());
+  LastFullyOpen = fullyOpen;
+  return ColorAnswer;
+}
 
 TColor TFakeDisplay::GetSysColor(int index) {
   auto it = SysColors.find(index);

@@ -32,11 +32,14 @@ class TFakeDialogs : public IDialogs {
   std::u16string LastFilter;
   std::u16string LastProposedName;
   std::optional<TColor> ColorAnswer;
+  std::vector<TColor> LastCustomColors;  // as the last ChooseColor got them
+  bool LastFullyOpen = false;
   TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                TMessageBoxKind kind) override;
   std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
                                                const std::u16string& proposedName) override;
-  std::optional<TColor> ChooseColor(TColor initial) override;
+  std::optional<TColor> ChooseColor(TColor initial, std::span<const TColor> customColors,
+                                    bool fullyOpen) override;
 };
 
 class TFakeWindowHost : public IWindowHost {
