@@ -1,35 +1,31 @@
-// A GDI font made from a face name and a point size at the screen's density,
-// deleted when it goes.
+// GDI fonts by face, point size and weight, made once at the screen's density
+// and kept until the cache goes.
 #pragma once
 
+#include <map>
 #include <string>
+#include <tuple>
 
+#include "platform/canvas.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform::win32 {
 
-class TScreenFont {
+class TFontCache {
  public:
-  TScreenFont(HDC dc, const std::u16string& name, int pointSize, bool bold) {
-    LOGFONTW font{};
-    // Negative: the character height without internal leading, as point sizes mean.
-    font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    std::size_t length = std::min<std::size_t>(name.size(), LF_FACESIZE - 1);
-    for (std::size_t i = 0; i < length; ++i) font.lfFaceName[i] = static_cast<wchar_t>(name[i]);
-    FHandle = CreateFontIndirectW(&font);
-  }
-  ~TScreenFont() {
-    if (FHandle != nullptr) DeleteObject(FHandle);
-  }
-  TScreenFont(const TScreenFont&) = delete;
-  TScreenFont& operator=(const TScreenFont&) = delete;
-  HFONT Handle() const { return FHandle; }
+  TFontCache() = default;
+  ~TFontCache();
+  TFontCache(const TFontCache&) = delete;
+  TFontCache& operator=(const TFontCache&) = delete;
+
+  // Never null while the system can make fonts; owned by the cache.
+  HFONT Get(const TFont& font);
 
  private:
-  HFONT FHandle = nullptr;
+  std::map<std::tuple<std::u16string, int, bool>, HFONT> FFonts;
 };
+
+// The font's text width and cell height on dc, which the call leaves as it was.
+SIZE MeasureOn(HDC dc, HFONT font, const std::u16string& text);
 
 }  // namespace platform::win32

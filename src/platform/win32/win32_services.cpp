@@ -11,6 +11,8 @@ namespace platform::win32 {
 
 namespace {
 
+constexpr COLORREF White = 0x00FFFFFF;
+
 HWND Window(const TWindowGetter& getter) { return getter ? static_cast<HWND>(getter()) : nullptr; }
 
 }  // namespace
@@ -88,18 +90,19 @@ std::optional<std::u16string> TWin32Dialogs::SaveFileDialog(const std::u16string
   return FromWide(buffer.c_str());
 }
 
-std::optional<TColor> TWin32Dialogs::ChooseColor(TColor initial) {
+std::optional<TColor> TWin32Dialogs::ChooseColor(TColor initial, std::span<const TColor> customColors,
+                                                  bool fullyOpen) {
   COLORREF custom[16];
-  std::transform(CustomColors.begin(), CustomColors.end(), custom, ToColorRef);
+  std::fill(std::begin(custom), std::end(custom), White);
+  std::transform(customColors.begin(), customColors.begin() + std::min<std::size_t>(16, customColors.size()),
+                 custom, ToColorRef);
   CHOOSECOLORW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = Window(FOwner);
   dialog.rgbResult = ToColorRef(initial);
   dialog.lpCustColors = custom;
-  dialog.Flags = CC_FULLOPEN | CC_ANYCOLOR | CC_RGBINIT;
-  bool chosen = ChooseColorW(&dialog);
-  std::copy(custom, custom + 16, CustomColors.begin());
-  if (!chosen) return std::nullopt;
+  dialog.Flags = CC_ANYCOLOR | CC_RGBINIT | (fullyOpen ? CC_FULLOPEN : 0);
+  if (!ChooseColorW(&dialog)) return std::nullopt;
   return static_cast<TColor>(dialog.rgbResult & 0x00FFFFFFu);
 }
 
@@ -160,34 +163,22 @@ std::vector<std::u16string> TWin32Display::FontFamilies(bool fixedPitchOnly) {
   return families.Names;
 }
 
-namespace {
+TWin32Display::TWin32Display() : FDC(CreateCompatibleDC(nullptr)), FFonts(std::make_unique<TFontCache>()) {}
 
-SIZE MeasureText(const std::u16string& text, const std::u16string& fontName, int fontSize, bool bold) {
-  HDC dc = GetDC(nullptr);
-  TScreenFont font(dc, fontName, fontSize, bold);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
-  SIZE size{};
-  GetTextExtentPoint32W(dc, Wide(text), static_cast<int>(text.size()), &size);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  if (text.empty()) size.cy = metrics.tmHeight;
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return size;
+TWin32Display::~TWin32Display() {
+  if (FDC != nullptr) DeleteDC(static_cast<HDC>(FDC));
 }
 
-}  // namespace
-
 int TWin32Display::TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) {
-  return MeasureText(text, fontName, fontSize, /*bold=*/false).cx;
+  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, false}), text).cx;
 }
 
 int TWin32Display::BoldTextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) {
-  return MeasureText(text, fontName, fontSize, /*bold=*/true).cx;
+  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, true}), text).cx;
 }
 
 int TWin32Display::TextHeight(const std::u16string& fontName, int fontSize) {
-  return MeasureText(u"", fontName, fontSize, /*bold=*/false).cy;
+  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, false}), u"").cy;
 }
 
 int TWin32Display::VerticalScrollBarWidth() { return GetSystemMetrics(SM_CXVSCROLL); }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -30,10 +31,9 @@ class TWin32Dialogs : public IDialogs {
                                TMessageBoxKind kind) override;
   std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
                                                const std::u16string& proposedName) override;
-  std::optional<TColor> ChooseColor(TColor initial) override;
-
-  // The chooser's 16 custom-colour slots, preset by the owner and kept between calls.
-  std::array<TColor, 16> CustomColors{};
+  // The custom-colour slots beyond the 16 the chooser has are left out.
+  std::optional<TColor> ChooseColor(TColor initial, std::span<const TColor> customColors,
+                                    bool fullyOpen) override;
 
  private:
   TWindowGetter FOwner;
@@ -54,8 +54,16 @@ class TWin32WindowHost : public IWindowHost {
   int FBusyDepth = 0;
 };
 
+class TFontCache;
+
+// Measures on a memory DC of the screen with fonts made once.
 class TWin32Display : public IDisplay {
  public:
+  TWin32Display();
+  ~TWin32Display() override;
+  TWin32Display(const TWin32Display&) = delete;
+  TWin32Display& operator=(const TWin32Display&) = delete;
+
   TColor GetSysColor(int index) override;
   // Each family once, in the order the system enumerates them.
   std::vector<std::u16string> FontFamilies(bool fixedPitchOnly) override;
@@ -64,6 +72,10 @@ class TWin32Display : public IDisplay {
   int TextHeight(const std::u16string& fontName, int fontSize) override;
   int VerticalScrollBarWidth() override;
   int PixelScalePercent() override;
+
+ private:
+  void* FDC;
+  std::unique_ptr<TFontCache> FFonts;
 };
 
 // The "Name (*.x)|*.x|..." filter as the file dialog wants it: NUL-separated,

@@ -1,0 +1,97 @@
+// The seven exported host functions of the Windows module, stdcall, forwarding
+// to the shared TListPlugin over the Win32 platform and viewer windows.
+#include "plugin/listplug_core.h"
+#include "platform/win32/viewer_window.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system.h"
+#include "plugin/fence.h"
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+using namespace platform::win32;
+
+void* CurrentViewer() { return CurrentViewerWindow(); }
+
+// Everything the module keeps from its first call to its unload.
+struct TModuleState {
+  TWin32Clipboard Clipboard{CurrentViewer};
+  TWin32Dialogs Dialogs{CurrentViewer};
+  TWin32WindowHost Host{CurrentViewer};
+  TWin32Display Display;
+  TWin32System System{ThisModule()};
+  platform::TPlatform Platform{Clipboard, Dialogs, Host, Display, System};
+  TViewerWindowFactory Windows;
+  plugin::TListPlugin Plugin{Platform, Windows};
+};
+
+TModuleState* State = nullptr;
+
+// Made at the first call that needs it rather than in DllMain, where the
+// loader lock forbids most of what start-up does.
+plugin::TListPlugin& Plugin() {
+  if (State == nullptr) State = new TModuleState;
+  return State->Plugin;
+}
+
+plugin::THandle Handle(HWND window) { return reinterpret_cast<plugin::THandle>(window); }
+
+std::u16string FromWideZ(const wchar_t* text) { return text ? FromWide(text) : std::u16string(); }
+
+}  // namespace
+
+extern "C" {
+
+// The host's parameter record; only DefaultIniName is read.
+struct ListDefaultParamStruct {
+  int size;
+  DWORD PluginInterfaceVersionLow;
+  DWORD PluginInterfaceVersionHi;
+  char DefaultIniName[MAX_PATH];
+};
+
+__declspec(dllexport) void WINAPI ListGetDetectString(char* detectString, int maxLen) {
+  plugin::TListPlugin::ListGetDetectString(detectString, maxLen);
+}
+
+__declspec(dllexport) void WINAPI ListSetDefaultParams(ListDefaultParamStruct* params) {
+  plugin::TListPlugin::ListSetDefaultParams(params);
+}
+
+__declspec(dllexport) HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
+  return plugin::Fence<HWND>(nullptr, [&] {
+    return reinterpret_cast<HWND>(Plugin().ListLoad(Handle(parentWin), fileToLoad ? fileToLoad : ""));
+  });
+}
+
+__declspec(dllexport) HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int) {
+  return plugin::Fence<HWND>(nullptr, [&] {
+    return reinterpret_cast<HWND>(Plugin().ListLoadW(Handle(parentWin), FromWideZ(fileToLoad)));
+  });
+}
+
+__declspec(dllexport) int WINAPI ListSearchTextW(HWND listWin, wchar_t* searchString, int searchParameter) {
+  return plugin::Fence(plugin::ListError, [&] {
+    return Plugin().ListSearchTextW(Handle(listWin), FromWideZ(searchString), searchParameter);
+  });
+}
+
+__declspec(dllexport) int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
+  return plugin::TListPlugin::ListSendCommand(Handle(listWin), command, parameter);
+}
+
+__declspec(dllexport) void WINAPI ListCloseWindow(HWND listWin) {
+  plugin::Fence([&] { Plugin().ListCloseWindow(Handle(listWin)); });
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  // At FreeLibrary (not at process exit, when other threads are gone and the
+  // windows with them) open viewers are destroyed and the start-up undone.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr && State != nullptr) {
+    plugin::Fence([] { delete State; });
+    State = nullptr;
+  }
+  return TRUE;
+}
+
+}  // extern "C"
