@@ -1,4 +1,5 @@
-// The seven exported host functions of the Windows module, stdcall, forwarding
+// The seven exported host functions of the Windows module, stdcall, exported
+// under their undecorated names by Bramlet.def only, forwarding
 // to the shared TListPlugin over the Win32 platform and viewer windows.
 #include "plugin/listplug_core.h"
 #include "platform/win32/viewer_window.h"
@@ -50,37 +51,37 @@ struct ListDefaultParamStruct {
   char DefaultIniName[MAX_PATH];
 };
 
-__declspec(dllexport) void WINAPI ListGetDetectString(char* detectString, int maxLen) {
+void WINAPI ListGetDetectString(char* detectString, int maxLen) {
   plugin::TListPlugin::ListGetDetectString(detectString, maxLen);
 }
 
-__declspec(dllexport) void WINAPI ListSetDefaultParams(ListDefaultParamStruct* params) {
+void WINAPI ListSetDefaultParams(ListDefaultParamStruct* params) {
   plugin::TListPlugin::ListSetDefaultParams(params);
 }
 
-__declspec(dllexport) HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
+HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
   return plugin::Fence<HWND>(nullptr, [&] {
     return reinterpret_cast<HWND>(Plugin().ListLoad(Handle(parentWin), fileToLoad ? fileToLoad : ""));
   });
 }
 
-__declspec(dllexport) HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int) {
+HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int) {
   return plugin::Fence<HWND>(nullptr, [&] {
     return reinterpret_cast<HWND>(Plugin().ListLoadW(Handle(parentWin), FromWideZ(fileToLoad)));
   });
 }
 
-__declspec(dllexport) int WINAPI ListSearchTextW(HWND listWin, wchar_t* searchString, int searchParameter) {
+int WINAPI ListSearchTextW(HWND listWin, wchar_t* searchString, int searchParameter) {
   return plugin::Fence(plugin::ListError, [&] {
     return Plugin().ListSearchTextW(Handle(listWin), FromWideZ(searchString), searchParameter);
   });
 }
 
-__declspec(dllexport) int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
+int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
   return plugin::TListPlugin::ListSendCommand(Handle(listWin), command, parameter);
 }
 
-__declspec(dllexport) void WINAPI ListCloseWindow(HWND listWin) {
+void WINAPI ListCloseWindow(HWND listWin) {
   plugin::Fence([&] { Plugin().ListCloseWindow(Handle(listWin)); });
 }
 
