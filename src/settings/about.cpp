@@ -35,7 +35,7 @@ void TAboutForm::ButtonClick(std::string_view name) {
 }
 
 bool TAboutForm::KeyDown(std::uint16_t virtualKey) {
-  if (virtualKey != VkReturn && virtualKey != VkEscape) return false;
+  if (virtualKey != platform::vk::Return && virtualKey != platform::vk::Escape) return false;
   Close();
   return true;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/keys.h"
 #include "platform/platform.h"
 
 namespace settings {
@@ -78,12 +79,5 @@ struct TScreenRect {
   bool operator==(const TScreenRect&) const = default;
 };
 TScreenRect CentreOver(const TScreenRect& viewer, int width, int height);
-
-// Virtual-key codes the dialogs handle.
-inline constexpr std::uint16_t VkReturn = 0x0D;
-inline constexpr std::uint16_t VkEscape = 0x1B;
-inline constexpr std::uint16_t VkUp = 0x26;
-inline constexpr std::uint16_t VkDown = 0x28;
-inline constexpr std::uint16_t VkDelete = 0x2E;
 
 }  // namespace settings

@@ -390,13 +390,13 @@ bool TSettingsForm::SpinEditKeyPress(std::string_view, char16_t) {
 
 bool TSettingsForm::SpinEditKeyDown(std::string_view name, std::uint16_t virtualKey) {
   switch (virtualKey) {
-    case VkUp:
+    case platform::vk::Up:
       SpinEditStep(name, +1);
       return true;
-    case VkDown:
+    case platform::vk::Down:
       SpinEditStep(name, -1);
       return true;
-    case VkDelete:
+    case platform::vk::Delete:
       return true;
     default:
       return false;
@@ -404,7 +404,7 @@ bool TSettingsForm::SpinEditKeyDown(std::string_view name, std::uint16_t virtual
 }
 
 bool TSettingsForm::KeyDown(std::uint16_t virtualKey) {
-  if (virtualKey != VkReturn && virtualKey != VkEscape) return false;
+  if (virtualKey != platform::vk::Return && virtualKey != platform::vk::Escape) return false;
   Close();
   return true;
 }

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
+#include "viewer/command_table.h"
 #include "viewer/commands.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
@@ -305,6 +306,14 @@ class TMainForm {
   bool FormKeyDown(const TKeyEvent& key);
   bool TreeVTKeyDown(const TKeyEvent& key);
   bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
+  // Whether the viewer takes this key itself in its present state (the window's
+  // bindings, then the focused control's bindings and navigation). False for the
+  // keys it passes to the host. A front-end claims exactly these keys before the
+  // host's shortcuts see them.
+  bool HandlesKey(const TKeyEvent& key) const;
+  // The menu item's state by its command's rules, as MainMenuPopup sets it.
+  bool CommandEnabled(const TCommand& command) const;
+  bool CommandChecked(const TCommand& command) const;
 
   // The commands; the ones on a row do nothing without a focused row.
   void CopyValue();
@@ -319,6 +328,10 @@ class TMainForm {
   void ToggleAttributes();
   void ToggleHexPanel();
   void ToggleIcons();
+  // Tab: between the structure tree and the bytes grid (nowhere while the hex
+  // panel is hidden).
+  void FocusHexGrid();
+  void FocusStructureTree();
   // The hexadecimal text of the bytes a row stands for (an element's whole
   // encoding; the element's for its attribute and error rows).
   std::u16string RowBytesHex(TNodeId node, bool addSpace) const;
@@ -362,6 +375,8 @@ class TMainForm {
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();
+  // Runs the command bound to key in scope; true when the key was taken.
+  bool DispatchKey(const TKeyEvent& key, TKeyScope scope);
   void HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node, int column);
 };
 

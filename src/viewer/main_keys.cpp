@@ -1,30 +1,14 @@
-// Keys: the window previews each one, then the focused control gets it. Some
-// keys belong to the host and are posted to the Lister window as they come.
+// Keys: the window previews each one, then the focused control gets it. The
+// bindings come from the command table; what no binding takes, a tree or grid
+// may use for its own navigation.
 #include <optional>
 
+#include "viewer/command_table.h"
 #include "viewer/main.h"
 
 namespace viewer {
 
 namespace {
-
-bool NoModifier(const TKeyEvent& key) { return !key.Shift && !key.Ctrl && !key.Alt; }
-bool CtrlOnly(const TKeyEvent& key) { return key.Ctrl && !key.Shift && !key.Alt; }
-
-// Keys the host handles, whatever modifiers are held.
-bool IsHostKey(std::uint16_t code) {
-  if (code >= vk::Char('1') && code <= vk::Char('8')) return true;
-  switch (code) {
-    case vk::Char('F'):
-    case vk::Char('N'):
-    case vk::Char('P'):
-    case vk::F3:
-    case vk::F7:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The navigation a tree or grid control does by itself.
 std::optional<TTreeKey> NavigationKey(std::uint16_t code) {
@@ -48,7 +32,40 @@ bool Navigate(VirtualTree& tree, const TKeyEvent& key) {
   return navigation && tree.KeyDown(*navigation, key.Shift, key.Ctrl);
 }
 
+const TKeyBinding* FindBinding(const TKeyEvent& key, TKeyScope scope, const TCommand** command) {
+  for (const TCommand& row : CommandTable())
+    for (const TKeyBinding& binding : row.Keys)
+      if (binding.Matches(key, scope)) {
+        *command = &row;
+        return &binding;
+      }
+  return nullptr;
+}
+
+TKeyScope ScopeOf(TFocusedControl control) {
+  switch (control) {
+    case TFocusedControl::fcTree: return TKeyScope::ksTree;
+    case TFocusedControl::fcHex1:
+    case TFocusedControl::fcHex2: return TKeyScope::ksHex;
+  }
+  return TKeyScope::ksTree;
+}
+
 }  // namespace
+
+bool TMainForm::DispatchKey(const TKeyEvent& key, TKeyScope scope) {
+  const TCommand* command = nullptr;
+  const TKeyBinding* binding = FindBinding(key, scope, &command);
+  if (binding == nullptr) return false;
+  if (binding->Flow == TKeyFlow::kfPassToHost) {
+    // Passed on, not consumed.
+    Platform.Host.PostKeyToParent(key.Key);
+    return false;
+  }
+  // The key is taken even when its command fails: the failure has been reported.
+  if (command->Handler != nullptr) RunCommand([&] { (this->*command->Handler)(); });
+  return true;
+}
 
 bool TMainForm::KeyDown(const TKeyEvent& key) {
   bool taken = false;
@@ -65,70 +82,31 @@ bool TMainForm::KeyDown(const TKeyEvent& key) {
   return taken || controlTook;
 }
 
-bool TMainForm::FormKeyDown(const TKeyEvent& key) {
-  if (IsHostKey(key.Key) || (key.Key == vk::Escape && NoModifier(key))) {
-    // Passed on, not consumed.
-    Platform.Host.PostKeyToParent(key.Key);
-    return false;
-  }
-  if (NoModifier(key)) {
-    switch (key.Key) {
-      case vk::Char('H'): ToggleHexPanel(); return true;
-      case vk::Char('A'): ToggleAttributes(); return true;
-      case vk::F5: Reload(); return true;
-      default: return false;
-    }
-  }
-  if (CtrlOnly(key)) {
-    switch (key.Key) {
-      case vk::Char('V'): LoadFromClipboard(); return true;
-      case vk::Char('S'): SaveToXML(); return true;
-      case vk::Char('I'): ToggleIcons(); return true;
-      default: return false;
-    }
-  }
-  return false;
-}
+bool TMainForm::FormKeyDown(const TKeyEvent& key) { return DispatchKey(key, TKeyScope::ksWindow); }
 
 bool TMainForm::TreeVTKeyDown(const TKeyEvent& key) {
-  if (key.Key == vk::Char('C') && key.Ctrl && !key.Shift) {
-    if (key.Alt)
-      CopyBytes();
-    else
-      CopyValue();
-    return true;
-  }
-  if (key.Key == vk::Char('D') && CtrlOnly(key)) {
-    CopyRow();
-    return true;
-  }
-  if (NoModifier(key)) {
-    switch (key.Key) {
-      case vk::F4: ExpandNode(); return true;
-      case vk::F2: CollapseNode(); return true;
-      case vk::Tab:
-        // With the hex panel hidden there is nowhere to go; the key is dropped.
-        if (HexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
-        return true;
-      default: break;
-    }
-  }
-  return Navigate(TreeVT, key);
+  return DispatchKey(key, TKeyScope::ksTree) || Navigate(TreeVT, key);
 }
 
 bool TMainForm::HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key) {
-  if (NoModifier(key)) {
-    switch (key.Key) {
-      case vk::Tab:
-        SetActiveControl(TFocusedControl::fcTree);
-        return true;
-      case vk::Return:
-        HexVTEnter();
-        return true;
-      default: break;
-    }
-  }
-  return Navigate(sender, key);
+  return DispatchKey(key, TKeyScope::ksHex) || Navigate(sender, key);
 }
+
+bool TMainForm::HandlesKey(const TKeyEvent& key) const {
+  const TCommand* command = nullptr;
+  for (TKeyScope scope : {TKeyScope::ksWindow, ScopeOf(ActiveControl)}) {
+    const TKeyBinding* binding = FindBinding(key, scope, &command);
+    if (binding != nullptr) return binding->Flow == TKeyFlow::kfHandle;
+  }
+  return NavigationKey(key.Key).has_value();
+}
+
+void TMainForm::FocusHexGrid() {
+  // With the hex panel hidden there is nowhere to go; the key is dropped.
+  // SetActiveControl tells the front-end, which moves its keyboard focus.
+  if (HexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
+}
+
+void TMainForm::FocusStructureTree() { SetActiveControl(TFocusedControl::fcTree); }
 
 }  // namespace viewer

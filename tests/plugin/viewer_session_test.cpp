@@ -49,8 +49,8 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
   viewer::TMainForm& form = Form(handle);
 
   // Built in order: captions from the language table, keys to the tree once shown.
-  EXPECT_EQ(form.MainMenu.mnAbout.Caption, settings::GetLangTextById(115));
-  EXPECT_FALSE(form.MainMenu.mnAbout.Caption.empty());
+  EXPECT_EQ(form.MainMenu.Item("mnAbout").Caption, settings::GetLangTextById(115));
+  EXPECT_FALSE(form.MainMenu.Item("mnAbout").Caption.empty());
   EXPECT_EQ(form.ActiveControl, viewer::TFocusedControl::fcTree);
 
   // The host's search finds the first common name, then the next; backwards
@@ -79,7 +79,7 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
 
   // The Settings item runs the dialog over this viewer, which saves on closing.
   FRunner.Script = [](settings::TSettingsForm& dialog) { dialog.CheckBoxClick("chTreeIcons", false); };
-  form.MainMenuClick(form.MainMenu.mnSettings.Tag);
+  form.MainMenuClick(form.MainMenu.Item("mnSettings").Tag);
   EXPECT_EQ(FRunner.SettingsRuns, 1);
   EXPECT_FALSE(form.Settings.ShowIcons);
   EXPECT_NE(ReadText(IniPath()).find("ShowIcons=0"), std::string::npos);

@@ -36,8 +36,8 @@ TEST(AboutBox, OkEnterAndEscClose) {
     bool Closes;
   } cases[] = {
       {"OK", [](TAboutForm& f) { f.ButtonClick("btnOK"); return true; }, true},
-      {"Enter", [](TAboutForm& f) { return f.KeyDown(VkReturn); }, true},
-      {"Esc", [](TAboutForm& f) { return f.KeyDown(VkEscape); }, true},
+      {"Enter", [](TAboutForm& f) { return f.KeyDown(platform::vk::Return); }, true},
+      {"Esc", [](TAboutForm& f) { return f.KeyDown(platform::vk::Escape); }, true},
       {"Space", [](TAboutForm& f) { return f.KeyDown(0x20); }, false},
   };
   for (const auto& c : cases) {

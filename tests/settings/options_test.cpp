@@ -276,13 +276,13 @@ TEST_F(SettingsForm, SpinBoxesChangeOnlyByStepsWithinTheirRange) {
     int Applies;
     const char* Apply;
   } cases[] = {
-      {"up and up", "edTreeFontSize", 10, {VkUp, VkUp}, 12, 2, "SetTreeFontSize"},
-      {"up at the top", "edTreeFontSize", 99, {VkUp}, 99, 0, ""},
-      {"stored above the range: up stays", "edHexFontSize", 150, {VkUp}, 150, 0, ""},
-      {"stored above the range: down steps from the bound", "edHexFontSize", 150, {VkDown}, 98, 1, "SetHexFont"},
-      {"indent down at 0", "edTreeIndent", 0, {VkDown}, 0, 0, ""},
-      {"indent down", "edTreeIndent", 18, {VkDown}, 17, 1, "ApplyTreeIndent"},
-      {"Delete is swallowed", "edTreeIndent", 18, {VkDelete}, 18, 0, ""},
+      {"up and up", "edTreeFontSize", 10, {platform::vk::Up, platform::vk::Up}, 12, 2, "SetTreeFontSize"},
+      {"up at the top", "edTreeFontSize", 99, {platform::vk::Up}, 99, 0, ""},
+      {"stored above the range: up stays", "edHexFontSize", 150, {platform::vk::Up}, 150, 0, ""},
+      {"stored above the range: down steps from the bound", "edHexFontSize", 150, {platform::vk::Down}, 98, 1, "SetHexFont"},
+      {"indent down at 0", "edTreeIndent", 0, {platform::vk::Down}, 0, 0, ""},
+      {"indent down", "edTreeIndent", 18, {platform::vk::Down}, 17, 1, "ApplyTreeIndent"},
+      {"Delete is swallowed", "edTreeIndent", 18, {platform::vk::Delete}, 18, 0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -377,9 +377,9 @@ TEST_F(SettingsForm, CloseButtonEnterAndEscCloseTheDialog) {
     bool Closes;
   } cases[] = {
       {"Close", [](TSettingsForm& f) { f.ButtonClick("btnOK"); return true; }, true},
-      {"Enter", [](TSettingsForm& f) { return f.KeyDown(VkReturn); }, true},
-      {"Esc", [](TSettingsForm& f) { return f.KeyDown(VkEscape); }, true},
-      {"Up", [](TSettingsForm& f) { return f.KeyDown(VkUp); }, false},
+      {"Enter", [](TSettingsForm& f) { return f.KeyDown(platform::vk::Return); }, true},
+      {"Esc", [](TSettingsForm& f) { return f.KeyDown(platform::vk::Escape); }, true},
+      {"Up", [](TSettingsForm& f) { return f.KeyDown(platform::vk::Up); }, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -432,7 +432,7 @@ TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
   runner.Log = &Target.Log;
   runner.User = [](TSettingsForm& form) {
     form.CheckBoxClick("chSpaceInHex", false);
-    form.KeyDown(VkEscape);
+    form.KeyDown(platform::vk::Escape);
   };
   ShowSettingsDialog(Target, runner);
   EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));

@@ -32,7 +32,7 @@ class TScriptedRunner : public settings::IDialogRunner {
   }
   void RunAboutForm(settings::TAboutForm& form, const TScreenRect&) override {
     ++AboutRuns;
-    form.KeyDown(settings::VkEscape);
+    form.KeyDown(platform::vk::Escape);
   }
 };
 
@@ -147,8 +147,8 @@ TEST_F(SettingsDialogTest, ALanguageChosenRetitlesOnlyItsOwnViewer) {
   Form.SetMainMenuCaptions();
   ShowSample("cert.der");
   InDialog([](TSettingsForm& form) { form.ComboBoxChange("cbLanguage", 1); });
-  EXPECT_EQ(Form.MainMenu.mnCopyVal.Caption.rfind(u"Wert kopieren", 0), 0u);
-  EXPECT_EQ(other.MainMenu.mnCopyVal.Caption.rfind(u"Copy value", 0), 0u);
+  EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption.rfind(u"Wert kopieren", 0), 0u);
+  EXPECT_EQ(other.MainMenu.Item("mnCopyVal").Caption.rfind(u"Copy value", 0), 0u);
   bool objects = false;
   for (const TStatusPanel& panel : Form.MainStatusBar) objects |= panel.Text.find(u"Objekte") != std::u16string::npos;
   EXPECT_TRUE(objects) << "the main status bar speaks the new language";

@@ -366,13 +366,13 @@ void TViewerWindow::PopupMenu(TView view, int x, int y) {
   if (window == nullptr || FOpenMenu != nullptr) return;
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
-  for (viewer::TMenuItem* item : FForm.MainMenu.Items()) {
-    if (item->IsSeparator()) {
+  for (const viewer::TMenuItem& item : FForm.MainMenu.Items()) {
+    if (item.IsSeparator()) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    UINT flags = MF_STRING | (item->Enabled ? MF_ENABLED : MF_GRAYED) | (item->Checked ? MF_CHECKED : MF_UNCHECKED);
-    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item->Tag), Wide(item->Caption));
+    UINT flags = MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED) | (item.Checked ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.Tag), Wide(item.Caption));
   }
   POINT point{x, y};
   ClientToScreen(window, &point);

@@ -1,0 +1,83 @@
+// The command table itself, and how a key event meets a binding.
+#include "viewer/command_table.h"
+
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+using enum TKeyMods;
+using TF = TMainForm;
+
+constexpr TKeyBinding Window(std::uint16_t key, TKeyMods mods = kmNone) { return {key, mods, TKeyScope::ksWindow}; }
+constexpr TKeyBinding Tree(std::uint16_t key, TKeyMods mods = kmNone) { return {key, mods, TKeyScope::ksTree}; }
+constexpr TKeyBinding Hex(std::uint16_t key, TKeyMods mods = kmNone) { return {key, mods, TKeyScope::ksHex}; }
+// Posted to the Lister window, which handles it; the viewer does not take it.
+constexpr TKeyBinding Host(std::uint16_t key, TKeyMods mods = kmAny) {
+  return {key, mods, TKeyScope::ksWindow, TKeyFlow::kfPassToHost};
+}
+
+constexpr TKeyMods ShiftCtrl = kmShift | kmCtrl;
+
+// Menu items top to bottom. Expand tree and Collapse tree are the tree control's
+// own Shift+Ctrl+keypad keys; binding them here makes them reach the same
+// handler as the menu items.
+constexpr TCommand Commands[] = {
+    {"mnCopyVal", 101, false, u"Ctrl+C", {Tree('C', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
+     &TF::CopyValue},
+    {"mnCopyName", 102, false, u"Ctrl+D", {Tree('D', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
+     &TF::CopyRow},
+    {"mnCopyHex", 103, false, u"Ctrl+Alt+C", {Tree('C', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyBytes},
+    // The host searches; its results come back through ListSearchTextW.
+    {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr},
+    {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
+     &TF::ExpandNode},
+    {"mnCollapse", 106, false, u"F2", {Tree(vk::F2)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
+     &TF::CollapseNode},
+    {"mnExpandTree", 107, false, u"Shift+Ctrl+", {Tree(vk::Add, ShiftCtrl)}, TEnabledRule::erAlways,
+     TCheckedRule::crNever, &TF::ExpandTree},
+    {"mnCollapseTree", 108, false, u"Shift+Ctrl-", {Tree(vk::Subtract, ShiftCtrl)}, TEnabledRule::erAlways,
+     TCheckedRule::crNever, &TF::CollapseTree},
+    {"mnShowAttributes", 109, true, u"A", {Window('A')}, TEnabledRule::erAlways, TCheckedRule::crShowAttributes,
+     &TF::ToggleAttributes},
+    {"mnShowHex", 110, false, u"H", {Window('H')}, TEnabledRule::erAlways, TCheckedRule::crHexPanelVisible,
+     &TF::ToggleHexPanel},
+    {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
+     TCheckedRule::crNever, &TF::LoadFromClipboard},
+    {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload},
+    {"mnSaveToXML", 113, false, u"Ctrl+S", {Window('S', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+     &TF::SaveToXML},
+    {"mnSettings", 114, true, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowSettings},
+    {"mnAbout", 115, false, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowAbout},
+
+    // Keys without a menu item.
+    {"", 0, false, u"", {Window('I', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ToggleIcons},
+    {"", 0, false, u"", {Tree(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusHexGrid},
+    {"", 0, false, u"", {Hex(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusStructureTree},
+    {"", 0, false, u"", {Hex(vk::Return)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::HexVTEnter},
+    {"",
+     0,
+     false,
+     u"",
+     {Host('1'), Host('2'), Host('3'), Host('4'), Host('5'), Host('6'), Host('7'), Host('8'), Host('F'), Host('N'),
+      Host('P'), Host(vk::F3), Host(vk::Escape, kmNone)},
+     TEnabledRule::erAlways,
+     TCheckedRule::crNever,
+     nullptr},
+};
+
+}  // namespace
+
+TKeyMods ModsOf(const platform::TKeyEvent& key) {
+  return (key.Shift ? kmShift : kmNone) | (key.Ctrl ? kmCtrl : kmNone) | (key.Alt ? kmAlt : kmNone);
+}
+
+bool TKeyBinding::Matches(const platform::TKeyEvent& key, TKeyScope scope) const {
+  return Scope == scope && Key == key.Key && (Mods == kmAny || Mods == ModsOf(key));
+}
+
+std::span<const TCommand> CommandTable() { return Commands; }
+
+}  // namespace viewer
