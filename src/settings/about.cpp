@@ -5,24 +5,30 @@
 
 namespace settings {
 
-TAboutForm::TAboutForm() {
+TAboutForm::TAboutForm(int pixelScalePercent) {
   Caption = GetLangTextById(TitleId);
+  // Top to bottom at 96 dots per inch and Tahoma 10 pt, in client coordinates:
+  // the two labels across the box, the button centred below them.
   struct {
     const char* Name;
     TControlKind Kind;
     const char16_t* Caption;
     bool Bold;
-  } const parts[] = {{"lbName", TControlKind::ckLabel, u"Bramlet", true},
-                     {"lbVersion", TControlKind::ckLabel, u"Version 1.1, Feb 2024", true},
-                     {"btnOK", TControlKind::ckButton, u"OK", false}};
+    platform::TRect Bounds;
+  } const parts[] = {{"lbName", TControlKind::ckLabel, u"Bramlet", true, {12, 14, 162, 31}},
+                     {"lbVersion", TControlKind::ckLabel, u"Version 1.1, Feb 2024", true, {12, 38, 162, 55}},
+                     {"btnOK", TControlKind::ckButton, u"OK", false, {49, 74, 124, 99}}};
   for (const auto& part : parts) {
     TControl control;
     control.Name = part.Name;
     control.Kind = part.Kind;
     control.Caption = part.Caption;
     control.Bold = part.Bold;
+    control.Bounds = ScaleRect(part.Bounds, pixelScalePercent);
     Controls.Add(std::move(control));
   }
+  Look.ClientWidth = ScalePixels(Look.ClientWidth, pixelScalePercent);
+  Look.ClientHeight = ScalePixels(Look.ClientHeight, pixelScalePercent);
 }
 
 void TAboutForm::Close() {
@@ -40,8 +46,8 @@ bool TAboutForm::KeyDown(std::uint16_t virtualKey) {
   return true;
 }
 
-void ShowAboutBox(IDialogRunner& runner) {
-  TAboutForm form;
+void ShowAboutBox(IDialogRunner& runner, int pixelScalePercent) {
+  TAboutForm form(pixelScalePercent);
   runner.RunAboutForm(form, CentreOver(runner.ViewerScreenRect(), form.Look.ClientWidth,
                                        form.Look.ClientHeight));
 }

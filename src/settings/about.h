@@ -13,10 +13,11 @@ namespace settings {
 
 class TAboutForm {
  public:
-  TAboutForm();
+  // Lays the box out at pixelScalePercent of 96 dots per inch.
+  explicit TAboutForm(int pixelScalePercent = 100);
 
   static constexpr int TitleId = 115;
-  TFormLook Look{174, 115, u"Tahoma", 10};
+  TFormLook Look{174, 115, u"Tahoma", 10};  // the client size scaled when created
   std::u16string Caption;  // the title
   TControls Controls;      // lbName, lbVersion, btnOK
 
@@ -36,6 +37,6 @@ class TAboutForm {
 
 // The About command: shows the box centred over the viewer and returns when it
 // has closed.
-void ShowAboutBox(IDialogRunner& runner);
+void ShowAboutBox(IDialogRunner& runner, int pixelScalePercent = 100);
 
 }  // namespace settings

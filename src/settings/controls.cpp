@@ -32,4 +32,15 @@ TScreenRect CentreOver(const TScreenRect& viewer, int width, int height) {
           height};
 }
 
+int ScalePixels(int value, int percent) {
+  const long long scaled = static_cast<long long>(value) * percent;
+  // Round half away from zero; layouts only hold non-negative values.
+  return static_cast<int>(scaled >= 0 ? (scaled + 50) / 100 : (scaled - 50) / 100);
+}
+
+platform::TRect ScaleRect(const platform::TRect& rect, int percent) {
+  return {ScalePixels(rect.Left, percent), ScalePixels(rect.Top, percent), ScalePixels(rect.Right, percent),
+          ScalePixels(rect.Bottom, percent)};
+}
+
 }  // namespace settings

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/geometry.h"
 #include "platform/keys.h"
 #include "platform/platform.h"
 
@@ -44,6 +45,10 @@ struct TControl {
   platform::TColor Color = 0;
   bool Bold = false;
   bool Enabled = true;
+  // Where the front-end creates the control: dialog client coordinates in
+  // pixels, already scaled to the screen's pixel density. Controls inside a
+  // group box are placed in the dialog's coordinates too, not the box's.
+  platform::TRect Bounds;
 };
 
 // Controls in creation order (the front-end's layout order within each group),
@@ -62,7 +67,8 @@ class TControls {
   std::deque<TControl> FItems;
 };
 
-// Window facts a front-end needs to build a dialog.
+// Window facts a front-end needs to build a dialog. The client size is scaled
+// like the controls' bounds; the font size is in points.
 struct TFormLook {
   int ClientWidth = 0;
   int ClientHeight = 0;
@@ -79,5 +85,11 @@ struct TScreenRect {
   bool operator==(const TScreenRect&) const = default;
 };
 TScreenRect CentreOver(const TScreenRect& viewer, int width, int height);
+
+// A layout length in pixels at 96 dots per inch, at percent of that density,
+// rounded to the nearest pixel. Rectangles scale edge by edge, so controls that
+// touch without overlapping still do so after scaling.
+int ScalePixels(int value, int percent);
+platform::TRect ScaleRect(const platform::TRect& rect, int percent);
 
 }  // namespace settings

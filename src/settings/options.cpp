@@ -117,6 +117,73 @@ const TCheck Checks[] = {
     {"chHexDotted", [](TSettings& s) -> bool& { return s.Hex.LineDotted; }, &ISettingsTarget::SetHexLineStyle},
 };
 
+// The dialog's layout at 96 dots per inch and Tahoma 8 pt, in client coordinates:
+// two columns of group boxes, labels above their lists and spin boxes, a colour
+// swatch per row with its label to the left, the buttons below the boxes.
+constexpr int GroupWidth = 261;
+constexpr int LeftColumn = 8;
+constexpr int RightColumn = LeftColumn + GroupWidth + 8;
+constexpr int UpperTop = 8;
+constexpr int UpperHeight = 377;
+constexpr int LowerTop = 391;
+constexpr int LowerHeight = 142;
+constexpr int Margin = 12;     // a group box's side to its controls
+constexpr int FirstRow = 20;   // a group box's top to its first control, below the caption
+constexpr int Inner = GroupWidth - 2 * Margin;
+constexpr int Half = Inner / 2;  // the second control of a row, and every swatch, starts here
+constexpr int LabelHeight = 13;
+constexpr int LabelGap = 3;      // a label to the control below it
+constexpr int EditHeight = 21;   // lists, spin boxes, text fields and swatches
+constexpr int CheckHeight = 17;  // check boxes and radio buttons
+constexpr int RowGap = 8;
+constexpr int SwatchStep = 26;
+constexpr int SpinWidth = 60;
+constexpr int ShortSwatchWidth = 50;
+constexpr int ButtonWidth = 75;
+constexpr int ButtonHeight = 25;
+constexpr int ButtonTop = LowerTop + LowerHeight + 14;
+
+platform::TRect Box(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+
+// Places a group's controls from its top down.
+class TGroupLayout {
+ public:
+  TGroupLayout(TControls& controls, const char* group, int left, int top, int height)
+      : FControls(controls), FLeft(left + Margin), FY(top + FirstRow) {
+    FControls[group].Bounds = Box(left, top, GroupWidth, height);
+  }
+  // A label with its control below, each at column offset x and the given width.
+  void LabelAbove(const char* label, const char* control, int x, int width) {
+    FControls[label].Bounds = Box(FLeft + x, FY, width, LabelHeight);
+    FControls[control].Bounds = Box(FLeft + x, FY + LabelHeight + LabelGap, width, EditHeight);
+  }
+  void EndLabelledRow() { FY += LabelHeight + LabelGap + EditHeight + RowGap; }
+  // A swatch row: the label on the left, the swatch (short ones leave room for
+  // the check box beside them) on the right.
+  void Swatch(const char* label, const char* swatch, const char* beside = nullptr) {
+    FControls[label].Bounds = Box(FLeft, FY + (EditHeight - LabelHeight) / 2, Half - RowGap, LabelHeight);
+    FControls[swatch].Bounds = Box(FLeft + Half, FY, beside ? ShortSwatchWidth : Inner - Half, EditHeight);
+    if (beside) {
+      const int x = Half + ShortSwatchWidth + RowGap;
+      FControls[beside].Bounds = Box(FLeft + x, FY + (EditHeight - CheckHeight) / 2, Inner - x, CheckHeight);
+    }
+    FY += SwatchStep;
+  }
+  void Check(const char* name) {
+    FControls[name].Bounds = Box(FLeft, FY, Inner, CheckHeight);
+    FY += CheckHeight + 5;
+  }
+  void Edit(const char* name) {
+    FControls[name].Bounds = Box(FLeft, FY, Inner, EditHeight);
+    FY += EditHeight + RowGap;
+  }
+
+ private:
+  TControls& FControls;
+  int FLeft;
+  int FY;
+};
+
 TControl Make(const char* name, TK kind, const char* parent, int tag = 0) {
   TControl control;
   control.Name = name;
@@ -229,9 +296,51 @@ void TSettingsForm::CreateControls() {
   for (const char* group : {"gbxTree", "gbxHex", "gbxIniFile", "gbxInterface"}) Controls[group].Bold = true;
 }
 
+void TSettingsForm::LayOutControls(int percent) {
+  TGroupLayout tree(Controls, "gbxTree", LeftColumn, UpperTop, UpperHeight);
+  tree.LabelAbove("lbTreeFontName", "cbTreeFontName", 0, Inner);
+  tree.EndLabelledRow();
+  tree.LabelAbove("lbTreeFontSize", "edTreeFontSize", 0, SpinWidth);
+  tree.LabelAbove("lbTreeIndent", "edTreeIndent", Half, SpinWidth);
+  tree.EndLabelledRow();
+  TGroupLayout hex(Controls, "gbxHex", RightColumn, UpperTop, UpperHeight);
+  hex.LabelAbove("lbHexFontName", "cbHexFontName", 0, Inner);
+  hex.EndLabelledRow();
+  hex.LabelAbove("lbHexFontSize", "edHexFontSize", 0, SpinWidth);
+  hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth);
+  hex.EndLabelledRow();
+  for (const TSwatch& swatch : Swatches) {
+    // The line swatch of each group is the short one, its Dotted box beside it.
+    const std::string_view name = swatch.Name;
+    const char* beside = name == "PanelTreeLine" ? "chTreeDotted" : name == "PanelHexLine" ? "chHexDotted" : nullptr;
+    (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
+  }
+  tree.Check("chTreeIcons");
+  tree.Check("chSpaceInHex");
+
+  TGroupLayout ini(Controls, "gbxIniFile", LeftColumn, LowerTop, LowerHeight);
+  ini.Check("rbStorePlg");
+  ini.Edit("meStorePlg");
+  ini.Check("rbStoreTC");
+  ini.Edit("meStoreTC");
+  TGroupLayout language(Controls, "gbxInterface", RightColumn, LowerTop, LowerHeight);
+  language.LabelAbove("lbLanguage", "cbLanguage", 0, Inner);
+
+  const int clientWidth = Look.ClientWidth;
+  Controls["btnOK"].Bounds = Box((clientWidth - ButtonWidth) / 2, ButtonTop, ButtonWidth, ButtonHeight);
+  Controls["btnDefaults"].Bounds =
+      Box(RightColumn + GroupWidth - ButtonWidth, ButtonTop, ButtonWidth, ButtonHeight);
+
+  for (const TControl& control : Controls.All())
+    Controls[control.Name].Bounds = ScaleRect(control.Bounds, percent);
+  Look.ClientWidth = ScalePixels(Look.ClientWidth, percent);
+  Look.ClientHeight = ScalePixels(Look.ClientHeight, percent);
+}
+
 void TSettingsForm::FormCreate() {
   platform::TPlatform& platform = MainForm.Platform();
   CreateControls();
+  LayOutControls(platform.Display.PixelScalePercent());
 
   FillLanguageList(platform, LangList);
   TControl& languages = Controls["cbLanguage"];

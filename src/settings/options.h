@@ -59,7 +59,7 @@ class TSettingsForm {
   static constexpr int TitleId = 200;
   ISettingsTarget& MainForm;
   TLanguageList LangList;
-  TFormLook Look{546, 588, u"Tahoma", 8};
+  TFormLook Look{546, 588, u"Tahoma", 8};  // the client size scaled when created
   int Tag = TitleId;
   std::u16string Caption;  // the title
   TControls Controls;
@@ -89,6 +89,8 @@ class TSettingsForm {
   bool FCloseRequested = false;
   void FormCreate();
   void CreateControls();
+  // Every control's Bounds and the client size, at percent of 96 dots per inch.
+  void LayOutControls(int percent);
   void SetCaptions();
   void SettingsToControls();
   void Close();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/icons.h"
 #include "platform/platform.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
@@ -35,6 +36,7 @@ struct THexSelection {
 
 // What a view handler answers the painter (see the Views section of TMainForm).
 using platform::TColor;
+using platform::TIcon;
 enum class TTextType : std::uint8_t { ttNormal, ttStatic };  // caption or value run
 enum class TImageKind : std::uint8_t { ikNormal, ikSelected, ikState, ikOverlay };
 struct TTextStyle {
@@ -186,7 +188,7 @@ class TMainForm {
   std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.
-  std::optional<int> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
+  std::optional<TIcon> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
   TTextStyle TreeVTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);

@@ -84,7 +84,7 @@ void TMainForm::ShowSettings() {
 
 void TMainForm::ShowAbout() {
   if (!DialogRunner) return;
-  settings::ShowAboutBox(*DialogRunner);
+  settings::ShowAboutBox(*DialogRunner, Platform.Display.PixelScalePercent());
 }
 
 }  // namespace viewer

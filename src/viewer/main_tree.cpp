@@ -24,25 +24,25 @@ std::u16string Decimal(std::int64_t value) {
   return {digits.begin(), digits.end()};
 }
 
-int PrimitiveImage(std::uint8_t universal) {
+TIcon PrimitiveImage(std::uint8_t universal) {
   switch (universal) {
-    case 0: return 16;
-    case 1: return 7;
-    case 2: return 6;
-    case 3: return 3;
-    case 4: return 4;
-    case 5: return 8;
+    case 0: return TIcon::icEndOfContents;
+    case 1: return TIcon::icBoolean;
+    case 2: return TIcon::icInteger;
+    case 3: return TIcon::icBitString;
+    case 4: return TIcon::icOctetString;
+    case 5: return TIcon::icNull;
     case 6:
-    case 13: return 5;
-    case 9: return 9;
+    case 13: return TIcon::icObjectId;
+    case 9: return TIcon::icReal;
     case 23:
-    case 24: return 1;
+    case 24: return TIcon::icTime;
     case 7:
-    case 12: return 2;
+    case 12: return TIcon::icString;
     default: break;
   }
-  if ((universal >= 18 && universal <= 22) || (universal >= 25 && universal <= 30)) return 2;
-  return 10;
+  if ((universal >= 18 && universal <= 22) || (universal >= 25 && universal <= 30)) return TIcon::icString;
+  return TIcon::icPrimitive;
 }
 
 }  // namespace
@@ -130,22 +130,26 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
   return value + u"...";
 }
 
-std::optional<int> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int) {
+std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int) {
   if (!Settings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
   if (kind == TImageKind::ikState || kind == TImageKind::ikOverlay) return std::nullopt;
   TTag tag = GetTag(node);
   if (!tag.IsValid()) return std::nullopt;
   switch (tag.TagType()) {
     case ttRoot: return std::nullopt;
-    case ttAttrib: return 0;
-    case ttError: return 15;
+    case ttAttrib: return TIcon::icAttribute;
+    case ttError: return TIcon::icError;
     case ttNode: break;
   }
   std::uint8_t universal = tag.UniversalTag();
   // 255 also stands for a universal tag number of three digits or more.
   bool isUniversal = universal != 255 || tag.ASNTag().IsUniversal();
-  if (!isUniversal) return tag.Constructed() ? 14 : 10;
-  if (tag.Constructed()) return universal == 16 ? 11 : universal == 17 ? 12 : 13;
+  if (!isUniversal) return tag.Constructed() ? TIcon::icContextFolder : TIcon::icPrimitive;
+  if (tag.Constructed()) {
+    if (universal == 16) return TIcon::icSequence;
+    if (universal == 17) return TIcon::icSet;
+    return TIcon::icConstructed;
+  }
   return PrimitiveImage(universal);
 }
 

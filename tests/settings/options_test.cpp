@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
+
+#include "settings/about.h"
 
 #include "settings/text.h"
 #include "test_support.h"
@@ -438,6 +443,123 @@ TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
   EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));
   EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 56, 546, 588}));
   EXPECT_FALSE(Target.Record.SpaceInHex) << "Esc keeps the change";
+}
+
+}  // namespace
+}  // namespace settings
+
+namespace settings {
+namespace {
+
+using platform::TRect;
+
+bool Inside(const TRect& inner, const TRect& outer) {
+  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+}
+
+// Controls of one parent (a group box, or the dialog itself) must not overlap;
+// each lies inside its group box and the client area.
+void ExpectSoundLayout(const TControls& controls, const TFormLook& look) {
+  const TRect client{0, 0, look.ClientWidth, look.ClientHeight};
+  const auto& all = controls.All();
+  for (const TControl& control : all) {
+    SCOPED_TRACE(control.Name);
+    EXPECT_FALSE(control.Bounds.IsEmpty());
+    EXPECT_TRUE(Inside(control.Bounds, client));
+    if (!control.Parent.empty()) {
+      const TRect& group = controls[control.Parent].Bounds;
+      // Strictly inside: clear of the box's frame and below its caption line.
+      EXPECT_TRUE(Inside(control.Bounds, {group.Left + 1, group.Top + 8, group.Right - 1, group.Bottom - 1}));
+    }
+    for (const TControl& other : all) {
+      if (&other == &control || other.Parent != control.Parent) continue;
+      EXPECT_FALSE(control.Bounds.Intersects(other.Bounds)) << "overlaps " << other.Name;
+    }
+  }
+}
+
+TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
+  std::vector<TRect> unscaled;
+  for (int percent : {100, 125, 150, 200}) {
+    SCOPED_TRACE(percent);
+    Fake.Display.ScalePercent = percent;
+    TSettingsForm form(Target);
+    EXPECT_EQ(form.Look.ClientWidth, ScalePixels(546, percent));
+    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(588, percent));
+    ExpectSoundLayout(form.Controls, form.Look);
+    std::size_t i = 0;
+    for (const TControl& control : form.Controls.All()) {
+      if (percent == 100) {
+        unscaled.push_back(control.Bounds);
+        continue;
+      }
+      EXPECT_EQ(control.Bounds, ScaleRect(unscaled[i++], percent)) << control.Name;
+    }
+  }
+}
+
+TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
+  TSettingsForm form(Target);
+  const TControls& c = form.Controls;
+  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 385}));
+  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 385}));
+  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 391, 269, 533}));
+  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 391, 538, 533}));
+  const TRect& close = c["btnOK"].Bounds;
+  EXPECT_LE(std::abs(close.Left + close.Right - form.Look.ClientWidth), 1) << "Close is centred";
+  EXPECT_EQ(c["btnDefaults"].Bounds.Right, c["gbxHex"].Bounds.Right);
+  EXPECT_GE(close.Top, c["gbxIniFile"].Bounds.Bottom);
+  EXPECT_EQ(close.Top, c["btnDefaults"].Bounds.Top);
+  // Labels stand above their lists and spin boxes, at the same left edge.
+  for (auto [label, control] : {std::pair{"lbTreeFontName", "cbTreeFontName"}, {"lbTreeFontSize", "edTreeFontSize"},
+                                {"lbTreeIndent", "edTreeIndent"}, {"lbHexFontSize", "edHexFontSize"},
+                                {"lbHexStringSize", "cbHexStringSize"}, {"lbLanguage", "cbLanguage"}}) {
+    SCOPED_TRACE(label);
+    EXPECT_LE(c[label].Bounds.Bottom, c[control].Bounds.Top);
+    EXPECT_EQ(c[label].Bounds.Left, c[control].Bounds.Left);
+  }
+  // The indent and bytes-in-row boxes sit beside the size boxes.
+  EXPECT_EQ(c["edTreeIndent"].Bounds.Top, c["edTreeFontSize"].Bounds.Top);
+  EXPECT_GT(c["edTreeIndent"].Bounds.Left, c["edTreeFontSize"].Bounds.Right);
+  EXPECT_EQ(c["cbHexStringSize"].Bounds.Top, c["edHexFontSize"].Bounds.Top);
+  // Swatches one per row, each with its label to the left; the line swatches
+  // are short with their Dotted box beside them.
+  for (const char* group : {"gbxTree", "gbxHex"}) {
+    SCOPED_TRACE(group);
+    int lastTop = -1;
+    for (const TControl& swatch : c.All()) {
+      if (swatch.Kind != TControlKind::ckColorSwatch || swatch.Parent != group) continue;
+      EXPECT_GT(swatch.Bounds.Top, lastTop);
+      lastTop = swatch.Bounds.Top;
+    }
+  }
+  for (auto [swatch, dotted, full] : {std::tuple{"PanelTreeLine", "chTreeDotted", "PanelTreeFocused"},
+                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"}}) {
+    SCOPED_TRACE(swatch);
+    const TRect& line = c[swatch].Bounds;
+    const TRect& box = c[dotted].Bounds;
+    EXPECT_LT(line.Width(), c[full].Bounds.Width());
+    EXPECT_GE(box.Left, line.Right);
+    EXPECT_TRUE(box.Top < line.Bottom && line.Top < box.Bottom) << "on the swatch's row";
+  }
+  const TRect& label = c["lbTreeBackground"].Bounds;
+  const TRect& swatch = c["PanelTreeBackground"].Bounds;
+  EXPECT_LE(label.Right, swatch.Left);
+  EXPECT_TRUE(label.Top >= swatch.Top && label.Bottom <= swatch.Bottom);
+}
+
+TEST(AboutBoxLayout, ControlsStackInsideTheBoxAtEachScale) {
+  for (int percent : {100, 150}) {
+    SCOPED_TRACE(percent);
+    TAboutForm form(percent);
+    EXPECT_EQ(form.Look.ClientWidth, ScalePixels(174, percent));
+    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(115, percent));
+    ExpectSoundLayout(form.Controls, form.Look);
+    EXPECT_LT(form.Controls["lbName"].Bounds.Bottom, form.Controls["lbVersion"].Bounds.Top + 1);
+    EXPECT_LT(form.Controls["lbVersion"].Bounds.Bottom, form.Controls["btnOK"].Bounds.Top + 1);
+    const TRect& ok = form.Controls["btnOK"].Bounds;
+    EXPECT_LE(std::abs(ok.Left + ok.Right - form.Look.ClientWidth), 1) << "OK is centred";
+  }
 }
 
 }  // namespace

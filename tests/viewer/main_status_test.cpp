@@ -153,7 +153,7 @@ TEST_F(StatusBarTest, ACertificateThroughAllViews) {
   Focus(third);
   EXPECT_EQ(Caption(third), "Header length:");
   EXPECT_EQ(Value(third), "4");
-  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT, third, TImageKind::ikNormal, -1), 0);
+  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT, third, TImageKind::ikNormal, -1), TIcon::icAttribute);
   EXPECT_EQ(Form.TreeVTPaintText(Form.TreeVT, third, -1, TTextType::ttNormal).Color, settings::RGB(255, 255, 255));
   EXPECT_EQ(Form.HexSel, (THexSelection{0, 1389}));
   EXPECT_EQ(Form.Hex1VT.OffsetY(), 0);

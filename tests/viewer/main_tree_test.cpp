@@ -11,7 +11,7 @@ using settings::RGB;
 
 class TreeViewTest : public test::ViewsTest {
  protected:
-  std::optional<int> Image(TNodeId node, TImageKind kind = TImageKind::ikNormal) {
+  std::optional<TIcon> Image(TNodeId node, TImageKind kind = TImageKind::ikNormal) {
     return Form.TreeVTGetImageIndex(Form.TreeVT, node, kind, -1);
   }
   TTextStyle Style(TNodeId node, TTextType type) { return Form.TreeVTPaintText(Form.TreeVT, node, -1, type); }
@@ -23,12 +23,19 @@ TEST_F(TreeViewTest, ACertificateShowsItsRows) {
     int Row;
     const char* Caption;
     const char* Value;
-    int Image;
+    TIcon Image;
   } rows[] = {
-      {0, "SEQUENCE", "", 11},         {1, "Offset:", "0", 0},   {2, "Header length:", "4", 0},
-      {3, "Length:", "1386", 0},       {4, "SEQUENCE", "", 11},  {8, "Context-specific[0]", "", 14},
-      {12, "INTEGER", "2", 6},         {20, "SEQUENCE", "", 11}, {24, "OBJECT IDENTIFIER", "", 5},
-      {28, "NULL", "", 8},             {36, "SET", "", 12},
+      {0, "SEQUENCE", "", TIcon::icSequence},
+      {1, "Offset:", "0", TIcon::icAttribute},
+      {2, "Header length:", "4", TIcon::icAttribute},
+      {3, "Length:", "1386", TIcon::icAttribute},
+      {4, "SEQUENCE", "", TIcon::icSequence},
+      {8, "Context-specific[0]", "", TIcon::icContextFolder},
+      {12, "INTEGER", "2", TIcon::icInteger},
+      {20, "SEQUENCE", "", TIcon::icSequence},
+      {24, "OBJECT IDENTIFIER", "", TIcon::icObjectId},
+      {28, "NULL", "", TIcon::icNull},
+      {36, "SET", "", TIcon::icSet},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.Row);
@@ -85,7 +92,7 @@ TEST_F(TreeViewTest, NonElementRowsGetAColon) {
   EXPECT_EQ(Caption(Row(0)), "BOOLEAN");
   EXPECT_EQ(Caption(Row(4)), "Error:");
   EXPECT_EQ(Value(Row(4)), "Incorrect length");
-  EXPECT_EQ(Image(Row(4)), 15);
+  EXPECT_EQ(Image(Row(4)), TIcon::icError);
   ShowHex("30 03 02 05 00");
   TNodeId fatal = Form.TreeVT.Child(NoNode, 1);
   EXPECT_EQ(Caption(fatal), "Fatal error:");
@@ -144,21 +151,29 @@ TEST_F(TreeViewTest, IconsFollowTheElementKind) {
   struct {
     const char* Label;
     const char* Hex;
-    std::optional<int> Image;
+    std::optional<TIcon> Image;
   } cases[] = {
-      {"end-of-contents", "00 00", 16},      {"BOOLEAN", "01 01 FF", 7},
-      {"INTEGER", "02 01 05", 6},            {"BIT STRING", "03 02 07 80", 3},
-      {"OCTET STRING", "04 01 41", 4},       {"NULL", "05 00", 8},
-      {"OID", "06 03 2A 03 04", 5},          {"RELATIVE-OID", "0D 01 05", 5},
-      {"REAL", "09 00", 9},                  {"ENUMERATED takes the plain tile", "0A 01 01", 10},
-      {"UTF8String", "0C 01 41", 2},         {"PrintableString", "13 01 41", 2},
-      {"UTCTime", "17 0D 39 39 31 32 33 31 32 33 35 39 35 39 5A", 1},
-      {"BMPString", "1E 02 00 41", 2},       {"tag 31 and above", "1F 1F 00", 10},
-      {"SEQUENCE", "30 00", 11},             {"SET", "31 00", 12},
-      {"other constructed universal", "28 00", 13},
-      {"context-specific constructed", "A0 00", 14},
-      {"context-specific primitive", "80 01 00", 10},
-      {"universal tag 200 constructed", "3F 81 48 00", 13},
+      {"end-of-contents", "00 00", TIcon::icEndOfContents},
+      {"BOOLEAN", "01 01 FF", TIcon::icBoolean},
+      {"INTEGER", "02 01 05", TIcon::icInteger},
+      {"BIT STRING", "03 02 07 80", TIcon::icBitString},
+      {"OCTET STRING", "04 01 41", TIcon::icOctetString},
+      {"NULL", "05 00", TIcon::icNull},
+      {"OID", "06 03 2A 03 04", TIcon::icObjectId},
+      {"RELATIVE-OID", "0D 01 05", TIcon::icObjectId},
+      {"REAL", "09 00", TIcon::icReal},
+      {"ENUMERATED takes the plain tile", "0A 01 01", TIcon::icPrimitive},
+      {"UTF8String", "0C 01 41", TIcon::icString},
+      {"PrintableString", "13 01 41", TIcon::icString},
+      {"UTCTime", "17 0D 39 39 31 32 33 31 32 33 35 39 35 39 5A", TIcon::icTime},
+      {"BMPString", "1E 02 00 41", TIcon::icString},
+      {"tag 31 and above", "1F 1F 00", TIcon::icPrimitive},
+      {"SEQUENCE", "30 00", TIcon::icSequence},
+      {"SET", "31 00", TIcon::icSet},
+      {"other constructed universal", "28 00", TIcon::icConstructed},
+      {"context-specific constructed", "A0 00", TIcon::icContextFolder},
+      {"context-specific primitive", "80 01 00", TIcon::icPrimitive},
+      {"universal tag 200 constructed", "3F 81 48 00", TIcon::icConstructed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -169,7 +184,7 @@ TEST_F(TreeViewTest, IconsFollowTheElementKind) {
 
 TEST_F(TreeViewTest, IconsNeedRowsOfSixteenPixelsAndNormalKinds) {
   ShowHex("02 01 05");
-  EXPECT_EQ(Image(Row(0), TImageKind::ikSelected), 6);
+  EXPECT_EQ(Image(Row(0), TImageKind::ikSelected), TIcon::icInteger);
   EXPECT_EQ(Image(Row(0), TImageKind::ikState), std::nullopt);
   EXPECT_EQ(Image(Row(0), TImageKind::ikOverlay), std::nullopt);
   struct {
