@@ -8,6 +8,13 @@ namespace viewer {
 
 namespace {
 
+// The structure tree needs its bar when its rows do not fit its height; the
+// bar's rectangle is never empty when it is needed, which the check for a
+// change of need relies on.
+bool NeedsScrollBar(const VirtualTree& tree, int right, int bottom, int scrollBar) {
+  return scrollBar > 0 && right > scrollBar && bottom > 0 && tree.TotalHeight() > bottom;
+}
+
 int ScrollIndex(TView view) { return view == TView::vwTree ? 0 : view == TView::vwHex1 ? 1 : 2; }
 
 TView ControlView(TFocusedControl control) {
@@ -52,12 +59,16 @@ void TMainForm::ConnectViewEvents() {
 }
 
 void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
-  if (Events == nullptr) return;
+  if (Events == nullptr) {
+    CheckScroll(view);
+    return;
+  }
   // A grid row's top is its index times the row height, so its rectangle is
   // cheap; a structure-tree row would need its place among its siblings.
   if (node != NoNode && tree.IsFlat() && tree.Exists(node)) {
     auto top = tree.NodeTop(node) - tree.OffsetY();
-    if (top + tree.NodeHeight(node) <= 0 || top >= tree.ClientHeight()) {
+    // A row out of sight, or a grid with no room, needs no repaint.
+    if (top + tree.NodeHeight(node) <= 0 || top >= tree.ClientHeight() || tree.ClientWidth() <= 0) {
       CheckScroll(view);
       return;
     }
@@ -70,15 +81,18 @@ void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
 }
 
 void TMainForm::CheckScroll(TView view) {
+  // The structure tree's bar takes room from the tree when it appears.
+  if (view == TView::vwTree) {
+    bool need = NeedsScrollBar(TreeVT, FLayout.MainStatus.Right, FLayout.MainStatus.Top,
+                               Platform.Display.VerticalScrollBarWidth());
+    if (need == FLayout.TreeScrollBar.IsEmpty()) UpdateLayout();
+  }
   if (Events == nullptr) return;
   TScrollInfo now = ScrollInfo(view);
   TScrollInfo& told = FReportedScroll[ScrollIndex(view)];
   if (now == told) return;
-  bool barChanged = now.Visible != told.Visible;
   told = now;
   Events->ScrollChanged(view);
-  // The structure tree's bar takes room from the tree when it appears.
-  if (view == TView::vwTree && barChanged) UpdateLayout();
 }
 
 TScrollInfo TMainForm::ScrollInfo(TView view) const {
@@ -140,18 +154,20 @@ void TMainForm::UpdateLayout() {
   layout.MainStatus = {0, treeBottom, treeRight, height};
   layout.Tree = {0, 0, treeRight, treeBottom};
   // The bar is needed when the rows do not fit the tree's height.
-  if (TreeVT.TotalHeight() > treeBottom && treeRight > scrollBar) {
+  if (NeedsScrollBar(TreeVT, treeRight, treeBottom, scrollBar)) {
     layout.TreeScrollBar = {treeRight - scrollBar, 0, treeRight, treeBottom};
     layout.Tree.Right = treeRight - scrollBar;
   }
 
+  // Stored first: the trees' repaints on resizing check the bar against it.
+  bool changed = layout != FLayout;
+  FLayout = layout;
   TreeVT.SetClientSize(layout.Tree.Width(), layout.Tree.Height());
   if (HexPanelVisible) {
     Hex1VT.SetClientSize(layout.Hex1.Width(), layout.Hex1.Height());
     Hex2VT.SetClientSize(layout.Hex2.Width(), layout.Hex2.Height());
   }
-  if (layout == FLayout) return;
-  FLayout = layout;
+  if (!changed) return;
   if (Events != nullptr) Events->LayoutChanged();
   for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) CheckScroll(view);
 }

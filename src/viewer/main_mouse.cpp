@@ -28,14 +28,14 @@ void TMainForm::MouseDown(TView view, const TMouseEvent& event) {
   if (view == TView::vwTree) {
     if (event.Button == TMouseButton::mbLeft) {
       TTreeHit hit = TreeHitTest(event.X, event.Y);
-      if (hit.Part == TTreePart::tpExpander) {
+      if (hit.Node == NoNode) return;
+      if (hit.Part == TTreePart::tpExpander)
         TreeVT.SetExpanded(hit.Node, !TreeVT.IsExpanded(hit.Node));
-        return;
-      }
-      TreeVTClick(TreeVT, event.X, event.Y);
+      else
+        TreeVTClick(TreeVT, event.X, event.Y);
     } else if (event.Button == TMouseButton::mbRight) {
       // The row under the mouse first, then the menu for it.
-      if (event.Y >= 0 && event.Y < TreeVT.ClientHeight()) TreeVTClick(TreeVT, event.X, event.Y);
+      if (TreeHitTest(event.X, event.Y).Node != NoNode) TreeVTClick(TreeVT, event.X, event.Y);
       MainMenuPopup();
       if (Events != nullptr) Events->PopupMenu(view, event.X, event.Y);
     }
@@ -56,7 +56,8 @@ void TMainForm::MouseUp(TView, const TMouseEvent&) {
 }
 
 void TMainForm::MouseDoubleClick(TView view, const TMouseEvent& event) {
-  if (event.Button != TMouseButton::mbLeft) return;
+  if (event.Button != TMouseButton::mbLeft || view == TView::vwMainStatus || view == TView::vwHexStatus) return;
+  SetActiveControl(ViewControl(view));
   if (view == TView::vwTree) {
     TTreeHit hit = TreeHitTest(event.X, event.Y);
     if (hit.Node == NoNode) return;

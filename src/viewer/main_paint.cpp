@@ -67,6 +67,14 @@ class TAreaCanvas {
 
 TRect ClientRect(const VirtualTree& tree) { return {0, 0, tree.ClientWidth(), tree.ClientHeight()}; }
 
+// The first row meeting the area and its client top: one row-at-y and one
+// row-top query per paint, whatever the document's size.
+TNodeId FirstRow(const VirtualTree& tree, const TRect& area, int& top) {
+  TNodeId node = tree.GetNodeAt(area.Top);
+  if (node != NoNode) top = static_cast<int>(tree.NodeTop(node) - tree.OffsetY());
+  return node;
+}
+
 int MeasureText(platform::IDisplay& display, const std::u16string& text, const std::u16string& font, int size,
                 bool bold) {
   if (text.empty()) return 0;
@@ -187,14 +195,14 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
   TAreaCanvas canvas(target, area);
   const TTreeLook& look = TreeVT.Look;
   canvas.Fill(area, look.Color);
-  TNodeId node = TreeVT.GetNodeAt(area.Top);
+  int top = 0;
+  TNodeId node = FirstRow(TreeVT, area, top);
   if (node == NoNode) return;
   platform::IDisplay& display = Platform.Display;
   const bool dotted = look.LineStyle == TLineStyle::lsDotted;
   const int indent = std::max(1, look.Indent);
   const int width = TreeVT.ClientWidth();
   std::vector<TNodeId> ancestors;
-  auto top = static_cast<int>(TreeVT.NodeTop(node) - TreeVT.OffsetY());
   for (; node != NoNode && top < area.Bottom; node = TreeVT.GetNextVisible(node)) {
     TTreeRowGeometry g = TreeRowGeometry(node, top);
     const int bottom = top + g.Height;
@@ -251,14 +259,14 @@ void TMainForm::PaintGrid(TView view, platform::ICanvas& target, const TRect& up
   TAreaCanvas canvas(target, area);
   const TTreeLook& look = grid.Look;
   canvas.Fill(area, look.Color);
-  TNodeId node = grid.GetNodeAt(area.Top);
+  int top = 0;
+  TNodeId node = FirstRow(grid, area, top);
   if (node == NoNode) return;
   platform::IDisplay& display = Platform.Display;
   const bool dotted = look.LineStyle == TLineStyle::lsDotted;
   const int columns = grid.ColumnCount();
   const int gridRight = grid.TotalColumnWidth();
   const int textHeight = display.TextHeight(look.FontName, look.FontSize);
-  auto top = static_cast<int>(grid.NodeTop(node) - grid.OffsetY());
   const int rowsTop = top;
   for (; node != NoNode && top < area.Bottom; node = grid.GetNextVisible(node)) {
     const int height = grid.NodeHeight(node);
