@@ -11,6 +11,7 @@
 
 #include "asn/asn.h"
 #include "settings/text.h"
+#include "text/utf.h"
 
 namespace viewer {
 
@@ -82,9 +83,20 @@ const pcre2_code* ArmourCode() {
 }  // namespace
 
 bool IsBinary(std::span<const std::uint8_t> data) {
-  auto prefix = data.first(std::min(data.size(), BinaryTestLength));
-  for (std::uint8_t c : prefix)
-    if (!IsTextOctet(c)) return true;
+  auto window = data.first(std::min(data.size(), BinaryTestLength));
+  const bool fileGoesOn = data.size() > window.size();
+  for (std::size_t i = 0; i < window.size();) {
+    if (window[i] < 0x80) {
+      if (!IsTextOctet(window[i])) return true;
+      ++i;
+      continue;
+    }
+    const text::TUtf8Sequence sequence = text::ReadUtf8Sequence(window.subspan(i));
+    if (sequence.Status == text::TUtf8Status::usIllFormed) return true;
+    // The window may end inside a character; the file itself may not.
+    if (sequence.Status == text::TUtf8Status::usTruncated) return !fileGoesOn;
+    i += sequence.Length;
+  }
   return false;
 }
 
