@@ -61,12 +61,16 @@ fs::path FollowLink(const fs::path& target) {
 
 }  // namespace
 
-std::string WithTrailingDelimiter(std::string folder) {
-  if (folder.empty() || folder.back() == '/') return folder;
+bool IsPathDelimiter(char c) {
 #ifdef _WIN32
-  if (folder.back() == '\\') return folder;
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
 #endif
-  folder.push_back('/');
+}
+
+std::string WithTrailingDelimiter(std::string folder) {
+  if (!folder.empty() && !IsPathDelimiter(folder.back())) folder.push_back('/');
   return folder;
 }
 

@@ -20,6 +20,9 @@ inline constexpr std::string_view NativeLineBreak = "\r\n";
 inline constexpr std::string_view NativeLineBreak = "\n";
 #endif
 
+// "/" everywhere, and "\\" too on Windows.
+bool IsPathDelimiter(char c);
+
 // The folder with this system's path delimiter appended unless it ends in one
 // already ("/" everywhere, "\\" too on Windows). An empty folder stays empty.
 std::string WithTrailingDelimiter(std::string folder);
