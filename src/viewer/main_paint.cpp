@@ -238,7 +238,7 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
       canvas.HorzLine(b.Left + 2, b.Right - 2, cy, look.FontColor, false);
       if (!TreeVT.IsExpanded(node)) canvas.VertLine(cx, b.Top + 2, b.Bottom - 2, look.FontColor, false);
     }
-    if (g.Icon) canvas.Icon(g.IconRect.Left, g.IconRect.Top, static_cast<platform::TIcon>(*g.Icon));
+    if (g.Icon) canvas.Icon(g.IconRect.Left, g.IconRect.Top, *g.Icon);
 
     if (node == TreeVT.FocusedNode()) canvas.Fill(g.Caption, look.FocusedSelectionColor);
     platform::TFont font{look.FontName, look.FontSize, g.CaptionStyle.Bold};

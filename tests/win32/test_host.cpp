@@ -96,6 +96,32 @@ void CALLBACK InspectMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   EndMenu();
 }
 
+// Fires while a dialog's modal loop runs: counts its controls, lets the script
+// take a picture, then closes it with Escape as a user would.
+int DialogControls = -1;
+const wchar_t* DialogShot = L"";
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+void CALLBACK InspectDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND dialog = FindWindowW(L"BramletDialog", nullptr);
+  if (!dialog) return;
+  DialogControls = 0;
+  EnumChildWindows(dialog, CountChild, reinterpret_cast<LPARAM>(&DialogControls));
+  Screenshot(DialogShot, true);
+  PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+}
+
+void OpenDialog(HWND viewer, int command, const wchar_t* shot) {
+  DialogControls = -1;
+  DialogShot = shot;
+  SetTimer(nullptr, 0, 400, InspectDialog);
+  PostMessageW(viewer, WM_COMMAND, command, 0);
+  Pump(1500);
+}
+
 std::map<std::string, std::map<std::string, std::string>> ReadIni(const std::wstring& path) {
   std::map<std::string, std::map<std::string, std::string>> sections;
   FILE* file = _wfopen(path.c_str(), L"rb");
@@ -231,6 +257,14 @@ int wmain(int argc, wchar_t** argv) {
   Check(MenuItemsWithShortcut == 13, "13 menu items show a shortcut after a tab");
   Check(IsWindow(viewer), "the viewer survives the menu");
 
+  // The About box and the settings dialog, from the menu's commands.
+  OpenDialog(viewer, 115, L"about");
+  Check(DialogControls == 3, "the About box shows its name, version and button");
+  OpenDialog(viewer, 114, L"settings");
+  std::printf("settings dialog: %d native controls\n", DialogControls);
+  Check(DialogControls >= 50, "the settings dialog shows its controls");
+  Check(IsWindowEnabled(host) && IsWindow(viewer), "both dialogs closed on Escape and gave the host back");
+
   close(viewer);
   Check(!IsWindow(viewer) && ChildCount(host) == 0, "ListCloseWindow destroys the viewer window");
   close(viewer);  // a second close of the same handle does nothing
@@ -240,6 +274,15 @@ int wmain(int argc, wchar_t** argv) {
   Check(ini["Main"]["ShowAttributes"] == "0" && ini["Hex"]["Show"] == "0",
         "the keys A and H reached the viewer and were saved");
   Check(ini["Main"]["FontName"] == "Tahoma" && ini["Hex"]["StringSize"] == "8", "the defaults are saved");
+
+  // A second viewer reads those settings back and saves them over the file.
+  viewer = loadW(host, sample.data(), 0);
+  Check(viewer != nullptr, "a second viewer opens");
+  Pump(100);
+  close(viewer);
+  ini = ReadIni(iniPath);
+  Check(ini["Main"].size() == 16 && ini["Main"]["ShowAttributes"] == "0",
+        "the second viewer loaded the saved settings and replaced the file");
 
   DestroyWindow(host);
   Check(FreeLibrary(module) != 0, "FreeLibrary unloads the module");

@@ -2,6 +2,8 @@
 // flag, the module folder, the clipboard and the file dialog's filter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
@@ -78,6 +80,28 @@ TEST(Win32Dialogs, FilterBecomesNulSeparatedPairs) {
   constexpr char16_t expected[] = u"XML files (*.xml)\0*.xml\0All files (*.*)\0*.*\0";
   EXPECT_EQ(FileDialogFilter(u"XML files (*.xml)|*.xml|All files (*.*)|*.*"),
             std::u16string(expected, std::size(expected)));
+}
+
+}  // namespace
+}  // namespace platform::win32
+
+namespace platform::win32 {
+namespace {
+
+TEST(Win32Display, FixedPitchFamiliesAreASubsetOfAllFamilies) {
+  TWin32Display display;
+  std::vector<std::u16string> all = display.FontFamilies(false);
+  std::vector<std::u16string> fixed = display.FontFamilies(true);
+  ASSERT_FALSE(all.empty());
+  ASSERT_FALSE(fixed.empty());
+  EXPECT_LT(fixed.size(), all.size());
+  for (const std::u16string& name : fixed) {
+    SCOPED_TRACE(text::Utf16ToUtf8(name));
+    EXPECT_NE(std::find(all.begin(), all.end(), name), all.end());
+    // A fixed-pitch face measures every character the same.
+    EXPECT_EQ(display.TextWidth(u"iiii", name, 10), display.TextWidth(u"WWWW", name, 10));
+  }
+  EXPECT_GT(display.TextWidth(u"Bramlet", all.front(), 20), display.TextWidth(u"Bramlet", all.front(), 10));
 }
 
 }  // namespace

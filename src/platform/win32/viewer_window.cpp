@@ -6,6 +6,7 @@
 #include <climits>
 #include <stdexcept>
 
+#include "platform/win32/dialog_window.h"
 #include "platform/win32/fence.h"
 
 namespace platform::win32 {
@@ -124,6 +125,7 @@ void TViewerWindow::Create(plugin::THandle parent) {
                             ModuleInstance(), nullptr);
   if (FTreeBar == nullptr || FHexBar == nullptr) throw std::runtime_error("cannot create the scroll bars");
   FForm.Events = this;
+  FForm.DialogRunner = this;
   FForm.Resize(client.right, client.bottom);
   PlaceChildren();
 }
@@ -137,6 +139,7 @@ void TViewerWindow::Show() {
 
 void TViewerWindow::Destroy() noexcept {
   if (FForm.Events == this) FForm.Events = nullptr;
+  if (FForm.DialogRunner == this) FForm.DialogRunner = nullptr;
   if (FWindow == nullptr) return;
   // Children go with their parent; none may call back into the form after this.
   SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
@@ -381,6 +384,24 @@ void TViewerWindow::PopupMenu(TView view, int x, int y) {
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, FWindow, nullptr);
   FOpenMenu = nullptr;
   DestroyMenu(menu);
+}
+
+settings::TScreenRect TViewerWindow::ViewerScreenRect() {
+  RECT client{};
+  GetClientRect(FWindow, &client);
+  POINT origin{0, 0};
+  ClientToScreen(FWindow, &origin);
+  return {origin.x, origin.y, client.right, client.bottom};
+}
+
+void TViewerWindow::RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) {
+  TSettingsController controller(form);
+  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FForm.Platform.Dialogs);
+}
+
+void TViewerWindow::RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) {
+  TAboutController controller(form);
+  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FForm.Platform.Dialogs);
 }
 
 std::unique_ptr<plugin::IViewerWindow> TViewerWindowFactory::NewWindow(viewer::TMainForm& form) {

@@ -10,6 +10,7 @@
 #include "platform/win32/gdi_canvas.h"
 #include "platform/win32/win32_api.h"
 #include "plugin/viewer_window.h"
+#include "settings/dialog_runner.h"
 #include "viewer/main.h"
 #include "viewer/view.h"
 
@@ -20,8 +21,9 @@ namespace platform::win32 {
 HWND CurrentViewerWindow();
 
 // Built around a TMainForm that outlives it (the plug-in destroys the window
-// before the form). Create sets form.Events to it; Destroy clears it again.
-class TViewerWindow : public plugin::IViewerWindow, public viewer::IViewEvents {
+// before the form). Create sets form.Events and form.DialogRunner to it;
+// Destroy clears them again.
+class TViewerWindow : public plugin::IViewerWindow, public viewer::IViewEvents, public settings::IDialogRunner {
  public:
   explicit TViewerWindow(viewer::TMainForm& form);
   ~TViewerWindow() override;
@@ -50,6 +52,11 @@ class TViewerWindow : public plugin::IViewerWindow, public viewer::IViewEvents {
   void LayoutChanged() override;
   void StatusChanged(viewer::TView bar) override;
   void PopupMenu(viewer::TView view, int x, int y) override;
+
+  // settings::IDialogRunner
+  settings::TScreenRect ViewerScreenRect() override;
+  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) override;
+  void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
 
  private:
   static constexpr int ViewCount = 5;
