@@ -3,9 +3,11 @@
 // keeps working afterwards.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <filesystem>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/win32/dialog_window.h"
 #include "platform/win32/viewer_window.h"
 
 namespace platform::win32 {
@@ -150,6 +152,35 @@ TEST_F(ViewerWindow, LayoutPlacesEveryViewWhereTheCoreSays) {
   RECT tree;
   GetClientRect(Tree(), &tree);
   EXPECT_EQ(tree.right, Form->Layout().Tree.Width());
+}
+
+// Runs inside the settings dialog's modal loop: ticks "Show icons" the way a
+// click does, then closes the dialog with Escape.
+int DialogChildren = 0;
+BOOL CALLBACK ClickShowIcons(HWND child, LPARAM) {
+  ++DialogChildren;
+  wchar_t caption[64] = {};
+  GetWindowTextW(child, caption, 64);
+  if (std::wcsncmp(caption, L"Show icons", 10) == 0) SendMessageW(child, BM_CLICK, 0, 0);
+  return TRUE;
+}
+void CALLBACK ActInDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND dialog = FindWindowW(DialogClassName, nullptr);
+  if (dialog == nullptr) return;
+  EnumChildWindows(dialog, ClickShowIcons, 0);
+  PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+}
+
+TEST_F(ViewerWindow, SettingsDialogChangesTheLiveSettingsAndClosesOnEscape) {
+  bool iconsBefore = Form->Settings.ShowIcons;
+  DialogChildren = 0;
+  SetTimer(nullptr, 0, 200, ActInDialog);
+  SendMessageW(reinterpret_cast<HWND>(Window->Handle()), WM_COMMAND, 114, 0);  // returns once it has closed
+  EXPECT_GT(DialogChildren, 50);
+  EXPECT_EQ(Form->Settings.ShowIcons, !iconsBefore);
+  EXPECT_EQ(FindWindowW(DialogClassName, nullptr), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(Parent));
 }
 
 }  // namespace
