@@ -169,6 +169,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring moduleFolder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
   std::wstring iniPath = moduleFolder + L"Bramlet.ini";
   DeleteFileW(iniPath.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Bramlet");
 
   HMODULE module = LoadLibraryW(modulePath.c_str());
   Check(module != nullptr, "LoadLibraryW loads the module");
@@ -193,9 +194,14 @@ int wmain(int argc, wchar_t** argv) {
   getDetect(shortBuffer, 10);
   Check(std::strcmp(shortBuffer, "EXT=\"BER\"") == 0, "a 10-character buffer gets 9 characters and a NUL");
 
-  std::string hostIni = "C:\\host folder\\wincmd.ini";
+  // The host's INI name comes in the ANSI code page, here with a non-ASCII folder.
+  std::wstring hostFolder = work + L"\\host J\u00F6rg";
+  CreateDirectoryW(hostFolder.c_str(), nullptr);
+  std::wstring hostIniFile = hostFolder + L"\\Bramlet.ini";
+  DeleteFileW(hostIniFile.c_str());
+  std::wstring hostIni = hostFolder + L"\\wincmd.ini";
   TDefaultParams params{static_cast<int>(sizeof(TDefaultParams)), 10, 2, {}};
-  std::strcpy(params.DefaultIniName, hostIni.c_str());
+  WideCharToMultiByte(CP_ACP, 0, hostIni.c_str(), -1, params.DefaultIniName, MAX_PATH, nullptr, nullptr);
   setParams(&params);
 
   WNDCLASSW hostClass{};
@@ -283,6 +289,20 @@ int wmain(int argc, wchar_t** argv) {
   ini = ReadIni(iniPath);
   Check(ini["Main"].size() == 16 && ini["Main"]["ShowAttributes"] == "0",
         "the second viewer loaded the saved settings and replaced the file");
+
+  // With the registry flag set, settings go beside the host's INI file.
+  HKEY key;
+  DWORD one = 1;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Bramlet", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  RegSetValueExW(key, L"INIFolder", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  RegCloseKey(key);
+  viewer = loadW(host, sample.data(), 0);
+  Pump(100);
+  close(viewer);
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Bramlet");
+  auto hostSettings = ReadIni(hostIniFile);
+  Check(hostSettings["Main"].size() == 16 && hostSettings["Hex"].size() == 14,
+        "with INIFolder = 1 the settings go into the host's folder, named in its code page");
 
   DestroyWindow(host);
   Check(FreeLibrary(module) != 0, "FreeLibrary unloads the module");

@@ -7,6 +7,8 @@
 #include "platform/win32/win32_system.h"
 #include "plugin/fence.h"
 #include "platform/win32/win32_api.h"
+#include "settings/store.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -27,6 +29,9 @@ struct TModuleState {
 };
 
 TModuleState* State = nullptr;
+
+// The host's INI name: at most this many characters, up to the first NUL.
+constexpr std::size_t HostIniNameMaxLength = 255;
 
 // Made at the first call that needs it rather than in DllMain, where the
 // loader lock forbids most of what start-up does.
@@ -56,7 +61,19 @@ void WINAPI ListGetDetectString(char* detectString, int maxLen) {
 }
 
 void WINAPI ListSetDefaultParams(ListDefaultParamStruct* params) {
-  plugin::TListPlugin::ListSetDefaultParams(params);
+  // The host writes its INI name in the system's ANSI code page, while the
+  // settings store keeps paths in UTF-8: convert here, or a folder such as
+  // "C:\Users\J\xf6rg" would name no folder at all.
+  plugin::Fence([&] {
+    if (params == nullptr) return;
+    // Start-up first: it clears the host's INI name, so it must not come later.
+    Plugin();
+    const char* name = params->DefaultIniName;
+    std::size_t length = 0;
+    while (length < HostIniNameMaxLength && name[length] != '\0') ++length;
+    std::optional<std::u16string> wide = State->System.CodePageToUtf16(std::string(name, length), 0);
+    if (wide) settings::SetTCIniFileName(text::Utf16ToUtf8(*wide));
+  });
 }
 
 HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
