@@ -167,8 +167,16 @@ void Act(viewer::TMainForm& form, platform::fake::TFakePlatform& fake, TReader& 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("bramlet-fuzz-viewer-" + std::to_string(::getpid()) + ".bin");
+  // One file per process, removed when the process ends.
+  static const struct TInputFile {
+    std::filesystem::path Path =
+        std::filesystem::temp_directory_path() / ("bramlet-fuzz-viewer-" + std::to_string(::getpid()) + ".bin");
+    ~TInputFile() {
+      std::error_code ignored;
+      std::filesystem::remove(Path, ignored);
+    }
+  } input;
+  const std::filesystem::path& file = input.Path;
   if (size < 2) return 0;
   std::size_t fileSize = std::min<std::size_t>(size - 2, (data[0] | (data[1] << 8)) % 4096);
   {
