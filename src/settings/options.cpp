@@ -153,9 +153,10 @@ class TGroupLayout {
       : FControls(controls), FLeft(left + Margin), FY(top + FirstRow) {
     FControls[group].Bounds = Box(left, top, GroupWidth, height);
   }
-  // A label with its control below, each at column offset x and the given width.
-  void LabelAbove(const char* label, const char* control, int x, int width) {
-    FControls[label].Bounds = Box(FLeft + x, FY, width, LabelHeight);
+  // A label with its control below, both at column offset x; the label may be
+  // wider than a narrow control, up to the next column.
+  void LabelAbove(const char* label, const char* control, int x, int width, int labelWidth = 0) {
+    FControls[label].Bounds = Box(FLeft + x, FY, labelWidth ? labelWidth : width, LabelHeight);
     FControls[control].Bounds = Box(FLeft + x, FY + LabelHeight + LabelGap, width, EditHeight);
   }
   void EndLabelledRow() { FY += LabelHeight + LabelGap + EditHeight + RowGap; }
@@ -301,14 +302,14 @@ void TSettingsForm::LayOutControls(int percent) {
   TGroupLayout tree(Controls, "gbxTree", LeftColumn, UpperTop, UpperHeight);
   tree.LabelAbove("lbTreeFontName", "cbTreeFontName", 0, Inner);
   tree.EndLabelledRow();
-  tree.LabelAbove("lbTreeFontSize", "edTreeFontSize", 0, SpinWidth);
-  tree.LabelAbove("lbTreeIndent", "edTreeIndent", Half, SpinWidth);
+  tree.LabelAbove("lbTreeFontSize", "edTreeFontSize", 0, SpinWidth, Half - RowGap);
+  tree.LabelAbove("lbTreeIndent", "edTreeIndent", Half, SpinWidth, Half - RowGap);
   tree.EndLabelledRow();
   TGroupLayout hex(Controls, "gbxHex", RightColumn, UpperTop, UpperHeight);
   hex.LabelAbove("lbHexFontName", "cbHexFontName", 0, Inner);
   hex.EndLabelledRow();
-  hex.LabelAbove("lbHexFontSize", "edHexFontSize", 0, SpinWidth);
-  hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth);
+  hex.LabelAbove("lbHexFontSize", "edHexFontSize", 0, SpinWidth, Half - RowGap);
+  hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth, Half - RowGap);
   hex.EndLabelledRow();
   for (const TSwatch& swatch : Swatches) {
     // The line swatch of each group is the short one, its Dotted box beside it.

@@ -281,7 +281,7 @@ class TMainForm {
   // Lays the panes out again for the last client size; tells Events when anything moved.
   void UpdateLayout();
 
-  // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
+  // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
   // Focuses the next (or previous) row whose name, text or bytes contain
   // searchString; false, with nothing changed, when none does.

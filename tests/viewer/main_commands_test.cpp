@@ -244,6 +244,14 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
   }
 }
 
+TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
+  std::vector<int> tags;
+  for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 104, 105, 106, 107, 108, 0, 109, 110, 0, 111, 112, 113, 0, 114, 115}));
+  EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
+  EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
+}
+
 TEST_F(CommandsTest, MenuStatesWhenItOpens) {
   struct {
     std::string Name;
