@@ -1,4 +1,5 @@
-// The OID description dictionary: oid.txt read once, looked up by DecodeOID.
+// The OID description dictionary: oid.txt read into a TOIDDictionary, looked up
+// by DecodeOID.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,11 +13,6 @@
 namespace asn {
 
 namespace {
-
-using Dictionary = std::unordered_map<std::u16string, std::u16string>;
-
-// Built by the Load functions, freed by FreeOIDDictionary.
-Dictionary* TheDictionary = nullptr;
 
 // ASCII and the Latin-1 capitals, which a file read as Latin-1 may hold.
 char16_t FoldCase(char16_t c) {
@@ -55,7 +51,7 @@ std::u16string DecodeFileText(std::span<const std::uint8_t> bytes) {
   return decoded;
 }
 
-void AddLine(Dictionary& dict, std::u16string_view line) {
+void AddLine(std::unordered_map<std::u16string, std::u16string>& dict, std::u16string_view line) {
   auto pair = text::SplitNameValue(line);
   if (!pair) return;  // its name is empty: it never describes an OID
   std::u16string name = Folded(text::TrimControls(pair->Name));
@@ -66,38 +62,32 @@ void AddLine(Dictionary& dict, std::u16string_view line) {
 
 }  // namespace
 
-void LoadOIDDictionaryFromBytes(std::span<const std::uint8_t> bytes) {
-  FreeOIDDictionary();
-  TheDictionary = new Dictionary();
-  text::ForEachLine(DecodeFileText(bytes), [](std::u16string_view line) { AddLine(*TheDictionary, line); });
+void TOIDDictionary::LoadBytes(std::span<const std::uint8_t> bytes) {
+  FEntries.clear();
+  text::ForEachLine(DecodeFileText(bytes), [this](std::u16string_view line) { AddLine(FEntries, line); });
 }
 
-bool LoadOIDDictionaryFile(const std::string& fileUtf8) {
+bool TOIDDictionary::LoadFile(const std::string& fileUtf8) {
   const std::u8string name(fileUtf8.begin(), fileUtf8.end());
   std::ifstream file(std::filesystem::path(name), std::ios::binary);
   std::vector<std::uint8_t> bytes;
   if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   const bool read = file.good() || file.eof();
-  LoadOIDDictionaryFromBytes(read ? bytes : std::vector<std::uint8_t>{});
+  LoadBytes(read ? bytes : std::vector<std::uint8_t>{});
   return read;
 }
 
-bool LoadOIDDictionary(const std::string& folderUtf8) {
+bool TOIDDictionary::LoadFolder(const std::string& folderUtf8) {
   std::string name = folderUtf8;
   if (!name.empty() && name.back() != '/' && name.back() != '\\') name.push_back('/');
-  return LoadOIDDictionaryFile(name + "oid.txt");
+  return LoadFile(name + "oid.txt");
 }
 
-void FreeOIDDictionary() {
-  delete TheDictionary;
-  TheDictionary = nullptr;
-}
-
-const std::u16string& LookupOID(const std::u16string& oid) {
+const std::u16string& TOIDDictionary::Lookup(const std::u16string& oid) const {
   static const std::u16string none;
-  if (TheDictionary == nullptr || oid.empty()) return none;
-  auto it = HasCapitals(oid) ? TheDictionary->find(Folded(oid)) : TheDictionary->find(oid);
-  return it == TheDictionary->end() ? none : it->second;
+  if (oid.empty()) return none;
+  auto it = HasCapitals(oid) ? FEntries.find(Folded(oid)) : FEntries.find(oid);
+  return it == FEntries.end() ? none : it->second;
 }
 
 }  // namespace asn

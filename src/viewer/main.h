@@ -121,6 +121,8 @@ class TMainForm {
 
   platform::TPlatform& Platform;
   settings::TSettings Settings;
+  // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
+  const asn::TOIDDictionary* OIDDictionary = nullptr;
 
   // ---- Document (document.cpp)
   TTag Root() const { return FDocument.Root(); }
