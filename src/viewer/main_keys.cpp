@@ -103,7 +103,6 @@ bool TMainForm::HandlesKey(const TKeyEvent& key) const {
 
 void TMainForm::FocusHexGrid() {
   // With the hex panel hidden there is nowhere to go; the key is dropped.
-  // SetActiveControl tells the front-end, which moves its keyboard focus.
   if (HexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
 }
 

@@ -12,8 +12,9 @@
 #include "viewer/main.h"
 #include "viewer/view.h"
 
-class QScrollBar;
+class QFrame;
 class QMenu;
+class QScrollBar;
 
 namespace platform::qt {
 
@@ -36,10 +37,10 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
   // The context menu while it is open (or the last one built); for tests.
   QMenu* ContextMenu() const { return FMenu; }
 
-  // Runs body, an entry from Qt into the core, with the window services acting
-  // for this viewer. Nothing it throws leaves: showMessage true reports a
-  // failure in a message box (input, commands); false drops it (painting, where
-  // a box would only bring the next paint). Returns false when body threw.
+  // Runs body, an entry from Qt into the core, behind Fence with the window
+  // services acting for this viewer. showMessage true reports a failure in a
+  // message box (input, commands); false drops it (painting, where a box would
+  // only bring the next paint). Returns false when body threw.
   bool Guard(const std::function<void()>& body, bool showMessage = true) noexcept;
 
   // viewer::IViewEvents
@@ -57,19 +58,21 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
-  bool event(QEvent* event) override;
 
  private:
   viewer::TMainForm& FForm;
   static constexpr int ViewCount = 5;
   std::array<TViewWidget*, ViewCount> FViews{};
+  QFrame* FHexFrame = nullptr;
   QScrollBar* FTreeBar = nullptr;
   QScrollBar* FHexBar = nullptr;
   QMenu* FMenu = nullptr;
   bool FSyncingBars = false;
 
   void PlaceChildren();
+  // The view's bar from the core's scroll state; the hex grids share one bar.
   void SyncScrollBar(viewer::TView view);
+  void BarMoved(viewer::TView view, int position);
 };
 
 }  // namespace platform::qt
