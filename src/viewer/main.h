@@ -89,7 +89,7 @@ struct TTreeRowGeometry {
   int Height = 0;
   TRect Expander;  // the boxed plus or minus; empty without children
   int ContentLeft = 0;   // where the row's own column ends and its icon begins
-  std::optional<platform::TIcon> Icon;
+  std::optional<TIcon> Icon;
   TRect IconRect;
   TRect Caption;  // the caption run with its margins: the highlight's extent
   TRect Value;    // empty without a value
@@ -121,6 +121,8 @@ class TMainForm {
 
   platform::TPlatform& Platform;
   settings::TSettings Settings;
+  // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
+  const asn::TOIDDictionary* OIDDictionary = nullptr;
 
   // ---- Document (document.cpp)
   TTag Root() const { return FDocument.Root(); }
@@ -281,7 +283,7 @@ class TMainForm {
   // Lays the panes out again for the last client size; tells Events when anything moved.
   void UpdateLayout();
 
-  // ---- Commands, keys and search (main_commands.cpp, main_keys.cpp,
+  // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
   // Focuses the next (or previous) row whose name, text or bytes contain
   // searchString; false, with nothing changed, when none does.
