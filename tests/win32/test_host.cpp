@@ -142,6 +142,12 @@ std::map<std::string, std::map<std::string, std::string>> ReadIni(const std::wst
   return sections;
 }
 
+// GetProcAddress answers a generic function pointer; each export has its own type.
+template <typename TFunction>
+TFunction Export(HMODULE module, const char* name) {
+  return reinterpret_cast<TFunction>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 int ChildCount(HWND window) {
   int count = 0;
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++count;
@@ -174,13 +180,13 @@ int wmain(int argc, wchar_t** argv) {
   HMODULE module = LoadLibraryW(modulePath.c_str());
   Check(module != nullptr, "LoadLibraryW loads the module");
   if (!module) return 1;
-  auto getDetect = reinterpret_cast<TGetDetectString>(GetProcAddress(module, "ListGetDetectString"));
-  auto setParams = reinterpret_cast<TSetDefaultParams>(GetProcAddress(module, "ListSetDefaultParams"));
-  auto load = reinterpret_cast<TLoad>(GetProcAddress(module, "ListLoad"));
-  auto loadW = reinterpret_cast<TLoadW>(GetProcAddress(module, "ListLoadW"));
-  auto search = reinterpret_cast<TSearchTextW>(GetProcAddress(module, "ListSearchTextW"));
-  auto command = reinterpret_cast<TSendCommand>(GetProcAddress(module, "ListSendCommand"));
-  auto close = reinterpret_cast<TCloseWindow>(GetProcAddress(module, "ListCloseWindow"));
+  auto getDetect = Export<TGetDetectString>(module, "ListGetDetectString");
+  auto setParams = Export<TSetDefaultParams>(module, "ListSetDefaultParams");
+  auto load = Export<TLoad>(module, "ListLoad");
+  auto loadW = Export<TLoadW>(module, "ListLoadW");
+  auto search = Export<TSearchTextW>(module, "ListSearchTextW");
+  auto command = Export<TSendCommand>(module, "ListSendCommand");
+  auto close = Export<TCloseWindow>(module, "ListCloseWindow");
   Check(getDetect && setParams && load && loadW && search && command && close, "all seven exports are found");
   if (Failures) return 1;
 

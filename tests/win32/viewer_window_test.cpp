@@ -117,7 +117,9 @@ TEST_F(ViewerWindow, FailuresStopAtTheFenceAndTheWindowGoesOn) {
     if (entry.Reported && !Dialogs.Messages.empty()) {
       EXPECT_EQ(Dialogs.Messages[0].Text, u"Unexpected error");
     }
-    if (!entry.Reported) EXPECT_GT(Display.Calls, calls) << "the paint reached the core";
+    if (!entry.Reported) {
+      EXPECT_GT(Display.Calls, calls) << "the paint reached the core";
+    }
     // The next entry of the same kind works.
     Repaint();
     EXPECT_TRUE(IsWindow(reinterpret_cast<HWND>(Window->Handle())));
