@@ -97,11 +97,13 @@ const std::vector<std::uint8_t>& HundredMegabytes() {
 }
 
 void Walk(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
-  asn::LoadOIDDictionary(BRAMLET_SOURCE_DIR "/data");
+  asn::TOIDDictionary oids;
+  oids.LoadFolder(BRAMLET_SOURCE_DIR "/data");
   std::int64_t elements = 0;
   std::size_t valueChars = 0;
   for (auto _ : state) {
     asn::TASNParser parser;
+    parser.OIDDictionary = &oids;
     parser.OnNewConstructed = [&](const asn::TASNTag&) { ++elements; };
     parser.OnNewPrimitive = [&](const asn::TASNTag& t) {
       ++elements;
@@ -114,7 +116,6 @@ void Walk(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
   state.counters["elements"] = benchmark::Counter(static_cast<double>(elements), benchmark::Counter::kIsRate);
   state.counters["input_bytes"] = static_cast<double>(bytes.size());
-  asn::FreeOIDDictionary();
 }
 
 void BM_WalkOneCertificate(benchmark::State& state) { Walk(state, Certificate()); }

@@ -69,7 +69,7 @@ bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::st
   return true;
 }
 
-int DumpRawElements(const std::string& input) {
+int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(input, ec);
   if (!ec && size > asn::MaxInputSize) {
@@ -83,7 +83,7 @@ int DumpRawElements(const std::string& input) {
     std::cerr << "bramlet-dump: cannot read " << input << ": " << problem << '\n';
     return ExitUsage;
   }
-  return app::DumpElements(bytes, std::cout, std::cerr);
+  return app::DumpElements(bytes, oids, std::cout, std::cerr);
 }
 
 bool EndsWithFatalError(const viewer::TMainForm& form) {
@@ -130,9 +130,10 @@ bool WriteXml(const viewer::TMainForm& form, const std::string& target) {
   return true;
 }
 
-int DumpDocument(const TOptions& options) {
+int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   app::THeadlessPlatform headless;
   viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
+  form.OIDDictionary = &oids;
   try {
     form.LoadFile();
   } catch (const std::exception& e) {
@@ -204,18 +205,18 @@ int main(int argc, char** argv) {
   int parsed = ParseArguments(argc, argv, options);
   if (parsed >= 0) return parsed;
 
+  asn::TOIDDictionary oids;
   if (options.HaveOids) {
-    if (!asn::LoadOIDDictionaryFile(options.Oids)) {
+    if (!oids.LoadFile(options.Oids)) {
       std::cerr << "bramlet-dump: cannot read OID dictionary " << options.Oids << '\n';
       return ExitUsage;
     }
   } else {
-    asn::LoadOIDDictionary(ExecutableFolder(argv[0]));  // optional: no descriptions without it
+    oids.LoadFolder(ExecutableFolder(argv[0]));  // optional: no descriptions without it
   }
 
   std::ios::sync_with_stdio(false);
-  const int result = options.Elements ? DumpRawElements(options.Input) : DumpDocument(options);
-  asn::FreeOIDDictionary();
+  const int result = options.Elements ? DumpRawElements(options.Input, oids) : DumpDocument(options, oids);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "bramlet-dump: cannot write the output\n";

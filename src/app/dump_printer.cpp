@@ -46,8 +46,10 @@ std::string FormatElementLine(const asn::TASNTag& tag, int depth) {
   return line;
 }
 
-int DumpElements(std::span<const std::uint8_t> bytes, std::ostream& out, std::ostream& err) {
+int DumpElements(std::span<const std::uint8_t> bytes, const asn::TOIDDictionary& oids, std::ostream& out,
+                 std::ostream& err) {
   asn::TASNParser parser;
+  parser.OIDDictionary = &oids;
   int depth = 0;
   parser.OnNewConstructed = [&](const asn::TASNTag& tag) { out << FormatElementLine(tag, depth++); };
   parser.OnNewPrimitive = [&](const asn::TASNTag& tag) { out << FormatElementLine(tag, depth); };

@@ -23,6 +23,8 @@ void AppendShown(std::string& line, const std::u16string& text);
 // Walks bytes and writes one element line each to out. After a malformed
 // header the lines before it stand and "Fatal error: <message> for tag at
 // offset <n>" goes to err; the result is then 1, otherwise 0.
-int DumpElements(std::span<const std::uint8_t> bytes, std::ostream& out, std::ostream& err);
+// OBJECT IDENTIFIERs take their descriptions from oids.
+int DumpElements(std::span<const std::uint8_t> bytes, const asn::TOIDDictionary& oids, std::ostream& out,
+                 std::ostream& err);
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace asn {
@@ -76,6 +77,28 @@ std::u16string HexString(std::span<const std::uint8_t> s, bool addSpace);
 
 class IndefiniteEnds;
 
+// OBJECT IDENTIFIER descriptions from an "oid.txt": lines of name=value, a
+// byte-order mark selecting UTF-8 or UTF-16, otherwise Latin-1. The plug-in
+// keeps one from library load to unload; the CLI has its own.
+class TOIDDictionary {
+ public:
+  // Each Load replaces the entries. LoadFolder reads "oid.txt" from a folder
+  // (UTF-8 path, with or without a trailing delimiter), LoadFile a named file;
+  // both return false when the file could not be read (the dictionary is then
+  // empty).
+  bool LoadFolder(const std::string& folderUtf8);
+  bool LoadFile(const std::string& fileUtf8);
+  // From the octets of a file.
+  void LoadBytes(std::span<const std::uint8_t> bytes);
+  void Clear() { FEntries.clear(); }
+  // The description of the first entry whose name equals oid, ignoring letter
+  // case; empty when there is none.
+  const std::u16string& Lookup(const std::u16string& oid) const;
+
+ private:
+  std::unordered_map<std::u16string, std::u16string> FEntries;
+};
+
 // Walks a buffer of BER elements depth first and reports each one through
 // three events. One parser serves one Parse call.
 class TASNParser {
@@ -89,6 +112,8 @@ class TASNParser {
   TASNTagParserEvent OnNewPrimitive;
   TASNParserEvent OnEndConstructed;
   bool SpaceInHex = false;
+  // Where OBJECT IDENTIFIER values find their OIDDescr; none gives no descriptions.
+  const TOIDDictionary* OIDDictionary = nullptr;
 
   // Walks every element of s (which must outlive the call) and delivers the
   // events. Leaves with EParserException on a malformed header, after the
@@ -144,20 +169,5 @@ class TASNParser {
   std::uint8_t FUniversalTag = 255;  // FTag's GetUniversalTag, known from the header
   std::unique_ptr<IndefiniteEnds> FEnds;
 };
-
-// The OID description dictionary, process-wide. LoadOIDDictionary reads
-// "oid.txt" from a folder (UTF-8 path, with or without a trailing delimiter);
-// LoadOIDDictionaryFile reads a named file. Either replaces the dictionary
-// and returns false when the file could not be read (the dictionary is then
-// empty). Lines are name=value; a byte-order mark selects UTF-8 or UTF-16,
-// otherwise the file is Latin-1.
-bool LoadOIDDictionary(const std::string& folderUtf8);
-bool LoadOIDDictionaryFile(const std::string& fileUtf8);
-// Builds the dictionary from the octets of a file.
-void LoadOIDDictionaryFromBytes(std::span<const std::uint8_t> bytes);
-void FreeOIDDictionary();
-// The description of the first entry whose name equals oid, ignoring letter
-// case; empty when there is none.
-const std::u16string& LookupOID(const std::u16string& oid);
 
 }  // namespace asn

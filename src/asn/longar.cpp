@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "text/ascii.h"
+
 namespace asn {
 
 void TBigNum::MultAdd(std::int64_t m, std::int64_t a) {
@@ -51,59 +53,6 @@ std::string TBigNum::ToString() const {
 
 namespace {
 
-// "00" to "99", two characters each, for printing two digits per division.
-struct DigitPairs {
-  char16_t Pairs[200];
-  constexpr DigitPairs() : Pairs() {
-    for (int i = 0; i < 100; ++i) {
-      Pairs[2 * i] = static_cast<char16_t>(u'0' + i / 10);
-      Pairs[2 * i + 1] = static_cast<char16_t>(u'0' + i % 10);
-    }
-  }
-};
-constexpr DigitPairs Digits;
-
-// Writes the digits of v backwards from end; returns the first one written.
-char16_t* WriteDigits(char16_t* end, std::uint64_t v) {
-  while (v >= 100) {
-    const std::uint64_t pair = v % 100;
-    v /= 100;
-    end -= 2;
-    end[0] = Digits.Pairs[2 * pair];
-    end[1] = Digits.Pairs[2 * pair + 1];
-  }
-  if (v >= 10) {
-    end -= 2;
-    end[0] = Digits.Pairs[2 * v];
-    end[1] = Digits.Pairs[2 * v + 1];
-    return end;
-  }
-  *--end = static_cast<char16_t>(u'0' + v);
-  return end;
-}
-
-// Appends v as exactly width digits, with leading zeros.
-void AppendPadded(std::u16string& out, std::uint64_t v, int width) {
-  char16_t digits[20];
-  char16_t* first = WriteDigits(digits + 20, v);
-  while (first > digits + 20 - width) *--first = u'0';
-  out.append(first, digits + 20);
-}
-
-}  // namespace
-
-void AppendDecimal(std::u16string& out, std::uint64_t v) {
-  if (v < 10) {
-    out.push_back(static_cast<char16_t>(u'0' + v));
-    return;
-  }
-  char16_t digits[20];
-  char16_t* first = WriteDigits(digits + 20, v);
-  out.append(first, digits + 20);
-}
-
-namespace {
-
 // Limbs of base 10^9 fit a 32-bit word, and limb * 2^32 + carry fits 64 bits,
 // so four octets go in per step.
 constexpr std::uint64_t SmallLimbBase = 1000000000;
@@ -146,7 +95,7 @@ void AppendBigDecimalPortable(std::u16string& out, std::span<const std::uint8_t>
   std::size_t top = limbs.size() - 1;
   while (top > 0 && limbs[top] == 0) --top;
   AppendDecimal(out, limbs[top]);
-  for (std::size_t k = top; k-- > 0;) AppendPadded(out, limbs[k], SmallLimbDigits);
+  for (std::size_t k = top; k-- > 0;) text::AppendPaddedDecimal(out, limbs[k], SmallLimbDigits);
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -216,7 +165,7 @@ void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, 
   }
   if (limbs.empty()) limbs.push_back(0);
   AppendDecimal(out, limbs.back());
-  for (std::size_t k = limbs.size() - 1; k-- > 0;) AppendPadded(out, limbs[k], LimbDigits);
+  for (std::size_t k = limbs.size() - 1; k-- > 0;) text::AppendPaddedDecimal(out, limbs[k], LimbDigits);
 }
 
 #else

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace asn {
 
 // Unsigned number in limbs of base 10^15, least significant first. Callers
@@ -40,7 +42,6 @@ void AppendBigDecimal(std::u16string& out, std::span<const std::uint8_t> bytes, 
 void AppendBigDecimalPortable(std::u16string& out, std::span<const std::uint8_t> bytes, bool complement,
                               std::uint8_t scale, bool addOne);
 
-// Appends the decimal digits of v.
-void AppendDecimal(std::u16string& out, std::uint64_t v);
+using text::AppendDecimal;
 
 }  // namespace asn

@@ -101,7 +101,7 @@ bool TASNParser::RenderPrimitive() {
         RenderBitString(out, contents, FTag.UnusedBits, SpaceInHex);
         break;
       case 6:
-        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/false);
+        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/false, OIDDictionary);
         break;
       case 9:
         RenderReal(out, contents);
@@ -110,7 +110,7 @@ bool TASNParser::RenderPrimitive() {
         AppendUtf8(out, contents);
         break;
       case 13:
-        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/true);
+        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/true, OIDDictionary);
         break;
       case 18:
       case 19:

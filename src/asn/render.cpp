@@ -145,7 +145,8 @@ void RenderBitString(std::u16string& out, Bytes s, std::uint8_t& unusedBits, boo
   out.append(Bits.Bits[s.back()].data(), 8 - unusedBits);
 }
 
-void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool relative) {
+void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool relative,
+               const TOIDDictionary* dictionary) {
   oidDescr.clear();
   const std::size_t start = out.size();
   std::size_t arcStart = 0;
@@ -156,8 +157,8 @@ void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool rela
     AppendArc(out, s.subspan(arcStart, i + 1 - arcStart), first && !relative);
     arcStart = i + 1;
   }
-  if (relative || out.size() == start) return;
-  oidDescr = LookupOID(start == 0 ? out : out.substr(start));
+  if (relative || dictionary == nullptr || out.size() == start) return;
+  oidDescr = dictionary->Lookup(start == 0 ? out : out.substr(start));
 }
 
 void RenderUniversalString(std::u16string& out, Bytes s) {
@@ -202,7 +203,7 @@ std::u16string TASNParser::DecodeOctetString(std::span<const std::uint8_t> s) co
 
 std::u16string TASNParser::DecodeOID(std::span<const std::uint8_t> s, std::u16string& oidDescr,
                                      bool relative) const {
-  return Rendered(RenderOID, s, oidDescr, relative);
+  return Rendered(RenderOID, s, oidDescr, relative, OIDDictionary);
 }
 
 std::u16string TASNParser::DecodeUniversalString(std::span<const std::uint8_t> s) const {

@@ -18,8 +18,12 @@ void RenderInteger(std::u16string& out, Bytes s, std::int32_t& bitLength, std::u
 // The unsigned big-endian number in s times scale (0 meaning 1).
 void RenderUnsigned(std::u16string& out, Bytes s, std::uint8_t scale);
 void RenderBitString(std::u16string& out, Bytes s, std::uint8_t& unusedBits, bool addSpace);
-// Without relative, oidDescr receives the dictionary's description.
-void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool relative);
+class TOIDDictionary;
+
+// Without relative, oidDescr receives the dictionary's description (none
+// without a dictionary).
+void RenderOID(std::u16string& out, Bytes s, std::u16string& oidDescr, bool relative,
+               const TOIDDictionary* dictionary);
 void RenderUniversalString(std::u16string& out, Bytes s);
 void RenderBMPString(std::u16string& out, Bytes s);
 void RenderUTCTime(std::u16string& out, Bytes s);

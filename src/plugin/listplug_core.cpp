@@ -16,7 +16,7 @@ namespace plugin {
 TListPlugin::TListPlugin(platform::TPlatform& platform, IWindowFactory& windows)
     : FPlatform(platform), FWindows(windows) {
   // A missing "oid.txt" only means OIDs go without descriptions.
-  asn::LoadOIDDictionary(platform.System.ModuleFolder());
+  FOIDDictionary.LoadFolder(platform.System.ModuleFolder());
   settings::InitIniFileNames(platform.System);
   settings::InitLanguages();
 }
@@ -25,7 +25,6 @@ TListPlugin::~TListPlugin() {
   FViewers.Clear();
   settings::FreeLanguages();
   settings::FreeIniFileNames();
-  asn::FreeOIDDictionary();
 }
 
 void TListPlugin::ListGetDetectString(char* detectString, int maxLen) noexcept {
@@ -53,6 +52,7 @@ THandle TListPlugin::ListLoadW(THandle listerWin, const std::u16string& fileName
 
 THandle TListPlugin::CreateViewer(THandle listerWin, const std::u16string& fileName) {
   auto form = std::make_unique<viewer::TMainForm>(FPlatform, fileName);
+  form->OIDDictionary = &FOIDDictionary;
   std::unique_ptr<IViewerWindow> window = FWindows.NewWindow(*form);
   // Until the viewer owns the window, a failed Create is cleaned up here.
   try {

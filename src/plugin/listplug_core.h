@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "asn/asn.h"
 #include "platform/platform.h"
 #include "plugin/viewer_registry.h"
 #include "plugin/viewer_window.h"
@@ -56,12 +57,16 @@ class TListPlugin {
   void ListCloseWindow(THandle listWin) noexcept;
 
   const TViewerRegistry& Viewers() const { return FViewers; }
+  // The descriptions every viewer's decoding uses, read at start-up.
+  const asn::TOIDDictionary& OIDDictionary() const { return FOIDDictionary; }
   // The viewer whose window has this handle; null for none.
   viewer::TMainForm* FindForm(THandle handle) const;
 
  private:
   platform::TPlatform& FPlatform;
   IWindowFactory& FWindows;
+  // Before the viewers, which point at it, so it outlives them.
+  asn::TOIDDictionary FOIDDictionary;
   TViewerRegistry FViewers;
 
   THandle CreateViewer(THandle listerWin, const std::u16string& fileName);

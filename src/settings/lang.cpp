@@ -6,7 +6,9 @@
 #include <system_error>
 
 #include "settings/lang_file.h"
+#include "io/files.h"
 #include "settings/text.h"
+#include "text/ascii.h"
 
 namespace settings {
 
@@ -24,14 +26,14 @@ TLanguageState& State() {
 
 std::u16string_view EnglishText(std::u16string_view name) {
   for (const TBuiltInText& entry : DefaultLanguage)
-    if (SameName(entry.Name, name)) return entry.Text;
+    if (text::SameAsciiName(entry.Name, name)) return entry.Text;
   return {};
 }
 
 bool HasLanguageExtension(const std::u16string& fileName) {
   constexpr std::u16string_view Extension = u".lng";
   return fileName.size() > Extension.size() &&
-         SameName(std::u16string_view(fileName).substr(fileName.size() - Extension.size()), Extension);
+         text::SameAsciiName(std::u16string_view(fileName).substr(fileName.size() - Extension.size()), Extension);
 }
 
 std::filesystem::path PathFromUtf8(const std::string& path) {
@@ -54,22 +56,12 @@ std::u16string GetLangText(std::u16string_view name) {
 }
 
 std::u16string GetLangTextById(int id) {
-  std::string digits = std::to_string(id);
-  return GetLangText(std::u16string(digits.begin(), digits.end()));
+  return GetLangText(text::DecimalText(id));
 }
 
 std::u16string GetLanguageFile() { return State().CurrentLanguageFile; }
 
-std::string GetPluginFolder(platform::ISystem& system) {
-  std::string folder = system.ModuleFolder();
-  if (!folder.empty() && folder.back() != '/'
-#ifdef _WIN32
-      && folder.back() != '\\'
-#endif
-  )
-    folder.push_back('/');
-  return folder;
-}
+std::string GetPluginFolder(platform::ISystem& system) { return io::WithTrailingDelimiter(system.ModuleFolder()); }
 
 bool LoadLanguage(platform::TPlatform& platform, const std::u16string& fileName, bool force) {
   TLanguageState& state = State();

@@ -8,41 +8,31 @@
 #include <iterator>
 
 #include "settings/text.h"
+#include "text/ascii.h"
 
 namespace settings {
 
 namespace {
-
-std::u16string FoldName(std::u16string_view name) {
-  std::u16string folded(name);
-  for (char16_t& c : folded)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  return folded;
-}
 
 // The Unicode code pages this reader decodes itself, whatever the platform offers.
 constexpr unsigned CodePageUtf8 = 65001;
 constexpr unsigned CodePageUtf16Le = 1200;
 constexpr unsigned CodePageUtf16Be = 1201;
 
-constexpr std::string_view BomUtf8 = "\xEF\xBB\xBF";
-constexpr std::string_view BomUtf16Le = "\xFF\xFE";
-constexpr std::string_view BomUtf16Be = "\xFE\xFF";
-
-std::string_view DropPrefix(std::string_view bytes, std::string_view prefix) {
-  if (bytes.starts_with(prefix)) bytes.remove_prefix(prefix.size());
+// Decodes bytes with a code page; a byte-order mark of that encoding is dropped.
+std::string_view DropMark(std::string_view bytes, text::TByteOrderMark mark) {
+  if (text::DetectByteOrderMark(bytes) == mark) bytes.remove_prefix(text::ByteOrderMarkLength(mark));
   return bytes;
 }
 
-// Decodes bytes with a code page; a byte-order mark of that encoding is dropped.
 std::u16string DecodeWith(std::string_view bytes, unsigned codePage, platform::ISystem& system) {
   switch (codePage) {
     case CodePageUtf8:
-      return Utf8ToUtf16(DropPrefix(bytes, BomUtf8));
+      return Utf8ToUtf16(DropMark(bytes, text::TByteOrderMark::bomUtf8));
     case CodePageUtf16Le:
-      return Utf16BytesToUtf16(DropPrefix(bytes, BomUtf16Le), /*bigEndian=*/false);
+      return Utf16BytesToUtf16(DropMark(bytes, text::TByteOrderMark::bomUtf16Le), /*bigEndian=*/false);
     case CodePageUtf16Be:
-      return Utf16BytesToUtf16(DropPrefix(bytes, BomUtf16Be), /*bigEndian=*/true);
+      return Utf16BytesToUtf16(DropMark(bytes, text::TByteOrderMark::bomUtf16Be), /*bigEndian=*/true);
   }
   auto text = system.CodePageToUtf16(std::string(bytes), codePage);
   if (!text) throw ELanguageError("Invalid code page");
@@ -69,22 +59,14 @@ long long CodePageNumber(std::u16string_view value) {
 
 }  // namespace
 
-TLangTable::TLangTable(std::u16string_view text) {
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string_view::npos) end = text.size();
-    std::u16string_view line = text.substr(start, end - start);
-    std::size_t equals = line.find(u'=');
-    if (equals != std::u16string_view::npos)
-      FValues.try_emplace(FoldName(line.substr(0, equals)), line.substr(equals + 1));
-    if (end == text.size()) break;
-    start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
-  }
+TLangTable::TLangTable(std::u16string_view content) {
+  text::ForEachLine(content, [this](std::u16string_view line) {
+    if (auto pair = text::SplitNameValue(line)) FValues.try_emplace(text::FoldedAscii(pair->Name), pair->Value);
+  });
 }
 
 std::optional<std::u16string_view> TLangTable::Find(std::u16string_view name) const {
-  auto it = FValues.find(FoldName(name));
+  auto it = FValues.find(text::FoldedAscii(name));
   if (it == FValues.end()) return std::nullopt;
   return std::u16string_view(it->second);
 }
@@ -95,15 +77,19 @@ std::u16string_view TLangTable::Value(std::u16string_view name) const {
 
 TLangTable ReadLanguageText(std::string_view bytes, platform::ISystem& system) {
   unsigned used = 0;
-  std::u16string text;
-  if (bytes.starts_with(BomUtf8)) {
-    used = CodePageUtf8;
-  } else if (bytes.starts_with(BomUtf16Le)) {
-    used = CodePageUtf16Le;
-  } else if (bytes.starts_with(BomUtf16Be)) {
-    used = CodePageUtf16Be;
-  } else {
-    used = system.DefaultCodePage();
+  switch (text::DetectByteOrderMark(bytes)) {
+    case text::TByteOrderMark::bomUtf8:
+      used = CodePageUtf8;
+      break;
+    case text::TByteOrderMark::bomUtf16Le:
+      used = CodePageUtf16Le;
+      break;
+    case text::TByteOrderMark::bomUtf16Be:
+      used = CodePageUtf16Be;
+      break;
+    case text::TByteOrderMark::bomNone:
+      used = system.DefaultCodePage();
+      break;
   }
   TLangTable table(DecodeWith(bytes, used, system));
   long long codePage = CodePageNumber(table.Value(u"codepage"));

@@ -8,6 +8,7 @@
 
 #include "settings/store.h"
 #include "settings/text.h"
+#include "text/ascii.h"
 
 namespace settings {
 
@@ -230,7 +231,7 @@ bool HasCaption(TK kind) {
   return false;
 }
 
-std::u16string Decimal(int value) { return Utf8ToUtf16(std::to_string(value)); }
+std::u16string Decimal(int value) { return text::DecimalText(value); }
 
 }  // namespace
 
@@ -393,7 +394,7 @@ void TSettingsForm::SettingsToControls() {
     edit.Value = std::clamp<int>(spin.Field(settings), edit.MinValue, edit.MaxValue);
     edit.Text = Decimal(edit.Value);
   }
-  for (const TSwatch& swatch : Swatches) Controls[swatch.Name].Color = ResolveColor(display, swatch.Field(settings));
+  for (const TSwatch& swatch : Swatches) Controls[swatch.Name].Color = ResolveColor(swatch.Field(settings), display);
   for (const TCheck& check : Checks) Controls[check.Name].Checked = check.Field(settings);
   Controls["cbHexStringSize"].ItemIndex = settings.Hex.StringSize == 8 ? 0 : 1;
 }

@@ -82,8 +82,8 @@ struct TFieldWriter {
 
 }  // namespace
 
-TColor ResolveColor(platform::IDisplay& display, TColor color) {
-  return IsSysColor(color) ? display.GetSysColor(SysColorIndex(color)) : color;
+TColor ResolveColor(TColor color, platform::IDisplay& display) {
+  return (IsSysColor(color) ? display.GetSysColor(SysColorIndex(color)) : color) & 0xFFFFFFu;
 }
 
 void LoadSettings(platform::TPlatform& platform, TSettings& settings) {

@@ -60,8 +60,9 @@ inline const TSettings DefaultSettings{};
 constexpr bool IsSysColor(TColor color) { return (color >> 24) == 0xFF; }
 constexpr int SysColorIndex(TColor color) { return static_cast<int>(color & 0xFF); }
 
-// A colour as 0x00BBGGRR: system colours resolved by the display, others as they are.
-TColor ResolveColor(platform::IDisplay& display, TColor color);
+// A colour as 0x00BBGGRR: a system colour (0xFFnnnnnn) becomes the display's
+// current value for it; any other keeps its low 24 bits.
+TColor ResolveColor(TColor color, platform::IDisplay& display);
 
 // Fills settings from the INI file that GetIniFileName names, each field from its
 // key or its default, then loads the language the file names (without force). A

@@ -1,6 +1,7 @@
 // The two INI paths and the choice between them.
 #include "settings/store.h"
 
+#include "io/files.h"
 #include "settings/lang.h"
 
 namespace settings {
@@ -22,14 +23,6 @@ TIniPaths& Paths() {
   return paths;
 }
 
-bool IsPathDelimiter(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
 }  // namespace
 
 void InitIniFileNames(platform::ISystem& system) {
@@ -44,7 +37,7 @@ const std::string& TCIniFileName() { return Paths().Host; }
 
 void SetTCIniFileName(const std::string& hostIniName) {
   std::size_t folderEnd = hostIniName.size();
-  while (folderEnd > 0 && !IsPathDelimiter(hostIniName[folderEnd - 1])) --folderEnd;
+  while (folderEnd > 0 && !io::IsPathDelimiter(hostIniName[folderEnd - 1])) --folderEnd;
   if (folderEnd == 0) {
     Paths().Host.clear();
     return;

@@ -37,57 +37,53 @@ void AppendUtf8Char(std::string& out, std::uint32_t cp) {
 
 }  // namespace
 
+TUtf8Sequence ReadUtf8Sequence(std::span<const std::uint8_t> s) {
+  const std::uint8_t b = s[0];
+  if (b < 0x80) return {TUtf8Status::usWellFormed, 1, b};
+  std::size_t more;
+  std::uint32_t cp;
+  // The allowed range of the second octet excludes overlong forms,
+  // surrogates and values above U+10FFFF.
+  std::uint8_t lo = 0x80, hi = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    more = 1;
+    cp = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    more = 2;
+    cp = b & 0x0F;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    more = 3;
+    cp = b & 0x07;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return {TUtf8Status::usIllFormed, 1, 0};
+  }
+  for (std::size_t j = 1; j <= more; ++j) {
+    if (j >= s.size()) return {TUtf8Status::usTruncated, j, 0};
+    if (s[j] < lo || s[j] > hi) return {TUtf8Status::usIllFormed, j, 0};
+    cp = (cp << 6) | (s[j] & 0x3F);
+    lo = 0x80;
+    hi = 0xBF;
+  }
+  return {TUtf8Status::usWellFormed, more + 1, cp};
+}
+
 void AppendUtf8(std::u16string& out, std::span<const std::uint8_t> s) {
-  const std::size_t n = s.size();
   std::size_t i = 0;
-  while (i < n) {
-    const std::uint8_t b = s[i];
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
+  while (i < s.size()) {
+    if (s[i] < 0x80) {
+      out.push_back(s[i++]);
       continue;
     }
-    int more;
-    std::uint32_t cp;
-    // The allowed range of the second octet excludes overlong forms,
-    // surrogates and values above U+10FFFF.
-    std::uint8_t lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-      more = 1;
-      cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      more = 2;
-      cp = b & 0x0F;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      more = 3;
-      cp = b & 0x07;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    } else {
+    const TUtf8Sequence sequence = ReadUtf8Sequence(s.subspan(i));
+    if (sequence.Status == TUtf8Status::usWellFormed)
+      AppendCodePoint(out, sequence.CodePoint);
+    else
       out.push_back(Replacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool ok = true;
-    for (int k = 0; k < more; ++k, ++j) {
-      if (j >= n || s[j] < lo || s[j] > hi) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (s[j] & 0x3F);
-      lo = 0x80;
-      hi = 0xBF;
-    }
-    if (!ok) {
-      out.push_back(Replacement);
-      i = j;
-      continue;
-    }
-    AppendCodePoint(out, cp);
-    i = j;
+    i += sequence.Length;
   }
 }
 

@@ -9,6 +9,22 @@
 
 namespace text {
 
+enum class TUtf8Status : std::uint8_t {
+  usWellFormed,
+  usIllFormed,  // a bad lead octet, an overlong form, a surrogate, above U+10FFFF
+  usTruncated,  // a sound start that the octets given end inside
+};
+
+// The UTF-8 sequence (RFC 3629) at the start of s, which is not empty. Length
+// is the sequence's octets when well-formed, else the maximal ill-formed
+// subsequence (at least 1); CodePoint is set only when well-formed.
+struct TUtf8Sequence {
+  TUtf8Status Status;
+  std::size_t Length;
+  std::uint32_t CodePoint;
+};
+TUtf8Sequence ReadUtf8Sequence(std::span<const std::uint8_t> s);
+
 // Appends UTF-8 octets as UTF-16; every maximal ill-formed subsequence
 // (overlong forms, surrogates, values above U+10FFFF, truncations) becomes
 // one U+FFFD.

@@ -78,11 +78,6 @@ TColor ColorHLSToRGB(int hue, int luminance, int saturation) {
   return MakeRGB(channel(hue + HLSMax / 3), channel(hue), channel(hue - HLSMax / 3));
 }
 
-TColor ResolveColor(TColor color, platform::IDisplay& display) {
-  if ((color & 0xFF000000u) == 0xFF000000u) return display.GetSysColor(static_cast<int>(color & 0xFF)) & 0xFFFFFFu;
-  return color & 0xFFFFFFu;
-}
-
 bool IsBrightColor(TColor rgb) {
   double luma = 0.299 * Red(rgb) + 0.587 * Green(rgb) + 0.114 * Blue(rgb);
   return 1.0 - luma / 255.0 < 0.5;

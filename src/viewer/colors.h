@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace viewer {
 
@@ -23,8 +24,7 @@ inline constexpr int HLSMax = 240;
 THLS ColorRGBToHLS(TColor rgb);
 TColor ColorHLSToRGB(int hue, int luminance, int saturation);
 
-// A system colour (0xFFnnnnnn) becomes its current RGB value; others pass.
-TColor ResolveColor(TColor color, platform::IDisplay& display);
+using settings::ResolveColor;
 
 // Bright when the luma 0.299 R + 0.587 G + 0.114 B exceeds half of 255.
 bool IsBrightColor(TColor rgb);

@@ -45,6 +45,7 @@ void TMainForm::ParseASN(TBytes s) {
 
   asn::TASNParser parser;
   parser.SpaceInHex = Settings.SpaceInHex;
+  parser.OIDDictionary = OIDDictionary;
   parser.OnNewConstructed = [&](const asn::TASNTag& tag) {
     std::uint32_t index = FDocument.AddElement(tag, parentList[level]);
     ++TagsCount;

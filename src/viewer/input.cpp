@@ -11,6 +11,9 @@
 
 #include "asn/asn.h"
 #include "settings/text.h"
+#include "text/ascii.h"
+#include "text/lines.h"
+#include "text/utf.h"
 
 namespace viewer {
 
@@ -24,13 +27,6 @@ int Base64Value(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0' + 52;
   if (c == u'+') return 62;
   if (c == u'/') return 63;
-  return -1;
-}
-
-int HexValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
   return -1;
 }
 
@@ -82,15 +78,26 @@ const pcre2_code* ArmourCode() {
 }  // namespace
 
 bool IsBinary(std::span<const std::uint8_t> data) {
-  auto prefix = data.first(std::min(data.size(), BinaryTestLength));
-  for (std::uint8_t c : prefix)
-    if (!IsTextOctet(c)) return true;
+  auto window = data.first(std::min(data.size(), BinaryTestLength));
+  const bool fileGoesOn = data.size() > window.size();
+  for (std::size_t i = 0; i < window.size();) {
+    if (window[i] < 0x80) {
+      if (!IsTextOctet(window[i])) return true;
+      ++i;
+      continue;
+    }
+    const text::TUtf8Sequence sequence = text::ReadUtf8Sequence(window.subspan(i));
+    if (sequence.Status == text::TUtf8Status::usIllFormed) return true;
+    // The window may end inside a character; the file itself may not.
+    if (sequence.Status == text::TUtf8Status::usTruncated) return !fileGoesOn;
+    i += sequence.Length;
+  }
   return false;
 }
 
 std::size_t Utf8BomLength(std::span<const std::uint8_t> data) {
-  bool bom = data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
-  return bom ? 3 : 0;
+  const text::TByteOrderMark mark = text::DetectByteOrderMark(data);
+  return mark == text::TByteOrderMark::bomUtf8 ? text::ByteOrderMarkLength(mark) : 0;
 }
 
 void AppendBase64(std::u16string_view text, std::vector<std::uint8_t>& out) {
@@ -203,7 +210,7 @@ TClipboardKind ClassifyClipboardText(std::u16string_view stripped) {
   bool b64 = stripped.size() % 4 == 0;
   for (char16_t c : stripped) {
     if (!hex && !b64) break;
-    hex = hex && HexValue(c) >= 0;
+    hex = hex && text::HexDigitValue(c) >= 0;
     b64 = b64 && IsBase64Char(c);
   }
   if (hex) return TClipboardKind::ckHex;
@@ -215,7 +222,7 @@ std::vector<std::uint8_t> DecodeHexText(std::u16string_view hex) {
   std::vector<std::uint8_t> out;
   out.reserve(hex.size() / 2);
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-    out.push_back(static_cast<std::uint8_t>(HexValue(hex[i]) << 4 | HexValue(hex[i + 1])));
+    out.push_back(static_cast<std::uint8_t>(text::HexDigitValue(hex[i]) << 4 | text::HexDigitValue(hex[i + 1])));
   return out;
 }
 

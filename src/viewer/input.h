@@ -16,8 +16,11 @@ namespace viewer {
 // The binary test looks at this many leading octets and no more.
 inline constexpr std::size_t BinaryTestLength = 513;
 
-// Whether any of the first BinaryTestLength octets is outside tab, line feed,
-// carriage return and 0x20..0x7F. An empty buffer is text.
+// Whether the first BinaryTestLength octets of data (the file after its
+// byte-order mark) hold an octet below 0x80 other than tab, line feed, carriage
+// return and 0x20..0x7F, or octets above 0x7F that are not well-formed UTF-8. A
+// character cut by the end of those octets is well-formed when data goes on,
+// not when data ends there. An empty buffer is text.
 bool IsBinary(std::span<const std::uint8_t> data);
 
 // Length of a UTF-8 byte-order mark at the start of data: 3 or 0.

@@ -89,7 +89,7 @@ struct TTreeRowGeometry {
   int Height = 0;
   TRect Expander;  // the boxed plus or minus; empty without children
   int ContentLeft = 0;   // where the row's own column ends and its icon begins
-  std::optional<platform::TIcon> Icon;
+  std::optional<TIcon> Icon;
   TRect IconRect;
   TRect Caption;  // the caption run with its margins: the highlight's extent
   TRect Value;    // empty without a value
@@ -121,6 +121,8 @@ class TMainForm {
 
   platform::TPlatform& Platform;
   settings::TSettings Settings;
+  // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
+  const asn::TOIDDictionary* OIDDictionary = nullptr;
 
   // ---- Document (document.cpp)
   TTag Root() const { return FDocument.Root(); }

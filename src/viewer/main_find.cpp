@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <string_view>
 
+#include "text/ascii.h"
 #include "viewer/main.h"
 
 namespace viewer {
@@ -29,12 +30,6 @@ void FoldInto(std::u16string_view text, std::u16string& out) {
   std::transform(text.begin(), text.end(), out.begin(), FoldUpper);
 }
 
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 // Where the digits of wanted (upper case, at least one) occur in the
 // hexadecimal text of bytes, as digit positions in increasing order. Empty
 // when wanted holds anything but hexadecimal digits.
@@ -42,7 +37,7 @@ std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std
   std::vector<std::uint8_t> nibbles;
   nibbles.reserve(wanted.size());
   for (char16_t c : wanted) {
-    int value = HexDigitValue(c);
+    int value = text::HexDigitValue(c);
     if (value < 0) return {};
     nibbles.push_back(static_cast<std::uint8_t>(value));
   }

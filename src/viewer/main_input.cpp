@@ -43,12 +43,19 @@ void TMainForm::LoadFile() {
   std::filesystem::path path(FileName);
   std::uintmax_t size = std::filesystem::file_size(path);
   bool tooLarge = size > asn::MaxInputSize;
-  // A file too large to decode is classified by its first octets only.
-  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? BinaryTestLength + 3 : size);
+  // A file too large to decode is classified by its first octets only: a
+  // byte-order mark, the tested octets and one more, which tells that the file
+  // goes on past them.
+  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? 3 + BinaryTestLength + 1 : size);
 
   std::size_t bom = Utf8BomLength(data);
   auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
   bool binary = IsBinary(afterBom);
+  // Text without armour yields no document; the one on screen stays, and so do
+  // the flags that say where it came from.
+  const bool oldFromBase64 = FromBase64;
+  const bool oldFromClipboard = FromClipboard;
+  bool yielded = true;
   FromClipboard = false;
   FromBase64 = !binary;
   RunCaptured([&] {
@@ -62,24 +69,32 @@ void TMainForm::LoadFile() {
     std::vector<std::uint8_t>().swap(data);
     std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
-    if (!result) return;
+    if (!result) {
+      yielded = false;
+      return;
+    }
     ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
   });
+  if (yielded) return;
+  FromBase64 = oldFromBase64;
+  FromClipboard = oldFromClipboard;
 }
 
 void TMainForm::LoadFromClipboard() {
   std::u16string text = StripClipboardText(Platform.Clipboard.GetText());
   TClipboardKind kind = ClassifyClipboardText(text);
-  if (kind == TClipboardKind::ckNone) {
+  std::vector<std::uint8_t> data;
+  if (kind == TClipboardKind::ckHex) data = DecodeHexText(text);
+  if (kind == TClipboardKind::ckBase64) data = DecodeBase64(text);
+  // Text that is not hexadecimal or Base64, or Base64 of padding only ("===="),
+  // yields no document: the one on screen stays, with its flags.
+  if (data.empty()) {
     Platform.Host.Beep();
     return;
   }
   FromBase64 = kind == TClipboardKind::ckBase64;
   FromClipboard = true;
-  RunCaptured([&] {
-    std::vector<std::uint8_t> data = FromBase64 ? DecodeBase64(text) : DecodeHexText(text);
-    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
-  });
+  RunCaptured([&] { ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data))); });
   FillTrees();
 }
 

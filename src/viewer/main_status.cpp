@@ -1,6 +1,7 @@
 // The two status bars: document counts and input marks under the structure
 // tree, the focused byte and highlighted range under the hex panel.
 #include "settings/lang.h"
+#include "text/ascii.h"
 #include "viewer/main.h"
 
 namespace viewer {
@@ -33,11 +34,6 @@ std::u16string DollarHex(std::int32_t value) {
   return u"$" + out;
 }
 
-std::u16string Plain(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  return {digits.begin(), digits.end()};
-}
-
 }  // namespace
 
 std::vector<TStatusPanel> TMainForm::MakeMainStatusBar() {
@@ -65,7 +61,7 @@ void TMainForm::UpdateMainStatusBar() {
 
 void TMainForm::UpdateHexStatusBar() {
   std::int32_t offset = GetHexOffset(Hex1VT.FocusedNode(), Hex1VT.FocusedColumn());
-  HexStatusBar[0].Text = offset < 0 ? u"" : Plain(offset);
+  HexStatusBar[0].Text = offset < 0 ? u"" : text::DecimalText(offset);
   HexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
   bool none = HexSel.First < 0 || HexSel.Last < 0;
   HexStatusBar[2].Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);

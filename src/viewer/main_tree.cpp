@@ -2,6 +2,7 @@
 // colours answered on demand, and its focus driving the hex highlight.
 #include <cmath>
 
+#include "text/ascii.h"
 #include "viewer/colors.h"
 #include "viewer/main.h"
 
@@ -17,11 +18,6 @@ constexpr std::size_t ShortValueLength = 62;
 // at the screen's scale, rounded half to even.
 int RowHeight(int fontSize, double scale, int tenthsPerPoint) {
   return static_cast<int>(std::nearbyint(fontSize * scale * tenthsPerPoint / 10.0));
-}
-
-std::u16string Decimal(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  return {digits.begin(), digits.end()};
 }
 
 TIcon PrimitiveImage(std::uint8_t universal) {
@@ -117,7 +113,7 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
     std::u16string caption = tag.Name();
     std::int32_t elements = tag.GetTagChildsCount();
     if (node == sender.FocusedNode() && tag.HasChildren(true) && elements > 1)
-      caption += u"(" + Decimal(elements) + u")";
+      caption += u"(" + text::DecimalText(elements) + u")";
     if (tag.TagType() != ttNode) caption += u":";
     return caption;
   }

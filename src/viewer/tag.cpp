@@ -8,14 +8,11 @@
 #include <span>
 #include <stdexcept>
 
+#include "text/ascii.h"
+
 namespace viewer {
 
 namespace {
-
-std::u16string DecimalText(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
 
 std::uint32_t CheckedTextLength(std::size_t length) {
   if (length > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("Value text is too long");
@@ -209,7 +206,7 @@ std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
 std::u16string TDocument::TagText(std::uint32_t index) const {
   const TElement& e = At(index);
   if (e.Flags & efBigTag) return FBigTags.at(index);
-  return DecimalText(e.TagNumber);
+  return text::DecimalText(e.TagNumber);
 }
 
 std::uint8_t TDocument::UniversalTagOf(const TElement& e) const {
@@ -270,15 +267,15 @@ std::u16string TTag::Text() const {
       const auto& e = FDoc->At(FIndex);
       switch (static_cast<TAttribKind>(FSlot)) {
         case akOffset:
-          return DecimalText(e.Offset);
+          return text::DecimalText(e.Offset);
         case akHeaderLength:
-          return DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + e.LengthLength);
+          return text::DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + e.LengthLength);
         case akLength:
-          return DecimalText(e.Length);
+          return text::DecimalText(e.Length);
         case akUnusedBits:
-          return DecimalText(e.UnusedBits);
+          return text::DecimalText(e.UnusedBits);
         case akBitLength:
-          return DecimalText(e.BitLength);
+          return text::DecimalText(e.BitLength);
       }
       return {};
     }

@@ -3,13 +3,11 @@
 // native recursion, so any nesting depth exports.
 #include "viewer/xml_export.h"
 
-#include <random>
-#include <stdexcept>
-#include <system_error>
 #include <vector>
 
 #include "settings/lang.h"
 #include "settings/text.h"
+#include "text/ascii.h"
 #include "viewer/main.h"
 
 namespace viewer {
@@ -27,26 +25,8 @@ bool IsXmlChar(char16_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
-std::u16string Decimal(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 void AppendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value) {
   line.append(u" ").append(name).append(u"=\"").append(value).append(u"\"");
-}
-
-std::string PathText(const std::filesystem::path& path) {
-  std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
-  std::random_device random;
-  std::u8string name = u8"." + target.filename().u8string() + u8".";
-  std::string suffix = std::to_string(random()) + ".tmp";
-  name.append(suffix.begin(), suffix.end());
-  return target.parent_path() / std::filesystem::path(name);
 }
 
 }  // namespace
@@ -95,7 +75,10 @@ std::u16string XmlElementName(std::u16string_view name) {
 
 // ---- Writers
 
-TXmlStreamWriter::TXmlStreamWriter(std::ostream& out) : FOut(out) { FBuffer = "\xEF\xBB\xBF"; }
+TXmlStreamWriter::TXmlStreamWriter(std::ostream& out)
+    : TXmlStreamWriter([&out](std::string_view bytes) { out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); }) {}
+
+TXmlStreamWriter::TXmlStreamWriter(TOutput out) : FOut(std::move(out)) { FBuffer = "\xEF\xBB\xBF"; }
 
 TXmlStreamWriter::~TXmlStreamWriter() = default;
 
@@ -107,44 +90,18 @@ void TXmlStreamWriter::AddLine(std::int32_t level, std::u16string_view text) {
 }
 
 void TXmlStreamWriter::Flush() {
-  FOut.write(FBuffer.data(), static_cast<std::streamsize>(FBuffer.size()));
+  FOut(FBuffer);
   FBuffer.clear();
 }
 
 TXmlFileWriter::TXmlFileWriter(std::filesystem::path target)
-    : FTarget(std::move(target)), FTemporary(TemporaryBeside(FTarget)), FWriter(FFile) {
-  errno = 0;
-  FFile.open(FTemporary, std::ios::binary | std::ios::trunc);
-  if (!FFile) {
-    std::error_code error(errno, std::generic_category());
-    throw std::runtime_error("Cannot create " + PathText(FTarget) + ": " + error.message());
-  }
-}
-
-TXmlFileWriter::~TXmlFileWriter() {
-  if (FCommitted) return;
-  FFile.close();
-  std::error_code ignored;
-  std::filesystem::remove(FTemporary, ignored);
-}
+    : FFile(std::move(target)), FWriter([this](std::string_view bytes) { FFile.Write(bytes); }) {}
 
 void TXmlFileWriter::AddLine(std::int32_t level, std::u16string_view text) { FWriter.AddLine(level, text); }
 
 void TXmlFileWriter::Commit() {
   FWriter.Flush();
-  FFile.close();
-  if (FFile.fail()) throw std::runtime_error("Cannot write " + PathText(FTarget));
-  std::error_code error;
-  std::filesystem::rename(FTemporary, FTarget, error);
-  // Some runtimes' rename refuses an existing target; the complete new file is
-  // in place beside it, so the old one can go first.
-  std::error_code ignored;
-  if (error && std::filesystem::is_regular_file(FTarget, ignored) && std::filesystem::remove(FTarget, ignored)) {
-    error.clear();
-    std::filesystem::rename(FTemporary, FTarget, error);
-  }
-  if (error) throw std::runtime_error("Cannot write " + PathText(FTarget) + ": " + error.message());
-  FCommitted = true;
+  FFile.Commit();
 }
 
 // ---- The window's export
@@ -152,20 +109,20 @@ void TXmlFileWriter::Commit() {
 void TMainForm::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const {
   auto writeStart = [&](TTag node, std::int32_t depth) {
     if (node.TagType() == ttRoot) {
-      strList.AddLine(depth, u"<Root Size=\"" + Decimal(static_cast<std::int64_t>(Bytes->size())) + u"\">");
+      strList.AddLine(depth, u"<Root Size=\"" + text::DecimalText(static_cast<std::int64_t>(Bytes->size())) + u"\">");
       return;
     }
     asn::TASNTag record = node.ASNTag();
     std::uint8_t universal = record.GetUniversalTag();
     std::u16string line = u"<" + XmlElementName(node.Name());
-    AppendAttribute(line, u"TagClass", Decimal(record.TagClass));
+    AppendAttribute(line, u"TagClass", text::DecimalText(record.TagClass));
     AppendAttribute(line, u"TagNumber", record.Tag);
     AppendAttribute(line, u"Constructed", record.Constructed ? u"True" : u"False");
-    AppendAttribute(line, u"Offset", Decimal(record.Offset));
-    AppendAttribute(line, u"HeaderLength", Decimal(record.HeaderLength()));
-    AppendAttribute(line, u"Length", Decimal(record.Length));
-    if (universal == 3) AppendAttribute(line, u"UnusedBits", Decimal(record.UnusedBits));
-    if (universal == 2 && record.Length > 4) AppendAttribute(line, u"BitLength", Decimal(record.BitLength));
+    AppendAttribute(line, u"Offset", text::DecimalText(record.Offset));
+    AppendAttribute(line, u"HeaderLength", text::DecimalText(record.HeaderLength()));
+    AppendAttribute(line, u"Length", text::DecimalText(record.Length));
+    if (universal == 3) AppendAttribute(line, u"UnusedBits", text::DecimalText(record.UnusedBits));
+    if (universal == 2 && record.Length > 4) AppendAttribute(line, u"BitLength", text::DecimalText(record.BitLength));
     if (!record.OIDDescr.empty()) AppendAttribute(line, u"Description", EscapeXML(record.OIDDescr));
     line.append(u">");
     strList.AddLine(depth, line);

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include "io/files.h"
 
 namespace viewer {
 
@@ -32,34 +34,33 @@ std::u16string XmlElementName(std::u16string_view name);
 // its indentation, each ended by CR LF.
 class TXmlStreamWriter : public IXmlLineSink {
  public:
+  // Receives the UTF-8 text in pieces of about a megabyte.
+  using TOutput = std::function<void(std::string_view)>;
   explicit TXmlStreamWriter(std::ostream& out);
+  explicit TXmlStreamWriter(TOutput out);
   ~TXmlStreamWriter() override;
   void AddLine(std::int32_t level, std::u16string_view text) override;
-  // Hands the buffered text to the stream.
+  // Hands the buffered text to the output.
   void Flush();
 
  private:
-  std::ostream& FOut;
+  TOutput FOut;
   std::string FBuffer;
 };
 
-// A TXmlStreamWriter onto a temporary file beside target. Commit renames it over
-// target; until then (and after any failure) target is untouched, and a writer
-// destroyed without Commit removes its temporary file.
+// A TXmlStreamWriter onto an io::TAtomicFile: Commit puts the file in place;
+// until then (and after any failure) target is untouched, and a writer destroyed
+// without Commit removes its temporary file. Failures throw io::EFileError
+// naming the file.
 class TXmlFileWriter : public IXmlLineSink {
  public:
   explicit TXmlFileWriter(std::filesystem::path target);
-  ~TXmlFileWriter() override;
   void AddLine(std::int32_t level, std::u16string_view text) override;
-  // Throws std::runtime_error naming the file when writing or renaming failed.
   void Commit();
 
  private:
-  std::filesystem::path FTarget;
-  std::filesystem::path FTemporary;
-  std::ofstream FFile;
+  io::TAtomicFile FFile;
   TXmlStreamWriter FWriter;
-  bool FCommitted = false;
 };
 
 }  // namespace viewer

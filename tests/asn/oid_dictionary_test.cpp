@@ -12,12 +12,11 @@ namespace {
 
 class OIDDictionary : public ::testing::Test {
  protected:
-  void TearDown() override { FreeOIDDictionary(); }
-
-  static void Load(const std::string& text) {
-    LoadOIDDictionaryFromBytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  void Load(const std::string& text) {
+    Dictionary.LoadBytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
   }
-  static std::string Descr(const char16_t* oid) { return test::U8(LookupOID(oid)); }
+  std::string Descr(const char16_t* oid) const { return test::U8(Dictionary.Lookup(oid)); }
+  TOIDDictionary Dictionary;
 };
 
 TEST_F(OIDDictionary, LinesAreNameEqualsValue) {
@@ -62,11 +61,11 @@ TEST_F(OIDDictionary, LoadsOidTxtFromAFolder) {
   }
   for (const std::string& name : {folder.string(), folder.string() + "/"}) {
     SCOPED_TRACE(name);
-    FreeOIDDictionary();
-    EXPECT_TRUE(LoadOIDDictionary(name));
+    Dictionary.Clear();
+    EXPECT_TRUE(Dictionary.LoadFolder(name));
     EXPECT_EQ(Descr(u"2.5.4.3"), "commonName");
   }
-  EXPECT_FALSE(LoadOIDDictionary((folder / "missing").string()));
+  EXPECT_FALSE(Dictionary.LoadFolder((folder / "missing").string()));
   EXPECT_EQ(Descr(u"2.5.4.3"), "");
   std::filesystem::remove_all(folder);
 }
@@ -74,19 +73,20 @@ TEST_F(OIDDictionary, LoadsOidTxtFromAFolder) {
 TEST_F(OIDDictionary, DecodeOIDLooksUpOnlyAbsoluteIdentifiers) {
   Load("2.5.4.3=commonName\n85.4.3=relative\n");
   TASNParser parser;
+  parser.OIDDictionary = &Dictionary;
   std::u16string descr;
   EXPECT_EQ(parser.DecodeOID(test::Hex("55 04 03"), descr, false), u"2.5.4.3");
   EXPECT_EQ(descr, u"commonName");
   EXPECT_EQ(parser.DecodeOID(test::Hex("55 04 03"), descr, true), u"85.4.3");
   EXPECT_EQ(descr, u"");
 
-  test::ParseOutcome outcome = test::ParseHex("06 03 55 04 03");
+  test::ParseOutcome outcome = test::ParseHex("06 03 55 04 03", /*spaceInHex=*/true, &Dictionary);
   ASSERT_EQ(outcome.Trace.Tags.size(), 1u);
   EXPECT_EQ(outcome.Trace.Tags[0].OIDDescr, u"commonName");
 }
 
 TEST_F(OIDDictionary, WithoutDictionaryDescriptionsAreEmpty) {
-  FreeOIDDictionary();
+  Load("2.5.4.3=commonName\n");
   test::ParseOutcome outcome = test::ParseHex("06 03 55 04 03");
   ASSERT_EQ(outcome.Trace.Tags.size(), 1u);
   EXPECT_EQ(outcome.Trace.Tags[0].OIDDescr, u"");

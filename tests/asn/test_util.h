@@ -79,11 +79,12 @@ struct ParseOutcome {
   std::int32_t ErrorOffset = -2;
 };
 
-inline ParseOutcome ParseHex(const std::string& hex, bool spaceInHex = true) {
+inline ParseOutcome ParseHex(const std::string& hex, bool spaceInHex = true, const TOIDDictionary* oids = nullptr) {
   ParseOutcome outcome;
   std::vector<std::uint8_t> bytes = Hex(hex);
   TASNParser parser;
   parser.SpaceInHex = spaceInHex;
+  parser.OIDDictionary = oids;
   outcome.Trace.Attach(parser);
   try {
     parser.Parse(bytes);

@@ -170,9 +170,11 @@ TEST_F(DocumentTest, IdentifiersOfHundredsOfOctetsKeepTheirLength) {
 TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
   // UTF-8 with its mark, so that one description needs more than Latin-1.
   std::string dictionary = "\xEF\xBB\xBF" "1.2.3=Test & <description>\n1.2.5=\xD0\x98\xD0\xBC\xD1\x8F\n";
-  asn::LoadOIDDictionaryFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
+  asn::TOIDDictionary oids;
+  oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
+  Form.OIDDictionary = &oids;
   Decode("06 02 2A 03 06 02 2A 04 06 02 2A 05");
-  asn::FreeOIDDictionary();
+  Form.OIDDictionary = nullptr;
   EXPECT_EQ(Form.Root().Childs(0).Text(), u"1.2.3 - Test & <description>");
   EXPECT_EQ(Form.Root().Childs(1).Text(), u"1.2.4");
   EXPECT_EQ(Form.Root().Childs(2).Text(), u"1.2.5 - \u0418\u043C\u044F");

@@ -37,8 +37,19 @@ TEST(BinaryTest, LooksAtTheFirst513OctetsOnly) {
       {"text controls and DEL", Octets("a\tb\r\nc\x7F"), false},
       {"NUL", Octets(std::string_view("ab\0", 3)), true},
       {"vertical tab", Octets("a\vb"), true},
-      {"high octet", {0x41, 0x80}, true},
+      {"lone continuation octet", {0x41, 0x80}, true},
       {"DER header", HexBytes("30 82 05 6A"), true},
+      {"accented name in UTF-8", Octets("Ren\xC3\xA9" "e"), false},
+      {"typographic apostrophe", Octets("it\xE2\x80\x99s"), false},
+      {"four-octet character", Octets("\xF0\x9F\x94\x92 key"), false},
+      {"Latin-1 accent", Octets("Ren\xE9" "e"), true},
+      {"overlong two-octet form", Octets("\xC0\xAF"), true},
+      {"overlong three-octet form", Octets("\xE0\x80\xAF"), true},
+      {"surrogate", Octets("\xED\xA0\x80"), true},
+      {"above U+10FFFF", Octets("\xF4\x90\x80\x80"), true},
+      {"lead octet F5", Octets("\xF5\x80\x80\x80"), true},
+      {"character cut by the end of the file", Octets("it\xE2\x80"), true},
+      {"control octet after UTF-8", Octets("\xC3\xA9\x01"), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -49,6 +60,12 @@ TEST(BinaryTest, LooksAtTheFirst513OctetsOnly) {
   EXPECT_FALSE(IsBinary(text)) << "NUL at index 513";
   text[512] = 0;
   EXPECT_TRUE(IsBinary(text)) << "NUL at index 512";
+
+  // An apostrophe whose first octet is the last one tested.
+  std::vector<std::uint8_t> cut = Octets(std::string(512, 'A') + "\xE2\x80\x99");
+  EXPECT_FALSE(IsBinary(cut)) << "cut by the end of the tested octets";
+  cut.resize(513);
+  EXPECT_TRUE(IsBinary(cut)) << "cut by the end of the file";
 }
 
 TEST(Base64Test, SkipsEverythingOutsideTheAlphabet) {
@@ -219,12 +236,25 @@ TEST_F(LoadFileTest, ChainGivesOneTopLevelElementPerCertificate) {
   EXPECT_EQ(chain->Root().Childs(1).Offset(), static_cast<std::int32_t>(leaf->Bytes->size()));
 }
 
-TEST_F(LoadFileTest, ByteOrderMarkIsSkippedForText) {
-  std::string pem = test::ReadAll(Sample("cert.pem"));
-  auto marked = Load(Write("bom.pem", "\xEF\xBB\xBF" + pem));
-  auto plain = Load(Sample("cert.der"));
-  EXPECT_TRUE(marked->FromBase64);
-  EXPECT_EQ(Dump(marked->Root()), Dump(plain->Root()));
+TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
+  const std::string pem = test::ReadAll(Sample("cert.pem"));
+  const std::string der = Dump(Load(Sample("cert.der"))->Root());
+  struct {
+    const char* Label;
+    std::string Data;
+    bool Text;
+  } cases[] = {
+      {"byte-order mark", "\xEF\xBB\xBF" + pem, true},
+      {"UTF-8 note", "Subject: Ren\xC3\xA9" "e M\xC3\xBCller\nIssuer: Bob\xE2\x80\x99s CA\n" + pem, true},
+      {"byte-order mark and UTF-8 note", "\xEF\xBB\xBFNote: caf\xC3\xA9\r\n" + pem, true},
+      {"Latin-1 note", "Subject: Ren\xE9" "e\n" + pem, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    auto form = Load(Write("noted.pem", c.Data));
+    EXPECT_EQ(form->FromBase64, c.Text);
+    EXPECT_EQ(Dump(form->Root()) == der, c.Text);
+  }
 }
 
 TEST_F(LoadFileTest, NulAfterTheTestedOctetsStaysText) {
@@ -239,15 +269,36 @@ TEST_F(LoadFileTest, NulAfterTheTestedOctetsStaysText) {
 TEST_F(LoadFileTest, TextWithoutArmourLeavesTheDocument) {
   auto empty = Load(Write("empty.txt", ""));
   EXPECT_EQ(empty->Root().ChildsCount(), 0);
-  EXPECT_TRUE(empty->FromBase64);
+  EXPECT_FALSE(empty->FromBase64) << "no document, so the flags stay";
 
-  TMainForm form(Fake.Platform, Write("doc.txt", "-----BEGIN A-----\nBQA=\n-----END A-----\n").u16string());
+  // A DER file rewritten as plain text: the old document and its flags stay.
+  TMainForm form(Fake.Platform, Write("doc.der", std::string_view("\x05\x00", 2)).u16string());
   form.LoadFile();
   ASSERT_EQ(form.TagsCount, 1);
-  test::WriteAll(Temp.Path / "doc.txt", "no armour here, just words.");
+  test::WriteAll(Temp.Path / "doc.der", "no armour here, just words.");
   form.Reload();
   EXPECT_EQ(form.TagsCount, 1);
   EXPECT_EQ(Dump(form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
+  EXPECT_FALSE(form.FromBase64);
+  EXPECT_FALSE(form.FromClipboard);
+
+  Fake.Clipboard.Text = u"MAMCAQU=";
+  form.LoadFromClipboard();
+  ASSERT_EQ(form.TagsCount, 2);
+  form.Reload();
+  EXPECT_EQ(form.TagsCount, 2);
+  EXPECT_TRUE(form.FromBase64);
+  EXPECT_TRUE(form.FromClipboard);
+
+  // Base64 of padding alone decodes to nothing: refused like other text.
+  Fake.Clipboard.Text = u"05 00";
+  form.LoadFromClipboard();
+  Fake.Clipboard.Text = u"====";
+  form.LoadFromClipboard();
+  EXPECT_EQ(Fake.Host.Beeps, 1);
+  EXPECT_EQ(form.TagsCount, 1);
+  EXPECT_FALSE(form.FromBase64);
+  EXPECT_TRUE(form.FromClipboard);
 }
 
 TEST_F(LoadFileTest, FileOf2GiBGivesAFatalErrorWithoutReadingIt) {

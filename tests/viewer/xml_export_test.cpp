@@ -132,9 +132,11 @@ TEST_F(XmlExportTest, ElementsFollowTheNamingAndAttributeRules) {
 
 TEST_F(XmlExportTest, DescriptionGoesToItsAttributeEscaped) {
   std::string dictionary = "1.2.3=R&D \"lab\"\n";
-  asn::LoadOIDDictionaryFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
+  asn::TOIDDictionary oids;
+  oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
+  Form.OIDDictionary = &oids;
   Decode("06 02 2A 03");
-  asn::FreeOIDDictionary();
+  Form.OIDDictionary = nullptr;
   EXPECT_EQ(Lines(),
             "0|<Root Size=\"4\">\n1|<OBJECT_IDENTIFIER TagClass=\"0\" TagNumber=\"6\" Constructed=\"False\" "
             "Offset=\"0\" HeaderLength=\"2\" Length=\"2\" Description=\"R&amp;D &quot;lab&quot;\">\n2|1.2.3\n"

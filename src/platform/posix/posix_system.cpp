@@ -17,6 +17,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "io/files.h"
+
 namespace platform::posix {
 
 namespace {
@@ -172,14 +174,11 @@ void TPosixSystem::WriteIniFolderFlag(bool hostFolder) {
     std::string folder = path.substr(0, slash);
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
   }
-  std::string temporary = path + "." + std::to_string(getpid()) + ".tmp";
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return;
-  const char* text = hostFolder ? "1\n" : "0\n";
-  bool ok = write(fd, text, 2) == 2;
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(temporary.c_str(), path.c_str()) != 0) unlink(temporary.c_str());
+  try {
+    io::WriteFileAtomically(path, hostFolder ? "1\n" : "0\n", /*ownerOnly=*/true);
+  } catch (const io::EFileError&) {
+    // The flag is a preference: failing to store it is silent.
+  }
 }
 
 std::optional<std::u16string> TPosixSystem::CodePageToUtf16(const std::string& bytes, unsigned codePage) {

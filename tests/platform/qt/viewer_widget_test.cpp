@@ -72,6 +72,7 @@ class QtViewer : public testing::Test {
   fs::path FModuleDir;
   std::unique_ptr<TQtPlatform> FQt;
   std::unique_ptr<TThrowingDisplay> FDisplay;
+  asn::TOIDDictionary FOIDs;
   TThrowingClipboard FThrowingClipboard;
   std::unique_ptr<TPlatform> FPlatform;
   std::unique_ptr<QWidget> FHost;
@@ -87,7 +88,7 @@ class QtViewer : public testing::Test {
     TPlatform& qt = FQt->Platform();
     FDisplay = std::make_unique<TThrowingDisplay>(qt.Display);
     FPlatform = std::make_unique<TPlatform>(TPlatform{qt.Clipboard, qt.Dialogs, qt.Host, *FDisplay, qt.System});
-    asn::LoadOIDDictionary(BRAMLET_SOURCE_DIR "/data/");
+    FOIDs.LoadFolder(BRAMLET_SOURCE_DIR "/data/");
     settings::InitIniFileNames(qt.System);
     settings::InitLanguages();
   }
@@ -97,7 +98,6 @@ class QtViewer : public testing::Test {
     FForm.reset();
     settings::FreeLanguages();
     settings::FreeIniFileNames();
-    asn::FreeOIDDictionary();
     fs::remove_all(FModuleDir);
   }
 
@@ -106,6 +106,7 @@ class QtViewer : public testing::Test {
     FHost = std::make_unique<QWidget>();
     FHost->resize(1000, 700);
     FForm = std::make_unique<viewer::TMainForm>(platform ? *platform : *FPlatform, (SamplesDir / file).u16string());
+    FForm->OIDDictionary = &FOIDs;
     FWidget = new TViewerWidget(*FForm, FHost.get());
     FForm->FormCreate();
     FWidget->setGeometry(0, 0, 1000, 700);

@@ -1,0 +1,71 @@
+// The file-system facts that differ between operating systems, kept here so that
+// the layers above hold no system switches: line breaks, path delimiters, and
+// writing a file so that it is either wholly old or wholly new (the content goes
+// to a temporary file beside the target, reaches the disk, and replaces the
+// target by a rename), for the settings store, the INI-location flag and the
+// XML export.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace io {
+
+// How this system's own text files end their lines.
+#ifdef _WIN32
+inline constexpr std::string_view NativeLineBreak = "\r\n";
+#else
+inline constexpr std::string_view NativeLineBreak = "\n";
+#endif
+
+// "/" everywhere, and "\\" too on Windows.
+bool IsPathDelimiter(char c);
+
+// The folder with this system's path delimiter appended unless it ends in one
+// already ("/" everywhere, "\\" too on Windows). An empty folder stays empty.
+std::string WithTrailingDelimiter(std::string folder);
+
+// A file that could not be created, written or put in place; what() names it.
+class EFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The path as UTF-8 text, for messages.
+std::string PathText(const std::filesystem::path& path);
+
+// A new version of target, written piece by piece. Until Commit succeeds the
+// target is untouched, and a writer destroyed without Commit removes its
+// temporary file. A symbolic link at target is followed and its target replaced.
+class TAtomicFile {
+ public:
+  // Creates the temporary file (target's name plus ".<process id>.tmp"). A new
+  // file gets read and write access for the owner alone when ownerOnly is set,
+  // else what the umask leaves; a replaced file keeps its permissions. Throws
+  // EFileError "Cannot create <path>: <reason>".
+  explicit TAtomicFile(std::filesystem::path target, bool ownerOnly = false);
+  ~TAtomicFile();
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+  // Throws EFileError "Cannot write <path>: <reason>".
+  void Write(std::string_view bytes);
+  // Flushes the content to the disk and renames the temporary over the target.
+  // Throws EFileError "Cannot write <path>: <reason>"; the target is then untouched.
+  void Commit();
+
+ private:
+  void Close();
+
+  std::filesystem::path FTarget;
+  std::filesystem::path FTemporary;
+  int FFile = -1;
+  bool FCommitted = false;
+};
+
+// The whole content at once, as TAtomicFile writes it.
+void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, bool ownerOnly = false);
+
+}  // namespace io

@@ -1,0 +1,115 @@
+// The seven exported host functions of the Windows module, stdcall, exported
+// under their undecorated names by Bramlet.def only, forwarding
+// to the shared TListPlugin over the Win32 platform and viewer windows.
+#include "plugin/listplug_core.h"
+#include "platform/win32/viewer_window.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system.h"
+#include "plugin/fence.h"
+#include "platform/win32/win32_api.h"
+#include "settings/store.h"
+#include "text/utf.h"
+
+namespace {
+
+using namespace platform::win32;
+
+void* CurrentViewer() { return CurrentViewerWindow(); }
+
+// Everything the module keeps from its first call to its unload.
+struct TModuleState {
+  TWin32Clipboard Clipboard{CurrentViewer};
+  TWin32Dialogs Dialogs{CurrentViewer};
+  TWin32WindowHost Host{CurrentViewer};
+  TWin32Display Display;
+  TWin32System System{ThisModule()};
+  platform::TPlatform Platform{Clipboard, Dialogs, Host, Display, System};
+  TViewerWindowFactory Windows;
+  plugin::TListPlugin Plugin{Platform, Windows};
+};
+
+TModuleState* State = nullptr;
+
+// The host's INI name: at most this many characters, up to the first NUL.
+constexpr std::size_t HostIniNameMaxLength = 255;
+
+// Made at the first call that needs it rather than in DllMain, where the
+// loader lock forbids most of what start-up does.
+plugin::TListPlugin& Plugin() {
+  if (State == nullptr) State = new TModuleState;
+  return State->Plugin;
+}
+
+plugin::THandle Handle(HWND window) { return reinterpret_cast<plugin::THandle>(window); }
+
+std::u16string FromWideZ(const wchar_t* text) { return text ? FromWide(text) : std::u16string(); }
+
+}  // namespace
+
+extern "C" {
+
+// The host's parameter record; only DefaultIniName is read.
+struct ListDefaultParamStruct {
+  int size;
+  DWORD PluginInterfaceVersionLow;
+  DWORD PluginInterfaceVersionHi;
+  char DefaultIniName[MAX_PATH];
+};
+
+void WINAPI ListGetDetectString(char* detectString, int maxLen) {
+  plugin::TListPlugin::ListGetDetectString(detectString, maxLen);
+}
+
+void WINAPI ListSetDefaultParams(ListDefaultParamStruct* params) {
+  // The host writes its INI name in the system's ANSI code page, while the
+  // settings store keeps paths in UTF-8: convert here, or a folder such as
+  // "C:\Users\J\xf6rg" would name no folder at all.
+  plugin::Fence([&] {
+    if (params == nullptr) return;
+    // Start-up first: it clears the host's INI name, so it must not come later.
+    Plugin();
+    const char* name = params->DefaultIniName;
+    std::size_t length = 0;
+    while (length < HostIniNameMaxLength && name[length] != '\0') ++length;
+    std::optional<std::u16string> wide = State->System.CodePageToUtf16(std::string(name, length), 0);
+    if (wide) settings::SetTCIniFileName(text::Utf16ToUtf8(*wide));
+  });
+}
+
+HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
+  return plugin::Fence<HWND>(nullptr, [&] {
+    return reinterpret_cast<HWND>(Plugin().ListLoad(Handle(parentWin), fileToLoad ? fileToLoad : ""));
+  });
+}
+
+HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int) {
+  return plugin::Fence<HWND>(nullptr, [&] {
+    return reinterpret_cast<HWND>(Plugin().ListLoadW(Handle(parentWin), FromWideZ(fileToLoad)));
+  });
+}
+
+int WINAPI ListSearchTextW(HWND listWin, wchar_t* searchString, int searchParameter) {
+  return plugin::Fence(plugin::ListError, [&] {
+    return Plugin().ListSearchTextW(Handle(listWin), FromWideZ(searchString), searchParameter);
+  });
+}
+
+int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
+  return plugin::TListPlugin::ListSendCommand(Handle(listWin), command, parameter);
+}
+
+void WINAPI ListCloseWindow(HWND listWin) {
+  plugin::Fence([&] { Plugin().ListCloseWindow(Handle(listWin)); });
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  // At FreeLibrary (not at process exit, when other threads are gone and the
+  // windows with them) open viewers are destroyed and the start-up undone.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr && State != nullptr) {
+    plugin::Fence([] { delete State; });
+    State = nullptr;
+  }
+  return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,107 @@
+// The shared text helpers: decimal text, hexadecimal digits, case folding,
+// byte-order marks, lines and name=value pairs.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "text/ascii.h"
+#include "text/lines.h"
+#include "text/utf.h"
+
+namespace text {
+namespace {
+
+TEST(TextNumbers, DecimalTextCoversTheWholeRange) {
+  const std::pair<std::int64_t, const char16_t*> cases[] = {
+      {0, u"0"},
+      {7, u"7"},
+      {10, u"10"},
+      {-1, u"-1"},
+      {1234567890123, u"1234567890123"},
+      {std::numeric_limits<std::int64_t>::max(), u"9223372036854775807"},
+      {std::numeric_limits<std::int64_t>::min(), u"-9223372036854775808"},
+  };
+  for (const auto& [value, expected] : cases) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(DecimalText(value), expected);
+  }
+  std::u16string padded = u"x";
+  AppendPaddedDecimal(padded, 42, 5);
+  AppendPaddedDecimal(padded, 123, 2);
+  EXPECT_EQ(padded, u"x00042123") << "a number wider than the width is not cut";
+}
+
+TEST(TextNumbers, HexDigitValueTakesBothCasesOnly) {
+  const std::pair<char16_t, int> cases[] = {
+      {u'0', 0}, {u'9', 9}, {u'A', 10}, {u'F', 15}, {u'a', 10}, {u'f', 15},
+      {u'G', -1}, {u'g', -1}, {u'/', -1}, {u':', -1}, {u'@', -1}, {u'`', -1}, {u'\uFF10', -1},
+  };
+  for (const auto& [c, value] : cases) {
+    SCOPED_TRACE(static_cast<int>(c));
+    EXPECT_EQ(HexDigitValue(c), value);
+  }
+}
+
+TEST(TextNames, FoldingTouchesAsciiCapitalsOnly) {
+  EXPECT_EQ(FoldedAscii(u"Codepage@[Z]\u00C4"), u"codepage@[z]\u00C4");
+  EXPECT_TRUE(SameAsciiName(u"LANGUAGE", u"language"));
+  EXPECT_FALSE(SameAsciiName(u"\u00C4", u"\u00E4"));
+  EXPECT_FALSE(SameAsciiName(u"ab", u"abc"));
+}
+
+TEST(TextLines, ByteOrderMarksAreRecognisedByTheirOctets) {
+  const struct {
+    const char* Label;
+    std::string Bytes;
+    TByteOrderMark Mark;
+    std::size_t Length;
+  } cases[] = {
+      {"UTF-8", "\xEF\xBB\xBFx", TByteOrderMark::bomUtf8, 3},
+      {"UTF-16 LE", "\xFF\xFEx", TByteOrderMark::bomUtf16Le, 2},
+      {"UTF-16 BE", "\xFE\xFFx", TByteOrderMark::bomUtf16Be, 2},
+      {"UTF-8 mark cut short", "\xEF\xBB", TByteOrderMark::bomNone, 0},
+      {"plain", "x=y", TByteOrderMark::bomNone, 0},
+      {"empty", "", TByteOrderMark::bomNone, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    EXPECT_EQ(DetectByteOrderMark(c.Bytes), c.Mark);
+    EXPECT_EQ(ByteOrderMarkLength(c.Mark), c.Length);
+  }
+  EXPECT_EQ(Utf16BytesToUtf16(std::string_view("\x41\x00\x3A\x04\x42", 5), /*bigEndian=*/false), u"A\u043A");
+  EXPECT_EQ(Utf16BytesToUtf16(std::string_view("\x00\x41\x04\x3A", 4), /*bigEndian=*/true), u"A\u043A");
+}
+
+TEST(TextLines, LinesEndAtEveryBreakKind) {
+  const std::pair<const char16_t*, std::vector<std::u16string>> cases[] = {
+      {u"", {}},
+      {u"a", {u"a"}},
+      {u"a\n", {u"a"}},
+      {u"a\r\nb\rc\nd", {u"a", u"b", u"c", u"d"}},
+      {u"a\n\r\nb", {u"a", u"", u"b"}},
+      {u"a\n\nb\r\r", {u"a", u"", u"b", u""}},
+      {u"\r\n", {u""}},
+  };
+  for (const auto& [content, expected] : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(content));
+    std::vector<std::u16string> lines;
+    ForEachLine(content, [&](std::u16string_view line) { lines.emplace_back(line); });
+    EXPECT_EQ(lines, expected);
+  }
+}
+
+TEST(TextLines, NameValueSplitsAtTheFirstEqualsAndTrimsNothing) {
+  auto pair = SplitNameValue(u" 1.2.3 = a=b ");
+  ASSERT_TRUE(pair);
+  EXPECT_EQ(pair->Name, u" 1.2.3 ");
+  EXPECT_EQ(pair->Value, u" a=b ");
+  EXPECT_FALSE(SplitNameValue(u"no equals sign"));
+  EXPECT_EQ(TrimControls(u"\t\x01 x y\r\n"), u"x y");
+  EXPECT_EQ(TrimBlanks(u"\t x\x01 \t"), u"x\x01");
+}
+
+}  // namespace
+}  // namespace text
