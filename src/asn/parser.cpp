@@ -144,7 +144,7 @@ bool TASNParser::RenderPrimitive() {
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
-    // A conversion the renderer relies on failed (a UTCTime year that is not a number).
+    // A failure the renderer does not name: the value is still shown, in hexadecimal.
     SetValueError("Decoding error");
   }
   return false;
