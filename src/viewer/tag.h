@@ -156,7 +156,8 @@ class TDocument {
   std::u16string Error(const TElement& e) const;
   // length units of the texts from skip units past the lengths on.
   std::u16string Pooled(const TElement& e, std::size_t skip, std::size_t length) const;
-  std::u16string TagText(std::uint32_t index) const;
+  // Sets the record's TagClass, Tag and TagNumber from element index.
+  void FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
   std::uint32_t PooledLength(const TElement& e, std::size_t which) const;
   std::uint32_t DescrLength(const TElement& e) const { return PooledLength(e, 0); }
