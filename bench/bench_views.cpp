@@ -1,6 +1,7 @@
 // The views over the 600,000-entry CRL made by bench/big-inputs.sh: FillTrees,
-// GetNodeByOffset near the end and from the middle (the longest walk), and the
-// memory the three tree models hold, beside the document's own.
+// GetNodeByOffset at the start, the middle and the end, row geometry among the
+// revoked list's 600,000 siblings, and the memory the three tree models hold,
+// beside the document's own.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -81,28 +82,19 @@ void BM_FillTreesCrl(benchmark::State& state) {
 }
 BENCHMARK(BM_FillTreesCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// A byte near the end, on a freshly filled tree: the walk starts from the
-// last row and creates the rows it passes.
-void BM_GetNodeByOffsetNearEndCrl(benchmark::State& state) {
-  TWindow* w = Need(state, "crl.der");
-  if (w == nullptr) return;
-  auto offset = static_cast<std::int32_t>(w->Form->Bytes->size() - 300);
-  for (auto _ : state) {
-    state.PauseTiming();
-    w->Form->FillTrees();
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(w->Form->GetNodeByOffset(offset));
-  }
-  Report(state, *w);
+// Where in the CRL a byte lies: 300 bytes in, the middle, 300 bytes before the end.
+std::int32_t CrlOffset(const TWindow& w, int where) {
+  auto size = static_cast<std::int32_t>(w.Form->Bytes->size());
+  return where == 0 ? 300 : where == 1 ? size / 2 : size - 300;
 }
-BENCHMARK(BM_GetNodeByOffsetNearEndCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The byte in the middle: the forward walk creates and visits every row up
-// to it, inside collapsed branches too (about half of the tree).
-void BM_GetNodeByOffsetMiddleCrl(benchmark::State& state) {
+// A byte to element on a freshly filled tree (only the top row expanded):
+// the rows on the path are created, the 600,000 siblings of the revoked list
+// among them for the middle, and the tree's heights are summed once.
+void BM_GetNodeByOffsetFreshCrl(benchmark::State& state, int where) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
-  auto offset = static_cast<std::int32_t>(w->Form->Bytes->size() / 2);
+  std::int32_t offset = CrlOffset(*w, where);
   for (auto _ : state) {
     state.PauseTiming();
     w->Form->FillTrees();
@@ -111,7 +103,81 @@ void BM_GetNodeByOffsetMiddleCrl(benchmark::State& state) {
   }
   Report(state, *w);
 }
-BENCHMARK(BM_GetNodeByOffsetMiddleCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetFreshCrl, start, 0)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetFreshCrl, middle, 1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetFreshCrl, end, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A byte to element once the tree is in use: each call lands 4 KiB further
+// on, in another entry, which it expands, focuses and centres.
+void BM_GetNodeByOffsetCrl(benchmark::State& state, int where) {
+  TWindow* w = Need(state, "crl.der");
+  if (w == nullptr) return;
+  w->Form->FillTrees();
+  std::int32_t offset = CrlOffset(*w, where);
+  w->Form->GetNodeByOffset(offset);
+  std::int32_t step = 0;
+  for (auto _ : state) {
+    step = (step + 4096) % (1 << 20);
+    std::int32_t at = where == 2 ? offset - step : offset + step;
+    benchmark::DoNotOptimize(w->Form->GetNodeByOffset(at));
+  }
+  Report(state, *w);
+}
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetCrl, start, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetCrl, middle, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_GetNodeByOffsetCrl, end, 2)->Unit(benchmark::kMicrosecond);
+
+// The entry of the revoked list holding the middle byte, shown and centred.
+viewer::TNodeId MiddleEntry(TWindow& w) {
+  viewer::VirtualTree& tree = w.Form->TreeVT;
+  w.Form->FillTrees();
+  viewer::TNodeId node = w.Form->GetNodeByOffset(CrlOffset(w, 1));
+  while (node != viewer::NoNode && tree.ChildCount(tree.Parent(node)) < 100000) node = tree.Parent(node);
+  if (node != viewer::NoNode) tree.ScrollIntoView(node, /*center=*/true);
+  return node;
+}
+
+// Row top and row rectangle of a row with 300,000 siblings before it.
+void BM_NodeTopMiddleCrl(benchmark::State& state) {
+  TWindow* w = Need(state, "crl.der");
+  if (w == nullptr) return;
+  viewer::TNodeId entry = MiddleEntry(*w);
+  if (entry == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(w->Form->TreeVT.NodeTop(entry));
+    benchmark::DoNotOptimize(w->Form->TreeVT.GetDisplayRect(entry));
+  }
+  Report(state, *w);
+  state.counters["index"] = w->Form->TreeVT.Index(entry);
+}
+BENCHMARK(BM_NodeTopMiddleCrl)->Unit(benchmark::kMicrosecond);
+
+// The row at the middle of the client area, scrolled to the middle entry.
+void BM_GetNodeAtMiddleCrl(benchmark::State& state) {
+  TWindow* w = Need(state, "crl.der");
+  if (w == nullptr) return;
+  if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
+  int y = w->Form->TreeVT.ClientHeight() / 2;
+  for (auto _ : state) benchmark::DoNotOptimize(w->Form->TreeVT.GetNodeAt(y));
+  Report(state, *w);
+}
+BENCHMARK(BM_GetNodeAtMiddleCrl)->Unit(benchmark::kMicrosecond);
+
+// What a painter asks for a client area of 34 rows there: the first row,
+// then each next shown row.
+void BM_PaintRowsMiddleCrl(benchmark::State& state) {
+  TWindow* w = Need(state, "crl.der");
+  if (w == nullptr) return;
+  if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
+  viewer::VirtualTree& tree = w->Form->TreeVT;
+  for (auto _ : state) {
+    viewer::TNodeId node = tree.GetNodeAt(0);
+    for (int i = 1; i < 34 && node != viewer::NoNode; ++i) node = tree.GetNextVisible(node);
+    benchmark::DoNotOptimize(node);
+  }
+  Report(state, *w);
+}
+BENCHMARK(BM_PaintRowsMiddleCrl)->Unit(benchmark::kMicrosecond);
 
 // Every row of the tree created, as a search through the whole document does:
 // the memory ceiling of the structure tree.

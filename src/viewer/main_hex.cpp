@@ -8,6 +8,30 @@
 
 namespace viewer {
 
+namespace {
+
+// Elements and located error rows stand for bytes; attribute rows never do.
+bool StandsForBytes(TTag tag) {
+  return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
+}
+
+// The index of tag's last element child starting at or before offset; -1 when
+// the first starts after it or there is none.
+std::int32_t LastElementChildAtOrBefore(TTag tag, std::int32_t offset) {
+  std::int32_t lo = 0;
+  std::int32_t hi = tag.GetTagChildsCount();
+  while (lo < hi) {
+    std::int32_t mid = lo + (hi - lo) / 2;
+    if (tag.TagChild(mid).Offset() <= offset)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo - 1;
+}
+
+}  // namespace
+
 THexNodes TMainForm::HexNodes(std::int32_t row) const {
   if (row < 0 || row >= GetHexLineCount()) return {};
   auto node = static_cast<TNodeId>(row);
@@ -145,32 +169,54 @@ void TMainForm::Hex1VTScroll(VirtualTree& sender, std::int64_t) { Hex2VT.SetOffs
 
 void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { Hex1VT.SetOffsetY(sender.OffsetY()); }
 
+// Elements start at increasing offsets in document order (children after
+// their parent's header, siblings one after another), so the last element
+// starting at or before a byte is found by a binary search among the element
+// children of each level, and only the sibling blocks on that path are
+// created. Top-level error rows follow every element in document order; they
+// are taken as a walk from the nearer end of the buffer meets them.
 TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
   auto size = static_cast<std::int64_t>(Bytes->size());
   if (offset < 0 || offset >= size) return NoNode;
-  // Elements and located error rows stand for bytes; attribute rows never do.
-  auto qualifies = [](TTag tag) {
-    return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
-  };
   TNodeId result = NoNode;
   {
     platform::TBusyCursor busy(Platform.Host);
+    TTag root = Root();
+    TTag tag = root;
+    TNodeId row = NoNode;
+    bool noElementAfter = true;  // no element starts past the byte
+    for (;;) {
+      std::int32_t count = tag.GetTagChildsCount();
+      std::int32_t i = LastElementChildAtOrBefore(tag, offset);
+      if (i + 1 < count) noElementAfter = false;
+      if (i < 0) break;
+      // Attribute rows and the error row come before an element's element children.
+      std::int32_t first = tag.TagType() == ttRoot ? 0 : tag.ChildsCount() - count;
+      TNodeId child = TreeVT.Child(row, static_cast<std::uint32_t>(first + i));
+      if (child == NoNode) break;
+      row = child;
+      tag = tag.TagChild(i);
+    }
+    std::int32_t elements = root.GetTagChildsCount();
+    std::int32_t rows = root.ChildsCount();
     if (offset <= size / 2) {
-      // Forwards: the last qualifying row that starts at or before the byte.
-      result = TreeVT.GetFirst();
-      for (TNodeId node = result; node != NoNode; node = TreeVT.GetNext(node)) {
-        TTag tag = GetTag(node);
-        if (!qualifies(tag)) continue;
-        if (tag.Offset() > offset) break;
-        result = node;
+      // Forwards: the first top-level row stands until a qualifying row is
+      // met; the walk stops at the first qualifying row past the byte.
+      result = row != NoNode ? row : TreeVT.Child(NoNode, 0);
+      for (std::int32_t i = elements; noElementAfter && i < rows; ++i) {
+        TTag error = root.Childs(i);
+        if (!StandsForBytes(error)) continue;
+        if (error.Offset() > offset) break;
+        result = TreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
       }
     } else {
-      for (TNodeId node = TreeVT.GetLast(); node != NoNode; node = TreeVT.GetPrevious(node)) {
-        TTag tag = GetTag(node);
-        if (qualifies(tag) && tag.Offset() <= offset) {
-          result = node;
-          break;
-        }
+      // Backwards: the last qualifying row that starts at or before the byte.
+      result = row;
+      for (std::int32_t i = rows - 1; i >= elements; --i) {
+        TTag error = root.Childs(i);
+        if (!StandsForBytes(error) || error.Offset() > offset) continue;
+        result = TreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
+        break;
       }
     }
   }

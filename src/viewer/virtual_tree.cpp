@@ -32,6 +32,7 @@ void VirtualTree::Clear() {
   FSelection.clear();
   FHeights.clear();
   FFocused = NoNode;
+  FShownHint = NoNode;
   FOffsetY = 0;
   if (oldFocus != NoNode && OnFocusChanged) OnFocusChanged(*this, NoNode, FFocusedColumn);
   Invalidate();
@@ -99,9 +100,14 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
     s.RowChildBlock.PushBack(NoBlock);
     s.RowFlags.PushBack(rfVisible);
   }
+  if (count > IndexChunkRows) {
+    TBlockIndex& index = s.Indexes[block];
+    index.Prefix.assign((count + IndexChunkRows - 1) / IndexChunkRows + 1, 0);
+    index.MarkAll();
+  }
   if (parent != NoNode) {
     s.RowChildBlock[parent] = block;
-    MarkDirty(s.BlockParentBlock[block]);
+    MarkRowDirty(parent);
   }
   Remember(block);
   for (std::uint32_t i = 0; i < count; ++i) InitRow(parent, start + i);
@@ -110,6 +116,7 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
 
 void VirtualTree::InitRow(TNodeId parent, TNodeId node) {
   TNodeInit init;
+  FShownHint = NoNode;
   if (OnInitNode) OnInitNode(*this, parent, node, init);
   std::uint8_t& flags = FStore->RowFlags[node];
   flags = static_cast<std::uint8_t>(flags & ~(rfHasChildren | rfVisible));
@@ -128,7 +135,7 @@ VirtualTree::TBlockId VirtualTree::EnsureChildren(TNodeId node) {
   s.RowFlags[node] |= rfChildrenInit;
   if (count == 0) {
     s.RowFlags[node] &= static_cast<std::uint8_t>(~(rfHasChildren | rfExpanded));
-    MarkDirty(BlockOf(node));
+    MarkRowDirty(node);
     return NoBlock;
   }
   return CreateBlock(node, count, data);
@@ -187,7 +194,7 @@ bool VirtualTree::IsVisible(TNodeId node) const {
 void VirtualTree::SetVisible(TNodeId node, bool visible) {
   if (!IsValidNode(node) || FFlat || IsVisible(node) == visible) return;
   FStore->RowFlags[node] ^= rfVisible;
-  MarkDirty(BlockOf(node));
+  MarkRowDirty(node);
   ClampOffset();
   Invalidate();
 }
@@ -211,7 +218,7 @@ void VirtualTree::SetExpanded(TNodeId node, bool expanded) {
   if (!IsValidNode(node) || FFlat || IsExpanded(node) == expanded) return;
   if (expanded && EnsureChildren(node) == NoBlock) return;
   FStore->RowFlags[node] ^= rfExpanded;
-  MarkDirty(BlockOf(node));
+  MarkRowDirty(node);
   if (!expanded) ClampOffset();
   Invalidate();
 }
@@ -297,6 +304,7 @@ TNodeId VirtualTree::GetFirstVisible() const {
   if (FFlat) return 0;
   TNodeId node = FStore->BlockStart[0];
   while (node != NoNode && !IsVisible(node)) node = NextSiblingOrUp(node);
+  FShownHint = node;
   return node;
 }
 
@@ -315,7 +323,7 @@ TNodeId VirtualTree::VisibleBreak(TNodeId node) const {
 TNodeId VirtualTree::GetNextVisible(TNodeId node) const {
   if (!IsValidNode(node)) return NoNode;
   if (FFlat) return NextSiblingOrUp(node);
-  TNodeId hidden = VisibleBreak(node);
+  TNodeId hidden = node == FShownHint ? NoNode : VisibleBreak(node);
   TNodeId next;
   if (hidden != NoNode)
     next = NextSiblingOrUp(hidden);
@@ -324,6 +332,7 @@ TNodeId VirtualTree::GetNextVisible(TNodeId node) const {
   else
     next = NextSiblingOrUp(node);
   while (next != NoNode && !IsVisible(next)) next = NextSiblingOrUp(next);
+  if (next != NoNode) FShownHint = next;
   return next;
 }
 
@@ -342,16 +351,20 @@ TNodeId VirtualTree::LastVisibleDescendantOrSelf(TNodeId node) const {
 TNodeId VirtualTree::GetPreviousVisible(TNodeId node) const {
   if (!IsValidNode(node)) return NoNode;
   if (FFlat) return node == 0 ? NoNode : node - 1;
-  TNodeId hidden = VisibleBreak(node);
+  auto shown = [this](TNodeId row) {
+    if (row != NoNode) FShownHint = row;
+    return row;
+  };
+  TNodeId hidden = node == FShownHint ? NoNode : VisibleBreak(node);
   if (hidden != NoNode) {
     // A collapsed shown ancestor comes right before everything inside it.
-    if (hidden != node && IsVisible(hidden)) return hidden;
+    if (hidden != node && IsVisible(hidden)) return shown(hidden);
     node = hidden;
   }
   for (;;) {
-    if (Index(node) == 0) return Parent(node);
+    if (Index(node) == 0) return shown(Parent(node));
     --node;
-    if (IsVisible(node)) return LastVisibleDescendantOrSelf(node);
+    if (IsVisible(node)) return shown(LastVisibleDescendantOrSelf(node));
   }
 }
 
@@ -362,7 +375,8 @@ TNodeId VirtualTree::GetLastVisible() const {
   TNodeId node = first + FRootCount;
   while (node > first && !IsVisible(node - 1)) --node;
   if (node == first) return NoNode;
-  return LastVisibleDescendantOrSelf(node - 1);
+  FShownHint = LastVisibleDescendantOrSelf(node - 1);
+  return FShownHint;
 }
 
 // Document order inside top's subtree; create decides whether missing
@@ -404,7 +418,7 @@ void VirtualTree::FullCollapse(TNodeId node) {
     for (TNodeId n = node; n != NoNode; n = NextInSubtree(n, node, /*create=*/false)) {
       if (!(s.RowFlags[n] & rfExpanded)) continue;
       s.RowFlags[n] &= static_cast<std::uint8_t>(~rfExpanded);
-      MarkDirty(BlockOf(n));
+      MarkRowDirty(n);
     }
   }
   ClampOffset();
@@ -450,6 +464,8 @@ void VirtualTree::ReinitAll() {
       CreateBlock(r, count, data);
       s.RowFlags[r] |= rfChildrenInit;
     }
+    for (auto it = s.Indexes.begin(); it != s.Indexes.end();)
+      it = (s.BlockFlags[it->first] & bfDead) ? s.Indexes.erase(it) : std::next(it);
     MarkAllDirty();
     for (auto it = FSelection.begin(); it != FSelection.end();)
       it = IsValidNode(*it) ? std::next(it) : FSelection.erase(it);

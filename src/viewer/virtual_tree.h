@@ -8,7 +8,9 @@
 // twenty-five: no pointers, no per-row caches. A row's parent and its index
 // come from the block it lies in. Each block carries one 64-bit value
 // from the owner (for the viewer: the key of the document node whose children
-// they are).
+// they are). A block of more than 64 rows also keeps the running height of
+// its rows per run of 64 (four bytes per run), so row top and row at y cost a
+// binary search and a short scan per level however many siblings there are.
 //
 // A flat tree (the hex grids) is a plain list of rows that are only numbers:
 // nothing at all is stored per row.
@@ -213,6 +215,7 @@ class VirtualTree {
   template <class T>
   class TChunkedArray;
   struct TStore;
+  struct TBlockIndex;
   using TBlockId = std::uint32_t;
   static constexpr TBlockId NoBlock = 0xFFFFFFFFu;
 
@@ -230,6 +233,9 @@ class VirtualTree {
   std::int64_t FOffsetY = 0;
   int FUpdateCount = 0;
   bool FPendingInvalidate = false;
+  // A row known to be shown; any change of a row's state forgets it. Lets a
+  // painter step from row to row without climbing to the top each time.
+  mutable TNodeId FShownHint = NoNode;
 
   bool IsValidNode(TNodeId node) const;
   TBlockId BlockOf(TNodeId node) const;
@@ -238,10 +244,14 @@ class VirtualTree {
   TBlockId EnsureChildren(TNodeId node);
   TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data);
   void InitRow(TNodeId parent, TNodeId node);
-  void MarkDirty(TBlockId block) const;
+  TBlockIndex* IndexOf(TBlockId block) const;  // null for a block without one
+  // node's height or state changed: its block's total and every ancestor's are stale.
+  void MarkRowDirty(TNodeId node) const;
   void MarkAllDirty() const;
   void EnsureTotals() const;
+  void SumBlock(TBlockId block) const;
   std::uint64_t RowTotal(TNodeId node) const;
+  std::uint64_t RowsBefore(TBlockId block, TNodeId node) const;  // the block's rows before node
   TNodeId NextSiblingOrUp(TNodeId node) const;
   TNodeId NextInSubtree(TNodeId node, TNodeId top, bool create);
   TNodeId LastVisibleDescendantOrSelf(TNodeId node) const;

@@ -28,7 +28,7 @@ int VirtualTree::NodeHeight(TNodeId node) const {
 void VirtualTree::SetNodeHeight(TNodeId node, int height) {
   if (!IsValidNode(node) || height < 1 || NodeHeight(node) == height) return;
   FHeights[node] = height;
-  if (!FFlat) MarkDirty(BlockOf(node));
+  if (!FFlat) MarkRowDirty(node);
   ClampOffset();
   Invalidate();
 }
@@ -64,18 +64,31 @@ int VirtualTree::TotalColumnWidth() const {
   return sum;
 }
 
-void VirtualTree::MarkDirty(TBlockId block) const {
+VirtualTree::TBlockIndex* VirtualTree::IndexOf(TBlockId block) const {
+  if (BlockSize(block) <= IndexChunkRows) return nullptr;
+  auto it = FStore->Indexes.find(block);
+  return it == FStore->Indexes.end() ? nullptr : &it->second;
+}
+
+// A stale block has stale ancestors, and the run holding its parent row is
+// stale in the parent's block, so the climb stops at the first stale block.
+void VirtualTree::MarkRowDirty(TNodeId node) const {
   TStore& s = *FStore;
-  while (block != NoBlock && !(s.BlockFlags[block] & bfDirty)) {
+  FShownHint = NoNode;
+  for (TBlockId block = BlockOf(node); block != NoBlock; block = s.BlockParentBlock[block]) {
+    if (TBlockIndex* index = IndexOf(block)) index->MarkChunk((node - s.BlockStart[block]) / IndexChunkRows);
+    if (s.BlockFlags[block] & bfDirty) return;
     s.BlockFlags[block] |= bfDirty;
-    block = s.BlockParentBlock[block];
+    node = s.BlockParent[block];
   }
 }
 
 void VirtualTree::MarkAllDirty() const {
+  FShownHint = NoNode;
   if (FFlat) return;
   TStore& s = *FStore;
   for (std::size_t b = 0; b < s.BlockFlags.Size(); ++b) s.BlockFlags[b] |= bfDirty;
+  for (auto& [block, index] : s.Indexes) index.MarkAll();
 }
 
 std::uint64_t VirtualTree::RowTotal(TNodeId node) const {
@@ -88,7 +101,8 @@ std::uint64_t VirtualTree::RowTotal(TNodeId node) const {
 }
 
 // Refreshes every stale block total, children before parents, with an
-// explicit stack of (block, next row to look at).
+// explicit stack of (block, next row to look at, end of the rows to look at).
+// A stale child block hangs below a stale run, so only those runs are looked at.
 void VirtualTree::EnsureTotals() const {
   if (FFlat || FStore->BlockStart.Size() == 0) return;
   TStore& s = *FStore;
@@ -96,30 +110,79 @@ void VirtualTree::EnsureTotals() const {
   struct TFrame {
     TBlockId Block;
     TNodeId Next;
+    TNodeId End;
   };
-  std::vector<TFrame> stack{{0, s.BlockStart[0]}};
+  auto frame = [&](TBlockId block) {
+    TNodeId start = s.BlockStart[block];
+    TNodeId end = start + BlockSize(block);
+    const TBlockIndex* index = IndexOf(block);
+    if (index == nullptr) return TFrame{block, start, end};
+    TNodeId from = start + index->DirtyFrom * IndexChunkRows;
+    return TFrame{block, std::min(from, end), std::min(start + index->DirtyTo * IndexChunkRows, end)};
+  };
+  std::vector<TFrame> stack{frame(0)};
   while (!stack.empty()) {
-    TBlockId block = stack.back().Block;
-    TNodeId end = s.BlockStart[block] + BlockSize(block);
-    TNodeId r = stack.back().Next;
-    while (r < end) {
-      TBlockId child = s.RowChildBlock[r];
+    TFrame& top = stack.back();
+    TNodeId r = top.Next;
+    TBlockId child = NoBlock;
+    for (; r < top.End; ++r) {
+      child = s.RowChildBlock[r];
       if (child != NoBlock && (s.BlockFlags[child] & bfDirty)) break;
-      ++r;
     }
-    stack.back().Next = r;
-    if (r < end) {
-      TBlockId child = s.RowChildBlock[r];
-      stack.push_back({child, s.BlockStart[child]});
+    top.Next = r;
+    if (r < top.End) {
+      stack.push_back(frame(child));
       continue;
     }
-    std::uint64_t total = 0;
-    for (TNodeId q = s.BlockStart[block]; q < end; ++q) total += RowTotal(q);
-    assert(total <= 0xFFFFFFFFu && "tree taller than 4 gigapixels");
-    s.BlockTotal[block] = static_cast<std::uint32_t>(total);
-    s.BlockFlags[block] &= static_cast<std::uint8_t>(~bfDirty);
+    SumBlock(top.Block);
     stack.pop_back();
   }
+}
+
+// The block's total from its rows, whose own child blocks are up to date;
+// with an index only the stale runs are summed again.
+void VirtualTree::SumBlock(TBlockId block) const {
+  TStore& s = *FStore;
+  TNodeId start = s.BlockStart[block];
+  TNodeId end = start + BlockSize(block);
+  std::uint64_t total = 0;
+  if (TBlockIndex* index = IndexOf(block)) {
+    std::uint32_t chunks = index->Chunks();
+    std::uint32_t from = std::min(index->DirtyFrom, chunks);
+    std::vector<std::uint32_t>& prefix = index->Prefix;
+    total = prefix[from];
+    std::uint32_t oldStart = prefix[from];
+    for (std::uint32_t k = from; k < chunks; ++k) {
+      std::uint32_t oldEnd = prefix[k + 1];
+      if (k < index->DirtyTo) {
+        TNodeId last = std::min<TNodeId>(start + (k + 1) * IndexChunkRows, end);
+        for (TNodeId q = start + k * IndexChunkRows; q < last; ++q) total += RowTotal(q);
+      } else {
+        total += oldEnd - oldStart;
+      }
+      oldStart = oldEnd;
+      assert(total <= 0xFFFFFFFFu && "tree taller than 4 gigapixels");
+      prefix[k + 1] = static_cast<std::uint32_t>(total);
+    }
+    index->DirtyFrom = index->DirtyTo = chunks;
+  } else {
+    for (TNodeId q = start; q < end; ++q) total += RowTotal(q);
+  }
+  assert(total <= 0xFFFFFFFFu && "tree taller than 4 gigapixels");
+  s.BlockTotal[block] = static_cast<std::uint32_t>(total);
+  s.BlockFlags[block] &= static_cast<std::uint8_t>(~bfDirty);
+}
+
+std::uint64_t VirtualTree::RowsBefore(TBlockId block, TNodeId node) const {
+  TNodeId first = FStore->BlockStart[block];
+  std::uint64_t total = 0;
+  if (const TBlockIndex* index = IndexOf(block)) {
+    std::uint32_t chunk = (node - first) / IndexChunkRows;
+    total = index->Prefix[chunk];
+    first += chunk * IndexChunkRows;
+  }
+  for (TNodeId q = first; q < node; ++q) total += RowTotal(q);
+  return total;
 }
 
 std::int64_t VirtualTree::TotalHeight() const {
@@ -171,7 +234,7 @@ std::int64_t VirtualTree::NodeTop(TNodeId node) const {
   const TStore& s = *FStore;
   std::int64_t top = 0;
   for (TBlockId block = BlockOf(node); block != NoBlock; block = s.BlockParentBlock[block]) {
-    for (TNodeId q = s.BlockStart[block]; q < node; ++q) top += static_cast<std::int64_t>(RowTotal(q));
+    top += static_cast<std::int64_t>(RowsBefore(block, node));
     node = s.BlockParent[block];
     if (node != NoNode) top += NodeHeight(node);
   }
@@ -200,8 +263,16 @@ TNodeId VirtualTree::GetNodeAt(int clientY) const {
   const TStore& s = *FStore;
   TBlockId block = 0;
   for (;;) {
-    TNodeId end = s.BlockStart[block] + BlockSize(block);
     TNodeId r = s.BlockStart[block];
+    TNodeId end = r + BlockSize(block);
+    if (const TBlockIndex* index = IndexOf(block)) {
+      // The last run starting at or above y; runs of hidden rows are empty and passed over.
+      const std::vector<std::uint32_t>& prefix = index->Prefix;
+      auto chunk = static_cast<std::uint32_t>(std::upper_bound(prefix.begin(), prefix.end(), y) - prefix.begin() - 1);
+      if (chunk == index->Chunks()) return NoNode;
+      y -= prefix[chunk];
+      r += chunk * IndexChunkRows;
+    }
     for (; r < end; ++r) {
       auto total = static_cast<std::int64_t>(RowTotal(r));
       if (y >= total) {
@@ -209,7 +280,10 @@ TNodeId VirtualTree::GetNodeAt(int clientY) const {
         continue;
       }
       int height = NodeHeight(r);
-      if (y < height) return r;
+      if (y < height) {
+        FShownHint = r;
+        return r;
+      }
       y -= height;
       block = s.RowChildBlock[r];
       break;

@@ -2,6 +2,9 @@
 // mirroring with the snap back, scroll coupling, and bytes back to elements.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
+
 #include "views_test_util.h"
 
 namespace viewer {
@@ -129,6 +132,129 @@ TEST_F(HexViewTest, ABytePointsBackToItsInnermostElement) {
   DoubleClick(3);
   EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Offset(), 2);
   EXPECT_EQ(Form.HexSel, (THexSelection{2, 3}));
+}
+
+// Where byte offset leads by a walk over every row from the nearer end of the
+// buffer: forwards, the last qualifying row before the first one that starts
+// past the byte (the first row while none is met); backwards, the first
+// qualifying row that starts at or before it.
+TTag WalkedElementAt(TMainForm& form, std::int32_t offset) {
+  VirtualTree& tree = form.TreeVT;
+  auto qualifies = [](TTag tag) {
+    return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
+  };
+  if (offset <= static_cast<std::int64_t>(form.Bytes->size()) / 2) {
+    TNodeId result = tree.GetFirst();
+    for (TNodeId node = result; node != NoNode; node = tree.GetNext(node)) {
+      TTag tag = form.GetTag(node);
+      if (!qualifies(tag)) continue;
+      if (tag.Offset() > offset) break;
+      result = node;
+    }
+    return form.GetTag(result);
+  }
+  for (TNodeId node = tree.GetLast(); node != NoNode; node = tree.GetPrevious(node)) {
+    TTag tag = form.GetTag(node);
+    if (qualifies(tag) && tag.Offset() <= offset) return tag;
+  }
+  return {};
+}
+
+class ByteToElementTest : public HexViewTest {
+ protected:
+  // Every byte of the shown document leads to the row the walk finds, focused;
+  // every other byte on a tree holding only its top rows, where the rows on
+  // the way are still to be made.
+  void ExpectEveryByteLeadsWhereTheWalkDoes() {
+    auto size = static_cast<std::int32_t>(Form.Bytes->size());
+    ASSERT_GT(size, 0);
+    TTag root = Form.Root();
+    for (std::int32_t offset = 0; offset < size; ++offset) {
+      bool fresh = offset % 2 == 1;
+      if (fresh) Form.TreeVT.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+      TNodeId found = Form.GetNodeByOffset(offset);
+      TTag got = Form.GetTag(found);
+      TTag want = WalkedElementAt(Form, offset);
+      if (got == want && (found == NoNode || Form.TreeVT.FocusedNode() == found)) continue;
+      ADD_FAILURE() << "byte " << offset << (fresh ? " on a fresh tree" : "") << ": " << Caption(found) << " at "
+                    << got.Offset() << ", the walk finds " << settings::Utf16ToUtf8(want.Name()) << " at "
+                    << want.Offset();
+      return;
+    }
+  }
+  void Fail(const asn::EParserException& e) {
+    Form.RunCaptured([&] { throw e; });
+  }
+};
+
+TEST_F(ByteToElementTest, EveryByteOfEverySampleLeadsWhereTheWalkDoes) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(test::SamplesDir())) {
+    std::string name = entry.path().filename().string();
+    if (name == "README.md" || name == "make-samples.sh") continue;
+    for (bool attributes : {true, false}) {
+      SCOPED_TRACE(name + (attributes ? "" : " without attribute rows"));
+      Form.Settings.ShowAttributes = attributes;
+      Form.FileName = entry.path().u16string();
+      Form.LoadFile();
+      Form.FillTrees();
+      ExpectEveryByteLeadsWhereTheWalkDoes();
+    }
+    ++files;
+  }
+  EXPECT_GE(files, 25);
+}
+
+TEST_F(ByteToElementTest, CraftedDocumentsLeadWhereTheWalkDoes) {
+  struct {
+    const char* Label;
+    const char* Hex;
+    std::vector<std::int32_t> MoreFatalErrors;  // offsets of top-level errors added after decoding; -1: none
+  } cases[] = {
+      {"a failure inside a SEQUENCE", "30 03 02 05 00", {}},
+      {"a failure at the first byte", "1F FF FF", {}},
+      {"indefinite length without its end", "05 00 30 80 02 01 01", {}},
+      {"nested elements inside an OCTET STRING", "30 09 04 03 02 01 07 05 00 01 01 FF", {}},
+      {"a value error row", "30 07 17 03 41 42 43 05 00", {}},
+      {"top-level errors out of order", "30 06 02 01 05 02 01 07", {6, 1, -1, 3}},
+      {"a top-level error before the last element", "30 06 02 01 05 02 01 07", {1, 6, -1, 3}},
+      {"only errors", "1F FF FF FF", {2, -1, 0}},
+      {"an error with no offset first", "02 01 05 05 00", {-1, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    Form.RunCaptured([&] { Form.ParseASN(test::Shared(test::HexBytes(c.Hex))); });
+    for (std::int32_t offset : c.MoreFatalErrors) {
+      if (offset < 0)
+        Form.RunCaptured([] { throw std::runtime_error("no offset"); });
+      else
+        Fail(asn::EParserException("crafted", offset));
+    }
+    Form.FillTrees();
+    ExpectEveryByteLeadsWhereTheWalkDoes();
+  }
+}
+
+// 3,400 entries of SEQUENCE { INTEGER, NULL }: too many elements to expand at
+// once, so only the top row's children exist, and a byte deep inside creates
+// just the rows of the entry it lies in.
+TEST_F(ByteToElementTest, AByteCreatesOnlyTheRowsOnItsPath) {
+  const int entries = 3400;
+  std::vector<std::uint8_t> bytes{0x30, 0x82, 0x5C, 0xF8};
+  for (int i = 0; i < entries; ++i) bytes.insert(bytes.end(), {0x30, 0x05, 0x02, 0x01, 0x01, 0x05, 0x00});
+  Show(bytes);
+  ASSERT_EQ(Form.TreeExpansion(), TTreeExpansion::teFirstRow);
+  std::size_t rows = Form.TreeVT.AllocatedRowCount();
+  std::int32_t integer = 4 + 7 * 1700 + 2;
+  TNodeId found = Form.GetNodeByOffset(integer + 2);
+  EXPECT_EQ(Caption(found), "INTEGER");
+  EXPECT_EQ(Form.GetTag(found).Offset(), integer);
+  EXPECT_EQ(Form.TreeVT.AllocatedRowCount(), rows + 5) << "three attribute rows and two elements";
+  EXPECT_TRUE(Form.TreeVT.IsFullyVisible(found));
+  for (std::int32_t offset : {0, 3, 4, 9, 7 * 1000 + 5, integer + 2, 7 * 2000 + 1, 7 * 3000, 4 + 7 * entries - 1}) {
+    SCOPED_TRACE(offset);
+    EXPECT_EQ(Form.GetTag(Form.GetNodeByOffset(offset)), WalkedElementAt(Form, offset));
+  }
 }
 
 TEST_F(HexViewTest, ADoubleClickOpensACollapsedBranch) {

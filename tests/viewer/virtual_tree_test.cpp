@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -281,6 +282,115 @@ TEST(VirtualTree, GeometryFollowsShownRowsAndHeights) {
   EXPECT_EQ(o.Name(o.Tree.GetNodeAt(45)), "e");
   o.Tree.ResetNodeHeights();
   EXPECT_EQ(o.Tree.TotalHeight(), 50);
+}
+
+// Row tops and rows at y against a sum over the shown rows in document order,
+// at every row's first and last pixel.
+void ExpectGeometryOfEveryShownRow(TOwner& o) {
+  std::int64_t top = 0;
+  auto clientY = [&](std::int64_t y) { return static_cast<int>(y - o.Tree.OffsetY()); };
+  for (TNodeId n = o.Tree.GetFirst(); n != NoNode; n = o.Tree.GetNext(n)) {
+    if (!o.Tree.IsFullyVisible(n)) continue;
+    int height = o.Tree.NodeHeight(n);
+    ASSERT_EQ(o.Tree.NodeTop(n), top) << o.Name(n);
+    ASSERT_EQ(o.Tree.GetDisplayRect(n).Top, clientY(top)) << o.Name(n);
+    ASSERT_EQ(o.Name(o.Tree.GetNodeAt(clientY(top))), o.Name(n));
+    ASSERT_EQ(o.Name(o.Tree.GetNodeAt(clientY(top + height - 1))), o.Name(n));
+    top += height;
+  }
+  EXPECT_EQ(o.Tree.TotalHeight(), top);
+  EXPECT_EQ(o.Tree.GetNodeAt(clientY(top)), NoNode);
+}
+
+// Blocks of hundreds of rows keep running heights per run of rows; each step
+// below leaves other runs stale, and each must give the same geometry as a
+// plain sum. Top level: 300 rows, rows 128 to 191 (one whole run) and every
+// 11th hidden, every 7th with 100 children of which every 9th is hidden.
+TEST(VirtualTree, GeometryOfLargeBlocksMatchesASumOverShownRows) {
+  std::string shape;
+  for (int i = 0; i < 300; ++i) {
+    shape += (i >= 128 && i < 192) || i % 11 == 5 ? " !r" : " r";
+    shape += std::to_string(i);
+    if (i % 7 != 3) continue;
+    shape += "(";
+    for (int j = 0; j < 100; ++j) shape += (j % 9 == 4 ? " !c" : " c") + std::to_string(i) + "x" + std::to_string(j);
+    shape += ")";
+  }
+  TOwner o(shape);
+  o.Tree.SetDefaultNodeHeight(10);
+  o.Tree.SetClientSize(100, 50);
+  struct {
+    const char* Label;
+    std::function<void(TOwner&)> Change;
+  } steps[] = {
+      {"top level only", [](TOwner&) {}},
+      {"one block expanded", [](TOwner& t) { t.Tree.SetExpanded(t.Find("r3"), true); }},
+      {"everything expanded", [](TOwner& t) { t.Tree.FullExpand(); }},
+      {"a tall row late in a child block", [](TOwner& t) { t.Tree.SetNodeHeight(t.Find("c290x95"), 37); }},
+      {"a tall row in the first run", [](TOwner& t) { t.Tree.SetNodeHeight(t.Find("r1"), 23); }},
+      {"a row hidden in a middle run", [](TOwner& t) { t.Tree.SetVisible(t.Find("r200"), false); }},
+      {"rows shown again in the hidden run", [](TOwner& t) {
+         t.Tree.SetVisible(t.Find("r130"), true);
+         t.Tree.SetVisible(t.Find("r190"), true);
+       }},
+      {"blocks collapsed at both ends", [](TOwner& t) {
+         t.Tree.SetExpanded(t.Find("r3"), false);
+         t.Tree.SetExpanded(t.Find("r297"), false);
+       }},
+      {"a collapsed block changed below", [](TOwner& t) { t.Tree.SetVisible(t.Find("c3x10"), false); }},
+      {"and expanded again", [](TOwner& t) { t.Tree.SetExpanded(t.Find("r3"), true); }},
+      {"a new default height", [](TOwner& t) { t.Tree.SetDefaultNodeHeight(13); }},
+      {"own heights reset", [](TOwner& t) { t.Tree.ResetNodeHeights(); }},
+      {"the owner asked again", [](TOwner& t) {
+         t.Root->Kids[150]->Hidden = false;
+         t.Root->Kids[10]->Kids.push_back(std::make_unique<TItem>(TItem{"new", false, {}}));
+         t.Tree.ReinitAll();
+       }},
+      {"scrolled", [](TOwner& t) { t.Tree.SetOffsetY(1234); }},
+      {"subtree collapsed", [](TOwner& t) { t.Tree.FullCollapse(t.Find("r150")); }},
+      {"all collapsed", [](TOwner& t) { t.Tree.FullCollapse(); }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Label);
+    step.Change(o);
+    ExpectGeometryOfEveryShownRow(o);
+  }
+}
+
+// A painter steps from shown row to shown row; a row it was given must not
+// count as shown once a change hides it.
+TEST(VirtualTree, VisibleNeighboursFollowChangesAfterAWalk) {
+  struct {
+    const char* Label;
+    std::function<void(TOwner&)> Change;
+    const char* Next;
+    const char* Previous;
+  } cases[] = {
+      {"unchanged", [](TOwner&) {}, "d", "b"},
+      {"parent collapsed", [](TOwner& o) { o.Tree.SetExpanded(o.Find("b"), false); }, "e", "b"},
+      {"parent hidden", [](TOwner& o) { o.Tree.SetVisible(o.Find("b"), false); }, "e", "a"},
+      {"row itself hidden", [](TOwner& o) { o.Tree.SetVisible(o.Find("c"), false); }, "d", "b"},
+      {"all collapsed", [](TOwner& o) { o.Tree.FullCollapse(); }, "f", "a"},
+      {"hidden by the owner", [](TOwner& o) {
+         o.Root->Kids[0]->Hidden = true;
+         o.Tree.ReinitAll();
+       }, "f", "-"},
+  };
+  for (const auto& c : cases) {
+    for (bool backwards : {false, true}) {
+      SCOPED_TRACE(std::string(c.Label) + (backwards ? ", previous" : ", next"));
+      TOwner o("a(b(c d) e) f");
+      o.Expand({"a", "b"});
+      o.Tree.SetDefaultNodeHeight(10);
+      TNodeId row = o.Tree.GetNodeAt(15);
+      ASSERT_EQ(o.Name(row), "b");
+      row = o.Tree.GetNextVisible(row);
+      ASSERT_EQ(o.Name(row), "c");
+      c.Change(o);
+      TNodeId neighbour = backwards ? o.Tree.GetPreviousVisible(row) : o.Tree.GetNextVisible(row);
+      EXPECT_EQ(o.Name(neighbour), backwards ? c.Previous : c.Next);
+    }
+  }
 }
 
 TEST(VirtualTree, ScrollIntoViewMovesJustEnoughOrCentres) {
