@@ -54,7 +54,7 @@ constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Lengt
 // ---- TDocument
 
 void TDocument::Clear() {
-  FElements.clear();
+  FElements.Clear();
   FTopLevel = {};
   FChildStart = {};
   FChildIndex = {};
@@ -66,8 +66,8 @@ void TDocument::Clear() {
 }
 
 std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t parent) {
-  if (FElements.size() >= RootIndex) throw std::length_error("Too many elements");
-  auto index = static_cast<std::uint32_t>(FElements.size());
+  if (FElements.Size() >= RootIndex) throw std::length_error("Too many elements");
+  auto index = static_cast<std::uint32_t>(FElements.Size());
   TElement e{};
   e.ValueLength = CheckedTextLength(tag.Value.size());
   e.Offset = tag.Offset;
@@ -103,7 +103,7 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     e.Text = StoreTexts(FNarrowPool, pieces, e.Flags & efTextLengths ? lengths : nullptr);
   else
     e.Text = StoreTexts(FWidePool, pieces, e.Flags & efTextLengths ? lengths : nullptr) | WideText;
-  FElements.push_back(e);
+  FElements.PushBack(e);
   if (parent == RootIndex)
     FTopLevel.push_back(index);
   else
@@ -116,7 +116,7 @@ void TDocument::CreateErrorTag(std::u16string name, std::u16string text, std::in
 }
 
 void TDocument::Finish() {
-  std::size_t count = FElements.size();
+  std::size_t count = FElements.Size();
   FChildStart.assign(count, 0);
   std::uint32_t next = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -396,7 +396,7 @@ bool TTag::Constructed() const {
 }
 
 std::uint8_t TTag::UniversalTag() const {
-  return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : asn::utNone;
+  return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : std::uint8_t{asn::utNone};
 }
 
 std::uint64_t TTag::Key() const { return (std::uint64_t{FIndex} << 8) | FSlot; }

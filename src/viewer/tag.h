@@ -100,7 +100,7 @@ class TDocument {
   // Builds the child index; call it once all elements are in.
   void Finish();
 
-  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.size()); }
+  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.Size()); }
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
   // Bytes the document's arrays and text pool hold, for benchmarks.
