@@ -21,11 +21,51 @@ enum TASN1TagClasses : std::uint8_t {
   ASN1Private = 3,
 };
 
+// The universal tag numbers that have a name (X.680 8.6), and utNone for "not
+// universal, or a number of three digits or more". GetUniversalTag answers in
+// these terms.
+enum TUniversalTag : std::uint8_t {
+  utEndOfContents = 0,
+  utBoolean = 1,
+  utInteger = 2,
+  utBitString = 3,
+  utOctetString = 4,
+  utNull = 5,
+  utObjectIdentifier = 6,
+  utObjectDescriptor = 7,
+  utExternal = 8,
+  utReal = 9,
+  utEnumerated = 10,
+  utEmbeddedPdv = 11,
+  utUtf8String = 12,
+  utRelativeOid = 13,
+  utSequence = 16,
+  utSet = 17,
+  utNumericString = 18,
+  utPrintableString = 19,
+  utT61String = 20,
+  utVideotexString = 21,
+  utIA5String = 22,
+  utUtcTime = 23,
+  utGeneralizedTime = 24,
+  utGraphicString = 25,
+  utVisibleString = 26,
+  utGeneralString = 27,
+  utUniversalString = 28,
+  utCharacterString = 29,
+  utBmpString = 30,
+  utNone = 255,
+};
+
 // One BER element as the parser describes it: where it lies, how its header is
 // built and, for a primitive element, the display text of its value.
 struct TASNTag {
   TASN1TagClasses TagClass = ASN1Universal;
   std::u16string Tag;  // tag number in decimal digits, any length
+  // The same number, when TagNumberFits; the parser sets both, so nothing
+  // parses Tag back.
+  std::uint64_t TagNumber = 0;
+  bool TagNumberFits = true;
   bool Constructed = false;
   bool Encapsulates = false;
   std::int32_t Offset = 0;
@@ -42,9 +82,9 @@ struct TASNTag {
   std::int32_t FullLength() const { return TagLength + LengthLength + Length; }
   std::int32_t HeaderLength() const { return TagLength + LengthLength; }
   bool IsUniversal() const { return TagClass == ASN1Universal; }
-  bool IsBitString() const { return IsUniversal() && GetUniversalTag() == 3; }
-  // The universal tag number, or 255 when the class is not universal or the
-  // number has more than two digits.
+  bool IsBitString() const { return GetUniversalTag() == utBitString; }
+  // The universal tag number, or utNone (255) when the class is not universal
+  // or the number has more than two digits.
   std::uint8_t GetUniversalTag() const;
   std::u16string GetTagClassName() const;
   std::u16string GetTagName() const;
@@ -166,7 +206,7 @@ class TASNParser {
 
   std::vector<LevelFrame> FLevels;
   TASNTag FTag;
-  std::uint8_t FUniversalTag = 255;  // FTag's GetUniversalTag, known from the header
+  std::uint8_t FUniversalTag = utNone;  // FTag's GetUniversalTag, known from the header
   std::unique_ptr<IndefiniteEnds> FEnds;
 };
 

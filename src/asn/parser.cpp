@@ -46,7 +46,7 @@ void TASNParser::Parse(std::span<const std::uint8_t> s) {
       FTag.Encapsulates = true;
       if (OnNewConstructed) OnNewConstructed(FTag);
       // An encapsulating BIT STRING's unused-bits octet is not part of the nested element.
-      FLevels.push_back({contentStart + (FUniversalTag == 3 ? 1 : 0), contentEnd, true});
+      FLevels.push_back({contentStart + (FUniversalTag == utBitString ? 1 : 0), contentEnd, true});
       continue;
     }
     if (OnNewPrimitive) OnNewPrimitive(FTag);
@@ -63,9 +63,9 @@ const char* TASNParser::ReadHeader(std::int32_t levelEnd, std::int32_t& next) {
   FTag.LengthLength = h.LengthLength;
   if (fault != HeaderFault::hfNone) return HeaderFaultMessage(fault);
   AppendTagNumber(FTag.Tag, Content, pos, h);
-  FUniversalTag = FTag.TagClass == ASN1Universal && h.TagNumberFits && h.TagNumber < 100
-                      ? static_cast<std::uint8_t>(h.TagNumber)
-                      : 255;
+  FTag.TagNumber = h.TagNumber;
+  FTag.TagNumberFits = h.TagNumberFits;
+  FUniversalTag = FTag.GetUniversalTag();
   const std::int32_t contentStart = pos + h.TagLength + h.LengthLength;
   if (h.Indefinite) {
     const std::int32_t end = FEnds->FindEnd(pos, contentStart, h.Constructed(), levelEnd);
@@ -86,52 +86,53 @@ bool TASNParser::RenderPrimitive() {
     FTag.IsHex = true;
     return false;
   }
-  if ((FUniversalTag == 3 || FUniversalTag == 4) && PassesEncapsulationTrial(FUniversalTag == 3)) return true;
+  const bool bitString = FUniversalTag == utBitString;
+  if ((bitString || FUniversalTag == utOctetString) && PassesEncapsulationTrial(bitString)) return true;
   try {
     switch (FUniversalTag) {
-      case 1:
+      case utBoolean:
         RenderBoolean(out, contents);
         break;
-      case 2:
-      case 10:
+      case utInteger:
+      case utEnumerated:
         RenderInteger(out, contents, FTag.BitLength, 0);
         break;
-      case 3:
+      case utBitString:
         FTag.IsHex = true;
         RenderBitString(out, contents, FTag.UnusedBits, SpaceInHex);
         break;
-      case 6:
+      case utObjectIdentifier:
         RenderOID(out, contents, FTag.OIDDescr, /*relative=*/false, OIDDictionary);
         break;
-      case 9:
+      case utReal:
         RenderReal(out, contents);
         break;
-      case 12:
+      case utUtf8String:
         AppendUtf8(out, contents);
         break;
-      case 13:
+      case utRelativeOid:
         RenderOID(out, contents, FTag.OIDDescr, /*relative=*/true, OIDDictionary);
         break;
-      case 18:
-      case 19:
-      case 20:
-      case 21:
-      case 22:
-      case 25:
-      case 26:
-      case 27:
+      case utNumericString:
+      case utPrintableString:
+      case utT61String:
+      case utVideotexString:
+      case utIA5String:
+      case utGraphicString:
+      case utVisibleString:
+      case utGeneralString:
         AppendLatin1(out, contents);
         break;
-      case 23:
+      case utUtcTime:
         RenderUTCTime(out, contents);
         break;
-      case 24:
+      case utGeneralizedTime:
         RenderGeneralizedTime(out, contents);
         break;
-      case 28:
+      case utUniversalString:
         RenderUniversalString(out, contents);
         break;
-      case 30:
+      case utBmpString:
         RenderBMPString(out, contents);
         break;
       default:
@@ -144,7 +145,7 @@ bool TASNParser::RenderPrimitive() {
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
-    // A conversion the renderer relies on failed (a UTCTime year that is not a number).
+    // A failure the renderer does not name: the value is still shown, in hexadecimal.
     SetValueError("Decoding error");
   }
   return false;

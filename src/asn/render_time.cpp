@@ -1,7 +1,5 @@
 // Renderers of UTCTime, GeneralizedTime and REAL. Times are rearranged as
 // text, never converted or validated as dates; REAL stays symbolic.
-#include <stdexcept>
-
 #include "asn/asn.h"
 #include "asn/longar.h"
 #include "asn/render.h"
@@ -49,7 +47,8 @@ void RenderUTCTime(std::u16string& out, Bytes s) {
   if (s.size() != 13 && s.size() != 17) throw EParserException("Incorrect length", -1);
   std::u16string c;
   AppendLatin1(c, s);
-  if (!IsDigit(c[0]) || !IsDigit(c[1])) throw std::invalid_argument("year is not a number");
+  // Not a year: the contents are rejected like any malformed value.
+  if (!IsDigit(c[0]) || !IsDigit(c[1])) throw EParserException("Decoding error", -1);
   const int year = (c[0] - u'0') * 10 + (c[1] - u'0');
   const std::size_t start = out.size();
   out += year < 70 ? u"20" : u"19";

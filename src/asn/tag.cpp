@@ -22,14 +22,9 @@ constexpr const char16_t* UniversalNames[31] = {
 }  // namespace
 
 std::uint8_t TASNTag::GetUniversalTag() const {
-  if (TagClass != ASN1Universal) return 255;
-  if (Tag.empty() || Tag.size() > 2) return 255;
-  int value = 0;
-  for (char16_t c : Tag) {
-    if (c < u'0' || c > u'9') return 255;
-    value = value * 10 + (c - u'0');
-  }
-  return static_cast<std::uint8_t>(value);
+  // Numbers from 100 on have more than two digits: no universal type of their own.
+  if (TagClass != ASN1Universal || !TagNumberFits || TagNumber > 99) return utNone;
+  return static_cast<std::uint8_t>(TagNumber);
 }
 
 std::u16string TASNTag::GetTagClassName() const {
@@ -56,6 +51,8 @@ std::u16string TASNTag::GetTagName() const {
 void TASNTag::Clear() {
   TagClass = ASN1Universal;
   Tag.clear();
+  TagNumber = 0;
+  TagNumberFits = true;
   Constructed = false;
   Encapsulates = false;
   Offset = 0;

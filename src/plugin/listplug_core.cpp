@@ -63,7 +63,11 @@ THandle TListPlugin::CreateViewer(THandle listerWin, const std::u16string& fileN
   }
   TViewer& viewer = FViewers.Add(std::make_unique<TViewer>(std::move(form), std::move(window)));
   try {
-    viewer.Form().FormCreate();
+    if (!viewer.Form().FormCreate()) {
+      // The file is not ours to show: a result, not a failure.
+      FViewers.Remove(&viewer);
+      return 0;
+    }
     // A window that was built but could not be shown is destroyed as well,
     // rather than left behind without a handle the host knows.
     viewer.Window().Show();

@@ -1,5 +1,5 @@
 // Storage for millions of small records or text that grows without ever moving
-// what it holds: fixed-size chunks instead of one buffer that is copied on
+// what it holds (the document's elements, VirtualTree's rows and blocks): fixed-size chunks instead of one buffer that is copied on
 // every growth. Growing a document of 5 million elements this way touches each
 // byte once instead of about three times.
 #pragma once
@@ -19,15 +19,15 @@ class TChunkedArray {
  public:
   static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
 
-  std::size_t size() const { return FSize; }
+  std::size_t Size() const { return FSize; }
   T& operator[](std::size_t index) { return FChunks[index >> ChunkBits][index & (ChunkSize - 1)]; }
   const T& operator[](std::size_t index) const { return FChunks[index >> ChunkBits][index & (ChunkSize - 1)]; }
-  void push_back(const T& value) {
+  void PushBack(const T& value) {
     if ((FSize & (ChunkSize - 1)) == 0) FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
     FChunks.back()[FSize & (ChunkSize - 1)] = value;
     ++FSize;
   }
-  void clear() {
+  void Clear() {
     std::vector<std::unique_ptr<T[]>>().swap(FChunks);
     FSize = 0;
   }

@@ -106,13 +106,6 @@ enum class TTreeExpansion { teAll, teFirstRow, teNone };
 // Documents of fewer elements than this are expanded completely when shown.
 inline constexpr std::int32_t FullExpansionLimit = 10000;
 
-// Thrown by FormCreate when the file yields no document: the host is told the
-// plug-in declines the file, and nobody is told anything else.
-class ECreationAborted : public std::runtime_error {
- public:
-  ECreationAborted() : std::runtime_error("no document") {}
-};
-
 class TMainForm {
  public:
   explicit TMainForm(platform::TPlatform& platform, std::u16string fileName = {});
@@ -350,9 +343,10 @@ class TMainForm {
 
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and
-  // the views. Throws ECreationAborted when the file yields no document, and
-  // what LoadFile throws for a file that cannot be read.
-  void FormCreate();
+  // the views. False, with the views left unfilled, when the file yields no
+  // document (the plug-in declines the file); throws what LoadFile throws for a
+  // file that cannot be read.
+  [[nodiscard]] bool FormCreate();
   // The window has just been shown: the structure tree takes the keys and the
   // three trees repaint from the model.
   void FormShow();

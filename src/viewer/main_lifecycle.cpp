@@ -4,7 +4,7 @@
 
 namespace viewer {
 
-void TMainForm::FormCreate() {
+bool TMainForm::FormCreate() {
   // The constructor has made the empty root, rows carry their node in the
   // tree model, and HexSel starts as no selection.
   LoadSettings();
@@ -12,8 +12,9 @@ void TMainForm::FormCreate() {
   SetMainMenuCaptions();
   LoadFile();
   // Neither an element nor a "Fatal error" row: the file is not ours to show.
-  if (Root().ChildsCount() == 0) throw ECreationAborted();
+  if (Root().ChildsCount() == 0) return false;
   FillTrees();
+  return true;
 }
 
 void TMainForm::FormShow() {

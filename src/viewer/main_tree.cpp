@@ -119,7 +119,7 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
   }
   std::u16string value = tag.Text();
   std::size_t limit = ShortValueLength + (Settings.SpaceInHex ? 1 : 0);
-  bool shortens = tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == 2);
+  bool shortens = tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
   if (!shortens || value.size() <= limit) return value;
   value.resize(limit);
   while (!value.empty() && value.back() < 33) value.pop_back();

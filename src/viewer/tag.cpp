@@ -19,18 +19,6 @@ std::uint32_t CheckedTextLength(std::size_t length) {
   return static_cast<std::uint32_t>(length);
 }
 
-// Tag numbers of up to 9 digits fit the numeric field; longer ones keep their text.
-bool ParseTagNumber(std::u16string_view text, std::uint32_t& number) {
-  if (text.empty() || text.size() > 9) return false;
-  std::uint32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-    value = value * 10 + (c - u'0');
-  }
-  number = value;
-  return true;
-}
-
 bool IsNarrow(std::span<const std::u16string_view> pieces) {
   for (std::u16string_view piece : pieces)
     for (char16_t c : piece)
@@ -66,7 +54,7 @@ constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Lengt
 // ---- TDocument
 
 void TDocument::Clear() {
-  FElements.clear();
+  FElements.Clear();
   FTopLevel = {};
   FChildStart = {};
   FChildIndex = {};
@@ -78,8 +66,8 @@ void TDocument::Clear() {
 }
 
 std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t parent) {
-  if (FElements.size() >= RootIndex) throw std::length_error("Too many elements");
-  auto index = static_cast<std::uint32_t>(FElements.size());
+  if (FElements.Size() >= RootIndex) throw std::length_error("Too many elements");
+  auto index = static_cast<std::uint32_t>(FElements.Size());
   TElement e{};
   e.ValueLength = CheckedTextLength(tag.Value.size());
   e.Offset = tag.Offset;
@@ -97,7 +85,10 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     e.Flags |= efLongTagLength;
     FLongTagLengths.emplace(index, tag.TagLength);
   }
-  if (!ParseTagNumber(tag.Tag, e.TagNumber)) {
+  // Tag numbers of 32 bits fit the numeric field; larger ones keep their text.
+  if (tag.TagNumberFits && tag.TagNumber <= std::numeric_limits<std::uint32_t>::max()) {
+    e.TagNumber = static_cast<std::uint32_t>(tag.TagNumber);
+  } else {
     e.Flags |= efBigTag;
     FBigTags.emplace(index, tag.Tag);
   }
@@ -112,7 +103,7 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     e.Text = StoreTexts(FNarrowPool, pieces, e.Flags & efTextLengths ? lengths : nullptr);
   else
     e.Text = StoreTexts(FWidePool, pieces, e.Flags & efTextLengths ? lengths : nullptr) | WideText;
-  FElements.push_back(e);
+  FElements.PushBack(e);
   if (parent == RootIndex)
     FTopLevel.push_back(index);
   else
@@ -125,7 +116,7 @@ void TDocument::CreateErrorTag(std::u16string name, std::u16string text, std::in
 }
 
 void TDocument::Finish() {
-  std::size_t count = FElements.size();
+  std::size_t count = FElements.Size();
   FChildStart.assign(count, 0);
   std::uint32_t next = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -160,14 +151,14 @@ std::int32_t TDocument::AttribCount(std::uint32_t index) const {
   const TElement& e = At(index);
   std::uint8_t universal = UniversalTagOf(e);
   std::int32_t count = 3;
-  if (universal == 3 && !(e.Flags & efConstructed) && e.Length != 0) ++count;
-  if (universal == 2 && e.Length > 4) ++count;
+  if (universal == asn::utBitString && !(e.Flags & efConstructed) && e.Length != 0) ++count;
+  if (universal == asn::utInteger && e.Length > 4) ++count;
   return count;
 }
 
 TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
   if (row < 3) return static_cast<TAttribKind>(row);
-  return UniversalTagOf(At(index)) == 3 ? akUnusedBits : akBitLength;
+  return UniversalTagOf(At(index)) == asn::utBitString ? akUnusedBits : akBitLength;
 }
 
 std::uint32_t TDocument::PooledLength(const TElement& e, std::size_t which) const {
@@ -203,14 +194,21 @@ std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
   return (e.Flags & efLongTagLength) ? FLongTagLengths.at(index) : e.TagLength;
 }
 
-std::u16string TDocument::TagText(std::uint32_t index) const {
+void TDocument::FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const {
   const TElement& e = At(index);
-  if (e.Flags & efBigTag) return FBigTags.at(index);
-  return text::DecimalText(e.TagNumber);
+  tag.TagClass = static_cast<asn::TASN1TagClasses>(TagClassOf(e));
+  if (e.Flags & efBigTag) {
+    // Above 32 bits only the text is kept; such a number names no universal type.
+    tag.Tag = FBigTags.at(index);
+    tag.TagNumberFits = false;
+    return;
+  }
+  tag.Tag = text::DecimalText(e.TagNumber);
+  tag.TagNumber = e.TagNumber;
 }
 
 std::uint8_t TDocument::UniversalTagOf(const TElement& e) const {
-  if (TagClassOf(e) != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return 255;
+  if (TagClassOf(e) != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return asn::utNone;
   return static_cast<std::uint8_t>(e.TagNumber);
 }
 
@@ -236,8 +234,7 @@ std::u16string TTag::Name() const {
       return {};
     case SlotElement: {
       asn::TASNTag tag;
-      tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->TagClassOf(FDoc->At(FIndex)));
-      tag.Tag = FDoc->TagText(FIndex);
+      FDoc->FillTagNumber(FIndex, tag);
       return tag.GetTagName();
     }
     case SlotElementError:
@@ -291,8 +288,7 @@ asn::TASNTag TTag::ASNTag() const {
   }
   if (FSlot != SlotElement) return tag;
   const auto& e = FDoc->At(FIndex);
-  tag.TagClass = static_cast<asn::TASN1TagClasses>(FDoc->TagClassOf(e));
-  tag.Tag = FDoc->TagText(FIndex);
+  FDoc->FillTagNumber(FIndex, tag);
   tag.Constructed = e.Flags & TDocument::efConstructed;
   tag.Encapsulates = e.Flags & TDocument::efEncapsulates;
   tag.Offset = e.Offset;
@@ -400,7 +396,7 @@ bool TTag::Constructed() const {
 }
 
 std::uint8_t TTag::UniversalTag() const {
-  return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : 255;
+  return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : std::uint8_t{asn::utNone};
 }
 
 std::uint64_t TTag::Key() const { return (std::uint64_t{FIndex} << 8) | FSlot; }

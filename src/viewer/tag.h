@@ -100,7 +100,7 @@ class TDocument {
   // Builds the child index; call it once all elements are in.
   void Finish();
 
-  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.size()); }
+  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.Size()); }
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
   // Bytes the document's arrays and text pool hold, for benchmarks.
@@ -156,7 +156,8 @@ class TDocument {
   std::u16string Error(const TElement& e) const;
   // length units of the texts from skip units past the lengths on.
   std::u16string Pooled(const TElement& e, std::size_t skip, std::size_t length) const;
-  std::u16string TagText(std::uint32_t index) const;
+  // Sets the record's TagClass, Tag and TagNumber from element index.
+  void FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
   std::uint32_t PooledLength(const TElement& e, std::size_t which) const;
   std::uint32_t DescrLength(const TElement& e) const { return PooledLength(e, 0); }

@@ -212,8 +212,6 @@ class VirtualTree {
   std::size_t MemoryBytes() const;
 
  private:
-  template <class T>
-  class TChunkedArray;
   struct TStore;
   struct TBlockIndex;
   using TBlockId = std::uint32_t;

@@ -8,37 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "viewer/chunked_array.h"
 #include "viewer/virtual_tree.h"
 
 namespace viewer {
-
-// Fixed-size chunks: no copying and no doubling slack as rows are added.
-template <class T>
-class VirtualTree::TChunkedArray {
- public:
-  static constexpr std::size_t ChunkBits = 12;
-  static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
-
-  std::size_t Size() const { return FSize; }
-  T& operator[](std::size_t i) { return FChunks[i >> ChunkBits][i & (ChunkSize - 1)]; }
-  const T& operator[](std::size_t i) const { return FChunks[i >> ChunkBits][i & (ChunkSize - 1)]; }
-  void PushBack(const T& value) {
-    if ((FSize & (ChunkSize - 1)) == 0 && (FSize >> ChunkBits) == FChunks.size())
-      FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
-    (*this)[FSize++] = value;
-  }
-  void Clear() {
-    FChunks.clear();
-    FSize = 0;
-  }
-  std::size_t Bytes() const {
-    return FChunks.size() * ChunkSize * sizeof(T) + FChunks.capacity() * sizeof(std::unique_ptr<T[]>);
-  }
-
- private:
-  std::vector<std::unique_ptr<T[]>> FChunks;
-  std::size_t FSize = 0;
-};
 
 namespace vtree {
 
@@ -86,15 +59,19 @@ struct VirtualTree::TBlockIndex {
 };
 
 struct VirtualTree::TStore {
-  TChunkedArray<std::uint32_t> RowChildBlock;
-  TChunkedArray<std::uint8_t> RowFlags;
-  TChunkedArray<std::uint32_t> BlockStart;
-  TChunkedArray<std::uint32_t> BlockParent;
-  TChunkedArray<std::uint32_t> BlockParentBlock;  // so climbing needs no search
-  TChunkedArray<std::uint64_t> BlockData;
+  // Chunks of 4096 entries: no copying and no doubling slack as rows are added.
+  template <class T>
+  using TArray = TChunkedArray<T, 12>;
+
+  TArray<std::uint32_t> RowChildBlock;
+  TArray<std::uint8_t> RowFlags;
+  TArray<std::uint32_t> BlockStart;
+  TArray<std::uint32_t> BlockParent;
+  TArray<std::uint32_t> BlockParentBlock;  // so climbing needs no search
+  TArray<std::uint64_t> BlockData;
   // Height of the block's rows as if shown; 32 bits hold 20 million rows of 200 pixels.
-  TChunkedArray<std::uint32_t> BlockTotal;
-  TChunkedArray<std::uint8_t> BlockFlags;
+  TArray<std::uint32_t> BlockTotal;
+  TArray<std::uint8_t> BlockFlags;
   // Only blocks of more than IndexChunkRows rows have one.
   std::unordered_map<TBlockId, TBlockIndex> Indexes;
   // The two blocks asked about last: walks stay among siblings, or step
@@ -103,8 +80,9 @@ struct VirtualTree::TStore {
   mutable TBlockId PreviousBlock = 0;
 
   std::size_t Bytes() const {
-    std::size_t bytes = RowChildBlock.Bytes() + RowFlags.Bytes() + BlockStart.Bytes() + BlockParent.Bytes() +
-                        BlockParentBlock.Bytes() + BlockData.Bytes() + BlockTotal.Bytes() + BlockFlags.Bytes();
+    std::size_t bytes = RowChildBlock.MemoryUsed() + RowFlags.MemoryUsed() + BlockStart.MemoryUsed() +
+                        BlockParent.MemoryUsed() + BlockParentBlock.MemoryUsed() + BlockData.MemoryUsed() +
+                        BlockTotal.MemoryUsed() + BlockFlags.MemoryUsed();
     // A map entry is about 40 bytes beside its vector's contents.
     for (const auto& [block, index] : Indexes) bytes += 40 + index.Prefix.capacity() * sizeof(std::uint32_t);
     return bytes;

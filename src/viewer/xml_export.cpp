@@ -121,8 +121,8 @@ void TMainForm::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) co
     AppendAttribute(line, u"Offset", text::DecimalText(record.Offset));
     AppendAttribute(line, u"HeaderLength", text::DecimalText(record.HeaderLength()));
     AppendAttribute(line, u"Length", text::DecimalText(record.Length));
-    if (universal == 3) AppendAttribute(line, u"UnusedBits", text::DecimalText(record.UnusedBits));
-    if (universal == 2 && record.Length > 4) AppendAttribute(line, u"BitLength", text::DecimalText(record.BitLength));
+    if (universal == asn::utBitString) AppendAttribute(line, u"UnusedBits", text::DecimalText(record.UnusedBits));
+    if (universal == asn::utInteger && record.Length > 4) AppendAttribute(line, u"BitLength", text::DecimalText(record.BitLength));
     if (!record.OIDDescr.empty()) AppendAttribute(line, u"Description", EscapeXML(record.OIDDescr));
     line.append(u">");
     strList.AddLine(depth, line);

@@ -238,11 +238,6 @@ TEST(Render, Times) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Label);
     std::vector<std::uint8_t> s = Chars(c.Input);
-    if (std::string(c.Expected) == "!Decoding error") {
-      // Not a parser message: the walk reports any other failure as "Decoding error".
-      EXPECT_THROW(p.DecodeUTCTime(s), std::invalid_argument);
-      continue;
-    }
     std::string got;
     if (c.Utc) {
       got = Rendered([&] { return p.DecodeUTCTime(s); });

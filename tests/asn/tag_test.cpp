@@ -25,8 +25,8 @@ TEST(TagName, NamesByClassAndNumber) {
       {ASN1Universal, u"31", "Unknown", 31},
       {ASN1Universal, u"99", "Unknown", 99},
       {ASN1Universal, u"100", "Unknown", 255},
-      {ASN1Universal, u"", "Unknown", 255},
-      {ASN1Universal, u"x", "Unknown", 255},
+      {ASN1Universal, u"4294967301", "Unknown", 255},            // 2^32 + 5
+      {ASN1Universal, u"18446744073709551621", "Unknown", 255},  // 2^64 + 5: beyond TagNumber
       {ASN1ContextSpecific, u"0", "Context-specific[0]", 255},
       {ASN1Application, u"200", "APPLICATION[200]", 255},
       {ASN1Private, u"300", "PRIVATE[300]", 255},
@@ -35,9 +35,42 @@ TEST(TagName, NamesByClassAndNumber) {
     TASNTag t;
     t.TagClass = c.Class;
     t.Tag = c.Tag;
-    SCOPED_TRACE(test::U8(t.Tag));
+    const std::string digits = test::U8(t.Tag);
+    t.TagNumberFits = digits.size() < 20;
+    if (t.TagNumberFits) t.TagNumber = std::stoull(digits);
+    SCOPED_TRACE(digits);
     EXPECT_EQ(test::U8(t.GetTagName()), c.Name);
     EXPECT_EQ(t.GetUniversalTag(), c.Universal);
+  }
+}
+
+TEST(TagName, ParserKeepsTheNumberBesideItsText) {
+  const struct {
+    const char* Hex;
+    const char* Tag;
+    bool Fits;
+    std::uint64_t Number;
+    const char* Name;
+  } cases[] = {
+      {"05 00", "5", true, 5, "NULL"},
+      {"1F 05 00", "5", true, 5, "NULL"},
+      {"1F 81 00 00", "128", true, 128, "Unknown"},
+      {"5F 81 48 00", "200", true, 200, "APPLICATION[200]"},
+      // 2^63 - 1 needs nine octets of seven bits; 2^70 needs eleven and no longer fits.
+      {"1F FF FF FF FF FF FF FF FF 7F 00", "9223372036854775807", true, 9223372036854775807u, "Unknown"},
+      {"1F 81 80 80 80 80 80 80 80 80 80 00 00", "1180591620717411303424", false, 0, "Unknown"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Hex);
+    test::ParseOutcome outcome = test::ParseHex(c.Hex);
+    ASSERT_EQ(outcome.Trace.Tags.size(), 1u);
+    const TASNTag& tag = outcome.Trace.Tags[0];
+    EXPECT_EQ(test::U8(tag.Tag), c.Tag);
+    EXPECT_EQ(tag.TagNumberFits, c.Fits);
+    if (c.Fits) {
+      EXPECT_EQ(tag.TagNumber, c.Number);
+    }
+    EXPECT_EQ(test::U8(tag.GetTagName()), c.Name);
   }
 }
 
