@@ -27,6 +27,17 @@ class TChunkedArray {
     FChunks.back()[FSize & (ChunkSize - 1)] = value;
     ++FSize;
   }
+  // count copies of value at the end, a chunk at a time.
+  void Append(std::size_t count, const T& value) {
+    while (count > 0) {
+      std::size_t place = FSize & (ChunkSize - 1);
+      if (place == 0) FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
+      std::size_t run = std::min(count, ChunkSize - place);
+      std::fill_n(&FChunks.back()[place], run, value);
+      FSize += run;
+      count -= run;
+    }
+  }
   void Clear() {
     std::vector<std::unique_ptr<T[]>>().swap(FChunks);
     FSize = 0;

@@ -180,6 +180,9 @@ class TMainForm {
   // Structure tree.
   TTag GetTag(TNodeId node) const;
   void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
+  // The same for a new block of sibling rows at once, without looking each row up.
+  void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
+                       std::uint64_t blockData, TNodeInit* initialStates);
   std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.
@@ -373,6 +376,7 @@ class TMainForm {
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();
+  void InitNodeFor(TTag tag, TNodeInit& initialStates) const;
   // Runs the command bound to key in scope; true when the key was taken.
   bool DispatchKey(const TKeyEvent& key, TKeyScope scope);
   void HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node, int column);

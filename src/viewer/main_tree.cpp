@@ -46,6 +46,8 @@ TIcon PrimitiveImage(std::uint8_t universal) {
 bool TMainForm::ConnectViews() {
   using namespace std::placeholders;
   TreeVT.OnInitNode = [this](VirtualTree& t, TNodeId p, TNodeId n, TNodeInit& i) { TreeVTInitNode(t, p, n, i); };
+  TreeVT.OnInitNodes = [this](VirtualTree& t, TNodeId p, TNodeId first, std::uint32_t count, std::uint64_t data,
+                              TNodeInit* i) { TreeVTInitNodes(t, p, first, count, data, i); };
   TreeVT.OnInitChildren = [this](VirtualTree& t, TNodeId n, std::uint64_t& d) { return TreeVTInitChildren(t, n, d); };
   TreeVT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { TreeVTFocusChanged(t, n, c); };
   Hex1VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex1VTFocusChanged(t, n, c); };
@@ -94,7 +96,24 @@ TTag TMainForm::GetTag(TNodeId node) const {
 }
 
 void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& initialStates) {
-  TTag tag = GetTag(node);
+  InitNodeFor(GetTag(node), initialStates);
+}
+
+void TMainForm::TreeVTInitNodes(VirtualTree&, TNodeId, TNodeId, std::uint32_t count, std::uint64_t blockData,
+                                TNodeInit* initialStates) {
+  // A block's rows are the children of the node its value names, in order;
+  // its element children are reached directly, without the per-row lookup of Childs.
+  TTag parent = FDocument.TagByKey(blockData);
+  std::int32_t start = parent.TagChildsStart();
+  std::int32_t elements = parent.GetTagChildsCount();
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(count); ++i) {
+    std::int32_t element = i - start;
+    TTag child = element >= 0 && element < elements ? parent.TagChild(element) : parent.Childs(i);
+    InitNodeFor(child, initialStates[i]);
+  }
+}
+
+void TMainForm::InitNodeFor(TTag tag, TNodeInit& initialStates) const {
   if (tag.HasChildren(Settings.ShowAttributes)) initialStates.HasChildren = true;
   initialStates.Visible = Settings.ShowAttributes || tag.TagType() != ttAttrib;
 }

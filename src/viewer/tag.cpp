@@ -333,6 +333,11 @@ std::int32_t TTag::GetTagChildsCount() const {
   return static_cast<std::int32_t>(FDoc->At(FIndex).ChildCount);
 }
 
+std::int32_t TTag::TagChildsStart() const {
+  if (FSlot != SlotElement) return 0;
+  return FDoc->AttribCount(FIndex) + (FDoc->HasError(FDoc->At(FIndex)) ? 1 : 0);
+}
+
 TTag TTag::TagChild(std::int32_t index) const {
   if (FSlot == SlotRoot) return FDoc->Element(FDoc->FTopLevel[index]);
   return FDoc->Element(FDoc->FChildIndex[FDoc->FChildStart[FIndex] + index]);

@@ -50,6 +50,9 @@ class TTag {
   // Element children only (not attribute or error rows).
   std::int32_t GetTagChildsCount() const;
   TTag TagChild(std::int32_t index) const;
+  // Where the element children begin among Childs: after an element's attribute
+  // and error rows; at 0 for the root, whose error rows follow its elements.
+  std::int32_t TagChildsStart() const;
   // withAttr: whether there is any child; otherwise whether any child is not an
   // attribute row.
   bool HasChildren(bool withAttr) const;

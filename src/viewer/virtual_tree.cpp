@@ -96,10 +96,8 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
   s.BlockData.PushBack(data);
   s.BlockTotal.PushBack(0);
   s.BlockFlags.PushBack(bfDirty);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    s.RowChildBlock.PushBack(NoBlock);
-    s.RowFlags.PushBack(rfVisible);
-  }
+  s.RowChildBlock.Append(count, NoBlock);
+  s.RowFlags.Append(count, rfVisible);
   if (count > IndexChunkRows) {
     TBlockIndex& index = s.Indexes[block];
     index.Prefix.assign((count + IndexChunkRows - 1) / IndexChunkRows + 1, 0);
@@ -110,7 +108,14 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
     MarkRowDirty(parent);
   }
   Remember(block);
-  for (std::uint32_t i = 0; i < count; ++i) InitRow(parent, start + i);
+  if (OnInitNodes) {
+    FShownHint = NoNode;
+    std::vector<TNodeInit> inits(count);
+    OnInitNodes(*this, parent, start, count, data, inits.data());
+    for (std::uint32_t i = 0; i < count; ++i) ApplyInit(start + i, inits[i]);
+  } else {
+    for (std::uint32_t i = 0; i < count; ++i) InitRow(parent, start + i);
+  }
   return block;
 }
 
@@ -118,6 +123,10 @@ void VirtualTree::InitRow(TNodeId parent, TNodeId node) {
   TNodeInit init;
   FShownHint = NoNode;
   if (OnInitNode) OnInitNode(*this, parent, node, init);
+  ApplyInit(node, init);
+}
+
+void VirtualTree::ApplyInit(TNodeId node, const TNodeInit& init) {
   std::uint8_t& flags = FStore->RowFlags[node];
   flags = static_cast<std::uint8_t>(flags & ~(rfHasChildren | rfVisible));
   if (init.HasChildren) flags |= rfHasChildren;

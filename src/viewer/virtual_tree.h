@@ -82,6 +82,11 @@ class VirtualTree {
  public:
   // parent is NoNode for a top-level row.
   using TInitNodeEvent = std::function<void(VirtualTree& sender, TNodeId parent, TNodeId node, TNodeInit& init)>;
+  // The same for the count new sibling rows of one block at once (out[i] for
+  // row first + i), with the value their block carries. When set, new blocks
+  // are initialised through it; OnInitNode still serves ReinitAll.
+  using TInitNodesEvent = std::function<void(VirtualTree& sender, TNodeId parent, TNodeId first, std::uint32_t count,
+                                             std::uint64_t blockData, TNodeInit* out)>;
   // Returns the number of children of node and may set the value its child
   // block carries.
   using TInitChildrenEvent = std::function<std::uint32_t(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData)>;
@@ -91,6 +96,7 @@ class VirtualTree {
   using TInvalidateEvent = std::function<void(VirtualTree& sender, TNodeId node)>;
 
   TInitNodeEvent OnInitNode;
+  TInitNodesEvent OnInitNodes;
   TInitChildrenEvent OnInitChildren;
   TFocusChangedEvent OnFocusChanged;
   TScrollEvent OnScroll;
@@ -242,6 +248,7 @@ class VirtualTree {
   TBlockId EnsureChildren(TNodeId node);
   TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data);
   void InitRow(TNodeId parent, TNodeId node);
+  void ApplyInit(TNodeId node, const TNodeInit& init);
   TBlockIndex* IndexOf(TBlockId block) const;  // null for a block without one
   // node's height or state changed: its block's total and every ancestor's are stale.
   void MarkRowDirty(TNodeId node) const;
