@@ -8,15 +8,16 @@ namespace settings {
 TAboutForm::TAboutForm(int pixelScalePercent) {
   Caption = GetLangTextById(TitleId);
   // Top to bottom at 96 dots per inch and Tahoma 10 pt, in client coordinates:
-  // the two labels across the box, the button centred below them.
+  // the two labels across the whole box (a wider fallback face than Tahoma must
+  // still show the version whole), the button centred below them.
   struct {
     const char* Name;
     TControlKind Kind;
     const char16_t* Caption;
     bool Bold;
     platform::TRect Bounds;
-  } const parts[] = {{"lbName", TControlKind::ckLabel, u"Bramlet", true, {12, 14, 162, 31}},
-                     {"lbVersion", TControlKind::ckLabel, u"Version 1.1, Feb 2024", true, {12, 38, 162, 55}},
+  } const parts[] = {{"lbName", TControlKind::ckLabel, u"Bramlet", true, {4, 14, 172, 31}},
+                     {"lbVersion", TControlKind::ckLabel, u"Version 1.1, Feb 2024", true, {4, 38, 172, 55}},
                      {"btnOK", TControlKind::ckButton, u"OK", false, {49, 74, 124, 99}}};
   for (const auto& part : parts) {
     TControl control;
