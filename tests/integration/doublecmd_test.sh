@@ -44,7 +44,8 @@ for _ in $(seq 50); do [ -s "$work/displayno" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/displayno")
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config BRAMLET_TRACE=$work/trace.log
 
-doublecmd --no-splash --config-dir="$work/config" "$work/files/cert.der" >"$work/dc.log" 2>&1 &
+# Both panels on the sample's folder, the left one active: its last entry is the sample.
+doublecmd --no-splash --config-dir="$work/config" -P L -L "$work/files" -R "$work/files" >"$work/dc.log" 2>&1 &
 dc_pid=$!
 # The first visible window whose name matches, waiting up to SECONDS; xdotool's
 # own --sync gives up when a window it looks at goes away meanwhile.
@@ -58,11 +59,17 @@ await_window() {
   return 1
 }
 main=$(await_window '^Double Commander' 30) || fail "Double Commander's window did not show"
-# F3 once the panel is ready for it: pressed again if the first went nowhere.
+# F3 on the sample once the panel is ready for it, pressed again if it went
+# nowhere. Without a window manager the panel may start without the keyboard
+# focus: a click on the empty part of the left file list gives it, Escape first
+# closes the host's note from an attempt that had no file under the cursor, and
+# End puts the cursor on the sample, the folder's last entry.
 viewer=""
-for _ in 1 2 3; do
+for _ in 1 2 3 4 5; do
   xdotool windowfocus --sync "$main"
-  xdotool key F3
+  xdotool key Escape
+  xdotool mousemove --window "$main" 150 330 click 1
+  xdotool key End F3
   viewer=$(await_window "^$work/files/cert.der\$" 5) && break
 done
 [ -n "$viewer" ] || fail "the viewer window did not open"
