@@ -231,8 +231,6 @@ bool HasCaption(TK kind) {
   return false;
 }
 
-std::u16string Decimal(int value) { return text::DecimalText(value); }
-
 }  // namespace
 
 TSettingsForm::TSettingsForm(ISettingsTarget& owner) : MainForm(owner) { FormCreate(); }
@@ -368,10 +366,10 @@ void TSettingsForm::FormCreate() {
 }
 
 void TSettingsForm::SetCaptions() {
-  if (Tag != 0) Caption = GetLangText(Decimal(Tag));
+  if (Tag != 0) Caption = GetLangText(text::DecimalText(Tag));
   for (const TControl& control : Controls.All()) {
     if (control.Tag == 0 || !HasCaption(control.Kind)) continue;
-    Controls[control.Name].Caption = GetLangText(Decimal(control.Tag));
+    Controls[control.Name].Caption = GetLangText(text::DecimalText(control.Tag));
   }
   // The captions were just reset, so the suffixes are never doubled.
   Controls["chSpaceInHex"].Caption += u"*";
@@ -392,7 +390,7 @@ void TSettingsForm::SettingsToControls() {
   for (const TSpin& spin : Spins) {
     TControl& edit = Controls[spin.Name];
     edit.Value = std::clamp<int>(spin.Field(settings), edit.MinValue, edit.MaxValue);
-    edit.Text = Decimal(edit.Value);
+    edit.Text = text::DecimalText(edit.Value);
   }
   for (const TSwatch& swatch : Swatches) Controls[swatch.Name].Color = ResolveColor(swatch.Field(settings), display);
   for (const TCheck& check : Checks) Controls[check.Name].Checked = check.Field(settings);
@@ -479,7 +477,7 @@ void TSettingsForm::SpinChanged(std::string_view name, int value) {
   if (!spin) return;
   TControl& edit = Controls[name];
   edit.Value = value;
-  edit.Text = Decimal(value);
+  edit.Text = text::DecimalText(value);
   spin->Field(MainForm.Settings()) = value;
   (MainForm.*spin->Apply)();
 }

@@ -1,0 +1,21 @@
+# The body both MinGW-w64 toolchain files share; they set BRAMLET_MINGW_ARCH
+# (i686 or x86_64) and CMAKE_SYSTEM_PROCESSOR first. The posix thread model's
+# compilers are used: GCC 12's win32 model has no std::mutex.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${BRAMLET_MINGW_ARCH}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRAMLET_MINGW_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${BRAMLET_MINGW_ARCH}-w64-mingw32-windres)
+
+if(NOT BRAMLET_MINGW_PREFIX)
+  if(DEFINED ENV{XDG_CACHE_HOME})
+    set(BRAMLET_MINGW_PREFIX "$ENV{XDG_CACHE_HOME}/bramlet/mingw-${BRAMLET_MINGW_ARCH}")
+  else()
+    set(BRAMLET_MINGW_PREFIX "$ENV{HOME}/.cache/bramlet/mingw-${BRAMLET_MINGW_ARCH}")
+  endif()
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${BRAMLET_MINGW_ARCH}-w64-mingw32 ${BRAMLET_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
