@@ -134,6 +134,36 @@ void TDocument::Finish() {
   for (std::size_t i = 0; i < count; ++i) FChildStart[i] -= FElements[i].ChildCount;
 }
 
+asn::TElementHeader TDocument::Header(std::uint32_t element) const {
+  const TElement& e = At(element);
+  asn::TElementHeader header;
+  header.TagClass = static_cast<asn::TASN1TagClasses>(TagClassOf(e));
+  header.TagNumberFits = !(e.Flags & efBigTag);
+  header.TagNumber = header.TagNumberFits ? e.TagNumber : 0;
+  header.Constructed = e.Flags & efConstructed;
+  header.Encapsulates = e.Flags & efEncapsulates;
+  header.Offset = e.Offset;
+  header.TagLength = TagLengthOf(element);
+  header.LengthLength = e.LengthLength;
+  header.Length = e.Length;
+  return header;
+}
+
+std::uint32_t TDocument::Parent(std::uint32_t element) const {
+  std::uint32_t parent = At(element).Parent;
+  return parent == RootIndex ? asn::NoElement : parent;
+}
+
+std::uint32_t TDocument::ChildCount(std::uint32_t element) const {
+  if (element == asn::NoElement) return static_cast<std::uint32_t>(FTopLevel.size());
+  return At(element).ChildCount;
+}
+
+std::uint32_t TDocument::Child(std::uint32_t element, std::uint32_t index) const {
+  if (element == asn::NoElement) return FTopLevel[index];
+  return FChildIndex[FChildStart[element] + index];
+}
+
 TTag TDocument::TagByKey(std::uint64_t key) const {
   return TTag(this, static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF));
 }

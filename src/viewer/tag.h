@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "asn/asn.h"
+#include "asn/element_tree.h"
 #include "viewer/chunked_array.h"
 
 namespace viewer {
@@ -87,7 +88,7 @@ class TTag {
 // Owns every node of one document. Elements are appended in buffer order (parent
 // before children) and Finish() indexes the children; until then only the top
 // level can be walked.
-class TDocument {
+class TDocument final : public asn::IElementTree {
  public:
   // Marks the root as the parent of a top-level element.
   static constexpr std::uint32_t RootIndex = 0xFFFFFFFFu;
@@ -103,7 +104,11 @@ class TDocument {
   // Builds the child index; call it once all elements are in.
   void Finish();
 
-  std::uint32_t ElementCount() const { return static_cast<std::uint32_t>(FElements.Size()); }
+  std::uint32_t ElementCount() const override { return static_cast<std::uint32_t>(FElements.Size()); }
+  asn::TElementHeader Header(std::uint32_t element) const override;
+  std::uint32_t Parent(std::uint32_t element) const override;
+  std::uint32_t ChildCount(std::uint32_t element) const override;
+  std::uint32_t Child(std::uint32_t element, std::uint32_t index) const override;
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
   // Bytes the document's arrays and text pool hold, for benchmarks.

@@ -143,6 +143,31 @@ TEST_F(DocumentTest, ElementRecordsComeBackWhole) {
   EXPECT_TRUE(sequence.Childs(0).ASNTag().Tag.empty());
 }
 
+// The analyses beside the tree (names, DER checks) read the document through
+// asn::IElementTree: the top level, links both ways, and header facts that
+// agree with the rows, encapsulated contents included.
+TEST_F(DocumentTest, ElementTreeViewAgreesWithTheRows) {
+  Decode("30 07 04 03 02 01 05 05 00 9F 81 00 00");
+  const asn::IElementTree& tree = Form.Document();
+  ASSERT_EQ(tree.ElementCount(), 5u);
+  ASSERT_EQ(tree.ChildCount(asn::NoElement), 2u);
+  std::uint32_t sequence = tree.Child(asn::NoElement, 0);
+  ASSERT_EQ(tree.ChildCount(sequence), 2u);
+  std::uint32_t octets = tree.Child(sequence, 0);
+  std::uint32_t integer = tree.Child(octets, 0);
+  EXPECT_EQ(tree.Parent(integer), octets);
+  EXPECT_EQ(tree.Parent(sequence), asn::NoElement);
+  EXPECT_TRUE(tree.Header(octets).Encapsulates);
+  EXPECT_EQ(tree.Header(integer).Offset, 4);
+  EXPECT_EQ(tree.Header(integer).UniversalTag(), asn::utInteger);
+  asn::TElementHeader high = tree.Header(tree.Child(asn::NoElement, 1));
+  EXPECT_EQ(high.TagClass, asn::ASN1ContextSpecific);
+  EXPECT_EQ(high.TagNumber, 128u);
+  EXPECT_EQ(high.TagLength, 3);
+  EXPECT_EQ(high.FullLength(), 4);
+  EXPECT_EQ(high.UniversalTag(), asn::utNone);
+}
+
 TEST_F(DocumentTest, TagNumbersBeyondThirtyTwoBitsKeepTheirDigits) {
   // Tag number 2^35 in the high form: 1F 81 80 80 80 80 00, then an empty length.
   Decode("9F 81 80 80 80 80 00 00");

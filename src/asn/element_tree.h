@@ -1,0 +1,51 @@
+// A decoded document's elements as the analyses beside the tree read them (the
+// schema names, the DER checks): indexes in document order, parents before
+// their children, each element's header facts, and the links between them.
+// The viewer's document implements it; the analyses know nothing else of it.
+#pragma once
+
+#include <cstdint>
+
+#include "asn/asn.h"
+
+namespace asn {
+
+// No element: the parent of a top-level element, and the parent whose children
+// are the top-level elements.
+inline constexpr std::uint32_t NoElement = 0xFFFFFFFFu;
+
+// The header of one element and where its parts lie in the decoded buffer.
+struct TElementHeader {
+  TASN1TagClasses TagClass = ASN1Universal;
+  std::uint32_t TagNumber = 0;  // valid when TagNumberFits
+  bool TagNumberFits = true;    // false for a number above 32 bits
+  bool Constructed = false;
+  // An OCTET STRING or BIT STRING whose children are its decoded contents.
+  bool Encapsulates = false;
+  std::int32_t Offset = 0;
+  std::int32_t TagLength = 0;
+  std::int32_t LengthLength = 0;
+  std::int32_t Length = 0;  // indefinite form: includes the end-of-contents octets
+
+  std::int32_t HeaderLength() const { return TagLength + LengthLength; }
+  std::int32_t FullLength() const { return TagLength + LengthLength + Length; }
+  // Universal number when it names one (below 100), else utNone.
+  std::uint8_t UniversalTag() const {
+    return TagClass == ASN1Universal && TagNumberFits && TagNumber < 100 ? static_cast<std::uint8_t>(TagNumber)
+                                                                         : std::uint8_t{utNone};
+  }
+};
+
+class IElementTree {
+ public:
+  virtual ~IElementTree() = default;
+  virtual std::uint32_t ElementCount() const = 0;
+  virtual TElementHeader Header(std::uint32_t element) const = 0;
+  // NoElement for a top-level element.
+  virtual std::uint32_t Parent(std::uint32_t element) const = 0;
+  // Element children only; for NoElement, the top-level elements.
+  virtual std::uint32_t ChildCount(std::uint32_t element) const = 0;
+  virtual std::uint32_t Child(std::uint32_t element, std::uint32_t index) const = 0;
+};
+
+}  // namespace asn
