@@ -355,7 +355,8 @@ void TSettingsForm::FormCreate() {
   Controls["cbTreeFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/false));
   Controls["cbHexFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/true));
 
-  Controls["meStorePlg"].Text = Utf8ToUtf16(PluginIniFileName());
+  // The file that will really be written, also where the module's folder is not the user's to write.
+  Controls["meStorePlg"].Text = Utf8ToUtf16(PluginFolderIniFileName(platform.System));
   Controls["meStoreTC"].Text = Utf8ToUtf16(TCIniFileName());
   const bool pluginFolder = GetIniLocation(platform.System) == TIniLocation::ilPluginFolder;
   Controls["rbStorePlg"].Checked = pluginFolder;
@@ -380,10 +381,16 @@ void TSettingsForm::SettingsToControls() {
   TSettings settings = MainForm.Settings();
   platform::IDisplay& display = MainForm.Platform().Display;
 
+  // A stored face that is not installed shows as the face drawn in its place; the
+  // setting keeps the stored name until the user picks a face.
+  auto fontIndex = [&](const TControl& list, const std::u16string& name) {
+    int index = IndexOf(list.Items, name);
+    return index >= 0 ? index : IndexOf(list.Items, display.UsedFontFamily(name));
+  };
   TControl& treeFont = Controls["cbTreeFontName"];
-  treeFont.ItemIndex = IndexOf(treeFont.Items, settings.FontName);
+  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName);
   TControl& hexFont = Controls["cbHexFontName"];
-  hexFont.ItemIndex = IndexOf(hexFont.Items, settings.Hex.FontName);
+  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName);
 
   // A spin box cannot show a value outside its range; the setting itself keeps
   // what it holds until the user steps the box.

@@ -103,7 +103,7 @@ void LoadSettings(platform::TPlatform& platform, TSettings& settings) {
 }
 
 void SaveSettings(platform::TPlatform& platform, const TSettings& settings) {
-  std::string path = GetIniFileName(platform.System);
+  std::string path = GetIniFileNameForSaving(platform.System);
   if (path.empty()) return;
   try {
     // The present content is kept, so a file that cannot be read is not replaced.

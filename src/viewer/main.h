@@ -264,6 +264,7 @@ class TMainForm {
   static constexpr int WheelRows = 3;
   // Status bars' height, and their panels' text margin.
   static constexpr int StatusBarHeight = 20;
+  static constexpr int PanelMargin = 2;
 
   // Row geometry and hit-testing, shared by the painters and the mouse
   // (main_paint.cpp). Client coordinates of the view.

@@ -16,7 +16,6 @@ constexpr int ButtonSize = 9;   // the expand button's box
 constexpr int TextMargin = 2;   // around the caption, inside its highlight
 constexpr int IconGap = 2;      // between the icon and the caption's highlight
 constexpr int ValueGap = 4;     // between the caption's highlight and the value
-constexpr int PanelMargin = 2;  // a status panel's text from its edges
 
 constexpr TColor ButtonFaceColor = 0xFF00000F;
 constexpr TColor ButtonShadowColor = 0xFF000010;

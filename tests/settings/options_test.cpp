@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/about.h"
+#include "settings/settings.h"
 
 #include "settings/text.h"
 #include "test_support.h"
@@ -110,6 +111,36 @@ TEST_F(SettingsForm, FontListsAreSortedWithEachFamilyOnceAndTheHexListFixedPitch
   EXPECT_EQ(unmatched.Controls["cbTreeFontName"].ItemIndex, -1);
   EXPECT_EQ(unmatched.Controls["cbHexFontName"].ItemIndex, -1);
   EXPECT_EQ(Target.Record.FontName, u"Not Installed") << "the setting keeps its value";
+}
+
+TEST_F(SettingsForm, AFaceThatIsNotInstalledShowsAsTheFaceDrawnInItsPlaceUntilOneIsPicked) {
+  // As on Linux: neither Tahoma nor Courier New, and one substitute for both.
+  Fake.Display.Fonts = {u"DejaVu Sans", u"DejaVu Sans Mono"};
+  Fake.Display.FixedFonts = {u"DejaVu Sans Mono"};
+  Fake.Display.Substitute = u"DejaVu Sans Mono";
+  TSettingsForm form(Target);
+  EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, 1) << "DejaVu Sans Mono";
+  EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, 0) << "DejaVu Sans Mono";
+  EXPECT_TRUE(Target.Log.empty());
+  // Closing without a pick stores the faces as they were.
+  SaveSettings(Fake.Platform, Target.Record);
+  const std::string saved = test::ReadFile(Module.File("Bramlet.ini"));
+  EXPECT_NE(saved.find("FontName=Tahoma\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("FontName=Courier New\n"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("DejaVu"), std::string::npos) << saved;
+
+  form.ComboBoxChange("cbTreeFontName", 0);
+  EXPECT_EQ(Target.Record.FontName, u"DejaVu Sans");
+  EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New");
+}
+
+TEST_F(SettingsForm, ThePluginFolderFieldShowsTheFileThatWillReallyBeWritten) {
+  TSettingsForm writable(Target);
+  EXPECT_EQ(Utf16ToUtf8(writable.Controls["meStorePlg"].Text), Module.File("Bramlet.ini"));
+  Fake.System.UserFolder = "/home/someone/.config/bramlet/";
+  Fake.System.ReadOnlyFolders = {Module.Folder()};
+  TSettingsForm readOnly(Target);
+  EXPECT_EQ(Utf16ToUtf8(readOnly.Controls["meStorePlg"].Text), "/home/someone/.config/bramlet/Bramlet.ini");
 }
 
 TEST_F(SettingsForm, AListIgnoresAnItemItDoesNotHold) {

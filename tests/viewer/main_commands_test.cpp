@@ -302,12 +302,15 @@ TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
       {'9', false, false, false, false},       {'N', false, false, false, true},
       {'F', false, true, true, true},          {vk::F7, false, true, false, true},
       {vk::Escape, false, false, false, true}, {vk::Escape, true, false, false, false},
+      {vk::F3, true, false, false, true},      {'P', false, true, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.Key) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") + (c.Alt ? " alt" : ""));
     Fake.Host.PostedKeys.clear();
     Press(c.Key, c.Shift, c.Ctrl, c.Alt);
-    EXPECT_EQ(Fake.Host.PostedKeys, c.Posted ? std::vector<std::uint16_t>{c.Key} : std::vector<std::uint16_t>{});
+    // Posted with the modifiers held, so Shift+F3 reaches the host as Shift+F3.
+    const TKeyEvent pressed{c.Key, c.Shift, c.Ctrl, c.Alt};
+    EXPECT_EQ(Fake.Host.PostedKeys, c.Posted ? std::vector<TKeyEvent>{pressed} : std::vector<TKeyEvent>{});
   }
 }
 

@@ -68,6 +68,56 @@ TEST(Win32System, ModuleFolderIsTheFolderOfThisProgram) {
   EXPECT_EQ(exe.find('\\', folder.size()), std::string::npos);
 }
 
+TEST(Win32System, OnlyAFolderTheUserCanWriteCountsAsWritable) {
+  TWin32System system(nullptr, TestKey);
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::string tempFolder = text::Utf16ToUtf8(FromWide(temp));
+  EXPECT_TRUE(system.CanWriteFolder(tempFolder));
+  EXPECT_FALSE(system.CanWriteFolder(tempFolder + "no-such-bramlet-folder\\"));
+  EXPECT_FALSE(system.CanWriteFolder(""));
+  // The probe leaves nothing behind.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((std::wstring(temp) + L"Bramlet-*.probe").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+  SetEnvironmentVariableW(L"APPDATA", L"C:\\Users\\someone\\AppData\\Roaming\\");
+  EXPECT_EQ(system.UserSettingsFolder(), "C:\\Users\\someone\\AppData\\Roaming\\Bramlet\\");
+  SetEnvironmentVariableW(L"APPDATA", nullptr);
+  EXPECT_EQ(system.UserSettingsFolder(), "");
+}
+
+TEST(Win32WindowHost, KeysReachTheParentWithAltInTheMessage) {
+  HWND parent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+  HWND viewer =
+      CreateWindowExW(0, L"STATIC", L"viewer", WS_CHILD, 0, 0, 100, 100, parent, nullptr, nullptr, nullptr);
+  TWin32WindowHost host([viewer] { return static_cast<void*>(viewer); });
+  struct TRow {
+    const char* Label;
+    TKeyEvent Key;
+    UINT Message;
+    bool AltContext;  // bit 29 of the key message
+  } rows[] = {
+      {"F3", {VK_F3}, WM_KEYDOWN, false},
+      {"Ctrl+F", {'F', false, true, false}, WM_KEYDOWN, false},
+      {"Alt+F", {'F', false, false, true}, WM_SYSKEYDOWN, true},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    host.PostKeyToParent(row.Key);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, parent, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+    EXPECT_EQ(message.message, row.Message);
+    EXPECT_EQ(message.wParam, row.Key.Key);
+    EXPECT_EQ((message.lParam & 0xFFFF), 1) << "one key press";
+    EXPECT_EQ(((message.lParam >> 29) & 1) != 0, row.AltContext);
+  }
+  DestroyWindow(parent);
+}
+
 TEST(Win32Clipboard, UnicodeTextRoundTrips) {
   TWin32Clipboard clipboard;
   for (const std::u16string& text : {std::u16string(u"Z\u00E4hlung \u2713 \U0001F512"), std::u16string(u"30 82 05 6A")}) {
@@ -102,6 +152,16 @@ TEST(Win32Display, FixedPitchFamiliesAreASubsetOfAllFamilies) {
     EXPECT_EQ(display.TextWidth(u"iiii", name, 10), display.TextWidth(u"WWWW", name, 10));
   }
   EXPECT_GT(display.TextWidth(u"Bramlet", all.front(), 20), display.TextWidth(u"Bramlet", all.front(), 10));
+}
+
+TEST(Win32Display, AFaceThatIsNotInstalledIsDrawnInOneThatIs) {
+  TWin32Display display;
+  std::vector<std::u16string> all = display.FontFamilies(false);
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(display.UsedFontFamily(all.front()), all.front());
+  std::u16string used = display.UsedFontFamily(u"No Such Bramlet Face");
+  EXPECT_NE(used, u"No Such Bramlet Face");
+  EXPECT_FALSE(used.empty());
 }
 
 }  // namespace

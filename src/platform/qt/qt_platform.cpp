@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -152,22 +153,25 @@ class TQtWindowHost : public IWindowHost {
   // The host's viewer keeps Esc and F7 in a hotkey table that posted key events
   // never reach: Esc closes its window, F7 becomes the F of its Find command.
   // Other keys go to the parent as key presses, which is the best a widget can do.
-  void PostKeyToParent(std::uint16_t virtualKey) override {
+  void PostKeyToParent(const TKeyEvent& key) override {
     QWidget* viewer = TViewerScope::Current();
     if (!viewer) return;
     QWidget* window = viewer->window();
-    if (virtualKey == 0x1B) {
+    const Qt::KeyboardModifiers modifiers = (key.Shift ? Qt::ShiftModifier : Qt::NoModifier) |
+                                            (key.Ctrl ? Qt::ControlModifier : Qt::NoModifier) |
+                                            (key.Alt ? Qt::AltModifier : Qt::NoModifier);
+    if (key.Key == 0x1B) {
       QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
       return;
     }
-    if (virtualKey == 0x76) {
-      QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier));
+    if (key.Key == 0x76) {
+      QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_F, modifiers));
       return;
     }
-    const int key = QtKeyForVirtualKey(virtualKey);
+    const int qtKey = QtKeyForVirtualKey(key.Key);
     QWidget* parent = viewer->parentWidget();
-    if (key == 0 || !parent) return;
-    QCoreApplication::postEvent(parent, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    if (qtKey == 0 || !parent) return;
+    QCoreApplication::postEvent(parent, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers));
   }
 
   void ActivateParent() override {
@@ -247,6 +251,10 @@ class TQtDisplay : public IDisplay {
 
   int TextHeight(const std::u16string& fontName, int fontSize) override {
     return MetricsFor({fontName, fontSize, false}).height();
+  }
+
+  std::u16string UsedFontFamily(const std::u16string& fontName) override {
+    return QFontInfo(FontFor({fontName, 10, false})).family().toStdU16String();
   }
 
   int VerticalScrollBarWidth() override { return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); }

@@ -118,10 +118,16 @@ void TWin32WindowHost::SetBusyCursor(bool busy) {
   if (--FBusyDepth == 0) SetCursor(static_cast<HCURSOR>(FSavedCursor));
 }
 
-void TWin32WindowHost::PostKeyToParent(std::uint16_t virtualKey) {
+void TWin32WindowHost::PostKeyToParent(const TKeyEvent& key) {
   HWND viewer = Window(FViewer);
   HWND parent = viewer ? GetParent(viewer) : nullptr;
-  if (parent != nullptr) PostMessageW(parent, WM_KEYDOWN, virtualKey, 0);
+  if (parent == nullptr) return;
+  // A key message carries Alt itself: a system key with the context bit, as the
+  // keyboard sends it. Shift and Ctrl travel in the thread's key state, which the
+  // host reads with GetKeyState and which is the state the key event was read from.
+  const UINT scanCode = MapVirtualKeyW(key.Key, MAPVK_VK_TO_VSC);
+  const LPARAM lParam = 1 | static_cast<LPARAM>(scanCode & 0xFF) << 16 | (key.Alt ? LPARAM{1} << 29 : 0);
+  PostMessageW(parent, key.Alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key.Key, lParam);
 }
 
 void TWin32WindowHost::ActivateParent() {
@@ -179,6 +185,17 @@ int TWin32Display::BoldTextWidth(const std::u16string& text, const std::u16strin
 
 int TWin32Display::TextHeight(const std::u16string& fontName, int fontSize) {
   return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, false}), u"").cy;
+}
+
+std::u16string TWin32Display::UsedFontFamily(const std::u16string& fontName) {
+  // The font mapper's choice shows as the face of the font it realised.
+  HDC dc = static_cast<HDC>(FDC);
+  HGDIOBJ previous = SelectObject(dc, FFonts->Get({fontName, 10, false}));
+  wchar_t face[LF_FACESIZE] = {};
+  int copied = GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  if (copied <= 0) return fontName;
+  return FromWide(std::wstring_view(face));
 }
 
 int TWin32Display::VerticalScrollBarWidth() { return GetSystemMetrics(SM_CXVSCROLL); }

@@ -45,7 +45,7 @@ class TWin32WindowHost : public IWindowHost {
   explicit TWin32WindowHost(TWindowGetter viewer) : FViewer(std::move(viewer)) {}
   void Beep() override;
   void SetBusyCursor(bool busy) override;
-  void PostKeyToParent(std::uint16_t virtualKey) override;
+  void PostKeyToParent(const TKeyEvent& key) override;
   void ActivateParent() override;
 
  private:
@@ -70,6 +70,7 @@ class TWin32Display : public IDisplay {
   int TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) override;
   int BoldTextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) override;
   int TextHeight(const std::u16string& fontName, int fontSize) override;
+  std::u16string UsedFontFamily(const std::u16string& fontName) override;
   int VerticalScrollBarWidth() override;
   int PixelScalePercent() override;
 

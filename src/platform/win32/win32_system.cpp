@@ -2,6 +2,7 @@
 #include "platform/win32/win32_system.h"
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32_api.h"
@@ -12,6 +13,7 @@ namespace platform::win32 {
 namespace {
 
 constexpr wchar_t FlagValueName[] = L"INIFolder";
+constexpr char UserSettingsFolderName[] = "Bramlet";
 
 }  // namespace
 
@@ -43,6 +45,32 @@ std::string ModuleFolderOf(void* module) {
 
 TWin32System::TWin32System(void* module, std::u16string registryKey)
     : FModuleFolder(ModuleFolderOf(module)), FRegistryKey(std::move(registryKey)) {}
+
+std::string TWin32System::UserSettingsFolder() {
+  DWORD size = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+  if (size <= 1) return {};
+  std::wstring folder(size, L'\0');
+  DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), size);
+  if (length == 0 || length >= size) return {};
+  folder.resize(length);
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.empty()) return {};
+  return text::Utf16ToUtf8(FromWide(folder)) + "\\" + UserSettingsFolderName + "\\";
+}
+
+bool TWin32System::CanWriteFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  // Access lists, UAC and read-only shares are answered best by trying: a probe
+  // file that the system removes as its handle closes.
+  std::u16string probe = text::Utf8ToUtf16(folder);
+  if (probe.back() != u'\\' && probe.back() != u'/') probe += u'\\';
+  probe += u"Bramlet-" + text::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u".probe";
+  HANDLE file = CreateFileW(Wide(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
 
 bool TWin32System::ReadIniFolderFlag() {
   HKEY key = nullptr;

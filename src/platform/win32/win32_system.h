@@ -22,6 +22,10 @@ class TWin32System : public ISystem {
   explicit TWin32System(void* module = nullptr, std::u16string registryKey = u"Software\\Bramlet");
 
   std::string ModuleFolder() override { return FModuleFolder; }
+  // %APPDATA%\Bramlet\; empty when APPDATA is not set.
+  std::string UserSettingsFolder() override;
+  // Tries to create (and at once drop) a file in folder.
+  bool CanWriteFolder(const std::string& folder) override;
   // A missing key, a missing value or one of another type reads as false.
   bool ReadIniFolderFlag() override;
   // Creates the key when needed; a key that cannot be opened is skipped silently.

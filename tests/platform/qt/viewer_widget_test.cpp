@@ -14,10 +14,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "asn/asn.h"
@@ -310,11 +312,15 @@ TEST_F(QtViewer, KeyboardFocusFollowsTheCoresActiveView) {
 }
 
 // Records the key presses that reach a widget.
+int Combined(int key, Qt::KeyboardModifiers modifiers) { return key | static_cast<int>(modifiers); }
+
 class TKeyRecorder : public QObject {
  public:
-  std::vector<int> Keys;
+  std::vector<int> Keys;  // key and modifiers, as Qt combines them
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) Keys.push_back(static_cast<QKeyEvent*>(event)->key());
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    Keys.push_back(Combined(key->key(), key->modifiers()));
     return false;
   }
 };
@@ -323,19 +329,23 @@ TEST_F(QtViewer, KeysForTheHostReachItTheWayItListens) {
   struct {
     const char* Label;
     int Key;
+    Qt::KeyboardModifiers Modifiers;
     std::vector<int> AtHost;
     bool HostClosed;
   } cases[] = {
-      {"Esc closes the host's window", Qt::Key_Escape, {}, true},
-      {"F7 becomes the host's F (its Find)", Qt::Key_F7, {Qt::Key_F}, false},
-      {"N goes to the parent as it is", Qt::Key_N, {Qt::Key_N}, false},
+      {"Esc closes the host's window", Qt::Key_Escape, Qt::NoModifier, {}, true},
+      {"F7 becomes the host's F (its Find)", Qt::Key_F7, Qt::NoModifier, {Qt::Key_F}, false},
+      {"N goes to the parent as it is", Qt::Key_N, Qt::NoModifier, {Qt::Key_N}, false},
+      {"Shift+F3 keeps its Shift", Qt::Key_F3, Qt::ShiftModifier, {Combined(Qt::Key_F3, Qt::ShiftModifier)}, false},
+      {"Ctrl+Alt+P keeps both", Qt::Key_P, Qt::ControlModifier | Qt::AltModifier,
+       {Combined(Qt::Key_P, Qt::ControlModifier | Qt::AltModifier)}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     Open("cert.der");
     TKeyRecorder recorder;
     FHost->installEventFilter(&recorder);
-    QTest::keyClick(FWidget->ViewWidget(TView::vwTree), static_cast<Qt::Key>(c.Key));
+    QTest::keyClick(FWidget->ViewWidget(TView::vwTree), static_cast<Qt::Key>(c.Key), c.Modifiers);
     QApplication::processEvents();
     EXPECT_EQ(recorder.Keys, c.AtHost);
     EXPECT_EQ(!FHost->isVisible(), c.HostClosed);
@@ -444,6 +454,22 @@ TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
   EXPECT_EQ(TViewerScope::Current(), second.get()) << "a later viewer replaces it";
   second.reset();
   EXPECT_EQ(TViewerScope::Current(), nullptr) << "never a destroyed viewer";
+}
+
+TEST(QtDisplay, AFaceThatIsNotInstalledIsDrawnInOneTheFontListsOffer) {
+  TQtPlatform qt("/nonexistent/");
+  IDisplay& display = qt.Platform().Display;
+  // The default faces, installed or (as on Linux) not: the settings dialog's
+  // lists offer the face each is drawn in.
+  for (auto [face, fixedPitch] : {std::pair{u"Tahoma", false}, std::pair{u"Courier New", true}}) {
+    SCOPED_TRACE(fixedPitch ? "fixed pitch" : "all");
+    const std::vector<std::u16string> families = display.FontFamilies(fixedPitch);
+    ASSERT_FALSE(families.empty());
+    EXPECT_EQ(display.UsedFontFamily(families.front()), families.front());
+    const std::u16string used = display.UsedFontFamily(face);
+    EXPECT_NE(std::find(families.begin(), families.end(), used), families.end())
+        << QString::fromStdU16String(used).toStdString();
+  }
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
