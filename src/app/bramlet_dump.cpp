@@ -32,15 +32,28 @@ struct TOptions {
   std::string XmlOut;  // empty: standard output
 };
 
-int Usage(const char* message) {
+// The option list; --help prints it to out, a bad command line to standard error.
+int Usage(const char* message, std::ostream& out = std::cerr) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
-  std::cerr << "usage: bramlet-dump [--oids DICTIONARY] [--no-attributes | --xml [OUT] | --elements] FILE\n"
+  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-attributes | --xml [OUT] | --elements] FILE\n"
+               "Prints the ASN.1 structure of FILE as the viewer's tree shows it, or as XML.\n"
                "  default          the document as the viewer's tree lists it, then a status line\n"
                "  --no-attributes  without the offset and length rows\n"
                "  --xml [OUT]      the XML export, to OUT or standard output\n"
-               "  --elements       one line per element of a raw BER file\n";
+               "  --elements       one line per element of a raw BER file\n"
+               "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
+               "  -h, --help       this text\n"
+               "  --version        the version\n";
   return ExitUsage;
 }
+
+// What --help says after the options: the input and the exit codes.
+constexpr const char* HelpEpilogue =
+    "\nFILE may be raw BER (DER, CER), PEM (several blocks too), a begin-base64 block or bare Base64.\n"
+    "\nExit status:\n"
+    "  0  the whole document was shown\n"
+    "  1  the document ends in a fatal decoding error, or a text file holds no armour\n"
+    "  2  a bad command line, or a file that cannot be read or written\n";
 
 // The folder of the running executable, where oid.txt is shipped.
 std::string ExecutableFolder(const char* argv0) {
@@ -177,7 +190,11 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       options.Xml = true;
       xmlAt = static_cast<int>(positional.size());
     } else if (arg == "-h" || arg == "--help") {
-      Usage("");
+      Usage("", std::cout);
+      std::cout << HelpEpilogue;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "bramlet-dump " BRAMLET_VERSION "\n";
       return 0;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage(("unknown option " + arg).c_str());
