@@ -14,6 +14,7 @@
 #include "platform/canvas.h"
 #include "platform/icons.h"
 #include "platform/platform.h"
+#include "schema/names.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
 #include "viewer/command_table.h"
@@ -133,6 +134,19 @@ class TMainForm {
   // top-level "Fatal error" row and is considered handled.
   void RunCaptured(const std::function<void()>& step);
   void ClearTree();
+
+  // ---- Field names (main_names.cpp)
+  // Names the document's elements from the schemas when Settings.FieldNames is
+  // on, else forgets them; ParseASN calls it.
+  void BuildNames();
+  const schema::TNames& Names() const { return FNames; }
+  // The words a row shows before its tag name ("serialNumber"); empty for an
+  // unnamed element, for other rows and with field names off.
+  std::u16string FieldLabel(TTag tag) const;
+  // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
+  // attribute or error row, its element's. Empty when unnamed or names are off.
+  std::u16string FieldPath(TTag tag) const;
+
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
@@ -362,6 +376,7 @@ class TMainForm {
 
  private:
   TDocument FDocument;
+  schema::TNames FNames;
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;
