@@ -156,6 +156,26 @@ def TagCode(t):
     return (t.tagClass >> 6) << 30 | t.tagId
 
 
+# Names of the OIDs the modules define, for the content of an open type whose
+# type has no name of its own (an invalidity date is a bare GeneralizedTime):
+# id_ce_invalidityDate gives "invalidityDate".
+OID_PREFIXES = ('id_ce_', 'id_pe_', 'id_pkix_ocsp_', 'id_aa_', 'id_ct_', 'id_', 'pkcs_9_at_', 'szOID_')
+
+
+def OidNames():
+    names = {}
+    for module in (rfc5280, rfc5652, rfc6960, rfc2985, rfc7292, rfc5035, rfc3161, ms):
+        for var, value in sorted(vars(module).items()):
+            if not isinstance(value, univ.ObjectIdentifier) or var.startswith('_'):
+                continue
+            for prefix in OID_PREFIXES:
+                if var.startswith(prefix):
+                    var = var[len(prefix):]
+                    break
+            names.setdefault(tuple(value), var.replace('_', '-'))
+    return names
+
+
 def TypeName(obj):
     cls = type(obj)
     name = getattr(cls, 'asn1Name', None)
@@ -175,6 +195,7 @@ class Generator:
         self.mapIds = {}
         self.strings = {'': 0}
         self.pool = bytearray(b'\0')
+        self.oidNames = OidNames()
 
     def String(self, s):
         if s not in self.strings:
@@ -182,14 +203,15 @@ class Generator:
             self.pool += s.encode('ascii') + b'\0'
         return self.strings[s]
 
-    def Node(self, obj):
-        """Index of the node for obj with its own tags (explicit wrappers outermost)."""
+    def Node(self, obj, name=None):
+        """Index of the node for obj with its own tags (explicit wrappers outermost);
+        name, when given, replaces the type's own."""
         tags = list(obj.tagSet.superTags)
         if isinstance(obj, (univ.Choice, univ.Any)):
             explicit, own = tags, None  # untagged at heart: every tag wraps it
         else:
             explicit, own = tags[1:], tags[0]
-        index = self.Bare(obj, own)
+        index = self.Bare(obj, own, name)
         for wrapper in explicit:
             key = ('explicit', TagCode(wrapper), index)
             if key not in self.memo:
@@ -199,14 +221,14 @@ class Generator:
             index = self.memo[key]
         return index
 
-    def Bare(self, obj, own):
+    def Bare(self, obj, own, name=None):
         component = getattr(obj, 'componentType', None)
-        key = (type(obj), own and TagCode(own), id(component))
+        key = (type(obj), own and TagCode(own), id(component), name)
         if key in self.memo:
             return self.memo[key]
         index = len(self.nodes)
         self.memo[key] = index
-        name = self.String(TypeName(obj))
+        name = self.String(name or TypeName(obj))
         code = TagCode(own) if own is not None else 0
         if isinstance(obj, univ.Choice):
             node = [K_CHOICE, code, name, 0, 0, False, []]
@@ -270,7 +292,8 @@ class Generator:
         for oid, obj in typeMap.items():
             if not isinstance(oid, univ.ObjectIdentifier):
                 continue  # maps keyed by INTEGER (X.400 address attributes) are not followed
-            entries.append((OidOctets(oid), self.Node(obj)))
+            name = None if TypeName(obj) else self.oidNames.get(tuple(oid))
+            entries.append((OidOctets(oid), self.Node(obj, name)))
         entries.sort()
         self.maps[index] = entries
         return index
