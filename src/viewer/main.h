@@ -92,11 +92,14 @@ struct TTreeRowGeometry {
   int ContentLeft = 0;   // where the row's own column ends and its icon begins
   std::optional<TIcon> Icon;
   TRect IconRect;
+  TRect Name;     // the field name run before the caption; empty without one
   TRect Caption;  // the caption run with its margins: the highlight's extent
   TRect Value;    // empty without a value
   int TextRight = 0;
+  std::u16string NameText;
   std::u16string CaptionText;
   std::u16string ValueText;
+  TTextStyle NameStyle;
   TTextStyle CaptionStyle;
   TTextStyle ValueStyle;
 };
@@ -146,6 +149,12 @@ class TMainForm {
   // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
+  // The Field names setting changed: names built or forgotten, rows and the
+  // path in the status bar refreshed.
+  void ApplyFieldNames();
+  void ToggleFieldNames();
+  // The focused row's path into the main status bar's last panel.
+  void UpdatePathStatus();
 
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
@@ -333,6 +342,8 @@ class TMainForm {
   void CopyValue();
   void CopyRow();
   void CopyBytes();
+  // The focused element's path (its element's, for an attribute row).
+  void CopyPath();
   // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
   void WriteClipboard(const std::u16string& text);
   void ExpandNode();
