@@ -127,7 +127,7 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
   if (!g.NameText.empty()) {
     g.NameStyle = {false, ResolveColor(Settings.NameColor, display)};
     int nameWidth = MeasureText(display, g.NameText, look.FontName, look.FontSize, false);
-    g.Name = {x, top, x + nameWidth + TextMargin, top + g.Height};
+    g.Name = {x, top, x + TextMargin + nameWidth + ValueGap, top + g.Height};
     x = g.Name.Right;
   }
   g.CaptionText = TreeVTGetText(TreeVT, node, -1, TTextType::ttNormal);
