@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/dump_names.h"
 #include "app/dump_printer.h"
 #include "app/headless_platform.h"
 #include "asn/asn.h"
@@ -29,18 +30,23 @@ struct TOptions {
   bool Attributes = true;
   bool Elements = false;
   bool Xml = false;
+  bool Names = true;
+  bool Paths = false;
   std::string XmlOut;  // empty: standard output
 };
 
 // The option list; --help prints it to out, a bad command line to standard error.
 int Usage(const char* message, std::ostream& out = std::cerr) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
-  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-attributes | --xml [OUT] | --elements] FILE\n"
+  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-names] [--no-attributes | --xml [OUT] | --elements |\n"
+               "                    --paths] FILE\n"
                "Prints the ASN.1 structure of FILE as the viewer's tree shows it, or as XML.\n"
                "  default          the document as the viewer's tree lists it, then a status line\n"
                "  --no-attributes  without the offset and length rows\n"
                "  --xml [OUT]      the XML export, to OUT or standard output\n"
                "  --elements       one line per element of a raw BER file\n"
+               "  --paths          one line per element: offset, tab, field path, tab, tag name\n"
+               "  --no-names       without the field names from the standards' schemas\n"
                "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
                "  -h, --help       this text\n"
                "  --version        the version\n";
@@ -109,7 +115,7 @@ void PrintTree(const viewer::TMainForm& form, bool attributes) {
   std::string out;
   viewer::WalkRows(form.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
-    app::AppendShown(out, viewer::RowLine(row));
+    app::AppendShown(out, app::NamedRowLine(form, row));
     out.push_back('\n');
     if (out.size() < (1u << 20)) return;
     std::cout << out;
@@ -147,6 +153,7 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   app::THeadlessPlatform headless;
   viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
   form.OIDDictionary = &oids;
+  form.Settings.FieldNames = options.Names && !options.Xml;  // the export has no names
   try {
     form.LoadFile();
   } catch (const std::exception& e) {
@@ -160,6 +167,8 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   }
   if (options.Xml) {
     if (!WriteXml(form, options.XmlOut)) return ExitUsage;
+  } else if (options.Paths) {
+    app::PrintPaths(form, std::cout);
   } else {
     PrintTree(form, options.Attributes);
   }
@@ -184,6 +193,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       options.HaveOids = true;
     } else if (arg == "--no-attributes") {
       options.Attributes = false;
+    } else if (arg == "--no-names") {
+      options.Names = false;
+    } else if (arg == "--paths") {
+      options.Paths = true;
     } else if (arg == "--elements") {
       options.Elements = true;
     } else if (arg == "--xml") {
@@ -211,6 +224,8 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
   if (positional.size() > 1) return Usage("only one FILE can be dumped");
   if (options.Elements && (options.Xml || !options.Attributes))
     return Usage("--elements does not combine with --xml or --no-attributes");
+  if (options.Paths && (options.Xml || options.Elements))
+    return Usage("--paths does not combine with --xml or --elements");
   options.Input = positional[0];
   return -1;
 }

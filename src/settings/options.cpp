@@ -52,6 +52,8 @@ const TSwatch Swatches[] = {
      [](TSettings& s) -> platform::TColor& { return s.FocusColor; }},
     {"PanelTreeLine", "lbTreeLine", 212, true, TSwatchEffect::seTreeColors,
      [](TSettings& s) -> platform::TColor& { return s.LineColor; }},
+    {"PanelTreeName", "lbTreeName", 216, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.NameColor; }},
     {"PanelHexBackground", "lbHexBackground", 225, false, TSwatchEffect::seHexColors,
      [](TSettings& s) -> platform::TColor& { return s.Hex.Background; }},
     {"PanelHexHex", "lbHexHex", 226, false, TSwatchEffect::seRepaintOnly,
@@ -116,6 +118,7 @@ const TCheck Checks[] = {
     {"chTreeIcons", [](TSettings& s) -> bool& { return s.ShowIcons; }, &ISettingsTarget::RepaintTree},
     {"chSpaceInHex", [](TSettings& s) -> bool& { return s.SpaceInHex; }, nullptr},
     {"chHexDotted", [](TSettings& s) -> bool& { return s.Hex.LineDotted; }, &ISettingsTarget::SetHexLineStyle},
+    {"chFieldNames", [](TSettings& s) -> bool& { return s.FieldNames; }, &ISettingsTarget::ApplyFieldNames},
 };
 
 // The dialog's layout at 96 dots per inch and Tahoma 8 pt, in client coordinates:
@@ -125,8 +128,8 @@ constexpr int GroupWidth = 261;
 constexpr int LeftColumn = 8;
 constexpr int RightColumn = LeftColumn + GroupWidth + 8;
 constexpr int UpperTop = 8;
-constexpr int UpperHeight = 377;
-constexpr int LowerTop = 391;
+constexpr int UpperHeight = 403;
+constexpr int LowerTop = 417;
 constexpr int LowerHeight = 142;
 constexpr int Margin = 12;     // a group box's side to its controls
 constexpr int FirstRow = 20;   // a group box's top to its first control, below the caption
@@ -251,6 +254,7 @@ void TSettingsForm::CreateControls() {
     Controls.Add(Make(swatch.Name, TK::ckColorSwatch, tree));
   }
   Controls.Add(Make("chTreeDotted", TK::ckCheckBox, tree, 213));
+  Controls.Add(Make("chFieldNames", TK::ckCheckBox, tree, 217));
   Controls.Add(Make("chTreeIcons", TK::ckCheckBox, tree, 214));
   Controls.Add(Make("chSpaceInHex", TK::ckCheckBox, tree, 215));
 
@@ -312,7 +316,10 @@ void TSettingsForm::LayOutControls(int percent) {
   for (const TSwatch& swatch : Swatches) {
     // The line swatch of each group is the short one, its Dotted box beside it.
     const std::string_view name = swatch.Name;
-    const char* beside = name == "PanelTreeLine" ? "chTreeDotted" : name == "PanelHexLine" ? "chHexDotted" : nullptr;
+    const char* beside = name == "PanelTreeLine"   ? "chTreeDotted"
+                         : name == "PanelHexLine"  ? "chHexDotted"
+                         : name == "PanelTreeName" ? "chFieldNames"
+                                                   : nullptr;
     (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
   }
   tree.Check("chTreeIcons");

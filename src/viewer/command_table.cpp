@@ -30,6 +30,8 @@ constexpr TCommand Commands[] = {
      &TF::CopyRow},
     {"mnCopyHex", 103, false, u"Ctrl+Alt+C", {Tree('C', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
      TCheckedRule::crNever, &TF::CopyBytes},
+    {"mnCopyPath", 116, false, u"Shift+Ctrl+C", {Tree('C', ShiftCtrl)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyPath},
     // The host searches; its results come back through ListSearchTextW.
     {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr},
     {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
@@ -44,6 +46,9 @@ constexpr TCommand Commands[] = {
      &TF::ToggleAttributes},
     {"mnShowHex", 110, false, u"H", {Window('H')}, TEnabledRule::erAlways, TCheckedRule::crHexPanelVisible,
      &TF::ToggleHexPanel},
+    // A key neither Lister nor the other hosts' viewers bind.
+    {"mnFieldNames", 117, false, u"Shift+Ctrl+L", {Window('L', ShiftCtrl)}, TEnabledRule::erAlways,
+     TCheckedRule::crFieldNames, &TF::ToggleFieldNames},
     {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
      TCheckedRule::crNever, &TF::LoadFromClipboard},
     {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload},

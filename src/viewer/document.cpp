@@ -66,11 +66,13 @@ void TMainForm::ParseASN(TBytes s) {
   try {
     parser.Parse(*Bytes);
   } catch (...) {
-    // Everything built before the failure stays walkable.
+    // Everything built before the failure stays walkable, and named.
     FDocument.Finish();
+    BuildNames();
     throw;
   }
   FDocument.Finish();
+  BuildNames();
 }
 
 void TMainForm::RunCaptured(const std::function<void()>& step) {
@@ -88,6 +90,7 @@ void TMainForm::RunCaptured(const std::function<void()>& step) {
 void TMainForm::ClearTree() {
   ClearViews();
   HexCellTypes = {};
+  FNames.Clear();
   FDocument.Clear();
   TagsCount = 0;
   HexSel = {};

@@ -14,6 +14,7 @@
 #include "platform/canvas.h"
 #include "platform/icons.h"
 #include "platform/platform.h"
+#include "schema/names.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
 #include "viewer/command_table.h"
@@ -91,11 +92,14 @@ struct TTreeRowGeometry {
   int ContentLeft = 0;   // where the row's own column ends and its icon begins
   std::optional<TIcon> Icon;
   TRect IconRect;
+  TRect Name;     // the field name run before the caption; empty without one
   TRect Caption;  // the caption run with its margins: the highlight's extent
   TRect Value;    // empty without a value
   int TextRight = 0;
+  std::u16string NameText;
   std::u16string CaptionText;
   std::u16string ValueText;
+  TTextStyle NameStyle;
   TTextStyle CaptionStyle;
   TTextStyle ValueStyle;
 };
@@ -133,6 +137,25 @@ class TMainForm {
   // top-level "Fatal error" row and is considered handled.
   void RunCaptured(const std::function<void()>& step);
   void ClearTree();
+
+  // ---- Field names (main_names.cpp)
+  // Names the document's elements from the schemas when Settings.FieldNames is
+  // on, else forgets them; ParseASN calls it.
+  void BuildNames();
+  const schema::TNames& Names() const { return FNames; }
+  // The words a row shows before its tag name ("serialNumber"); empty for an
+  // unnamed element, for other rows and with field names off.
+  std::u16string FieldLabel(TTag tag) const;
+  // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
+  // attribute or error row, its element's. Empty when unnamed or names are off.
+  std::u16string FieldPath(TTag tag) const;
+  // The Field names setting changed: names built or forgotten, rows and the
+  // path in the status bar refreshed.
+  void ApplyFieldNames();
+  void ToggleFieldNames();
+  // The focused row's path into the main status bar's last panel.
+  void UpdatePathStatus();
+
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
@@ -320,6 +343,8 @@ class TMainForm {
   void CopyValue();
   void CopyRow();
   void CopyBytes();
+  // The focused element's path (its element's, for an attribute row).
+  void CopyPath();
   // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
   void WriteClipboard(const std::u16string& text);
   void ExpandNode();
@@ -363,6 +388,7 @@ class TMainForm {
 
  private:
   TDocument FDocument;
+  schema::TNames FNames;
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;

@@ -122,6 +122,13 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
                   top + (g.Height - platform::IconSize) / 2 + platform::IconSize};
     x += platform::IconSize + IconGap;
   }
+  g.NameText = FieldLabel(GetTag(node));
+  if (!g.NameText.empty()) {
+    g.NameStyle = {false, ResolveColor(Settings.NameColor, display)};
+    int nameWidth = MeasureText(display, g.NameText, look.FontName, look.FontSize, false);
+    g.Name = {x, top, x + TextMargin + nameWidth + ValueGap, top + g.Height};
+    x = g.Name.Right;
+  }
   g.CaptionText = TreeVTGetText(TreeVT, node, -1, TTextType::ttNormal);
   g.CaptionStyle = TreeVTPaintText(TreeVT, node, -1, TTextType::ttNormal);
   int captionWidth = MeasureText(display, g.CaptionText, look.FontName, look.FontSize, g.CaptionStyle.Bold);
@@ -242,6 +249,10 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
     if (node == TreeVT.FocusedNode()) canvas.Fill(g.Caption, look.FocusedSelectionColor);
     platform::TFont font{look.FontName, look.FontSize, g.CaptionStyle.Bold};
     int textTop = row.Top + (g.Height - display.TextHeight(look.FontName, look.FontSize)) / 2;
+    if (!g.NameText.empty()) {
+      platform::TFont nameFont{look.FontName, look.FontSize, false};
+      canvas.Text(g.Name.Left + TextMargin, textTop, g.NameText, nameFont, g.NameStyle.Color, row);
+    }
     canvas.Text(g.Caption.Left + TextMargin, textTop, g.CaptionText, font, g.CaptionStyle.Color, row);
     if (!g.ValueText.empty()) {
       font.Bold = g.ValueStyle.Bold;

@@ -221,6 +221,7 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   Hex1VT.Invalidate();
   Hex2VT.Invalidate();
   UpdateHexStatusBar();
+  UpdatePathStatus();
 }
 
 void TMainForm::TreeVTClick(VirtualTree& sender, int, int clientY) {

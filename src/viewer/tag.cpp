@@ -434,6 +434,8 @@ std::uint8_t TTag::UniversalTag() const {
   return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : std::uint8_t{asn::utNone};
 }
 
+std::uint32_t TTag::ElementIndex() const { return FSlot == SlotElement ? FIndex : asn::NoElement; }
+
 std::uint64_t TTag::Key() const { return (std::uint64_t{FIndex} << 8) | FSlot; }
 
 }  // namespace viewer

@@ -65,6 +65,9 @@ class TTag {
   bool IsHex() const;
   bool Constructed() const;
   std::uint8_t UniversalTag() const;  // GetUniversalTag; 255 for non-elements
+  // The element's index in its document (as asn::IElementTree counts), or
+  // asn::NoElement for the other rows.
+  std::uint32_t ElementIndex() const;
 
   // A 64-bit key for a tree row's data slot; TDocument::TagByKey gives the row back.
   std::uint64_t Key() const;

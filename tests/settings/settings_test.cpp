@@ -35,6 +35,8 @@ const char* const DefaultFile =
     "LineColor=-16777200\n"
     "LineDotted=1\n"
     "SpaceInHex=1\n"
+    "FieldNames=1\n"
+    "NameColor=8421376\n"
     "\n"
     "[Hex]\n"
     "Show=1\n"
