@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/viewer_widget.h"
+#include "frontend/qt/qt_platform.h"
+#include "frontend/qt/viewer_widget.h"
 #include "plugin/fence.h"
 #include "plugin/listplug_core.h"
 #include "plugin/wlx_abi.h"
@@ -31,7 +31,7 @@ class TQtWindow : public plugin::IViewerWindow {
  public:
   explicit TQtWindow(viewer::TMainForm& form) : FForm(form) {}
   void Create(THandle parent) override {
-    FWidget = new platform::qt::TViewerWidget(FForm, reinterpret_cast<QWidget*>(parent));
+    FWidget = new frontend::qt::TViewerWidget(FForm, reinterpret_cast<QWidget*>(parent));
     FHandle = reinterpret_cast<THandle>(FWidget.data());
   }
   void Show() override {
@@ -43,7 +43,7 @@ class TQtWindow : public plugin::IViewerWindow {
 
  private:
   viewer::TMainForm& FForm;
-  QPointer<platform::qt::TViewerWidget> FWidget;
+  QPointer<frontend::qt::TViewerWidget> FWidget;
   THandle FHandle = 0;
 };
 
@@ -66,7 +66,7 @@ void Trace(const std::string& line) noexcept {
 }
 
 struct TModuleState {
-  platform::qt::TQtPlatform Qt;
+  frontend::qt::TQtPlatform Qt;
   TQtWindowFactory Windows;
   plugin::TListPlugin Plugin{Qt.Platform(), Windows};
 };

@@ -2,19 +2,39 @@
 // under their undecorated names by Bramlet.def only, forwarding
 // to the shared TListPlugin over the Win32 platform and viewer windows.
 #include "plugin/listplug_core.h"
-#include "platform/win32/viewer_window.h"
-#include "platform/win32/win32_services.h"
-#include "platform/win32/win32_system.h"
+#include "frontend/win32/viewer_window.h"
+#include "frontend/win32/win32_services.h"
+#include "frontend/win32/win32_system.h"
 #include "plugin/fence.h"
-#include "platform/win32/win32_api.h"
+#include "frontend/win32/win32_api.h"
 #include "settings/store.h"
 #include "text/utf.h"
 
 namespace {
 
-using namespace platform::win32;
+using namespace frontend::win32;
 
 void* CurrentViewer() { return CurrentViewerWindow(); }
+
+// One viewer's window: the viewer window as a child of the host's window.
+class TWin32Window : public plugin::IViewerWindow {
+ public:
+  explicit TWin32Window(viewer::TMainForm& form) : FWindow(form) {}
+  void Create(plugin::THandle parent) override { FWindow.Create(reinterpret_cast<HWND>(parent)); }
+  void Show() override { FWindow.Show(); }
+  plugin::THandle Handle() const override { return reinterpret_cast<plugin::THandle>(FWindow.Handle()); }
+  void Destroy() noexcept override { FWindow.Destroy(); }
+
+ private:
+  TViewerWindow FWindow;
+};
+
+class TWin32WindowFactory : public plugin::IWindowFactory {
+ public:
+  std::unique_ptr<plugin::IViewerWindow> NewWindow(viewer::TMainForm& form) override {
+    return std::make_unique<TWin32Window>(form);
+  }
+};
 
 // Everything the module keeps from its first call to its unload.
 struct TModuleState {
@@ -24,7 +44,7 @@ struct TModuleState {
   TWin32Display Display;
   TWin32System System{ThisModule()};
   platform::TPlatform Platform{Clipboard, Dialogs, Host, Display, System};
-  TViewerWindowFactory Windows;
+  TWin32WindowFactory Windows;
   plugin::TListPlugin Plugin{Platform, Windows};
 };
 

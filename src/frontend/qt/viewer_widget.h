@@ -1,0 +1,78 @@
+// The viewer's top widget on Qt: one child widget per view, the scroll bars,
+// the context menu and the dialogs. It only draws what the core paints and
+// forwards input; every entry into the core goes through Guard.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QWidget>
+
+#include "settings/dialog_runner.h"
+#include "viewer/main.h"
+#include "viewer/view.h"
+
+class QFrame;
+class QMenu;
+class QScrollBar;
+
+namespace frontend::qt {
+
+class TViewWidget;
+
+// Built around a TMainForm that outlives it (the plug-in destroys the widget
+// before the form). It sets form.Events and form.DialogRunner to itself and
+// clears them again when destroyed. The host moves and resizes it; focus given
+// to it goes to the structure tree.
+class TViewerWidget : public QWidget, public viewer::IViewEvents, public settings::IDialogRunner {
+  Q_OBJECT
+
+ public:
+  TViewerWidget(viewer::TMainForm& form, QWidget* parent);
+  ~TViewerWidget() override;
+
+  viewer::TMainForm& Form() { return FForm; }
+  // The child widget that shows view; for tests and the plug-in's focus rules.
+  QWidget* ViewWidget(viewer::TView view) const;
+  // The context menu while it is open (or the last one built); for tests.
+  QMenu* ContextMenu() const { return FMenu; }
+
+  // Runs body, an entry from Qt into the core, behind Fence with the window
+  // services acting for this viewer. showMessage true reports a failure in a
+  // message box (input, commands); false drops it (painting, where a box would
+  // only bring the next paint). Returns false when body threw.
+  bool Guard(const std::function<void()>& body, bool showMessage = true) noexcept;
+
+  // viewer::IViewEvents
+  void InvalidateView(viewer::TView view, const viewer::TRect* rect) override;
+  void ScrollChanged(viewer::TView view) override;
+  void ActiveViewChanged(viewer::TView view) override;
+  void LayoutChanged() override;
+  void StatusChanged(viewer::TView bar) override;
+  void PopupMenu(viewer::TView view, int x, int y) override;
+
+  // settings::IDialogRunner
+  settings::TScreenRect ViewerScreenRect() override;
+  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) override;
+  void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  viewer::TMainForm& FForm;
+  static constexpr int ViewCount = 5;
+  std::array<TViewWidget*, ViewCount> FViews{};
+  QFrame* FHexFrame = nullptr;
+  QScrollBar* FTreeBar = nullptr;
+  QScrollBar* FHexBar = nullptr;
+  QMenu* FMenu = nullptr;
+  bool FSyncingBars = false;
+
+  void PlaceChildren();
+  // The view's bar from the core's scroll state; the hex grids share one bar.
+  void SyncScrollBar(viewer::TView view);
+  void BarMoved(viewer::TView view, int position);
+};
+
+}  // namespace frontend::qt

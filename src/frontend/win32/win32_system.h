@@ -1,0 +1,40 @@
+// ISystem with the Windows API: the module's own file name, the INI-location
+// flag in the registry, code pages through MultiByteToWideChar, the locale's
+// thousands separator.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace frontend::win32 {
+
+// The module (DLL or program) that holds this code; a plug-in finds its data
+// files beside itself, not beside the host.
+void* ThisModule();
+
+// The folder of module's file (null: ThisModule()), with a trailing "\", UTF-8.
+std::string ModuleFolderOf(void* module);
+
+class TWin32System : public platform::ISystem {
+ public:
+  // registryKey under HKEY_CURRENT_USER holds the DWORD "INIFolder".
+  explicit TWin32System(void* module = nullptr, std::u16string registryKey = u"Software\\Bramlet");
+
+  std::string ModuleFolder() override { return FModuleFolder; }
+  // A missing key, a missing value or one of another type reads as false.
+  bool ReadIniFolderFlag() override;
+  // Creates the key when needed; a key that cannot be opened is skipped silently.
+  void WriteIniFolderFlag(bool hostFolder) override;
+  // Empty optional for a code page Windows does not know; bytes it cannot map
+  // become its default character.
+  std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;
+  unsigned DefaultCodePage() override;
+  char16_t ThousandsSeparator() override;
+
+ private:
+  std::string FModuleFolder;
+  std::u16string FRegistryKey;
+};
+
+}  // namespace frontend::win32
