@@ -43,8 +43,7 @@ TViewWidget::TViewWidget(TViewerWidget& owner, viewer::TView view)
     : QWidget(&owner), FOwner(owner), FView(view) {
   // The core paints every pixel of the view.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  const bool takesKeys = view == viewer::TView::vwTree || view == viewer::TView::vwHex1 || view == viewer::TView::vwHex2;
-  setFocusPolicy(takesKeys ? Qt::ClickFocus : Qt::NoFocus);
+  setFocusPolicy(viewer::TViewerController::TakesKeys(view) ? Qt::ClickFocus : Qt::NoFocus);
 }
 
 void TViewWidget::paintEvent(QPaintEvent* event) {
@@ -53,31 +52,31 @@ void TViewWidget::paintEvent(QPaintEvent* event) {
   FOwner.Guard(
       [&] {
         TQtCanvas canvas(painter);
-        FOwner.Form().Paint(FView, canvas, update);
+        FOwner.Controller().Paint(FView, canvas, update);
       },
       /*showMessage=*/false);
 }
 
 void TViewWidget::mousePressEvent(QMouseEvent* event) {
   const viewer::TMouseEvent mouse = CoreMouse(*event);
-  FOwner.Guard([&] { FOwner.Form().MouseDown(FView, mouse); });
+  FOwner.Guard([&] { FOwner.Controller().MouseDown(FView, mouse); });
 }
 
 void TViewWidget::mouseReleaseEvent(QMouseEvent* event) {
   const viewer::TMouseEvent mouse = CoreMouse(*event);
-  FOwner.Guard([&] { FOwner.Form().MouseUp(FView, mouse); });
+  FOwner.Guard([&] { FOwner.Controller().MouseUp(FView, mouse); });
 }
 
 void TViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   const viewer::TMouseEvent mouse = CoreMouse(*event);
-  FOwner.Guard([&] { FOwner.Form().MouseDoubleClick(FView, mouse); });
+  FOwner.Guard([&] { FOwner.Controller().MouseDoubleClick(FView, mouse); });
 }
 
 void TViewWidget::wheelEvent(QWheelEvent* event) {
   const int delta = event->angleDelta().y();
   const Qt::KeyboardModifiers modifiers = event->modifiers();
   FOwner.Guard([&] {
-    FOwner.Form().MouseWheel(FView, delta, modifiers.testFlag(Qt::ShiftModifier),
+    FOwner.Controller().MouseWheel(FView, delta, modifiers.testFlag(Qt::ShiftModifier),
                              modifiers.testFlag(Qt::ControlModifier));
   });
   event->accept();
@@ -87,7 +86,7 @@ void TViewWidget::wheelEvent(QWheelEvent* event) {
 // host, so none propagates further up the widget tree.
 void TViewWidget::keyPressEvent(QKeyEvent* event) {
   const std::optional<platform::TKeyEvent> key = CoreKey(*event);
-  if (key) FOwner.Guard([&] { FOwner.Form().KeyDown(*key); });
+  if (key) FOwner.Guard([&] { FOwner.Controller().KeyDown(*key); });
   event->accept();
 }
 
@@ -102,7 +101,7 @@ bool TViewWidget::event(QEvent* event) {
   if (event->type() != QEvent::ShortcutOverride) return QWidget::event(event);
   const std::optional<platform::TKeyEvent> key = CoreKey(*static_cast<QKeyEvent*>(event));
   bool handles = false;
-  if (key) FOwner.Guard([&] { handles = FOwner.Form().HandlesKey(*key); });
+  if (key) FOwner.Guard([&] { handles = FOwner.Controller().HandlesKey(*key); });
   if (handles) event->accept();
   return handles || QWidget::event(event);
 }

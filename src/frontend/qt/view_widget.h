@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "viewer/view.h"
+#include "viewer/controller.h"
 
 namespace frontend::qt {
 

@@ -2,30 +2,26 @@
 // and focus kept as the core says, the context menu from its menu items.
 #include "frontend/qt/viewer_widget.h"
 
-#include <algorithm>
-#include <climits>
-
 #include <QApplication>
-#include <QFrame>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 
-#include "frontend/qt/fence.h"
 #include "frontend/qt/qt_canvas.h"
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/view_widget.h"
+#include "plugin/fence.h"
 
 namespace frontend::qt {
 
+using viewer::TScrollBar;
+using viewer::TView;
+
 namespace {
 
-int ViewIndex(viewer::TView view) { return static_cast<int>(view); }
-
-constexpr viewer::TView AllViews[] = {viewer::TView::vwTree, viewer::TView::vwHex1, viewer::TView::vwHex2,
-                                      viewer::TView::vwMainStatus, viewer::TView::vwHexStatus};
-
-int ClampToInt(std::int64_t value) { return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX)); }
+int ViewIndex(TView view) { return static_cast<int>(view); }
 
 void Place(QWidget& widget, const platform::TRect& rect) {
   widget.setGeometry(ToQRect(rect));
@@ -34,46 +30,36 @@ void Place(QWidget& widget, const platform::TRect& rect) {
 
 }  // namespace
 
-TViewerWidget::TViewerWidget(viewer::TMainForm& form, QWidget* parent) : QWidget(parent), FForm(form) {
-  // The panel's one-pixel border, beneath the grids.
-  FHexFrame = new QFrame(this);
-  FHexFrame->setFrameShape(QFrame::Box);
-  FHexFrame->setFrameShadow(QFrame::Plain);
-  FHexFrame->setLineWidth(1);
-  FHexFrame->hide();
-  for (viewer::TView view : AllViews) {
+TViewerWidget::TViewerWidget(viewer::TViewerController& controller, QWidget* parent)
+    : QWidget(parent), FController(controller) {
+  for (TView view : viewer::AllViews) {
     FViews[ViewIndex(view)] = new TViewWidget(*this, view);
     FViews[ViewIndex(view)]->hide();
   }
-  FTreeBar = new QScrollBar(Qt::Vertical, this);
-  FHexBar = new QScrollBar(Qt::Vertical, this);
-  FTreeBar->hide();
-  FHexBar->hide();
-  connect(FTreeBar, &QScrollBar::valueChanged, this, [this](int value) { BarMoved(viewer::TView::vwTree, value); });
-  connect(FHexBar, &QScrollBar::valueChanged, this, [this](int value) { BarMoved(viewer::TView::vwHex2, value); });
+  for (TScrollBar bar : viewer::AllScrollBars) {
+    QScrollBar* native = new QScrollBar(Qt::Vertical, this);
+    native->hide();
+    connect(native, &QScrollBar::valueChanged, this, [this, bar](int value) {
+      if (!FSyncingBars) Guard([&] { FController.Scroll(bar, viewer::TScrollRequest::srThumb, value); });
+    });
+    FBars[static_cast<int>(bar)] = native;
+  }
   setFocusPolicy(Qt::StrongFocus);
-  setFocusProxy(FViews[ViewIndex(viewer::TView::vwTree)]);
-  FForm.Events = this;
-  FForm.DialogRunner = this;
+  setFocusProxy(FViews[ViewIndex(FController.FocusedView())]);
+  FController.Attach(this, this);
 }
 
-TViewerWidget::~TViewerWidget() {
-  if (FForm.Events == this) FForm.Events = nullptr;
-  if (FForm.DialogRunner == this) FForm.DialogRunner = nullptr;
-}
+TViewerWidget::~TViewerWidget() { FController.Detach(this, this); }
 
-QWidget* TViewerWidget::ViewWidget(viewer::TView view) const { return FViews[ViewIndex(view)]; }
+QWidget* TViewerWidget::ViewWidget(TView view) const { return FViews[ViewIndex(view)]; }
 
 bool TViewerWidget::Guard(const std::function<void()>& body, bool showMessage) noexcept {
-  return Fence(
-      [&] {
-        TViewerScope scope(this);
-        body();
-      },
-      showMessage ? TFailureReport::frMessageBox : TFailureReport::frDrop, this);
+  // The scope outlives the body, so a failure's message box sits over this viewer.
+  TViewerScope scope(this);
+  return plugin::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
 }
 
-void TViewerWidget::InvalidateView(viewer::TView view, const viewer::TRect* rect) {
+void TViewerWidget::InvalidateView(TView view, const platform::TRect* rect) {
   QWidget* widget = FViews[ViewIndex(view)];
   if (rect)
     widget->update(ToQRect(*rect));
@@ -81,9 +67,11 @@ void TViewerWidget::InvalidateView(viewer::TView view, const viewer::TRect* rect
     widget->update();
 }
 
-void TViewerWidget::ScrollChanged(viewer::TView view) { SyncScrollBar(view); }
+void TViewerWidget::ScrollChanged(TView view) {
+  if (std::optional<TScrollBar> bar = FController.ScrollBarOf(view)) SyncScrollBar(*bar);
+}
 
-void TViewerWidget::ActiveViewChanged(viewer::TView view) {
+void TViewerWidget::ActiveViewChanged(TView view) {
   QWidget* widget = FViews[ViewIndex(view)];
   // Focus the host gives the viewer goes where the core's focus is.
   setFocusProxy(widget);
@@ -92,13 +80,13 @@ void TViewerWidget::ActiveViewChanged(viewer::TView view) {
 
 void TViewerWidget::LayoutChanged() { PlaceChildren(); }
 
-void TViewerWidget::StatusChanged(viewer::TView bar) { FViews[ViewIndex(bar)]->update(); }
+void TViewerWidget::StatusChanged(TView bar) { FViews[ViewIndex(bar)]->update(); }
 
-void TViewerWidget::PopupMenu(viewer::TView view, int x, int y) {
+void TViewerWidget::PopupMenu(TView view, int x, int y) {
   // The last menu may still be delivering its signal.
   if (FMenu) FMenu->deleteLater();
   FMenu = new QMenu(this);
-  for (const viewer::TMenuItem& item : FForm.MainMenu.Items()) {
+  for (const viewer::TMenuItem& item : FController.MenuItems()) {
     if (item.IsSeparator()) {
       FMenu->addSeparator();
       continue;
@@ -109,7 +97,7 @@ void TViewerWidget::PopupMenu(viewer::TView view, int x, int y) {
     action->setCheckable(item.Checked);
     action->setChecked(item.Checked);
     const int tag = item.Tag;
-    connect(action, &QAction::triggered, this, [this, tag] { Guard([&] { FForm.MainMenuClick(tag); }); });
+    connect(action, &QAction::triggered, this, [this, tag] { Guard([&] { FController.RunMenuItem(tag); }); });
   }
   FMenu->popup(FViews[ViewIndex(view)]->mapToGlobal(QPoint(x, y)));
 }
@@ -122,44 +110,39 @@ settings::TScreenRect TViewerWidget::ViewerScreenRect() {
 void TViewerWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   const QSize size = event->size();
-  Guard([&] { FForm.Resize(size.width(), size.height()); });
+  Guard([&] { FController.Resize(size.width(), size.height()); });
   PlaceChildren();
 }
 
+void TViewerWidget::paintEvent(QPaintEvent* event) {
+  const platform::TRect update = FromQRect(event->rect());
+  QPainter painter(this);
+  Guard(
+      [&] {
+        TQtCanvas canvas(painter);
+        FController.PaintWindow(canvas, update);
+      },
+      /*showMessage=*/false);
+}
+
 void TViewerWidget::PlaceChildren() {
-  const viewer::TWindowLayout& layout = FForm.Layout();
-  Place(*FViews[ViewIndex(viewer::TView::vwTree)], layout.Tree);
-  Place(*FViews[ViewIndex(viewer::TView::vwHex1)], layout.Hex1);
-  Place(*FViews[ViewIndex(viewer::TView::vwHex2)], layout.Hex2);
-  Place(*FViews[ViewIndex(viewer::TView::vwMainStatus)], layout.MainStatus);
-  Place(*FViews[ViewIndex(viewer::TView::vwHexStatus)], layout.HexStatus);
-  Place(*FHexFrame, layout.HexPanel);
-  FHexFrame->lower();
-  FTreeBar->setGeometry(ToQRect(layout.TreeScrollBar));
-  FHexBar->setGeometry(ToQRect(layout.HexScrollBar));
-  SyncScrollBar(viewer::TView::vwTree);
-  SyncScrollBar(viewer::TView::vwHex2);
+  for (TView view : viewer::AllViews) Place(*FViews[ViewIndex(view)], FController.ViewBounds(view));
+  for (TScrollBar bar : viewer::AllScrollBars) SyncScrollBar(bar);
+  update();
 }
 
-void TViewerWidget::SyncScrollBar(viewer::TView view) {
-  // The text grid's bar moves both grids.
-  const bool tree = view == viewer::TView::vwTree;
-  QScrollBar* bar = tree ? FTreeBar : FHexBar;
-  const platform::TRect& place = tree ? FForm.Layout().TreeScrollBar : FForm.Layout().HexScrollBar;
-  viewer::TScrollInfo info;
-  Guard([&] { info = FForm.ScrollInfo(tree ? viewer::TView::vwTree : viewer::TView::vwHex2); });
+void TViewerWidget::SyncScrollBar(TScrollBar bar) {
+  QScrollBar* native = Bar(bar);
+  viewer::TScrollBarState state;
+  if (!Guard([&] { state = FController.ScrollBarState(bar); }, /*showMessage=*/false)) return;
   FSyncingBars = true;
-  bar->setRange(0, ClampToInt(info.Max - info.Page));
-  bar->setPageStep(std::max(info.Page, 1));
-  bar->setSingleStep(std::max(info.LineStep, 1));
-  bar->setValue(ClampToInt(info.Position));
+  native->setGeometry(ToQRect(state.Bounds));
+  native->setRange(0, state.Max);
+  native->setPageStep(state.Page);
+  native->setSingleStep(state.LineStep);
+  native->setValue(state.Position);
   FSyncingBars = false;
-  bar->setVisible(info.Visible && !place.IsEmpty());
-}
-
-void TViewerWidget::BarMoved(viewer::TView view, int position) {
-  if (FSyncingBars) return;
-  Guard([&] { FForm.ScrollTo(view, position); });
+  native->setVisible(state.Visible);
 }
 
 }  // namespace frontend::qt

@@ -8,11 +8,8 @@
 
 #include <QWidget>
 
-#include "settings/dialog_runner.h"
-#include "viewer/main.h"
-#include "viewer/view.h"
+#include "viewer/controller.h"
 
-class QFrame;
 class QMenu;
 class QScrollBar;
 
@@ -20,18 +17,18 @@ namespace frontend::qt {
 
 class TViewWidget;
 
-// Built around a TMainForm that outlives it (the plug-in destroys the widget
-// before the form). It sets form.Events and form.DialogRunner to itself and
-// clears them again when destroyed. The host moves and resizes it; focus given
+// Built around a viewer that outlives it (the plug-in destroys the widget
+// before the viewer). It attaches itself to the controller for the change
+// events and dialogs, and detaches when destroyed. The host moves and resizes it; focus given
 // to it goes to the structure tree.
 class TViewerWidget : public QWidget, public viewer::IViewEvents, public settings::IDialogRunner {
   Q_OBJECT
 
  public:
-  TViewerWidget(viewer::TMainForm& form, QWidget* parent);
+  TViewerWidget(viewer::TViewerController& controller, QWidget* parent);
   ~TViewerWidget() override;
 
-  viewer::TMainForm& Form() { return FForm; }
+  viewer::TViewerController& Controller() { return FController; }
   // The child widget that shows view; for tests and the plug-in's focus rules.
   QWidget* ViewWidget(viewer::TView view) const;
   // The context menu while it is open (or the last one built); for tests.
@@ -58,21 +55,19 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
-  viewer::TMainForm& FForm;
-  static constexpr int ViewCount = 5;
-  std::array<TViewWidget*, ViewCount> FViews{};
-  QFrame* FHexFrame = nullptr;
-  QScrollBar* FTreeBar = nullptr;
-  QScrollBar* FHexBar = nullptr;
+  viewer::TViewerController& FController;
+  std::array<TViewWidget*, std::size(viewer::AllViews)> FViews{};
+  std::array<QScrollBar*, std::size(viewer::AllScrollBars)> FBars{};
   QMenu* FMenu = nullptr;
   bool FSyncingBars = false;
 
   void PlaceChildren();
-  // The view's bar from the core's scroll state; the hex grids share one bar.
-  void SyncScrollBar(viewer::TView view);
-  void BarMoved(viewer::TView view, int position);
+  QScrollBar* Bar(viewer::TScrollBar bar) const { return FBars[static_cast<int>(bar)]; }
+  // The bar from the core's scroll state.
+  void SyncScrollBar(viewer::TScrollBar bar);
 };
 
 }  // namespace frontend::qt

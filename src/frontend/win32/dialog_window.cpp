@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/win32/fence.h"
 #include "frontend/win32/gdi_canvas.h"
 #include "frontend/win32/gdi_font.h"
 #include "frontend/win32/win32_api.h"
+#include "plugin/fence.h"
 
 namespace frontend::win32 {
 
@@ -21,13 +21,6 @@ constexpr int FirstId = 100;
 constexpr int VisibleComboRows = 20;
 constexpr DWORD DialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD DialogExStyle = WS_EX_DLGMODALFRAME;
-
-HINSTANCE ModuleInstance() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ModuleInstance), &module);
-  return module;
-}
 
 // One native window per control; a spin box has its arrows beside the field.
 struct TNative {
@@ -77,16 +70,16 @@ class TDialog {
 };
 
 void TDialog::Act(const std::function<void()>& action) {
-  Fence(action, &FDialogs);
+  plugin::ReportingFence(action, &FDialogs);
   Refresh();
 }
 
 void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
   WNDCLASSEXW existing{sizeof existing};
-  if (!GetClassInfoExW(ModuleInstance(), DialogClassName, &existing)) {
+  if (!GetClassInfoExW(ThisModule(), DialogClassName, &existing)) {
     WNDCLASSEXW dialogClass{sizeof dialogClass};
     dialogClass.lpfnWndProc = Proc;
-    dialogClass.hInstance = ModuleInstance();
+    dialogClass.hInstance = ThisModule();
     dialogClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     dialogClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     dialogClass.lpszClassName = DialogClassName;
@@ -98,7 +91,7 @@ void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
   AdjustWindowRectEx(&frame, DialogStyle, FALSE, DialogExStyle);
   FWindow = CreateWindowExW(DialogExStyle, DialogClassName, Wide(FController.Caption()), DialogStyle,
                             bounds.Left + frame.left, bounds.Top + frame.top, frame.right - frame.left,
-                            frame.bottom - frame.top, owner, nullptr, ModuleInstance(), this);
+                            frame.bottom - frame.top, owner, nullptr, ThisModule(), this);
   if (FWindow == nullptr) return;
   CreateControls();
   Refresh();
@@ -159,13 +152,13 @@ void TDialog::CreateControls() {
     int id = FirstId + static_cast<int>(FNatives.size());
     int arrowsWidth = control.Kind == TControlKind::ckSpinEdit ? GetSystemMetrics(SM_CXVSCROLL) : 0;
     native.Window = CreateWindowExW(exStyle, className, L"", style, r.Left, r.Top, r.Width() - arrowsWidth, height,
-                                    FWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
+                                    FWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(),
                                     nullptr);
     SendMessageW(native.Window, WM_SETFONT,
                  reinterpret_cast<WPARAM>(FFonts.Get({look.FontName, look.FontSize, control.Bold})), FALSE);
     if (control.Kind == TControlKind::ckSpinEdit) {
       native.Arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, r.Right - arrowsWidth, r.Top,
-                                      arrowsWidth, r.Height(), FWindow, nullptr, ModuleInstance(), nullptr);
+                                      arrowsWidth, r.Height(), FWindow, nullptr, ThisModule(), nullptr);
       SendMessageW(native.Arrows, UDM_SETRANGE32, 0, 100);  // up is +1; the range is the controller's
       SetWindowSubclass(native.Window, SpinProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -207,7 +200,7 @@ void TDialog::Refresh() {
         SetWindowTextW(native.Window, Wide(c.Text));
         break;
       case TControlKind::ckColorSwatch: {
-        COLORREF color = ResolveColor(c.Color);
+        COLORREF color = ToColorRef(c.Color);  // resolved by the controller
         if (color != native.SwatchColor) {
           if (native.Swatch) DeleteObject(native.Swatch);
           native.Swatch = CreateSolidBrush(color);

@@ -5,11 +5,6 @@
 
 namespace frontend::win32 {
 
-COLORREF ResolveColor(platform::TColor color) {
-  if ((color & 0xFF000000u) == 0xFF000000u) return ::GetSysColor(static_cast<int>(color & 0xFFu));
-  return ToColorRef(color);
-}
-
 TIconSheet::TIconSheet() {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -64,7 +59,7 @@ void TGdiCanvas::FillRect(const platform::TRect& rect, platform::TColor color) {
   if (rect.IsEmpty()) return;
   // ExtTextOut with an opaque rectangle fills without making a brush.
   RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
-  SetBkColor(FDC, ResolveColor(color));
+  SetBkColor(FDC, ToColorRef(color));
   ExtTextOutW(FDC, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
@@ -78,13 +73,13 @@ void TGdiCanvas::FrameRect(const platform::TRect& rect, platform::TColor color) 
 
 void TGdiCanvas::HorzLine(int x1, int x2, int y, platform::TColor color, bool dotted) {
   if (!dotted) return FillRect({x1, y, x2, y + 1}, color);
-  COLORREF c = ResolveColor(color);
+  COLORREF c = ToColorRef(color);
   for (int x = x1 + ((x1 + y) & 1); x < x2; x += 2) SetPixelV(FDC, x, y, c);
 }
 
 void TGdiCanvas::VertLine(int x, int y1, int y2, platform::TColor color, bool dotted) {
   if (!dotted) return FillRect({x, y1, x + 1, y2}, color);
-  COLORREF c = ResolveColor(color);
+  COLORREF c = ToColorRef(color);
   for (int y = y1 + ((x + y1) & 1); y < y2; y += 2) SetPixelV(FDC, x, y, c);
 }
 
@@ -92,7 +87,7 @@ void TGdiCanvas::DrawText(int x, int y, const std::u16string& text, const platfo
                           const platform::TRect& clip) {
   if (text.empty() || clip.IsEmpty()) return;
   HGDIOBJ old = SelectObject(FDC, FFonts.Get(font));
-  SetTextColor(FDC, ResolveColor(color));
+  SetTextColor(FDC, ToColorRef(color));
   RECT r{clip.Left, clip.Top, clip.Right, clip.Bottom};
   ExtTextOutW(FDC, x, y, ETO_CLIPPED, &r, Wide(text), static_cast<UINT>(text.size()), nullptr);
   SelectObject(FDC, old);

@@ -27,8 +27,8 @@ class TIconSheet {
   HGDIOBJ FOldBitmap = nullptr;
 };
 
-// Draws in client coordinates onto dc; system colours (0xFF0000nn) are resolved
-// with GetSysColor.
+// Draws in client coordinates onto dc, in the resolved colours the core hands
+// it (see ICanvas).
 class TGdiCanvas : public platform::ICanvas {
  public:
   TGdiCanvas(HDC dc, TFontCache& fonts, const TIconSheet& icons);
@@ -71,7 +71,5 @@ class TDoubleBuffer {
   HBITMAP FBitmap = nullptr;
   HGDIOBJ FOldBitmap = nullptr;
 };
-
-COLORREF ResolveColor(platform::TColor color);
 
 }  // namespace frontend::win32

@@ -3,11 +3,11 @@
 #include "frontend/win32/viewer_window.h"
 
 #include <algorithm>
-#include <climits>
+#include <optional>
 #include <stdexcept>
 
 #include "frontend/win32/dialog_window.h"
-#include "frontend/win32/fence.h"
+#include "plugin/fence.h"
 
 namespace frontend::win32 {
 
@@ -34,16 +34,9 @@ class TCurrentViewer {
   HWND FSaved;
 };
 
-HINSTANCE ModuleInstance() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ModuleInstance), &module);
-  return module;
-}
-
 // Registers both window classes of this module once; they stay until unload.
 void RegisterClasses(WNDPROC viewerProc, WNDPROC viewProc) {
-  HINSTANCE instance = ModuleInstance();
+  HINSTANCE instance = ThisModule();
   WNDCLASSEXW existing{sizeof existing};
   if (GetClassInfoExW(instance, ViewerClass, &existing)) return;
   WNDCLASSEXW viewerClass{sizeof viewerClass};
@@ -72,15 +65,6 @@ viewer::TMouseEvent MouseEvent(LPARAM lParam, WPARAM wParam, viewer::TMouseButto
   return event;
 }
 
-TView ControlView(viewer::TFocusedControl control) {
-  switch (control) {
-    case viewer::TFocusedControl::fcTree: return TView::vwTree;
-    case viewer::TFocusedControl::fcHex1: return TView::vwHex1;
-    case viewer::TFocusedControl::fcHex2: return TView::vwHex2;
-  }
-  return TView::vwTree;
-}
-
 void Place(HWND window, const viewer::TRect& rect) {
   if (rect.IsEmpty()) {
     ShowWindow(window, SW_HIDE);
@@ -90,20 +74,33 @@ void Place(HWND window, const viewer::TRect& rect) {
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-// Scroll bars count in int; taller views are shown in steps of this many pixels.
-int ScrollUnit(std::int64_t max) { return max <= INT_MAX ? 1 : static_cast<int>(max / INT_MAX + 1); }
+// A scroll bar's request as the core's; none for the end of a drag and the like.
+std::optional<viewer::TScrollRequest> ScrollRequest(int code) {
+  using viewer::TScrollRequest;
+  switch (code) {
+    case SB_LINEUP: return TScrollRequest::srLineUp;
+    case SB_LINEDOWN: return TScrollRequest::srLineDown;
+    case SB_PAGEUP: return TScrollRequest::srPageUp;
+    case SB_PAGEDOWN: return TScrollRequest::srPageDown;
+    case SB_TOP: return TScrollRequest::srTop;
+    case SB_BOTTOM: return TScrollRequest::srBottom;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return TScrollRequest::srThumb;
+    default: return std::nullopt;
+  }
+}
 
 }  // namespace
 
 HWND CurrentViewerWindow() { return CurrentWindow; }
 
-TViewerWindow::TViewerWindow(viewer::TMainForm& form) : FForm(form) {}
+TViewerWindow::TViewerWindow(viewer::TViewerController& controller) : FController(controller) {}
 
 TViewerWindow::~TViewerWindow() { Destroy(); }
 
 bool TViewerWindow::Guard(const std::function<void()>& body, bool showMessage) noexcept {
   TCurrentViewer current(FWindow);
-  return Fence(body, showMessage ? &FForm.Platform.Dialogs : nullptr);
+  return plugin::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
 }
 
 void TViewerWindow::Create(HWND host) {
@@ -111,21 +108,20 @@ void TViewerWindow::Create(HWND host) {
   RECT client{};
   if (host != nullptr) GetClientRect(host, &client);
   FWindow = CreateWindowExW(0, ViewerClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, client.right, client.bottom,
-                            host, nullptr, ModuleInstance(), this);
+                            host, nullptr, ThisModule(), this);
   if (FWindow == nullptr) throw std::runtime_error("cannot create the viewer window");
   for (int index = 0; index < ViewCount; ++index) {
-    FViews[index] = CreateWindowExW(0, ViewClass, L"", WS_CHILD, 0, 0, 0, 0, FWindow, nullptr, ModuleInstance(), this);
+    FViews[index] = CreateWindowExW(0, ViewClass, L"", WS_CHILD, 0, 0, 0, 0, FWindow, nullptr, ThisModule(), this);
     if (FViews[index] == nullptr) throw std::runtime_error("cannot create a view window");
     SetPropW(FViews[index], ViewProperty, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(index + 1)));
   }
-  FTreeBar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, FWindow, nullptr,
-                             ModuleInstance(), nullptr);
-  FHexBar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, FWindow, nullptr,
-                            ModuleInstance(), nullptr);
-  if (FTreeBar == nullptr || FHexBar == nullptr) throw std::runtime_error("cannot create the scroll bars");
-  FForm.Events = this;
-  FForm.DialogRunner = this;
-  FForm.Resize(client.right, client.bottom);
+  for (HWND& bar : FBars) {
+    bar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, FWindow, nullptr, ThisModule(),
+                          nullptr);
+    if (bar == nullptr) throw std::runtime_error("cannot create the scroll bars");
+  }
+  FController.Attach(this, this);
+  FController.Resize(client.right, client.bottom);
   PlaceChildren();
 }
 
@@ -137,8 +133,7 @@ void TViewerWindow::Show() {
 }
 
 void TViewerWindow::Destroy() noexcept {
-  if (FForm.Events == this) FForm.Events = nullptr;
-  if (FForm.DialogRunner == this) FForm.DialogRunner = nullptr;
+  FController.Detach(this, this);
   if (FWindow == nullptr) return;
   // Children go with their parent; none may call back into the form after this.
   SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
@@ -150,7 +145,7 @@ void TViewerWindow::Destroy() noexcept {
   DestroyWindow(FWindow);
   FWindow = nullptr;
   FViews.fill(nullptr);
-  FTreeBar = FHexBar = nullptr;
+  FBars.fill(nullptr);
 }
 
 LRESULT CALLBACK TViewerWindow::ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -177,7 +172,7 @@ LRESULT CALLBACK TViewerWindow::ViewProc(HWND window, UINT message, WPARAM wPara
 LRESULT TViewerWindow::ViewerMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
-      Guard([&] { FForm.Resize(LOWORD(lParam), HIWORD(lParam)); }, /*showMessage=*/false);
+      Guard([&] { FController.Resize(LOWORD(lParam), HIWORD(lParam)); }, /*showMessage=*/false);
       PlaceChildren();
       return 0;
     case WM_SETFOCUS:
@@ -188,10 +183,15 @@ LRESULT TViewerWindow::ViewerMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_COMMAND:
       // Menu commands arrive after the menu has closed, each as an entry of its own.
-      if (HIWORD(wParam) == 0 && lParam == 0) Guard([&] { FForm.MainMenuClick(LOWORD(wParam)); });
+      if (HIWORD(wParam) == 0 && lParam == 0) Guard([&] { FController.RunMenuItem(LOWORD(wParam)); });
+      return 0;
+    case WM_PAINT:
+      PaintWindow(FWindow, [this](platform::ICanvas& canvas, const viewer::TRect& update) {
+        FController.PaintWindow(canvas, update);
+      });
       return 0;
     case WM_ERASEBKGND:
-      return 1;  // the views cover the window
+      return 1;  // the views and the window's own paint cover the window
     default:
       return DefWindowProcW(FWindow, message, wParam, lParam);
   }
@@ -201,11 +201,13 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
   using viewer::TMouseButton;
   auto mouse = [&](auto call, TMouseButton button) {
     viewer::TMouseEvent event = MouseEvent(lParam, wParam, button);
-    Guard([&] { (FForm.*call)(view, event); });
+    Guard([&] { (FController.*call)(view, event); });
   };
   switch (message) {
     case WM_PAINT:
-      PaintView(view, window);
+      PaintWindow(window, [this, view](platform::ICanvas& canvas, const viewer::TRect& update) {
+        FController.Paint(view, canvas, update);
+      });
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the double buffer paints every pixel
@@ -216,7 +218,7 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
       viewer::TKeyEvent key{static_cast<std::uint16_t>(wParam), KeyIsDown(VK_SHIFT), KeyIsDown(VK_CONTROL),
                             message == WM_SYSKEYDOWN || KeyIsDown(VK_MENU)};
       bool taken = false;
-      Guard([&] { taken = FForm.KeyDown(key); });
+      Guard([&] { taken = FController.KeyDown(key); });
       if (!taken && message == WM_SYSKEYDOWN) return DefWindowProcW(window, message, wParam, lParam);
       return 0;
     }
@@ -227,7 +229,7 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
                             : message == WM_RBUTTONDOWN ? TMouseButton::mbRight
                                                         : TMouseButton::mbMiddle;
       SetCapture(window);
-      mouse(&viewer::TMainForm::MouseDown, button);
+      mouse(&viewer::TViewerController::MouseDown, button);
       FocusActiveView();
       return 0;
     }
@@ -238,11 +240,11 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
                             : message == WM_RBUTTONUP ? TMouseButton::mbRight
                                                       : TMouseButton::mbMiddle;
       if (GetCapture() == window) ReleaseCapture();
-      mouse(&viewer::TMainForm::MouseUp, button);
+      mouse(&viewer::TViewerController::MouseUp, button);
       return 0;
     }
     case WM_LBUTTONDBLCLK:
-      mouse(&viewer::TMainForm::MouseDoubleClick, TMouseButton::mbLeft);
+      mouse(&viewer::TViewerController::MouseDoubleClick, TMouseButton::mbLeft);
       return 0;
     case WM_MOUSEWHEEL: {
       // The wheel moves the view under the pointer, which need not have the focus.
@@ -254,7 +256,7 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
       int delta = GET_WHEEL_DELTA_WPARAM(wParam);
       bool shift = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0;
       bool ctrl = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
-      Guard([&] { FForm.MouseWheel(target, delta, shift, ctrl); });
+      Guard([&] { FController.MouseWheel(target, delta, shift, ctrl); });
       return 0;
     }
     default:
@@ -262,80 +264,62 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
   }
 }
 
-void TViewerWindow::PaintView(TView view, HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  if (dc != nullptr && !IsRectEmpty(&paint.rcPaint)) {
-    TDoubleBuffer buffer(dc, paint.rcPaint);
-    const RECT& r = paint.rcPaint;
+void TViewerWindow::PaintWindow(HWND window,
+                                const std::function<void(platform::ICanvas&, const viewer::TRect&)>& paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (dc != nullptr && !IsRectEmpty(&ps.rcPaint)) {
+    TDoubleBuffer buffer(dc, ps.rcPaint);
+    const RECT& r = ps.rcPaint;
     viewer::TRect update{r.left, r.top, r.right, r.bottom};
     Guard(
         [&] {
           TGdiCanvas canvas(buffer.DC(), FFonts, FIcons);
-          FForm.Paint(view, canvas, update);
+          paint(canvas, update);
         },
         /*showMessage=*/false);
   }
-  EndPaint(window, &paint);
+  EndPaint(window, &ps);
 }
 
 void TViewerWindow::PlaceChildren() {
   if (FWindow == nullptr) return;
-  const viewer::TWindowLayout& layout = FForm.Layout();
-  Place(ViewWindow(TView::vwTree), layout.Tree);
-  Place(ViewWindow(TView::vwHex1), layout.Hex1);
-  Place(ViewWindow(TView::vwHex2), layout.Hex2);
-  Place(ViewWindow(TView::vwMainStatus), layout.MainStatus);
-  Place(ViewWindow(TView::vwHexStatus), layout.HexStatus);
-  Place(FTreeBar, layout.TreeScrollBar);
-  Place(FHexBar, layout.HexScrollBar);
-  SyncScrollBar(TView::vwTree);
-  SyncScrollBar(TView::vwHex2);
+  for (TView view : viewer::AllViews) Place(ViewWindow(view), FController.ViewBounds(view));
+  for (viewer::TScrollBar bar : viewer::AllScrollBars) SyncScrollBar(bar);
+  InvalidateRect(FWindow, nullptr, FALSE);
   for (HWND view : FViews) InvalidateRect(view, nullptr, FALSE);
 }
 
-void TViewerWindow::SyncScrollBar(TView view) {
-  HWND bar = view == TView::vwTree ? FTreeBar : view == TView::vwHex2 ? FHexBar : nullptr;
-  if (bar == nullptr) return;
-  viewer::TScrollInfo info;
-  Guard([&] { info = FForm.ScrollInfo(view); }, /*showMessage=*/false);
-  int unit = ScrollUnit(info.Max);
-  SCROLLINFO native{sizeof native};
-  native.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  native.nMin = 0;
-  native.nMax = static_cast<int>(std::max<std::int64_t>(0, info.Max - 1) / unit);
-  native.nPage = static_cast<UINT>(std::max(0, info.Page) / unit);
-  native.nPos = static_cast<int>(info.Position / unit);
-  SetScrollInfo(bar, SB_CTL, &native, TRUE);
+void TViewerWindow::SyncScrollBar(viewer::TScrollBar bar) {
+  HWND native = FBars[static_cast<int>(bar)];
+  if (native == nullptr) return;
+  viewer::TScrollBarState state;
+  if (!Guard([&] { state = FController.ScrollBarState(bar); }, /*showMessage=*/false)) return;
+  Place(native, state.Visible ? state.Bounds : viewer::TRect{});
+  SCROLLINFO info{sizeof info};
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  info.nMin = 0;
+  // A native bar's positions run to nMax - nPage + 1.
+  info.nMax = state.Max + state.Page - 1;
+  info.nPage = static_cast<UINT>(state.Page);
+  info.nPos = state.Position;
+  SetScrollInfo(native, SB_CTL, &info, TRUE);
 }
 
-void TViewerWindow::Scroll(HWND bar, int request) {
-  TView view = bar == FTreeBar ? TView::vwTree : TView::vwHex2;
-  if (bar != FTreeBar && bar != FHexBar) return;
-  Guard([&] {
-    viewer::TScrollInfo info = FForm.ScrollInfo(view);
-    int unit = ScrollUnit(info.Max);
-    SCROLLINFO native{sizeof native};
-    native.fMask = SIF_TRACKPOS;
-    GetScrollInfo(bar, SB_CTL, &native);
-    std::int64_t position = info.Position;
-    switch (request) {
-      case SB_LINEUP: position -= info.LineStep; break;
-      case SB_LINEDOWN: position += info.LineStep; break;
-      case SB_PAGEUP: position -= info.Page; break;
-      case SB_PAGEDOWN: position += info.Page; break;
-      case SB_TOP: position = 0; break;
-      case SB_BOTTOM: position = info.Max; break;
-      case SB_THUMBTRACK:
-      case SB_THUMBPOSITION: position = std::int64_t{native.nTrackPos} * unit; break;
-      default: return;
-    }
-    FForm.ScrollTo(view, std::clamp<std::int64_t>(position, 0, std::max<std::int64_t>(0, info.Max - info.Page)));
-  });
+void TViewerWindow::Scroll(HWND native, int code) {
+  std::optional<viewer::TScrollRequest> request = ScrollRequest(code);
+  if (!request) return;
+  for (viewer::TScrollBar bar : viewer::AllScrollBars) {
+    if (FBars[static_cast<int>(bar)] != native) continue;
+    SCROLLINFO info{sizeof info};
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(native, SB_CTL, &info);
+    Guard([&] { FController.Scroll(bar, *request, info.nTrackPos); });
+  }
 }
 
 void TViewerWindow::FocusActiveView() {
-  HWND target = ViewWindow(ControlView(FForm.ActiveControl));
+  HWND target = ViewWindow(FController.FocusedView());
   if (target != nullptr && GetFocus() != target) SetFocus(target);
 }
 
@@ -351,7 +335,7 @@ void TViewerWindow::InvalidateView(TView view, const viewer::TRect* rect) {
 }
 
 void TViewerWindow::ScrollChanged(TView view) {
-  SyncScrollBar(view == TView::vwHex1 ? TView::vwHex2 : view);
+  if (std::optional<viewer::TScrollBar> bar = FController.ScrollBarOf(view)) SyncScrollBar(*bar);
 }
 
 void TViewerWindow::ActiveViewChanged(TView view) {
@@ -368,7 +352,7 @@ void TViewerWindow::PopupMenu(TView view, int x, int y) {
   if (window == nullptr || FOpenMenu != nullptr) return;
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
-  for (const viewer::TMenuItem& item : FForm.MainMenu.Items()) {
+  for (const viewer::TMenuItem& item : FController.MenuItems()) {
     if (item.IsSeparator()) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
@@ -395,12 +379,12 @@ settings::TScreenRect TViewerWindow::ViewerScreenRect() {
 
 void TViewerWindow::RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) {
   TSettingsController controller(form);
-  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FForm.Platform.Dialogs);
+  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FController.Platform().Dialogs);
 }
 
 void TViewerWindow::RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) {
   TAboutController controller(form);
-  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FForm.Platform.Dialogs);
+  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FController.Platform().Dialogs);
 }
 
 }  // namespace frontend::win32

@@ -9,9 +9,7 @@
 
 #include "frontend/win32/gdi_canvas.h"
 #include "frontend/win32/win32_api.h"
-#include "settings/dialog_runner.h"
-#include "viewer/main.h"
-#include "viewer/view.h"
+#include "viewer/controller.h"
 
 namespace frontend::win32 {
 
@@ -19,17 +17,17 @@ namespace frontend::win32 {
 // services (dialogs, host window, clipboard) act for it; null outside entries.
 HWND CurrentViewerWindow();
 
-// Built around a TMainForm that outlives it (the plug-in destroys the window
-// before the form). Create sets form.Events and form.DialogRunner to it;
-// Destroy clears them again.
+// Built around a viewer that outlives it (the plug-in destroys the window
+// before the viewer). Create attaches it to the controller for the change
+// events and dialogs; Destroy detaches it.
 class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner {
  public:
-  explicit TViewerWindow(viewer::TMainForm& form);
+  explicit TViewerWindow(viewer::TViewerController& controller);
   ~TViewerWindow() override;
   TViewerWindow(const TViewerWindow&) = delete;
   TViewerWindow& operator=(const TViewerWindow&) = delete;
 
-  viewer::TMainForm& Form() { return FForm; }
+  viewer::TViewerController& Controller() { return FController; }
   // The child window that shows view; for tests and focus.
   HWND ViewWindow(viewer::TView view) const { return FViews[static_cast<int>(view)]; }
   // The context menu while it is open; null otherwise.
@@ -64,12 +62,11 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
 
  private:
-  static constexpr int ViewCount = 5;
-  viewer::TMainForm& FForm;
+  static constexpr int ViewCount = std::size(viewer::AllViews);
+  viewer::TViewerController& FController;
   HWND FWindow = nullptr;
   std::array<HWND, ViewCount> FViews{};
-  HWND FTreeBar = nullptr;
-  HWND FHexBar = nullptr;
+  std::array<HWND, std::size(viewer::AllScrollBars)> FBars{};
   HMENU FOpenMenu = nullptr;
   TFontCache FFonts;
   TIconSheet FIcons;
@@ -78,9 +75,10 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ViewerMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT ViewMessage(viewer::TView view, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void PaintView(viewer::TView view, HWND window);
+  // Paints window through the core's paint, double-buffered.
+  void PaintWindow(HWND window, const std::function<void(platform::ICanvas&, const viewer::TRect&)>& paint);
   void PlaceChildren();
-  void SyncScrollBar(viewer::TView view);
+  void SyncScrollBar(viewer::TScrollBar bar);
   void Scroll(HWND bar, int request);
   void FocusActiveView();
 };

@@ -36,6 +36,11 @@ inline std::u16string FromWide(std::wstring_view text) {
 inline std::wstring ToWide(std::u16string_view text) {
   return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
+// The module (DLL or program) that holds this code, the one place it is asked
+// for: window classes are registered for it, and a plug-in finds its data
+// files beside itself, not beside the host.
+HINSTANCE ThisModule();
+
 // 0x00BBGGRR is already a COLORREF; system colours are resolved by the caller.
 inline COLORREF ToColorRef(std::uint32_t color) { return static_cast<COLORREF>(color & 0x00FFFFFFu); }
 

@@ -15,7 +15,7 @@ constexpr wchar_t FlagValueName[] = L"INIFolder";
 
 }  // namespace
 
-void* ThisModule() {
+HINSTANCE ThisModule() {
   HMODULE module = nullptr;
   // The address of this function lies in the module that holds it.
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,

@@ -9,11 +9,8 @@
 
 namespace frontend::win32 {
 
-// The module (DLL or program) that holds this code; a plug-in finds its data
-// files beside itself, not beside the host.
-void* ThisModule();
-
-// The folder of module's file (null: ThisModule()), with a trailing "\", UTF-8.
+// The folder of module's file (null: the module holding this code), with a
+// trailing "\", UTF-8.
 std::string ModuleFolderOf(void* module);
 
 class TWin32System : public platform::ISystem {

@@ -54,7 +54,7 @@ class ViewerWindow : public testing::Test {
     ASSERT_NE(Parent, nullptr);
     auto sample = std::filesystem::path(BRAMLET_SOURCE_DIR) / "samples" / "cert.der";
     Form = std::make_unique<viewer::TMainForm>(Platform, sample.u16string());
-    Window = std::make_unique<TViewerWindow>(*Form);
+    Window = std::make_unique<TViewerWindow>(Form->Controller());
     Window->Create(Parent);
     Form->FormCreate();
     Window->Show();

@@ -1,15 +1,11 @@
-// The fence around every entry from Win32 into the core.
-#include "frontend/win32/fence.h"
-
-#include <exception>
+// The fence's report of a failure.
+#include "plugin/fence.h"
 
 #include "text/utf.h"
 
-namespace frontend::win32 {
+namespace plugin {
 
-namespace {
-
-std::u16string FailureText(std::exception_ptr failure) {
+std::u16string FailureText(const std::exception_ptr& failure) {
   try {
     std::rethrow_exception(failure);
   } catch (const std::exception& e) {
@@ -19,20 +15,17 @@ std::u16string FailureText(std::exception_ptr failure) {
   }
 }
 
-}  // namespace
-
-bool Fence(const std::function<void()>& body, platform::IDialogs* dialogs) noexcept {
+bool ReportingFence(const std::function<void()>& body, platform::IDialogs* dialogs) noexcept {
   try {
     body();
     return true;
   } catch (...) {
     if (dialogs == nullptr) return false;
-    try {
+    Fence([&] {
       dialogs->MessageBox(FailureText(std::current_exception()), u"Bramlet", platform::TMessageBoxKind::mbError);
-    } catch (...) {
-    }
+    });
     return false;
   }
 }
 
-}  // namespace frontend::win32
+}  // namespace plugin
