@@ -9,6 +9,7 @@
 #include "platform/fake/fake_platform.h"
 #include "frontend/win32/dialog_window.h"
 #include "frontend/win32/viewer_window.h"
+#include "viewer/main.h"
 
 namespace frontend::win32 {
 namespace {
