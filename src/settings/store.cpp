@@ -12,11 +12,6 @@ namespace settings {
 
 namespace {
 
-// Offset of the host's INI name in its parameter record: after the record size and
-// two interface version numbers, 32 bits each.
-constexpr std::size_t HostIniNameOffset = 12;
-constexpr std::size_t HostIniNameMaxLength = 255;
-
 struct TIniPaths {
   std::string Plugin;
   std::string Host;
@@ -47,14 +42,6 @@ void SetTCIniFileName(const std::string& hostIniName) {
     return;
   }
   Paths().Host = hostIniName.substr(0, folderEnd) + IniFileName;
-}
-
-void SetTCIniFileNameFromParams(const void* params) {
-  if (!params) return;
-  const char* name = static_cast<const char*>(params) + HostIniNameOffset;
-  std::size_t length = 0;
-  while (length < HostIniNameMaxLength && name[length] != '\0') ++length;
-  SetTCIniFileName(std::string(name, length));
 }
 
 TIniLocation GetIniLocation(platform::ISystem& system) {

@@ -27,11 +27,6 @@ const std::string& TCIniFileName();
 // folder part, or an empty one, leaves TCIniFileName empty, as no folder is known.
 void SetTCIniFileName(const std::string& hostIniName);
 
-// The same from the host's default-parameters record: the host's INI name is an
-// 8-bit string 12 bytes into the record, at most 255 characters up to the first
-// NUL, in the file system's own encoding. A null record is ignored.
-void SetTCIniFileNameFromParams(const void* params);
-
 // ilTCFolder when the stored flag is set, else ilPluginFolder.
 TIniLocation GetIniLocation(platform::ISystem& system);
 void SetIniLocation(platform::ISystem& system, TIniLocation location);

@@ -19,6 +19,7 @@
 #include "settings/settings.h"
 #include "viewer/command_table.h"
 #include "viewer/commands.h"
+#include "viewer/controller.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
@@ -39,7 +40,7 @@ struct THexSelection {
 using platform::TColor;
 using platform::TIcon;
 enum class TTextType : std::uint8_t { ttNormal, ttStatic };  // caption or value run
-enum class TImageKind : std::uint8_t { ikNormal, ikSelected, ikState, ikOverlay };
+enum class TImageKind : std::uint8_t { ikNormal };  // the one kind the painter asks for
 struct TTextStyle {
   bool Bold = false;
   TColor Color = 0;
@@ -118,6 +119,8 @@ class TMainForm {
 
   platform::TPlatform& Platform;
   settings::TSettings Settings;
+  // What a front-end sees of this viewer.
+  TViewerController& Controller() { return FController; }
   // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
   const asn::TOIDDictionary* OIDDictionary = nullptr;
 
@@ -387,6 +390,7 @@ class TMainForm {
   void SaveSettings();
 
  private:
+  TViewerController FController{*this};
   TDocument FDocument;
   schema::TNames FNames;
   TWindowLayout FLayout;

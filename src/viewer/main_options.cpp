@@ -70,8 +70,6 @@ class TSettingsTarget final : public settings::ISettingsTarget {
   TColor Resolve(TColor color) { return ResolveColor(color, FForm.Platform.Display); }
   static void SetFocusColors(TTreeLook& look, TColor color) {
     look.FocusedSelectionColor = color;
-    look.FocusedSelectionBorderColor = color;
-    look.SelectionRectangleBorderColor = color;
   }
 };
 
