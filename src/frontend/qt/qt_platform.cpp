@@ -135,7 +135,7 @@ class TQtWindowHost : public platform::IWindowHost {
   // The host's viewer keeps Esc and F7 in a hotkey table that posted key events
   // never reach: Esc closes its window, F7 becomes the F of its Find command.
   // Other keys go to the parent as key presses, which is the best a widget can do.
-  void PostKeyToParent(const TKeyEvent& key) override {
+  void PostKeyToParent(const platform::TKeyEvent& key) override {
     QWidget* viewer = TViewerScope::Current();
     if (!viewer) return;
     QWidget* window = viewer->window();

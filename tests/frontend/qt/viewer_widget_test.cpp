@@ -458,7 +458,7 @@ TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
 
 TEST(QtDisplay, AFaceThatIsNotInstalledIsDrawnInOneTheFontListsOffer) {
   TQtPlatform qt("/nonexistent/");
-  IDisplay& display = qt.Platform().Display;
+  platform::IDisplay& display = qt.Platform().Display;
   // The default faces, installed or (as on Linux) not: the settings dialog's
   // lists offer the face each is drawn in.
   for (auto [face, fixedPitch] : {std::pair{u"Tahoma", false}, std::pair{u"Courier New", true}}) {
