@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 61> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -112,6 +112,7 @@ inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
     {u"602", u"Objects"},
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
+    {u"701", u"Not enough memory to show this file"},
 }};
 
 }  // namespace settings

@@ -22,10 +22,10 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd59DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd60DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 60u);
+  EXPECT_EQ(names.size(), 61u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
   EXPECT_EQ(DefaultLanguage[16].Name, u"200");
   EXPECT_EQ(DefaultLanguage[17].Name, u"271");  // built in this order
