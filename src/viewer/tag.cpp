@@ -46,6 +46,8 @@ void TDocument::Clear() {
   FBigTags = {};
   FLongHeaders = {};
   FCache = nullptr;
+  FLastChild = {};
+  FLastFamily = {};
 }
 
 void TDocument::Start(std::shared_ptr<const std::vector<std::uint8_t>> bytes, bool spaceInHex,
@@ -160,20 +162,31 @@ std::uint32_t TDocument::Child(std::uint32_t element, std::uint32_t index) const
   return ChildOf(element, index);
 }
 
+const TDocument::TFamily& TDocument::FamilyOf(std::uint32_t index) const {
+  if (FLastFamily.Index != index) FLastFamily = {index, &FFamilies.at(index)};
+  return *FLastFamily.Family;
+}
+
 std::uint32_t TDocument::ChildCountOf(std::uint32_t index) const {
   std::uint32_t count = (At(index).Packed >> pkChildCountShift) & pkChildCountMax;
-  return count < pkChildCountMax ? count : FFamilies.at(index).Count;
+  return count < pkChildCountMax ? count : FamilyOf(index).Count;
 }
 
 std::uint32_t TDocument::ChildOf(std::uint32_t index, std::uint32_t child) const {
   // The first child follows its parent; each later one follows the previous
   // one's descendants. A large family's samples shorten the steps.
+  // Walks in child order (rows, exports, searches) continue from the last answer.
+  const std::uint32_t wanted = child;
   std::uint32_t at = index + 1;
-  if (child >= Stride && ((At(index).Packed >> pkChildCountShift) & pkChildCountMax) == pkChildCountMax) {
-    at = FFamilies.at(index).Samples[child / Stride - 1];
+  if (FLastChild.Parent == index && FLastChild.Child <= child && child - FLastChild.Child < Stride) {
+    at = FLastChild.At;
+    child -= FLastChild.Child;
+  } else if (child >= Stride && ((At(index).Packed >> pkChildCountShift) & pkChildCountMax) == pkChildCountMax) {
+    at = FamilyOf(index).Samples[child / Stride - 1];
     child %= Stride;
   }
   for (; child > 0; --child) at = At(at).End;
+  FLastChild = {index, wanted, at};
   return at;
 }
 

@@ -213,6 +213,7 @@ class TDocument final : public asn::IElementTree {
   std::int32_t LengthLengthOf(std::uint32_t index) const;
   std::uint32_t ChildCountOf(std::uint32_t index) const;
   std::uint32_t ChildOf(std::uint32_t index, std::uint32_t child) const;
+  const TFamily& FamilyOf(std::uint32_t index) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
   // Sets the record's TagClass, Tag, TagNumber and TagNumberFits.
   void FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const;
@@ -233,6 +234,16 @@ class TDocument final : public asn::IElementTree {
   std::unordered_map<std::uint32_t, TBigTag> FBigTags;
   std::unordered_map<std::uint32_t, std::pair<std::int32_t, std::int32_t>> FLongHeaders;
   mutable std::unique_ptr<TCached[]> FCache;
+  // The last child found and the last large family looked up.
+  mutable struct {
+    std::uint32_t Parent = RootIndex;
+    std::uint32_t Child = 0;
+    std::uint32_t At = 0;
+  } FLastChild;
+  mutable struct {
+    std::uint32_t Index = RootIndex;
+    const TFamily* Family = nullptr;
+  } FLastFamily;
 };
 
 }  // namespace viewer
