@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 64> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 65> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -116,6 +116,7 @@ inline constexpr std::array<TBuiltInText, 64> DefaultLanguage{{
     {u"602", u"Objects"},
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
+    {u"701", u"Not enough memory to show this file"},
 }};
 
 }  // namespace settings

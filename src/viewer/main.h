@@ -128,7 +128,7 @@ class TMainForm {
   TTag Root() const { return FDocument.Root(); }
   const TDocument& Document() const { return FDocument; }
   TBytes Bytes;  // the buffer last given to ParseASN, never null
-  std::vector<TCellType> HexCellTypes;
+  TCellTypes HexCellTypes;
   std::int32_t TagsCount = 0;
   THexSelection HexSel;
 
