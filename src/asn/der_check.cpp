@@ -66,8 +66,10 @@ class TChecker {
     CheckLength(h);
     const std::uint8_t u = h.UniversalTag();
     if (h.Constructed) {
-      if (IsStringType(u)) Add(TDerRule::drConstructedString, h.Offset, h.TagLength,
-                               "DER: " + UniversalName(u) + " in constructed form");
+      // An indefinite length needs the constructed form (X.690 8.1.3.2), so a
+      // streamed string is reported once, by its length.
+      if (IsStringType(u) && !IsIndefinite(h))
+        Add(TDerRule::drConstructedString, h.Offset, h.TagLength, "DER: " + UniversalName(u) + " in constructed form");
       if (u == utSet) CheckSetOrder(element);
       return;
     }
@@ -78,6 +80,8 @@ class TChecker {
     TValueFault fault = CheckValue(u, FBytes.subspan(start, h.Length));
     if (fault.Rule) Add(*fault.Rule, start + fault.Offset, fault.Length, std::move(fault.Explanation));
   }
+
+  bool IsIndefinite(const TElementHeader& h) const { return h.LengthLength == 1 && FBytes[h.Offset + h.TagLength] == 0x80; }
 
   void CheckTrailingData(const TDerOptions& options) {
     if (!options.RawFile) return;
@@ -116,7 +120,7 @@ class TChecker {
   // X.690 10.1: definite form, in the fewest octets.
   void CheckLength(const TElementHeader& h) {
     const std::int32_t at = h.Offset + h.TagLength;
-    if (h.LengthLength == 1 && FBytes[at] == 0x80) {
+    if (IsIndefinite(h)) {
       Add(TDerRule::drIndefiniteLength, at, 1, "DER: indefinite length");
       return;
     }
