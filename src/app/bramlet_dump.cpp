@@ -1,6 +1,7 @@
 // bramlet-dump FILE: the document of any input the viewer takes (raw BER, PEM
 // blocks, begin-base64, bare Base64) as the structure tree lists it, or its XML
-// export; --elements keeps the one-line-per-element walk of a raw BER file.
+// export; --elements keeps the one-line-per-element walk of a raw BER file;
+// --check, --element and --json are in dump_check.cpp.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/dump_names.h"
+#include "app/dump_check.h"
 #include "app/dump_printer.h"
 #include "app/headless_platform.h"
 #include "asn/asn.h"
@@ -33,19 +35,28 @@ struct TOptions {
   bool Names = true;
   bool Paths = false;
   std::string XmlOut;  // empty: standard output
+  bool Check = false;
+  bool Json = false;
+  std::int64_t ElementOffset = -1;  // --element: the element starting here
+  bool Pem = false;
 };
 
 // The option list; --help prints it to out, a bad command line to standard error.
 int Usage(const char* message, std::ostream& out = std::cerr) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
-  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-names] [--no-attributes | --xml [OUT] | --elements |\n"
-               "                    --paths] FILE\n"
+  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-names] [MODE] FILE\n"
                "Prints the ASN.1 structure of FILE as the viewer's tree shows it, or as XML.\n"
                "  default          the document as the viewer's tree lists it, then a status line\n"
                "  --no-attributes  without the offset and length rows\n"
                "  --xml [OUT]      the XML export, to OUT or standard output\n"
                "  --elements       one line per element of a raw BER file\n"
                "  --paths          one line per element: offset, tab, field path, tab, tag name\n"
+               "  --check          DER findings: offset, rule, element, explanation (tab-separated);\n"
+               "                   exit 0 for valid DER, 1 for findings or a decoding error\n"
+               "  --element OFFSET [--pem]\n"
+               "                   the encoding of the element starting at OFFSET (decimal, or 0x/$\n"
+               "                   hexadecimal), raw or as PEM\n"
+               "  --json           the document as JSON, with each element's DER findings\n"
                "  --no-names       without the field names from the standards' schemas\n"
                "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
                "  -h, --help       this text\n"
@@ -58,7 +69,8 @@ constexpr const char* HelpEpilogue =
     "\nFILE may be raw BER (DER, CER), PEM (several blocks too), a begin-base64 block or bare Base64.\n"
     "\nExit status:\n"
     "  0  the whole document was shown\n"
-    "  1  the document ends in a fatal decoding error, or a text file holds no armour\n"
+    "  1  the document ends in a fatal decoding error, or a text file holds no armour;\n"
+    "     with --check, also a document that is not valid DER\n"
     "  2  a bad command line, or a file that cannot be read or written\n";
 
 // The folder of the running executable, where oid.txt is shipped.
@@ -149,6 +161,25 @@ bool WriteXml(const viewer::TMainForm& form, const std::string& target) {
   return true;
 }
 
+// An offset in decimal, or in hexadecimal after "0x" or "$"; false for anything else.
+bool ParseOffset(const std::string& text, std::int64_t& offset) {
+  std::size_t at = 0;
+  int base = 10;
+  if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) at = 2, base = 16;
+  else if (text.rfind("$", 0) == 0) at = 1, base = 16;
+  if (at >= text.size() || text.size() - at > 12) return false;
+  offset = 0;
+  for (std::size_t i = at; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit = c >= '0' && c <= '9' ? c - '0' : -1;
+    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return false;
+    offset = offset * base + digit;
+  }
+  return true;
+}
+
 int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   app::THeadlessPlatform headless;
   viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
@@ -160,11 +191,18 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
     std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.what() << '\n';
     return ExitUsage;
   }
+  // JSON stays a document for any input the file could be read from.
+  if (options.Json) {
+    app::WriteJson(form, options.Input, std::cout);
+    return form.Root().ChildsCount() == 0 || app::FatalOffset(form) >= 0 ? 1 : 0;
+  }
   if (form.Root().ChildsCount() == 0) {
     std::cerr << "bramlet-dump: " << options.Input
               << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
     return ExitNoDocument;
   }
+  if (options.Check) return app::WriteCheck(form, std::cout, std::cerr);
+  if (options.ElementOffset >= 0) return app::WriteElement(form, options.ElementOffset, options.Pem, std::cout, std::cerr);
   if (options.Xml) {
     if (!WriteXml(form, options.XmlOut)) return ExitUsage;
   } else if (options.Paths) {
@@ -202,6 +240,15 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
     } else if (arg == "--xml") {
       options.Xml = true;
       xmlAt = static_cast<int>(positional.size());
+    } else if (arg == "--check") {
+      options.Check = true;
+    } else if (arg == "--json") {
+      options.Json = true;
+    } else if (arg == "--pem") {
+      options.Pem = true;
+    } else if (arg == "--element") {
+      if (++i >= argc) return Usage("--element needs an offset");
+      if (!ParseOffset(argv[i], options.ElementOffset)) return Usage("--element needs a decimal or 0x hexadecimal offset");
     } else if (arg == "-h" || arg == "--help") {
       Usage("", std::cout);
       std::cout << HelpEpilogue;
@@ -222,10 +269,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
   }
   if (positional.empty()) return Usage("no FILE given");
   if (positional.size() > 1) return Usage("only one FILE can be dumped");
-  if (options.Elements && (options.Xml || !options.Attributes))
-    return Usage("--elements does not combine with --xml or --no-attributes");
-  if (options.Paths && (options.Xml || options.Elements))
-    return Usage("--paths does not combine with --xml or --elements");
+  const int modes = int(options.Elements) + int(options.Xml) + int(!options.Attributes) + int(options.Check) +
+                    int(options.Json) + int(options.ElementOffset >= 0) + int(options.Paths);
+  if (modes > 1) return Usage("a mode does not combine with another: choose one");
+  if (options.Pem && options.ElementOffset < 0) return Usage("--pem goes with --element");
   options.Input = positional[0];
   return -1;
 }

@@ -1,0 +1,220 @@
+// bramlet-dump --check, --element and --json.
+#include "app/dump_check.h"
+
+#include <cstdio>
+
+#include "app/dump_printer.h"
+#include "asn/pem_label.h"
+#include "asn/utf.h"
+#include "text/base64.h"
+
+namespace app {
+
+namespace {
+
+// The JSON output is handed to the stream in pieces of about this size.
+constexpr std::size_t JsonFlushSize = 1 << 20;
+
+// What a finding's line and a JSON element call the element: its tag name.
+std::u16string ElementName(const viewer::TDocument& doc, std::uint32_t element) {
+  return doc.Element(element).Name();
+}
+
+void AppendJsonString(std::string& out, std::string_view utf8) {
+  out.push_back('"');
+  for (char c : utf8) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (u < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", u);
+      out += escaped;
+    } else {
+      out.push_back(c);
+    }
+  }
+  out.push_back('"');
+}
+
+void AppendJsonString(std::string& out, const std::u16string& text) { AppendJsonString(out, asn::Utf16ToUtf8(text)); }
+
+void AppendFinding(std::string& out, const asn::TDerFinding& f) {
+  out += "{\"rule\":";
+  AppendJsonString(out, asn::DerRuleId(f.Rule));
+  out += ",\"offset\":" + std::to_string(f.Offset) + ",\"length\":" + std::to_string(f.Length) + ",\"explanation\":";
+  AppendJsonString(out, f.Explanation);
+  out += "}";
+}
+
+const char* ClassName(asn::TASN1TagClasses c) {
+  switch (c) {
+    case asn::ASN1Universal:
+      return "universal";
+    case asn::ASN1Application:
+      return "application";
+    case asn::ASN1ContextSpecific:
+      return "context";
+    case asn::ASN1Private:
+      return "private";
+  }
+  return "";
+}
+
+// The element's own members, up to and including its findings.
+void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t element,
+                   std::span<const asn::TDerFinding> findings) {
+  const asn::TASNTag tag = doc.Element(element).ASNTag();
+  out += "{\"offset\":" + std::to_string(tag.Offset) + ",\"header\":" + std::to_string(tag.HeaderLength()) +
+         ",\"length\":" + std::to_string(tag.Length) + ",\"tag\":";
+  AppendJsonString(out, tag.GetTagName());
+  out += ",\"class\":\"";
+  out += ClassName(tag.TagClass);
+  out += "\",\"number\":";
+  AppendJsonString(out, tag.Tag);
+  out += tag.Constructed ? ",\"constructed\":true" : ",\"constructed\":false";
+  if (tag.Encapsulates) out += ",\"encapsulates\":true";
+  out += ",\"path\":";
+  AppendJsonString(out, ElementName(doc, element));
+  if (!tag.Constructed && !tag.Encapsulates) {
+    out += ",\"value\":";
+    AppendJsonString(out, doc.Element(element).Text());
+  }
+  if (!tag.Error.empty()) {
+    out += ",\"error\":";
+    AppendJsonString(out, tag.Error);
+  }
+  out += ",\"findings\":[";
+  for (std::size_t i = 0; i < findings.size(); ++i) {
+    if (i != 0) out.push_back(',');
+    AppendFinding(out, findings[i]);
+  }
+  out += "]";
+}
+
+}  // namespace
+
+std::int32_t FatalOffset(const viewer::TMainForm& form) {
+  const viewer::TTag root = form.Root();
+  const std::int32_t count = root.ChildsCount();
+  if (count == 0) return -1;
+  const viewer::TTag last = root.Childs(count - 1);
+  if (last.TagType() != viewer::ttError) return -1;
+  return last.Offset() >= 0 ? last.Offset() : 0;
+}
+
+std::vector<asn::TDerFinding> CheckDocument(const viewer::TMainForm& form) {
+  asn::TDerOptions options;
+  options.RawFile = !form.FromBase64 && !form.FromClipboard;
+  options.FatalOffset = FatalOffset(form);
+  return asn::CheckDer(form.Document(), *form.Bytes, options);
+}
+
+int WriteCheck(const viewer::TMainForm& form, std::ostream& out, std::ostream& err) {
+  const viewer::TDocument& doc = form.Document();
+  const std::vector<asn::TDerFinding> findings = CheckDocument(form);
+  std::string lines;
+  for (const asn::TDerFinding& f : findings) {
+    const bool onElement = f.Element != asn::NoElement;
+    lines += std::to_string(onElement ? doc.Header(f.Element).Offset : f.Offset);
+    lines += '\t';
+    lines += asn::DerRuleId(f.Rule);
+    lines += '\t';
+    if (onElement) AppendShown(lines, ElementName(doc, f.Element));
+    else lines += '-';
+    lines += '\t';
+    lines += f.Explanation;
+    lines += '\n';
+  }
+  out << lines;
+  const viewer::TTag root = form.Root();
+  const bool fatal = FatalOffset(form) >= 0;
+  if (fatal) {
+    out.flush();
+    err << "bramlet-dump: " << asn::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
+  }
+  return findings.empty() && !fatal ? 0 : 1;
+}
+
+int WriteElement(const viewer::TMainForm& form, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err) {
+  const viewer::TDocument& doc = form.Document();
+  const std::uint32_t count = doc.ElementCount();
+  for (std::uint32_t e = 0; e < count; ++e) {
+    const asn::TElementHeader h = doc.Header(e);
+    if (h.Offset != offset) continue;
+    const std::span<const std::uint8_t> encoding =
+        std::span<const std::uint8_t>(*form.Bytes).subspan(h.Offset, h.FullLength());
+    if (pem) {
+      out << text::PemBlock(asn::PemLabel(doc, *form.Bytes, e), encoding);
+    } else {
+      out.write(reinterpret_cast<const char*>(encoding.data()), static_cast<std::streamsize>(encoding.size()));
+    }
+    return 0;
+  }
+  err << "bramlet-dump: no element starts at offset " << offset << '\n';
+  return 1;
+}
+
+void WriteJson(const viewer::TMainForm& form, const std::string& fileName, std::ostream& out) {
+  const viewer::TDocument& doc = form.Document();
+  const std::vector<asn::TDerFinding> findings = CheckDocument(form);
+  std::string json = "{\"file\":";
+  AppendJsonString(json, fileName);
+  json += ",\"bytes\":" + std::to_string(form.Bytes->size());
+  json += form.FromBase64 ? ",\"base64\":true" : ",\"base64\":false";
+  json += findings.empty() && FatalOffset(form) < 0 ? ",\"der\":true" : ",\"der\":false";
+  json += ",\"elements\":[";
+
+  // Open elements with children, innermost last; each level's next member
+  // needs a comma when one was written before it.
+  std::vector<std::uint32_t> open;
+  bool needComma = false;
+  std::size_t nextFinding = 0;
+  const std::uint32_t count = doc.ElementCount();
+  for (std::uint32_t e = 0; e < count; ++e) {
+    const std::uint32_t parent = doc.Parent(e);
+    while (!open.empty() && open.back() != parent) {
+      json += "]}";
+      open.pop_back();
+      needComma = true;
+    }
+    if (needComma) json.push_back(',');
+    const std::size_t first = nextFinding;
+    while (nextFinding < findings.size() && findings[nextFinding].Element == e) ++nextFinding;
+    AppendElement(json, doc, e, std::span(findings).subspan(first, nextFinding - first));
+    if (doc.ChildCount(e) > 0) {
+      json += ",\"children\":[";
+      open.push_back(e);
+      needComma = false;
+    } else {
+      json += "}";
+      needComma = true;
+    }
+    if (json.size() < JsonFlushSize) continue;
+    out << json;
+    json.clear();
+  }
+  for (; !open.empty(); open.pop_back()) json += "]}";
+  json += "],\"findings\":[";
+  for (std::size_t i = nextFinding; i < findings.size(); ++i) {
+    if (i != nextFinding) json.push_back(',');
+    AppendFinding(json, findings[i]);
+  }
+  json += "],\"errors\":[";
+  const viewer::TTag root = form.Root();
+  bool firstError = true;
+  for (std::int32_t i = root.TagChildsStart(); i < root.ChildsCount(); ++i) {
+    const viewer::TTag row = root.Childs(i);
+    if (row.TagType() != viewer::ttError) continue;
+    if (!firstError) json.push_back(',');
+    firstError = false;
+    json += "{\"offset\":" + std::to_string(row.Offset()) + ",\"message\":";
+    AppendJsonString(json, row.Text());
+    json += "}";
+  }
+  json += "]}\n";
+  out << json;
+}
+
+}  // namespace app

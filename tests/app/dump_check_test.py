@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""bramlet-dump --check, --element and --json over the samples.
+
+Each well-formed DER sample is broken once per rule in a known element (the lengths of the
+enclosing elements encoded again), and --check must report exactly that rule at that element's
+offset; the unbroken samples pass. --json parses for every sample and for damaged inputs, and
+--element gives back the bytes at each element's offset.
+
+  dump_check_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
+"""
+import argparse
+import json
+import os
+import random
+import shutil
+import subprocess
+import tempfile
+
+DER_SAMPLES = ["cert.der", "crl.der", "csr.der", "p7-signed.der", "rsa-key.der", "rsa-key.p8.der",
+               "ec-key.der", "ec-key.p8.der", "p256-cert.der", "ed25519-cert.der"]
+
+
+class Node:
+    """One DER element: tag octets, then either children or primitive contents."""
+
+    def __init__(self, tag, content=None, children=None):
+        self.tag, self.content, self.children = tag, content, children
+        self.form = "der"       # or "long", "indefinite"
+        self.prefix = b""       # octets before the children of an encapsulating BIT STRING
+        self.mark = False
+        self.offset = None
+
+
+def parse(data, pos=0, end=None):
+    """The elements of data[pos:end]; OCTET and BIT STRINGs holding exactly one element open up."""
+    end = len(data) if end is None else end
+    nodes = []
+    while pos < end:
+        t = pos
+        pos += 1
+        if data[t] & 0x1F == 0x1F:
+            while data[pos] & 0x80:
+                pos += 1
+            pos += 1
+        tag = data[t:pos]
+        first = data[pos]
+        pos += 1
+        if first < 0x80:
+            length = first
+        else:
+            length = int.from_bytes(data[pos:pos + (first & 0x7F)], "big")
+            pos += first & 0x7F
+        content = data[pos:pos + length]
+        if tag[0] & 0x20:
+            node = Node(tag, children=parse(data, pos, pos + length))
+        else:
+            node = Node(tag, content=content)
+            skip = 1 if tag == b"\x03" else 0
+            inner = try_single(content[skip:])
+            if tag in (b"\x03", b"\x04") and inner is not None:
+                node.children, node.prefix = [inner], content[:skip]
+        nodes.append(node)
+        pos += length
+    return nodes
+
+
+def try_single(data):
+    try:
+        nodes = parse(data)
+        if len(nodes) == 1 and place(nodes) == data:
+            return nodes[0]
+    except (IndexError, ValueError):
+        pass
+    return None
+
+
+def length_octets(n, form):
+    if form == "long":  # one octet more than needed
+        body = n.to_bytes(max(1, (n.bit_length() + 7) // 8), "big")
+        if n >= 0x80:
+            body = b"\x00" + body
+        return bytes([0x80 | len(body)]) + body
+    if n < 0x80:
+        return bytes([n])
+    body = n.to_bytes((n.bit_length() + 7) // 8, "big")
+    return bytes([0x80 | len(body)]) + body
+
+
+def serialize(node):
+    """The node's encoding; node.placed lists where its children start, from its first octet."""
+    body = node.prefix if node.children is not None else node.content
+    positions = []
+    for child in node.children or []:
+        positions.append(len(body))
+        body += serialize(child)
+    if node.form == "indefinite":
+        header = node.tag + b"\x80"
+        body += b"\x00\x00"
+    else:
+        header = node.tag + length_octets(len(body), node.form)
+    node.placed = [len(header) + p for p in positions]
+    return header + body
+
+
+def place(nodes):
+    """The encoding of the top-level nodes; sets every node's offset."""
+    out = b""
+    starts = []
+    for node in nodes:
+        starts.append(len(out))
+        out += serialize(node)
+    stack = list(zip(nodes, starts))
+    while stack:
+        node, offset = stack.pop()
+        node.offset = offset
+        stack.extend((c, offset + p) for c, p in zip(node.children or [], node.placed))
+    return out
+
+
+def walk(node, visit):
+    stack = [node]
+    while stack:
+        n = stack.pop()
+        visit(n)
+        stack.extend(reversed(n.children or []))
+
+
+def all_nodes(nodes):
+    found = []
+    for node in nodes:
+        walk(node, found.append)
+    return found
+
+
+def is_set_with_members(n):
+    return n.tag == b"\x31" and n.children
+
+
+# Each rule: a predicate choosing the element to break, and the change.
+def break_length(n): n.form = "long"
+def break_indefinite(n): n.form = "indefinite"
+def break_tag(n): n.tag = bytes([n.tag[0] | 0x1F, n.tag[0] & 0x1F])
+def break_boolean(n): n.content = b"\x01"
+def break_integer(n): n.content = (b"\xff" if n.content[0] & 0x80 else b"\x00") + n.content
+
+
+def break_constructed(n):
+    n.tag = bytes([n.tag[0] | 0x20])
+    n.children = [Node(b"\x04", content=n.content)]
+    n.content = None
+
+
+def break_padding(n):
+    n.content = bytes([1]) + n.content[1:-1] + bytes([n.content[-1] | 1])
+    n.children, n.prefix = None, b""
+
+
+def break_set(n):
+    member = n.children[0]
+    bigger = Node(member.tag, content=member.content + b"\x05\x00") if member.children is None else \
+        Node(member.tag, children=member.children + [Node(b"\x05", content=b"")])
+    n.children = [bigger] + n.children
+
+
+def break_time(n): n.content = n.content[:-3] + b"Z"
+def break_oid(n): n.content = n.content[:1] + b"\x80" + n.content[1:]
+def break_charset(n): n.content = b"@" + n.content[1:]
+
+
+RULES = [
+    ("length-not-minimal", lambda n: n.children is not None and n.tag == b"\x30", break_length),
+    ("indefinite-length", lambda n: n.tag == b"\x30", break_indefinite),
+    ("constructed-string", lambda n: n.tag == b"\x04" and n.children is None and n.content, break_constructed),
+    ("tag-not-minimal", lambda n: n.tag == b"\x02", break_tag),
+    ("boolean-not-canonical", lambda n: n.tag == b"\x01", break_boolean),
+    ("integer-not-minimal", lambda n: n.tag == b"\x02" and n.content, break_integer),
+    ("bitstring-padding", lambda n: n.tag == b"\x03" and n.content and n.content[0] == 0 and len(n.content) > 1,
+     break_padding),
+    ("set-not-sorted", is_set_with_members, break_set),
+    ("time-not-der", lambda n: n.tag == b"\x17", break_time),
+    ("oid-not-minimal", lambda n: n.tag == b"\x06" and len(n.content) > 1, break_oid),
+    ("string-charset", lambda n: n.tag == b"\x13" and n.content, break_charset),
+]
+
+
+def run(dump, *args):
+    result = subprocess.run([dump, *args], capture_output=True)
+    return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dump", required=True)
+    parser.add_argument("--samples", required=True)
+    args = parser.parse_args()
+    dump, samples = args.dump, args.samples
+    failures = []
+    work = tempfile.mkdtemp(prefix="bramlet-check-test-")
+    broken_count = 0
+    try:
+        def write(name, data):
+            path = os.path.join(work, name)
+            with open(path, "wb") as f:
+                f.write(data)
+            return path
+
+        for sample in DER_SAMPLES:
+            with open(os.path.join(samples, sample), "rb") as f:
+                original = f.read()
+            rc, out, err = run(dump, "--check", os.path.join(samples, sample))
+            if rc != 0 or out:
+                failures.append("%s unbroken: exit %d %r %s" % (sample, rc, out[:200], err))
+            if place(parse(original)) != original:
+                failures.append("%s: the test's own DER writer does not round-trip" % sample)
+                continue
+            for rule, choose, change in RULES:
+                tree = parse(original)
+                candidates = [n for n in all_nodes(tree) if choose(n)]
+                if not candidates:
+                    continue
+                target = candidates[len(candidates) // 2]
+                change(target)
+                data = place(tree)
+                broken_count += 1
+                rc, out, err = run(dump, "--check", write("%s.%s" % (sample, rule), data))
+                want = "%d\t%s\t" % (target.offset, rule)
+                lines = out.decode().splitlines()
+                if rc != 1 or len(lines) != 1 or not lines[0].startswith(want):
+                    failures.append("%s broken for %s at %d: exit %d, %r %s" % (sample, rule, target.offset, rc,
+                                                                               lines[:4], err))
+            # trailing-data: one more element after the first.
+            rc, out, _ = run(dump, "--check", write(sample + ".trailing", original + b"\x05\x00"))
+            if rc != 1 or out.decode() != "%d\ttrailing-data\tNULL\tDER: 2 octets after the first element\n" % len(original):
+                failures.append("%s trailing: %d %r" % (sample, rc, out))
+
+        if broken_count < 60:
+            failures.append("only %d broken files were made" % broken_count)
+
+        # openssl's own files pass, PEM and containers too; the streamed CMS shows only its indefinite lengths.
+        for name in sorted(os.listdir(samples)):
+            path = os.path.join(samples, name)
+            if name in ("README.md", "make-samples.sh", "cms-stream.der"):
+                continue
+            rc, out, err = run(dump, "--check", path)
+            if rc != 0 or out:
+                failures.append("%s: exit %d %r %s" % (name, rc, out[:200], err))
+        rc, out, _ = run(dump, "--check", os.path.join(samples, "cms-stream.der"))
+        rules = [line.split("\t")[1] for line in out.decode().splitlines()]
+        if rc != 1 or not rules or set(rules) != {"indefinite-length"}:
+            failures.append("cms-stream: %d %r" % (rc, rules))
+
+        # --json parses for every sample and for damaged inputs; --element gives back each element's bytes.
+        rng = random.Random(17)
+        with open(os.path.join(samples, "cert.der"), "rb") as f:
+            cert = f.read()
+        damaged = [write("damaged%d.der" % i, bytes(b ^ (rng.randrange(256) if rng.random() < 0.02 else 0)
+                                                     for b in cert)) for i in range(8)]
+        damaged += [write("junk.der", bytes(rng.randrange(256) for _ in range(300))),
+                    write("prose.txt", b"no armour here\n"), write("controls.der", b"\x13\x03\x00\"\\")]
+        inputs = [os.path.join(samples, n) for n in sorted(os.listdir(samples))] + damaged
+        for path in inputs:
+            rc, out, err = run(dump, "--json", path)
+            try:
+                doc = json.loads(out)
+            except ValueError as e:
+                failures.append("--json %s: %s" % (path, e))
+                continue
+            if os.path.basename(path) == "cert.der":
+                stack = list(doc["elements"])
+                checked = 0
+                while stack:
+                    element = stack.pop()
+                    stack.extend(element.get("children", []))
+                    rc, raw, _ = run(dump, "--element", str(element["offset"]), path)
+                    size = element["header"] + element["length"]
+                    if rc != 0 or raw != cert[element["offset"]:element["offset"] + size]:
+                        failures.append("--element %d" % element["offset"])
+                    checked += 1
+                if checked < 20:
+                    failures.append("--element checked only %d elements" % checked)
+
+        # A certificate taken out of a PKCS#7 file as PEM is read by openssl.
+        if shutil.which("openssl"):
+            rc, out, _ = run(dump, "--json", os.path.join(samples, "chain.p7b"))
+            stack, certs = list(json.loads(out)["elements"]), []
+            while stack:
+                element = stack.pop()
+                children = element.get("children", [])
+                stack.extend(children)
+                if element["tag"] == "SEQUENCE" and len(children) == 3 and children[2]["tag"] == "BIT STRING":
+                    certs.append(element["offset"])
+            if not certs:
+                failures.append("no certificate found in chain.p7b")
+            for offset in certs:
+                rc, pem, _ = run(dump, "--element", "0x%x" % offset, "--pem", os.path.join(samples, "chain.p7b"))
+                read = subprocess.run(["openssl", "x509", "-noout", "-subject"], input=pem, capture_output=True)
+                if rc != 0 or not pem.startswith(b"-----BEGIN CERTIFICATE-----\n") or read.returncode != 0:
+                    failures.append("PEM certificate at %d: %r" % (offset, read.stderr[:200]))
+
+        rc, out, _ = run(dump, "--help")
+        for mode in (b"--check", b"--element", b"--pem", b"--json", b"--xml", b"--elements", b"--no-attributes"):
+            if rc != 0 or mode not in out:
+                failures.append("--help lacks %r" % mode)
+        rc, _, _ = run(dump, "--element", "zz", os.path.join(samples, "cert.der"))
+        if rc != 2:
+            failures.append("--element zz: exit %d" % rc)
+        rc, _, _ = run(dump, "--check", os.path.join(work, "missing.der"))
+        if rc != 2:
+            failures.append("--check of a missing file: exit %d" % rc)
+    finally:
+        shutil.rmtree(work)
+
+    for failure in failures:
+        print("FAIL", failure)
+    print("%d broken files checked" % broken_count)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    raise SystemExit(main())
