@@ -118,7 +118,7 @@ void TWin32WindowHost::SetBusyCursor(bool busy) {
   if (--FBusyDepth == 0) SetCursor(static_cast<HCURSOR>(FSavedCursor));
 }
 
-void TWin32WindowHost::PostKeyToParent(const TKeyEvent& key) {
+void TWin32WindowHost::PostKeyToParent(const platform::TKeyEvent& key) {
   HWND viewer = Window(FViewer);
   HWND parent = viewer ? GetParent(viewer) : nullptr;
   if (parent == nullptr) return;

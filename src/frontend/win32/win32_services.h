@@ -45,7 +45,7 @@ class TWin32WindowHost : public platform::IWindowHost {
   explicit TWin32WindowHost(TWindowGetter viewer) : FViewer(std::move(viewer)) {}
   void Beep() override;
   void SetBusyCursor(bool busy) override;
-  void PostKeyToParent(const TKeyEvent& key) override;
+  void PostKeyToParent(const platform::TKeyEvent& key) override;
   void ActivateParent() override;
 
  private:

@@ -97,7 +97,7 @@ TEST(Win32WindowHost, KeysReachTheParentWithAltInTheMessage) {
   TWin32WindowHost host([viewer] { return static_cast<void*>(viewer); });
   struct TRow {
     const char* Label;
-    TKeyEvent Key;
+    platform::TKeyEvent Key;
     UINT Message;
     bool AltContext;  // bit 29 of the key message
   } rows[] = {
