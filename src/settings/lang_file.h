@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 63> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -68,6 +68,7 @@ inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
     {u"113", u"Save to XML"},
     {u"114", u"Settings"},
     {u"115", u"About"},
+    {u"116", u"Next problem"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -87,6 +88,8 @@ inline constexpr std::array<TBuiltInText, 60> DefaultLanguage{{
     {u"213", u"Dotted"},
     {u"214", u"Show icons"},
     {u"215", u"Separate bytes in binary strings"},
+    {u"216", u"DER problem"},
+    {u"217", u"DER checks"},
     {u"221", u"Hex panel"},
     {u"222", u"Font"},
     {u"223", u"Size"},

@@ -50,6 +50,9 @@ struct TSettings {
   TColor LineColor = SysColor(16);
   bool LineDotted = true;
   bool SpaceInHex = true;
+  // The DER checks, and the caption colour of the rows they find fault with.
+  bool DerChecks = true;
+  TColor DerColor = RGB(220, 0, 0);
   THexSettings Hex;
   bool operator==(const TSettings&) const = default;
 };

@@ -44,6 +44,8 @@ constexpr TCommand Commands[] = {
      &TF::ToggleAttributes},
     {"mnShowHex", 110, false, u"H", {Window('H')}, TEnabledRule::erAlways, TCheckedRule::crHexPanelVisible,
      &TF::ToggleHexPanel},
+    {"mnNextProblem", 116, false, u"F8", {Window(vk::F8)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+     &TF::NextProblem},
     {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
      TCheckedRule::crNever, &TF::LoadFromClipboard},
     {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload},

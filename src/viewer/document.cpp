@@ -89,6 +89,7 @@ void TMainForm::ClearTree() {
   ClearViews();
   HexCellTypes = {};
   FDocument.Clear();
+  FDerFindings.clear();
   TagsCount = 0;
   HexSel = {};
 }
@@ -100,6 +101,7 @@ TTreeExpansion TMainForm::TreeExpansion() const {
 }
 
 void TMainForm::FillTrees() {
+  RunDerChecks();
   FillStructureTree();
   UpdateMainStatusBar();
   FillHexTree();

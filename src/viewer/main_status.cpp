@@ -56,6 +56,7 @@ void TMainForm::UpdateMainStatusBar() {
       settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
   MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
   MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+  MainStatusBar[5].Text = DerStatusText();
   if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
 }
 

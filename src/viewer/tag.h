@@ -66,6 +66,9 @@ class TTag {
   bool Constructed() const;
   std::uint8_t UniversalTag() const;  // GetUniversalTag; 255 for non-elements
 
+  // The element's index in its document (asn::IElementTree's numbering); only
+  // for element rows.
+  std::uint32_t ElementIndex() const { return FIndex; }
   // A 64-bit key for a tree row's data slot; TDocument::TagByKey gives the row back.
   std::uint64_t Key() const;
   bool operator==(const TTag& other) const = default;

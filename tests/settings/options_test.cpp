@@ -441,7 +441,7 @@ TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
   };
   ShowSettingsDialog(Target, runner);
   EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));
-  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 56, 546, 588}));
+  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 43, 546, 614}));
   EXPECT_FALSE(Target.Record.SpaceInHex) << "Esc keeps the change";
 }
 
@@ -485,7 +485,7 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
     Fake.Display.ScalePercent = percent;
     TSettingsForm form(Target);
     EXPECT_EQ(form.Look.ClientWidth, ScalePixels(546, percent));
-    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(588, percent));
+    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(614, percent));
     ExpectSoundLayout(form.Controls, form.Look);
     std::size_t i = 0;
     for (const TControl& control : form.Controls.All()) {
@@ -501,10 +501,10 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
 TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   TSettingsForm form(Target);
   const TControls& c = form.Controls;
-  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 385}));
-  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 385}));
-  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 391, 269, 533}));
-  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 391, 538, 533}));
+  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 411}));
+  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 411}));
+  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 417, 269, 559}));
+  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 417, 538, 559}));
   const TRect& close = c["btnOK"].Bounds;
   EXPECT_LE(std::abs(close.Left + close.Right - form.Look.ClientWidth), 1) << "Close is centred";
   EXPECT_EQ(c["btnDefaults"].Bounds.Right, c["gbxHex"].Bounds.Right);
