@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 63> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 66> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -69,6 +69,9 @@ inline constexpr std::array<TBuiltInText, 63> DefaultLanguage{{
     {u"114", u"Settings"},
     {u"115", u"About"},
     {u"116", u"Next problem"},
+    {u"117", u"Copy as Base64"},
+    {u"118", u"Copy as PEM"},
+    {u"119", u"Copy as C array"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},

@@ -30,6 +30,12 @@ constexpr TCommand Commands[] = {
      &TF::CopyRow},
     {"mnCopyHex", 103, false, u"Ctrl+Alt+C", {Tree('C', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
      TCheckedRule::crNever, &TF::CopyBytes},
+    {"mnCopyBase64", 117, false, u"Ctrl+Alt+B", {Tree('B', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsBase64},
+    {"mnCopyPem", 118, false, u"Ctrl+Alt+K", {Tree('K', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsPem},
+    {"mnCopyCArray", 119, false, u"Ctrl+Alt+A", {Tree('A', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsCArray},
     // The host searches; its results come back through ListSearchTextW.
     {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr},
     {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,

@@ -366,6 +366,17 @@ class TMainForm {
   // round; beeps when there is none.
   void NextProblem();
 
+  // ---- Element toolbox (main_toolbox.cpp)
+  // The element a row stands for: itself, or the element its attribute, error
+  // or problem row belongs to; invalid for a top-level error row and no row.
+  TTag ElementOfRow(TNodeId node) const;
+  // The element's whole encoding in Bytes.
+  std::span<const std::uint8_t> ElementEncoding(TTag element) const;
+  // The focused row's element to the clipboard; nothing without a focused row.
+  void CopyAsBase64();
+  void CopyAsPem();
+  void CopyAsCArray();
+
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and
   // the views. False, with the views left unfilled, when the file yields no

@@ -135,6 +135,9 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnReload", {vk::F5, false, false, false}, u""},
       {"mnSaveToXML", {'S', false, true, false}, u""},
       {"mnNextProblem", {vk::F8, false, false, false}, u""},
+      {"mnCopyBase64", {'B', false, true, true}, u"INTEGER"},
+      {"mnCopyPem", {'K', false, true, true}, u"INTEGER"},
+      {"mnCopyCArray", {'A', false, true, true}, u"Length"},
   };
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
@@ -248,7 +251,7 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 104, 105, 106, 107, 108, 0, 109, 110, 116, 0, 111, 112, 113, 0, 114, 115}));
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 117, 118, 119, 104, 105, 106, 107, 108, 0, 109, 110, 116, 0, 111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
 }
@@ -426,7 +429,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 14);
+  EXPECT_EQ(tabs, 17);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");
