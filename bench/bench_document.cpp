@@ -117,7 +117,7 @@ void ParseAsn(benchmark::State& state, const TInput& input) {
   }
   std::int64_t elements = form->TagsCount;
   std::int64_t rows = CountRows(form->Root());
-  double documentBytes = static_cast<double>(form->Document().MemoryUsed() + form->HexCellTypes.capacity());
+  double documentBytes = static_cast<double>(form->Document().MemoryUsed() + form->HexCellTypes.MemoryUsed());
   state.SetLabel(input.Label);
   state.counters["elements"] = static_cast<double>(elements);
   state.counters["rows"] = static_cast<double>(rows);

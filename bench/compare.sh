@@ -96,6 +96,7 @@ rows=(
   "dumpasn1|dumpasn1 default dump (values cut at 128 bytes) of {one}|dumpasn1 {one}"
   "asn1js (node)|@lapo/asn1js 2.1.3 decode of every top-level element, one line per element|node $node_dir/walk.mjs {in}"
   "bramlet-dump tree|the viewer's document: element, attribute and error rows, status line|$dump {in}"
+  "bramlet-dump --no-attributes|the viewer's document without the attribute rows|$dump --no-attributes {in}"
   "bramlet-dump --xml|the viewer's XML export of the document, to standard output|$dump --xml {in}"
 )
 
@@ -105,9 +106,12 @@ inputs=(
   "certs.der|certs-wrapped.der|100 MiB of certificates"
 )
 
+# Results by "input|tool": wall seconds and peak KiB, for the targets at the end.
+declare -A wall rss
 printf '%-26s %-18s %9s %10s %8s %8s  %s\n' input tool "wall s" "RSS MiB" "time x" "RSS x" "asked to do"
 for input in "${inputs[@]}"; do
   IFS='|' read -r file one label <<<"$input"
+  file_key=$file
   file=$big/$file
   one=$big/$one
   base_time=0
@@ -128,6 +132,8 @@ for input in "${inputs[@]}"; do
         $status "$(tail -c 200 "$big/stderr.out" | tr '\n' ' ')"
       continue
     fi
+    wall[$file_key|$name]=$secs
+    rss[$file_key|$name]=$kib
     mib=$(awk -v k="$kib" 'BEGIN { printf "%.1f", k / 1024 }')
     if [ "$is_base" = 1 ]; then
       base_time=$secs
@@ -139,3 +145,23 @@ for input in "${inputs[@]}"; do
   done
 done
 rm -f "$big/time.out" "$big/stderr.out"
+
+# The targets: a peer's time over bramlet-dump's (higher is better) or a figure against its
+# limit. "-" where a run is missing or failed.
+ratio() {
+  local a=${wall[$1]:-} b=${wall[$2]:-}
+  awk -v a="$a" -v b="$b" 'BEGIN { if (a > 0 && b > 0) printf "%.2f", a / b; else print "-" }'
+}
+mib() { awk -v k="${rss[$1]:-}" 'BEGIN { if (k > 0) printf "%.1f", k / 1024; else print "-" }'; }
+verdict() { awk -v v="$1" -v t="$2" -v dir="$3" 'BEGIN {
+  if (v == "-") print "not measured"; else if ((dir == ">=" && v >= t) || (dir == "<" && v < t)) print "met"; else print "MISSED" }'; }
+echo
+printf '%-66s %10s %10s  %s\n' target measured limit verdict
+target() { printf '%-66s %10s %10s  %s\n' "$1" "$2" "$4 $3" "$(verdict "$2" "$3" "$4")"; }
+target "CRL: openssl asn1parse time / bramlet-dump --elements" "$(ratio "crl.der|openssl asn1parse" "crl.der|bramlet-dump")" 3 ">="
+target "certs: openssl asn1parse time / bramlet-dump --elements" "$(ratio "certs.der|openssl asn1parse" "certs.der|bramlet-dump")" 2 ">="
+target "certs: asn1js time / bramlet-dump --no-attributes" "$(ratio "certs.der|asn1js (node)" "certs.der|bramlet-dump --no-attributes")" 2 ">="
+target "certs: dumpasn1 time / bramlet-dump --no-attributes" "$(ratio "certs.der|dumpasn1" "certs.der|bramlet-dump --no-attributes")" 1 ">="
+target "CRL: bramlet-dump --no-attributes peak MiB" "$(mib "crl.der|bramlet-dump --no-attributes")" 150 "<"
+target "certs: bramlet-dump --no-attributes peak MiB" "$(mib "certs.der|bramlet-dump --no-attributes")" 400 "<"
+target "CRL: bramlet-dump --xml to a pipe, seconds" "${wall[crl.der|bramlet-dump --xml]:--}" 3 "<"

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/dump_names.h"
 #include "app/dump_check.h"
 #include "app/dump_printer.h"
 #include "app/headless_platform.h"
@@ -31,6 +32,8 @@ struct TOptions {
   bool Attributes = true;
   bool Elements = false;
   bool Xml = false;
+  bool Names = true;
+  bool Paths = false;
   std::string XmlOut;  // empty: standard output
   bool Check = false;
   bool Json = false;
@@ -38,23 +41,37 @@ struct TOptions {
   bool Pem = false;
 };
 
-int Usage(const char* message) {
+// The option list; --help prints it to out, a bad command line to standard error.
+int Usage(const char* message, std::ostream& out = std::cerr) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
-  // --help asked for the list: it goes to standard output.
-  (*message != 0 ? std::cerr : std::cout) << "usage: bramlet-dump [--oids DICTIONARY] [MODE] FILE\n"
-               "  (no mode)               the document as the viewer's tree lists it, then a status line\n"
-               "  --no-attributes         the same without the offset and length rows\n"
-               "  --xml [OUT]             the XML export, to OUT or standard output\n"
-               "  --elements              one line per element of a raw BER file\n"
-               "  --check                 DER findings: offset, rule, element, explanation (tab-separated);\n"
-               "                          exit 0 for valid DER, 1 for findings or a decoding error\n"
-               "  --element OFFSET [--pem] the encoding of the element starting at OFFSET (decimal, or 0x/$\n"
-               "                          hexadecimal), raw or as PEM\n"
-               "  --json                  the document as JSON, with each element's DER findings\n"
-               "  --help                  this list\n"
-               "exit status 2 for usage and I/O errors\n";
+  out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-names] [MODE] FILE\n"
+               "Prints the ASN.1 structure of FILE as the viewer's tree shows it, or as XML.\n"
+               "  default          the document as the viewer's tree lists it, then a status line\n"
+               "  --no-attributes  without the offset and length rows\n"
+               "  --xml [OUT]      the XML export, to OUT or standard output\n"
+               "  --elements       one line per element of a raw BER file\n"
+               "  --paths          one line per element: offset, tab, field path, tab, tag name\n"
+               "  --check          DER findings: offset, rule, element, explanation (tab-separated);\n"
+               "                   exit 0 for valid DER, 1 for findings or a decoding error\n"
+               "  --element OFFSET [--pem]\n"
+               "                   the encoding of the element starting at OFFSET (decimal, or 0x/$\n"
+               "                   hexadecimal), raw or as PEM\n"
+               "  --json           the document as JSON, with each element's DER findings\n"
+               "  --no-names       without the field names from the standards' schemas\n"
+               "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
+               "  -h, --help       this text\n"
+               "  --version        the version\n";
   return ExitUsage;
 }
+
+// What --help says after the options: the input and the exit codes.
+constexpr const char* HelpEpilogue =
+    "\nFILE may be raw BER (DER, CER), PEM (several blocks too), a begin-base64 block or bare Base64.\n"
+    "\nExit status:\n"
+    "  0  the whole document was shown\n"
+    "  1  the document ends in a fatal decoding error, or a text file holds no armour;\n"
+    "     with --check, also a document that is not valid DER\n"
+    "  2  a bad command line, or a file that cannot be read or written\n";
 
 // The folder of the running executable, where oid.txt is shipped.
 std::string ExecutableFolder(const char* argv0) {
@@ -110,7 +127,7 @@ void PrintTree(const viewer::TMainForm& form, bool attributes) {
   std::string out;
   viewer::WalkRows(form.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
-    app::AppendShown(out, viewer::RowLine(row));
+    app::AppendShown(out, app::NamedRowLine(form, row));
     out.push_back('\n');
     if (out.size() < (1u << 20)) return;
     std::cout << out;
@@ -167,6 +184,7 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   app::THeadlessPlatform headless;
   viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
   form.OIDDictionary = &oids;
+  form.Settings.FieldNames = options.Names && !options.Xml;  // the export has no names
   try {
     form.LoadFile();
   } catch (const std::exception& e) {
@@ -187,6 +205,8 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   if (options.ElementOffset >= 0) return app::WriteElement(form, options.ElementOffset, options.Pem, std::cout, std::cerr);
   if (options.Xml) {
     if (!WriteXml(form, options.XmlOut)) return ExitUsage;
+  } else if (options.Paths) {
+    app::PrintPaths(form, std::cout);
   } else {
     PrintTree(form, options.Attributes);
   }
@@ -211,6 +231,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       options.HaveOids = true;
     } else if (arg == "--no-attributes") {
       options.Attributes = false;
+    } else if (arg == "--no-names") {
+      options.Names = false;
+    } else if (arg == "--paths") {
+      options.Paths = true;
     } else if (arg == "--elements") {
       options.Elements = true;
     } else if (arg == "--xml") {
@@ -226,7 +250,11 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       if (++i >= argc) return Usage("--element needs an offset");
       if (!ParseOffset(argv[i], options.ElementOffset)) return Usage("--element needs a decimal or 0x hexadecimal offset");
     } else if (arg == "-h" || arg == "--help") {
-      Usage("");
+      Usage("", std::cout);
+      std::cout << HelpEpilogue;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "bramlet-dump " BRAMLET_VERSION "\n";
       return 0;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage(("unknown option " + arg).c_str());
@@ -242,7 +270,7 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
   if (positional.empty()) return Usage("no FILE given");
   if (positional.size() > 1) return Usage("only one FILE can be dumped");
   const int modes = int(options.Elements) + int(options.Xml) + int(!options.Attributes) + int(options.Check) +
-                    int(options.Json) + int(options.ElementOffset >= 0);
+                    int(options.Json) + int(options.ElementOffset >= 0) + int(options.Paths);
   if (modes > 1) return Usage("a mode does not combine with another: choose one");
   if (options.Pem && options.ElementOffset < 0) return Usage("--pem goes with --element");
   options.Input = positional[0];

@@ -26,7 +26,7 @@ class THeadlessHost : public platform::IWindowHost {
  public:
   void Beep() override {}
   void SetBusyCursor(bool) override {}
-  void PostKeyToParent(std::uint16_t) override {}
+  void PostKeyToParent(const platform::TKeyEvent&) override {}
   void ActivateParent() override {}
 };
 
@@ -45,6 +45,8 @@ class THeadlessDisplay : public platform::IDisplay {
 class THeadlessSystem : public platform::ISystem {
  public:
   std::string ModuleFolder() override { return {}; }
+  std::string UserSettingsFolder() override { return {}; }
+  bool CanWriteFolder(const std::string&) override { return false; }
   bool ReadIniFolderFlag() override { return false; }
   void WriteIniFolderFlag(bool) override {}
   std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;

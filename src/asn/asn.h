@@ -102,6 +102,18 @@ class EParserException : public std::runtime_error {
   std::int32_t Offset;
 };
 
+class TOIDDictionary;
+
+// Renders the contents of a primitive, non-encapsulating element the way the
+// walk does: sets tag's Value, OIDDescr, IsHex, UnusedBits and BitLength, or
+// for malformed contents Error with the hexadecimal text as Value. tag needs
+// its class and tag number; its texts should be empty.
+void RenderContents(TASNTag& tag, std::span<const std::uint8_t> contents, bool spaceInHex,
+                    const TOIDDictionary* dictionary);
+// The Error message RenderContents would set, without building the value
+// text; empty when the contents render.
+std::string ContentsFault(const TASNTag& tag, std::span<const std::uint8_t> contents);
+
 using TASNTagParserEvent = std::function<void(const TASNTag&)>;
 using TASNParserEvent = std::function<void()>;
 
@@ -154,6 +166,10 @@ class TASNParser {
   bool SpaceInHex = false;
   // Where OBJECT IDENTIFIER values find their OIDDescr; none gives no descriptions.
   const TOIDDictionary* OIDDictionary = nullptr;
+  // Off: primitive values are not rendered during the walk (Value, OIDDescr,
+  // IsHex, UnusedBits and BitLength stay cleared); only Error is set, for
+  // contents RenderContents would reject. For stores that render on demand.
+  bool RenderValues = true;
 
   // Walks every element of s (which must outlive the call) and delivers the
   // events. Leaves with EParserException on a malformed header, after the
@@ -199,7 +215,6 @@ class TASNParser {
   // STRING or BIT STRING that passed the encapsulation trial.
   bool RenderPrimitive();
   bool PassesEncapsulationTrial(bool isBitString);
-  void SetValueError(const char* message);
   // Closes the levels up to and including the innermost encapsulated one;
   // false when no level is encapsulated.
   bool UnwindEncapsulation();

@@ -78,31 +78,40 @@ const char* TASNParser::ReadHeader(std::int32_t levelEnd, std::int32_t& next) {
   return nullptr;
 }
 
-bool TASNParser::RenderPrimitive() {
-  const Bytes contents = Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length);
-  std::u16string& out = FTag.Value;
-  if (FTag.TagClass != ASN1Universal) {
-    AppendHex(out, contents, SpaceInHex);
-    FTag.IsHex = true;
-    return false;
+namespace {
+
+void SetFault(TASNTag& tag, Bytes contents, bool spaceInHex, const char* message) {
+  tag.Value.clear();
+  AppendHex(tag.Value, contents, spaceInHex);
+  tag.IsHex = true;
+  tag.Error.clear();
+  for (const char* c = message; *c != 0; ++c) tag.Error.push_back(static_cast<unsigned char>(*c));
+}
+
+}  // namespace
+
+void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDictionary* dictionary) {
+  std::u16string& out = tag.Value;
+  if (tag.TagClass != ASN1Universal) {
+    AppendHex(out, contents, spaceInHex);
+    tag.IsHex = true;
+    return;
   }
-  const bool bitString = FUniversalTag == utBitString;
-  if ((bitString || FUniversalTag == utOctetString) && PassesEncapsulationTrial(bitString)) return true;
   try {
-    switch (FUniversalTag) {
+    switch (tag.GetUniversalTag()) {
       case utBoolean:
         RenderBoolean(out, contents);
         break;
       case utInteger:
       case utEnumerated:
-        RenderInteger(out, contents, FTag.BitLength, 0);
+        RenderInteger(out, contents, tag.BitLength, 0);
         break;
       case utBitString:
-        FTag.IsHex = true;
-        RenderBitString(out, contents, FTag.UnusedBits, SpaceInHex);
+        tag.IsHex = true;
+        RenderBitString(out, contents, tag.UnusedBits, spaceInHex);
         break;
       case utObjectIdentifier:
-        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/false, OIDDictionary);
+        RenderOID(out, contents, tag.OIDDescr, /*relative=*/false, dictionary);
         break;
       case utReal:
         RenderReal(out, contents);
@@ -111,7 +120,7 @@ bool TASNParser::RenderPrimitive() {
         AppendUtf8(out, contents);
         break;
       case utRelativeOid:
-        RenderOID(out, contents, FTag.OIDDescr, /*relative=*/true, OIDDictionary);
+        RenderOID(out, contents, tag.OIDDescr, /*relative=*/true, dictionary);
         break;
       case utNumericString:
       case utPrintableString:
@@ -136,27 +145,71 @@ bool TASNParser::RenderPrimitive() {
         RenderBMPString(out, contents);
         break;
       default:
-        AppendHex(out, contents, SpaceInHex);
-        FTag.IsHex = true;
+        AppendHex(out, contents, spaceInHex);
+        tag.IsHex = true;
         break;
     }
   } catch (const EParserException& e) {
-    SetValueError(e.what());
+    SetFault(tag, contents, spaceInHex, e.what());
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
     // A failure the renderer does not name: the value is still shown, in hexadecimal.
-    SetValueError("Decoding error");
+    SetFault(tag, contents, spaceInHex, "Decoding error");
   }
-  return false;
 }
 
-void TASNParser::SetValueError(const char* message) {
-  FTag.Value.clear();
-  AppendHex(FTag.Value, Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length), SpaceInHex);
-  FTag.IsHex = true;
-  FTag.Error.clear();
-  for (const char* c = message; *c != 0; ++c) FTag.Error.push_back(static_cast<unsigned char>(*c));
+std::string ContentsFault(const TASNTag& tag, Bytes contents) {
+  if (tag.TagClass != ASN1Universal) return {};
+  // Only these renderers can fail; the cheap checks come first, the rest render
+  // into a scratch text that stays small (times and REAL values).
+  void (*render)(std::u16string&, Bytes) = nullptr;
+  switch (tag.GetUniversalTag()) {
+    case utBoolean:
+      return contents.size() == 1 ? std::string() : std::string("Incorrect length");
+    case utBitString:
+      return !contents.empty() && contents[0] > 7 ? std::string("Invalid number of unused bits") : std::string();
+    case utUniversalString:
+      return contents.size() % 4 == 0 ? std::string() : std::string("Incorrect length");
+    case utUtcTime:
+      render = RenderUTCTime;
+      break;
+    case utGeneralizedTime:
+      render = RenderGeneralizedTime;
+      break;
+    case utReal:
+      render = RenderReal;
+      break;
+    default:
+      return {};
+  }
+  thread_local std::u16string scratch;
+  scratch.clear();
+  try {
+    render(scratch, contents);
+  } catch (const EParserException& e) {
+    return e.what();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    return "Decoding error";
+  }
+  return {};
+}
+
+bool TASNParser::RenderPrimitive() {
+  const Bytes contents = Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length);
+  if (FTag.TagClass == ASN1Universal) {
+    const bool bitString = FUniversalTag == utBitString;
+    if ((bitString || FUniversalTag == utOctetString) && PassesEncapsulationTrial(bitString)) return true;
+  }
+  if (RenderValues) {
+    RenderContents(FTag, contents, SpaceInHex, OIDDictionary);
+    return false;
+  }
+  std::string fault = ContentsFault(FTag, contents);
+  FTag.Error.assign(fault.begin(), fault.end());
+  return false;
 }
 
 // The contents hold BER when, after a BIT STRING's unused-bits octet, they are

@@ -1,6 +1,11 @@
 // The drawing surface the viewer paints on. Each primitive is one call in
 // QPainter and one in GDI; a recording canvas in fake/ makes every drawing
 // rule testable without a display.
+//
+// Colours arrive resolved: every TColor a canvas receives is plain 0x00BBGGRR.
+// The core turns system colours (0xFF0000nn) into RGB through IDisplay before
+// it draws, so a canvas never looks a colour up and the recording canvas sees
+// exactly what the screen shows.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/keys.h"
+
 namespace platform {
 
 // 32-bit colour value: 0x00BBGGRR, or 0xFFnnnnnn for system colour index nn.
@@ -47,8 +49,9 @@ class IWindowHost {
   virtual ~IWindowHost() = default;
   virtual void Beep() = 0;
   virtual void SetBusyCursor(bool busy) = 0;
-  // Posts a key-down message with this virtual-key code to the host's window.
-  virtual void PostKeyToParent(std::uint16_t virtualKey) = 0;
+  // Posts the key to the host's window as a key-down, with the modifiers held, so
+  // that Shift+F3 reaches the host as Shift+F3.
+  virtual void PostKeyToParent(const TKeyEvent& key) = 0;
   // Makes the host window that contains the viewer active again.
   virtual void ActivateParent() = 0;
 };
@@ -78,6 +81,9 @@ class IDisplay {
     return TextWidth(text, fontName, fontSize);
   }
   virtual int TextHeight(const std::u16string& fontName, int fontSize) = 0;
+  // The family the system draws with when asked for fontName: the name itself when
+  // it is installed, else the substitute chosen for it.
+  virtual std::u16string UsedFontFamily(const std::u16string& fontName) { return fontName; }
   virtual int VerticalScrollBarWidth() = 0;
   // Pixels per logical pixel at 96 dpi, times 100 (100 = unscaled).
   virtual int PixelScalePercent() = 0;
@@ -88,6 +94,12 @@ class ISystem {
   virtual ~ISystem() = default;
   // Folder of the plug-in module (or program), with a trailing delimiter, UTF-8.
   virtual std::string ModuleFolder() = 0;
+  // The user's own settings folder for this program, with a trailing delimiter,
+  // UTF-8; it need not exist yet. Empty when the system knows none.
+  virtual std::string UserSettingsFolder() = 0;
+  // Whether this user may create and replace files in folder (UTF-8), as the
+  // system's permissions and a read-only mount decide.
+  virtual bool CanWriteFolder(const std::string& folder) = 0;
   // The stored INI-location flag: true for the host's folder. Missing reads as false.
   virtual bool ReadIniFolderFlag() = 0;
   virtual void WriteIniFolderFlag(bool hostFolder) = 0;

@@ -1,8 +1,14 @@
-// The error fence every exported function stands behind: nothing thrown inside
-// reaches the host, which gets the function's failure value instead.
+// The one error fence: every exported function and every entry from a
+// toolkit's event loop into the core stands behind it, so nothing thrown
+// inside reaches the host. Header-light, so the front-ends use it too.
 #pragma once
 
+#include <exception>
+#include <functional>
+#include <string>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace plugin {
 
@@ -24,5 +30,15 @@ void Fence(TBody&& body) noexcept {
   } catch (...) {
   }
 }
+
+// What the user reads about a failure: the exception's message (UTF-8 turned
+// into UTF-16), or a fixed text for anything that is no std::exception.
+std::u16string FailureText(const std::exception_ptr& failure);
+
+// Runs body, an entry from a toolkit into the core. With dialogs, a failure's
+// text is shown in an error box captioned "Bramlet" (itself fenced: a failing
+// box is dropped); without, it is dropped, as for painting, where a box would
+// only bring the next paint. False when body threw.
+bool ReportingFence(const std::function<void()>& body, platform::IDialogs* dialogs) noexcept;
 
 }  // namespace plugin

@@ -3,6 +3,8 @@
 #include "plugin/listplug_core.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -10,15 +12,35 @@
 #include "plugin/fence.h"
 #include "settings/lang.h"
 #include "settings/store.h"
+#include "text/utf.h"
 
 namespace plugin {
 
-TListPlugin::TListPlugin(platform::TPlatform& platform, IWindowFactory& windows)
-    : FPlatform(platform), FWindows(windows) {
+TListPlugin::TListPlugin(platform::TPlatform& platform, IWindowFactory& windows, TEightBitText eightBitText)
+    : FPlatform(platform), FWindows(windows), FEightBitText(eightBitText) {
+  const std::string moduleFolder = platform.System.ModuleFolder();
   // A missing "oid.txt" only means OIDs go without descriptions.
-  FOIDDictionary.LoadFolder(platform.System.ModuleFolder());
+  FOIDDictionary.LoadFolder(moduleFolder);
   settings::InitIniFileNames(platform.System);
   settings::InitLanguages();
+  Fence([&] { Trace("module " + moduleFolder); });
+}
+
+void TListPlugin::Trace(const std::string& line) noexcept {
+  const char* path = std::getenv("BRAMLET_TRACE");
+  if (path == nullptr || *path == '\0') return;
+  if (std::FILE* file = std::fopen(path, "a")) {
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+  }
+}
+
+std::optional<std::u16string> TListPlugin::EightBitToUtf16(const std::string& text) const {
+  switch (FEightBitText) {
+    case TEightBitText::etUtf8: return text::Utf8ToUtf16(text);
+    case TEightBitText::etSystemCodePage: return FPlatform.System.CodePageToUtf16(text, 0);
+  }
+  return std::nullopt;
 }
 
 TListPlugin::~TListPlugin() {
@@ -34,20 +56,34 @@ void TListPlugin::ListGetDetectString(char* detectString, int maxLen) noexcept {
   detectString[count] = '\0';
 }
 
-void TListPlugin::ListSetDefaultParams(const void* params) noexcept {
-  Fence([&] { settings::SetTCIniFileNameFromParams(params); });
-}
-
-THandle TListPlugin::ListLoad(THandle listerWin, const std::string& fileName) noexcept {
-  return Fence<THandle>(0, [&]() -> THandle {
-    std::optional<std::u16string> wideName = FPlatform.System.CodePageToUtf16(fileName, 0);
-    if (!wideName) return 0;
-    return CreateViewer(listerWin, *wideName);
+void TListPlugin::ListSetDefaultParams(const wlx::TListDefaultParamStruct* params) noexcept {
+  Fence([&] {
+    Trace(std::string("ListSetDefaultParams ") + (params ? "record" : "null"));
+    if (params == nullptr) return;
+    // The settings keep paths in UTF-8: a name in the host's code page, with
+    // a folder such as "Jörg", would otherwise name no folder at all.
+    std::optional<std::u16string> name = EightBitToUtf16(wlx::HostIniName(*params));
+    if (name) settings::SetTCIniFileName(text::Utf16ToUtf8(*name));
   });
 }
 
+THandle TListPlugin::ListLoad(THandle listerWin, const std::string& fileName) noexcept {
+  std::optional<std::u16string> wideName = Fence<std::optional<std::u16string>>(
+      std::nullopt, [&] { return EightBitToUtf16(fileName); });
+  if (!wideName || wideName->empty()) return 0;
+  return Load(listerWin, *wideName, "ListLoad");
+}
+
 THandle TListPlugin::ListLoadW(THandle listerWin, const std::u16string& fileName) noexcept {
-  return Fence<THandle>(0, [&] { return CreateViewer(listerWin, fileName); });
+  return Load(listerWin, fileName, "ListLoadW");
+}
+
+THandle TListPlugin::Load(THandle listerWin, const std::u16string& fileName, const char* exportName) {
+  THandle handle = Fence<THandle>(0, [&] { return CreateViewer(listerWin, fileName); });
+  Fence([&] {
+    Trace(std::string(exportName) + " " + text::Utf16ToUtf8(fileName) + " -> " + (handle ? "window" : "0"));
+  });
+  return handle;
 }
 
 THandle TListPlugin::CreateViewer(THandle listerWin, const std::u16string& fileName) {
@@ -92,13 +128,29 @@ int TListPlugin::ListSearchTextW(THandle listWin, const std::u16string& searchSt
   viewer::TMainForm* form = FindForm(listWin);
   if (form == nullptr) return ListOk;
   bool backwards = (searchParameter & ListSearchBackwards) != 0;
-  return Fence(ListError, [&] { return form->Find(searchString, backwards) ? ListOk : ListError; });
+  int result = Fence(ListError, [&] { return form->Find(searchString, backwards) ? ListOk : ListError; });
+  Fence([&] {
+    Trace("ListSearchTextW " + text::Utf16ToUtf8(searchString) + " " + std::to_string(searchParameter) + " -> " +
+          std::to_string(result) + " focus=" + FocusedRow(listWin));
+  });
+  return result;
+}
+
+std::string TListPlugin::FocusedRow(THandle handle) const {
+  viewer::TMainForm* form = FindForm(handle);
+  if (form == nullptr) return {};
+  viewer::TNodeId node = form->TreeVT.FocusedNode();
+  if (node == viewer::NoNode) return {};
+  return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttNormal) + u" " +
+                           form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttStatic)) +
+         " @" + std::to_string(form->GetTag(node).Offset());
 }
 
 int TListPlugin::ListSendCommand(THandle, int, int) noexcept { return ListOk; }
 
 void TListPlugin::ListCloseWindow(THandle listWin) noexcept {
   std::unique_ptr<TViewer> viewer = FViewers.Remove(FViewers.Find(listWin));
+  Fence([&] { Trace(std::string("ListCloseWindow -> ") + (viewer ? "closed" : "unknown")); });
   if (!viewer) return;
   // Whatever the close handler throws, the viewer is destroyed on the way out.
   Fence([&] { viewer->Form().FormClose(); });

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "plugin/viewer_registry.h"
 #include "plugin/viewer_window.h"
+#include "plugin/wlx_abi.h"
 
 namespace plugin {
 
@@ -26,13 +27,18 @@ inline constexpr char DetectString[] =
     "EXT=\"P12\"|EXT=\"P7B\"|EXT=\"P7S\"|EXT=\"SIG\"|EXT=\"SGN\"|EXT=\"STL\"|EXT=\"CAT\"|"
     "EXT=\"CRT\"|EXT=\"CSR\"|EXT=\"CRL\"";
 
+// How the host's 8-bit strings (file names, its INI name) are encoded: UTF-8
+// on Linux, whatever the locale says; the system's code page on Windows.
+enum class TEightBitText : std::uint8_t { etUtf8, etSystemCodePage };
+
 // The process-wide state of the module. Constructing it is the library's
 // start-up (OID dictionary from the module folder, INI path, English table);
 // destroying it is the unload (open viewers destroyed unsaved, then those three
 // freed in reverse). Only one may exist at a time.
 class TListPlugin {
  public:
-  TListPlugin(platform::TPlatform& platform, IWindowFactory& windows);
+  TListPlugin(platform::TPlatform& platform, IWindowFactory& windows,
+              TEightBitText eightBitText = TEightBitText::etSystemCodePage);
   ~TListPlugin();
   TListPlugin(const TListPlugin&) = delete;
   TListPlugin& operator=(const TListPlugin&) = delete;
@@ -41,11 +47,11 @@ class TListPlugin {
   // buffer or a size below 1 is left alone.
   static void ListGetDetectString(char* detectString, int maxLen) noexcept;
   // Takes the host's INI file name from its parameter record (null: ignored).
-  static void ListSetDefaultParams(const void* params) noexcept;
+  void ListSetDefaultParams(const wlx::TListDefaultParamStruct* params) noexcept;
   // Opens a viewer for fileName as a child of listerWin: its window handle, or 0
   // when the file yields no document or anything else fails, and then no window
-  // or registry entry is left behind. fileName is 8-bit text in the system's
-  // code page for ListLoad.
+  // or registry entry is left behind. fileName is the host's 8-bit text for
+  // ListLoad.
   THandle ListLoad(THandle listerWin, const std::string& fileName) noexcept;
   THandle ListLoadW(THandle listerWin, const std::u16string& fileName) noexcept;
   // 0 when a row was found or the handle is no viewer's; 1 when nothing matched
@@ -62,14 +68,23 @@ class TListPlugin {
   // The viewer whose window has this handle; null for none.
   viewer::TMainForm* FindForm(THandle handle) const;
 
+  // A test aid, off unless the environment's BRAMLET_TRACE names a file: one
+  // line per host call, appended there, so a test sees what a host did.
+  static void Trace(const std::string& line) noexcept;
+
  private:
   platform::TPlatform& FPlatform;
   IWindowFactory& FWindows;
+  TEightBitText FEightBitText;
   // Before the viewers, which point at it, so it outlives them.
   asn::TOIDDictionary FOIDDictionary;
   TViewerRegistry FViewers;
 
   THandle CreateViewer(THandle listerWin, const std::u16string& fileName);
+  THandle Load(THandle listerWin, const std::u16string& fileName, const char* exportName);
+  std::optional<std::u16string> EightBitToUtf16(const std::string& text) const;
+  // The focused row of the viewer's structure tree, as "name value @offset".
+  std::string FocusedRow(THandle handle) const;
 };
 
 }  // namespace plugin

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace wlx {
 
@@ -20,7 +21,8 @@ inline constexpr int lcs_backwards = 8;
 inline constexpr int lc_copy = 1;
 inline constexpr int lc_selectall = 3;
 
-// The record ListSetDefaultParams receives; the INI name starts at byte 12.
+// The record ListSetDefaultParams receives, on every platform; the INI name
+// starts at byte 12.
 struct TListDefaultParamStruct {
   int Size;
   std::uint32_t PluginInterfaceVersionLow;
@@ -28,6 +30,15 @@ struct TListDefaultParamStruct {
   char DefaultIniName[260];
 };
 static_assert(sizeof(int) == 4 && __builtin_offsetof(TListDefaultParamStruct, DefaultIniName) == 12);
+
+// The host's INI name from its record: at most 255 characters, up to the first
+// NUL, in the host's 8-bit encoding.
+inline std::string HostIniName(const TListDefaultParamStruct& params) {
+  constexpr std::size_t MaxLength = 255;
+  std::size_t length = 0;
+  while (length < MaxLength && params.DefaultIniName[length] != '\0') ++length;
+  return std::string(params.DefaultIniName, length);
+}
 
 extern "C" {
 using TListGetDetectString = void (*)(char* detectString, int maxLen);

@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 66> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 71> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -68,10 +68,12 @@ inline constexpr std::array<TBuiltInText, 66> DefaultLanguage{{
     {u"113", u"Save to XML"},
     {u"114", u"Settings"},
     {u"115", u"About"},
-    {u"116", u"Next problem"},
-    {u"117", u"Copy as Base64"},
-    {u"118", u"Copy as PEM"},
-    {u"119", u"Copy as C array"},
+    {u"116", u"Copy path"},
+    {u"117", u"Field names"},
+    {u"118", u"Next problem"},
+    {u"119", u"Copy as Base64"},
+    {u"120", u"Copy as PEM"},
+    {u"121", u"Copy as C array"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -91,8 +93,10 @@ inline constexpr std::array<TBuiltInText, 66> DefaultLanguage{{
     {u"213", u"Dotted"},
     {u"214", u"Show icons"},
     {u"215", u"Separate bytes in binary strings"},
-    {u"216", u"DER problem"},
-    {u"217", u"DER checks"},
+    {u"216", u"Names"},
+    {u"217", u"Field names"},
+    {u"218", u"DER problem"},
+    {u"219", u"DER checks"},
     {u"221", u"Hex panel"},
     {u"222", u"Font"},
     {u"223", u"Size"},
@@ -118,6 +122,7 @@ inline constexpr std::array<TBuiltInText, 66> DefaultLanguage{{
     {u"602", u"Objects"},
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
+    {u"701", u"Not enough memory to show this file"},
 }};
 
 }  // namespace settings

@@ -52,7 +52,9 @@ const TSwatch Swatches[] = {
      [](TSettings& s) -> platform::TColor& { return s.FocusColor; }},
     {"PanelTreeLine", "lbTreeLine", 212, true, TSwatchEffect::seTreeColors,
      [](TSettings& s) -> platform::TColor& { return s.LineColor; }},
-    {"PanelTreeDer", "lbTreeDer", 216, true, TSwatchEffect::seRepaintOnly,
+    {"PanelTreeName", "lbTreeName", 216, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.NameColor; }},
+    {"PanelTreeDer", "lbTreeDer", 218, true, TSwatchEffect::seRepaintOnly,
      [](TSettings& s) -> platform::TColor& { return s.DerColor; }},
     {"PanelHexBackground", "lbHexBackground", 225, false, TSwatchEffect::seHexColors,
      [](TSettings& s) -> platform::TColor& { return s.Hex.Background; }},
@@ -120,6 +122,7 @@ const TCheck Checks[] = {
     // Like the byte spacing, read when the next document is decoded.
     {"chDerChecks", [](TSettings& s) -> bool& { return s.DerChecks; }, nullptr},
     {"chHexDotted", [](TSettings& s) -> bool& { return s.Hex.LineDotted; }, &ISettingsTarget::SetHexLineStyle},
+    {"chFieldNames", [](TSettings& s) -> bool& { return s.FieldNames; }, &ISettingsTarget::ApplyFieldNames},
 };
 
 // The dialog's layout at 96 dots per inch and Tahoma 8 pt, in client coordinates:
@@ -129,8 +132,8 @@ constexpr int GroupWidth = 261;
 constexpr int LeftColumn = 8;
 constexpr int RightColumn = LeftColumn + GroupWidth + 8;
 constexpr int UpperTop = 8;
-constexpr int UpperHeight = 403;
-constexpr int LowerTop = 417;
+constexpr int UpperHeight = 429;
+constexpr int LowerTop = 443;
 constexpr int LowerHeight = 142;
 constexpr int Margin = 12;     // a group box's side to its controls
 constexpr int FirstRow = 20;   // a group box's top to its first control, below the caption
@@ -255,9 +258,10 @@ void TSettingsForm::CreateControls() {
     Controls.Add(Make(swatch.Name, TK::ckColorSwatch, tree));
   }
   Controls.Add(Make("chTreeDotted", TK::ckCheckBox, tree, 213));
+  Controls.Add(Make("chFieldNames", TK::ckCheckBox, tree, 217));
+  Controls.Add(Make("chDerChecks", TK::ckCheckBox, tree, 219));
   Controls.Add(Make("chTreeIcons", TK::ckCheckBox, tree, 214));
   Controls.Add(Make("chSpaceInHex", TK::ckCheckBox, tree, 215));
-  Controls.Add(Make("chDerChecks", TK::ckCheckBox, tree, 217));
 
   const char* hex = "gbxHex";
   Controls.Add(Make(hex, TK::ckGroupBox, "", 221));
@@ -315,12 +319,14 @@ void TSettingsForm::LayOutControls(int percent) {
   hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth, Half - RowGap);
   hex.EndLabelledRow();
   for (const TSwatch& swatch : Swatches) {
-    // The line swatch of each group is the short one, its Dotted box beside it.
+    // Short swatches have their check box beside them: Dotted by each line colour,
+    // Field names by the name colour, DER checks by the DER colour.
     const std::string_view name = swatch.Name;
-    const char* beside = name == "PanelTreeLine"  ? "chTreeDotted"
-                         : name == "PanelHexLine" ? "chHexDotted"
-                         : name == "PanelTreeDer" ? "chDerChecks"
-                                                  : nullptr;
+    const char* beside = name == "PanelTreeLine"   ? "chTreeDotted"
+                         : name == "PanelHexLine"  ? "chHexDotted"
+                         : name == "PanelTreeName" ? "chFieldNames"
+                         : name == "PanelTreeDer"  ? "chDerChecks"
+                                                   : nullptr;
     (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
   }
   tree.Check("chTreeIcons");
@@ -363,7 +369,8 @@ void TSettingsForm::FormCreate() {
   Controls["cbTreeFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/false));
   Controls["cbHexFontName"].Items = SortedFamilies(platform.Display.FontFamilies(/*fixedPitchOnly=*/true));
 
-  Controls["meStorePlg"].Text = Utf8ToUtf16(PluginIniFileName());
+  // The file that will really be written, also where the module's folder is not the user's to write.
+  Controls["meStorePlg"].Text = Utf8ToUtf16(PluginFolderIniFileName(platform.System));
   Controls["meStoreTC"].Text = Utf8ToUtf16(TCIniFileName());
   const bool pluginFolder = GetIniLocation(platform.System) == TIniLocation::ilPluginFolder;
   Controls["rbStorePlg"].Checked = pluginFolder;
@@ -389,10 +396,16 @@ void TSettingsForm::SettingsToControls() {
   TSettings settings = MainForm.Settings();
   platform::IDisplay& display = MainForm.Platform().Display;
 
+  // A stored face that is not installed shows as the face drawn in its place; the
+  // setting keeps the stored name until the user picks a face.
+  auto fontIndex = [&](const TControl& list, const std::u16string& name) {
+    int index = IndexOf(list.Items, name);
+    return index >= 0 ? index : IndexOf(list.Items, display.UsedFontFamily(name));
+  };
   TControl& treeFont = Controls["cbTreeFontName"];
-  treeFont.ItemIndex = IndexOf(treeFont.Items, settings.FontName);
+  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName);
   TControl& hexFont = Controls["cbHexFontName"];
-  hexFont.ItemIndex = IndexOf(hexFont.Items, settings.Hex.FontName);
+  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName);
 
   // A spin box cannot show a value outside its range; the setting itself keeps
   // what it holds until the user steps the box.

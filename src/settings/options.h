@@ -31,6 +31,8 @@ class ISettingsTarget {
   virtual void ApplyTreeColors() = 0;
   virtual void SetTreeLineStyle() = 0;
   virtual void RepaintTree() = 0;
+  // Field names switched on or off: names built or forgotten, rows repainted.
+  virtual void ApplyFieldNames() = 0;
 
   virtual void SetHexFont() = 0;
   virtual void HexVTSetColumns() = 0;
@@ -59,7 +61,7 @@ class TSettingsForm {
   static constexpr int TitleId = 200;
   ISettingsTarget& MainForm;
   TLanguageList LangList;
-  TFormLook Look{546, 614, u"Tahoma", 8};  // the client size scaled when created
+  TFormLook Look{546, 640, u"Tahoma", 8};  // the client size scaled when created
   int Tag = TitleId;
   std::u16string Caption;  // the title
   TControls Controls;

@@ -31,6 +31,8 @@ void VisitFields(TSettings& s, TVisitor&& visit) {
   visit(MainSection, u"LineColor", s.LineColor);
   visit(MainSection, u"LineDotted", s.LineDotted);
   visit(MainSection, u"SpaceInHex", s.SpaceInHex);
+  visit(MainSection, u"FieldNames", s.FieldNames);
+  visit(MainSection, u"NameColor", s.NameColor);
   visit(MainSection, u"DerChecks", s.DerChecks);
   visit(MainSection, u"DerColor", s.DerColor);
   visit(HexSection, u"Show", s.Hex.Show);
@@ -105,7 +107,7 @@ void LoadSettings(platform::TPlatform& platform, TSettings& settings) {
 }
 
 void SaveSettings(platform::TPlatform& platform, const TSettings& settings) {
-  std::string path = GetIniFileName(platform.System);
+  std::string path = GetIniFileNameForSaving(platform.System);
   if (path.empty()) return;
   try {
     // The present content is kept, so a file that cannot be read is not replaced.

@@ -50,6 +50,9 @@ struct TSettings {
   TColor LineColor = SysColor(16);
   bool LineDotted = true;
   bool SpaceInHex = true;
+  // Field names from the standards' schemas before the tag names, in NameColor.
+  bool FieldNames = true;
+  TColor NameColor = RGB(0, 128, 128);
   // The DER checks, and the caption colour of the rows they find fault with.
   bool DerChecks = true;
   TColor DerColor = RGB(220, 0, 0);

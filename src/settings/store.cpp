@@ -1,17 +1,16 @@
 // The two INI paths and the choice between them.
 #include "settings/store.h"
 
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
 #include "io/files.h"
 #include "settings/lang.h"
 
 namespace settings {
 
 namespace {
-
-// Offset of the host's INI name in its parameter record: after the record size and
-// two interface version numbers, 32 bits each.
-constexpr std::size_t HostIniNameOffset = 12;
-constexpr std::size_t HostIniNameMaxLength = 255;
 
 struct TIniPaths {
   std::string Plugin;
@@ -45,14 +44,6 @@ void SetTCIniFileName(const std::string& hostIniName) {
   Paths().Host = hostIniName.substr(0, folderEnd) + IniFileName;
 }
 
-void SetTCIniFileNameFromParams(const void* params) {
-  if (!params) return;
-  const char* name = static_cast<const char*>(params) + HostIniNameOffset;
-  std::size_t length = 0;
-  while (length < HostIniNameMaxLength && name[length] != '\0') ++length;
-  SetTCIniFileName(std::string(name, length));
-}
-
 TIniLocation GetIniLocation(platform::ISystem& system) {
   return system.ReadIniFolderFlag() ? TIniLocation::ilTCFolder : TIniLocation::ilPluginFolder;
 }
@@ -61,14 +52,32 @@ void SetIniLocation(platform::ISystem& system, TIniLocation location) {
   system.WriteIniFolderFlag(location == TIniLocation::ilTCFolder);
 }
 
+std::string PluginFolderIniFileName(platform::ISystem& system) {
+  const std::string& beside = PluginIniFileName();
+  if (beside.empty()) return {};
+  if (system.CanWriteFolder(beside.substr(0, beside.size() - std::string_view(IniFileName).size()))) return beside;
+  std::string userFolder = system.UserSettingsFolder();
+  return userFolder.empty() ? std::string() : userFolder + IniFileName;
+}
+
 std::string GetIniFileName(platform::ISystem& system) {
   switch (GetIniLocation(system)) {
     case TIniLocation::ilTCFolder:
       return TCIniFileName();
     case TIniLocation::ilPluginFolder:
-      return PluginIniFileName();
+      return PluginFolderIniFileName(system);
   }
-  return PluginIniFileName();
+  return PluginFolderIniFileName(system);
+}
+
+std::string GetIniFileNameForSaving(platform::ISystem& system) {
+  std::string path = GetIniFileName(system);
+  const std::string userFolder = system.UserSettingsFolder();
+  if (path.empty() || userFolder.empty() || path != userFolder + IniFileName) return path;
+  std::error_code error;
+  // A folder that cannot be made shows as the failed save that follows.
+  std::filesystem::create_directories(std::filesystem::path(std::u8string(userFolder.begin(), userFolder.end())), error);
+  return path;
 }
 
 }  // namespace settings

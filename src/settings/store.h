@@ -1,4 +1,5 @@
-// Where the INI file lives: beside the module, or in the folder of the host's own
+// Where the INI file lives: beside the module (or, where the user cannot write
+// there, in the user's own settings folder), or in the folder of the host's own
 // INI file, as chosen by a flag the platform keeps for the user.
 #pragma once
 
@@ -26,17 +27,22 @@ const std::string& TCIniFileName();
 // folder part, or an empty one, leaves TCIniFileName empty, as no folder is known.
 void SetTCIniFileName(const std::string& hostIniName);
 
-// The same from the host's default-parameters record: the host's INI name is an
-// 8-bit string 12 bytes into the record, at most 255 characters up to the first
-// NUL, in the file system's own encoding. A null record is ignored.
-void SetTCIniFileNameFromParams(const void* params);
-
 // ilTCFolder when the stored flag is set, else ilPluginFolder.
 TIniLocation GetIniLocation(platform::ISystem& system);
 void SetIniLocation(platform::ISystem& system, TIniLocation location);
 
+// The file the plug-in's-folder location stands for: PluginIniFileName while this
+// user can write the module's folder, else "Bramlet.ini" in the user's own settings
+// folder (an installed module's folder belongs to the administrator). Empty when
+// neither is known.
+std::string PluginFolderIniFileName(platform::ISystem& system);
+
 // The INI path for the location stored now (the flag is read on every call), or
 // empty when that folder is not known.
 std::string GetIniFileName(platform::ISystem& system);
+
+// GetIniFileName for a save: when that is the file in the user's own settings
+// folder, the folder is created first, as nothing else makes it.
+std::string GetIniFileNameForSaving(platform::ISystem& system);
 
 }  // namespace settings

@@ -57,7 +57,7 @@ class TKeyList {
 
 // When the menu item is enabled and when it is checked, as the menu opens.
 enum class TEnabledRule : std::uint8_t { erAlways, erRowFocused, erFocusedHasChildren };
-enum class TCheckedRule : std::uint8_t { crNever, crShowAttributes, crHexPanelVisible };
+enum class TCheckedRule : std::uint8_t { crNever, crShowAttributes, crHexPanelVisible, crFieldNames };
 
 struct TCommand {
   // The menu item's name and id (its tag and the id of its caption's text);

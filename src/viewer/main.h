@@ -16,10 +16,12 @@
 #include "platform/canvas.h"
 #include "platform/icons.h"
 #include "platform/platform.h"
+#include "schema/names.h"
 #include "settings/dialog_runner.h"
 #include "settings/settings.h"
 #include "viewer/command_table.h"
 #include "viewer/commands.h"
+#include "viewer/controller.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
@@ -40,7 +42,7 @@ struct THexSelection {
 using platform::TColor;
 using platform::TIcon;
 enum class TTextType : std::uint8_t { ttNormal, ttStatic };  // caption or value run
-enum class TImageKind : std::uint8_t { ikNormal, ikSelected, ikState, ikOverlay };
+enum class TImageKind : std::uint8_t { ikNormal };  // the one kind the painter asks for
 struct TTextStyle {
   bool Bold = false;
   TColor Color = 0;
@@ -93,11 +95,14 @@ struct TTreeRowGeometry {
   int ContentLeft = 0;   // where the row's own column ends and its icon begins
   std::optional<TIcon> Icon;
   TRect IconRect;
+  TRect Name;     // the field name run before the caption; empty without one
   TRect Caption;  // the caption run with its margins: the highlight's extent
   TRect Value;    // empty without a value
   int TextRight = 0;
+  std::u16string NameText;
   std::u16string CaptionText;
   std::u16string ValueText;
+  TTextStyle NameStyle;
   TTextStyle CaptionStyle;
   TTextStyle ValueStyle;
 };
@@ -116,6 +121,8 @@ class TMainForm {
 
   platform::TPlatform& Platform;
   settings::TSettings Settings;
+  // What a front-end sees of this viewer.
+  TViewerController& Controller() { return FController; }
   // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
   const asn::TOIDDictionary* OIDDictionary = nullptr;
 
@@ -123,7 +130,7 @@ class TMainForm {
   TTag Root() const { return FDocument.Root(); }
   const TDocument& Document() const { return FDocument; }
   TBytes Bytes;  // the buffer last given to ParseASN, never null
-  std::vector<TCellType> HexCellTypes;
+  TCellTypes HexCellTypes;
   std::int32_t TagsCount = 0;
   THexSelection HexSel;
 
@@ -135,6 +142,25 @@ class TMainForm {
   // top-level "Fatal error" row and is considered handled.
   void RunCaptured(const std::function<void()>& step);
   void ClearTree();
+
+  // ---- Field names (main_names.cpp)
+  // Names the document's elements from the schemas when Settings.FieldNames is
+  // on, else forgets them; ParseASN calls it.
+  void BuildNames();
+  const schema::TNames& Names() const { return FNames; }
+  // The words a row shows before its tag name ("serialNumber"); empty for an
+  // unnamed element, for other rows and with field names off.
+  std::u16string FieldLabel(TTag tag) const;
+  // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
+  // attribute or error row, its element's. Empty when unnamed or names are off.
+  std::u16string FieldPath(TTag tag) const;
+  // The Field names setting changed: names built or forgotten, rows and the
+  // path in the status bar refreshed.
+  void ApplyFieldNames();
+  void ToggleFieldNames();
+  // The focused row's path into the main status bar's last panel.
+  void UpdatePathStatus();
+
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
@@ -266,6 +292,7 @@ class TMainForm {
   static constexpr int WheelRows = 3;
   // Status bars' height, and their panels' text margin.
   static constexpr int StatusBarHeight = 20;
+  static constexpr int PanelMargin = 2;
 
   // Row geometry and hit-testing, shared by the painters and the mouse
   // (main_paint.cpp). Client coordinates of the view.
@@ -321,6 +348,8 @@ class TMainForm {
   void CopyValue();
   void CopyRow();
   void CopyBytes();
+  // The focused element's path (its element's, for an attribute row).
+  void CopyPath();
   // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
   void WriteClipboard(const std::u16string& text);
   void ExpandNode();
@@ -394,7 +423,9 @@ class TMainForm {
   void SaveSettings();
 
  private:
+  TViewerController FController{*this};
   TDocument FDocument;
+  schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;
   // Runs the checks over the document just decoded, or forgets them when off.
   void RunDerChecks();

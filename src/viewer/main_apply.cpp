@@ -12,8 +12,6 @@ void TMainForm::ApplySettings() {
   tree.Indent = Settings.Indent;
   tree.Color = ResolveColor(Settings.BackgroundColor, display);
   tree.FocusedSelectionColor = ResolveColor(Settings.FocusColor, display);
-  tree.FocusedSelectionBorderColor = tree.FocusedSelectionColor;
-  tree.SelectionRectangleBorderColor = tree.FocusedSelectionColor;
   tree.LineColor = ResolveColor(Settings.LineColor, display);
   SetTreeFontSize();
   SetLineStyle(TreeVT, Settings.LineDotted);
@@ -28,8 +26,6 @@ void TMainForm::ApplySettings() {
     look.FontColor = ResolveColor(g.FontColor, display);
     look.Color = ResolveColor(hex.Background, display);
     look.FocusedSelectionColor = ResolveColor(hex.FocusColor, display);
-    look.FocusedSelectionBorderColor = look.FocusedSelectionColor;
-    look.SelectionRectangleBorderColor = look.FocusedSelectionColor;
     look.LineColor = ResolveColor(hex.LineColor, display);
     SetLineStyle(g.Grid, hex.LineDotted);
   }

@@ -40,7 +40,8 @@ void TMainForm::CopyRow() {
   std::u16string row = tag.Name();
   std::u16string text = tag.Text();
   if (!text.empty()) (row += u": ") += text;
-  WriteClipboard(row);
+  std::u16string label = FieldLabel(tag);
+  WriteClipboard(label.empty() ? row : label + u" " + row);
 }
 
 std::u16string TMainForm::RowBytesHex(TNodeId node, bool addSpace) const {

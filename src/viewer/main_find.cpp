@@ -115,6 +115,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   };
   std::vector<TLevel> path;
   bool attributes = Settings.ShowAttributes;
+  const bool names = Settings.FieldNames && Names().NamedCount() > 0;
   auto shown = [&](TTag tag) { return attributes || tag.TagType() != ttAttrib; };
   auto current = [&] { return path.back().Parent.Childs(path.back().Index); };
   auto pathTo = [&](TNodeId node) {
@@ -169,7 +170,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   for (; more; more = backwards ? stepBackward() : stepForward()) {
     TTag tag = current();
     if (!shown(tag)) continue;
-    if (contains(tag.Name()) || contains(tag.Text()) || bytesContain(tag)) {
+    if (contains(tag.Name()) || contains(tag.Text()) || (names && contains(FieldLabel(tag))) || bytesContain(tag)) {
       TNodeId node = NoNode;
       for (const TLevel& level : path) {
         node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 
@@ -46,7 +47,14 @@ void TMainForm::LoadFile() {
   // A file too large to decode is classified by its first octets only: a
   // byte-order mark, the tested octets and one more, which tells that the file
   // goes on past them.
-  std::vector<std::uint8_t> data = ReadFile(path, tooLarge ? 3 + BinaryTestLength + 1 : size);
+  std::vector<std::uint8_t> data;
+  try {
+    data = ReadFile(path, tooLarge ? 3 + BinaryTestLength + 1 : size);
+  } catch (const std::bad_alloc&) {
+    // The file itself does not fit in memory: the message of a document that does not.
+    RunCaptured([] { throw std::bad_alloc(); });
+    return;
+  }
 
   std::size_t bom = Utf8BomLength(data);
   auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);

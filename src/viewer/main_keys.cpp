@@ -59,7 +59,7 @@ bool TMainForm::DispatchKey(const TKeyEvent& key, TKeyScope scope) {
   if (binding == nullptr) return false;
   if (binding->Flow == TKeyFlow::kfPassToHost) {
     // Passed on, not consumed.
-    Platform.Host.PostKeyToParent(key.Key);
+    Platform.Host.PostKeyToParent(key);
     return false;
   }
   // The key is taken even when its command fails: the failure has been reported.

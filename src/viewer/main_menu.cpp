@@ -64,6 +64,7 @@ bool TMainForm::CommandChecked(const TCommand& command) const {
     case TCheckedRule::crNever: return false;
     case TCheckedRule::crShowAttributes: return Settings.ShowAttributes;
     case TCheckedRule::crHexPanelVisible: return HexPanelVisible;
+    case TCheckedRule::crFieldNames: return Settings.FieldNames;
   }
   return false;
 }

@@ -33,6 +33,7 @@ class TSettingsTarget final : public settings::ISettingsTarget {
   }
   void SetTreeLineStyle() override { FForm.SetLineStyle(FForm.TreeVT, FForm.Settings.LineDotted); }
   void RepaintTree() override { FForm.TreeVT.Invalidate(); }
+  void ApplyFieldNames() override { FForm.ApplyFieldNames(); }
 
   void SetHexFont() override { FForm.SetHexFont(); }
   void HexVTSetColumns() override { FForm.HexVTSetColumns(); }
@@ -69,8 +70,6 @@ class TSettingsTarget final : public settings::ISettingsTarget {
   TColor Resolve(TColor color) { return ResolveColor(color, FForm.Platform.Display); }
   static void SetFocusColors(TTreeLook& look, TColor color) {
     look.FocusedSelectionColor = color;
-    look.FocusedSelectionBorderColor = color;
-    look.SelectionRectangleBorderColor = color;
   }
 };
 

@@ -16,7 +16,6 @@ constexpr int ButtonSize = 9;   // the expand button's box
 constexpr int TextMargin = 2;   // around the caption, inside its highlight
 constexpr int IconGap = 2;      // between the icon and the caption's highlight
 constexpr int ValueGap = 4;     // between the caption's highlight and the value
-constexpr int PanelMargin = 2;  // a status panel's text from its edges
 
 constexpr TColor ButtonFaceColor = 0xFF00000F;
 constexpr TColor ButtonShadowColor = 0xFF000010;
@@ -122,6 +121,13 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
     g.IconRect = {x, top + (g.Height - platform::IconSize) / 2, x + platform::IconSize,
                   top + (g.Height - platform::IconSize) / 2 + platform::IconSize};
     x += platform::IconSize + IconGap;
+  }
+  g.NameText = FieldLabel(GetTag(node));
+  if (!g.NameText.empty()) {
+    g.NameStyle = {false, ResolveColor(Settings.NameColor, display)};
+    int nameWidth = MeasureText(display, g.NameText, look.FontName, look.FontSize, false);
+    g.Name = {x, top, x + TextMargin + nameWidth + ValueGap, top + g.Height};
+    x = g.Name.Right;
   }
   g.CaptionText = TreeVTGetText(TreeVT, node, -1, TTextType::ttNormal);
   g.CaptionStyle = TreeVTPaintText(TreeVT, node, -1, TTextType::ttNormal);
@@ -243,6 +249,10 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
     if (node == TreeVT.FocusedNode()) canvas.Fill(g.Caption, look.FocusedSelectionColor);
     platform::TFont font{look.FontName, look.FontSize, g.CaptionStyle.Bold};
     int textTop = row.Top + (g.Height - display.TextHeight(look.FontName, look.FontSize)) / 2;
+    if (!g.NameText.empty()) {
+      platform::TFont nameFont{look.FontName, look.FontSize, false};
+      canvas.Text(g.Name.Left + TextMargin, textTop, g.NameText, nameFont, g.NameStyle.Color, row);
+    }
     canvas.Text(g.Caption.Left + TextMargin, textTop, g.CaptionText, font, g.CaptionStyle.Color, row);
     if (!g.ValueText.empty()) {
       font.Bold = g.ValueStyle.Bold;

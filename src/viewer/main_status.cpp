@@ -1,5 +1,7 @@
 // The two status bars: document counts and input marks under the structure
 // tree, the focused byte and highlighted range under the hex panel.
+#include <algorithm>
+
 #include "settings/lang.h"
 #include "text/ascii.h"
 #include "viewer/main.h"
@@ -9,6 +11,7 @@ namespace viewer {
 namespace {
 
 constexpr TColor Olive = 0x008080;  // RGB 128,128,0
+constexpr int RangePanelWidth = 100;  // the hex bar's range panel, at least
 
 // Decimal digits grouped in thousands ("#0,").
 std::u16string Grouped(std::int64_t value, char16_t separator) {
@@ -39,13 +42,14 @@ std::u16string DollarHex(std::int32_t value) {
 std::vector<TStatusPanel> TMainForm::MakeMainStatusBar() {
   return {{100, TAlignment::taLeftJustify, false, {}}, {110, TAlignment::taLeftJustify, false, {}},
           {120, TAlignment::taLeftJustify, false, {}}, {70, TAlignment::taLeftJustify, true, {}},
-          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}}};
+          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}},
+          {100, TAlignment::taLeftJustify, false, {}}};  // the DER checks' verdict, then the focused path
 }
 
 std::vector<TStatusPanel> TMainForm::MakeHexStatusBar() {
   return {{70, TAlignment::taRightJustify, false, {}},
           {70, TAlignment::taRightJustify, false, {}},
-          {100, TAlignment::taCenter, false, {}}};
+          {RangePanelWidth, TAlignment::taCenter, false, {}}};
 }
 
 void TMainForm::UpdateMainStatusBar() {
@@ -65,7 +69,12 @@ void TMainForm::UpdateHexStatusBar() {
   HexStatusBar[0].Text = offset < 0 ? u"" : text::DecimalText(offset);
   HexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
   bool none = HexSel.First < 0 || HexSel.Last < 0;
-  HexStatusBar[2].Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
+  TStatusPanel& range = HexStatusBar[2];
+  range.Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
+  // Wide enough for the whole range, margins and separator included: from six hex
+  // digits up its 100 pixels would cut both ends off. Nothing lies to its right.
+  const int textWidth = Platform.Display.TextWidth(range.Text, StatusBarFontName, StatusBarFontSize);
+  range.Width = std::max(RangePanelWidth, textWidth + 2 * PanelMargin + 1);
   if (Events != nullptr) Events->StatusChanged(TView::vwHexStatus);
 }
 

@@ -62,8 +62,6 @@ bool TMainForm::ConnectViews() {
     grid->Look.HorzGridLines = true;
   }
   Hex1VT.Look.VertGridLines = true;
-  Hex1VT.Look.ShowScrollBars = false;
-  Hex2VT.Look.AlwaysShowVertScrollBar = true;
   Hex2VT.Look.FontBold = true;
   ConnectViewEvents();
   return true;
@@ -160,9 +158,8 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
   return value + u"...";
 }
 
-std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int) {
+std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind, int) {
   if (!Settings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
-  if (kind == TImageKind::ikState || kind == TImageKind::ikOverlay) return std::nullopt;
   if (ProblemAt(node) != nullptr) return TIcon::icError;
   TTag tag = GetTag(node);
   if (!tag.IsValid()) return std::nullopt;
@@ -250,6 +247,7 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   Hex1VT.Invalidate();
   Hex2VT.Invalidate();
   UpdateHexStatusBar();
+  UpdatePathStatus();
 }
 
 void TMainForm::TreeVTClick(VirtualTree& sender, int, int clientY) {

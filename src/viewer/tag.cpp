@@ -3,7 +3,6 @@
 #include "viewer/tag.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <span>
 #include <stdexcept>
@@ -14,100 +13,104 @@ namespace viewer {
 
 namespace {
 
-std::uint32_t CheckedTextLength(std::size_t length) {
-  if (length > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("Value text is too long");
-  return static_cast<std::uint32_t>(length);
-}
-
-bool IsNarrow(std::span<const std::u16string_view> pieces) {
-  for (std::u16string_view piece : pieces)
-    for (char16_t c : piece)
-      if (c > 0xFF) return false;
-  return true;
-}
-
-// Units the two 32-bit text lengths take in a pool of TChar.
-template <typename TChar>
-constexpr std::size_t LengthUnits = 2 * sizeof(std::uint32_t) / sizeof(TChar);
-
-// Writes the lengths (when given) and the pieces together; handle 0 for nothing.
-template <typename TChar>
-std::uint32_t StoreTexts(TTextPool<TChar>& pool, std::span<const std::u16string_view> pieces,
-                         const std::uint32_t* lengths) {
-  std::size_t count = lengths != nullptr ? LengthUnits<TChar> : 0;
-  for (std::u16string_view piece : pieces) count += piece.size();
-  if (count == 0) return 0;
-  auto [handle, room] = pool.Allocate(count);
-  if (lengths != nullptr) {
-    std::memcpy(room, lengths, 2 * sizeof(std::uint32_t));
-    room += LengthUnits<TChar>;
-  }
-  for (std::u16string_view piece : pieces)
-    room = std::transform(piece.begin(), piece.end(), room, [](char16_t c) { return static_cast<TChar>(c); });
-  return handle;
-}
-
 constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Length", u"Unused bits", u"Bit length"};
 
 }  // namespace
 
+// ---- TCellTypes
+
+void TCellTypes::Fill(std::size_t from, std::size_t to, TCellType kind) {
+  auto setOne = [&](std::size_t index) {
+    std::uint8_t& bits = FBits[index / 4];
+    unsigned shift = 2 * (index % 4);
+    bits = static_cast<std::uint8_t>((bits & ~(3u << shift)) | (unsigned{kind} << shift));
+  };
+  while (from < to && from % 4 != 0) setOne(from++);
+  if (from < to) {
+    std::size_t whole = (to - from) / 4;
+    std::fill_n(FBits.begin() + static_cast<std::ptrdiff_t>(from / 4), whole, static_cast<std::uint8_t>(kind * 0x55));
+    from += whole * 4;
+  }
+  while (from < to) setOne(from++);
+}
+
 // ---- TDocument
 
 void TDocument::Clear() {
+  FBytes = nullptr;
   FElements.Clear();
   FTopLevel = {};
-  FChildStart = {};
-  FChildIndex = {};
-  FNarrowPool.clear();
-  FWidePool.clear();
+  FOpen = {};
   FRootErrors = {};
+  FFamilies = {};
   FBigTags = {};
-  FLongTagLengths = {};
+  FLongHeaders = {};
+  FCache = nullptr;
+  FLastChild = {};
+  FLastFamily = {};
+}
+
+void TDocument::Start(std::shared_ptr<const std::vector<std::uint8_t>> bytes, bool spaceInHex,
+                      const asn::TOIDDictionary* oids) {
+  FBytes = std::move(bytes);
+  FSpaceInHex = spaceInHex;
+  FOids = oids;
+  FCache = nullptr;
+}
+
+void TDocument::Close(TOpen& open) {
+  TElement& e = FElements[open.Index];
+  e.End = static_cast<std::uint32_t>(FElements.Size());
+  std::uint32_t count = open.Family.Count;
+  if (count < pkChildCountMax) {
+    e.Packed |= count << pkChildCountShift;
+    return;
+  }
+  e.Packed |= pkChildCountMax << pkChildCountShift;
+  open.Family.Samples.shrink_to_fit();
+  FFamilies.emplace(open.Index, std::move(open.Family));
 }
 
 std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t parent) {
-  if (FElements.Size() >= RootIndex) throw std::length_error("Too many elements");
+  if (FElements.Size() >= RootIndex - 1) throw std::length_error("Too many elements");
   auto index = static_cast<std::uint32_t>(FElements.Size());
+  // The elements after parent's last child are closed: they have all theirs.
+  while (!FOpen.empty() && FOpen.back().Index != parent) {
+    Close(FOpen.back());
+    FOpen.pop_back();
+  }
+  if (parent == RootIndex) {
+    FTopLevel.push_back(index);
+  } else {
+    TFamily& family = FOpen.back().Family;
+    if (family.Count != 0 && family.Count % Stride == 0) family.Samples.push_back(index);
+    ++family.Count;
+  }
+
   TElement e{};
-  e.ValueLength = CheckedTextLength(tag.Value.size());
   e.Offset = tag.Offset;
   e.Length = tag.Length;
-  e.BitLength = tag.BitLength;
   e.Parent = parent;
-  e.LengthLength = static_cast<std::uint8_t>(tag.LengthLength);
-  e.UnusedBits = tag.UnusedBits;
+  e.End = index + 1;
   unsigned tagClass = tag.TagClass;
-  e.Flags = static_cast<std::uint8_t>((tagClass & efClassMask) | (tag.Constructed ? efConstructed : 0) |
-                                      (tag.Encapsulates ? efEncapsulates : 0) | (tag.IsHex ? efIsHex : 0));
-  if (tag.TagLength < 255) {
-    e.TagLength = static_cast<std::uint8_t>(tag.TagLength);
+  e.Packed = (tagClass & pkClassMask) | (tag.Constructed ? pkConstructed : 0) |
+             (tag.Encapsulates ? pkEncapsulates : 0) | (tag.Error.empty() ? 0 : pkFault);
+  if (tag.TagLength < static_cast<std::int32_t>(pkSmallMax) && tag.LengthLength < static_cast<std::int32_t>(pkSmallMax)) {
+    e.Packed |= (static_cast<std::uint32_t>(tag.TagLength) << pkTagLengthShift) |
+                (static_cast<std::uint32_t>(tag.LengthLength) << pkLengthLengthShift);
   } else {
-    e.Flags |= efLongTagLength;
-    FLongTagLengths.emplace(index, tag.TagLength);
+    e.Packed |= (pkSmallMax << pkTagLengthShift) | (pkSmallMax << pkLengthLengthShift);
+    FLongHeaders.emplace(index, std::make_pair(tag.TagLength, tag.LengthLength));
   }
-  // Tag numbers of 32 bits fit the numeric field; larger ones keep their text.
-  if (tag.TagNumberFits && tag.TagNumber <= std::numeric_limits<std::uint32_t>::max()) {
-    e.TagNumber = static_cast<std::uint32_t>(tag.TagNumber);
+  if (tag.TagNumberFits && tag.TagNumber < pkTagNumberMax) {
+    e.Packed |= static_cast<std::uint32_t>(tag.TagNumber) << pkTagNumberShift;
   } else {
-    e.Flags |= efBigTag;
-    FBigTags.emplace(index, tag.Tag);
+    e.Packed |= pkTagNumberMax << pkTagNumberShift;
+    bool fits = tag.TagNumberFits && tag.TagNumber <= std::numeric_limits<std::uint32_t>::max();
+    FBigTags.emplace(index, TBigTag{fits ? std::u16string() : tag.Tag, tag.TagNumber, fits});
   }
-  std::uint32_t lengths[2] = {0, 0};
-  if (!tag.OIDDescr.empty() || !tag.Error.empty()) {
-    e.Flags |= efTextLengths;
-    lengths[0] = CheckedTextLength(tag.OIDDescr.size());
-    lengths[1] = CheckedTextLength(tag.Error.size());
-  }
-  const std::u16string_view pieces[] = {tag.Value, tag.OIDDescr, tag.Error};
-  if (IsNarrow(pieces))
-    e.Text = StoreTexts(FNarrowPool, pieces, e.Flags & efTextLengths ? lengths : nullptr);
-  else
-    e.Text = StoreTexts(FWidePool, pieces, e.Flags & efTextLengths ? lengths : nullptr) | WideText;
   FElements.PushBack(e);
-  if (parent == RootIndex)
-    FTopLevel.push_back(index);
-  else
-    ++FElements[parent].ChildCount;
+  FOpen.push_back({index, {}});
   return index;
 }
 
@@ -116,35 +119,30 @@ void TDocument::CreateErrorTag(std::u16string name, std::u16string text, std::in
 }
 
 void TDocument::Finish() {
-  std::size_t count = FElements.Size();
-  FChildStart.assign(count, 0);
-  std::uint32_t next = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    FChildStart[i] = next;
-    next += FElements[i].ChildCount;
+  while (!FOpen.empty()) {
+    Close(FOpen.back());
+    FOpen.pop_back();
   }
-  FChildIndex.assign(next, 0);
-  // Elements arrive parent first and children in order, so one pass places them;
-  // FChildStart runs ahead as a fill cursor and is wound back afterwards.
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t parent = FElements[i].Parent;
-    if (parent == RootIndex) continue;
-    FChildIndex[FChildStart[parent]++] = static_cast<std::uint32_t>(i);
-  }
-  for (std::size_t i = 0; i < count; ++i) FChildStart[i] -= FElements[i].ChildCount;
+  FOpen.shrink_to_fit();
 }
 
 asn::TElementHeader TDocument::Header(std::uint32_t element) const {
   const TElement& e = At(element);
   asn::TElementHeader header;
   header.TagClass = static_cast<asn::TASN1TagClasses>(TagClassOf(e));
-  header.TagNumberFits = !(e.Flags & efBigTag);
-  header.TagNumber = header.TagNumberFits ? e.TagNumber : 0;
-  header.Constructed = e.Flags & efConstructed;
-  header.Encapsulates = e.Flags & efEncapsulates;
+  std::uint32_t number = e.Packed >> pkTagNumberShift;
+  if (number == pkTagNumberMax) {
+    const TBigTag& big = FBigTags.at(element);
+    header.TagNumberFits = big.Fits;
+    header.TagNumber = header.TagNumberFits ? static_cast<std::uint32_t>(big.Number) : 0;
+  } else {
+    header.TagNumber = number;
+  }
+  header.Constructed = e.Packed & pkConstructed;
+  header.Encapsulates = e.Packed & pkEncapsulates;
   header.Offset = e.Offset;
   header.TagLength = TagLengthOf(element);
-  header.LengthLength = e.LengthLength;
+  header.LengthLength = LengthLengthOf(element);
   header.Length = e.Length;
   return header;
 }
@@ -156,12 +154,40 @@ std::uint32_t TDocument::Parent(std::uint32_t element) const {
 
 std::uint32_t TDocument::ChildCount(std::uint32_t element) const {
   if (element == asn::NoElement) return static_cast<std::uint32_t>(FTopLevel.size());
-  return At(element).ChildCount;
+  return ChildCountOf(element);
 }
 
 std::uint32_t TDocument::Child(std::uint32_t element, std::uint32_t index) const {
   if (element == asn::NoElement) return FTopLevel[index];
-  return FChildIndex[FChildStart[element] + index];
+  return ChildOf(element, index);
+}
+
+const TDocument::TFamily& TDocument::FamilyOf(std::uint32_t index) const {
+  if (FLastFamily.Index != index) FLastFamily = {index, &FFamilies.at(index)};
+  return *FLastFamily.Family;
+}
+
+std::uint32_t TDocument::ChildCountOf(std::uint32_t index) const {
+  std::uint32_t count = (At(index).Packed >> pkChildCountShift) & pkChildCountMax;
+  return count < pkChildCountMax ? count : FamilyOf(index).Count;
+}
+
+std::uint32_t TDocument::ChildOf(std::uint32_t index, std::uint32_t child) const {
+  // The first child follows its parent; each later one follows the previous
+  // one's descendants. A large family's samples shorten the steps.
+  // Walks in child order (rows, exports, searches) continue from the last answer.
+  const std::uint32_t wanted = child;
+  std::uint32_t at = index + 1;
+  if (FLastChild.Parent == index && FLastChild.Child <= child && child - FLastChild.Child < Stride) {
+    at = FLastChild.At;
+    child -= FLastChild.Child;
+  } else if (child >= Stride && ((At(index).Packed >> pkChildCountShift) & pkChildCountMax) == pkChildCountMax) {
+    at = FamilyOf(index).Samples[child / Stride - 1];
+    child %= Stride;
+  }
+  for (; child > 0; --child) at = At(at).End;
+  FLastChild = {index, wanted, at};
+  return at;
 }
 
 TTag TDocument::TagByKey(std::uint64_t key) const {
@@ -169,11 +195,20 @@ TTag TDocument::TagByKey(std::uint64_t key) const {
 }
 
 std::size_t TDocument::MemoryUsed() const {
-  std::size_t bytes = FElements.MemoryUsed() + FNarrowPool.MemoryUsed() + FWidePool.MemoryUsed() +
-                      (FTopLevel.capacity() + FChildStart.capacity() + FChildIndex.capacity()) * sizeof(std::uint32_t);
-  for (const auto& [index, text] : FBigTags) bytes += sizeof(index) + text.capacity() * sizeof(char16_t) + 32;
-  bytes += FLongTagLengths.size() * 32;
+  std::size_t bytes = FElements.MemoryUsed() + FTopLevel.capacity() * sizeof(std::uint32_t) +
+                      FOpen.capacity() * sizeof(TOpen);
+  // Hash nodes: the entry and about two pointers of bucket and link.
+  for (const auto& [index, family] : FFamilies)
+    bytes += sizeof(index) + sizeof(family) + 16 + family.Samples.capacity() * sizeof(std::uint32_t);
+  for (const auto& [index, tag] : FBigTags) bytes += sizeof(index) + sizeof(tag) + 16 + tag.Text.capacity() * 2;
+  bytes += FLongHeaders.size() * (sizeof(std::uint32_t) + 8 + 16);
   for (const auto& error : FRootErrors) bytes += sizeof(error) + (error.Name.size() + error.Text.size()) * 2;
+  if (FCache) {
+    for (std::size_t i = 0; i < CacheSize; ++i) {
+      const asn::TASNTag& tag = FCache[i].Tag;
+      bytes += sizeof(TCached) + (tag.Value.capacity() + tag.OIDDescr.capacity() + tag.Error.capacity()) * 2;
+    }
+  }
   return bytes;
 }
 
@@ -181,7 +216,7 @@ std::int32_t TDocument::AttribCount(std::uint32_t index) const {
   const TElement& e = At(index);
   std::uint8_t universal = UniversalTagOf(e);
   std::int32_t count = 3;
-  if (universal == asn::utBitString && !(e.Flags & efConstructed) && e.Length != 0) ++count;
+  if (universal == asn::utBitString && !(e.Packed & pkConstructed) && e.Length != 0) ++count;
   if (universal == asn::utInteger && e.Length > 4) ++count;
   return count;
 }
@@ -191,55 +226,63 @@ TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
   return UniversalTagOf(At(index)) == asn::utBitString ? akUnusedBits : akBitLength;
 }
 
-std::uint32_t TDocument::PooledLength(const TElement& e, std::size_t which) const {
-  if (!(e.Flags & efTextLengths)) return 0;
-  const void* at = (e.Text & WideText) ? static_cast<const void*>(FWidePool.Data(e.Text & ~WideText))
-                                       : static_cast<const void*>(FNarrowPool.Data(e.Text));
-  std::uint32_t length = 0;
-  std::memcpy(&length, static_cast<const unsigned char*>(at) + which * sizeof(length), sizeof(length));
-  return length;
-}
-
-std::u16string TDocument::Pooled(const TElement& e, std::size_t skip, std::size_t length) const {
-  if (length == 0) return {};
-  bool lengths = e.Flags & efTextLengths;
-  if (e.Text & WideText) {
-    const char16_t* at = FWidePool.Data(e.Text & ~WideText) + (lengths ? LengthUnits<char16_t> : 0) + skip;
-    return std::u16string(at, length);
-  }
-  const unsigned char* at = FNarrowPool.Data(e.Text) + (lengths ? LengthUnits<unsigned char> : 0) + skip;
-  return std::u16string(at, at + length);
-}
-
-std::u16string TDocument::Value(const TElement& e) const { return Pooled(e, 0, e.ValueLength); }
-
-std::u16string TDocument::Descr(const TElement& e) const { return Pooled(e, e.ValueLength, DescrLength(e)); }
-
-std::u16string TDocument::Error(const TElement& e) const {
-  return Pooled(e, std::size_t{e.ValueLength} + DescrLength(e), ErrorLength(e));
-}
-
 std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
-  const TElement& e = At(index);
-  return (e.Flags & efLongTagLength) ? FLongTagLengths.at(index) : e.TagLength;
+  std::uint32_t small = (At(index).Packed >> pkTagLengthShift) & pkSmallMax;
+  return small != pkSmallMax ? static_cast<std::int32_t>(small) : FLongHeaders.at(index).first;
+}
+
+std::int32_t TDocument::LengthLengthOf(std::uint32_t index) const {
+  std::uint32_t small = (At(index).Packed >> pkLengthLengthShift) & pkSmallMax;
+  return small != pkSmallMax ? static_cast<std::int32_t>(small) : FLongHeaders.at(index).second;
 }
 
 void TDocument::FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const {
   const TElement& e = At(index);
   tag.TagClass = static_cast<asn::TASN1TagClasses>(TagClassOf(e));
-  if (e.Flags & efBigTag) {
+  std::uint32_t number = e.Packed >> pkTagNumberShift;
+  if (number == pkTagNumberMax) {
     // Above 32 bits only the text is kept; such a number names no universal type.
-    tag.Tag = FBigTags.at(index);
-    tag.TagNumberFits = false;
-    return;
+    const TBigTag& big = FBigTags.at(index);
+    if (big.Fits && big.Number <= std::numeric_limits<std::uint32_t>::max()) {
+      number = static_cast<std::uint32_t>(big.Number);
+    } else {
+      tag.Tag = big.Text;
+      tag.TagNumberFits = false;
+      return;
+    }
   }
-  tag.Tag = text::DecimalText(e.TagNumber);
-  tag.TagNumber = e.TagNumber;
+  tag.Tag = text::DecimalText(number);
+  tag.TagNumber = number;
 }
 
 std::uint8_t TDocument::UniversalTagOf(const TElement& e) const {
-  if (TagClassOf(e) != asn::ASN1Universal || (e.Flags & efBigTag) || e.TagNumber > 99) return asn::utNone;
-  return static_cast<std::uint8_t>(e.TagNumber);
+  std::uint32_t number = e.Packed >> pkTagNumberShift;
+  if (TagClassOf(e) != asn::ASN1Universal || number > 99) return asn::utNone;
+  return static_cast<std::uint8_t>(number);
+}
+
+const asn::TASNTag& TDocument::Rendered(std::uint32_t index) const {
+  if (!FCache) FCache = std::make_unique<TCached[]>(CacheSize);
+  TCached& slot = FCache[index % CacheSize];
+  if (slot.Index == index) return slot.Tag;
+  slot.Index = RootIndex;
+  asn::TASNTag& tag = slot.Tag;
+  tag.Clear();
+  const TElement& e = At(index);
+  FillTagNumber(index, tag);
+  tag.Constructed = e.Packed & pkConstructed;
+  tag.Encapsulates = e.Packed & pkEncapsulates;
+  tag.Offset = e.Offset;
+  tag.TagLength = TagLengthOf(index);
+  tag.LengthLength = LengthLengthOf(index);
+  tag.Length = e.Length;
+  if (!tag.Constructed && !tag.Encapsulates && FBytes) {
+    std::span<const std::uint8_t> bytes(*FBytes);
+    std::size_t start = static_cast<std::size_t>(e.Offset) + static_cast<std::size_t>(tag.HeaderLength());
+    asn::RenderContents(tag, bytes.subspan(start, static_cast<std::size_t>(e.Length)), FSpaceInHex, FOids);
+  }
+  slot.Index = index;
+  return tag;
 }
 
 // ---- TTag
@@ -281,13 +324,13 @@ std::u16string TTag::Text() const {
     case SlotRoot:
       return {};
     case SlotElement: {
-      const auto& e = FDoc->At(FIndex);
-      std::u16string text = FDoc->Value(e);
-      if (FDoc->DescrLength(e) != 0) text.append(u" - ").append(FDoc->Descr(e));
+      const asn::TASNTag& tag = FDoc->Rendered(FIndex);
+      std::u16string text = tag.Value;
+      if (!tag.OIDDescr.empty()) text.append(u" - ").append(tag.OIDDescr);
       return text;
     }
     case SlotElementError:
-      return FDoc->Error(FDoc->At(FIndex));
+      return FDoc->Rendered(FIndex).Error;
     case SlotRootError:
       return FDoc->FRootErrors[FIndex].Text;
     default: {
@@ -296,13 +339,13 @@ std::u16string TTag::Text() const {
         case akOffset:
           return text::DecimalText(e.Offset);
         case akHeaderLength:
-          return text::DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + e.LengthLength);
+          return text::DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + FDoc->LengthLengthOf(FIndex));
         case akLength:
           return text::DecimalText(e.Length);
         case akUnusedBits:
-          return text::DecimalText(e.UnusedBits);
+          return text::DecimalText(FDoc->Rendered(FIndex).UnusedBits);
         case akBitLength:
-          return text::DecimalText(e.BitLength);
+          return text::DecimalText(FDoc->Rendered(FIndex).BitLength);
       }
       return {};
     }
@@ -317,28 +360,14 @@ asn::TASNTag TTag::ASNTag() const {
     return tag;
   }
   if (FSlot != SlotElement) return tag;
-  const auto& e = FDoc->At(FIndex);
-  FDoc->FillTagNumber(FIndex, tag);
-  tag.Constructed = e.Flags & TDocument::efConstructed;
-  tag.Encapsulates = e.Flags & TDocument::efEncapsulates;
-  tag.Offset = e.Offset;
-  tag.TagLength = FDoc->TagLengthOf(FIndex);
-  tag.LengthLength = e.LengthLength;
-  tag.Length = e.Length;
-  tag.UnusedBits = e.UnusedBits;
-  tag.BitLength = e.BitLength;
-  tag.Value = FDoc->Value(e);
-  tag.OIDDescr = FDoc->Descr(e);
-  tag.IsHex = e.Flags & TDocument::efIsHex;
-  tag.Error = FDoc->Error(e);
-  return tag;
+  return FDoc->Rendered(FIndex);
 }
 
 std::int32_t TTag::ChildsCount() const {
   if (FSlot == SlotRoot) return FDoc->TopLevelCount() + static_cast<std::int32_t>(FDoc->FRootErrors.size());
   if (FSlot != SlotElement) return 0;
-  const auto& e = FDoc->At(FIndex);
-  return FDoc->AttribCount(FIndex) + (FDoc->HasError(e) ? 1 : 0) + static_cast<std::int32_t>(e.ChildCount);
+  return FDoc->AttribCount(FIndex) + (FDoc->HasError(FDoc->At(FIndex)) ? 1 : 0) +
+         static_cast<std::int32_t>(FDoc->ChildCountOf(FIndex));
 }
 
 TTag TTag::Childs(std::int32_t index) const {
@@ -360,7 +389,7 @@ TTag TTag::Childs(std::int32_t index) const {
 std::int32_t TTag::GetTagChildsCount() const {
   if (FSlot == SlotRoot) return FDoc->TopLevelCount();
   if (FSlot != SlotElement) return 0;
-  return static_cast<std::int32_t>(FDoc->At(FIndex).ChildCount);
+  return static_cast<std::int32_t>(FDoc->ChildCountOf(FIndex));
 }
 
 std::int32_t TTag::TagChildsStart() const {
@@ -370,7 +399,7 @@ std::int32_t TTag::TagChildsStart() const {
 
 TTag TTag::TagChild(std::int32_t index) const {
   if (FSlot == SlotRoot) return FDoc->Element(FDoc->FTopLevel[index]);
-  return FDoc->Element(FDoc->FChildIndex[FDoc->FChildStart[FIndex] + index]);
+  return FDoc->Element(FDoc->ChildOf(FIndex, static_cast<std::uint32_t>(index)));
 }
 
 bool TTag::HasChildren(bool withAttr) const {
@@ -379,7 +408,7 @@ bool TTag::HasChildren(bool withAttr) const {
   // Every element has at least its three attribute rows.
   if (withAttr) return true;
   const auto& e = FDoc->At(FIndex);
-  return FDoc->HasError(e) || e.ChildCount > 0;
+  return FDoc->HasError(e) || e.End > FIndex + 1;
 }
 
 TTag TTag::Parent() const {
@@ -413,8 +442,7 @@ std::int32_t TTag::Offset() const {
 std::int32_t TTag::FullLength() const {
   switch (FSlot) {
     case SlotElement: {
-      const auto& e = FDoc->At(FIndex);
-      return FDoc->TagLengthOf(FIndex) + e.LengthLength + e.Length;
+      return FDoc->TagLengthOf(FIndex) + FDoc->LengthLengthOf(FIndex) + FDoc->At(FIndex).Length;
     }
     case SlotElementError:
     case SlotRootError:
@@ -424,15 +452,17 @@ std::int32_t TTag::FullLength() const {
   }
 }
 
-bool TTag::IsHex() const { return FSlot == SlotElement && (FDoc->At(FIndex).Flags & TDocument::efIsHex); }
+bool TTag::IsHex() const { return FSlot == SlotElement && FDoc->Rendered(FIndex).IsHex; }
 
 bool TTag::Constructed() const {
-  return FSlot == SlotElement && (FDoc->At(FIndex).Flags & TDocument::efConstructed);
+  return FSlot == SlotElement && (FDoc->At(FIndex).Packed & TDocument::pkConstructed);
 }
 
 std::uint8_t TTag::UniversalTag() const {
   return FSlot == SlotElement ? FDoc->UniversalTagOf(FDoc->At(FIndex)) : std::uint8_t{asn::utNone};
 }
+
+std::uint32_t TTag::ElementIndex() const { return FSlot == SlotElement ? FIndex : asn::NoElement; }
 
 std::uint64_t TTag::Key() const { return (std::uint64_t{FIndex} << 8) | FSlot; }
 

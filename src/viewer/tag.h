@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +21,28 @@ enum TTagType : std::uint8_t { ttRoot = 0, ttNode = 1, ttAttrib = 2, ttError = 3
 
 // Role of one byte of the decoded buffer.
 enum TCellType : std::uint8_t { ctData = 0, ctTag = 1, ctLength = 2, ctUnusedBits = 3 };
+
+// The role of every byte of a buffer, two bits each.
+class TCellTypes {
+ public:
+  std::size_t size() const { return FSize; }
+  bool empty() const { return FSize == 0; }
+  TCellType operator[](std::size_t index) const {
+    return static_cast<TCellType>((FBits[index / 4] >> (2 * (index % 4))) & 3);
+  }
+  // count bytes, all data.
+  void assign(std::size_t count) {
+    FBits.assign((count + 3) / 4, 0);
+    FSize = count;
+  }
+  // Gives [from, to) the role kind; the range must lie inside.
+  void Fill(std::size_t from, std::size_t to, TCellType kind);
+  std::size_t MemoryUsed() const { return FBits.capacity(); }
+
+ private:
+  std::vector<std::uint8_t> FBits;
+  std::size_t FSize = 0;
+};
 
 // The header facts an element shows as attribute rows, in row order.
 enum TAttribKind : std::uint8_t { akOffset, akHeaderLength, akLength, akUnusedBits, akBitLength };
@@ -65,10 +88,10 @@ class TTag {
   bool IsHex() const;
   bool Constructed() const;
   std::uint8_t UniversalTag() const;  // GetUniversalTag; 255 for non-elements
+  // The element's index in its document (as asn::IElementTree counts), or
+  // asn::NoElement for the other rows.
+  std::uint32_t ElementIndex() const;
 
-  // The element's index in its document (asn::IElementTree's numbering); only
-  // for element rows.
-  std::uint32_t ElementIndex() const { return FIndex; }
   // A 64-bit key for a tree row's data slot; TDocument::TagByKey gives the row back.
   std::uint64_t Key() const;
   bool operator==(const TTag& other) const = default;
@@ -89,22 +112,29 @@ class TTag {
 };
 
 // Owns every node of one document. Elements are appended in buffer order (parent
-// before children) and Finish() indexes the children; until then only the top
-// level can be walked.
+// before children) and Finish() closes the last open ones; until then only the
+// top level can be walked. An element is a fixed record of header facts; its
+// value text is rendered from the buffer when asked for (a few recent ones
+// are kept), so the document costs about 20 bytes per element.
 class TDocument final : public asn::IElementTree {
  public:
   // Marks the root as the parent of a top-level element.
   static constexpr std::uint32_t RootIndex = 0xFFFFFFFFu;
 
   TTag Root() const { return TTag(this, 0, TTag::SlotRoot); }
-  // Forgets every node (the root stays).
+  // Forgets every node (the root stays) and the buffer.
   void Clear();
+  // The buffer the elements will lie in and how their values render (what
+  // TASNParser's SpaceInHex and OIDDictionary would be); before AddElement.
+  void Start(std::shared_ptr<const std::vector<std::uint8_t>> bytes, bool spaceInHex,
+             const asn::TOIDDictionary* oids);
   // Adds an element below parent (an index AddElement returned, or RootIndex)
-  // and returns its index.
+  // and returns its index. Of the texts only Error counts, and only whether it
+  // is empty: the texts are rendered again from the buffer when shown.
   std::uint32_t AddElement(const asn::TASNTag& tag, std::uint32_t parent);
   // Adds a top-level error row after everything already there.
   void CreateErrorTag(std::u16string name, std::u16string text, std::int32_t offset);
-  // Builds the child index; call it once all elements are in.
+  // Closes the elements still open; call it once all elements are in.
   void Finish();
 
   std::uint32_t ElementCount() const override { return static_cast<std::uint32_t>(FElements.Size()); }
@@ -114,7 +144,7 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t Child(std::uint32_t element, std::uint32_t index) const override;
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
-  // Bytes the document's arrays and text pool hold, for benchmarks.
+  // Bytes the document's records, side tables and value cache hold, for benchmarks.
   std::size_t MemoryUsed() const;
 
   // The attribute rows an element shows, in row order.
@@ -124,71 +154,99 @@ class TDocument final : public asn::IElementTree {
  private:
   friend class TTag;
 
-  // Flags: the tag class in the low two bits, then these.
-  enum : std::uint8_t {
-    efClassMask = 3,
-    efConstructed = 4,
-    efEncapsulates = 8,
-    efIsHex = 16,
-    efBigTag = 32,         // tag number too long for TagNumber; text in FBigTags
-    efTextLengths = 64,    // OIDDescr or Error present; their lengths lead the texts
-    efLongTagLength = 128  // TagLength above 254; in FLongTagLengths
-  };
-
-  // The numeric facts of one element, 36 bytes. Its texts sit in one of the
-  // pools at Text (FWidePool when WideText is set, else FNarrowPool, for texts
-  // of U+0000..U+00FF only): with efTextLengths first the lengths of OIDDescr
-  // and Error (4 octets each), then Value, OIDDescr and Error.
+  // One element, 20 bytes: Offset and Length as the header gives them (the
+  // indefinite form's Length includes the end-of-contents octets), the parent,
+  // the index just past the element's last descendant (so the next sibling of
+  // an element is its End), and the packed header facts below.
   struct TElement {
-    std::uint32_t Text;
-    std::uint32_t ValueLength;
     std::int32_t Offset;
     std::int32_t Length;
-    std::int32_t BitLength;
     std::uint32_t Parent;
-    std::uint32_t ChildCount;
-    std::uint32_t TagNumber;
-    std::uint8_t TagLength;
-    std::uint8_t LengthLength;
-    std::uint8_t UnusedBits;
-    std::uint8_t Flags;
+    std::uint32_t End;
+    std::uint32_t Packed;
   };
+
+  // Fields of TElement::Packed: the tag class in the low two bits, then flags,
+  // then small fields whose top value means "in a side table".
+  static constexpr std::uint32_t pkClassMask = 3;
+  static constexpr std::uint32_t pkConstructed = 1u << 2;
+  static constexpr std::uint32_t pkEncapsulates = 1u << 3;
+  static constexpr std::uint32_t pkFault = 1u << 4;  // the value does not render: an error row
+  static constexpr unsigned pkTagLengthShift = 5;     // 3 bits; 7: FLongHeaders
+  static constexpr unsigned pkLengthLengthShift = 8;  // 3 bits; 7: FLongHeaders
+  static constexpr unsigned pkChildCountShift = 11;   // 5 bits; 31: FFamilies
+  static constexpr unsigned pkTagNumberShift = 16;    // 16 bits; 0xFFFF: FBigTags
+  static constexpr std::uint32_t pkSmallMax = 7;
+  static constexpr std::uint32_t pkChildCountMax = 31;
+  static constexpr std::uint32_t pkTagNumberMax = 0xFFFF;
+  // Every Stride-th child of a large family is kept, so reaching a child never
+  // steps over more than Stride siblings.
+  static constexpr std::uint32_t Stride = 16;
 
   struct TRootError {
     std::u16string Name;
     std::u16string Text;
     std::int32_t Offset;
   };
+  // Children of an element with more than pkChildCountMax - 1 of them.
+  struct TFamily {
+    std::uint32_t Count = 0;
+    std::vector<std::uint32_t> Samples;  // child Stride, 2 Stride, ...
+  };
+  struct TBigTag {
+    std::u16string Text;
+    std::uint64_t Number;
+    bool Fits;
+  };
+  // An element whose children are still arriving.
+  struct TOpen {
+    std::uint32_t Index;
+    TFamily Family;
+  };
+  struct TCached {
+    std::uint32_t Index = RootIndex;
+    asn::TASNTag Tag;
+  };
+  static constexpr std::size_t CacheSize = 64;
 
   const TElement& At(std::uint32_t index) const { return FElements[index]; }
-  static constexpr std::uint32_t WideText = 0x80000000u;
-  std::u16string Value(const TElement& e) const;
-  std::u16string Descr(const TElement& e) const;
-  std::u16string Error(const TElement& e) const;
-  // length units of the texts from skip units past the lengths on.
-  std::u16string Pooled(const TElement& e, std::size_t skip, std::size_t length) const;
-  // Sets the record's TagClass, Tag and TagNumber from element index.
-  void FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const;
-  std::uint8_t UniversalTagOf(const TElement& e) const;
-  std::uint32_t PooledLength(const TElement& e, std::size_t which) const;
-  std::uint32_t DescrLength(const TElement& e) const { return PooledLength(e, 0); }
-  std::uint32_t ErrorLength(const TElement& e) const { return PooledLength(e, 1); }
-  bool HasError(const TElement& e) const { return ErrorLength(e) != 0; }
+  std::uint8_t TagClassOf(const TElement& e) const { return e.Packed & pkClassMask; }
+  bool HasError(const TElement& e) const { return e.Packed & pkFault; }
   std::int32_t TagLengthOf(std::uint32_t index) const;
-  std::uint8_t TagClassOf(const TElement& e) const { return e.Flags & efClassMask; }
+  std::int32_t LengthLengthOf(std::uint32_t index) const;
+  std::uint32_t ChildCountOf(std::uint32_t index) const;
+  std::uint32_t ChildOf(std::uint32_t index, std::uint32_t child) const;
+  const TFamily& FamilyOf(std::uint32_t index) const;
+  std::uint8_t UniversalTagOf(const TElement& e) const;
+  // Sets the record's TagClass, Tag, TagNumber and TagNumberFits.
+  void FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const;
+  // The full record of an element, its value rendered; kept until CacheSize
+  // other elements have been asked for.
+  const asn::TASNTag& Rendered(std::uint32_t index) const;
+  void Close(TOpen& open);
   std::int32_t TopLevelCount() const { return static_cast<std::int32_t>(FTopLevel.size()); }
 
+  std::shared_ptr<const std::vector<std::uint8_t>> FBytes;
+  bool FSpaceInHex = false;
+  const asn::TOIDDictionary* FOids = nullptr;
   TChunkedArray<TElement> FElements;
   std::vector<std::uint32_t> FTopLevel;
-  // Children of element i are FChildIndex[FChildStart[i] ... + ChildCount).
-  // Both are sized once, by Finish.
-  std::vector<std::uint32_t> FChildStart;
-  std::vector<std::uint32_t> FChildIndex;
-  TTextPool<unsigned char> FNarrowPool;
-  TTextPool<char16_t> FWidePool;
+  std::vector<TOpen> FOpen;
   std::vector<TRootError> FRootErrors;
-  std::unordered_map<std::uint32_t, std::u16string> FBigTags;
-  std::unordered_map<std::uint32_t, std::int32_t> FLongTagLengths;
+  std::unordered_map<std::uint32_t, TFamily> FFamilies;
+  std::unordered_map<std::uint32_t, TBigTag> FBigTags;
+  std::unordered_map<std::uint32_t, std::pair<std::int32_t, std::int32_t>> FLongHeaders;
+  mutable std::unique_ptr<TCached[]> FCache;
+  // The last child found and the last large family looked up.
+  mutable struct {
+    std::uint32_t Parent = RootIndex;
+    std::uint32_t Child = 0;
+    std::uint32_t At = 0;
+  } FLastChild;
+  mutable struct {
+    std::uint32_t Index = RootIndex;
+    const TFamily* Family = nullptr;
+  } FLastFamily;
 };
 
 }  // namespace viewer

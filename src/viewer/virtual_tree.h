@@ -55,8 +55,6 @@ struct TTreeLook {
   std::uint32_t FontColor = 0;
   std::uint32_t Color = 0xFFFFFF;
   std::uint32_t FocusedSelectionColor = 0;
-  std::uint32_t FocusedSelectionBorderColor = 0;
-  std::uint32_t SelectionRectangleBorderColor = 0;
   std::uint32_t LineColor = 0;  // tree lines and grid lines
   TLineStyle LineStyle = TLineStyle::lsDotted;
   int Indent = 18;
@@ -64,9 +62,6 @@ struct TTreeLook {
   bool ShowButtons = true;
   bool HorzGridLines = false;
   bool VertGridLines = false;
-  bool ShowScrollBars = true;
-  bool AlwaysShowVertScrollBar = false;
-  bool Visible = true;
 };
 
 // What the owner decides about a row when it is (re-)initialised.

@@ -25,6 +25,27 @@ bool IsXmlChar(char16_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
+// text as UTF-8: ASCII runs copied unit by unit, the others through the conversion,
+// which works per character, so splitting at ASCII changes nothing.
+void AppendUtf8(std::string& out, std::u16string_view text) {
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    std::size_t end = i;
+    while (end < n && text[end] < 0x80) ++end;
+    if (end > i) {
+      std::size_t at = out.size();
+      out.resize(at + (end - i));
+      for (std::size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(text[k]);
+      i = end;
+    }
+    while (end < n && text[end] >= 0x80) ++end;
+    if (end > i) {
+      out += settings::Utf16ToUtf8(text.substr(i, end - i));
+      i = end;
+    }
+  }
+}
+
 void AppendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value) {
   line.append(u" ").append(name).append(u"=\"").append(value).append(u"\"");
 }
@@ -84,7 +105,7 @@ TXmlStreamWriter::~TXmlStreamWriter() = default;
 
 void TXmlStreamWriter::AddLine(std::int32_t level, std::u16string_view text) {
   FBuffer.append(static_cast<std::size_t>(level) * 4, ' ');
-  FBuffer.append(settings::Utf16ToUtf8(text));
+  AppendUtf8(FBuffer, text);
   FBuffer.append("\r\n");
   if (FBuffer.size() >= FlushThreshold) Flush();
 }

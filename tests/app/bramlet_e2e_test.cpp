@@ -8,7 +8,11 @@
 #include <QImage>
 #include <QTest>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -81,7 +85,7 @@ const std::map<std::string, std::vector<std::string>> EveryKey = {
     {"Main",
      {"Language", "ShowAttributes", "ShowIcons", "FontName", "FontSize", "Indent", "BackgroundColor", "FocusColor",
       "ConstructedColor", "PrimitiveColor", "AttribColor", "ValueColor", "HexColor", "LineColor", "LineDotted",
-      "SpaceInHex", "DerChecks", "DerColor"}},
+      "SpaceInHex", "FieldNames", "NameColor", "DerChecks", "DerColor"}},
     {"Hex",
      {"Show", "FontName", "FontSize", "Background", "FocusColor", "LineColor", "HexColor", "TagColor", "LenColor",
       "UBitsColor", "SelColor", "TextColor", "LineDotted", "StringSize"}},
@@ -211,6 +215,25 @@ TEST_F(BramletWindow, DeclinesATextWithoutArmourAndSaysSo) {
   EXPECT_FALSE(fs::exists(Sandbox().Module / "Bramlet.ini"));
 }
 
+TEST_F(BramletWindow, AFileThatCannotBeOpenedIsSaidToBeSoWithTheReason) {
+  struct {
+    const char* Label;
+    fs::path Path;
+    int Reason;  // "No such file or directory", "Is a directory" in English
+  } cases[] = {
+      {"missing", Sandbox().Files / "missing.der", ENOENT},
+      {"a folder", Sandbox().Files, EISDIR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    FMessages.clear();
+    EXPECT_FALSE(FWindow->OpenFile(QString::fromStdString(c.Path.string())));
+    ASSERT_EQ(FMessages.size(), 1u);
+    EXPECT_EQ(FMessages[0], QString::fromStdString(c.Path.string()) + " cannot be opened: " +
+                                QString::fromLocal8Bit(std::strerror(c.Reason)) + ".");
+  }
+}
+
 TEST_F(BramletWindow, TheEightBitNameIsReadAsUtf8) {
   fs::path copy = Sandbox().Files / u8"zertifikat-\u00FC\u20AC.der";
   fs::copy_file(SamplesDir / "cert.der", copy, fs::copy_options::overwrite_existing);
@@ -259,6 +282,52 @@ TEST_F(BramletWindow, WithTheFolderFlagSetSettingsGoBesideTheHostsIni) {
   fs::remove(flag);
   EXPECT_EQ(IniKeys(Sandbox().Config / "bramlet" / "Bramlet.ini"), EveryKey);
   EXPECT_FALSE(fs::exists(Sandbox().Module / "Bramlet.ini"));
+}
+
+// Permissions a user without root's power meets; run as such a user by
+// run_unprivileged.sh, they skip where the user can write and read anything.
+class AsAnUnprivilegedUser : public BramletWindow {
+ protected:
+  // Takes away the permissions in remove while it lives.
+  class TWithout {
+   public:
+    TWithout(fs::path path, fs::perms remove) : FPath(std::move(path)), FRemoved(remove) {
+      fs::permissions(FPath, FRemoved, fs::perm_options::remove);
+    }
+    ~TWithout() { fs::permissions(FPath, FRemoved, fs::perm_options::add); }
+
+   private:
+    fs::path FPath;
+    fs::perms FRemoved;
+  };
+  static constexpr fs::perms Write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  static constexpr fs::perms Read = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+};
+
+TEST_F(AsAnUnprivilegedUser, ModuleInAFolderTheUserCannotWriteKeepsTheSettingsInTheUsersFolder) {
+  const fs::path userFolder = Sandbox().Config / "bramlet";
+  fs::remove_all(userFolder);
+  TWithout locked(Sandbox().Module, Write);  // as an installed package leaves it
+  if (access(Sandbox().Module.c_str(), W_OK) == 0)
+    GTEST_SKIP() << "this user writes a folder without write permission (root); run the test as another user";
+  ASSERT_TRUE(FWindow->OpenFile(QString::fromStdString((SamplesDir / "cert.pem").string())));
+  Press(Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(FWindow->Viewer(), nullptr);
+  EXPECT_FALSE(fs::exists(Sandbox().Module / "Bramlet.ini"));
+  EXPECT_EQ(IniKeys(userFolder / "Bramlet.ini"), EveryKey);
+}
+
+TEST_F(AsAnUnprivilegedUser, AFileTheUserCannotReadIsSaidToBeSo) {
+  fs::path file = Sandbox().Files / "private.der";
+  fs::copy_file(SamplesDir / "cert.der", file, fs::copy_options::overwrite_existing);
+  TWithout unreadable(file, Read);
+  if (access(file.c_str(), R_OK) == 0)
+    GTEST_SKIP() << "this user reads a file without read permission (root); run the test as another user";
+  EXPECT_FALSE(FWindow->OpenFile(QString::fromStdString(file.string())));
+  ASSERT_EQ(FMessages.size(), 1u);
+  EXPECT_EQ(FMessages[0], QString::fromStdString(file.string()) + " cannot be opened: " +
+                              QString::fromLocal8Bit(std::strerror(EACCES)) + ".");
 }
 
 }  // namespace

@@ -87,6 +87,32 @@ def main():
         rc, elements, _ = run(dump, "--elements", os.path.join(samples, "cert.der"))
         check(failures, "--elements", rc == 0 and elements.startswith(b"       0  4     1386 SEQUENCE\n"), repr(elements[:60]))
 
+        # Field names: in the tree before the tag name, left out with --no-names; --paths lists
+        # every element with its path; the XML export is the same either way.
+        cert = os.path.join(samples, "cert.der")
+        rc, named, _ = run(dump, "--no-attributes", cert)
+        rc2, plain, _ = run(dump, "--no-names", "--no-attributes", cert)
+        check(failures, "names in the tree", rc == 0 and b"\n    serialNumber INTEGER: " in named, repr(named[:200]))
+        check(failures, "--no-names", rc2 == 0 and b"serialNumber" not in plain and b"\n    INTEGER: " in plain)
+        check(failures, "names only prefix rows", len(named.splitlines()) == len(plain.splitlines()) and all(
+            n.endswith(p.lstrip()) for n, p in zip(named.splitlines(), plain.splitlines())))
+        rc, paths, _ = run(dump, "--paths", cert)
+        rows = [line.split(b"\t") for line in paths.splitlines()]
+        tags = int(plain.splitlines()[-1].split(b"Tags: ")[1].split()[0])
+        check(failures, "--paths", rc == 0 and len(rows) == tags and all(len(r) == 3 for r in rows), repr(paths[:200]))
+        check(failures, "--paths rows", rows[:2] == [[b"0", b"Certificate", b"SEQUENCE"],
+                                                    [b"4", b"Certificate.tbsCertificate", b"SEQUENCE"]] and
+              [b"13", b"Certificate.tbsCertificate.serialNumber", b"INTEGER"] in rows and
+              [b"8", b"Certificate.tbsCertificate.version", b"Context-specific[0]"] in rows and
+              [b"10", b"Certificate.tbsCertificate.version", b"INTEGER"] in rows, repr(rows[:12]))
+        rc, unnamed, _ = run(dump, "--paths", "--no-names", cert)
+        check(failures, "--paths --no-names", rc == 0 and all(r.split(b"\t")[1] == b"" for r in unnamed.splitlines()))
+        _, xml_named, _ = run(dump, "--xml", cert)
+        _, xml_plain, _ = run(dump, "--xml", "--no-names", cert)
+        check(failures, "--xml without names", xml_named == xml_plain)
+        rc, _, err = run(dump, "--paths", "--xml", cert)
+        check(failures, "--paths with --xml", rc == 2 and "does not combine" in err)
+
         rc, _, err = run(dump, "--elements", "--xml", os.path.join(samples, "cert.der"))
         check(failures, "bad combination", rc == 2 and "does not combine" in err)
         rc, _, err = run(dump, os.path.join(work, "missing.der"))

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +80,16 @@ TEST(Fence, TurnsEveryThrownThingIntoTheFailureValue) {
     EXPECT_FALSE(reached);
   }
   EXPECT_EQ(Fence(7, [] { return 3; }), 3);
+}
+
+// The host's record with name in its INI field, as many characters as fit.
+wlx::TListDefaultParamStruct HostRecord(const std::string& name) {
+  wlx::TListDefaultParamStruct record{};
+  record.Size = sizeof record;
+  record.PluginInterfaceVersionLow = 2;
+  record.PluginInterfaceVersionHi = 1;
+  std::memcpy(record.DefaultIniName, name.data(), std::min(name.size(), sizeof record.DefaultIniName));
+  return record;
 }
 
 TEST_F(ListPlugin, StartUpLoadsTheModuleOidFileAndUnloadFreesTheIniPath) {
@@ -283,14 +295,51 @@ TEST_F(ListPlugin, UnloadDestroysOpenViewersWithoutSaving) {
   EXPECT_FALSE(fs::exists(IniPath()));
 }
 
+TEST_F(ListPlugin, HostRecordGivesItsIniNameUpToNulOr255Characters) {
+  wlx::TListDefaultParamStruct record = HostRecord("/srv/host/host.ini");
+  FPlugin->ListSetDefaultParams(&record);
+  EXPECT_EQ(settings::TCIniFileName(), "/srv/host/Bramlet.ini");
+
+  // 255 characters are taken at most: the 256th, a delimiter, is not.
+  std::string longFolder = "/" + std::string(253, 'd') + "/";
+  ASSERT_EQ(longFolder.size(), 255u);
+  record = HostRecord(longFolder.substr(0, 254) + "x/more/host.ini");
+  FPlugin->ListSetDefaultParams(&record);
+  EXPECT_EQ(settings::TCIniFileName(), "/Bramlet.ini");
+  record = HostRecord(longFolder + "host.ini");
+  FPlugin->ListSetDefaultParams(&record);
+  EXPECT_EQ(settings::TCIniFileName(), longFolder + "Bramlet.ini");
+}
+
+TEST_F(ListPlugin, HostRecordInTheSystemCodePageBecomesUtf8) {
+  // The fake's code page is Latin-1: 0xF6 is o with diaeresis.
+  wlx::TListDefaultParamStruct record = HostRecord("/srv/J\xf6rg/host.ini");
+  FPlugin->ListSetDefaultParams(&record);
+  EXPECT_EQ(settings::TCIniFileName(), "/srv/J\xc3\xb6rg/Bramlet.ini");
+}
+
+TEST_F(ListPlugin, TraceFileGetsOneLinePerHostCall) {
+  fs::path trace = FModuleDir / "trace.log";
+  ASSERT_EQ(setenv("BRAMLET_TRACE", trace.c_str(), 1), 0);
+  THandle handle = Load(SamplesDir / "cert.der");
+  FPlugin->ListSearchTextW(handle, u"2.5.4.3", 0);
+  FPlugin->ListCloseWindow(handle);
+  FPlugin->ListCloseWindow(handle);
+  unsetenv("BRAMLET_TRACE");
+  FPlugin->ListSetDefaultParams(nullptr);  // not traced any more
+  std::string lines = ReadText(trace);
+  EXPECT_NE(lines.find("ListLoadW " + (SamplesDir / "cert.der").string() + " -> window\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("ListSearchTextW 2.5.4.3 0 -> 0 focus="), std::string::npos) << lines;
+  EXPECT_NE(lines.find("ListCloseWindow -> closed\nListCloseWindow -> unknown\n"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("ListSetDefaultParams"), std::string::npos) << lines;
+}
+
 TEST_F(ListPlugin, HostParamsPointCloseAtTheHostsIniFolder) {
   fs::path hostDir = FModuleDir / "host";
   fs::create_directories(hostDir);
-  std::string record(12, '\0');
-  record += (hostDir / "wincmd.ini").string();
-  record.push_back('\0');
-  TListPlugin::ListSetDefaultParams(record.data());
-  TListPlugin::ListSetDefaultParams(nullptr);  // ignored, keeps the name
+  wlx::TListDefaultParamStruct record = HostRecord((hostDir / "wincmd.ini").string());
+  FPlugin->ListSetDefaultParams(&record);
+  FPlugin->ListSetDefaultParams(nullptr);  // ignored, keeps the name
   EXPECT_EQ(settings::TCIniFileName(), (hostDir / settings::IniFileName).string());
 
   FFake.System.IniFolderFlag = true;

@@ -69,7 +69,7 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
 
   // Escape belongs to the host window.
   form.KeyDown(TKeyEvent{vk::Escape});
-  EXPECT_EQ(FFake.Host.PostedKeys, (std::vector<std::uint16_t>{vk::Escape}));
+  EXPECT_EQ(FFake.Host.PostedKeys, (std::vector<TKeyEvent>{{vk::Escape}}));
 
   // H hides the hex panel; Tab then has nowhere to go.
   form.KeyDown(TKeyEvent{vk::Char('H')});

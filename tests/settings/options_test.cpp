@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/about.h"
+#include "settings/settings.h"
 
 #include "settings/text.h"
 #include "test_support.h"
@@ -39,6 +40,7 @@ class TRecordingTarget : public ISettingsTarget {
   void ApplyTreeColors() override { Log.push_back("ApplyTreeColors"); }
   void SetTreeLineStyle() override { Log.push_back("SetTreeLineStyle"); }
   void RepaintTree() override { Log.push_back("RepaintTree"); }
+  void ApplyFieldNames() override { Log.push_back("ApplyFieldNames"); }
   void SetHexFont() override { Log.push_back("SetHexFont"); }
   void HexVTSetColumns() override { Log.push_back("HexVTSetColumns"); }
   void ApplyHexColors() override { Log.push_back("ApplyHexColors"); }
@@ -110,6 +112,36 @@ TEST_F(SettingsForm, FontListsAreSortedWithEachFamilyOnceAndTheHexListFixedPitch
   EXPECT_EQ(unmatched.Controls["cbTreeFontName"].ItemIndex, -1);
   EXPECT_EQ(unmatched.Controls["cbHexFontName"].ItemIndex, -1);
   EXPECT_EQ(Target.Record.FontName, u"Not Installed") << "the setting keeps its value";
+}
+
+TEST_F(SettingsForm, AFaceThatIsNotInstalledShowsAsTheFaceDrawnInItsPlaceUntilOneIsPicked) {
+  // As on Linux: neither Tahoma nor Courier New, and one substitute for both.
+  Fake.Display.Fonts = {u"DejaVu Sans", u"DejaVu Sans Mono"};
+  Fake.Display.FixedFonts = {u"DejaVu Sans Mono"};
+  Fake.Display.Substitute = u"DejaVu Sans Mono";
+  TSettingsForm form(Target);
+  EXPECT_EQ(form.Controls["cbTreeFontName"].ItemIndex, 1) << "DejaVu Sans Mono";
+  EXPECT_EQ(form.Controls["cbHexFontName"].ItemIndex, 0) << "DejaVu Sans Mono";
+  EXPECT_TRUE(Target.Log.empty());
+  // Closing without a pick stores the faces as they were.
+  SaveSettings(Fake.Platform, Target.Record);
+  const std::string saved = test::ReadFile(Module.File("Bramlet.ini"));
+  EXPECT_NE(saved.find("FontName=Tahoma\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("FontName=Courier New\n"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("DejaVu"), std::string::npos) << saved;
+
+  form.ComboBoxChange("cbTreeFontName", 0);
+  EXPECT_EQ(Target.Record.FontName, u"DejaVu Sans");
+  EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New");
+}
+
+TEST_F(SettingsForm, ThePluginFolderFieldShowsTheFileThatWillReallyBeWritten) {
+  TSettingsForm writable(Target);
+  EXPECT_EQ(Utf16ToUtf8(writable.Controls["meStorePlg"].Text), Module.File("Bramlet.ini"));
+  Fake.System.UserFolder = "/home/someone/.config/bramlet/";
+  Fake.System.ReadOnlyFolders = {Module.Folder()};
+  TSettingsForm readOnly(Target);
+  EXPECT_EQ(Utf16ToUtf8(readOnly.Controls["meStorePlg"].Text), "/home/someone/.config/bramlet/Bramlet.ini");
 }
 
 TEST_F(SettingsForm, AListIgnoresAnItemItDoesNotHold) {
@@ -204,6 +236,8 @@ TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
       {"PanelTreeHexValue", &TSettings::HexColor, nullptr, {"RepaintTree"}},
       {"PanelTreeFocused", &TSettings::FocusColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
       {"PanelTreeLine", &TSettings::LineColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
+      {"PanelTreeName", &TSettings::NameColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeDer", &TSettings::DerColor, nullptr, {"RepaintTree"}},
       {"PanelHexBackground", nullptr, &THexSettings::Background, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexHex", nullptr, &THexSettings::HexColor, {"RepaintHex"}},
       {"PanelHexTag", nullptr, &THexSettings::TagColor, {"RepaintHex"}},
@@ -254,6 +288,8 @@ TEST_F(SettingsForm, CheckBoxesWriteTheirFlagAndRefreshWhatUsesIt) {
       {"chTreeDotted", &TSettings::LineDotted, nullptr, {"SetTreeLineStyle"}},
       {"chTreeIcons", &TSettings::ShowIcons, nullptr, {"RepaintTree"}},
       {"chSpaceInHex", &TSettings::SpaceInHex, nullptr, {}},  // read at the next load only
+      {"chFieldNames", &TSettings::FieldNames, nullptr, {"ApplyFieldNames"}},
+      {"chDerChecks", &TSettings::DerChecks, nullptr, {}},  // read at the next load only
       {"chHexDotted", nullptr, &THexSettings::LineDotted, {"SetHexLineStyle"}},
   };
   for (const auto& c : cases) {
@@ -441,7 +477,7 @@ TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
   };
   ShowSettingsDialog(Target, runner);
   EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));
-  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 43, 546, 614}));
+  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 30, 546, 640}));
   EXPECT_FALSE(Target.Record.SpaceInHex) << "Esc keeps the change";
 }
 
@@ -485,7 +521,7 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
     Fake.Display.ScalePercent = percent;
     TSettingsForm form(Target);
     EXPECT_EQ(form.Look.ClientWidth, ScalePixels(546, percent));
-    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(614, percent));
+    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(640, percent));
     ExpectSoundLayout(form.Controls, form.Look);
     std::size_t i = 0;
     for (const TControl& control : form.Controls.All()) {
@@ -501,10 +537,10 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
 TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   TSettingsForm form(Target);
   const TControls& c = form.Controls;
-  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 411}));
-  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 411}));
-  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 417, 269, 559}));
-  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 417, 538, 559}));
+  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 437}));
+  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 437}));
+  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 443, 269, 585}));
+  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 443, 538, 585}));
   const TRect& close = c["btnOK"].Bounds;
   EXPECT_LE(std::abs(close.Left + close.Right - form.Look.ClientWidth), 1) << "Close is centred";
   EXPECT_EQ(c["btnDefaults"].Bounds.Right, c["gbxHex"].Bounds.Right);
@@ -522,8 +558,8 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   EXPECT_EQ(c["edTreeIndent"].Bounds.Top, c["edTreeFontSize"].Bounds.Top);
   EXPECT_GT(c["edTreeIndent"].Bounds.Left, c["edTreeFontSize"].Bounds.Right);
   EXPECT_EQ(c["cbHexStringSize"].Bounds.Top, c["edHexFontSize"].Bounds.Top);
-  // Swatches one per row, each with its label to the left; the line swatches
-  // are short with their Dotted box beside them.
+  // Swatches one per row, each with its label to the left; the line, name and
+  // DER swatches are short with their check box beside them.
   for (const char* group : {"gbxTree", "gbxHex"}) {
     SCOPED_TRACE(group);
     int lastTop = -1;
@@ -534,7 +570,9 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
     }
   }
   for (auto [swatch, dotted, full] : {std::tuple{"PanelTreeLine", "chTreeDotted", "PanelTreeFocused"},
-                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"}}) {
+                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"},
+                                      {"PanelTreeName", "chFieldNames", "PanelTreeFocused"},
+                                      {"PanelTreeDer", "chDerChecks", "PanelTreeFocused"}}) {
     SCOPED_TRACE(swatch);
     const TRect& line = c[swatch].Bounds;
     const TRect& box = c[dotted].Bounds;

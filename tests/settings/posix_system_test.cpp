@@ -97,6 +97,24 @@ TEST(PosixFlag, UnsetOrRelativeConfigHomeMeansDotConfig) {
   EXPECT_TRUE(FileExists(home.Folder() + "user/.config/Bramlet/INIFolder"));
 }
 
+TEST(PosixSettingsFolder, IsBramletUnderTheConfigFolderAndOnlyWritableFoldersCount) {
+  TTempFolder home;
+  TEnvironment homeVariable("HOME", home.Folder() + "user");
+  TPosixSystem system("/m/");
+  {
+    TEnvironment xdg("XDG_CONFIG_HOME", std::string("/srv/cfg"));
+    EXPECT_EQ(system.UserSettingsFolder(), "/srv/cfg/bramlet/");
+  }
+  TEnvironment xdg("XDG_CONFIG_HOME", std::string("relative/cfg"));
+  EXPECT_EQ(system.UserSettingsFolder(), home.Folder() + "user/.config/bramlet/");
+
+  EXPECT_TRUE(system.CanWriteFolder(home.Folder()));
+  EXPECT_FALSE(system.CanWriteFolder(home.Folder() + "missing/"));
+  EXPECT_FALSE(system.CanWriteFolder(""));
+  WriteFile(home.File("plain"), "");
+  EXPECT_FALSE(system.CanWriteFolder(home.File("plain"))) << "a file is no folder";
+}
+
 TEST(PosixFlag, UnwritableFolderIsSilent) {
   TTempFolder config;
   // A file where the folder should be: nothing can be created below it.

@@ -35,6 +35,8 @@ const char* const DefaultFile =
     "LineColor=-16777200\n"
     "LineDotted=1\n"
     "SpaceInHex=1\n"
+    "FieldNames=1\n"
+    "NameColor=8421376\n"
     "DerChecks=1\n"
     "DerColor=220\n"
     "\n"
@@ -209,6 +211,37 @@ TEST_F(Settings, SwitchingLocationLeavesTheOldFileAndWritesAWholeNewOne) {
   LoadSettings(Fake.Platform, loaded);
   EXPECT_EQ(loaded, changed);
   EXPECT_NE(ReadFile(host.File("Bramlet.ini")).find("StringSize=8"), std::string::npos);
+}
+
+TEST_F(Settings, AModuleFolderTheUserCannotWriteSendsTheFileToTheUsersOwnFolder) {
+  TTempFolder home;
+  const std::string userFolder = home.File("config/bramlet/");
+  Fake.System.UserFolder = userFolder;
+  Fake.System.ReadOnlyFolders = {Module.Folder()};
+  WriteFile(PluginIni(), "[Main]\nIndent=40\n");  // shipped beside the module: no longer read
+
+  TSettings loaded = Scrambled();
+  LoadSettings(Fake.Platform, loaded);
+  EXPECT_EQ(loaded, DefaultSettings);
+  EXPECT_FALSE(FileExists(home.File("config"))) << "loading creates nothing";
+
+  TSettings changed;
+  changed.Indent = 31;
+  SaveSettings(Fake.Platform, changed);
+  EXPECT_EQ(ReadFile(PluginIni()), "[Main]\nIndent=40\n");
+  EXPECT_EQ(ReadFile(userFolder + "Bramlet.ini").substr(0, 7), "[Main]\n");
+  LoadSettings(Fake.Platform, loaded);
+  EXPECT_EQ(loaded, changed);
+
+  // The host's folder, when chosen, is still the host's; nothing else moves.
+  TTempFolder host;
+  SetTCIniFileName(host.File("host.ini"));
+  Fake.System.IniFolderFlag = true;
+  EXPECT_EQ(GetIniFileName(Fake.System), host.File("Bramlet.ini"));
+  // Once the module's folder is writable again, it is the place, as before.
+  Fake.System.IniFolderFlag = false;
+  Fake.System.ReadOnlyFolders.clear();
+  EXPECT_EQ(GetIniFileName(Fake.System), PluginIni());
 }
 
 TEST_F(Settings, FailedSaveIsSilent) {

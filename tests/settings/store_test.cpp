@@ -1,9 +1,6 @@
 // The two INI paths and the choice between them.
 #include "settings/store.h"
 
-#include <cstdint>
-#include <cstring>
-#include <vector>
 
 #include "test_support.h"
 
@@ -52,39 +49,6 @@ TEST_F(Store, TCIniFileNameTakesTheFolderOfTheHostsFile) {
     SetTCIniFileName(c.HostName);
     EXPECT_EQ(TCIniFileName(), c.Expected);
   }
-}
-
-// The host's record: size, two version numbers, then the INI name.
-std::vector<char> HostRecord(const std::string& name, std::size_t nameField = 260) {
-  std::vector<char> record(12 + nameField + 4, '\0');
-  std::int32_t size = static_cast<std::int32_t>(record.size());
-  std::memcpy(record.data(), &size, 4);
-  record[4] = 2;
-  record[8] = 1;
-  std::memcpy(record.data() + 12, name.data(), std::min(name.size(), nameField));
-  return record;
-}
-
-TEST_F(Store, HostRecordGivesItsIniNameUpToNulOr255Characters) {
-  std::vector<char> record = HostRecord("/srv/host/host.ini");
-  SetTCIniFileNameFromParams(record.data());
-  EXPECT_EQ(TCIniFileName(), "/srv/host/Bramlet.ini");
-
-  // 255 characters are taken at most: the 256th, a delimiter, is not.
-  std::string longFolder = "/" + std::string(253, 'd') + "/";
-  ASSERT_EQ(longFolder.size(), 255u);
-  record = HostRecord(longFolder.substr(0, 254) + "x/more/host.ini");
-  SetTCIniFileNameFromParams(record.data());
-  EXPECT_EQ(TCIniFileName(), "/Bramlet.ini");
-  record = HostRecord(longFolder + "host.ini");
-  SetTCIniFileNameFromParams(record.data());
-  EXPECT_EQ(TCIniFileName(), longFolder + "Bramlet.ini");
-}
-
-TEST_F(Store, NullHostRecordIsIgnored) {
-  SetTCIniFileName("/srv/host/host.ini");
-  SetTCIniFileNameFromParams(nullptr);
-  EXPECT_EQ(TCIniFileName(), "/srv/host/Bramlet.ini");
 }
 
 TEST_F(Store, IniFileNameFollowsTheStoredFlagAtEveryCall) {

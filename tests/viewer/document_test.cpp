@@ -12,9 +12,9 @@ using test::Dump;
 using test::HexBytes;
 using test::Shared;
 
-std::string CellString(const std::vector<TCellType>& cells) {
+std::string CellString(const TCellTypes& cells) {
   std::string out;
-  for (TCellType c : cells) out.push_back(static_cast<char>('0' + c));
+  for (std::size_t i = 0; i < cells.size(); ++i) out.push_back(static_cast<char>('0' + cells[i]));
   return out;
 }
 
@@ -103,6 +103,18 @@ TEST_F(DocumentTest, FailureWithoutOffsetGivesItsMessageAlone) {
   Form.RunCaptured([] { throw std::runtime_error("handler broke"); });
   EXPECT_EQ(Dump(Form.Root()), "Fatal error: handler broke\n");
   EXPECT_EQ(Form.Root().Childs(0).ASNTag().Offset, -1);
+}
+
+TEST_F(DocumentTest, MemoryRunningOutMidWalkLeavesOnlyItsMessage) {
+  // Elements are already in when the allocation fails: none of them may stay.
+  Form.RunCaptured([&] {
+    Form.ParseASN(Shared(HexBytes("30 03 02 01 05 05 00")));
+    throw std::bad_alloc();
+  });
+  EXPECT_EQ(Dump(Form.Root()), "Fatal error: Not enough memory to show this file\n");
+  EXPECT_EQ(Form.TagsCount, 0);
+  EXPECT_EQ(Form.Root().GetTagChildsCount(), 0);
+  EXPECT_TRUE(Form.HexCellTypes.empty());
 }
 
 TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {

@@ -26,8 +26,6 @@ TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
   EXPECT_EQ(tree.Indent, 22);
   EXPECT_EQ(tree.Color, 0xFFFFFFu) << "system colour 5 of the fake";
   EXPECT_EQ(tree.FocusedSelectionColor, 0xD77800u);
-  EXPECT_EQ(tree.FocusedSelectionBorderColor, 0xD77800u);
-  EXPECT_EQ(tree.SelectionRectangleBorderColor, 0xD77800u);
   EXPECT_EQ(tree.LineColor, 0xA0A0A0u);
   EXPECT_EQ(tree.LineStyle, TLineStyle::lsSolid);
   EXPECT_EQ(Form.TreeVT.DefaultNodeHeight(), 24);
@@ -49,7 +47,6 @@ TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
   }
   EXPECT_TRUE(Form.Hex1VT.Look.VertGridLines);
   EXPECT_FALSE(Form.Hex2VT.Look.VertGridLines);
-  EXPECT_TRUE(Form.Hex2VT.Look.AlwaysShowVertScrollBar);
 }
 
 TEST_F(ApplySettingsTest, BytesPerRowAndPanelVisibility) {

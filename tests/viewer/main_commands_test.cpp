@@ -90,7 +90,8 @@ TEST_F(CommandsTest, CopyKeysOfTheStructureTree) {
       {false, true, false, 'C', "5"},
       {false, true, false, 'D', "INTEGER: 5"},
       {false, true, true, 'C', "02 01 05"},
-      {true, true, false, 'C', "unchanged"},
+      {true, true, false, 'C', ""},  // Copy path: no schema fits this SEQUENCE
+      {true, true, true, 'C', "unchanged"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(1, static_cast<char>(c.Key)) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") +
@@ -104,7 +105,7 @@ TEST_F(CommandsTest, CopyKeysOfTheStructureTree) {
 // What a command may change, taken together so two runs can be compared.
 struct TEffects {
   std::u16string Clipboard;
-  bool ShowAttributes, HexPanelVisible, HexShow, ShowIcons;
+  bool ShowAttributes, HexPanelVisible, HexShow, ShowIcons, FieldNames;
   std::vector<std::u16string> Rows;
   std::int32_t TagsCount;
   int Beeps, Messages, BusyChanges;
@@ -125,12 +126,14 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnCopyVal", {'C', false, true, false}, u"INTEGER"},
       {"mnCopyName", {'D', false, true, false}, u"INTEGER"},
       {"mnCopyHex", {'C', false, true, true}, u"INTEGER"},
+      {"mnCopyPath", {'C', true, true, false}, u"INTEGER"},
       {"mnExpand", {vk::F4, false, false, false}, u"SEQUENCE"},
       {"mnCollapse", {vk::F2, false, false, false}, u"SEQUENCE"},
       {"mnExpandTree", {vk::Add, true, true, false}, u""},
       {"mnCollapseTree", {vk::Subtract, true, true, false}, u""},
       {"mnShowAttributes", {'A', false, false, false}, u"Length"},
       {"mnShowHex", {'H', false, false, false}, u""},
+      {"mnFieldNames", {'L', true, true, false}, u""},
       {"mnLoadFromClipboard", {'V', false, true, false}, u""},
       {"mnReload", {vk::F5, false, false, false}, u""},
       {"mnSaveToXML", {'S', false, true, false}, u""},
@@ -142,6 +145,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
     Form.HexPanelVisible = Form.Settings.Hex.Show = true;
+    Form.Settings.FieldNames = true;
     Form.FileName = settings::Utf8ToUtf16((dir.Path / "two.der").string());
     ShowHex("30 05 30 03 02 01 05");
     if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT.FullCollapse();
@@ -159,7 +163,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     }
     TNodeId focused = Form.TreeVT.FocusedNode();
     return TEffects{Fake.Clipboard.Text, Form.Settings.ShowAttributes, Form.HexPanelVisible, Form.Settings.Hex.Show,
-                    Form.Settings.ShowIcons, ShownRows(), Form.TagsCount, Fake.Host.Beeps,
+                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount, Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
                     static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Form.ActiveControl,
                     focused == NoNode ? u"" : Form.GetTag(focused).Name()};
@@ -192,7 +196,8 @@ TEST_F(CommandsTest, HandlesKeyIsExactlyWhatTheViewerTakes) {
       {"Ctrl+C in the tree", {'C', false, true, false}, fcTree, true},
       {"Ctrl+C in a grid", {'C', false, true, false}, fcHex1, false},
       {"Ctrl+Alt+C", {'C', false, true, true}, fcTree, true},
-      {"Shift+Ctrl+C", {'C', true, true, false}, fcTree, false},
+      {"Shift+Ctrl+C", {'C', true, true, false}, fcTree, true},
+      {"Shift+Ctrl+Alt+C", {'C', true, true, true}, fcTree, false},
       {"H anywhere", {'H', false, false, false}, fcHex2, true},
       {"Ctrl+H", {'H', false, true, false}, fcTree, false},
       {"Ctrl+I", {'I', false, true, false}, fcHex1, true},
@@ -251,7 +256,8 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 117, 118, 119, 104, 105, 106, 107, 108, 0, 109, 110, 116, 0, 111, 112, 113, 0, 114, 115}));
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 104, 105, 106, 107, 108, 0, 109, 110, 117, 118, 0,
+                                    111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
 }
@@ -306,12 +312,15 @@ TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
       {'9', false, false, false, false},       {'N', false, false, false, true},
       {'F', false, true, true, true},          {vk::F7, false, true, false, true},
       {vk::Escape, false, false, false, true}, {vk::Escape, true, false, false, false},
+      {vk::F3, true, false, false, true},      {'P', false, true, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.Key) + (c.Shift ? " shift" : "") + (c.Ctrl ? " ctrl" : "") + (c.Alt ? " alt" : ""));
     Fake.Host.PostedKeys.clear();
     Press(c.Key, c.Shift, c.Ctrl, c.Alt);
-    EXPECT_EQ(Fake.Host.PostedKeys, c.Posted ? std::vector<std::uint16_t>{c.Key} : std::vector<std::uint16_t>{});
+    // Posted with the modifiers held, so Shift+F3 reaches the host as Shift+F3.
+    const TKeyEvent pressed{c.Key, c.Shift, c.Ctrl, c.Alt};
+    EXPECT_EQ(Fake.Host.PostedKeys, c.Posted ? std::vector<TKeyEvent>{pressed} : std::vector<TKeyEvent>{});
   }
 }
 
@@ -429,7 +438,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 17);
+  EXPECT_EQ(tabs, 19);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");

@@ -103,12 +103,12 @@ TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
     bool HexRepainted;
   } cases[] = {
       {"PanelTreeBackground", [&] { return Form.TreeVT.Look.Color; }, true, false},
-      {"PanelTreeFocused", [&] { return Form.TreeVT.Look.SelectionRectangleBorderColor; }, true, false},
+      {"PanelTreeFocused", [&] { return Form.TreeVT.Look.FocusedSelectionColor; }, true, false},
       {"PanelTreeLine", [&] { return Form.TreeVT.Look.LineColor; }, true, false},
       {"PanelTreeConstructed",
        [&] { return Form.TreeVTPaintText(Form.TreeVT, Row(0), -1, TTextType::ttNormal).Color; }, true, false},
       {"PanelHexBackground", [&] { return Form.Hex2VT.Look.Color; }, false, true},
-      {"PanelHexFocused", [&] { return Form.Hex1VT.Look.FocusedSelectionBorderColor; }, false, true},
+      {"PanelHexFocused", [&] { return Form.Hex1VT.Look.FocusedSelectionColor; }, false, true},
       {"PanelHexLine", [&] { return Form.Hex1VT.Look.LineColor; }, false, true},
       {"PanelHexText", [&] { return Form.Hex2VT.Look.FontColor; }, false, true},
   };
@@ -165,7 +165,7 @@ TEST_F(SettingsDialogTest, TheSettingsCommandSavesIntoTheFolderChosenInTheDialog
   const std::string written = test::ReadAll(host.Path / "Bramlet.ini");
   int keys = 0;
   for (char ch : written) keys += ch == '=';
-  EXPECT_EQ(keys, 32) << written;
+  EXPECT_EQ(keys, 34) << written;
 }
 
 TEST_F(SettingsDialogTest, TheAboutCommandShowsTheBoxAndSavesNothing) {

@@ -41,7 +41,9 @@ struct TEventLog : IViewEvents {
 
 class PaintTest : public ViewsTest {
  protected:
+  // The rows as they are without field names (main_names_test.cpp has them with).
   void ShowCert() {
+    Form.Settings.FieldNames = false;
     ShowSample("cert.der");
     Form.Resize(800, 400);
   }
@@ -301,6 +303,39 @@ TEST_F(PaintTest, HexStatusPanelsFollowTheirAlignment) {
   EXPECT_EQ(offset[0]->Rect.Right, 70 - 1 - 2);  // right-aligned off the separator
   int mid = (range[0]->Rect.Left + range[0]->Rect.Right) / 2;
   EXPECT_NEAR(mid, 140 + 50, 2);  // centred in panel 2
+}
+
+TEST_F(PaintTest, TheRangePanelGrowsToShowABigFilesWholeRange) {
+  // 26 MB: an opaque element, then one of 68 bytes at offset $19424AB.
+  constexpr std::size_t Second = 0x19424AB;
+  std::vector<std::uint8_t> bytes(Second + 68, 0);
+  const std::size_t firstContents = Second - 6;
+  bytes[0] = 0x80;
+  bytes[1] = 0x84;
+  for (int i = 0; i < 4; ++i) bytes[2 + i] = static_cast<std::uint8_t>(firstContents >> (8 * (3 - i)));
+  bytes[Second] = 0x80;
+  bytes[Second + 1] = 66;
+  Show(std::move(bytes));
+  Form.Resize(800, 400);
+  Focus(Form.TreeVT.GetLast());
+  ASSERT_EQ(Form.HexSel, (THexSelection{0x19424AB, 0x19424EE}));
+
+  TRecordingCanvas canvas = Painted(TView::vwHexStatus);
+  auto range = canvas.TextsEqual(u"$19424AB - $19424EE");
+  ASSERT_EQ(range.size(), 1u);
+  EXPECT_EQ(range[0]->Painted(), range[0]->Rect) << "the whole text is drawn, nothing clipped";
+  // The panels before it keep their 70 pixels; its separator comes after the text.
+  EXPECT_GE(range[0]->Rect.Left, 140);
+  auto separators = canvas.OfKind(TDrawKind::dkVertLine);
+  ASSERT_EQ(separators.size(), 3u);
+  EXPECT_EQ(separators[0]->Rect.Left, 69);
+  EXPECT_EQ(separators[1]->Rect.Left, 139);
+  EXPECT_GE(separators[2]->Rect.Left, range[0]->Rect.Right);
+
+  // A short range keeps the panel at its 100 pixels.
+  Form.HexSel = {10, 279};
+  Form.UpdateHexStatusBar();
+  EXPECT_EQ(Form.HexStatusBar[2].Width, 100);
 }
 
 TEST_F(PaintTest, NothingIsPaintedOutsideTheUpdateAndOnlyRowsMeetingItAreDrawn) {

@@ -182,11 +182,9 @@ TEST_F(TreeViewTest, IconsFollowTheElementKind) {
   }
 }
 
-TEST_F(TreeViewTest, IconsNeedRowsOfSixteenPixelsAndNormalKinds) {
+TEST_F(TreeViewTest, IconsNeedRowsOfSixteenPixels) {
   ShowHex("02 01 05");
-  EXPECT_EQ(Image(Row(0), TImageKind::ikSelected), TIcon::icInteger);
-  EXPECT_EQ(Image(Row(0), TImageKind::ikState), std::nullopt);
-  EXPECT_EQ(Image(Row(0), TImageKind::ikOverlay), std::nullopt);
+  EXPECT_EQ(Image(Row(0)), TIcon::icInteger);
   struct {
     int FontSize;
     int ScalePercent;

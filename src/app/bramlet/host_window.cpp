@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -11,7 +12,12 @@
 #include <QMessageBox>
 #include <QPainter>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "app/bramlet/detect_string.h"
@@ -33,6 +39,18 @@ std::string HostIniName() {
 namespace {
 
 wlx::HWND Handle(QWidget* widget) { return static_cast<wlx::HWND>(widget); }
+
+// Why path cannot be read, in the system's words ("No such file or directory",
+// "Permission denied"); empty when its first byte can be read or it is empty.
+QString ReadProblem(const QString& path) {
+  const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) return QString::fromLocal8Bit(std::strerror(errno));
+  char byte = 0;
+  const ssize_t got = ::read(file, &byte, 1);
+  const int error = errno;
+  ::close(file);
+  return got < 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString();
+}
 
 std::u16string Utf16(const QString& text) { return text.toStdU16String(); }
 
@@ -84,7 +102,10 @@ bool TBramletWindow::OpenFile(const QString& path) {
   FViewer = static_cast<QWidget*>(FModule.Load(Handle(this), Utf16(FFileName)));
   UpdateTitle();
   if (FViewer == nullptr) {
-    Notify(tr("The viewer does not show %1: it holds no BER data it can read.").arg(FFileName));
+    // A file that cannot be read is not one without BER data: say which it is.
+    const QString problem = ReadProblem(FFileName);
+    Notify(problem.isEmpty() ? tr("The viewer does not show %1: it holds no BER data it can read.").arg(FFileName)
+                             : tr("%1 cannot be opened: %2.").arg(FFileName, problem));
     return false;
   }
   FViewer->setGeometry(rect());

@@ -1,6 +1,8 @@
 // In-memory platform services for tests.
 #include "platform/fake/fake_platform.h"
 
+#include <algorithm>
+
 #include "text/utf.h"
 
 namespace platform::fake {
@@ -48,6 +50,14 @@ int TFakeDisplay::TextWidth(const std::u16string& text, const std::u16string&, i
 }
 
 int TFakeDisplay::TextHeight(const std::u16string&, int fontSize) { return 16 * fontSize / 10; }
+
+std::u16string TFakeDisplay::UsedFontFamily(const std::u16string& fontName) {
+  return std::find(Fonts.begin(), Fonts.end(), fontName) != Fonts.end() ? fontName : Substitute;
+}
+
+bool TFakeSystem::CanWriteFolder(const std::string& folder) {
+  return std::find(ReadOnlyFolders.begin(), ReadOnlyFolders.end(), folder) == ReadOnlyFolders.end();
+}
 
 void TFakeSystem::WriteIniFolderFlag(bool hostFolder) {
   IniFolderFlag = hostFolder;

@@ -47,25 +47,28 @@ class TFakeWindowHost : public IWindowHost {
   int Beeps = 0;
   int ParentActivations = 0;
   std::vector<bool> BusyCursorChanges;
-  std::vector<std::uint16_t> PostedKeys;
+  std::vector<TKeyEvent> PostedKeys;
   void Beep() override { ++Beeps; }
   void SetBusyCursor(bool busy) override { BusyCursorChanges.push_back(busy); }
-  void PostKeyToParent(std::uint16_t virtualKey) override { PostedKeys.push_back(virtualKey); }
+  void PostKeyToParent(const TKeyEvent& key) override { PostedKeys.push_back(key); }
   void ActivateParent() override { ++ParentActivations; }
 };
 
 // Text is measured as 7 pixels per UTF-16 unit at 10 points, scaled by size.
+// A face that is not in Fonts is drawn in Substitute.
 class TFakeDisplay : public IDisplay {
  public:
   std::map<int, TColor> SysColors{{5, 0xFFFFFF}, {13, 0xD77800}, {15, 0xF0F0F0}, {16, 0xA0A0A0}, {18, 0x000000}};
   std::vector<std::u16string> Fonts{u"Tahoma", u"Courier New", u"DejaVu Sans Mono"};
   std::vector<std::u16string> FixedFonts{u"Courier New", u"DejaVu Sans Mono"};
+  std::u16string Substitute = u"DejaVu Sans Mono";
   int ScrollBarWidth = 17;
   int ScalePercent = 100;
   TColor GetSysColor(int index) override;
   std::vector<std::u16string> FontFamilies(bool fixedPitchOnly) override;
   int TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) override;
   int TextHeight(const std::u16string& fontName, int fontSize) override;
+  std::u16string UsedFontFamily(const std::u16string& fontName) override;
   int VerticalScrollBarWidth() override { return ScrollBarWidth; }
   int PixelScalePercent() override { return ScalePercent; }
 };
@@ -75,10 +78,14 @@ class TFakeDisplay : public IDisplay {
 class TFakeSystem : public ISystem {
  public:
   std::string Folder = "/fake/module/";
+  std::string UserFolder = "/fake/user/";
+  std::vector<std::string> ReadOnlyFolders;  // every other folder is writable
   bool IniFolderFlag = false;
   int FlagWrites = 0;
   char16_t Separator = u',';
   std::string ModuleFolder() override { return Folder; }
+  std::string UserSettingsFolder() override { return UserFolder; }
+  bool CanWriteFolder(const std::string& folder) override;
   bool ReadIniFolderFlag() override { return IniFolderFlag; }
   void WriteIniFolderFlag(bool hostFolder) override;
   std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;

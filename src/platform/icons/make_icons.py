@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Draws the 17 structure-tree icons and writes them as C++ arrays.
+"""Draws the 17 structure-tree icons and writes them as C++ arrays, and draws the
+application icon.
 
 Every motif is drawn procedurally at 4x4 samples per pixel and averaged, so the
 16x16 result is anti-aliased. Pixels are 0xAARRGGBB with straight alpha.
 
   make_icons.py --cpp OUT.cpp          the generated source of platform::IconPixels
   make_icons.py --sheet OUT.png [N]    a contact sheet, each icon scaled N times (4)
+  make_icons.py --app-icons DIR        the application icon as DIR/NxN/apps/bramlet.png in
+                                       the usual sizes and DIR/scalable/apps/bramlet.svg
 """
 import argparse
 import math
+import os
 import struct
 import zlib
 
@@ -251,15 +255,105 @@ def write_sheet(path, icons, scale):
                 r, g, b, a = icons[NAMES[index]][(cy // scale) * SIZE + cx // scale]
                 colour = tuple(round(c * (255 - a) / 255 + v * a / 255) for c, v in zip(colour, (r, g, b)))
             row += bytes(colour)
-        rows.append(b"\x00" + bytes(row))
+        rows.append(bytes(row))
+    write_png(path, width, height, rows, alpha=False)
 
+
+def write_png(path, width, height, rows, alpha):
+    """rows: one bytes object per row, RGB or (alpha) RGBA, 8 bits a channel."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
+    colour_type = 6 if alpha else 2
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(b"".join(b"\x00" + row for row in rows), 9)) + chunk(b"IEND", b"")
     with open(path, "wb") as out:
         out.write(png)
+
+
+# The application icon: a structure tree on a dark window, a folder (a SEQUENCE)
+# with two element tiles and their value text below it. Drawn on a 64-unit grid
+# whose multiples of 4 fall on pixel edges at 16x16. Each shape is a rounded
+# rectangle (left, top, right, bottom, radius) filled with a vertical gradient
+# from its top colour to its bottom colour; later shapes cover earlier ones. The
+# PNGs and the SVG are both drawn from this one list.
+APP_GRID = 64
+APP_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
+APP_SHAPES = [
+    (0, 0, 64, 64, 12, "#1B2740", "#111A2C"),      # the window's rim
+    (4, 4, 60, 60, 8, "#42619A", "#22365A"),       # the window
+    (12, 12, 21, 17, 1.5, "#F8DC78", "#E8B828"),   # the folder's tab
+    (12, 16, 32, 28, 2, "#F8D460", "#D8A420"),     # the folder
+    (16, 28, 20, 52, 0, "#C8D4E8", "#C8D4E8"),     # the trunk below it
+    (20, 32, 24, 36, 0, "#C8D4E8", "#C8D4E8"),     # first branch
+    (20, 48, 24, 52, 0, "#C8D4E8", "#C8D4E8"),     # second branch
+    (24, 28, 36, 40, 2, "#5CCB68", "#2E9A3C"),     # a string tile
+    (24, 44, 36, 56, 2, "#7AB0FF", "#2D68C8"),     # an integer tile
+    (40, 32, 52, 36, 1, "#E8EEF8", "#E8EEF8"),     # its value text
+    (40, 48, 48, 52, 1, "#E8EEF8", "#E8EEF8"),     # its value text
+]
+
+
+def app_icon(x, y):
+    """The colour of the application icon at (x, y) on its grid, or None."""
+    colour = None
+    for left, top, right, bottom, radius, upper, lower in APP_SHAPES:
+        if in_round_rect(x, y, left, top, right, bottom, radius):
+            colour = mix(rgb(upper), rgb(lower), clamp01((y - top) / (bottom - top)))
+    return None if colour is None else colour + (1.0,)
+
+
+def render_app_icon(size):
+    """size x size pixels of the application icon as rows of RGBA bytes."""
+    samples = SAMPLES if size <= 64 else 2
+    unit = APP_GRID / size
+    rows = []
+    for py in range(size):
+        row = bytearray()
+        for px in range(size):
+            r = g = b = a = 0.0
+            for sy in range(samples):
+                for sx in range(samples):
+                    sample = app_icon((px + (sx + 0.5) / samples) * unit, (py + (sy + 0.5) / samples) * unit)
+                    if sample is None:
+                        continue
+                    r, g, b, a = r + sample[0], g + sample[1], b + sample[2], a + 1.0
+            if a == 0.0:
+                row += bytes(4)
+                continue
+            row += bytes((round(255 * r / a), round(255 * g / a), round(255 * b / a), round(255 * a / samples ** 2)))
+        rows.append(bytes(row))
+    return rows
+
+
+def app_icon_svg():
+    """The same shapes as SVG rectangles, each gradient over its own height."""
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             f'<svg xmlns="http://www.w3.org/2000/svg" width="{APP_GRID}" height="{APP_GRID}" '
+             f'viewBox="0 0 {APP_GRID} {APP_GRID}">',
+             "  <title>Bramlet</title>", "  <defs>"]
+    body = []
+    for index, (left, top, right, bottom, radius, upper, lower) in enumerate(APP_SHAPES):
+        fill = upper
+        if upper != lower:
+            fill = f"url(#g{index})"
+            lines.append(f'    <linearGradient id="g{index}" gradientUnits="userSpaceOnUse" x1="0" y1="{top}" '
+                         f'x2="0" y2="{bottom}"><stop offset="0" stop-color="{upper}"/>'
+                         f'<stop offset="1" stop-color="{lower}"/></linearGradient>')
+        body.append(f'  <rect x="{left}" y="{top}" width="{right - left}" height="{bottom - top}" '
+                    f'rx="{radius}" fill="{fill}"/>')
+    return "\n".join(lines + ["  </defs>"] + body + ["</svg>", ""])
+
+
+def write_app_icons(folder):
+    for size in APP_SIZES:
+        target = os.path.join(folder, f"{size}x{size}", "apps")
+        os.makedirs(target, exist_ok=True)
+        write_png(os.path.join(target, "bramlet.png"), size, size, render_app_icon(size), alpha=True)
+    target = os.path.join(folder, "scalable", "apps")
+    os.makedirs(target, exist_ok=True)
+    with open(os.path.join(target, "bramlet.svg"), "w", encoding="ascii") as out:
+        out.write(app_icon_svg())
 
 
 def main():
@@ -267,7 +361,10 @@ def main():
     parser.add_argument("--cpp", help="write the generated C++ source here")
     parser.add_argument("--sheet", help="write a PNG contact sheet here")
     parser.add_argument("--scale", type=int, default=4, help="contact-sheet magnification")
+    parser.add_argument("--app-icons", help="write the application icon's PNGs and SVG under this folder")
     args = parser.parse_args()
+    if args.app_icons:
+        write_app_icons(args.app_icons)
     icons = {name: render(PAINTERS[name]) for name in NAMES}
     if args.cpp:
         write_cpp(args.cpp, icons)

@@ -57,6 +57,8 @@ bool IsIbmNumbered(unsigned codePage) {
 
 constexpr const char* FlagFolderName = "Bramlet";
 constexpr const char* FlagFileName = "INIFolder";
+// The user's settings folder, named as the bramlet host names its own.
+constexpr const char* UserSettingsFolderName = "bramlet";
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -140,21 +142,34 @@ std::string ThisModuleFolder() {
   return FolderOf(std::string(path, static_cast<std::size_t>(length)));
 }
 
-std::string IniFolderFlagPath() {
+std::string ConfigHome() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (configHome && configHome[0] == '/') {
-    folder = configHome;
-  } else {
-    std::string home = HomeFolder();
-    if (home.empty()) return {};
-    folder = home + "/.config";
-  }
+  if (configHome && configHome[0] == '/') return configHome;
+  std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.config";
+}
+
+std::string IniFolderFlagPath() {
+  std::string folder = ConfigHome();
+  if (folder.empty()) return {};
   return folder + "/" + FlagFolderName + "/" + FlagFileName;
 }
 
 TPosixSystem::TPosixSystem(std::string moduleFolder) : FModuleFolder(std::move(moduleFolder)) {
   if (FModuleFolder.empty()) FModuleFolder = ThisModuleFolder();
+}
+
+std::string TPosixSystem::UserSettingsFolder() {
+  std::string folder = ConfigHome();
+  if (folder.empty()) return {};
+  return folder + "/" + UserSettingsFolderName + "/";
+}
+
+bool TPosixSystem::CanWriteFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  // The effective ids decide, as they do for the write itself; a read-only mount
+  // answers EROFS even for root.
+  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool TPosixSystem::ReadIniFolderFlag() {

@@ -17,8 +17,11 @@ std::string IconvNameForCodePage(unsigned codePage);
 // code: a plug-in finds its data files beside itself.
 std::string ThisModuleFolder();
 
-// $XDG_CONFIG_HOME/Bramlet/INIFolder; ~/.config stands in for an unset or relative
-// $XDG_CONFIG_HOME. Empty when no home folder is known.
+// $XDG_CONFIG_HOME, or ~/.config for an unset or relative $XDG_CONFIG_HOME.
+// Empty when no home folder is known.
+std::string ConfigHome();
+
+// ConfigHome()/Bramlet/INIFolder; empty when ConfigHome() is.
 std::string IniFolderFlagPath();
 
 class TPosixSystem : public ISystem {
@@ -27,6 +30,9 @@ class TPosixSystem : public ISystem {
   explicit TPosixSystem(std::string moduleFolder = {});
 
   std::string ModuleFolder() override { return FModuleFolder; }
+  // ConfigHome()/bramlet/; empty when ConfigHome() is.
+  std::string UserSettingsFolder() override;
+  bool CanWriteFolder(const std::string& folder) override;
   // The flag file holds "1" or "0"; a missing or unreadable file reads as false.
   bool ReadIniFolderFlag() override;
   // Creates the folder when needed and replaces the file by a rename; failures are

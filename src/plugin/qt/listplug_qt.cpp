@@ -6,17 +6,14 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/viewer_widget.h"
+#include "frontend/qt/qt_platform.h"
+#include "frontend/qt/viewer_widget.h"
 #include "plugin/fence.h"
 #include "plugin/listplug_core.h"
 #include "plugin/wlx_abi.h"
-#include "text/utf.h"
 
 #define BRAMLET_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -31,7 +28,7 @@ class TQtWindow : public plugin::IViewerWindow {
  public:
   explicit TQtWindow(viewer::TMainForm& form) : FForm(form) {}
   void Create(THandle parent) override {
-    FWidget = new platform::qt::TViewerWidget(FForm, reinterpret_cast<QWidget*>(parent));
+    FWidget = new frontend::qt::TViewerWidget(FForm.Controller(), reinterpret_cast<QWidget*>(parent));
     FHandle = reinterpret_cast<THandle>(FWidget.data());
   }
   void Show() override {
@@ -43,7 +40,7 @@ class TQtWindow : public plugin::IViewerWindow {
 
  private:
   viewer::TMainForm& FForm;
-  QPointer<platform::qt::TViewerWidget> FWidget;
+  QPointer<frontend::qt::TViewerWidget> FWidget;
   THandle FHandle = 0;
 };
 
@@ -54,21 +51,10 @@ class TQtWindowFactory : public plugin::IWindowFactory {
   }
 };
 
-// A test aid, off unless BRAMLET_TRACE names a file: one line per export call,
-// appended there, so a test can see what a host did with the module.
-void Trace(const std::string& line) noexcept {
-  const char* path = std::getenv("BRAMLET_TRACE");
-  if (path == nullptr || *path == '\0') return;
-  if (std::FILE* file = std::fopen(path, "a")) {
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
-  }
-}
-
 struct TModuleState {
-  platform::qt::TQtPlatform Qt;
+  frontend::qt::TQtPlatform Qt;
   TQtWindowFactory Windows;
-  plugin::TListPlugin Plugin{Qt.Platform(), Windows};
+  plugin::TListPlugin Plugin{Qt.Platform(), Windows, plugin::TEightBitText::etUtf8};
 };
 
 // Made on the first call that needs it and kept for the life of the process;
@@ -79,7 +65,6 @@ TModuleState* State() noexcept {
   static TModuleState* state = nullptr;
   if (state == nullptr) {
     state = plugin::Fence<TModuleState*>(nullptr, [] { return new TModuleState; });
-    if (state) plugin::Fence([] { Trace("module " + state->Qt.Platform().System.ModuleFolder()); });
   }
   return state;
 }
@@ -91,27 +76,6 @@ std::u16string WideText(const wlx::WCHAR* text) {
   return result;
 }
 
-// The focused row of the viewer's structure tree, as "name value @offset", for
-// the trace.
-std::string FocusedRow(TModuleState& state, THandle handle) {
-  viewer::TMainForm* form = state.Plugin.FindForm(handle);
-  if (form == nullptr) return {};
-  viewer::TNodeId node = form->TreeVT.FocusedNode();
-  if (node == viewer::NoNode) return {};
-  return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttNormal) + u" " +
-                           form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttStatic)) +
-         " @" + std::to_string(form->GetTag(node).Offset());
-}
-
-wlx::HWND Load(wlx::HWND parentWin, const std::u16string& fileName, const char* exportName) noexcept {
-  TModuleState* state = State();
-  THandle handle = state ? state->Plugin.ListLoadW(reinterpret_cast<THandle>(parentWin), fileName) : 0;
-  plugin::Fence([&] {
-    Trace(std::string(exportName) + " " + text::Utf16ToUtf8(fileName) + " -> " + (handle ? "window" : "0"));
-  });
-  return reinterpret_cast<wlx::HWND>(handle);
-}
-
 }  // namespace
 
 BRAMLET_EXPORT void ListGetDetectString(char* detectString, int maxLen) {
@@ -121,34 +85,28 @@ BRAMLET_EXPORT void ListGetDetectString(char* detectString, int maxLen) {
 // Also makes the process-wide state first: making it later would reset the
 // host's INI folder taken from params.
 BRAMLET_EXPORT void ListSetDefaultParams(wlx::TListDefaultParamStruct* params) {
-  if (State() == nullptr) return;
-  plugin::TListPlugin::ListSetDefaultParams(params);
-  plugin::Fence([&] { Trace(std::string("ListSetDefaultParams ") + (params ? "record" : "null")); });
+  if (TModuleState* state = State()) state->Plugin.ListSetDefaultParams(params);
 }
 
-// The 8-bit name is UTF-8 on Linux, whatever the locale says.
 BRAMLET_EXPORT wlx::HWND ListLoad(wlx::HWND parentWin, char* fileToLoad, int) {
-  if (fileToLoad == nullptr) return nullptr;
-  std::u16string name = plugin::Fence<std::u16string>({}, [&] { return text::Utf8ToUtf16(fileToLoad); });
-  return name.empty() ? nullptr : Load(parentWin, name, "ListLoad");
+  TModuleState* state = State();
+  if (state == nullptr || fileToLoad == nullptr) return nullptr;
+  return reinterpret_cast<wlx::HWND>(state->Plugin.ListLoad(reinterpret_cast<THandle>(parentWin), fileToLoad));
 }
 
 BRAMLET_EXPORT wlx::HWND ListLoadW(wlx::HWND parentWin, wlx::WCHAR* fileToLoad, int) {
-  if (fileToLoad == nullptr) return nullptr;
+  TModuleState* state = State();
+  if (state == nullptr || fileToLoad == nullptr) return nullptr;
   std::u16string name = plugin::Fence<std::u16string>({}, [&] { return WideText(fileToLoad); });
-  return name.empty() ? nullptr : Load(parentWin, name, "ListLoadW");
+  if (name.empty()) return nullptr;
+  return reinterpret_cast<wlx::HWND>(state->Plugin.ListLoadW(reinterpret_cast<THandle>(parentWin), name));
 }
 
 BRAMLET_EXPORT int ListSearchTextW(wlx::HWND listWin, wlx::WCHAR* searchString, int searchParameter) {
   TModuleState* state = State();
   if (state == nullptr) return plugin::ListError;
-  THandle handle = reinterpret_cast<THandle>(listWin);
   return plugin::Fence(plugin::ListError, [&] {
-    std::u16string text = WideText(searchString);
-    int result = state->Plugin.ListSearchTextW(handle, text, searchParameter);
-    Trace("ListSearchTextW " + text::Utf16ToUtf8(text) + " " + std::to_string(searchParameter) + " -> " +
-          std::to_string(result) + " focus=" + FocusedRow(*state, handle));
-    return result;
+    return state->Plugin.ListSearchTextW(reinterpret_cast<THandle>(listWin), WideText(searchString), searchParameter);
   });
 }
 
@@ -157,10 +115,5 @@ BRAMLET_EXPORT int ListSendCommand(wlx::HWND listWin, int command, int parameter
 }
 
 BRAMLET_EXPORT void ListCloseWindow(wlx::HWND listWin) {
-  TModuleState* state = State();
-  if (state == nullptr) return;
-  THandle handle = reinterpret_cast<THandle>(listWin);
-  bool known = state->Plugin.FindForm(handle) != nullptr;
-  state->Plugin.ListCloseWindow(handle);
-  plugin::Fence([&] { Trace(std::string("ListCloseWindow -> ") + (known ? "closed" : "unknown")); });
+  if (TModuleState* state = State()) state->Plugin.ListCloseWindow(reinterpret_cast<THandle>(listWin));
 }

@@ -1,0 +1,108 @@
+// The cost of field names on the big inputs of bench/big-inputs.sh: ParseASN of
+// the 600,000-entry CRL and of 100 MiB of certificates with names off and on
+// (the difference is what naming adds to loading), the matcher alone over the
+// finished document, and every element's path built as bramlet-dump --paths
+// builds them. Skips an input that is missing.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_platform.h"
+#include "viewer/main.h"
+
+namespace {
+
+std::string BigDir() {
+  const char* dir = std::getenv("BRAMLET_BIG_DIR");
+  return dir != nullptr ? dir : "/tmp/bramlet-big";
+}
+
+viewer::TBytes ReadInput(const std::string& name) {
+  std::ifstream file(BigDir() + "/" + name, std::ios::binary);
+  return std::make_shared<const std::vector<std::uint8_t>>(std::istreambuf_iterator<char>(file),
+                                                          std::istreambuf_iterator<char>());
+}
+
+const viewer::TBytes& Input(const std::string& name) {
+  static std::vector<std::pair<std::string, viewer::TBytes>> loaded;
+  for (auto& [n, bytes] : loaded)
+    if (n == name) return bytes;
+  loaded.emplace_back(name, ReadInput(name));
+  return loaded.back().second;
+}
+
+void Parse(benchmark::State& state, const std::string& name, bool names) {
+  const viewer::TBytes& bytes = Input(name);
+  if (bytes->empty()) {
+    state.SkipWithError(("no " + BigDir() + "/" + name).c_str());
+    return;
+  }
+  platform::fake::TFakePlatform fake;
+  for (auto _ : state) {
+    viewer::TMainForm form(fake.Platform);
+    form.Settings.FieldNames = names;
+    form.ParseASN(bytes);
+    state.counters["named"] = form.Names().NamedCount();
+    state.counters["elements"] = form.Document().ElementCount();
+  }
+}
+
+void MatchOnly(benchmark::State& state, const std::string& name) {
+  const viewer::TBytes& bytes = Input(name);
+  if (bytes->empty()) {
+    state.SkipWithError(("no " + BigDir() + "/" + name).c_str());
+    return;
+  }
+  platform::fake::TFakePlatform fake;
+  viewer::TMainForm form(fake.Platform);
+  form.Settings.FieldNames = false;
+  form.ParseASN(bytes);
+  schema::TNames names;
+  for (auto _ : state) {
+    names.Build(form.Document(), *bytes);
+    benchmark::DoNotOptimize(names.NamedCount());
+  }
+}
+
+void AllPaths(benchmark::State& state, const std::string& name) {
+  const viewer::TBytes& bytes = Input(name);
+  if (bytes->empty()) {
+    state.SkipWithError(("no " + BigDir() + "/" + name).c_str());
+    return;
+  }
+  platform::fake::TFakePlatform fake;
+  viewer::TMainForm form(fake.Platform);
+  form.ParseASN(bytes);
+  const schema::TNames& names = form.Names();
+  const viewer::TDocument& document = form.Document();
+  for (auto _ : state) {
+    std::vector<std::size_t> lengths(document.ElementCount());
+    std::string path;
+    std::size_t total = 0;
+    for (std::uint32_t e = 0; e < document.ElementCount(); ++e) {
+      const std::uint32_t parent = document.Parent(e);
+      path.resize(parent == asn::NoElement ? 0 : lengths[parent]);
+      names.AppendOwnSteps(path, e);
+      lengths[e] = path.size();
+      total += path.size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+}
+
+BENCHMARK_CAPTURE(Parse, CrlNamesOff, "crl.der", false)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Parse, CrlNamesOn, "crl.der", true)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(MatchOnly, Crl, "crl.der")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(AllPaths, Crl, "crl.der")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Parse, CertsNamesOff, "certs.der", false)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(Parse, CertsNamesOn, "certs.der", true)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(MatchOnly, Certs, "certs.der")->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();

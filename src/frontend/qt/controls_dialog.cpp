@@ -1,0 +1,226 @@
+// Native widgets for the settings dialog's and About box's controls.
+#include "frontend/qt/controls_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include "frontend/qt/key_event.h"
+#include "frontend/qt/qt_canvas.h"
+
+namespace frontend::qt {
+
+using settings::TControl;
+using settings::TControlKind;
+
+namespace {
+
+QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+void SetBold(QWidget& widget, bool bold) {
+  QFont font = widget.font();
+  font.setBold(bold);
+  widget.setFont(font);
+}
+
+QString SwatchStyle(platform::TColor color) {
+  return QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }")
+      .arg(ToQColor(color).name());
+}
+
+void ShowItems(QComboBox& combo, const TControl& control) {
+  QStringList items;
+  for (const std::u16string& item : control.Items) items << ToQString(item);
+  QStringList shown;
+  for (int i = 0; i < combo.count(); ++i) shown << combo.itemText(i);
+  if (shown != items) {
+    combo.clear();
+    combo.addItems(items);
+  }
+  combo.setCurrentIndex(control.ItemIndex);
+}
+
+}  // namespace
+
+// A spin box whose number changes only through the controller: its steps, and
+// the keys and characters the controller takes or refuses.
+class TSpinBox : public QSpinBox {
+ public:
+  TSpinBox(TControlsDialog& dialog, std::string name, QWidget* parent)
+      : QSpinBox(parent), FDialog(dialog), FName(std::move(name)) {
+    setContextMenuPolicy(Qt::NoContextMenu);
+  }
+
+  void SetMaxLength(int digits) {
+    if (digits > 0) lineEdit()->setMaxLength(digits);
+  }
+
+  void stepBy(int steps) override {
+    const int delta = steps > 0 ? 1 : -1;
+    FDialog.Act([&] {
+      for (int i = 0; i != steps; i += delta) FDialog.FHandlers.SpinEditStep(FName, delta);
+    });
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const std::optional<platform::TKeyEvent> key = CoreKey(*event);
+    bool taken = false;
+    if (key && FDialog.FHandlers.SpinEditKeyDown)
+      FDialog.Act([&] { taken = FDialog.FHandlers.SpinEditKeyDown(FName, key->Key); });
+    if (taken) return event->accept();
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isPrint() && FDialog.FHandlers.SpinEditKeyPress) {
+      bool allowed = false;
+      FDialog.Act([&] { allowed = FDialog.FHandlers.SpinEditKeyPress(FName, text[0].unicode()); });
+      if (!allowed) return event->accept();
+    }
+    QSpinBox::keyPressEvent(event);
+  }
+
+ private:
+  TControlsDialog& FDialog;
+  std::string FName;
+};
+
+TControlsDialog::TControlsDialog(settings::TControls& controls, const settings::TFormLook& look,
+                                 const std::u16string& caption, TDialogHandlers handlers,
+                                 std::function<void(const std::function<void()>&)> guard, QWidget* parent)
+    : QDialog(parent), FControls(controls), FCaption(caption), FHandlers(std::move(handlers)), FGuard(std::move(guard)) {
+  setFont(FontFor({look.FontName, look.FontSize, false}));
+  setFixedSize(look.ClientWidth, look.ClientHeight);
+  // Every control is placed in the dialog's coordinates, group boxes included,
+  // so all are children of the dialog and the boxes stay beneath the rest.
+  for (const TControl& control : FControls.All()) {
+    QWidget* widget = MakeWidget(control, this);
+    widget->setObjectName(QString::fromStdString(control.Name));
+    widget->setGeometry(ToQRect(control.Bounds));
+    FWidgets.emplace_back(&control, widget);
+  }
+  for (auto& [control, widget] : FWidgets)
+    if (control->Kind == TControlKind::ckGroupBox) widget->lower();
+  Refresh();
+}
+
+QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
+  const std::string name = control.Name;
+  switch (control.Kind) {
+    case TControlKind::ckLabel:
+      return new QLabel(parent);
+    case TControlKind::ckButton: {
+      auto* button = new QPushButton(parent);
+      connect(button, &QPushButton::clicked, this, [this, name] { Act([&] { FHandlers.ButtonClick(name); }); });
+      return button;
+    }
+    case TControlKind::ckCheckBox: {
+      auto* box = new QCheckBox(parent);
+      connect(box, &QCheckBox::clicked, this,
+              [this, name](bool checked) { Act([&] { FHandlers.CheckBoxClick(name, checked); }); });
+      return box;
+    }
+    case TControlKind::ckRadioButton: {
+      auto* radio = new QRadioButton(parent);
+      // The controller decides which button is on.
+      radio->setAutoExclusive(false);
+      connect(radio, &QRadioButton::clicked, this, [this, name] { Act([&] { FHandlers.RadioButtonClick(name); }); });
+      return radio;
+    }
+    case TControlKind::ckGroupBox: {
+      auto* group = new QGroupBox(parent);
+      // Bold in the title only, not in the controls inside.
+      if (control.Bold) group->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
+      return group;
+    }
+    case TControlKind::ckComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setMaxVisibleItems(20);
+      connect(combo, QOverload<int>::of(&QComboBox::activated), this,
+              [this, name](int index) { Act([&] { FHandlers.ComboBoxChange(name, index); }); });
+      return combo;
+    }
+    case TControlKind::ckSpinEdit: {
+      auto* spin = new TSpinBox(*this, name, parent);
+      spin->SetMaxLength(control.MaxLength);
+      return spin;
+    }
+    case TControlKind::ckEdit: {
+      auto* edit = new QLineEdit(parent);
+      edit->setReadOnly(true);
+      return edit;
+    }
+    case TControlKind::ckColorSwatch: {
+      auto* swatch = new QPushButton(parent);
+      swatch->setFlat(true);
+      swatch->setAutoDefault(false);
+      connect(swatch, &QPushButton::clicked, this, [this, name] { Act([&] { FHandlers.SwatchClick(name); }); });
+      return swatch;
+    }
+  }
+  return new QWidget(parent);
+}
+
+void TControlsDialog::Refresh() {
+  setWindowTitle(ToQString(FCaption));
+  for (auto& [control, widget] : FWidgets) {
+    const QSignalBlocker blocker(widget);
+    widget->setEnabled(control->Enabled);
+    switch (control->Kind) {
+      case TControlKind::ckLabel:
+        static_cast<QLabel*>(widget)->setText(ToQString(control->Caption));
+        SetBold(*widget, control->Bold);
+        break;
+      case TControlKind::ckButton:
+        static_cast<QPushButton*>(widget)->setText(ToQString(control->Caption));
+        SetBold(*widget, control->Bold);
+        break;
+      case TControlKind::ckCheckBox:
+        static_cast<QCheckBox*>(widget)->setText(ToQString(control->Caption));
+        static_cast<QCheckBox*>(widget)->setChecked(control->Checked);
+        break;
+      case TControlKind::ckRadioButton:
+        static_cast<QRadioButton*>(widget)->setText(ToQString(control->Caption));
+        static_cast<QRadioButton*>(widget)->setChecked(control->Checked);
+        break;
+      case TControlKind::ckGroupBox:
+        static_cast<QGroupBox*>(widget)->setTitle(ToQString(control->Caption));
+        break;
+      case TControlKind::ckComboBox:
+        ShowItems(*static_cast<QComboBox*>(widget), *control);
+        break;
+      case TControlKind::ckSpinEdit: {
+        auto* spin = static_cast<QSpinBox*>(widget);
+        spin->setRange(control->MinValue, control->MaxValue);
+        spin->setValue(control->Value);
+        break;
+      }
+      case TControlKind::ckEdit:
+        static_cast<QLineEdit*>(widget)->setText(ToQString(control->Text));
+        break;
+      case TControlKind::ckColorSwatch:
+        widget->setStyleSheet(SwatchStyle(control->Color));
+        break;
+    }
+  }
+}
+
+void TControlsDialog::Act(const std::function<void()>& call) {
+  FGuard(call);
+  Refresh();
+}
+
+void TControlsDialog::keyPressEvent(QKeyEvent* event) {
+  const std::optional<platform::TKeyEvent> key = CoreKey(*event);
+  bool taken = false;
+  if (key && FHandlers.KeyDown) Act([&] { taken = FHandlers.KeyDown(key->Key); });
+  if (taken) return event->accept();
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace frontend::qt

@@ -1,0 +1,73 @@
+// The viewer's top widget on Qt: one child widget per view, the scroll bars,
+// the context menu and the dialogs. It only draws what the core paints and
+// forwards input; every entry into the core goes through Guard.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QWidget>
+
+#include "viewer/controller.h"
+
+class QMenu;
+class QScrollBar;
+
+namespace frontend::qt {
+
+class TViewWidget;
+
+// Built around a viewer that outlives it (the plug-in destroys the widget
+// before the viewer). It attaches itself to the controller for the change
+// events and dialogs, and detaches when destroyed. The host moves and resizes it; focus given
+// to it goes to the structure tree.
+class TViewerWidget : public QWidget, public viewer::IViewEvents, public settings::IDialogRunner {
+  Q_OBJECT
+
+ public:
+  TViewerWidget(viewer::TViewerController& controller, QWidget* parent);
+  ~TViewerWidget() override;
+
+  viewer::TViewerController& Controller() { return FController; }
+  // The child widget that shows view; for tests and the plug-in's focus rules.
+  QWidget* ViewWidget(viewer::TView view) const;
+  // The context menu while it is open (or the last one built); for tests.
+  QMenu* ContextMenu() const { return FMenu; }
+
+  // Runs body, an entry from Qt into the core, behind Fence with the window
+  // services acting for this viewer. showMessage true reports a failure in a
+  // message box (input, commands); false drops it (painting, where a box would
+  // only bring the next paint). Returns false when body threw.
+  bool Guard(const std::function<void()>& body, bool showMessage = true) noexcept;
+
+  // viewer::IViewEvents
+  void InvalidateView(viewer::TView view, const viewer::TRect* rect) override;
+  void ScrollChanged(viewer::TView view) override;
+  void ActiveViewChanged(viewer::TView view) override;
+  void LayoutChanged() override;
+  void StatusChanged(viewer::TView bar) override;
+  void PopupMenu(viewer::TView view, int x, int y) override;
+
+  // settings::IDialogRunner
+  settings::TScreenRect ViewerScreenRect() override;
+  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) override;
+  void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  viewer::TViewerController& FController;
+  std::array<TViewWidget*, std::size(viewer::AllViews)> FViews{};
+  std::array<QScrollBar*, std::size(viewer::AllScrollBars)> FBars{};
+  QMenu* FMenu = nullptr;
+  bool FSyncingBars = false;
+
+  void PlaceChildren();
+  QScrollBar* Bar(viewer::TScrollBar bar) const { return FBars[static_cast<int>(bar)]; }
+  // The bar from the core's scroll state.
+  void SyncScrollBar(viewer::TScrollBar bar);
+};
+
+}  // namespace frontend::qt

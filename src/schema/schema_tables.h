@@ -1,0 +1,78 @@
+// The compiled schemas: type nodes, their fields, open-type maps and the
+// top-level types, generated at build time by gen_schema.py from the
+// standards' ASN.1 modules. Indexes point into the arrays below.
+#pragma once
+
+#include <cstdint>
+
+namespace schema {
+
+enum TKind : std::uint8_t {
+  kPrimitive,   // a universal or implicitly tagged simple type
+  kSequence,
+  kSet,
+  kSequenceOf,  // First is the item type
+  kSetOf,
+  kChoice,      // the fields are the alternatives
+  kAny,
+  kExplicit,    // an EXPLICIT tag around the type First
+};
+
+// Field flags.
+inline constexpr std::uint8_t ffOptional = 1;
+inline constexpr std::uint8_t ffDefault = 2;
+
+namespace tables {
+
+// A tag as one number: the class (0 universal .. 3 private) in the top two
+// bits, the tag number below.
+struct TTypeNode {
+  std::uint8_t Kind;         // TKind
+  std::uint8_t AcceptCount;  // tags at AcceptTags[Accept] an element may start with
+  std::uint8_t AcceptsAny;   // any tag will do (ANY, or a CHOICE holding one)
+  std::uint32_t Tag;         // own tag, or the EXPLICIT tag
+  std::uint32_t Name;        // offset in Strings; 0 for the unnamed universal types
+  std::uint32_t First;
+  std::uint32_t Count;
+  std::uint32_t Accept;
+};
+
+struct TField {
+  std::uint32_t Name;
+  std::uint32_t Type;
+  std::uint8_t Flags;
+  std::int16_t Key;  // index among its siblings of the field whose OID picks this field's type, or -1
+  std::int16_t Map;  // the map that OID is looked up in, or -1
+};
+
+struct TMapEntry {
+  std::uint32_t Oid;  // contents octets at OidOctets[Oid]
+  std::uint32_t Length;
+  std::uint32_t Type;
+};
+
+struct TMap {
+  std::uint32_t First;  // entries sorted by their octets
+  std::uint32_t Count;
+};
+
+struct TTopLevel {
+  std::uint32_t Type;
+  std::uint32_t FirstLabel;  // PEM labels at PemLabels[FirstLabel ...]
+  std::uint32_t LabelCount;
+};
+
+extern const char Strings[];
+extern const TTypeNode Types[];
+extern const TField Fields[];
+extern const std::uint32_t AcceptTags[];
+extern const std::uint8_t OidOctets[];
+extern const TMapEntry MapEntries[];
+extern const TMap Maps[];
+extern const std::uint32_t PemLabels[];
+extern const TTopLevel TopLevel[];
+extern const std::uint32_t TypeCount;
+extern const std::uint32_t TopLevelCount;
+
+}  // namespace tables
+}  // namespace schema

@@ -1,0 +1,291 @@
+// Field names on real files of every kind the schemas cover, and on damaged ones.
+#include "schema/names.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "asn/asn.h"
+
+namespace {
+
+// The elements of one buffer as the BER walk reports them, kept the way the
+// viewer's document keeps them: in document order, parents first.
+class TWalkedTree final : public asn::IElementTree {
+ public:
+  explicit TWalkedTree(const std::vector<std::uint8_t>& bytes) {
+    asn::TASNParser parser;
+    std::vector<std::uint32_t> open{asn::NoElement};
+    auto add = [&](const asn::TASNTag& tag) {
+      asn::TElementHeader h;
+      h.TagClass = tag.TagClass;
+      h.TagNumberFits = tag.TagNumberFits && tag.TagNumber <= 0xFFFFFFFFu;
+      h.TagNumber = h.TagNumberFits ? static_cast<std::uint32_t>(tag.TagNumber) : 0;
+      h.Constructed = tag.Constructed;
+      h.Encapsulates = tag.Encapsulates;
+      h.Offset = tag.Offset;
+      h.TagLength = tag.TagLength;
+      h.LengthLength = tag.LengthLength;
+      h.Length = tag.Length;
+      const std::uint32_t index = static_cast<std::uint32_t>(FHeaders.size());
+      FHeaders.push_back(h);
+      FParents.push_back(open.back());
+      FChildren.emplace_back();
+      (open.back() == asn::NoElement ? FTop : FChildren[open.back()]).push_back(index);
+      return index;
+    };
+    parser.OnNewConstructed = [&](const asn::TASNTag& tag) { open.push_back(add(tag)); };
+    parser.OnNewPrimitive = [&](const asn::TASNTag& tag) { add(tag); };
+    parser.OnEndConstructed = [&] {
+      if (open.size() > 1) open.pop_back();
+    };
+    try {
+      parser.Parse(bytes);
+    } catch (const asn::EParserException&) {
+      Damaged = true;  // what came before stays, as in the viewer
+    }
+  }
+  std::uint32_t ElementCount() const override { return static_cast<std::uint32_t>(FHeaders.size()); }
+  asn::TElementHeader Header(std::uint32_t e) const override { return FHeaders[e]; }
+  std::uint32_t Parent(std::uint32_t e) const override { return FParents[e]; }
+  std::uint32_t ChildCount(std::uint32_t e) const override {
+    return static_cast<std::uint32_t>((e == asn::NoElement ? FTop : FChildren[e]).size());
+  }
+  std::uint32_t Child(std::uint32_t e, std::uint32_t i) const override {
+    return (e == asn::NoElement ? FTop : FChildren[e])[i];
+  }
+  // The element at offset (the outermost one that starts there when several do).
+  std::uint32_t At(std::int32_t offset) const {
+    for (std::uint32_t e = 0; e < FHeaders.size(); ++e)
+      if (FHeaders[e].Offset == offset) return e;
+    return asn::NoElement;
+  }
+  bool Damaged = false;
+
+ private:
+  std::vector<asn::TElementHeader> FHeaders;
+  std::vector<std::uint32_t> FParents;
+  std::vector<std::vector<std::uint32_t>> FChildren;
+  std::vector<std::uint32_t> FTop;
+};
+
+std::vector<std::uint8_t> ReadInput(const std::string& relative) {
+  std::ifstream file(std::string(BRAMLET_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  EXPECT_TRUE(file) << relative;
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool IsEndOfContents(const asn::TElementHeader& h) {
+  return h.TagClass == asn::ASN1Universal && h.TagNumber == 0 && !h.Constructed;
+}
+
+// One file of each kind; the samples come from samples/make-samples.sh, the
+// rest from tests/data/names/make.sh.
+const char* const WellFormed[] = {
+    "samples/cert.der",           "samples/p256-cert.der",           "samples/ed25519-cert.der",
+    "samples/crl.der",            "samples/csr.der",                 "samples/rsa-key.der",
+    "samples/rsa-key.p8.der",     "samples/ec-key.der",              "samples/ec-key.p8.der",
+    "samples/p7-signed.der",      "samples/chain.p7b",               "samples/cms-stream.der",
+    "samples/bundle.p12",         "tests/data/names/bundle.p12",     "tests/data/names/pbes2-key.der",
+    "tests/data/names/scrypt-key.der", "tests/data/names/signed.der", "tests/data/names/enveloped.der",
+    "tests/data/names/enveloped-pwri.der", "tests/data/names/digested.der", "tests/data/names/encrypted.der",
+    "tests/data/names/ocsp-req.der", "tests/data/names/ocsp-resp.der", "tests/data/names/ts-req.der",
+    "tests/data/names/ts-resp.der", "tests/data/names/dsa-params.der", "tests/data/names/ec-explicit-key.der",
+    "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der",
+};
+
+TEST(SchemaNames, EveryElementOfAWellFormedFileIsNamed) {
+  for (const char* input : WellFormed) {
+    SCOPED_TRACE(input);
+    const std::vector<std::uint8_t> bytes = ReadInput(input);
+    TWalkedTree tree(bytes);
+    ASSERT_FALSE(tree.Damaged);
+    schema::TNames names;
+    names.Build(tree, bytes);
+    for (std::uint32_t e = 0; e < tree.ElementCount(); ++e) {
+      if (IsEndOfContents(tree.Header(e))) continue;
+      EXPECT_TRUE(names.IsNamed(e)) << "element at offset " << tree.Header(e).Offset;
+    }
+  }
+}
+
+struct TPathRow {
+  const char* Input;
+  std::int32_t Offset;
+  const char* Path;
+  const char* Label;  // nullptr: not checked
+};
+
+// Offsets from `bramlet-dump --paths`, checked by hand against openssl asn1parse.
+const TPathRow PathRows[] = {
+    {"samples/cert.der", 0, "Certificate", "Certificate"},
+    {"samples/cert.der", 8, "Certificate.tbsCertificate.version", "version"},
+    {"samples/cert.der", 10, "Certificate.tbsCertificate.version", "version"},  // inside the EXPLICIT tag
+    {"samples/cert.der", 13, "Certificate.tbsCertificate.serialNumber", "serialNumber"},
+    {"samples/cert.der", 128, "Certificate.tbsCertificate.validity.notBefore.utcTime", "notBefore"},
+    {"samples/cert.der", 324,
+     "Certificate.tbsCertificate.subjectPublicKeyInfo.subjectPublicKey.RSAPublicKey.modulus", "modulus"},
+    {"samples/cert.der", 610, "Certificate.tbsCertificate.extensions[0].extnValue.BasicConstraints",
+     "BasicConstraints"},
+    {"samples/cert.der", 598, "Certificate.tbsCertificate.extensions[0]", "Extension"},
+    {"samples/cert.der", 734, "Certificate.tbsCertificate.extensions[5].extnValue.SubjectAltName[0].dNSName",
+     "dNSName"},
+    {"samples/cert.der", 1129, "Certificate.signature", "signature"},
+    {"samples/p256-cert.der", 0, "Certificate", nullptr},
+    {"samples/crl.der", 0, "CertificateList", nullptr},
+    {"samples/crl.der", 8, "CertificateList.tbsCertList.version", nullptr},
+    {"samples/crl.der", 211, "CertificateList.tbsCertList.revokedCertificates[2].userCertificate", nullptr},
+    {"samples/crl.der", 241,
+     "CertificateList.tbsCertList.revokedCertificates[2].crlEntryExtensions[0].extnValue.CRLReason", "CRLReason"},
+    {"samples/csr.der", 0, "CertificationRequest", nullptr},
+    {"samples/csr.der", 105, "CertificationRequest.certificationRequestInfo.subjectPKInfo.subjectPublicKey", nullptr},
+    {"samples/csr.der", 267,
+     "CertificationRequest.certificationRequestInfo.attributes[2].values[0].ExtensionRequest[0].extnValue."
+     "SubjectAltName[0].dNSName",
+     "dNSName"},
+    {"samples/rsa-key.der", 0, "RSAPrivateKey", nullptr},
+    {"samples/ec-key.der", 5, "ECPrivateKey.privateKey", nullptr},
+    {"samples/bundle.p12", 0, "PFX", nullptr},
+    {"samples/bundle.p12", 2651, "PFX.authSafe.content.AuthenticatedSafe[1].content", "content"},
+    {"samples/bundle.p12", 2684,
+     "PFX.authSafe.content.AuthenticatedSafe[1].content.SafeContents[0].bagValue.PKCS8ShroudedKeyBag."
+     "encryptionAlgorithm",
+     nullptr},
+    {"samples/bundle.p12", 4146, "PFX.macData.macSalt", nullptr},
+    {"samples/p7-signed.der", 15, "ContentInfo.content", "content"},
+    {"samples/p7-signed.der", 96, "ContentInfo.content.SignedData.certificates[0].certificate", "certificate"},
+    {"tests/data/names/signed.der", 1059,
+     "ContentInfo.content.SignedData.signerInfos[0].sid.issuerAndSerialNumber.serialNumber", nullptr},
+    {"tests/data/names/signed.der", 1149,
+     "ContentInfo.content.SignedData.signerInfos[0].signedAttrs[2].attrValues[0].MessageDigest", "MessageDigest"},
+    {"tests/data/names/enveloped.der", 133,
+     "ContentInfo.content.EnvelopedData.recipientInfos[0].ktri.rid.issuerAndSerialNumber.serialNumber", nullptr},
+    {"tests/data/names/enveloped-pwri.der", 45,
+     "ContentInfo.content.EnvelopedData.recipientInfos[0].pwri.keyDerivationAlgorithm.parameters.PBKDF2-params",
+     nullptr},
+    {"tests/data/names/digested.der", 51, "ContentInfo.content.DigestedData.digest", nullptr},
+    {"tests/data/names/encrypted.der", 64, "ContentInfo.content.EncryptedData.encryptedContentInfo.encryptedContent",
+     nullptr},
+    {"tests/data/names/pbes2-key.der", 31,
+     "EncryptedPrivateKeyInfo.encryptionAlgorithm.parameters.PBES2-params.keyDerivationFunc.parameters.PBKDF2-params",
+     nullptr},
+    {"tests/data/names/scrypt-key.der", 43,
+     "EncryptedPrivateKeyInfo.encryptionAlgorithm.parameters.PBES2-params.keyDerivationFunc.parameters.Scrypt-params."
+     "costParameter",
+     nullptr},
+    {"tests/data/names/ocsp-req.der", 65, "OCSPRequest.tbsRequest.requestList[0].reqCert.serialNumber", nullptr},
+    {"tests/data/names/ocsp-resp.der", 4, "OCSPResponse.responseStatus", nullptr},
+    {"tests/data/names/ocsp-resp.der", 211,
+     "OCSPResponse.responseBytes.response.BasicOCSPResponse.tbsResponseData.responses[0].certID.serialNumber", nullptr},
+    {"tests/data/names/ts-req.der", 56, "TimeStampReq.nonce", nullptr},
+    {"tests/data/names/ts-resp.der", 133,
+     "TimeStampResp.timeStampToken.content.SignedData.encapContentInfo.eContent.TSTInfo.serialNumber", nullptr},
+    {"tests/data/names/rsa-pss-key.der", 24,
+     "OneAsymmetricKey.privateKeyAlgorithm.parameters.RSASSA-PSS-params.hashAlgorithm", nullptr},
+    {"tests/data/names/ec-explicit-key.der", 50, "ECPrivateKey.parameters.ecParameters.fieldID", nullptr},
+    {"tests/data/names/dsa-params.der", 136, "Dss-Parms.q", nullptr},
+};
+
+TEST(SchemaNames, ElementsCarryTheirPaths) {
+  for (const TPathRow& row : PathRows) {
+    SCOPED_TRACE(std::string(row.Input) + " @" + std::to_string(row.Offset));
+    const std::vector<std::uint8_t> bytes = ReadInput(row.Input);
+    TWalkedTree tree(bytes);
+    schema::TNames names;
+    names.Build(tree, bytes);
+    const std::uint32_t e = tree.At(row.Offset);
+    ASSERT_NE(e, asn::NoElement);
+    EXPECT_EQ(names.Path(e), row.Path);
+    if (row.Label != nullptr) {
+      EXPECT_EQ(names.Label(e), row.Label);
+    }
+  }
+}
+
+// A SEQUENCE of two INTEGERs could be many things: named only when the PEM
+// label says which.
+TEST(SchemaNames, PemLabelSettlesAnAmbiguousStructure) {
+  const std::vector<std::uint8_t> bytes = ReadInput("tests/data/names/dh-params.der");
+  TWalkedTree tree(bytes);
+  schema::TNames names;
+  names.Build(tree, bytes);
+  EXPECT_FALSE(names.IsNamed(0));
+  names.Build(tree, bytes, "DH PARAMETERS");
+  EXPECT_EQ(names.Path(2), "DHParameter.base");
+}
+
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at, std::uint8_t value) {
+  bytes.at(at) = value;
+  return bytes;
+}
+
+struct TDamageRow {
+  const char* Label;
+  std::vector<std::uint8_t> Bytes;
+  std::int32_t NamedOffset;    // still named, with this path
+  const char* NamedPath;
+  std::int32_t UnnamedOffset;  // no longer named
+};
+
+// Damage in samples/cert.der: names stop where the data leaves the schema, the
+// rest of the document is named where it fits.
+TEST(SchemaNames, DamagedInputIsNamedUpToTheDamage) {
+  const std::vector<std::uint8_t> cert = ReadInput("samples/cert.der");
+  // Cut after the validity, with the lengths made to fit: no subject, key,
+  // extensions or signature.
+  std::vector<std::uint8_t> truncated{0x30, 0x81, 0x99, 0x30, 0x81, 0x96};
+  truncated.insert(truncated.end(), cert.begin() + 8, cert.begin() + 158);
+  const TDamageRow rows[] = {
+      // The serial number as an ENUMERATED: the TBS stops there, the signature still fits.
+      {"wrong tag", Patched(cert, 13, 0x0A), 1114, "Certificate.signatureAlgorithm", 17},
+      {"wrong tag, before it", Patched(cert, 13, 0x0A), 10, "Certificate.tbsCertificate.version", 13},
+      // The extensions as [4]: an element the TBS does not have.
+      {"extra element", Patched(cert, 590, 0xA4), 296, "Certificate.tbsCertificate.subjectPublicKeyInfo", 590},
+      {"extra element, after it", Patched(cert, 590, 0xA4), 1129, "Certificate.signature", 598},
+      // Cut inside the extensions: the parse fails, what was read is named.
+      {"truncated", truncated, 6 + 143 - 8, "Certificate.tbsCertificate.validity.notAfter.utcTime", -1},
+  };
+  for (const TDamageRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    TWalkedTree tree(row.Bytes);
+    schema::TNames names;
+    names.Build(tree, row.Bytes);
+    EXPECT_EQ(names.Path(tree.At(row.NamedOffset)), row.NamedPath);
+    if (row.UnnamedOffset >= 0) {
+      EXPECT_FALSE(names.IsNamed(tree.At(row.UnnamedOffset)));
+    }
+  }
+}
+
+// Elements that fit no top-level type stay unnamed; a nest of a hundred
+// thousand SEQUENCEs is walked without recursion and named only as far as a
+// schema has SEQUENCEs in SEQUENCEs.
+TEST(SchemaNames, UnknownStructuresStayUnnamed) {
+  const std::vector<std::uint8_t> oddities[] = {
+      {0x05, 0x00},                                // a lone NULL
+      {0x30, 0x06, 0x02, 0x01, 0x01, 0x02, 0x01, 0x02},  // two INTEGERs, no label
+      {0x31, 0x03, 0x04, 0x01, 0x00},              // a SET of an OCTET STRING
+  };
+  for (const auto& bytes : oddities) {
+    TWalkedTree tree(bytes);
+    schema::TNames names;
+    names.Build(tree, bytes);
+    EXPECT_EQ(names.NamedCount(), 0u);
+  }
+  std::vector<std::uint8_t> deep;
+  constexpr int Levels = 100000;
+  for (int i = 0; i < Levels; ++i) {
+    const std::size_t rest = static_cast<std::size_t>(Levels - 1 - i) * 6;
+    deep.insert(deep.end(), {0x30, 0x84, static_cast<std::uint8_t>(rest >> 24), static_cast<std::uint8_t>(rest >> 16),
+                             static_cast<std::uint8_t>(rest >> 8), static_cast<std::uint8_t>(rest)});
+  }
+  TWalkedTree tree(deep);
+  schema::TNames names;
+  names.Build(tree, deep);
+  EXPECT_LT(names.NamedCount(), 10u);
+}
+
+}  // namespace
