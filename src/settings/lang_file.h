@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 65> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 71> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -70,6 +70,10 @@ inline constexpr std::array<TBuiltInText, 65> DefaultLanguage{{
     {u"115", u"About"},
     {u"116", u"Copy path"},
     {u"117", u"Field names"},
+    {u"118", u"Next problem"},
+    {u"119", u"Copy as Base64"},
+    {u"120", u"Copy as PEM"},
+    {u"121", u"Copy as C array"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -91,6 +95,8 @@ inline constexpr std::array<TBuiltInText, 65> DefaultLanguage{{
     {u"215", u"Separate bytes in binary strings"},
     {u"216", u"Names"},
     {u"217", u"Field names"},
+    {u"218", u"DER problem"},
+    {u"219", u"DER checks"},
     {u"221", u"Hex panel"},
     {u"222", u"Font"},
     {u"223", u"Size"},

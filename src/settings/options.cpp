@@ -54,6 +54,8 @@ const TSwatch Swatches[] = {
      [](TSettings& s) -> platform::TColor& { return s.LineColor; }},
     {"PanelTreeName", "lbTreeName", 216, true, TSwatchEffect::seRepaintOnly,
      [](TSettings& s) -> platform::TColor& { return s.NameColor; }},
+    {"PanelTreeDer", "lbTreeDer", 218, true, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.DerColor; }},
     {"PanelHexBackground", "lbHexBackground", 225, false, TSwatchEffect::seHexColors,
      [](TSettings& s) -> platform::TColor& { return s.Hex.Background; }},
     {"PanelHexHex", "lbHexHex", 226, false, TSwatchEffect::seRepaintOnly,
@@ -105,7 +107,7 @@ const TSpin* FindSpin(std::string_view name) {
   return nullptr;
 }
 
-// The four check boxes: the flag each writes and what it refreshes (nothing for
+// The check boxes: the flag each writes and what it refreshes (nothing for
 // the byte spacing, which the decoder reads at the next load).
 struct TCheck {
   const char* Name;
@@ -117,6 +119,8 @@ const TCheck Checks[] = {
     {"chTreeDotted", [](TSettings& s) -> bool& { return s.LineDotted; }, &ISettingsTarget::SetTreeLineStyle},
     {"chTreeIcons", [](TSettings& s) -> bool& { return s.ShowIcons; }, &ISettingsTarget::RepaintTree},
     {"chSpaceInHex", [](TSettings& s) -> bool& { return s.SpaceInHex; }, nullptr},
+    // Like the byte spacing, read when the next document is decoded.
+    {"chDerChecks", [](TSettings& s) -> bool& { return s.DerChecks; }, nullptr},
     {"chHexDotted", [](TSettings& s) -> bool& { return s.Hex.LineDotted; }, &ISettingsTarget::SetHexLineStyle},
     {"chFieldNames", [](TSettings& s) -> bool& { return s.FieldNames; }, &ISettingsTarget::ApplyFieldNames},
 };
@@ -128,8 +132,8 @@ constexpr int GroupWidth = 261;
 constexpr int LeftColumn = 8;
 constexpr int RightColumn = LeftColumn + GroupWidth + 8;
 constexpr int UpperTop = 8;
-constexpr int UpperHeight = 403;
-constexpr int LowerTop = 417;
+constexpr int UpperHeight = 429;
+constexpr int LowerTop = 443;
 constexpr int LowerHeight = 142;
 constexpr int Margin = 12;     // a group box's side to its controls
 constexpr int FirstRow = 20;   // a group box's top to its first control, below the caption
@@ -255,6 +259,7 @@ void TSettingsForm::CreateControls() {
   }
   Controls.Add(Make("chTreeDotted", TK::ckCheckBox, tree, 213));
   Controls.Add(Make("chFieldNames", TK::ckCheckBox, tree, 217));
+  Controls.Add(Make("chDerChecks", TK::ckCheckBox, tree, 219));
   Controls.Add(Make("chTreeIcons", TK::ckCheckBox, tree, 214));
   Controls.Add(Make("chSpaceInHex", TK::ckCheckBox, tree, 215));
 
@@ -314,11 +319,13 @@ void TSettingsForm::LayOutControls(int percent) {
   hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth, Half - RowGap);
   hex.EndLabelledRow();
   for (const TSwatch& swatch : Swatches) {
-    // The line swatch of each group is the short one, its Dotted box beside it.
+    // Short swatches have their check box beside them: Dotted by each line colour,
+    // Field names by the name colour, DER checks by the DER colour.
     const std::string_view name = swatch.Name;
     const char* beside = name == "PanelTreeLine"   ? "chTreeDotted"
                          : name == "PanelHexLine"  ? "chHexDotted"
                          : name == "PanelTreeName" ? "chFieldNames"
+                         : name == "PanelTreeDer"  ? "chDerChecks"
                                                    : nullptr;
     (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
   }
@@ -381,6 +388,7 @@ void TSettingsForm::SetCaptions() {
   }
   // The captions were just reset, so the suffixes are never doubled.
   Controls["chSpaceInHex"].Caption += u"*";
+  Controls["chDerChecks"].Caption += u"*";
   Controls["chTreeIcons"].Caption += u" (Ctrl+I)";
 }
 

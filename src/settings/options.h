@@ -61,7 +61,7 @@ class TSettingsForm {
   static constexpr int TitleId = 200;
   ISettingsTarget& MainForm;
   TLanguageList LangList;
-  TFormLook Look{546, 614, u"Tahoma", 8};  // the client size scaled when created
+  TFormLook Look{546, 640, u"Tahoma", 8};  // the client size scaled when created
   int Tag = TitleId;
   std::u16string Caption;  // the title
   TControls Controls;

@@ -33,6 +33,8 @@ void VisitFields(TSettings& s, TVisitor&& visit) {
   visit(MainSection, u"SpaceInHex", s.SpaceInHex);
   visit(MainSection, u"FieldNames", s.FieldNames);
   visit(MainSection, u"NameColor", s.NameColor);
+  visit(MainSection, u"DerChecks", s.DerChecks);
+  visit(MainSection, u"DerColor", s.DerColor);
   visit(HexSection, u"Show", s.Hex.Show);
   visit(HexSection, u"FontName", s.Hex.FontName);
   visit(HexSection, u"FontSize", s.Hex.FontSize);

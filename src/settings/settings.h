@@ -53,6 +53,9 @@ struct TSettings {
   // Field names from the standards' schemas before the tag names, in NameColor.
   bool FieldNames = true;
   TColor NameColor = RGB(0, 128, 128);
+  // The DER checks, and the caption colour of the rows they find fault with.
+  bool DerChecks = true;
+  TColor DerColor = RGB(220, 0, 0);
   THexSettings Hex;
   bool operator==(const TSettings&) const = default;
 };

@@ -32,6 +32,12 @@ constexpr TCommand Commands[] = {
      TCheckedRule::crNever, &TF::CopyBytes},
     {"mnCopyPath", 116, false, u"Shift+Ctrl+C", {Tree('C', ShiftCtrl)}, TEnabledRule::erRowFocused,
      TCheckedRule::crNever, &TF::CopyPath},
+    {"mnCopyBase64", 119, false, u"Ctrl+Alt+B", {Tree('B', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsBase64},
+    {"mnCopyPem", 120, false, u"Ctrl+Alt+K", {Tree('K', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsPem},
+    {"mnCopyCArray", 121, false, u"Ctrl+Alt+A", {Tree('A', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::CopyAsCArray},
     // The host searches; its results come back through ListSearchTextW.
     {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr},
     {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
@@ -49,6 +55,8 @@ constexpr TCommand Commands[] = {
     // A key neither Lister nor the other hosts' viewers bind.
     {"mnFieldNames", 117, false, u"Shift+Ctrl+L", {Window('L', ShiftCtrl)}, TEnabledRule::erAlways,
      TCheckedRule::crFieldNames, &TF::ToggleFieldNames},
+    {"mnNextProblem", 118, false, u"F8", {Window(vk::F8)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+     &TF::NextProblem},
     {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
      TCheckedRule::crNever, &TF::LoadFromClipboard},
     {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload},

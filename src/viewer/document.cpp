@@ -104,6 +104,7 @@ void TMainForm::ClearTree() {
   HexCellTypes = {};
   FNames.Clear();
   FDocument.Clear();
+  FDerFindings.clear();
   TagsCount = 0;
   HexSel = {};
 }
@@ -115,6 +116,7 @@ TTreeExpansion TMainForm::TreeExpansion() const {
 }
 
 void TMainForm::FillTrees() {
+  RunDerChecks();
   FillStructureTree();
   UpdateMainStatusBar();
   FillHexTree();

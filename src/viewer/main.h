@@ -7,10 +7,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "asn/der_check.h"
 #include "platform/canvas.h"
 #include "platform/icons.h"
 #include "platform/platform.h"
@@ -373,6 +375,37 @@ class TMainForm {
   // The About command.
   void ShowAbout();
 
+  // ---- DER checks (main_checks.cpp). With Settings.DerChecks off there are no
+  // findings, and nothing below shows anywhere.
+  // The findings of the document FillTrees last showed, in document order.
+  const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  // The findings of an element row; empty for every other row.
+  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
+  // The finding a problem row shows, or null when node is not a problem row.
+  // An element's problem rows follow all its other child rows, one a finding,
+  // shown while attribute rows are.
+  const asn::TDerFinding* ProblemAt(TNodeId node) const;
+  // Problem rows among the tree children of tag.
+  std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
+  // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the checks off.
+  std::u16string DerStatusText() const;
+  // A problem row's caption ("DER:") or value (what is wrong).
+  static std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType);
+  // Focuses the next element with a finding after the focused row, wrapping
+  // round; beeps when there is none.
+  void NextProblem();
+
+  // ---- Element toolbox (main_toolbox.cpp)
+  // The element a row stands for: itself, or the element its attribute, error
+  // or problem row belongs to; invalid for a top-level error row and no row.
+  TTag ElementOfRow(TNodeId node) const;
+  // The element's whole encoding in Bytes.
+  std::span<const std::uint8_t> ElementEncoding(TTag element) const;
+  // The focused row's element to the clipboard; nothing without a focused row.
+  void CopyAsBase64();
+  void CopyAsPem();
+  void CopyAsCArray();
+
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and
   // the views. False, with the views left unfilled, when the file yields no
@@ -393,6 +426,9 @@ class TMainForm {
   TViewerController FController{*this};
   TDocument FDocument;
   schema::TNames FNames;
+  std::vector<asn::TDerFinding> FDerFindings;
+  // Runs the checks over the document just decoded, or forgets them when off.
+  void RunDerChecks();
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;

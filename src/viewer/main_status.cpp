@@ -42,7 +42,8 @@ std::u16string DollarHex(std::int32_t value) {
 std::vector<TStatusPanel> TMainForm::MakeMainStatusBar() {
   return {{100, TAlignment::taLeftJustify, false, {}}, {110, TAlignment::taLeftJustify, false, {}},
           {120, TAlignment::taLeftJustify, false, {}}, {70, TAlignment::taLeftJustify, true, {}},
-          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}}};
+          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}},
+          {100, TAlignment::taLeftJustify, false, {}}};  // the DER checks' verdict, then the focused path
 }
 
 std::vector<TStatusPanel> TMainForm::MakeHexStatusBar() {
@@ -59,6 +60,7 @@ void TMainForm::UpdateMainStatusBar() {
       settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
   MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
   MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+  MainStatusBar[5].Text = DerStatusText();
   if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
 }
 

@@ -90,10 +90,18 @@ void TMainForm::FillStructureTree() {
 
 TTag TMainForm::GetTag(TNodeId node) const {
   if (!TreeVT.Exists(node)) return {};
-  return FDocument.TagByKey(TreeVT.SiblingData(node)).Childs(static_cast<std::int32_t>(TreeVT.Index(node)));
+  TTag parent = FDocument.TagByKey(TreeVT.SiblingData(node));
+  auto index = static_cast<std::int32_t>(TreeVT.Index(node));
+  // Past the document's rows: a problem row of the DER checks, no document row.
+  if (index >= parent.ChildsCount()) return {};
+  return parent.Childs(index);
 }
 
 void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& initialStates) {
+  if (ProblemAt(node) != nullptr) {
+    initialStates.Visible = Settings.ShowAttributes;
+    return;
+  }
   InitNodeFor(GetTag(node), initialStates);
 }
 
@@ -104,7 +112,13 @@ void TMainForm::TreeVTInitNodes(VirtualTree&, TNodeId, TNodeId, std::uint32_t co
   TTag parent = FDocument.TagByKey(blockData);
   std::int32_t start = parent.TagChildsStart();
   std::int32_t elements = parent.GetTagChildsCount();
+  std::int32_t rows = parent.ChildsCount();
   for (std::int32_t i = 0; i < static_cast<std::int32_t>(count); ++i) {
+    if (i >= rows) {
+      // Problem rows, shown with the attribute rows.
+      initialStates[i].Visible = Settings.ShowAttributes;
+      continue;
+    }
     std::int32_t element = i - start;
     TTag child = element >= 0 && element < elements ? parent.TagChild(element) : parent.Childs(i);
     InitNodeFor(child, initialStates[i]);
@@ -119,12 +133,13 @@ void TMainForm::InitNodeFor(TTag tag, TNodeInit& initialStates) const {
 std::uint32_t TMainForm::TreeVTInitChildren(VirtualTree&, TNodeId node, std::uint64_t& childrenData) {
   TTag tag = GetTag(node);
   childrenData = tag.Key();
-  if (!tag.HasChildren(Settings.ShowAttributes)) return 0;
-  return static_cast<std::uint32_t>(tag.ChildsCount());
+  if (!tag.IsValid() || !tag.HasChildren(Settings.ShowAttributes)) return 0;
+  return static_cast<std::uint32_t>(tag.ChildsCount()) + ProblemRowCount(tag);
 }
 
 std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
   TTag tag = GetTag(node);
+  if (const asn::TDerFinding* problem = ProblemAt(node)) return ProblemRowText(*problem, textType);
   if (!tag.IsValid()) return {};
   if (textType == TTextType::ttNormal) {
     std::u16string caption = tag.Name();
@@ -145,6 +160,7 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
 
 std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind, int) {
   if (!Settings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
+  if (ProblemAt(node) != nullptr) return TIcon::icError;
   TTag tag = GetTag(node);
   if (!tag.IsValid()) return std::nullopt;
   switch (tag.TagType()) {
@@ -168,8 +184,14 @@ std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId
 TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
   TTag tag = GetTag(node);
-  if (!tag.IsValid()) return style;
   platform::IDisplay& display = Platform.Display;
+  if (ProblemAt(node) != nullptr) {
+    style.Bold = textType == TTextType::ttStatic;
+    style.Color = ResolveColor(textType == TTextType::ttStatic ? Settings.ValueColor : Settings.DerColor, display);
+    if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(Settings.FocusColor);
+    return style;
+  }
+  if (!tag.IsValid()) return style;
   if (textType == TTextType::ttStatic) {
     style.Bold = !tag.IsHex();
     style.Color = ResolveColor(tag.IsHex() ? Settings.HexColor : Settings.ValueColor, display);
@@ -179,6 +201,8 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
   switch (tag.TagType()) {
     case ttNode:
       style.Color = ResolveColor(tag.Constructed() ? Settings.ConstructedColor : Settings.PrimitiveColor, display);
+      // The mark of an element the DER checks find fault with.
+      if (!FindingsOf(tag).empty()) style.Color = ResolveColor(Settings.DerColor, display);
       break;
     case ttAttrib:
     case ttError:
@@ -204,6 +228,11 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   if ((tag.TagType() == ttAttrib || tag.TagType() == ttError) && parent != NoNode) tag = GetTag(parent);
   std::int32_t first = tag.Offset();
   HexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};
+  // A problem row highlights the octets at fault (the element's, when none are).
+  if (const asn::TDerFinding* problem = ProblemAt(node); problem != nullptr && problem->Length > 0) {
+    first = problem->Offset;
+    HexSel = {first, first + problem->Length - 1};
+  }
 
   // Show the first highlighted row; when it would sit on the last visible
   // line or below, make it the first line instead.

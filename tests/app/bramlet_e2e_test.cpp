@@ -85,7 +85,7 @@ const std::map<std::string, std::vector<std::string>> EveryKey = {
     {"Main",
      {"Language", "ShowAttributes", "ShowIcons", "FontName", "FontSize", "Indent", "BackgroundColor", "FocusColor",
       "ConstructedColor", "PrimitiveColor", "AttribColor", "ValueColor", "HexColor", "LineColor", "LineDotted",
-      "SpaceInHex", "FieldNames", "NameColor"}},
+      "SpaceInHex", "FieldNames", "NameColor", "DerChecks", "DerColor"}},
     {"Hex",
      {"Show", "FontName", "FontSize", "Background", "FocusColor", "LineColor", "HexColor", "TagColor", "LenColor",
       "UBitsColor", "SelColor", "TextColor", "LineDotted", "StringSize"}},

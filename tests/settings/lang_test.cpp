@@ -22,13 +22,13 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd64DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd70DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 65u);
+  EXPECT_EQ(names.size(), 71u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
-  EXPECT_EQ(DefaultLanguage[18].Name, u"200");
-  EXPECT_EQ(DefaultLanguage[19].Name, u"271");  // built in this order
+  EXPECT_EQ(DefaultLanguage[22].Name, u"200");
+  EXPECT_EQ(DefaultLanguage[23].Name, u"271");  // built in this order
 }
 
 TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
@@ -37,8 +37,10 @@ TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
     std::u16string_view Expected;
   };
   const TCase cases[] = {
-      {101, u"Copy value"}, {115, u"About"}, {116, u"Copy path"},  {118, u""}, {200, u"Settings"},
-      {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {218, u""},
+      {101, u"Copy value"}, {115, u"About"}, {116, u"Copy path"},  {118, u"Next problem"}, {121, u"Copy as C array"},
+      {122, u""},           {200, u"Settings"},
+      {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {219, u"DER checks"},
+      {220, u""},
       {253, u"Total Commander's folder"},                           {273, u"Restore default settings?"},
       {301, u"XML files"},  {302, u"All files"}, {601, u"Tags"},    {604, u"clipboard"},
       {605, u""},           {0, u""},            {-101, u""},

@@ -236,6 +236,8 @@ TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
       {"PanelTreeHexValue", &TSettings::HexColor, nullptr, {"RepaintTree"}},
       {"PanelTreeFocused", &TSettings::FocusColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
       {"PanelTreeLine", &TSettings::LineColor, nullptr, {"ApplyTreeColors", "RepaintTree"}},
+      {"PanelTreeName", &TSettings::NameColor, nullptr, {"RepaintTree"}},
+      {"PanelTreeDer", &TSettings::DerColor, nullptr, {"RepaintTree"}},
       {"PanelHexBackground", nullptr, &THexSettings::Background, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexHex", nullptr, &THexSettings::HexColor, {"RepaintHex"}},
       {"PanelHexTag", nullptr, &THexSettings::TagColor, {"RepaintHex"}},
@@ -287,6 +289,7 @@ TEST_F(SettingsForm, CheckBoxesWriteTheirFlagAndRefreshWhatUsesIt) {
       {"chTreeIcons", &TSettings::ShowIcons, nullptr, {"RepaintTree"}},
       {"chSpaceInHex", &TSettings::SpaceInHex, nullptr, {}},  // read at the next load only
       {"chFieldNames", &TSettings::FieldNames, nullptr, {"ApplyFieldNames"}},
+      {"chDerChecks", &TSettings::DerChecks, nullptr, {}},  // read at the next load only
       {"chHexDotted", nullptr, &THexSettings::LineDotted, {"SetHexLineStyle"}},
   };
   for (const auto& c : cases) {
@@ -474,7 +477,7 @@ TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {
   };
   ShowSettingsDialog(Target, runner);
   EXPECT_EQ(Target.Log, (Calls{"run", "SaveSettings"}));
-  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 43, 546, 614}));
+  EXPECT_EQ(runner.Bounds, (TScreenRect{40 + 227, 30 + 30, 546, 640}));
   EXPECT_FALSE(Target.Record.SpaceInHex) << "Esc keeps the change";
 }
 
@@ -518,7 +521,7 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
     Fake.Display.ScalePercent = percent;
     TSettingsForm form(Target);
     EXPECT_EQ(form.Look.ClientWidth, ScalePixels(546, percent));
-    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(614, percent));
+    EXPECT_EQ(form.Look.ClientHeight, ScalePixels(640, percent));
     ExpectSoundLayout(form.Controls, form.Look);
     std::size_t i = 0;
     for (const TControl& control : form.Controls.All()) {
@@ -534,10 +537,10 @@ TEST_F(SettingsForm, LayoutPlacesEveryControlInsideItsGroupAtEachScale) {
 TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   TSettingsForm form(Target);
   const TControls& c = form.Controls;
-  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 411}));
-  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 411}));
-  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 417, 269, 559}));
-  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 417, 538, 559}));
+  EXPECT_EQ(c["gbxTree"].Bounds, (TRect{8, 8, 269, 437}));
+  EXPECT_EQ(c["gbxHex"].Bounds, (TRect{277, 8, 538, 437}));
+  EXPECT_EQ(c["gbxIniFile"].Bounds, (TRect{8, 443, 269, 585}));
+  EXPECT_EQ(c["gbxInterface"].Bounds, (TRect{277, 443, 538, 585}));
   const TRect& close = c["btnOK"].Bounds;
   EXPECT_LE(std::abs(close.Left + close.Right - form.Look.ClientWidth), 1) << "Close is centred";
   EXPECT_EQ(c["btnDefaults"].Bounds.Right, c["gbxHex"].Bounds.Right);
@@ -555,8 +558,8 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   EXPECT_EQ(c["edTreeIndent"].Bounds.Top, c["edTreeFontSize"].Bounds.Top);
   EXPECT_GT(c["edTreeIndent"].Bounds.Left, c["edTreeFontSize"].Bounds.Right);
   EXPECT_EQ(c["cbHexStringSize"].Bounds.Top, c["edHexFontSize"].Bounds.Top);
-  // Swatches one per row, each with its label to the left; the line swatches
-  // are short with their Dotted box beside them.
+  // Swatches one per row, each with its label to the left; the line, name and
+  // DER swatches are short with their check box beside them.
   for (const char* group : {"gbxTree", "gbxHex"}) {
     SCOPED_TRACE(group);
     int lastTop = -1;
@@ -567,7 +570,9 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
     }
   }
   for (auto [swatch, dotted, full] : {std::tuple{"PanelTreeLine", "chTreeDotted", "PanelTreeFocused"},
-                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"}}) {
+                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"},
+                                      {"PanelTreeName", "chFieldNames", "PanelTreeFocused"},
+                                      {"PanelTreeDer", "chDerChecks", "PanelTreeFocused"}}) {
     SCOPED_TRACE(swatch);
     const TRect& line = c[swatch].Bounds;
     const TRect& box = c[dotted].Bounds;

@@ -37,6 +37,8 @@ const char* const DefaultFile =
     "SpaceInHex=1\n"
     "FieldNames=1\n"
     "NameColor=8421376\n"
+    "DerChecks=1\n"
+    "DerColor=220\n"
     "\n"
     "[Hex]\n"
     "Show=1\n"
@@ -92,6 +94,8 @@ TEST_F(Settings, ChangedRecordReadsBackUnchanged) {
   changed.BackgroundColor = SysColor(16);
   changed.ValueColor = 0x00FFFFFF;
   changed.SpaceInHex = false;
+  changed.DerChecks = false;
+  changed.DerColor = 0x00123456;
   changed.Hex.Show = false;
   changed.Hex.StringSize = 16;
   changed.Hex.FontName = u"";

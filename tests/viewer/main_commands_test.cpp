@@ -137,6 +137,10 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnLoadFromClipboard", {'V', false, true, false}, u""},
       {"mnReload", {vk::F5, false, false, false}, u""},
       {"mnSaveToXML", {'S', false, true, false}, u""},
+      {"mnNextProblem", {vk::F8, false, false, false}, u""},
+      {"mnCopyBase64", {'B', false, true, true}, u"INTEGER"},
+      {"mnCopyPem", {'K', false, true, true}, u"INTEGER"},
+      {"mnCopyCArray", {'A', false, true, true}, u"Length"},
   };
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
@@ -252,8 +256,8 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 104, 105, 106, 107, 108, 0, 109, 110, 117, 0, 111, 112, 113, 0,
-                                    114, 115}));
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 104, 105, 106, 107, 108, 0, 109, 110, 117, 118, 0,
+                                    111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
 }
@@ -434,7 +438,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 15);
+  EXPECT_EQ(tabs, 19);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");

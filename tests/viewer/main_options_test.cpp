@@ -165,7 +165,7 @@ TEST_F(SettingsDialogTest, TheSettingsCommandSavesIntoTheFolderChosenInTheDialog
   const std::string written = test::ReadAll(host.Path / "Bramlet.ini");
   int keys = 0;
   for (char ch : written) keys += ch == '=';
-  EXPECT_EQ(keys, 32) << written;
+  EXPECT_EQ(keys, 34) << written;
 }
 
 TEST_F(SettingsDialogTest, TheAboutCommandShowsTheBoxAndSavesNothing) {

@@ -18,7 +18,7 @@ class StatusBarTest : public test::ViewsTest {
   }
   std::string MainBar() {
     std::string out;
-    for (int i = 0; i < 6; ++i) out += (i ? "|" : "") + Panel(Form.MainStatusBar, i);
+    for (int i = 0; i < 7; ++i) out += (i ? "|" : "") + Panel(Form.MainStatusBar, i);
     return out;
   }
   // Focuses byte offset in the bytes grid.
@@ -34,11 +34,11 @@ TEST_F(StatusBarTest, TheMainBarCountsTheDocument) {
   std::vector<std::uint8_t> two(cert.begin(), cert.end());
   two.insert(two.end(), cert.begin(), cert.end());
   Show(two);
-  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Form.TagsCount) + "|Bytes: 2,780|||");
+  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Form.TagsCount) + "|Bytes: 2,780|||1 DER problem|");
   std::vector<std::uint8_t> nulls;
   for (int i = 0; i < 1500; ++i) nulls.insert(nulls.end(), {0x05, 0x00});
   Show(nulls);
-  EXPECT_EQ(MainBar(), "Objects: 1,500|Tags: 1,500|Bytes: 3,000|||");
+  EXPECT_EQ(MainBar(), "Objects: 1,500|Tags: 1,500|Bytes: 3,000|||1 DER problem|");
   Fake.System.Separator = u'.';
   Form.UpdateMainStatusBar();
   EXPECT_EQ(Panel(Form.MainStatusBar, 2), "Bytes: 3.000");
@@ -46,7 +46,7 @@ TEST_F(StatusBarTest, TheMainBarCountsTheDocument) {
 
 TEST_F(StatusBarTest, AFailureBeforeAnyElementCountsNothing) {
   ShowHex("02 05 00");
-  EXPECT_EQ(MainBar(), "Objects: 0|Tags: 0|Bytes: 3|||");
+  EXPECT_EQ(MainBar(), "Objects: 0|Tags: 0|Bytes: 3|||Not BER|");
   EXPECT_EQ(Caption(Row(0)), "Fatal error:");
 }
 
@@ -80,7 +80,7 @@ TEST_F(StatusBarTest, TheLabelsFollowTheLanguage) {
   Form.LoadFromClipboard();
   ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"german.lng", /*force=*/true));
   Form.UpdateMainStatusBar();
-  EXPECT_EQ(MainBar(), "Objekte: 1|Tags: 2|Bytes: 5|base64|Zwischenablage|");
+  EXPECT_EQ(MainBar(), "Objekte: 1|Tags: 2|Bytes: 5|base64|Zwischenablage|DER|");
 }
 
 TEST_F(StatusBarTest, TheHexBarShowsTheFocusedByteAndTheRange) {
@@ -114,7 +114,7 @@ TEST_F(StatusBarTest, AnEmptyBufferLeavesTheHexBarEmpty) {
 TEST_F(StatusBarTest, PanelsHaveTheirWidthsAndDrawing) {
   std::vector<int> widths;
   for (const TStatusPanel& p : Form.MainStatusBar) widths.push_back(p.Width);
-  EXPECT_EQ(widths, (std::vector<int>{100, 110, 120, 70, 110, 100}));
+  EXPECT_EQ(widths, (std::vector<int>{100, 110, 120, 70, 110, 100, 100}));
   EXPECT_EQ(Form.HexStatusBar[0].Alignment, TAlignment::taRightJustify);
   EXPECT_EQ(Form.HexStatusBar[2].Alignment, TAlignment::taCenter);
   EXPECT_EQ(Form.HexStatusBar[2].Width, 100);

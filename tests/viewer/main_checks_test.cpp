@@ -1,0 +1,115 @@
+// The DER checks in the viewer: problem rows and their highlight, the row
+// mark, the status panel, Next problem, and nothing of it with the checks off.
+#include <string>
+#include <vector>
+
+#include "views_test_util.h"
+
+namespace viewer::test {
+namespace {
+
+// SEQUENCE { INTEGER 00 05 (a redundant 00), BOOLEAN 01 (not FF) }.
+constexpr std::string_view TwoFaults = "30 07 02 02 00 05 01 01 01";
+
+class ChecksTest : public ViewsTest {
+ protected:
+  std::vector<std::string> ShownCaptions() {
+    std::vector<std::string> rows;
+    for (TNodeId n = Form.TreeVT.GetFirstVisible(); n != NoNode; n = Form.TreeVT.GetNextVisible(n))
+      rows.push_back(Caption(n) + Value(n));
+    return rows;
+  }
+  TColor CaptionColor(TNodeId node) { return Form.TreeVTPaintText(Form.TreeVT, node, -1, TTextType::ttNormal).Color; }
+};
+
+TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
+  ShowHex(TwoFaults);
+  const std::vector<std::string> expected = {
+      "SEQUENCE", "Offset:0", "Header length:2", "Length:7",
+      "INTEGER5", "Offset:2", "Header length:2", "Length:2", "DER:INTEGER with a redundant leading 00 octet",
+      "BOOLEANTrue", "Offset:6", "Header length:2", "Length:1", "DER:BOOLEAN TRUE written as 01, not FF",
+  };
+  EXPECT_EQ(ShownCaptions(), expected);
+
+  const TNodeId problem = RowNamed("DER:");
+  ASSERT_NE(problem, NoNode);
+  Focus(problem);
+  EXPECT_EQ(Form.HexSel, (THexSelection{4, 4}));
+  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT, problem, TImageKind::ikNormal, -1), TIcon::icError);
+
+  // The element at fault carries the DER colour; the sound SEQUENCE keeps its own.
+  EXPECT_EQ(CaptionColor(RowNamed("INTEGER")), Form.Settings.DerColor);
+  EXPECT_EQ(CaptionColor(RowNamed("SEQUENCE")), Form.Settings.ConstructedColor);
+
+  // Hidden with the attribute rows, and the focus leaves with them.
+  Form.ToggleAttributes();
+  EXPECT_EQ(ShownCaptions(), (std::vector<std::string>{"SEQUENCE", "INTEGER5", "BOOLEANTrue"}));
+  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"INTEGER");
+}
+
+TEST_F(ChecksTest, StatusPanelNamesTheEncoding) {
+  struct {
+    std::string_view Hex;
+    bool Checks;
+    std::string Status;
+  } cases[] = {
+      {"30 03 02 01 05", true, "DER"},
+      {"30 80 02 01 05 00 00", true, "BER (1 indefinite length)"},
+      {"30 80 30 80 00 00 00 00", true, "BER (2 indefinite lengths)"},
+      {TwoFaults, true, "2 DER problems"},
+      {"30 81 03 02 01 05", true, "1 DER problem"},
+      {TwoFaults, false, ""},
+      {"30 05 02 01", true, "Not BER"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Hex));
+    Form.Settings.DerChecks = c.Checks;
+    ShowHex(c.Hex);
+    EXPECT_EQ(Panel(Form.MainStatusBar, 5), c.Status);
+  }
+}
+
+TEST_F(ChecksTest, ChecksOffLeaveTheTreeAsWithoutThem) {
+  Form.Settings.DerChecks = false;
+  ShowHex(TwoFaults);
+  EXPECT_TRUE(Form.DerFindings().empty());
+  EXPECT_EQ(RowNamed("DER:"), NoNode);
+  const TNodeId integer = RowNamed("INTEGER");
+  EXPECT_EQ(Form.TreeVT.ChildCount(integer), static_cast<std::uint32_t>(Form.GetTag(integer).ChildsCount()));
+  EXPECT_EQ(CaptionColor(integer), Form.Settings.PrimitiveColor);
+  Form.NextProblem();
+  EXPECT_EQ(Fake.Host.Beeps, 1);
+}
+
+TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
+  ShowHex(TwoFaults);
+  Focus(RowNamed("SEQUENCE"));
+  std::vector<std::u16string> visited;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(Form.KeyDown({vk::F8, false, false, false}));
+    visited.push_back(Form.GetTag(Form.TreeVT.FocusedNode()).Name());
+  }
+  EXPECT_EQ(visited, (std::vector<std::u16string>{u"INTEGER", u"BOOLEAN", u"INTEGER"}));
+  // From a problem row, the next element after the row's own.
+  Focus(RowNamed("DER:"));
+  Form.NextProblem();
+  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"BOOLEAN");
+  EXPECT_EQ(Fake.Host.Beeps, 0);
+
+  ShowHex("30 03 02 01 05");
+  Form.NextProblem();
+  EXPECT_EQ(Fake.Host.Beeps, 1);
+}
+
+TEST_F(ChecksTest, StreamedCmsShowsOnlyItsIndefiniteLengths) {
+  ShowSample("cms-stream.der");
+  EXPECT_EQ(Panel(Form.MainStatusBar, 5), "BER (6 indefinite lengths)");
+  for (const char* sample : {"cert.der", "crl.der", "p7-signed.der", "chain.p7b", "bundle.p12"}) {
+    SCOPED_TRACE(sample);
+    ShowSample(sample);
+    EXPECT_EQ(Panel(Form.MainStatusBar, 5), "DER");
+  }
+}
+
+}  // namespace
+}  // namespace viewer::test
