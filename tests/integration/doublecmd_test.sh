@@ -143,7 +143,7 @@ xdotool key Escape
 for _ in $(seq 50); do grep -q '^ListCloseWindow' "$work/trace.log" && break; sleep 0.1; done
 grep -q '^ListCloseWindow -> closed' "$work/trace.log" || fail "Esc did not close the viewer through ListCloseWindow"
 keys=$(grep -c '^[A-Za-z]*=' "$work/plugin/Bramlet.ini" 2>/dev/null || true)
-[ "$keys" = 32 ] || fail "Bramlet.ini holds ${keys:-no} keys, not 32"
+[ "$keys" = 34 ] || fail "Bramlet.ini holds ${keys:-no} keys, not 34"
 sleep 0.5
 await_window "^$work/files/cert.der\$" 1 >/dev/null && fail "the viewer window is still open"
 echo "doublecmd_test: PASS (screenshots in $build/screenshots)"
