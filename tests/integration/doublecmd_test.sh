@@ -142,6 +142,8 @@ xdotool windowfocus --sync "$viewer"
 xdotool key Escape
 for _ in $(seq 50); do grep -q '^ListCloseWindow' "$work/trace.log" && break; sleep 0.1; done
 grep -q '^ListCloseWindow -> closed' "$work/trace.log" || fail "Esc did not close the viewer through ListCloseWindow"
+# The trace line comes as the close begins; the settings are saved during it.
+for _ in $(seq 50); do [ -s "$work/plugin/Bramlet.ini" ] && break; sleep 0.1; done
 keys=$(grep -c '^[A-Za-z]*=' "$work/plugin/Bramlet.ini" 2>/dev/null || true)
 [ "$keys" = 34 ] || fail "Bramlet.ini holds ${keys:-no} keys, not 34"
 sleep 0.5
