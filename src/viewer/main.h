@@ -440,6 +440,8 @@ class TMainForm {
   void PaintTree(platform::ICanvas& canvas, const TRect& update);
   void PaintGrid(TView view, platform::ICanvas& canvas, const TRect& update);
   void PaintStatusBar(TView view, platform::ICanvas& canvas, const TRect& update);
+  // Width of text in the status bars' font.
+  int StatusTextWidth(const std::u16string& text) const;
   // Binds the trees' events to the handlers above while the window is built.
   bool FViewsConnected = ConnectViews();
   bool ConnectViews();

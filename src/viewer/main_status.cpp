@@ -12,6 +12,7 @@ namespace {
 
 constexpr TColor Olive = 0x008080;  // RGB 128,128,0
 constexpr int RangePanelWidth = 100;  // the hex bar's range panel, at least
+constexpr int VerdictPanelWidth = 100;  // the main bar's DER verdict, at least
 
 // Decimal digits grouped in thousands ("#0,").
 std::u16string Grouped(std::int64_t value, char16_t separator) {
@@ -52,6 +53,10 @@ std::vector<TStatusPanel> TMainForm::MakeHexStatusBar() {
           {RangePanelWidth, TAlignment::taCenter, false, {}}};
 }
 
+int TMainForm::StatusTextWidth(const std::u16string& text) const {
+  return Platform.Display.TextWidth(text, StatusBarFontName, StatusBarFontSize);
+}
+
 void TMainForm::UpdateMainStatusBar() {
   char16_t separator = Platform.System.ThousandsSeparator();
   MainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
@@ -60,7 +65,10 @@ void TMainForm::UpdateMainStatusBar() {
       settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
   MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
   MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
-  MainStatusBar[5].Text = DerStatusText();
+  TStatusPanel& verdict = MainStatusBar[5];
+  verdict.Text = DerStatusText();
+  // "BER (6 indefinite lengths)" and the like would be cut at the usual 100 pixels.
+  verdict.Width = std::max(VerdictPanelWidth, StatusTextWidth(verdict.Text) + 2 * PanelMargin + 1);
   if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
 }
 
@@ -73,8 +81,7 @@ void TMainForm::UpdateHexStatusBar() {
   range.Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
   // Wide enough for the whole range, margins and separator included: from six hex
   // digits up its 100 pixels would cut both ends off. Nothing lies to its right.
-  const int textWidth = Platform.Display.TextWidth(range.Text, StatusBarFontName, StatusBarFontSize);
-  range.Width = std::max(RangePanelWidth, textWidth + 2 * PanelMargin + 1);
+  range.Width = std::max(RangePanelWidth, StatusTextWidth(range.Text) + 2 * PanelMargin + 1);
   if (Events != nullptr) Events->StatusChanged(TView::vwHexStatus);
 }
 

@@ -104,6 +104,9 @@ TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
 TEST_F(ChecksTest, StreamedCmsShowsOnlyItsIndefiniteLengths) {
   ShowSample("cms-stream.der");
   EXPECT_EQ(Panel(Form.MainStatusBar, 5), "BER (6 indefinite lengths)");
+  // The panel takes the verdict's whole width, margins included.
+  EXPECT_GT(Form.MainStatusBar[5].Width,
+            Fake.Platform.Display.TextWidth(u"BER (6 indefinite lengths)", Form.StatusBarFontName, Form.StatusBarFontSize));
   for (const char* sample : {"cert.der", "crl.der", "p7-signed.der", "chain.p7b", "bundle.p12"}) {
     SCOPED_TRACE(sample);
     ShowSample(sample);
