@@ -82,9 +82,6 @@ TEST(GdiCanvas, PrimitivesLightExactlyTheirPixels) {
          c.FillRect({40, 0, 42, 2}, Blue);
        },
        {{5, 5, Red}, {9, 9, Red}, {10, 9, Paper}, {4, 5, Paper}, {0, 0, Blue}, {41, 1, Blue}}},
-      {"system colours resolve through GetSysColor",
-       [](platform::ICanvas& c) { c.FillRect({0, 0, 2, 2}, 0xFF000000u | COLOR_HIGHLIGHT); },
-       {{0, 0, static_cast<std::uint32_t>(::GetSysColor(COLOR_HIGHLIGHT))}}},
   };
   TFontCache fonts;
   TIconSheet icons;

@@ -265,8 +265,8 @@ int wmain(int argc, wchar_t** argv) {
   PostMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 8));
   PostMessageW(tree, WM_RBUTTONUP, 0, MAKELPARAM(30, 8));
   Pump(1500);
-  Check(MenuItems == 18, "the context menu holds its 18 items and separators");
-  Check(MenuItemsWithShortcut == 13, "13 menu items show a shortcut after a tab");
+  Check(MenuItems == 24, "the context menu holds its 24 items and separators");
+  Check(MenuItemsWithShortcut == 19, "19 menu items show a shortcut after a tab");
   Check(IsWindow(viewer), "the viewer survives the menu");
 
   // The About box and the settings dialog, from the menu's commands.
@@ -282,7 +282,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);  // a second close of the same handle does nothing
 
   auto ini = ReadIni(iniPath);
-  Check(ini["Main"].size() == 16 && ini["Hex"].size() == 14, "Bramlet.ini holds all 30 keys");
+  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 14, "Bramlet.ini holds all 34 keys");
   Check(ini["Main"]["ShowAttributes"] == "0" && ini["Hex"]["Show"] == "0",
         "the keys A and H reached the viewer and were saved");
   Check(ini["Main"]["FontName"] == "Tahoma" && ini["Hex"]["StringSize"] == "8", "the defaults are saved");
@@ -293,7 +293,7 @@ int wmain(int argc, wchar_t** argv) {
   Pump(100);
   close(viewer);
   ini = ReadIni(iniPath);
-  Check(ini["Main"].size() == 16 && ini["Main"]["ShowAttributes"] == "0",
+  Check(ini["Main"].size() == 20 && ini["Main"]["ShowAttributes"] == "0",
         "the second viewer loaded the saved settings and replaced the file");
 
   // With the registry flag set, settings go beside the host's INI file.
@@ -307,7 +307,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Bramlet");
   auto hostSettings = ReadIni(hostIniFile);
-  Check(hostSettings["Main"].size() == 16 && hostSettings["Hex"].size() == 14,
+  Check(hostSettings["Main"].size() == 20 && hostSettings["Hex"].size() == 14,
         "with INIFolder = 1 the settings go into the host's folder, named in its code page");
 
   DestroyWindow(host);
