@@ -54,6 +54,20 @@ void RegisterClasses(WNDPROC viewerProc, WNDPROC viewProc) {
 
 bool KeyIsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
+// The button a press or release message stands for.
+viewer::TMouseButton ButtonOf(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return viewer::TMouseButton::mbLeft;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return viewer::TMouseButton::mbRight;
+    default:
+      return viewer::TMouseButton::mbMiddle;
+  }
+}
+
 viewer::TMouseEvent MouseEvent(LPARAM lParam, WPARAM wParam, viewer::TMouseButton button) {
   viewer::TMouseEvent event;
   event.X = static_cast<short>(LOWORD(lParam));
@@ -225,22 +239,16 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      TMouseButton button = message == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
-                            : message == WM_RBUTTONDOWN ? TMouseButton::mbRight
-                                                        : TMouseButton::mbMiddle;
       SetCapture(window);
-      mouse(&viewer::TViewerController::MouseDown, button);
+      mouse(&viewer::TViewerController::MouseDown, ButtonOf(message));
       FocusActiveView();
       return 0;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      TMouseButton button = message == WM_LBUTTONUP   ? TMouseButton::mbLeft
-                            : message == WM_RBUTTONUP ? TMouseButton::mbRight
-                                                      : TMouseButton::mbMiddle;
       if (GetCapture() == window) ReleaseCapture();
-      mouse(&viewer::TViewerController::MouseUp, button);
+      mouse(&viewer::TViewerController::MouseUp, ButtonOf(message));
       return 0;
     }
     case WM_LBUTTONDBLCLK:
