@@ -60,11 +60,11 @@ int TMainForm::StatusTextWidth(const std::u16string& text) const {
 void TMainForm::UpdateMainStatusBar() {
   char16_t separator = Platform.System.ThousandsSeparator();
   MainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
-  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount, separator);
+  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount(), separator);
   MainStatusBar[2].Text =
-      settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
-  MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
-  MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+      settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes()->size()), separator);
+  MainStatusBar[3].Text = FromBase64() ? u"base64" : u"";
+  MainStatusBar[4].Text = FromClipboard() ? settings::GetLangTextById(604) : u"";
   TStatusPanel& verdict = MainStatusBar[5];
   verdict.Text = DerStatusText();
   // "BER (6 indefinite lengths)" and the like would be cut at the usual 100 pixels.

@@ -146,7 +146,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     Form.Settings.ShowAttributes = true;
     Form.HexPanelVisible = Form.Settings.Hex.Show = true;
     Form.Settings.FieldNames = true;
-    Form.FileName = settings::Utf8ToUtf16((dir.Path / "two.der").string());
+    Form.Document().SetFileName(settings::Utf8ToUtf16((dir.Path / "two.der").string()));
     ShowHex("30 05 30 03 02 01 05");
     if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT.FullCollapse();
     Focus(c.FocusRow.empty() ? NoNode : RowOf(c.FocusRow));
@@ -163,7 +163,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     }
     TNodeId focused = Form.TreeVT.FocusedNode();
     return TEffects{Fake.Clipboard.Text, Form.Settings.ShowAttributes, Form.HexPanelVisible, Form.Settings.Hex.Show,
-                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount, Fake.Host.Beeps,
+                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
                     static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Form.ActiveControl,
                     focused == NoNode ? u"" : Form.GetTag(focused).Name()};
