@@ -8,7 +8,7 @@ namespace viewer {
 
 const asn::TDerFinding* TMainForm::ProblemAt(TNodeId node) const {
   if (DerFindings().empty() || !TreeVT.Exists(node)) return nullptr;
-  const TTag parent = FDoc.Elements().TagByKey(TreeVT.SiblingData(node));
+  const TTag parent = FDoc->Elements().TagByKey(TreeVT.SiblingData(node));
   const std::int32_t index = static_cast<std::int32_t>(TreeVT.Index(node)) - parent.ChildsCount();
   if (index < 0) return nullptr;
   const std::span<const asn::TDerFinding> findings = FindingsOf(parent);
@@ -44,7 +44,7 @@ void TMainForm::NextProblem() {
     return;
   }
   // The element's own first octet: no element nested in it starts there.
-  GetNodeByOffset(FDoc.Elements().Header(next->Element).Offset);
+  GetNodeByOffset(FDoc->Elements().Header(next->Element).Offset);
 }
 
 }  // namespace viewer

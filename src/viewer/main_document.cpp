@@ -4,12 +4,23 @@
 
 namespace viewer {
 
-TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName)
-    : Platform(platform), FDoc(Settings, std::move(fileName)) {
-  FDoc.OnClear = [this] {
+TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : Platform(platform) {
+  FDoc = MakeDocument();
+  FDoc->SetFileName(std::move(fileName));
+}
+
+std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
+  auto document = std::make_unique<TDecodedDocument>(Settings);
+  if (FDoc != nullptr) {
+    document->SetFileName(FDoc->FileName());
+    document->OIDDictionary = FDoc->OIDDictionary;
+    document->ArmourMatchLimit = FDoc->ArmourMatchLimit;
+  }
+  document->OnClear = [this] {
     ClearViews();
     HexSel = {};
   };
+  return document;
 }
 
 TTreeExpansion TMainForm::TreeExpansion() const {
@@ -19,21 +30,28 @@ TTreeExpansion TMainForm::TreeExpansion() const {
 }
 
 void TMainForm::FillTrees() {
-  FDoc.RunDerChecks();
+  FDoc->RunDerChecks();
   FillStructureTree();
   UpdateMainStatusBar();
   FillHexTree();
 }
 
 void TMainForm::LoadFromClipboard() {
-  if (!FDoc.LoadFromText(Platform.Clipboard.GetText())) {
+  // Decoded beside the shown document, which stays when the text is not ours.
+  std::unique_ptr<TDecodedDocument> loaded = MakeDocument();
+  if (!loaded->LoadFromText(Platform.Clipboard.GetText())) {
     Platform.Host.Beep();
     return;
   }
+  ClearViews();
+  FOpened.clear();
+  FLocation.clear();
+  FDoc = std::move(loaded);
   FillTrees();
 }
 
 void TMainForm::Reload() {
+  CloseOpened();
   LoadFile();
   FillTrees();
 }

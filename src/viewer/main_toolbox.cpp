@@ -36,7 +36,7 @@ void TMainForm::CopyAsBase64() {
 void TMainForm::CopyAsPem() {
   const TTag element = ElementOfRow(TreeVT.FocusedNode());
   if (!element.IsValid()) return;
-  const char* label = asn::PemLabel(FDoc.Elements(), *Bytes(), element.ElementIndex());
+  const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 
