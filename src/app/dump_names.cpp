@@ -8,16 +8,16 @@
 
 namespace app {
 
-std::u16string NamedRowLine(const viewer::TMainForm& form, viewer::TTag row) {
-  std::u16string label = form.FieldLabel(row);
+std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row) {
+  std::u16string label = document.FieldLabel(row);
   if (label.empty()) return viewer::RowLine(row);
   return label + u" " + viewer::RowLine(row);
 }
 
-void PrintPaths(const viewer::TMainForm& form, std::ostream& out) {
-  const viewer::TDocument& document = form.Document();
-  const schema::TNames& names = form.Names();
-  const bool named = form.Settings.FieldNames;
+void PrintPaths(const viewer::TDecodedDocument& document, std::ostream& out) {
+  const viewer::TDocument& elements = document.Elements();
+  const schema::TNames& names = document.Names();
+  const bool named = document.Settings().FieldNames;
   // Elements come parent first, children in order: a stack of the open
   // ancestors and the length of their paths builds every path from its parent's.
   struct TOpen {
@@ -28,9 +28,9 @@ void PrintPaths(const viewer::TMainForm& form, std::ostream& out) {
   std::vector<TOpen> open;
   std::string path;
   std::string buffer;
-  const std::uint32_t count = document.ElementCount();
+  const std::uint32_t count = elements.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
-    const std::uint32_t parent = document.Parent(e);
+    const std::uint32_t parent = elements.Parent(e);
     while (!open.empty() && open.back().Element != parent) open.pop_back();
     const std::size_t base = open.empty() ? 0 : open.back().Length;
     const bool shown = named && names.IsNamed(e);
@@ -40,7 +40,7 @@ void PrintPaths(const viewer::TMainForm& form, std::ostream& out) {
       names.AppendOwnSteps(path, e);
     }
     open.push_back({e, shown ? path.size() : NoPath});
-    viewer::TTag tag = document.Element(e);
+    viewer::TTag tag = elements.Element(e);
     buffer += std::to_string(tag.Offset());
     buffer.push_back('\t');
     if (shown) buffer += path;
