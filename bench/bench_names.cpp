@@ -82,12 +82,13 @@ void AllPaths(benchmark::State& state, const std::string& name) {
   const viewer::TDocument& document = form.Document();
   for (auto _ : state) {
     std::vector<std::size_t> lengths(document.ElementCount());
+    std::vector<std::uint32_t> children(document.ElementCount());
     std::string path;
     std::size_t total = 0;
     for (std::uint32_t e = 0; e < document.ElementCount(); ++e) {
       const std::uint32_t parent = document.Parent(e);
       path.resize(parent == asn::NoElement ? 0 : lengths[parent]);
-      names.AppendOwnSteps(path, e);
+      names.AppendOwnSteps(path, e, parent == asn::NoElement ? 0 : children[parent]++);
       lengths[e] = path.size();
       total += path.size();
     }
