@@ -169,6 +169,9 @@ class TMainForm {
   std::u16string FileName;
   bool FromBase64 = false;
   bool FromClipboard = false;
+  // The label of the PEM armour the document was decoded from ("CERTIFICATE"),
+  // empty for other input: the field names prefer the types it announces.
+  std::string PemLabel;
   // Armour searches that need more than this many PCRE2 match steps give up with
   // a "Fatal error" row instead of running on.
   std::uint32_t ArmourMatchLimit = DefaultArmourMatchLimit;

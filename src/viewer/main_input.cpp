@@ -63,9 +63,11 @@ void TMainForm::LoadFile() {
   // the flags that say where it came from.
   const bool oldFromBase64 = FromBase64;
   const bool oldFromClipboard = FromClipboard;
+  std::string oldPemLabel = std::move(PemLabel);
   bool yielded = true;
   FromClipboard = false;
   FromBase64 = !binary;
+  PemLabel.clear();
   RunCaptured([&] {
     CheckInputFileSize(size);
     if (binary) {
@@ -75,7 +77,7 @@ void TMainForm::LoadFile() {
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &PemLabel);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;
@@ -86,6 +88,7 @@ void TMainForm::LoadFile() {
   if (yielded) return;
   FromBase64 = oldFromBase64;
   FromClipboard = oldFromClipboard;
+  PemLabel = std::move(oldPemLabel);
 }
 
 void TMainForm::LoadFromClipboard() {
@@ -102,6 +105,7 @@ void TMainForm::LoadFromClipboard() {
   }
   FromBase64 = kind == TClipboardKind::ckBase64;
   FromClipboard = true;
+  PemLabel.clear();
   RunCaptured([&] { ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data))); });
   FillTrees();
 }

@@ -22,7 +22,7 @@ void TMainForm::BuildNames() {
     FNames.Clear();
     return;
   }
-  FNames.Build(FDocument, *Bytes);
+  FNames.Build(FDocument, *Bytes, PemLabel);
 }
 
 std::u16string TMainForm::FieldLabel(TTag tag) const {
