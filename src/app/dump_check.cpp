@@ -6,6 +6,7 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
+#include "schema/der_schema_check.h"
 #include "text/base64.h"
 
 namespace app {
@@ -108,6 +109,9 @@ std::vector<asn::TDerFinding> CheckDocument(const viewer::TMainForm& form) {
   asn::TDerOptions options;
   options.RawFile = !form.FromBase64 && !form.FromClipboard;
   options.FatalOffset = FatalOffset(form);
+  const schema::TSchemaDerCheck schemaCheck(form.Names());
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
   return asn::CheckDer(form.Document(), *form.Bytes, options);
 }
 

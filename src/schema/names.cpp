@@ -596,6 +596,10 @@ std::string_view TNames::Alternative(std::uint32_t element) const {
   return IsNamed(element) ? Str(FSteps[FSlots[element]].Alt) : std::string_view{};
 }
 
+const TTypeNode* TNames::TypeNode(std::uint32_t element) const {
+  return IsNamed(element) ? &Types[FSteps[FSlots[element]].Type] : nullptr;
+}
+
 std::string TNames::Label(std::uint32_t element) const {
   if (!IsNamed(element)) return {};
   const TStep& step = FSteps[FSlots[element]];

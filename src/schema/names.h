@@ -18,6 +18,10 @@
 
 namespace schema {
 
+namespace tables {
+struct TTypeNode;
+}
+
 class TNames {
  public:
   // Names the elements of tree, whose offsets point into bytes; pemLabel (the
@@ -49,6 +53,9 @@ class TNames {
   // its parent's children, which an item of a SEQUENCE OF shows.
   void AppendOwnSteps(std::string& path, std::uint32_t element, std::uint32_t index) const;
   std::uint32_t NamedCount() const { return FNamedCount; }
+  // The schema's node for a named element (for the element inside an EXPLICIT
+  // tag, the inner type's); nullptr for an unnamed one.
+  const tables::TTypeNode* TypeNode(std::uint32_t element) const;
 
  private:
   // What one element adds to the path and shows; elements share these.

@@ -2,6 +2,7 @@
 // problem rows under the elements at fault, the status panel and Next problem.
 #include <algorithm>
 
+#include "schema/der_schema_check.h"
 #include "text/ascii.h"
 #include "viewer/main.h"
 
@@ -29,6 +30,10 @@ void TMainForm::RunDerChecks() {
   const TTag root = Root();
   const std::int32_t rows = root.ChildsCount();
   if (rows > 0 && root.Childs(rows - 1).TagType() == ttError) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
+  // The rules that need the schema see the names built with the document.
+  const schema::TSchemaDerCheck schemaCheck(FNames);
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
   FDerFindings = asn::CheckDer(FDocument, *Bytes, options);
 }
 
