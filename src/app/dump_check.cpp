@@ -6,6 +6,7 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
+#include "schema/der_schema_check.h"
 #include "text/base64.h"
 
 namespace app {
@@ -108,6 +109,9 @@ std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& docu
   asn::TDerOptions options;
   options.RawFile = !document.FromBase64() && !document.FromClipboard();
   options.FatalOffset = FatalOffset(document);
+  const schema::TSchemaDerCheck schemaCheck(document.Names());
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
   return asn::CheckDer(document.Elements(), *document.Bytes(), options);
 }
 

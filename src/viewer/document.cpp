@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "schema/der_schema_check.h"
 #include "settings/lang.h"
 #include "settings/text.h"
 #include "text/ascii.h"
@@ -140,7 +141,7 @@ void TDecodedDocument::BuildNames() {
     FNames.Clear();
     return;
   }
-  FNames.Build(FElements, *FBytes);
+  FNames.Build(FElements, *FBytes, FPemLabel);
 }
 
 std::u16string TDecodedDocument::FieldLabel(TTag tag) const {
@@ -163,6 +164,10 @@ void TDecodedDocument::RunDerChecks() {
   const TTag root = Root();
   const std::int32_t rows = root.ChildsCount();
   if (EndsWithFatalError()) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
+  // The rules that need the schema see the names built with the document.
+  const schema::TSchemaDerCheck schemaCheck(FNames);
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
   FDerFindings = asn::CheckDer(FElements, *FBytes, options);
 }
 

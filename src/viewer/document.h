@@ -50,6 +50,9 @@ class TDecodedDocument {
   // Whether the bytes were decoded from text, and whether that text came from the clipboard.
   bool FromBase64() const { return FFromBase64; }
   bool FromClipboard() const { return FFromClipboard; }
+  // The label of the PEM armour the bytes were decoded from ("CERTIFICATE"),
+  // empty for other input: the field names prefer the types it announces.
+  const std::string& PemLabel() const { return FPemLabel; }
   const std::u16string& FileName() const { return FFileName; }
   void SetFileName(std::u16string fileName) { FFileName = std::move(fileName); }
   // Whether decoding stopped at a malformed header: the last top-level row is "Fatal error".
@@ -108,6 +111,7 @@ class TDecodedDocument {
   std::int32_t FTagsCount = 0;
   bool FFromBase64 = false;
   bool FFromClipboard = false;
+  std::string FPemLabel;
   TDocument FElements;
   schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;

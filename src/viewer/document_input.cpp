@@ -64,9 +64,11 @@ void TDecodedDocument::LoadFile() {
   // the flags that say where it came from.
   const bool oldFromBase64 = FFromBase64;
   const bool oldFromClipboard = FFromClipboard;
+  std::string oldPemLabel = std::move(FPemLabel);
   bool yielded = true;
   FFromClipboard = false;
   FFromBase64 = !binary;
+  FPemLabel.clear();
   RunCaptured([&] {
     CheckInputFileSize(size);
     if (binary) {
@@ -76,7 +78,7 @@ void TDecodedDocument::LoadFile() {
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;
@@ -87,6 +89,7 @@ void TDecodedDocument::LoadFile() {
   if (yielded) return;
   FFromBase64 = oldFromBase64;
   FFromClipboard = oldFromClipboard;
+  FPemLabel = std::move(oldPemLabel);
 }
 
 bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
@@ -100,6 +103,7 @@ bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
   if (data.empty()) return false;
   FFromBase64 = kind == TClipboardKind::ckBase64;
   FFromClipboard = true;
+  FPemLabel.clear();
   RunCaptured([&] { ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data))); });
   return true;
 }
@@ -107,6 +111,7 @@ bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
 void TDecodedDocument::LoadBytes(TBytes bytes) {
   FFromBase64 = false;
   FFromClipboard = false;
+  FPemLabel.clear();
   RunCaptured([&] { ParseASN(std::move(bytes)); });
 }
 

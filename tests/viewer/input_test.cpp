@@ -236,6 +236,40 @@ TEST_F(LoadFileTest, ChainGivesOneTopLevelElementPerCertificate) {
   EXPECT_EQ(chain->Root().Childs(1).Offset(), static_cast<std::int32_t>(leaf->Bytes()->size()));
 }
 
+// SEQUENCE { INTEGER, INTEGER } fits several key and parameter types: the PEM
+// label picks one, and without a label (or with two) nothing is named.
+TEST_F(LoadFileTest, PemLabelPicksTheTypeOfAnAmbiguousStructure) {
+  const std::string body = "MAgCAwDDEQIBAw==\n";
+  auto block = [&](const std::string& label) {
+    return "-----BEGIN " + label + "-----\n" + body + "-----END " + label + "-----\n";
+  };
+  const struct {
+    const char* Case;
+    std::string Text;
+    const char* Label;
+    const char* TopPath;
+    const char* SecondIntegerPath;
+  } rows[] = {
+      {"RSA public key", block("RSA PUBLIC KEY"), "RSA PUBLIC KEY", "RSAPublicKey", "RSAPublicKey.publicExponent"},
+      {"DH parameters", block("DH PARAMETERS"), "DH PARAMETERS", "DHParameter", "DHParameter.base"},
+      {"bare Base64", body, "", "", ""},
+      {"two labels", block("RSA PUBLIC KEY") + block("DH PARAMETERS"), "", "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    auto form = Load(Write("ambiguous.pem", row.Text));
+    EXPECT_EQ(form->Document().PemLabel(), row.Label);
+    ASSERT_GE(form->Document().Elements().ElementCount(), 3u);
+    EXPECT_EQ(form->Names().Path(0), row.TopPath);
+    EXPECT_EQ(form->Names().Path(2), row.SecondIntegerPath);
+  }
+  // A binary file after a PEM file carries no label.
+  auto form = Load(Write("ambiguous.pem", block("RSA PUBLIC KEY")));
+  form->Document().SetFileName(Sample("cert.der").u16string());
+  form->LoadFile();
+  EXPECT_EQ(form->Document().PemLabel(), "");
+}
+
 TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
   const std::string pem = test::ReadAll(Sample("cert.pem"));
   const std::string der = Dump(Load(Sample("cert.der"))->Root());
