@@ -38,6 +38,15 @@ class TChunkedArray {
       count -= run;
     }
   }
+  // count entries at the end, left unwritten until the caller writes them
+  // (their memory is not even touched).
+  void Grow(std::size_t count) {
+    std::size_t place = FSize & (ChunkSize - 1);
+    std::size_t room = place == 0 ? 0 : ChunkSize - place;
+    for (std::size_t added = room; added < count; added += ChunkSize)
+      FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
+    FSize += count;
+  }
   void Clear() {
     std::vector<std::unique_ptr<T[]>>().swap(FChunks);
     FSize = 0;
