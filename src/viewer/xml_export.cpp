@@ -34,6 +34,15 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
   char ascii[256];
   for (std::size_t i = 0; i < n;) {
     std::size_t k = 0;
+    // Eight units at a time while all eight are ASCII, then one at a time.
+    while (k + 8 <= sizeof ascii && i + 8 <= n) {
+      char16_t any = 0;
+      for (std::size_t j = 0; j < 8; ++j) any |= text[i + j];
+      if (any >= 0x80) break;
+      for (std::size_t j = 0; j < 8; ++j) ascii[k + j] = static_cast<char>(text[i + j]);
+      i += 8;
+      k += 8;
+    }
     while (k < sizeof ascii && i < n && text[i] < 0x80) ascii[k++] = static_cast<char>(text[i++]);
     out.append(ascii, k);
     std::size_t end = i;
