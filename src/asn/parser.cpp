@@ -162,8 +162,9 @@ void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDic
 std::string ContentsFault(const TASNTag& tag, Bytes contents) {
   if (tag.TagClass != ASN1Universal) return {};
   // Only these renderers can fail; the cheap checks come first, the rest render
-  // into a scratch text that stays small (times and REAL values).
+  // into a scratch text that stays small (REAL values).
   void (*render)(std::u16string&, Bytes) = nullptr;
+  auto digit = [&](std::size_t i) { return contents[i] >= '0' && contents[i] <= '9'; };
   switch (tag.GetUniversalTag()) {
     case utBoolean:
       return contents.size() == 1 ? std::string() : std::string("Incorrect length");
@@ -172,11 +173,12 @@ std::string ContentsFault(const TASNTag& tag, Bytes contents) {
     case utUniversalString:
       return contents.size() % 4 == 0 ? std::string() : std::string("Incorrect length");
     case utUtcTime:
-      render = RenderUTCTime;
-      break;
+      // What RenderUTCTime rejects: a length of neither 13 nor 17, a year that is not two digits.
+      if (contents.size() != 13 && contents.size() != 17) return "Incorrect length";
+      return digit(0) && digit(1) ? std::string() : std::string("Decoding error");
     case utGeneralizedTime:
-      render = RenderGeneralizedTime;
-      break;
+      // RenderGeneralizedTime rejects only a length below 10.
+      return contents.size() < 10 ? std::string("Incorrect length") : std::string();
     case utReal:
       render = RenderReal;
       break;

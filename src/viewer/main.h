@@ -190,6 +190,8 @@ class TMainForm {
   // The same for a new block of sibling rows at once, without looking each row up.
   void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
                        std::uint64_t blockData, TNodeInit* initialStates);
+  // How many of those rows would be visible, for a block made a run at a time.
+  std::uint32_t TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const;
   std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.

@@ -1,6 +1,10 @@
 // Find: a walk over the structure tree's rows in document order, matching a
 // row's name, its text, or the hexadecimal digits of the bytes it stands for.
 #include <algorithm>
+#include <array>
+#include <span>
+#include <string>
+#include <unordered_map>
 #include <cwctype>
 #include <string_view>
 
@@ -56,6 +60,84 @@ std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std
   return found;
 }
 
+// Whether every character of wanted (folded) is one of alphabet's, folded.
+bool Within(std::u16string_view wanted, std::u16string_view alphabet) {
+  return std::all_of(wanted.begin(), wanted.end(), [&](char16_t w) {
+    return std::any_of(alphabet.begin(), alphabet.end(), [&](char16_t a) { return FoldUpper(a) == w; });
+  });
+}
+
+// What a value's text can hold, by how it is rendered, so that most elements
+// are ruled out without rendering their value. Each alphabet holds the
+// hexadecimal text too, which a value that fails to render shows instead.
+class TValueFilter {
+ public:
+  explicit TValueFilter(std::u16string_view wanted) : FWanted(wanted) {
+    FHex = Within(wanted, u"0123456789ABCDEF ");
+    FInteger = Within(wanted, u"0123456789ABCDEF -");
+    FBoolean = Within(wanted, u"0123456789ABCDEF TrueFals");
+    FDotted = Within(wanted, u"0123456789ABCDEF .-");
+    FDecimal = Within(wanted, u"-0123456789");
+    // A time's text is its own characters with these around them.
+    for (char16_t w : wanted)
+      if (!Within(std::u16string_view(&w, 1), u"0123456789ABCDEF -:UTC") && FTimeExtra.find(w) == std::u16string::npos)
+        FTimeExtra.push_back(w);
+  }
+
+  // False when the text of the element with this header cannot contain the
+  // wanted text; contents are its contents octets.
+  bool MayMatch(const asn::TElementHeader& h, std::span<const std::uint8_t> contents) const {
+    // Constructed and encapsulating elements have no value text.
+    if (h.Constructed || h.Encapsulates) return false;
+    if (h.TagClass != asn::ASN1Universal) return FHex;
+    switch (h.UniversalTag()) {
+      case asn::utBoolean:
+        return FBoolean;
+      case asn::utInteger:
+      case asn::utEnumerated:
+        return FInteger;
+      case asn::utRelativeOid:
+        return FDotted;
+      case asn::utUtcTime:
+      case asn::utGeneralizedTime:
+        for (char16_t w : FTimeExtra)
+          if (std::none_of(contents.begin(), contents.end(), [&](std::uint8_t b) { return FoldUpper(b) == w; }))
+            return false;
+        return true;
+      case asn::utObjectIdentifier:
+      case asn::utReal:
+      case asn::utUtf8String:
+      case asn::utNumericString:
+      case asn::utPrintableString:
+      case asn::utT61String:
+      case asn::utVideotexString:
+      case asn::utIA5String:
+      case asn::utGraphicString:
+      case asn::utVisibleString:
+      case asn::utGeneralString:
+      case asn::utUniversalString:
+      case asn::utBmpString:
+        return true;
+      default:
+        // BIT STRING bits, and the hexadecimal text of everything else.
+        return FHex;
+    }
+  }
+  // An OBJECT IDENTIFIER's text without a description.
+  bool DottedOnly() const { return FDotted; }
+  // The text of an attribute row: a decimal number.
+  bool Decimal() const { return FDecimal; }
+
+ private:
+  std::u16string_view FWanted;
+  bool FHex = false;
+  bool FInteger = false;
+  bool FBoolean = false;
+  bool FDotted = false;
+  bool FDecimal = false;
+  std::u16string FTimeExtra;
+};
+
 }  // namespace
 
 bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
@@ -71,7 +153,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   bool matchesReady = false;
   std::vector<std::int64_t> hexMatches;
   auto bytesContain = [&](TTag tag) {
-    if (hexText.empty()) return false;
+    if (hexText.empty() || (matchesReady && hexMatches.empty())) return false;
     bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
     if (!coversBytes) return false;
     std::int64_t offset = tag.Offset();
@@ -89,7 +171,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   };
 
   std::u16string folded;
-  auto contains = [&](const std::u16string& text) {
+  auto contains = [&](std::u16string_view text) {
     std::size_t n = wanted.size();
     if (text.size() < n) return false;
     if (text.size() > 64) {
@@ -104,8 +186,225 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     }
     return false;
   };
+  // The same for a field label, whose characters widen one by one.
+  auto labelContains = [&](const std::string& label) {
+    std::size_t n = wanted.size();
+    for (std::size_t i = 0; i + n <= label.size(); ++i) {
+      std::size_t k = 0;
+      while (k < n && FoldUpper(static_cast<char16_t>(label[i + k])) == wanted[k]) ++k;
+      if (k == n) return true;
+    }
+    return false;
+  };
 
-  // The walk runs over the document, which holds the same rows in the same
+  bool attributes = Settings.ShowAttributes;
+  const bool names = Settings.FieldNames && Names().NamedCount() > 0;
+  const TValueFilter filter(wanted);
+  // Answers that depend only on the tag (its name) or on an OBJECT
+  // IDENTIFIER's contents (its text), kept for the rest of the search.
+  std::array<std::int8_t, 4 * 64> smallNames;
+  smallNames.fill(-1);
+  std::unordered_map<std::uint64_t, bool> otherNames;
+  std::array<std::int8_t, 5> attribNames;
+  attribNames.fill(-1);
+  std::unordered_map<std::string, bool> oidTexts;
+  std::span<const std::uint8_t> bytes(*Bytes());
+
+  auto elementMatches = [&](TTag tag) {
+    const std::uint32_t element = tag.ElementIndex();
+    const asn::TElementHeader h = FDoc->Elements().Header(element);
+    bool name;
+    if (h.TagNumberFits && h.TagNumber < 64) {
+      std::int8_t& known = smallNames[h.TagClass * 64 + h.TagNumber];
+      if (known < 0) known = contains(tag.Name()) ? 1 : 0;
+      name = known == 1;
+    } else if (h.TagNumberFits) {
+      auto key = (std::uint64_t{h.TagClass} << 32) | h.TagNumber;
+      auto it = otherNames.find(key);
+      if (it == otherNames.end()) it = otherNames.emplace(key, contains(tag.Name())).first;
+      name = it->second;
+    } else {
+      name = contains(tag.Name());
+    }
+    if (name) return true;
+    const std::span<const std::uint8_t> contents =
+        h.Constructed ? std::span<const std::uint8_t>()
+                      : bytes.subspan(static_cast<std::size_t>(h.Offset) + static_cast<std::size_t>(h.HeaderLength()),
+                                      static_cast<std::size_t>(h.Length));
+    if (filter.MayMatch(h, contents)) {
+      if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
+        // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
+        std::string key(contents.begin(), contents.end());
+        auto it = oidTexts.find(key);
+        if (it == oidTexts.end()) it = oidTexts.emplace(std::move(key), contains(tag.Text())).first;
+        if (it->second) return true;
+      } else if (contains(tag.Text())) {
+        return true;
+      }
+    }
+    if (names && labelContains(Names().Label(element))) return true;
+    return bytesContain(tag);
+  };
+  // kind: the attribute row's kind when the caller knows it, else -1.
+  auto rowMatches = [&](TTag tag, int kind) {
+    switch (tag.TagType()) {
+      case ttNode:
+        return elementMatches(tag);
+      case ttAttrib: {
+        bool name;
+        if (kind >= 0) {
+          std::int8_t& known = attribNames[static_cast<std::size_t>(kind)];
+          if (known < 0) known = contains(tag.Name()) ? 1 : 0;
+          name = known == 1;
+        } else {
+          name = contains(tag.Name());
+        }
+        return name || (filter.Decimal() && contains(tag.Text()));
+      }
+      default:
+        return contains(tag.Name()) || contains(tag.Text()) || (names && contains(FieldLabel(tag))) ||
+               bytesContain(tag);
+    }
+  };
+
+  // Focuses the row at the end of a path of child indexes from the root.
+  auto focusPath = [&](const std::vector<std::int32_t>& indexes) {
+    TNodeId node = NoNode;
+    for (std::int32_t index : indexes) {
+      node = TreeVT.Child(node, static_cast<std::uint32_t>(index));
+      if (node == NoNode) return false;  // the tree no longer matches the document
+    }
+    TreeVT.SetFocusedNode(node);
+    TreeVT.SetSelected(node, true);
+    TreeVT.ScrollIntoView(node, true);
+    return true;
+  };
+
+  // The document's rows in order are, for each element in document order, the
+  // element, its attribute rows and its error row (its element children come
+  // next, as the next elements), and then the root's error rows. A position
+  // is an element and a row below it: -1 for the element itself, then the
+  // indexes of its Childs; element ElementCount stands for the root, whose
+  // error rows follow its TopLevelCount elements.
+  const TTag root = Root();
+  const auto elementCount = static_cast<std::int64_t>(FDoc->Elements().ElementCount());
+  const std::int32_t topLevel = root.GetTagChildsCount();
+  const std::int32_t rootRows = root.ChildsCount();
+  auto firstSub = [&](std::int64_t e) { return e < elementCount ? -1 : topLevel; };
+  auto endSub = [&](std::int64_t e) {
+    return e < elementCount ? FDoc->Elements().Element(static_cast<std::uint32_t>(e)).TagChildsStart() : rootRows;
+  };
+  // The position of a row of the document; false for any other row.
+  auto positionOf = [&](TTag tag, std::int64_t& e, std::int32_t& sub) {
+    if (!tag.IsValid()) return false;
+    switch (tag.TagType()) {
+      case ttNode:
+        e = tag.ElementIndex();
+        sub = -1;
+        return true;
+      case ttAttrib:
+      case ttError: {
+        TTag parent = tag.Parent();
+        e = parent.TagType() == ttRoot ? elementCount : parent.ElementIndex();
+        for (sub = e < elementCount ? 0 : topLevel; sub < endSub(e); ++sub)
+          if (parent.Childs(sub) == tag) return true;
+        return false;
+      }
+      default:
+        return false;
+    }
+  };
+  // The child indexes from the root down to the row at a position.
+  auto pathOf = [&](std::int64_t e, std::int32_t sub) {
+    std::vector<std::int32_t> indexes;
+    if (e == elementCount) return std::vector<std::int32_t>{sub};
+    if (sub >= 0) indexes.push_back(sub);
+    for (auto element = static_cast<std::uint32_t>(e); element != asn::NoElement;) {
+      const std::uint32_t parent = FDoc->Elements().Parent(element);
+      // Children lie in increasing index order: a binary search for element's place.
+      std::uint32_t lo = 0, hi = FDoc->Elements().ChildCount(parent);
+      while (hi - lo > 1) {
+        std::uint32_t mid = lo + (hi - lo) / 2;
+        if (FDoc->Elements().Child(parent, mid) <= element)
+          lo = mid;
+        else
+          hi = mid;
+      }
+      std::int32_t first = parent == asn::NoElement ? 0 : FDoc->Elements().Element(parent).TagChildsStart();
+      indexes.push_back(first + static_cast<std::int32_t>(lo));
+      element = parent;
+    }
+    std::reverse(indexes.begin(), indexes.end());
+    return indexes;
+  };
+
+  // Where the walk starts, and whether that row itself is looked at.
+  std::int64_t e = 0;
+  std::int32_t sub = -1;
+  bool inclusive = true;
+  bool linear = true;
+  TNodeId focused = TreeVT.FocusedNode();
+  if (focused != NoNode) {
+    linear = positionOf(GetTag(focused), e, sub);
+    inclusive = false;
+  } else if (backwards) {
+    TNodeId last = TreeVT.GetLastVisible();
+    if (last == NoNode) return false;
+    linear = positionOf(GetTag(last), e, sub);
+  } else {
+    if (rootRows == 0) return false;
+    if (elementCount == 0) e = 0, sub = 0;
+  }
+  if (linear) {
+    // The current element's row count below it and attribute row count.
+    std::int32_t end = 0;
+    std::int32_t attribs = 0;
+    auto enter = [&] {
+      end = endSub(e);
+      attribs = e < elementCount ? FDoc->Elements().AttribCount(static_cast<std::uint32_t>(e)) : 0;
+    };
+    enter();
+    // Steps to the next (or previous) position; false past either end.
+    auto step = [&] {
+      if (!backwards) {
+        if (++sub < end) return true;
+        if (e == elementCount) return false;
+        ++e;
+        sub = firstSub(e);
+        enter();
+        return e < elementCount || sub < end;
+      }
+      if (--sub >= firstSub(e)) return true;
+      if (e == 0) return false;
+      --e;
+      enter();
+      sub = end - 1;
+      return true;
+    };
+    for (bool more = inclusive || step(); more; more = step()) {
+      if (e == elementCount) {
+        if (rowMatches(root.Childs(sub), -1)) return focusPath(pathOf(e, sub));
+        continue;
+      }
+      const auto element = static_cast<std::uint32_t>(e);
+      if (sub < 0) {
+        if (elementMatches(FDoc->Elements().Element(element))) return focusPath(pathOf(e, sub));
+        continue;
+      }
+      int kind = -1;
+      if (sub < attribs) {
+        if (!attributes) continue;
+        kind = FDoc->Elements().AttribAt(element, sub);
+        // An attribute row whose name is known not to match, and whose number cannot.
+        if (attribNames[static_cast<std::size_t>(kind)] == 0 && !filter.Decimal()) continue;
+      }
+      if (rowMatches(FDoc->Elements().Element(element).Childs(sub), kind)) return focusPath(pathOf(e, sub));
+    }
+    return false;
+  }
+
+  // A start outside the document's rows (a problem row of the DER checks):
+  // the walk runs over the document, which holds the same rows in the same
   // order as the tree (attribute rows hidden while attributes are), so no tree
   // row has to be built for the rows it passes. Path: the parent and index of
   // each level down to the current row.
@@ -114,8 +413,6 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     std::int32_t Index;
   };
   std::vector<TLevel> path;
-  bool attributes = Settings.ShowAttributes;
-  const bool names = Settings.FieldNames && Names().NamedCount() > 0;
   auto shown = [&](TTag tag) { return attributes || tag.TagType() != ttAttrib; };
   auto current = [&] { return path.back().Parent.Childs(path.back().Index); };
   auto pathTo = [&](TNodeId node) {
@@ -154,32 +451,21 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     return true;
   };
 
-  TNodeId focused = TreeVT.FocusedNode();
   bool more;
   if (focused != NoNode) {
     pathTo(focused);
     more = backwards ? stepBackward() : stepForward();
-  } else if (backwards) {
-    TNodeId last = TreeVT.GetLastVisible();
-    more = last != NoNode;
-    if (more) pathTo(last);
   } else {
-    more = rowChildren(Root()) > 0;
-    if (more) path.push_back({Root(), 0});
+    pathTo(TreeVT.GetLastVisible());
+    more = true;
   }
   for (; more; more = backwards ? stepBackward() : stepForward()) {
     TTag tag = current();
     if (!shown(tag)) continue;
-    if (contains(tag.Name()) || contains(tag.Text()) || (names && contains(FieldLabel(tag))) || bytesContain(tag)) {
-      TNodeId node = NoNode;
-      for (const TLevel& level : path) {
-        node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
-        if (node == NoNode) return false;  // the tree no longer matches the document
-      }
-      TreeVT.SetFocusedNode(node);
-      TreeVT.SetSelected(node, true);
-      TreeVT.ScrollIntoView(node, true);
-      return true;
+    if (rowMatches(tag, -1)) {
+      std::vector<std::int32_t> indexes;
+      for (const TLevel& level : path) indexes.push_back(level.Index);
+      return focusPath(indexes);
     }
   }
   return false;

@@ -48,6 +48,9 @@ bool TMainForm::ConnectViews() {
   TreeVT.OnInitNode = [this](VirtualTree& t, TNodeId p, TNodeId n, TNodeInit& i) { TreeVTInitNode(t, p, n, i); };
   TreeVT.OnInitNodes = [this](VirtualTree& t, TNodeId p, TNodeId first, std::uint32_t count, std::uint64_t data,
                               TNodeInit* i) { TreeVTInitNodes(t, p, first, count, data, i); };
+  TreeVT.OnCountVisible = [this](VirtualTree&, TNodeId, std::uint32_t first, std::uint32_t count, std::uint64_t data) {
+    return TreeVTCountVisible(first, count, data);
+  };
   TreeVT.OnInitChildren = [this](VirtualTree& t, TNodeId n, std::uint64_t& d) { return TreeVTInitChildren(t, n, d); };
   TreeVT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { TreeVTFocusChanged(t, n, c); };
   Hex1VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex1VTFocusChanged(t, n, c); };
@@ -105,24 +108,39 @@ void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& i
   InitNodeFor(GetTag(node), initialStates);
 }
 
-void TMainForm::TreeVTInitNodes(VirtualTree&, TNodeId, TNodeId, std::uint32_t count, std::uint64_t blockData,
-                                TNodeInit* initialStates) {
+void TMainForm::TreeVTInitNodes(VirtualTree& sender, TNodeId, TNodeId first, std::uint32_t count,
+                                std::uint64_t blockData, TNodeInit* initialStates) {
   // A block's rows are the children of the node its value names, in order;
   // its element children are reached directly, without the per-row lookup of Childs.
   TTag parent = FDoc->Elements().TagByKey(blockData);
   std::int32_t start = parent.TagChildsStart();
   std::int32_t elements = parent.GetTagChildsCount();
   std::int32_t rows = parent.ChildsCount();
-  for (std::int32_t i = 0; i < static_cast<std::int32_t>(count); ++i) {
+  // A large block is made a run at a time: first need not be its first row.
+  auto base = static_cast<std::int32_t>(sender.Index(first));
+  for (std::int32_t k = 0; k < static_cast<std::int32_t>(count); ++k) {
+    std::int32_t i = base + k;
     if (i >= rows) {
       // Problem rows, shown with the attribute rows.
-      initialStates[i].Visible = Settings.ShowAttributes;
+      initialStates[k].Visible = Settings.ShowAttributes;
       continue;
     }
     std::int32_t element = i - start;
     TTag child = element >= 0 && element < elements ? parent.TagChild(element) : parent.Childs(i);
-    InitNodeFor(child, initialStates[i]);
+    InitNodeFor(child, initialStates[k]);
   }
+}
+
+std::uint32_t TMainForm::TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const {
+  if (Settings.ShowAttributes) return count;
+  // Hidden without attributes: the attribute rows, which come first, and the
+  // problem rows, which follow the document's rows.
+  TTag parent = FDoc->Elements().TagByKey(blockData);
+  std::int64_t attribs = parent.TagType() == ttNode ? FDoc->Elements().AttribCount(parent.ElementIndex()) : 0;
+  std::int64_t rows = parent.ChildsCount();
+  std::int64_t from = std::max<std::int64_t>(first, attribs);
+  std::int64_t to = std::min<std::int64_t>(std::int64_t{first} + count, rows);
+  return to > from ? static_cast<std::uint32_t>(to - from) : 0;
 }
 
 void TMainForm::InitNodeFor(TTag tag, TNodeInit& initialStates) const {

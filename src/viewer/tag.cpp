@@ -110,7 +110,8 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     FBigTags.emplace(index, TBigTag{fits ? std::u16string() : tag.Tag, tag.TagNumber, fits});
   }
   FElements.PushBack(e);
-  FOpen.push_back({index, {}});
+  // A primitive element gets no children: it is complete as it stands.
+  if (tag.Constructed || tag.Encapsulates) FOpen.push_back({index, {}});
   return index;
 }
 

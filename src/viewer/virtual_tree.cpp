@@ -96,8 +96,14 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
   s.BlockData.PushBack(data);
   s.BlockTotal.PushBack(0);
   s.BlockFlags.PushBack(bfDirty);
-  s.RowChildBlock.Append(count, NoBlock);
-  s.RowFlags.Append(count, rfVisible);
+  // A large block's rows wait for OnInitNodes until their run is reached.
+  const bool lazy = count > IndexChunkRows && OnInitNodes && OnCountVisible;
+  // Rows not made yet have no child block: theirs is written as their run is made.
+  if (lazy)
+    s.RowChildBlock.Grow(count);
+  else
+    s.RowChildBlock.Append(count, NoBlock);
+  s.RowFlags.Append(count, lazy ? rfUnready : rfVisible);
   if (count > IndexChunkRows) {
     TBlockIndex& index = s.Indexes[block];
     index.Prefix.assign((count + IndexChunkRows - 1) / IndexChunkRows + 1, 0);
@@ -108,6 +114,7 @@ VirtualTree::TBlockId VirtualTree::CreateBlock(TNodeId parent, std::uint32_t cou
     MarkRowDirty(parent);
   }
   Remember(block);
+  if (lazy) return block;
   if (OnInitNodes) {
     FShownHint = NoNode;
     std::vector<TNodeInit> inits(count);
@@ -126,9 +133,30 @@ void VirtualTree::InitRow(TNodeId parent, TNodeId node) {
   ApplyInit(node, init);
 }
 
+void VirtualTree::ReadyRun(TNodeId node) const {
+  TStore& s = *FStore;
+  TBlockId block = BlockOf(node);
+  TNodeId start = s.BlockStart[block];
+  TNodeId first = start + (node - start) / IndexChunkRows * IndexChunkRows;
+  std::uint32_t count = std::min<std::uint32_t>(IndexChunkRows, start + BlockSize(block) - first);
+  TNodeInit inits[IndexChunkRows];
+  for (std::uint32_t i = 0; i < count; ++i) s.RowChildBlock[first + i] = NoBlock;
+  auto& self = const_cast<VirtualTree&>(*this);
+  OnInitNodes(self, s.BlockParent[block], first, count, s.BlockData[block], inits);
+  std::uint32_t visible = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    self.ApplyInit(first + i, inits[i]);
+    visible += inits[i].Visible ? 1 : 0;
+  }
+  // The run's height was counted before it was made.
+  assert(visible == OnCountVisible(self, s.BlockParent[block], first - start, count, s.BlockData[block]) &&
+         "OnCountVisible disagrees with OnInitNodes");
+  (void)visible;
+}
+
 void VirtualTree::ApplyInit(TNodeId node, const TNodeInit& init) {
   std::uint8_t& flags = FStore->RowFlags[node];
-  flags = static_cast<std::uint8_t>(flags & ~(rfHasChildren | rfVisible));
+  flags = static_cast<std::uint8_t>(flags & ~(rfHasChildren | rfVisible | rfUnready));
   if (init.HasChildren) flags |= rfHasChildren;
   if (init.Visible) flags |= rfVisible;
   if (!init.HasChildren) flags &= static_cast<std::uint8_t>(~rfExpanded);
@@ -178,12 +206,12 @@ std::uint32_t VirtualTree::ChildCount(TNodeId node) {
 TNodeId VirtualTree::Child(TNodeId parent, std::uint32_t index) {
   if (parent == NoNode) {
     if (index >= FRootCount) return NoNode;
-    return FFlat ? index : FStore->BlockStart[0] + index;
+    return FFlat ? index : Ready(FStore->BlockStart[0] + index);
   }
   if (!IsValidNode(parent) || FFlat) return NoNode;
   TBlockId block = EnsureChildren(parent);
   if (block == NoBlock || index >= BlockSize(block)) return NoNode;
-  return FStore->BlockStart[block] + index;
+  return Ready(FStore->BlockStart[block] + index);
 }
 
 std::uint64_t VirtualTree::SiblingData(TNodeId node) const {
@@ -192,12 +220,12 @@ std::uint64_t VirtualTree::SiblingData(TNodeId node) const {
 }
 
 bool VirtualTree::HasChildren(TNodeId node) const {
-  return IsValidNode(node) && !FFlat && (FStore->RowFlags[node] & rfHasChildren);
+  return IsValidNode(node) && !FFlat && (FStore->RowFlags[Ready(node)] & rfHasChildren);
 }
 
 bool VirtualTree::IsVisible(TNodeId node) const {
   if (!IsValidNode(node)) return false;
-  return FFlat || (FStore->RowFlags[node] & rfVisible);
+  return FFlat || (FStore->RowFlags[Ready(node)] & rfVisible);
 }
 
 void VirtualTree::SetVisible(TNodeId node, bool visible) {
@@ -220,7 +248,7 @@ bool VirtualTree::IsFullyVisible(TNodeId node) const {
 }
 
 bool VirtualTree::IsExpanded(TNodeId node) const {
-  return IsValidNode(node) && !FFlat && (FStore->RowFlags[node] & rfExpanded);
+  return IsValidNode(node) && !FFlat && (FStore->RowFlags[Ready(node)] & rfExpanded);
 }
 
 void VirtualTree::SetExpanded(TNodeId node, bool expanded) {
@@ -269,7 +297,7 @@ TNodeId VirtualTree::NextSiblingOrUp(TNodeId node) const {
   for (TBlockId block = BlockOf(node); block != NoBlock; block = s.BlockParentBlock[block]) {
     if (node + 1 < s.BlockStart[block] + BlockSize(block)) {
       Remember(block);
-      return node + 1;
+      return Ready(node + 1);
     }
     node = s.BlockParent[block];
   }
@@ -280,7 +308,7 @@ TNodeId VirtualTree::GetNext(TNodeId node) {
   if (!IsValidNode(node)) return NoNode;
   if (!FFlat) {
     TBlockId block = EnsureChildren(node);
-    if (block != NoBlock) return FStore->BlockStart[block];
+    if (block != NoBlock) return Ready(FStore->BlockStart[block]);
   }
   return NextSiblingOrUp(node);
 }
@@ -289,11 +317,11 @@ TNodeId VirtualTree::GetPrevious(TNodeId node) {
   if (!IsValidNode(node)) return NoNode;
   if (FFlat) return node == 0 ? NoNode : node - 1;
   if (Index(node) == 0) return Parent(node);
-  TNodeId prev = node - 1;
+  TNodeId prev = Ready(node - 1);
   for (;;) {
     TBlockId block = EnsureChildren(prev);
     if (block == NoBlock) return prev;
-    prev = FStore->BlockStart[block] + BlockSize(block) - 1;
+    prev = Ready(FStore->BlockStart[block] + BlockSize(block) - 1);
   }
 }
 
@@ -304,14 +332,14 @@ TNodeId VirtualTree::GetLast() {
   for (;;) {
     TBlockId block = EnsureChildren(last);
     if (block == NoBlock) return last;
-    last = FStore->BlockStart[block] + BlockSize(block) - 1;
+    last = Ready(FStore->BlockStart[block] + BlockSize(block) - 1);
   }
 }
 
 TNodeId VirtualTree::GetFirstVisible() const {
   if (FRootCount == 0) return NoNode;
   if (FFlat) return 0;
-  TNodeId node = FStore->BlockStart[0];
+  TNodeId node = Ready(FStore->BlockStart[0]);
   while (node != NoNode && !IsVisible(node)) node = NextSiblingOrUp(node);
   FShownHint = node;
   return node;
@@ -337,7 +365,7 @@ TNodeId VirtualTree::GetNextVisible(TNodeId node) const {
   if (hidden != NoNode)
     next = NextSiblingOrUp(hidden);
   else if (IsExpanded(node))
-    next = FStore->BlockStart[FStore->RowChildBlock[node]];
+    next = Ready(FStore->BlockStart[FStore->RowChildBlock[node]]);
   else
     next = NextSiblingOrUp(node);
   while (next != NoNode && !IsVisible(next)) next = NextSiblingOrUp(next);
@@ -392,11 +420,11 @@ TNodeId VirtualTree::GetLastVisible() const {
 // children are made or passed over.
 TNodeId VirtualTree::NextInSubtree(TNodeId node, TNodeId top, bool create) {
   TBlockId block = create ? EnsureChildren(node) : FStore->RowChildBlock[node];
-  if (block != NoBlock) return FStore->BlockStart[block];
+  if (block != NoBlock) return Ready(FStore->BlockStart[block]);
   for (TBlockId own = BlockOf(node); node != top; own = FStore->BlockParentBlock[own]) {
     if (node + 1 < FStore->BlockStart[own] + BlockSize(own)) {
       Remember(own);
-      return node + 1;
+      return Ready(node + 1);
     }
     node = FStore->BlockParent[own];
   }
@@ -446,10 +474,13 @@ void VirtualTree::ReinitAll() {
     for (TNodeId r = 0; r < rows; ++r) {
       while (block + 1 < blocks && s.BlockStart[block + 1] <= r) ++block;
       if (s.BlockFlags[block] & bfDead) {
+        bool unready = s.RowFlags[r] & rfUnready;
         s.RowFlags[r] |= rfDead;
-        if (s.RowChildBlock[r] != NoBlock) s.BlockFlags[s.RowChildBlock[r]] |= bfDead;
+        if (!unready && s.RowChildBlock[r] != NoBlock) s.BlockFlags[s.RowChildBlock[r]] |= bfDead;
         continue;
       }
+      // Not made yet: the owner is asked when the row's run is reached.
+      if (s.RowFlags[r] & rfUnready) continue;
       bool hadChildren = s.RowFlags[r] & rfChildrenInit;
       TBlockId oldChildren = s.RowChildBlock[r];
       InitRow(s.BlockParent[block], r);

@@ -82,6 +82,13 @@ class VirtualTree {
   // are initialised through it; OnInitNode still serves ReinitAll.
   using TInitNodesEvent = std::function<void(VirtualTree& sender, TNodeId parent, TNodeId first, std::uint32_t count,
                                              std::uint64_t blockData, TNodeInit* out)>;
+  // How many of the count rows from index first of a block (the children of
+  // parent, carrying blockData) OnInitNodes would make visible, without making
+  // them. With it, a block of more than 64 rows is initialised a run of 64 rows
+  // at a time, when a row of the run is first reached; until then its runs
+  // count as that many collapsed rows of the default height.
+  using TCountVisibleEvent = std::function<std::uint32_t(VirtualTree& sender, TNodeId parent, std::uint32_t first,
+                                                         std::uint32_t count, std::uint64_t blockData)>;
   // Returns the number of children of node and may set the value its child
   // block carries.
   using TInitChildrenEvent = std::function<std::uint32_t(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData)>;
@@ -92,6 +99,7 @@ class VirtualTree {
 
   TInitNodeEvent OnInitNode;
   TInitNodesEvent OnInitNodes;
+  TCountVisibleEvent OnCountVisible;
   TInitChildrenEvent OnInitChildren;
   TFocusChangedEvent OnFocusChanged;
   TScrollEvent OnScroll;
@@ -243,6 +251,13 @@ class VirtualTree {
   TBlockId EnsureChildren(TNodeId node);
   TBlockId CreateBlock(TNodeId parent, std::uint32_t count, std::uint64_t data);
   void InitRow(TNodeId parent, TNodeId node);
+  // A row of a lazily made block: its run is initialised when it is reached.
+  bool IsUnready(TNodeId node) const;
+  void ReadyRun(TNodeId node) const;
+  TNodeId Ready(TNodeId node) const {
+    if (node != NoNode && IsUnready(node)) ReadyRun(node);
+    return node;
+  }
   void ApplyInit(TNodeId node, const TNodeInit& init);
   TBlockIndex* IndexOf(TBlockId block) const;  // null for a block without one
   // node's height or state changed: its block's total and every ancestor's are stale.

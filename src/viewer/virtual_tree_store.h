@@ -24,6 +24,7 @@ enum TRowFlag : std::uint8_t {
   rfExpanded = 4,
   rfVisible = 8,
   rfDead = 16,  // its block was dropped by a re-initialisation
+  rfUnready = 32,  // in a run of a lazily made block that OnInitNodes has not seen yet
 };
 
 enum TBlockFlag : std::uint8_t {
@@ -88,5 +89,9 @@ struct VirtualTree::TStore {
     return bytes;
   }
 };
+
+inline bool VirtualTree::IsUnready(TNodeId node) const {
+  return !FFlat && (FStore->RowFlags[node] & vtree::rfUnready);
+}
 
 }  // namespace viewer

@@ -27,6 +27,8 @@ int VirtualTree::NodeHeight(TNodeId node) const {
 
 void VirtualTree::SetNodeHeight(TNodeId node, int height) {
   if (!IsValidNode(node) || height < 1 || NodeHeight(node) == height) return;
+  // A run not made yet counts default heights only.
+  Ready(node);
   FHeights[node] = height;
   if (!FFlat) MarkRowDirty(node);
   ClampOffset();
@@ -125,7 +127,13 @@ void VirtualTree::EnsureTotals() const {
     TFrame& top = stack.back();
     TNodeId r = top.Next;
     TBlockId child = NoBlock;
+    const TNodeId start = s.BlockStart[top.Block];
     for (; r < top.End; ++r) {
+      // Rows not made yet have no children: their whole run is passed over.
+      if ((s.RowFlags[r] & rfUnready) && (r - start) % IndexChunkRows == 0) {
+        r += IndexChunkRows - 1;
+        continue;
+      }
       child = s.RowChildBlock[r];
       if (child != NoBlock && (s.BlockFlags[child] & bfDirty)) break;
     }
@@ -155,8 +163,16 @@ void VirtualTree::SumBlock(TBlockId block) const {
     for (std::uint32_t k = from; k < chunks; ++k) {
       std::uint32_t oldEnd = prefix[k + 1];
       if (k < index->DirtyTo) {
-        TNodeId last = std::min<TNodeId>(start + (k + 1) * IndexChunkRows, end);
-        for (TNodeId q = start + k * IndexChunkRows; q < last; ++q) total += RowTotal(q);
+        TNodeId first = start + k * IndexChunkRows;
+        TNodeId last = std::min<TNodeId>(first + IndexChunkRows, end);
+        if (s.RowFlags[first] & rfUnready) {
+          // A run not made yet: collapsed rows of the default height.
+          auto& self = const_cast<VirtualTree&>(*this);
+          total += std::uint64_t{OnCountVisible(self, s.BlockParent[block], first - start, last - first, s.BlockData[block])} *
+                   static_cast<std::uint64_t>(FDefaultHeight);
+        } else {
+          for (TNodeId q = first; q < last; ++q) total += RowTotal(q);
+        }
       } else {
         total += oldEnd - oldStart;
       }
@@ -274,6 +290,7 @@ TNodeId VirtualTree::GetNodeAt(int clientY) const {
       r += chunk * IndexChunkRows;
     }
     for (; r < end; ++r) {
+      Ready(r);
       auto total = static_cast<std::int64_t>(RowTotal(r));
       if (y >= total) {
         y -= total;

@@ -222,6 +222,7 @@ TEST(Render, Times) {
       {"no seconds", true, "2301151230Z", "!Incorrect length"},
       {"no seconds with offset", true, "2301151230+0100", "!Incorrect length"},
       {"year not a number", true, "AB0115123045Z", "!Decoding error"},
+      {"second year character not a digit", true, "2A0115123045+0530", "!Decoding error"},
       {"generalized UTC", false, "20230115123045Z", "2023-01-15 12:30:45 UTC"},
       {"fraction of a second", false, "20230115123045.123Z", "2023-01-15 12:30:45.123 UTC"},
       {"generalized offset", false, "20230115123045-0800", "2023-01-15 12:30:45 UTC-08:00"},
@@ -233,6 +234,7 @@ TEST(Render, Times) {
       {"minutes without colon", false, "202301151230", "2023-01-15 1230"},
       {"offset with a fraction left unchanged", false, "20230115123045-08.5", "2023-01-15 12:30:45 UTC-08.5"},
       {"nine characters", false, "202301151", "!Incorrect length"},
+      {"empty", false, "", "!Incorrect length"},
   };
   TASNParser p;
   for (const Case& c : cases) {
@@ -245,6 +247,11 @@ TEST(Render, Times) {
       got = Rendered([&] { return p.DecodeGeneralizedTime(s); });
     }
     EXPECT_EQ(got, c.Expected);
+    // A walk that leaves values unrendered names the same fault without rendering.
+    TASNTag tag;
+    tag.TagNumber = c.Utc ? utUtcTime : utGeneralizedTime;
+    std::string fault = ContentsFault(tag, s);
+    EXPECT_EQ(fault.empty() ? "" : "!" + fault, !got.empty() && got[0] == '!' ? got : "");
   }
 }
 

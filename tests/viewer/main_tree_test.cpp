@@ -246,6 +246,33 @@ TEST_F(TreeViewTest, HiddenAttributesDecideExpandButtons) {
   EXPECT_EQ(Row(6), NoNode);
 }
 
+// A block of more than 64 rows is made a run at a time, and counts the rows it
+// will show before they are made: 3 attribute rows, 100 INTEGERs, a BOOLEAN
+// with an error row and, for the SEQUENCE's length in a longer form than
+// needed, a problem row after them.
+TEST_F(TreeViewTest, ALargeBlockCountsItsShownRowsBeforeMakingThem) {
+  std::string hex = "30 83 00 01 30";
+  for (int i = 0; i < 100; ++i) hex += " 02 01 05";
+  hex += " 01 02 FF FF";
+  for (bool attributes : {true, false}) {
+    SCOPED_TRACE(attributes);
+    Form.Settings.ShowAttributes = attributes;
+    ShowHex(hex);
+    TTag root = Form.Root();
+    ASSERT_GE(Form.ProblemRowCount(root.TagChild(0)), 1u);
+    // A fresh tree with its first row expanded, as a large document opens.
+    VirtualTree& tree = Form.TreeVT;
+    tree.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+    tree.SetExpanded(tree.GetFirst(), true);
+    std::int64_t counted = tree.TotalHeight();
+    std::int64_t shown = 0;
+    for (TNodeId n = tree.GetFirstVisible(); n != NoNode; n = tree.GetNextVisible(n)) ++shown;
+    EXPECT_EQ(counted, shown * tree.DefaultNodeHeight());
+    EXPECT_EQ(shown, attributes ? 1 + 3 + 101 + static_cast<std::int64_t>(Form.ProblemRowCount(root.TagChild(0))) : 102);
+    EXPECT_EQ(tree.TotalHeight(), counted);
+  }
+}
+
 TEST_F(TreeViewTest, ReinitialisingAfterAToggleOfAttributesRebuildsTheRows) {
   ShowHex("30 06 02 01 05 02 01 06");
   auto rows = [&] {

@@ -54,13 +54,32 @@ struct TOwner {
   int InitNodeCalls = 0;
   int InitChildrenCalls = 0;
 
-  explicit TOwner(const std::string& shape) : Root(ParseShape(shape)) {
+  // lazy: the owner also answers for runs of rows and counts the shown ones,
+  // so blocks of more than 64 rows are made a run at a time.
+  explicit TOwner(const std::string& shape, bool lazy = false) : Root(ParseShape(shape)) {
     Tree.OnInitNode = [this](VirtualTree& t, TNodeId, TNodeId node, TNodeInit& init) {
       ++InitNodeCalls;
       TItem* item = ItemOf(t, node);
       init.HasChildren = !item->Kids.empty();
       init.Visible = !item->Hidden;
     };
+    if (lazy) {
+      Tree.OnInitNodes = [this](VirtualTree& t, TNodeId, TNodeId first, std::uint32_t count, std::uint64_t,
+                                TNodeInit* out) {
+        InitNodeCalls += static_cast<int>(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+          TItem* item = ItemOf(t, first + i);
+          out[i].HasChildren = !item->Kids.empty();
+          out[i].Visible = !item->Hidden;
+        }
+      };
+      Tree.OnCountVisible = [](VirtualTree&, TNodeId, std::uint32_t first, std::uint32_t count, std::uint64_t data) {
+        auto* parent = reinterpret_cast<TItem*>(static_cast<std::uintptr_t>(data));
+        std::uint32_t shown = 0;
+        for (std::uint32_t i = first; i < first + count; ++i) shown += parent->Kids[i]->Hidden ? 0 : 1;
+        return shown;
+      };
+    }
     Tree.OnInitChildren = [this](VirtualTree& t, TNodeId node, std::uint64_t& data) {
       ++InitChildrenCalls;
       TItem* item = ItemOf(t, node);
@@ -355,6 +374,71 @@ TEST(VirtualTree, GeometryOfLargeBlocksMatchesASumOverShownRows) {
     step.Change(o);
     ExpectGeometryOfEveryShownRow(o);
   }
+}
+
+// A block of a thousand rows made a run of 64 at a time against the same block
+// made at once: the same heights before any run is made, a handful of runs
+// made for a row in the middle, and the same rows at every y after each change.
+// Top level: rows 128 to 191 (one whole run) and every 11th hidden, every 97th
+// with 300 children of which every 9th is hidden.
+TEST(VirtualTree, ALargeBlockMadeRunByRunHasTheGeometryOfOneMadeAtOnce) {
+  std::string shape;
+  for (int i = 0; i < 1000; ++i) {
+    shape += (i >= 128 && i < 192) || i % 11 == 5 ? " !r" : " r";
+    shape += std::to_string(i);
+    if (i % 97 != 0) continue;
+    shape += "(";
+    for (int j = 0; j < 300; ++j) shape += (j % 9 == 4 ? " !c" : " c") + std::to_string(i) + "x" + std::to_string(j);
+    shape += ")";
+  }
+  TOwner eager(shape);
+  TOwner lazy(shape, /*lazy=*/true);
+  for (TOwner* o : {&eager, &lazy}) {
+    o->Tree.SetDefaultNodeHeight(10);
+    o->Tree.SetClientSize(100, 50);
+  }
+  EXPECT_EQ(lazy.Tree.TotalHeight(), eager.Tree.TotalHeight());
+  EXPECT_EQ(lazy.InitNodeCalls, 0);
+  for (TOwner* o : {&eager, &lazy}) o->Tree.SetExpanded(o->Tree.Child(NoNode, 485), true);
+  TNodeId middle = lazy.Tree.Child(lazy.Tree.Child(NoNode, 485), 150);
+  EXPECT_EQ(lazy.Name(middle), "c485x150");
+  EXPECT_EQ(lazy.Tree.NodeTop(middle), eager.Tree.NodeTop(eager.Tree.Child(eager.Tree.Child(NoNode, 485), 150)));
+  EXPECT_LE(lazy.InitNodeCalls, 3 * 64);
+
+  auto expectSameRows = [&] {
+    ASSERT_EQ(lazy.Tree.TotalHeight(), eager.Tree.TotalHeight());
+    ASSERT_EQ(lazy.Tree.OffsetY(), eager.Tree.OffsetY());
+    for (std::int64_t y = 0; y < eager.Tree.TotalHeight(); y += 7) {
+      int clientY = static_cast<int>(y - eager.Tree.OffsetY());
+      ASSERT_EQ(lazy.Name(lazy.Tree.GetNodeAt(clientY)), eager.Name(eager.Tree.GetNodeAt(clientY))) << y;
+    }
+  };
+  struct {
+    const char* Label;
+    std::function<void(TOwner&)> Change;
+  } steps[] = {
+      {"one child block expanded", [](TOwner&) {}},
+      {"scrolled to the middle", [](TOwner& t) { t.Tree.ScrollIntoView(t.Tree.Child(NoNode, 600), true); }},
+      {"the owner asked again", [](TOwner& t) {
+         t.Root->Kids[150]->Hidden = false;
+         t.Root->Kids[700]->Hidden = true;
+         t.Root->Kids[970]->Kids.push_back(std::make_unique<TItem>(TItem{"new", false, {}}));
+         t.Tree.ReinitAll();
+       }},
+      {"a new default height", [](TOwner& t) { t.Tree.SetDefaultNodeHeight(13); }},
+      {"a tall row late in the block", [](TOwner& t) { t.Tree.SetNodeHeight(t.Tree.Child(NoNode, 901), 37); }},
+      {"a row hidden", [](TOwner& t) { t.Tree.SetVisible(t.Tree.Child(NoNode, 333), false); }},
+      {"everything expanded", [](TOwner& t) { t.Tree.FullExpand(); }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Label);
+    step.Change(eager);
+    step.Change(lazy);
+    expectSameRows();
+  }
+  EXPECT_EQ(lazy.VisibleWalk(false), eager.VisibleWalk(false));
+  EXPECT_EQ(lazy.VisibleWalk(true), eager.VisibleWalk(true));
+  ExpectGeometryOfEveryShownRow(lazy);
 }
 
 // A painter steps from shown row to shown row; a row it was given must not
