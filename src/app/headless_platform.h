@@ -16,7 +16,9 @@ class THeadlessDialogs : public platform::IDialogs {
  public:
   platform::TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                          platform::TMessageBoxKind kind) override;
-  std::optional<std::u16string> SaveFileDialog(const std::u16string&, const std::u16string&) override { return {}; }
+  std::optional<std::u16string> SaveFileDialog(const std::u16string&, const std::u16string&, int*) override {
+    return {};
+  }
   std::optional<platform::TColor> ChooseColor(platform::TColor, std::span<const platform::TColor>, bool) override {
     return {};
   }
@@ -52,6 +54,8 @@ class THeadlessSystem : public platform::ISystem {
   std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;
   unsigned DefaultCodePage() override { return 1252; }
   char16_t ThousandsSeparator() override { return u','; }
+  // bramlet-dump opens no element info, the one user of digests.
+  std::vector<std::uint8_t> Digest(platform::THashAlgorithm, std::span<const std::uint8_t>) override { return {}; }
 };
 
 struct THeadlessPlatform {
