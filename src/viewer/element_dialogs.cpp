@@ -37,7 +37,7 @@ constexpr int CloseTextId = 271;
 // At 96 dots per inch: rows 30 pixels apart, a caption column, the field and its button.
 constexpr int InfoRowPitch = 30;
 constexpr int InfoTop = 12;
-constexpr int InfoWidth = 640;
+constexpr int InfoWidth = 760;  // room for 64 hexadecimal digits in a wide fallback face
 
 // "edSha1" has the button "btnCopySha1".
 std::string CopyButtonOf(std::string_view field) { return "btnCopy" + std::string(field.substr(2)); }
@@ -65,13 +65,13 @@ TElementInfoForm::TElementInfoForm(const TElementInfo& info, std::function<void(
     Controls.Add(MakeControl("lb" + field.substr(2), TControlKind::ckLabel, row.TextId, {12, top + 4, 170, top + 21},
                              pixelScalePercent));
     TControl& edit =
-        Controls.Add(MakeControl(field, TControlKind::ckEdit, 0, {172, top, 560, top + 23}, pixelScalePercent));
+        Controls.Add(MakeControl(field, TControlKind::ckEdit, 0, {172, top, 680, top + 23}, pixelScalePercent));
     edit.Text = texts[i];
     Controls.Add(MakeControl(CopyButtonOf(field), TControlKind::ckButton, CopyTextId,
-                             {566, top, 628, top + 23}, pixelScalePercent));
+                             {686, top, 748, top + 23}, pixelScalePercent));
   }
   top += 8;
-  Controls.Add(MakeControl("btnOK", TControlKind::ckButton, CloseTextId, {280, top, 360, top + 25}, pixelScalePercent));
+  Controls.Add(MakeControl("btnOK", TControlKind::ckButton, CloseTextId, {340, top, 420, top + 25}, pixelScalePercent));
   Look.ClientWidth = settings::ScalePixels(Look.ClientWidth, pixelScalePercent);
   Look.ClientHeight = settings::ScalePixels(Look.ClientHeight, pixelScalePercent);
 }

@@ -38,7 +38,7 @@ TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
   };
   const TCase cases[] = {
       {101, u"Copy value"}, {115, u"About"}, {116, u"Copy path"},  {118, u"Next problem"}, {121, u"Copy as C array"},
-      {122, u""},           {200, u"Settings"},
+      {122, u"Element info"}, {125, u""},       {200, u"Settings"},
       {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {219, u"DER checks"},
       {220, u""},
       {253, u"Total Commander's folder"},                           {273, u"Restore default settings?"},

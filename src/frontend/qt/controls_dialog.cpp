@@ -207,7 +207,10 @@ void TControlsDialog::Refresh() {
       case TControlKind::ckEdit: {
         // Setting the same text again would move the caret of a field being typed in.
         auto* edit = static_cast<QLineEdit*>(widget);
-        if (edit->text() != ToQString(control->Text)) edit->setText(ToQString(control->Text));
+        if (edit->text() == ToQString(control->Text)) break;
+        edit->setText(ToQString(control->Text));
+        // A field shown for reading starts at its beginning, not its end.
+        if (control->ReadOnly) edit->setCursorPosition(0);
         break;
       }
       case TControlKind::ckColorSwatch:
