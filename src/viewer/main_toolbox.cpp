@@ -82,7 +82,8 @@ void TMainForm::CopyAsCArray() {
 }
 
 TElementInfo TMainForm::ElementInfoOf(TTag element) {
-  const asn::TASNTag header = element.ASNTag();
+  // The header alone: the value text is not needed here.
+  const asn::TElementHeader header = FDocument.Header(element.ElementIndex());
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   const std::span<const std::uint8_t> content = encoding.subspan(static_cast<std::size_t>(header.HeaderLength()));
   platform::ISystem& system = Platform.System;
