@@ -33,9 +33,11 @@ class IDialogs {
   virtual ~IDialogs() = default;
   virtual TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                        TMessageBoxKind kind) = 0;
-  // File-save dialog; filter in the "Name (*.x)|*.x|..." form. Empty optional on cancel.
+  // File-save dialog; filter in the "Name (*.x)|*.x|..." form. filterIndex, when
+  // not null, is the filter shown first (from 0) and receives the one the user
+  // chose. Empty optional on cancel.
   virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
-                                                       const std::u16string& proposedName) = 0;
+                                                       const std::u16string& proposedName, int* filterIndex) = 0;
   // Standard colour chooser preset with initial and the custom-colour slots
   // (0x00BBGGRR, in order), opened with its full colour picker shown when
   // fullyOpen; empty optional on cancel.
@@ -89,6 +91,9 @@ class IDisplay {
   virtual int PixelScalePercent() = 0;
 };
 
+// The digests the element toolbox shows.
+enum class THashAlgorithm : std::uint8_t { haSha1, haSha256 };
+
 class ISystem {
  public:
   virtual ~ISystem() = default;
@@ -110,6 +115,9 @@ class ISystem {
   virtual unsigned DefaultCodePage() = 0;
   // The locale's thousands separator for "#,0" grouping.
   virtual char16_t ThousandsSeparator() = 0;
+  // The digest of data, computed by the system's own crypto library (libcrypto,
+  // CNG); empty when the library is missing or fails.
+  virtual std::vector<std::uint8_t> Digest(THashAlgorithm algorithm, std::span<const std::uint8_t> data) = 0;
 };
 
 // Everything a viewer needs, as one bundle of references.

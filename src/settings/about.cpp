@@ -5,7 +5,7 @@
 
 namespace settings {
 
-TAboutForm::TAboutForm(int pixelScalePercent) {
+TAboutForm::TAboutForm(int pixelScalePercent) : TDialogController({174, 115, u"Tahoma", 10}) {
   Caption = GetLangTextById(TitleId);
   // Top to bottom at 96 dots per inch and Tahoma 10 pt, in client coordinates:
   // the two labels across the whole box (a wider fallback face than Tahoma must
@@ -32,11 +32,6 @@ TAboutForm::TAboutForm(int pixelScalePercent) {
   Look.ClientHeight = ScalePixels(Look.ClientHeight, pixelScalePercent);
 }
 
-void TAboutForm::Close() {
-  FCloseRequested = true;
-  if (OnCloseRequest) OnCloseRequest();
-}
-
 void TAboutForm::ButtonClick(std::string_view name) {
   if (name == "btnOK") Close();
 }
@@ -49,8 +44,7 @@ bool TAboutForm::KeyDown(std::uint16_t virtualKey) {
 
 void ShowAboutBox(IDialogRunner& runner, int pixelScalePercent) {
   TAboutForm form(pixelScalePercent);
-  runner.RunAboutForm(form, CentreOver(runner.ViewerScreenRect(), form.Look.ClientWidth,
-                                       form.Look.ClientHeight));
+  RunCentred(runner, form);
 }
 
 }  // namespace settings

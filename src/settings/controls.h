@@ -23,7 +23,7 @@ enum class TControlKind : std::uint8_t {
   ckGroupBox,
   ckComboBox,    // drop-down list: Items and ItemIndex
   ckSpinEdit,    // Value within MinValue..MaxValue
-  ckEdit,        // read-only text field: Text
+  ckEdit,        // text field: Text, typed into unless ReadOnly
   ckColorSwatch  // Color
 };
 
@@ -45,6 +45,7 @@ struct TControl {
   platform::TColor Color = 0;
   bool Bold = false;
   bool Enabled = true;
+  bool ReadOnly = true;  // a text field the user only reads
   // Where the front-end creates the control: dialog client coordinates in
   // pixels, already scaled to the screen's pixel density. Controls inside a
   // group box are placed in the dialog's coordinates too, not the box's.

@@ -3,21 +3,25 @@
 #pragma once
 
 #include "settings/controls.h"
+#include "settings/dialog_controller.h"
 
 namespace settings {
-
-class TSettingsForm;
-class TAboutForm;
 
 class IDialogRunner {
  public:
   virtual ~IDialogRunner() = default;
   // The screen position of the viewer's client origin and the viewer's size.
   virtual TScreenRect ViewerScreenRect() = 0;
-  // Shows the dialog at bounds and returns once it has closed. The controller
-  // asks to be closed through its OnCloseRequest.
-  virtual void RunSettingsForm(TSettingsForm& form, const TScreenRect& bounds) = 0;
-  virtual void RunAboutForm(TAboutForm& form, const TScreenRect& bounds) = 0;
+  // Shows the dialog with its client area at bounds and returns once it has
+  // closed: when the controller asks through OnCloseRequest, or by the window's
+  // close box.
+  virtual void RunDialog(TDialogController& controller, const TScreenRect& bounds) = 0;
 };
+
+// Runs controller centred over the viewer.
+inline void RunCentred(IDialogRunner& runner, TDialogController& controller) {
+  runner.RunDialog(controller,
+                   CentreOver(runner.ViewerScreenRect(), controller.Look.ClientWidth, controller.Look.ClientHeight));
+}
 
 }  // namespace settings

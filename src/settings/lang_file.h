@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 74> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 96> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -76,6 +76,9 @@ inline constexpr std::array<TBuiltInText, 74> DefaultLanguage{{
     {u"121", u"Copy as C array"},
     {u"128", u"Open element"},
     {u"129", u"Back"},
+    {u"122", u"Element info"},
+    {u"123", u"Go to offset"},
+    {u"124", u"Save element as"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -120,12 +123,31 @@ inline constexpr std::array<TBuiltInText, 74> DefaultLanguage{{
     {u"262", u"Language"},
     {u"301", u"XML files"},
     {u"302", u"All files"},
+    {u"280", u"Element info"},
+    {u"281", u"Offset"},
+    {u"282", u"Header length"},
+    {u"283", u"Content length"},
+    {u"284", u"Path"},
+    {u"285", u"SHA-256"},
+    {u"286", u"SHA-1"},
+    {u"287", u"SHA-256 of the content"},
+    {u"288", u"SHA-1 of the content"},
+    {u"289", u"Copy"},
+    {u"290", u"Go to offset"},
+    {u"291", u"Offset (decimal, $hex or 0xhex):"},
+    {u"292", u"Go"},
+    {u"293", u"Cancel"},
+    {u"294", u"DER files"},
+    {u"295", u"PEM files"},
     {u"601", u"Tags"},
     {u"602", u"Objects"},
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
     {u"701", u"Not enough memory to show this file"},
     {u"710", u"%0 at offset %1 of %2"},
+    {u"702", u"Not an offset. Type decimal digits, or hexadecimal digits after $ or 0x."},
+    {u"703", u"No byte at that offset. The data's offsets run from 0 to"},
+    {u"704", u"There is no data to go to."},
 }};
 
 }  // namespace settings

@@ -246,7 +246,10 @@ bool HasCaption(TK kind) {
 
 }  // namespace
 
-TSettingsForm::TSettingsForm(ISettingsTarget& owner) : MainForm(owner) { FormCreate(); }
+TSettingsForm::TSettingsForm(ISettingsTarget& owner)
+    : TDialogController({546, 640, u"Tahoma", 8}), MainForm(owner) {
+  FormCreate();
+}
 
 void TSettingsForm::CreateControls() {
   const char* tree = "gbxTree";
@@ -422,11 +425,6 @@ void TSettingsForm::SettingsToControls() {
   Controls["cbHexStringSize"].ItemIndex = settings.Hex.StringSize == 8 ? 0 : 1;
 }
 
-void TSettingsForm::Close() {
-  FCloseRequested = true;
-  if (OnCloseRequest) OnCloseRequest();
-}
-
 void TSettingsForm::ComboBoxChange(std::string_view name, int itemIndex) {
   if (name == "cbLanguage") return LanguageChange(itemIndex);
   const TControl* found = Controls.Find(name);
@@ -572,8 +570,7 @@ void TSettingsForm::RestoreDefaults() {
 void ShowSettingsDialog(ISettingsTarget& target, IDialogRunner& runner) {
   {
     TSettingsForm form(target);
-    runner.RunSettingsForm(form, CentreOver(runner.ViewerScreenRect(), form.Look.ClientWidth,
-                                            form.Look.ClientHeight));
+    RunCentred(runner, form);
   }
   target.SaveSettings();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "settings/controls.h"
+#include "settings/dialog_controller.h"
 #include "settings/dialog_runner.h"
 #include "settings/lang.h"
 #include "settings/settings.h"
@@ -53,7 +54,7 @@ class ISettingsTarget {
 // maroon, purple, olive, grey, blue, silver, lime, aqua, red, fuchsia, yellow, white.
 extern const std::array<platform::TColor, 16> CustomColors;
 
-class TSettingsForm {
+class TSettingsForm final : public TDialogController {
  public:
   // Builds the controls and fills them (the dialog's creation).
   explicit TSettingsForm(ISettingsTarget& owner);
@@ -61,41 +62,32 @@ class TSettingsForm {
   static constexpr int TitleId = 200;
   ISettingsTarget& MainForm;
   TLanguageList LangList;
-  TFormLook Look{546, 640, u"Tahoma", 8};  // the client size scaled when created
   int Tag = TitleId;
-  std::u16string Caption;  // the title
-  TControls Controls;
-
-  // Set by the front-end: ends the modal run.
-  std::function<void()> OnCloseRequest;
 
   // The user's actions, by control name. Each updates the controls it concerns;
   // a front-end shows the registry again after every call.
-  void ComboBoxChange(std::string_view name, int itemIndex);
-  void CheckBoxClick(std::string_view name, bool checked);
-  void RadioButtonClick(std::string_view name);
-  void SwatchClick(std::string_view name);
-  void ButtonClick(std::string_view name);
+  void ComboBoxChange(std::string_view name, int itemIndex) override;
+  void CheckBoxClick(std::string_view name, bool checked) override;
+  void RadioButtonClick(std::string_view name) override;
+  void SwatchClick(std::string_view name) override;
+  void ButtonClick(std::string_view name) override;
   // The spin box's up (+1) or down (-1) button; stops at the range's ends.
-  void SpinEditStep(std::string_view name, int delta);
+  void SpinEditStep(std::string_view name, int delta) override;
   // A character typed into a spin box: always refused, with a beep. Returns
   // whether the character may be inserted.
-  bool SpinEditKeyPress(std::string_view name, char16_t character);
+  bool SpinEditKeyPress(std::string_view name, char16_t character) override;
   // Up and Down step the spin box, Delete is swallowed; true when the key was taken.
-  bool SpinEditKeyDown(std::string_view name, std::uint16_t virtualKey);
+  bool SpinEditKeyDown(std::string_view name, std::uint16_t virtualKey) override;
   // Enter and Esc close the dialog; true when the key was taken.
-  bool KeyDown(std::uint16_t virtualKey);
-  bool CloseRequested() const { return FCloseRequested; }
+  bool KeyDown(std::uint16_t virtualKey) override;
 
  private:
-  bool FCloseRequested = false;
   void FormCreate();
   void CreateControls();
   // Every control's Bounds and the client size, at percent of 96 dots per inch.
   void LayOutControls(int percent);
   void SetCaptions();
   void SettingsToControls();
-  void Close();
   void SpinChanged(std::string_view name, int value);
   void TreeSwatchClick(TControl& swatch);
   void HexSwatchClick(TControl& swatch);

@@ -23,6 +23,7 @@
 #include "viewer/commands.h"
 #include "viewer/controller.h"
 #include "viewer/document.h"
+#include "viewer/element_dialogs.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
@@ -386,6 +387,26 @@ class TMainForm {
   void CopyAsBase64();
   void CopyAsPem();
   void CopyAsCArray();
+  // What Element info shows for element: where it sits, its path and the
+  // digests of its whole encoding and of its content.
+  TElementInfo ElementInfoOf(TTag element);
+  // Element info on the focused row's element, through DialogRunner.
+  void ShowElementInfo();
+  // The element holding byte offset focused in the structure tree and the byte
+  // focused in the hex grids; false, with nothing changed, outside Bytes.
+  bool FocusOffset(std::int32_t offset);
+  // Goes to the offset text names (see ParseOffsetText). A bad or out-of-range
+  // entry is shown in a message box, changes nothing and is returned; empty
+  // when it went there.
+  std::u16string GoToOffsetText(const std::u16string& text);
+  // The Go to offset dialog, through DialogRunner.
+  void GoToOffset();
+  // The focused row's element to a file the user chooses, as DER or PEM by the
+  // chosen filter, written atomically; a failure is shown in a message box and
+  // leaves an existing file as it was.
+  void SaveElementAs();
+  // The file name offered: the document's name, the element's offset, ".der".
+  std::u16string ProposedElementName(TTag element) const;
 
   // ---- Opened elements (main_open.cpp). An element opens as a document of its
   // own in the same window; the documents it was opened from wait on a stack.

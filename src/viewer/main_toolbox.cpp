@@ -1,8 +1,14 @@
 // The element toolbox, core side: the encoding of the focused row's element
-// copied as Base64, PEM or a C array.
+// copied as Base64, PEM or a C array, saved to a file, its facts and digests,
+// and going to an offset.
 #include <cstdio>
+#include <filesystem>
 
 #include "asn/pem_label.h"
+#include "io/files.h"
+#include "settings/lang.h"
+#include "settings/text.h"
+#include "text/ascii.h"
 #include "text/base64.h"
 #include "viewer/main.h"
 
@@ -14,6 +20,20 @@ namespace {
 constexpr std::size_t CArrayColumns = 12;
 
 std::u16string Widened(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+std::u16string HexDigest(const std::vector<std::uint8_t>& digest) {
+  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+  std::u16string text;
+  for (std::uint8_t octet : digest) {
+    text.push_back(Digits[octet >> 4]);
+    text.push_back(Digits[octet & 15]);
+  }
+  return text;
+}
+
+// Which of SaveElementAs's two filters is which.
+constexpr int DerFilter = 0;
+constexpr int PemFilter = 1;
 
 }  // namespace
 
@@ -53,6 +73,101 @@ void TMainForm::CopyAsCArray() {
   }
   out += "\n};\n";
   WriteClipboard(Widened(out));
+}
+
+TElementInfo TMainForm::ElementInfoOf(TTag element) {
+  // The header alone: the value text is not needed here.
+  const asn::TElementHeader header = FDoc->Elements().Header(element.ElementIndex());
+  const std::span<const std::uint8_t> encoding = ElementEncoding(element);
+  const std::span<const std::uint8_t> content = encoding.subspan(static_cast<std::size_t>(header.HeaderLength()));
+  platform::ISystem& system = Platform.System;
+  using platform::THashAlgorithm;
+  TElementInfo info;
+  info.Offset = header.Offset;
+  info.HeaderLength = header.HeaderLength();
+  info.ContentLength = header.Length;
+  info.Path = FieldPath(element);
+  if (info.Path.empty()) info.Path = element.Name();
+  info.Sha256 = HexDigest(system.Digest(THashAlgorithm::haSha256, encoding));
+  info.Sha1 = HexDigest(system.Digest(THashAlgorithm::haSha1, encoding));
+  info.ContentSha256 = HexDigest(system.Digest(THashAlgorithm::haSha256, content));
+  info.ContentSha1 = HexDigest(system.Digest(THashAlgorithm::haSha1, content));
+  return info;
+}
+
+void TMainForm::ShowElementInfo() {
+  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  if (!element.IsValid() || !DialogRunner) return;
+  TElementInfoForm form(ElementInfoOf(element), [this](const std::u16string& text) { WriteClipboard(text); },
+                        Platform.Display.PixelScalePercent());
+  settings::RunCentred(*DialogRunner, form);
+}
+
+bool TMainForm::FocusOffset(std::int32_t offset) {
+  if (GetNodeByOffset(offset) == NoNode) return false;
+  // The byte itself in both grids; the grids follow each other's focus.
+  const TNodeId row = HexNodes(GetHexNodeIndex(offset)).Hex1;
+  Hex1VT.SetFocusedNode(row);
+  Hex1VT.SetFocusedColumn(offset % Settings.Hex.StringSize);
+  Hex1VT.SetSelected(row, true);
+  Hex1VT.ScrollIntoView(row, /*center=*/false);
+  Hex1VT.Invalidate();
+  Hex2VT.Invalidate();
+  return true;
+}
+
+std::u16string TMainForm::GoToOffsetText(const std::u16string& text) {
+  std::u16string error;
+  const std::optional<std::int32_t> offset = ParseOffsetText(text);
+  if (Bytes()->empty())
+    error = settings::GetLangTextById(704);
+  else if (!offset)
+    error = settings::GetLangTextById(702);
+  else if (!FocusOffset(*offset)) {
+    const auto last = static_cast<std::int64_t>(Bytes()->size()) - 1;
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(last));
+    error = settings::GetLangTextById(703) + u" " + text::DecimalText(last) + u" ($" + Widened(hex) + u").";
+  }
+  if (!error.empty()) Platform.Dialogs.MessageBox(error, u"Bramlet", platform::TMessageBoxKind::mbWarning);
+  return error;
+}
+
+void TMainForm::GoToOffset() {
+  if (!DialogRunner) return;
+  TGoToOffsetForm form([this](const std::u16string& text) { return GoToOffsetText(text); },
+                       Platform.Display.PixelScalePercent());
+  settings::RunCentred(*DialogRunner, form);
+}
+
+std::u16string TMainForm::ProposedElementName(TTag element) const {
+  std::u16string name = FileName().substr(FileName().find_last_of(u"/\\") + 1);
+  std::size_t dot = name.find_last_of(u'.');
+  if (dot != std::u16string::npos) name.erase(dot);
+  if (name.empty()) name = u"element";
+  return name + u"-" + text::DecimalText(element.Offset()) + u".der";
+}
+
+void TMainForm::SaveElementAs() {
+  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  if (!element.IsValid()) return;
+  const std::u16string filter = settings::GetLangTextById(294) + u" (*.der)|*.der|" +
+                                settings::GetLangTextById(295) + u" (*.pem)|*.pem";
+  int filterIndex = DerFilter;
+  const std::optional<std::u16string> chosen =
+      Platform.Dialogs.SaveFileDialog(filter, ProposedElementName(element), &filterIndex);
+  if (!chosen) return;
+  const std::span<const std::uint8_t> encoding = ElementEncoding(element);
+  std::string bytes;
+  if (filterIndex == PemFilter)
+    bytes = text::PemBlock(asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex()), encoding);
+  else
+    bytes.assign(encoding.begin(), encoding.end());
+  try {
+    io::WriteFileAtomically(std::filesystem::path(*chosen), bytes);
+  } catch (const std::exception& e) {
+    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+  }
 }
 
 }  // namespace viewer

@@ -257,7 +257,7 @@ std::u16string TMainForm::ProposedXmlName() const {
 void TMainForm::SaveToXML() {
   std::u16string filter =
       settings::GetLangTextById(301) + u" (*.xml)|*.xml|" + settings::GetLangTextById(302) + u" (*.*)|*.*";
-  std::optional<std::u16string> chosen = Platform.Dialogs.SaveFileDialog(filter, ProposedXmlName());
+  std::optional<std::u16string> chosen = Platform.Dialogs.SaveFileDialog(filter, ProposedXmlName(), /*filterIndex=*/nullptr);
   if (!chosen) return;
   try {
     TXmlFileWriter writer{std::filesystem::path(*chosen)};

@@ -26,12 +26,13 @@ class TScriptedRunner : public settings::IDialogRunner {
   std::function<void(settings::TSettingsForm&)> Script;
   int SettingsRuns = 0;
   settings::TScreenRect ViewerScreenRect() override { return {0, 0, 800, 600}; }
-  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect&) override {
+  void RunDialog(settings::TDialogController& dialog, const settings::TScreenRect&) override {
+    // Only the settings dialog has a Defaults button.
+    if (dialog.Controls.Find("btnDefaults") == nullptr) return;
     ++SettingsRuns;
-    if (Script) Script(form);
-    form.ButtonClick("btnOK");
+    if (Script) Script(static_cast<settings::TSettingsForm&>(dialog));
+    dialog.ButtonClick("btnOK");
   }
-  void RunAboutForm(settings::TAboutForm&, const settings::TScreenRect&) override {}
 };
 
 class ViewerSession : public ListPlugin {

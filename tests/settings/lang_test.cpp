@@ -22,13 +22,13 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd73DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd96DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 74u);
+  EXPECT_EQ(names.size(), 96u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
-  EXPECT_EQ(DefaultLanguage[24].Name, u"200");
-  EXPECT_EQ(DefaultLanguage[25].Name, u"271");  // built in this order
+  EXPECT_EQ(DefaultLanguage[27].Name, u"200");
+  EXPECT_EQ(DefaultLanguage[28].Name, u"271");  // built in this order
 }
 
 TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
@@ -38,7 +38,7 @@ TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
   };
   const TCase cases[] = {
       {101, u"Copy value"}, {115, u"About"}, {116, u"Copy path"},  {118, u"Next problem"}, {121, u"Copy as C array"},
-      {122, u""},           {200, u"Settings"},
+      {122, u"Element info"}, {125, u""},       {200, u"Settings"},
       {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {219, u"DER checks"},
       {220, u""},
       {253, u"Total Commander's folder"},                           {273, u"Restore default settings?"},

@@ -460,12 +460,12 @@ class TScriptedRunner : public IDialogRunner {
   Calls* Log = nullptr;
   TScreenRect Bounds;
   TScreenRect ViewerScreenRect() override { return Viewer; }
-  void RunSettingsForm(TSettingsForm& form, const TScreenRect& bounds) override {
+  void RunDialog(TDialogController& dialog, const TScreenRect& bounds) override {
+    if (dialog.Controls.Find("btnDefaults") == nullptr) return Log->push_back("about");
     Bounds = bounds;
     Log->push_back("run");
-    if (User) User(form);
+    if (User) User(static_cast<TSettingsForm&>(dialog));
   }
-  void RunAboutForm(TAboutForm&, const TScreenRect&) override { Log->push_back("about"); }
 };
 
 TEST_F(SettingsForm, TheSettingsCommandRunsTheDialogThenSaves) {

@@ -10,13 +10,26 @@
 namespace viewer::test {
 namespace {
 
+// Notes the title of each dialog it is asked to run, and closes it.
+class TNotingRunner : public settings::IDialogRunner {
+ public:
+  std::u16string Shown;
+  settings::TScreenRect ViewerScreenRect() override { return {0, 0, 800, 600}; }
+  void RunDialog(settings::TDialogController& dialog, const settings::TScreenRect&) override {
+    Shown = dialog.Caption;
+    dialog.KeyDown(vk::Escape);
+  }
+};
+
 class CommandsTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
     Form.ClipboardWait = [this](int ms) { Waits.push_back(ms); };
     Form.SetMainMenuCaptions();
+    Form.DialogRunner = &Runner;
   }
+  TNotingRunner Runner;
   // The n-th row (from 0), in document order, whose node is called name.
   TNodeId RowOf(const std::u16string& name, int n = 0) {
     for (TNodeId row = Form.TreeVT.GetFirst(); row != NoNode; row = Form.TreeVT.GetNext(row))
@@ -110,6 +123,7 @@ struct TEffects {
   std::int32_t TagsCount;
   int Beeps, Messages, BusyChanges;
   std::u16string SaveFilter;
+  std::u16string Dialog;
   TFocusedControl Active;
   std::u16string Focused;
   bool operator==(const TEffects&) const = default;
@@ -144,6 +158,9 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnCopyCArray", {'A', false, true, true}, u"Length"},
       {"mnOpenElement", {vk::Return, false, true, false}, u"INTEGER"},
       {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
+      {"mnElementInfo", {'I', false, true, true}, u"INTEGER"},
+      {"mnSaveElementAs", {'S', true, true, false}, u"Length"},
+      {"mnGoToOffset", {'G', false, true, false}, u""},
   };
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
@@ -158,6 +175,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     Fake.Host.BusyCursorChanges.clear();
     Fake.Dialogs.Messages.clear();
     Fake.Dialogs.LastFilter.clear();
+    Runner.Shown.clear();
     Fake.Clipboard.Text = u"02 01 09";
     if (byKey) {
       Form.KeyDown(c.Key);
@@ -169,7 +187,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     return TEffects{Fake.Clipboard.Text, Form.Settings.ShowAttributes, Form.HexPanelVisible, Form.Settings.Hex.Show,
                     Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
-                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Form.ActiveControl,
+                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Form.ActiveControl,
                     focused == NoNode ? u"" : Form.GetTag(focused).Name()};
   };
   for (const TCase& c : cases) {
@@ -260,8 +278,8 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 128, 129, 104, 105, 106, 107, 108, 0, 109, 110, 117, 118, 0,
-                                    111, 112, 113, 0, 114, 115}));
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 128, 129, 122, 124, 104, 105, 106, 107, 108, 0,
+                                    109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
 }
@@ -442,7 +460,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 21);
+  EXPECT_EQ(tabs, 24);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");

@@ -25,14 +25,16 @@ class TScriptedRunner : public settings::IDialogRunner {
   int SettingsRuns = 0;
   int AboutRuns = 0;
   TScreenRect ViewerScreenRect() override { return {0, 0, 800, 600}; }
-  void RunSettingsForm(TSettingsForm& form, const TScreenRect&) override {
+  void RunDialog(settings::TDialogController& dialog, const TScreenRect&) override {
+    // Only the settings dialog has a Defaults button.
+    if (dialog.Controls.Find("btnDefaults") == nullptr) {
+      ++AboutRuns;
+      dialog.KeyDown(platform::vk::Escape);
+      return;
+    }
     ++SettingsRuns;
-    if (User) User(form);
-    form.ButtonClick("btnOK");
-  }
-  void RunAboutForm(settings::TAboutForm& form, const TScreenRect&) override {
-    ++AboutRuns;
-    form.KeyDown(platform::vk::Escape);
+    if (User) User(static_cast<TSettingsForm&>(dialog));
+    dialog.ButtonClick("btnOK");
   }
 };
 

@@ -1,4 +1,4 @@
-// Native widgets for the settings dialog's and About box's controls.
+// Native widgets for a dialog controller's controls.
 #include "frontend/qt/controls_dialog.h"
 
 #include <QCheckBox>
@@ -65,7 +65,7 @@ class TSpinBox : public QSpinBox {
   void stepBy(int steps) override {
     const int delta = steps > 0 ? 1 : -1;
     FDialog.Act([&] {
-      for (int i = 0; i != steps; i += delta) FDialog.FHandlers.SpinEditStep(FName, delta);
+      for (int i = 0; i != steps; i += delta) FDialog.FController.SpinEditStep(FName, delta);
     });
   }
 
@@ -73,13 +73,12 @@ class TSpinBox : public QSpinBox {
   void keyPressEvent(QKeyEvent* event) override {
     const std::optional<platform::TKeyEvent> key = CoreKey(*event);
     bool taken = false;
-    if (key && FDialog.FHandlers.SpinEditKeyDown)
-      FDialog.Act([&] { taken = FDialog.FHandlers.SpinEditKeyDown(FName, key->Key); });
+    if (key) FDialog.Act([&] { taken = FDialog.FController.SpinEditKeyDown(FName, key->Key); });
     if (taken) return event->accept();
     const QString text = event->text();
-    if (text.size() == 1 && text[0].isPrint() && FDialog.FHandlers.SpinEditKeyPress) {
+    if (text.size() == 1 && text[0].isPrint()) {
       bool allowed = false;
-      FDialog.Act([&] { allowed = FDialog.FHandlers.SpinEditKeyPress(FName, text[0].unicode()); });
+      FDialog.Act([&] { allowed = FDialog.FController.SpinEditKeyPress(FName, text[0].unicode()); });
       if (!allowed) return event->accept();
     }
     QSpinBox::keyPressEvent(event);
@@ -90,15 +89,15 @@ class TSpinBox : public QSpinBox {
   std::string FName;
 };
 
-TControlsDialog::TControlsDialog(settings::TControls& controls, const settings::TFormLook& look,
-                                 const std::u16string& caption, TDialogHandlers handlers,
+TControlsDialog::TControlsDialog(settings::TDialogController& controller,
                                  std::function<void(const std::function<void()>&)> guard, QWidget* parent)
-    : QDialog(parent), FControls(controls), FCaption(caption), FHandlers(std::move(handlers)), FGuard(std::move(guard)) {
+    : QDialog(parent), FController(controller), FGuard(std::move(guard)) {
+  const settings::TFormLook& look = FController.Look;
   setFont(FontFor({look.FontName, look.FontSize, false}));
   setFixedSize(look.ClientWidth, look.ClientHeight);
   // Every control is placed in the dialog's coordinates, group boxes included,
   // so all are children of the dialog and the boxes stay beneath the rest.
-  for (const TControl& control : FControls.All()) {
+  for (const TControl& control : FController.Controls.All()) {
     QWidget* widget = MakeWidget(control, this);
     widget->setObjectName(QString::fromStdString(control.Name));
     widget->setGeometry(ToQRect(control.Bounds));
@@ -106,6 +105,8 @@ TControlsDialog::TControlsDialog(settings::TControls& controls, const settings::
   }
   for (auto& [control, widget] : FWidgets)
     if (control->Kind == TControlKind::ckGroupBox) widget->lower();
+  for (auto& [control, widget] : FWidgets)
+    if (control->Name == FController.FocusedControl) widget->setFocus();
   Refresh();
 }
 
@@ -116,20 +117,20 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
       return new QLabel(parent);
     case TControlKind::ckButton: {
       auto* button = new QPushButton(parent);
-      connect(button, &QPushButton::clicked, this, [this, name] { Act([&] { FHandlers.ButtonClick(name); }); });
+      connect(button, &QPushButton::clicked, this, [this, name] { Act([&] { FController.ButtonClick(name); }); });
       return button;
     }
     case TControlKind::ckCheckBox: {
       auto* box = new QCheckBox(parent);
       connect(box, &QCheckBox::clicked, this,
-              [this, name](bool checked) { Act([&] { FHandlers.CheckBoxClick(name, checked); }); });
+              [this, name](bool checked) { Act([&] { FController.CheckBoxClick(name, checked); }); });
       return box;
     }
     case TControlKind::ckRadioButton: {
       auto* radio = new QRadioButton(parent);
       // The controller decides which button is on.
       radio->setAutoExclusive(false);
-      connect(radio, &QRadioButton::clicked, this, [this, name] { Act([&] { FHandlers.RadioButtonClick(name); }); });
+      connect(radio, &QRadioButton::clicked, this, [this, name] { Act([&] { FController.RadioButtonClick(name); }); });
       return radio;
     }
     case TControlKind::ckGroupBox: {
@@ -142,7 +143,7 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
       auto* combo = new QComboBox(parent);
       combo->setMaxVisibleItems(20);
       connect(combo, QOverload<int>::of(&QComboBox::activated), this,
-              [this, name](int index) { Act([&] { FHandlers.ComboBoxChange(name, index); }); });
+              [this, name](int index) { Act([&] { FController.ComboBoxChange(name, index); }); });
       return combo;
     }
     case TControlKind::ckSpinEdit: {
@@ -152,14 +153,17 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
     }
     case TControlKind::ckEdit: {
       auto* edit = new QLineEdit(parent);
-      edit->setReadOnly(true);
+      edit->setReadOnly(control.ReadOnly);
+      connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+        Act([&] { FController.EditChange(name, text.toStdU16String()); });
+      });
       return edit;
     }
     case TControlKind::ckColorSwatch: {
       auto* swatch = new QPushButton(parent);
       swatch->setFlat(true);
       swatch->setAutoDefault(false);
-      connect(swatch, &QPushButton::clicked, this, [this, name] { Act([&] { FHandlers.SwatchClick(name); }); });
+      connect(swatch, &QPushButton::clicked, this, [this, name] { Act([&] { FController.SwatchClick(name); }); });
       return swatch;
     }
   }
@@ -167,7 +171,7 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
 }
 
 void TControlsDialog::Refresh() {
-  setWindowTitle(ToQString(FCaption));
+  setWindowTitle(ToQString(FController.Caption));
   for (auto& [control, widget] : FWidgets) {
     const QSignalBlocker blocker(widget);
     widget->setEnabled(control->Enabled);
@@ -200,9 +204,15 @@ void TControlsDialog::Refresh() {
         spin->setValue(control->Value);
         break;
       }
-      case TControlKind::ckEdit:
-        static_cast<QLineEdit*>(widget)->setText(ToQString(control->Text));
+      case TControlKind::ckEdit: {
+        // Setting the same text again would move the caret of a field being typed in.
+        auto* edit = static_cast<QLineEdit*>(widget);
+        if (edit->text() == ToQString(control->Text)) break;
+        edit->setText(ToQString(control->Text));
+        // A field shown for reading starts at its beginning, not its end.
+        if (control->ReadOnly) edit->setCursorPosition(0);
         break;
+      }
       case TControlKind::ckColorSwatch:
         widget->setStyleSheet(SwatchStyle(control->Color));
         break;
@@ -218,7 +228,7 @@ void TControlsDialog::Act(const std::function<void()>& call) {
 void TControlsDialog::keyPressEvent(QKeyEvent* event) {
   const std::optional<platform::TKeyEvent> key = CoreKey(*event);
   bool taken = false;
-  if (key && FHandlers.KeyDown) Act([&] { taken = FHandlers.KeyDown(key->Key); });
+  if (key) Act([&] { taken = FController.KeyDown(key->Key); });
   if (taken) return event->accept();
   QDialog::keyPressEvent(event);
 }

@@ -105,12 +105,15 @@ class TQtDialogs : public platform::IDialogs {
     return platform::TMessageBoxResult::mrOk;
   }
 
-  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
-                                               const std::u16string& proposedName) override {
+  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter, const std::u16string& proposedName,
+                                               int* filterIndex) override {
     // Qt's save dialog asks before it overwrites an existing file.
-    const QString name =
-        QFileDialog::getSaveFileName(TViewerScope::Current(), QString(), ToQString(proposedName), QtFilter(filter));
+    const QStringList filters = QtFilter(filter).split(QStringLiteral(";;"));
+    QString selected = filterIndex != nullptr ? filters.value(*filterIndex) : QString();
+    const QString name = QFileDialog::getSaveFileName(TViewerScope::Current(), QString(), ToQString(proposedName),
+                                                      filters.join(QStringLiteral(";;")), &selected);
     if (name.isEmpty()) return std::nullopt;
+    if (filterIndex != nullptr) *filterIndex = std::max(0, static_cast<int>(filters.indexOf(selected)));
     return name.toStdU16String();
   }
 

@@ -50,8 +50,7 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
 
   // settings::IDialogRunner
   settings::TScreenRect ViewerScreenRect() override;
-  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) override;
-  void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
+  void RunDialog(settings::TDialogController& controller, const settings::TScreenRect& bounds) override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

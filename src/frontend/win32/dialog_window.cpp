@@ -34,7 +34,7 @@ struct TNative {
 
 class TDialog {
  public:
-  TDialog(IDialogController& controller, platform::IDialogs& dialogs) : FController(controller), FDialogs(dialogs) {}
+  TDialog(settings::TDialogController& controller, platform::IDialogs& dialogs) : FController(controller), FDialogs(dialogs) {}
   ~TDialog() {
     for (TNative& native : FNatives)
       if (native.Swatch) DeleteObject(native.Swatch);
@@ -43,7 +43,7 @@ class TDialog {
   void Run(HWND owner, const settings::TScreenRect& bounds);
 
  private:
-  IDialogController& FController;
+  settings::TDialogController& FController;
   platform::IDialogs& FDialogs;
   HWND FWindow = nullptr;
   std::vector<TNative> FNatives;
@@ -61,6 +61,17 @@ class TDialog {
   TNative* ById(int id) {
     int index = id - FirstId;
     return index >= 0 && index < static_cast<int>(FNatives.size()) ? &FNatives[index] : nullptr;
+  }
+  // The control named by the controller, else the last one.
+  HWND FirstFocus() const {
+    for (const TNative& native : FNatives)
+      if (native.Control->Name == FController.FocusedControl) return native.Window;
+    return FNatives.empty() ? nullptr : FNatives.back().Window;
+  }
+  static std::u16string WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return FromWide(text.c_str());
   }
   TNative* ByArrows(HWND arrows) {
     for (TNative& native : FNatives)
@@ -89,7 +100,7 @@ void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
   InitCommonControlsEx(&common);
   RECT frame{0, 0, bounds.Width, bounds.Height};
   AdjustWindowRectEx(&frame, DialogStyle, FALSE, DialogExStyle);
-  FWindow = CreateWindowExW(DialogExStyle, DialogClassName, Wide(FController.Caption()), DialogStyle,
+  FWindow = CreateWindowExW(DialogExStyle, DialogClassName, Wide(FController.Caption), DialogStyle,
                             bounds.Left + frame.left, bounds.Top + frame.top, frame.right - frame.left,
                             frame.bottom - frame.top, owner, nullptr, ThisModule(), this);
   if (FWindow == nullptr) return;
@@ -97,9 +108,10 @@ void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
   Refresh();
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(FWindow, SW_SHOW);
-  if (!FNatives.empty()) SetFocus(FNatives.back().Window);
+  SetFocus(FirstFocus());
+  FController.OnCloseRequest = [this] { FClosed = true; };
   MSG message;
-  while (!FClosed && !FController.CloseRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+  while (!FClosed && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) &&
         (message.hwnd == FWindow || IsChild(FWindow, message.hwnd))) {
       bool taken = false;
@@ -110,6 +122,7 @@ void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  FController.OnCloseRequest = nullptr;
   if (owner) EnableWindow(owner, TRUE);
   DestroyWindow(FWindow);
   FWindow = nullptr;
@@ -117,9 +130,9 @@ void TDialog::Run(HWND owner, const settings::TScreenRect& bounds) {
 }
 
 void TDialog::CreateControls() {
-  const auto& controls = FController.Controls().All();
+  const auto& controls = FController.Controls.All();
   FNatives.reserve(controls.size());
-  const settings::TFormLook& look = FController.Look();
+  const settings::TFormLook& look = FController.Look;
   for (const TControl& control : controls) {
     TNative native{&control};
     const wchar_t* className = L"STATIC";
@@ -144,7 +157,7 @@ void TDialog::CreateControls() {
       case TControlKind::ckSpinEdit:
       case TControlKind::ckEdit:
         className = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL | (control.Kind == TControlKind::ckEdit ? ES_READONLY : 0);
+        style |= WS_TABSTOP | ES_AUTOHSCROLL | (control.Kind == TControlKind::ckEdit && control.ReadOnly ? ES_READONLY : 0);
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case TControlKind::ckColorSwatch: style |= SS_NOTIFY; exStyle = WS_EX_CLIENTEDGE; break;
@@ -169,7 +182,7 @@ void TDialog::CreateControls() {
 void TDialog::Refresh() {
   if (FWindow == nullptr) return;
   FRefreshing = true;
-  SetWindowTextW(FWindow, Wide(FController.Caption()));
+  SetWindowTextW(FWindow, Wide(FController.Caption));
   for (TNative& native : FNatives) {
     const TControl& c = *native.Control;
     EnableWindow(native.Window, c.Enabled);
@@ -197,7 +210,8 @@ void TDialog::Refresh() {
         SetWindowTextW(native.Window, std::to_wstring(c.Value).c_str());
         break;
       case TControlKind::ckEdit:
-        SetWindowTextW(native.Window, Wide(c.Text));
+        // Setting the same text again would move the caret of a field being typed in.
+        if (WindowText(native.Window) != c.Text) SetWindowTextW(native.Window, Wide(c.Text));
         break;
       case TControlKind::ckColorSwatch: {
         COLORREF color = ToColorRef(c.Color);  // resolved by the controller
@@ -268,6 +282,12 @@ LRESULT TDialog::Message(UINT message, WPARAM wParam, LPARAM lParam) {
         case TControlKind::ckColorSwatch:
           if (code == STN_CLICKED) Act([&] { FController.SwatchClick(name); });
           break;
+        case TControlKind::ckEdit:
+          if (code == EN_CHANGE && !native->Control->ReadOnly) {
+            std::u16string text = WindowText(native->Window);
+            Act([&] { FController.EditChange(name, text); });
+          }
+          break;
         default: break;
       }
       return 0;
@@ -298,7 +318,7 @@ LRESULT TDialog::Message(UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void RunDialog(IDialogController& controller, void* owner, const settings::TScreenRect& bounds, platform::IDialogs& dialogs) {
+void RunDialog(settings::TDialogController& controller, void* owner, const settings::TScreenRect& bounds, platform::IDialogs& dialogs) {
   TDialog dialog(controller, dialogs);
   dialog.Run(static_cast<HWND>(owner), bounds);
 }

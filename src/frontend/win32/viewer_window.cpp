@@ -385,14 +385,8 @@ settings::TScreenRect TViewerWindow::ViewerScreenRect() {
   return {origin.x, origin.y, client.right, client.bottom};
 }
 
-void TViewerWindow::RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) {
-  TSettingsController controller(form);
-  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FController.Platform().Dialogs);
-}
-
-void TViewerWindow::RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) {
-  TAboutController controller(form);
-  RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FController.Platform().Dialogs);
+void TViewerWindow::RunDialog(settings::TDialogController& controller, const settings::TScreenRect& bounds) {
+  win32::RunDialog(controller, GetAncestor(FWindow, GA_ROOT), bounds, FController.Platform().Dialogs);
 }
 
 }  // namespace frontend::win32

@@ -58,8 +58,7 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
 
   // settings::IDialogRunner
   settings::TScreenRect ViewerScreenRect() override;
-  void RunSettingsForm(settings::TSettingsForm& form, const settings::TScreenRect& bounds) override;
-  void RunAboutForm(settings::TAboutForm& form, const settings::TScreenRect& bounds) override;
+  void RunDialog(settings::TDialogController& controller, const settings::TScreenRect& bounds) override;
 
  private:
   static constexpr int ViewCount = std::size(viewer::AllViews);

@@ -73,7 +73,7 @@ std::u16string FileDialogFilter(const std::u16string& filter) {
 }
 
 std::optional<std::u16string> TWin32Dialogs::SaveFileDialog(const std::u16string& filter,
-                                                            const std::u16string& proposedName) {
+                                                            const std::u16string& proposedName, int* filterIndex) {
   std::u16string filterText = FileDialogFilter(filter);
   // Room for long paths; the proposed name is the starting text.
   std::wstring buffer(32768, L'\0');
@@ -82,11 +82,12 @@ std::optional<std::u16string> TWin32Dialogs::SaveFileDialog(const std::u16string
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = Window(FOwner);
   dialog.lpstrFilter = Wide(filterText);
-  dialog.nFilterIndex = 1;
+  dialog.nFilterIndex = filterIndex != nullptr ? static_cast<DWORD>(*filterIndex) + 1 : 1;  // counted from 1
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+  if (filterIndex != nullptr) *filterIndex = dialog.nFilterIndex > 0 ? static_cast<int>(dialog.nFilterIndex) - 1 : 0;
   return FromWide(buffer.c_str());
 }
 

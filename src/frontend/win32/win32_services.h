@@ -29,8 +29,8 @@ class TWin32Dialogs : public platform::IDialogs {
   explicit TWin32Dialogs(TWindowGetter owner = {}) : FOwner(std::move(owner)) {}
   platform::TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                platform::TMessageBoxKind kind) override;
-  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
-                                               const std::u16string& proposedName) override;
+  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter, const std::u16string& proposedName,
+                                               int* filterIndex) override;
   // The custom-colour slots beyond the 16 the chooser has are left out.
   std::optional<platform::TColor> ChooseColor(platform::TColor initial, std::span<const platform::TColor> customColors,
                                     bool fullyOpen) override;

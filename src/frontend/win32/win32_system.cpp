@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "frontend/win32/win32_api.h"
+
+#include <bcrypt.h>
 #include "text/utf.h"
 
 namespace frontend::win32 {
@@ -112,6 +114,31 @@ char16_t TWin32System::ThousandsSeparator() {
   wchar_t separator[8] = {};
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8) < 2) return u',';
   return static_cast<char16_t>(separator[0]);
+}
+
+std::vector<std::uint8_t> TWin32System::Digest(platform::THashAlgorithm algorithm,
+                                               std::span<const std::uint8_t> data) {
+  const wchar_t* name = BCRYPT_SHA256_ALGORITHM;
+  switch (algorithm) {
+    case platform::THashAlgorithm::haSha1: name = BCRYPT_SHA1_ALGORITHM; break;
+    case platform::THashAlgorithm::haSha256: name = BCRYPT_SHA256_ALGORITHM; break;
+  }
+  BCRYPT_ALG_HANDLE provider = nullptr;
+  if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&provider, name, nullptr, 0))) return {};
+  std::vector<std::uint8_t> digest;
+  DWORD size = 0;
+  ULONG written = 0;
+  if (BCRYPT_SUCCESS(BCryptGetProperty(provider, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&size), sizeof size,
+                                       &written, 0)) &&
+      data.size() <= ULONG_MAX) {
+    digest.resize(size);
+    // BCryptHash takes a non-const input pointer but only reads it.
+    if (!BCRYPT_SUCCESS(BCryptHash(provider, nullptr, 0, const_cast<PUCHAR>(data.data()),
+                                   static_cast<ULONG>(data.size()), digest.data(), size)))
+      digest.clear();
+  }
+  BCryptCloseAlgorithmProvider(provider, 0);
+  return digest;
 }
 
 }  // namespace frontend::win32

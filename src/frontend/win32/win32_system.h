@@ -32,6 +32,8 @@ class TWin32System : public platform::ISystem {
   std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;
   unsigned DefaultCodePage() override;
   char16_t ThousandsSeparator() override;
+  // Through CNG (bcrypt.dll).
+  std::vector<std::uint8_t> Digest(platform::THashAlgorithm algorithm, std::span<const std::uint8_t> data) override;
 
  private:
   std::string FModuleFolder;

@@ -24,9 +24,10 @@ TMessageBoxResult TFakeDialogs::MessageBox(const std::u16string& text, const std
 }
 
 std::optional<std::u16string> TFakeDialogs::SaveFileDialog(const std::u16string& filter,
-                                                           const std::u16string& proposedName) {
+                                                           const std::u16string& proposedName, int* filterIndex) {
   LastFilter = filter;
   LastProposedName = proposedName;
+  if (filterIndex != nullptr && SaveFileAnswer) *filterIndex = SaveFilterAnswer;
   return SaveFileAnswer;
 }
 

@@ -2,6 +2,7 @@
 // and records what the core asked of it.
 #pragma once
 
+#include <functional>
 #include <deque>
 #include <map>
 
@@ -31,13 +32,14 @@ class TFakeDialogs : public IDialogs {
   std::optional<std::u16string> SaveFileAnswer;  // empty: the user cancels
   std::u16string LastFilter;
   std::u16string LastProposedName;
+  int SaveFilterAnswer = 0;  // the filter the user chooses
   std::optional<TColor> ColorAnswer;
   std::vector<TColor> LastCustomColors;  // as the last ChooseColor got them
   bool LastFullyOpen = false;
   TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                TMessageBoxKind kind) override;
-  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
-                                               const std::u16string& proposedName) override;
+  std::optional<std::u16string> SaveFileDialog(const std::u16string& filter, const std::u16string& proposedName,
+                                               int* filterIndex) override;
   std::optional<TColor> ChooseColor(TColor initial, std::span<const TColor> customColors,
                                     bool fullyOpen) override;
 };
@@ -91,6 +93,12 @@ class TFakeSystem : public ISystem {
   std::optional<std::u16string> CodePageToUtf16(const std::string& bytes, unsigned codePage) override;
   unsigned DefaultCodePage() override { return 1252; }
   char16_t ThousandsSeparator() override { return Separator; }
+  // No crypto library of its own: tests that need digests set Digester (to
+  // libcrypto's on Linux); without one every digest is empty.
+  std::function<std::vector<std::uint8_t>(THashAlgorithm, std::span<const std::uint8_t>)> Digester;
+  std::vector<std::uint8_t> Digest(THashAlgorithm algorithm, std::span<const std::uint8_t> data) override {
+    return Digester ? Digester(algorithm, data) : std::vector<std::uint8_t>{};
+  }
 };
 
 // All five fakes together, with the bundle the core takes.

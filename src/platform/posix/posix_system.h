@@ -1,9 +1,12 @@
 // ISystem for Linux and other POSIX systems, without any toolkit: the module
-// folder, the INI-location flag in a file under $XDG_CONFIG_HOME, and Windows
-// code pages converted with iconv.
+// folder, the INI-location flag in a file under $XDG_CONFIG_HOME, Windows
+// code pages converted with iconv, digests by libcrypto.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -23,6 +26,9 @@ std::string ConfigHome();
 
 // ConfigHome()/Bramlet/INIFolder; empty when ConfigHome() is.
 std::string IniFolderFlagPath();
+
+// The digest of data by OpenSSL's libcrypto (EVP); empty if it fails.
+std::vector<std::uint8_t> LibcryptoDigest(THashAlgorithm algorithm, std::span<const std::uint8_t> data);
 
 class TPosixSystem : public ISystem {
  public:
@@ -44,6 +50,9 @@ class TPosixSystem : public ISystem {
   unsigned DefaultCodePage() override { return 1252; }
   // From the user's numeric locale; "," when it has none.
   char16_t ThousandsSeparator() override;
+  std::vector<std::uint8_t> Digest(THashAlgorithm algorithm, std::span<const std::uint8_t> data) override {
+    return LibcryptoDigest(algorithm, data);
+  }
 
  private:
   std::string FModuleFolder;

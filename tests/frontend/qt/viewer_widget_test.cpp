@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -436,6 +437,27 @@ TEST_F(QtViewer, AboutBoxClosesOnEscape) {
   });
   FForm->ShowAbout();
   EXPECT_TRUE(closedByKey);
+}
+
+TEST_F(QtViewer, GoToOffsetTakesWhatIsTypedIntoItsFieldAndEnter) {
+  Open("cert.der");
+  bool closedByEnter = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("edOffset"));
+    ASSERT_NE(field, nullptr);
+    EXPECT_FALSE(field->isReadOnly());
+    QTest::keyClicks(field, QStringLiteral("0x0e"));
+    QTest::keyClick(field, Qt::Key_Return);
+    closedByEnter = !dialog->isVisible() && dialog->result() == QDialog::Accepted;
+    if (dialog->isVisible()) dialog->reject();
+  });
+  FForm->GoToOffset();
+  EXPECT_TRUE(closedByEnter);
+  // Byte 14 lies in the certificate's serial number, which starts at 13.
+  EXPECT_EQ(FForm->GetTag(FForm->TreeVT.FocusedNode()).Offset(), 13);
+  EXPECT_EQ(FForm->GetHexOffset(FForm->Hex1VT.FocusedNode(), FForm->Hex1VT.FocusedColumn()), 14);
 }
 
 TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {

@@ -2,7 +2,9 @@
 // host does, sends keys to the viewer, opens and dismisses its context menu,
 // and checks what comes back and the settings file the module writes. With a
 // shot folder it waits at two points (viewer shown, menu open) until a
-// screenshot has been taken. Exits non-zero on any failure.
+// screenshot has been taken. Exits non-zero on any failure. The sample's
+// SHA-256 fingerprint, when the environment gives it as BRAMLET_SAMPLE_SHA256
+// (upper-case hexadecimal), is what Element info must show.
 //   test_host MODULE SAMPLE WORKFOLDER [SHOTFOLDER]
 #ifndef UNICODE
 #define UNICODE
@@ -15,6 +17,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -98,10 +101,16 @@ void CALLBACK InspectMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 
 // Fires while a dialog's modal loop runs: counts its controls, lets the script
 // take a picture, then closes it with Escape as a user would.
+// Typed set, the dialog's first editable field gets that text and Enter instead.
 int DialogControls = -1;
+std::vector<std::wstring> DialogTexts;
 const wchar_t* DialogShot = L"";
-BOOL CALLBACK CountChild(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
+const wchar_t* DialogTyped = nullptr;
+BOOL CALLBACK ReadChild(HWND child, LPARAM) {
+  ++DialogControls;
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  DialogTexts.push_back(text);
   return TRUE;
 }
 void CALLBACK InspectDialog(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -109,17 +118,32 @@ void CALLBACK InspectDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = FindWindowW(L"BramletDialog", nullptr);
   if (!dialog) return;
   DialogControls = 0;
-  EnumChildWindows(dialog, CountChild, reinterpret_cast<LPARAM>(&DialogControls));
+  DialogTexts.clear();
+  EnumChildWindows(dialog, ReadChild, 0);
+  if (DialogTyped != nullptr) {
+    HWND edit = FindWindowExW(dialog, nullptr, L"EDIT", nullptr);
+    SetWindowTextW(edit, DialogTyped);
+    Screenshot(DialogShot, true);
+    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+    return;
+  }
   Screenshot(DialogShot, true);
   PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 1);
 }
 
-void OpenDialog(HWND viewer, int command, const wchar_t* shot) {
+void OpenDialog(HWND viewer, int command, const wchar_t* shot, const wchar_t* typed = nullptr) {
   DialogControls = -1;
   DialogShot = shot;
+  DialogTyped = typed;
   SetTimer(nullptr, 0, 400, InspectDialog);
   PostMessageW(viewer, WM_COMMAND, command, 0);
   Pump(1500);
+}
+
+bool DialogShows(const std::wstring& text) {
+  for (const std::wstring& shown : DialogTexts)
+    if (shown == text) return true;
+  return false;
 }
 
 std::map<std::string, std::map<std::string, std::string>> ReadIni(const std::wstring& path) {
@@ -265,8 +289,8 @@ int wmain(int argc, wchar_t** argv) {
   PostMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 8));
   PostMessageW(tree, WM_RBUTTONUP, 0, MAKELPARAM(30, 8));
   Pump(1500);
-  Check(MenuItems == 26, "the context menu holds its 26 items and separators");
-  Check(MenuItemsWithShortcut == 21, "21 menu items show a shortcut after a tab");
+  Check(MenuItems == 29, "the context menu holds its 29 items and separators");
+  Check(MenuItemsWithShortcut == 24, "24 menu items show a shortcut after a tab");
   Check(IsWindow(viewer), "the viewer survives the menu");
 
   // The About box and the settings dialog, from the menu's commands.
@@ -276,6 +300,23 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("settings dialog: %d native controls\n", DialogControls);
   Check(DialogControls >= 50, "the settings dialog shows its controls");
   Check(IsWindowEnabled(host) && IsWindow(viewer), "both dialogs closed on Escape and gave the host back");
+
+  // The element toolbox on the certificate: Element info with its digests from
+  // CNG, and Go to offset, whose element Element info then describes.
+  SetFocus(tree);
+  PostKey(VK_HOME);
+  OpenDialog(viewer, 122, L"element-info");
+  std::printf("element info: %d native controls\n", DialogControls);
+  Check(DialogControls == 25, "Element info shows eight fields with a caption and a copy button each, and Close");
+  wchar_t expected[80] = {};
+  if (GetEnvironmentVariableW(L"BRAMLET_SAMPLE_SHA256", expected, 80) != 0)
+    Check(DialogShows(expected), "Element info shows the certificate's SHA-256 fingerprint, computed by CNG");
+  OpenDialog(viewer, 123, L"go-to-offset", L"$E");
+  Check(DialogControls == 4 && FindWindowW(L"BramletDialog", nullptr) == nullptr,
+        "Go to offset takes $E and Enter, and closes");
+  OpenDialog(viewer, 122, L"element-info-serial");
+  Check(DialogShows(L"13"), "byte $E focused the serial number, which starts at offset 13");
+  Check(IsWindowEnabled(host) && IsWindow(viewer), "the toolbox's dialogs gave the host back");
 
   close(viewer);
   Check(!IsWindow(viewer) && ChildCount(host) == 0, "ListCloseWindow destroys the viewer window");
