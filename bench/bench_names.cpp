@@ -57,7 +57,7 @@ void Parse(benchmark::State& state, const std::string& name, bool names) {
     form.Settings.FieldNames = names;
     form.ParseASN(bytes);
     state.counters["named"] = form.Names().NamedCount();
-    state.counters["elements"] = form.Document().ElementCount();
+    state.counters["elements"] = form.Document().Elements().ElementCount();
   }
 }
 
@@ -73,7 +73,7 @@ void MatchOnly(benchmark::State& state, const std::string& name) {
   form.ParseASN(bytes);
   schema::TNames names;
   for (auto _ : state) {
-    names.Build(form.Document(), *bytes);
+    names.Build(form.Document().Elements(), *bytes);
     benchmark::DoNotOptimize(names.NamedCount());
   }
 }
@@ -88,7 +88,7 @@ void AllPaths(benchmark::State& state, const std::string& name) {
   viewer::TMainForm form(fake.Platform);
   form.ParseASN(bytes);
   const schema::TNames& names = form.Names();
-  const viewer::TDocument& document = form.Document();
+  const viewer::TDocument& document = form.Document().Elements();
   for (auto _ : state) {
     std::vector<std::size_t> lengths(document.ElementCount());
     std::vector<std::uint32_t> children(document.ElementCount());

@@ -10,14 +10,14 @@
 
 namespace app {
 
-std::u16string NamedRowLine(const viewer::TMainForm& form, viewer::TTag row) {
-  std::u16string label = form.FieldLabel(row);
+std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row) {
+  std::u16string label = document.FieldLabel(row);
   if (label.empty()) return viewer::RowLine(row);
   return label + u" " + viewer::RowLine(row);
 }
 
-TPathWalk::TPathWalk(const viewer::TMainForm& form)
-    : FDocument(form.Document()), FNames(form.Names()), FNamed(form.Settings.FieldNames) {}
+TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)
+    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {}
 
 std::string_view TPathWalk::Next(std::uint32_t element) {
   const std::uint32_t parent = FDocument.Parent(element);
@@ -34,16 +34,16 @@ std::string_view TPathWalk::Next(std::uint32_t element) {
   return shown ? std::string_view(FPath) : std::string_view();
 }
 
-void PrintPaths(const viewer::TMainForm& form, std::ostream& out) {
-  const viewer::TDocument& document = form.Document();
-  TPathWalk paths(form);
+void PrintPaths(const viewer::TDecodedDocument& document, std::ostream& out) {
+  const viewer::TDocument& elements = document.Elements();
+  TPathWalk paths(document);
   std::string buffer;
   // Tag names by class and number: a document repeats a few dozen of them.
   std::unordered_map<std::uint64_t, std::string> tagNames;
-  const std::uint32_t count = document.ElementCount();
+  const std::uint32_t count = elements.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
     const std::string_view path = paths.Next(e);
-    const asn::TElementHeader h = document.Header(e);
+    const asn::TElementHeader h = elements.Header(e);
     char digits[16];
     buffer.append(digits, std::to_chars(digits, digits + sizeof digits, h.Offset).ptr);
     buffer.push_back('\t');
@@ -51,10 +51,10 @@ void PrintPaths(const viewer::TMainForm& form, std::ostream& out) {
     buffer.push_back('\t');
     if (h.TagNumberFits) {
       auto [name, added] = tagNames.try_emplace(std::uint64_t{h.TagClass} << 32 | h.TagNumber);
-      if (added) AppendShown(name->second, document.Element(e).Name());
+      if (added) AppendShown(name->second, elements.Element(e).Name());
       buffer += name->second;
     } else {
-      AppendShown(buffer, document.Element(e).Name());
+      AppendShown(buffer, elements.Element(e).Name());
     }
     buffer.push_back('\n');
     if (buffer.size() < (1u << 20)) continue;

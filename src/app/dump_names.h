@@ -7,19 +7,19 @@
 #include <string_view>
 #include <vector>
 
-#include "viewer/main.h"
+#include "viewer/document.h"
 
 namespace app {
 
-// The row as the structure tree shows it: the field label (when the form has
+// The row as the structure tree shows it: the field label (when the document has
 // one for the row), a blank, then the row's own line.
-std::u16string NamedRowLine(const viewer::TMainForm& form, viewer::TTag row);
+std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row);
 
 // Every element's path along a walk in document order, each built from its
 // parent's: a stack of the open ancestors and the length of their paths.
 class TPathWalk {
  public:
-  explicit TPathWalk(const viewer::TMainForm& form);
+  explicit TPathWalk(const viewer::TDecodedDocument& document);
   // The path of element, the next one in document order after the last asked
   // for; empty when it is unnamed or the form shows no names. Valid until the
   // next call.
@@ -41,6 +41,6 @@ class TPathWalk {
 
 // One line per element in document order: its offset in decimal, a tab, its
 // path (empty when unnamed), a tab, its tag name.
-void PrintPaths(const viewer::TMainForm& form, std::ostream& out);
+void PrintPaths(const viewer::TDecodedDocument& document, std::ostream& out);
 
 }  // namespace app

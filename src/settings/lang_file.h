@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 71> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 74> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -74,6 +74,8 @@ inline constexpr std::array<TBuiltInText, 71> DefaultLanguage{{
     {u"119", u"Copy as Base64"},
     {u"120", u"Copy as PEM"},
     {u"121", u"Copy as C array"},
+    {u"128", u"Open element"},
+    {u"129", u"Back"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -123,6 +125,7 @@ inline constexpr std::array<TBuiltInText, 71> DefaultLanguage{{
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
     {u"701", u"Not enough memory to show this file"},
+    {u"710", u"%0 at offset %1 of %2"},
 }};
 
 }  // namespace settings

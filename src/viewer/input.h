@@ -1,7 +1,7 @@
 // Where a document's bytes come from: telling binary files from text, finding
 // the text armour (PEM, begin-base64, bare Base64), Base64 and the clipboard's
-// hexadecimal or Base64 text. Pure functions; TMainForm's LoadFile and
-// LoadFromClipboard put them together.
+// hexadecimal or Base64 text. Pure functions; TDecodedDocument's LoadFile and
+// LoadFromText put them together.
 #pragma once
 
 #include <cstdint>

@@ -27,12 +27,6 @@ TTag TMainForm::ElementOfRow(TNodeId node) const {
   return {};
 }
 
-std::span<const std::uint8_t> TMainForm::ElementEncoding(TTag element) const {
-  if (!element.IsValid() || element.TagType() != ttNode) return {};
-  const std::span<const std::uint8_t> bytes(*Bytes);
-  return bytes.subspan(static_cast<std::size_t>(element.Offset()), static_cast<std::size_t>(element.FullLength()));
-}
-
 void TMainForm::CopyAsBase64() {
   const TTag element = ElementOfRow(TreeVT.FocusedNode());
   if (!element.IsValid()) return;
@@ -42,7 +36,7 @@ void TMainForm::CopyAsBase64() {
 void TMainForm::CopyAsPem() {
   const TTag element = ElementOfRow(TreeVT.FocusedNode());
   if (!element.IsValid()) return;
-  const char* label = asn::PemLabel(FDocument, *Bytes, element.ElementIndex());
+  const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 

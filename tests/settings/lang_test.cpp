@@ -22,13 +22,13 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd70DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd73DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 71u);
+  EXPECT_EQ(names.size(), 74u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
-  EXPECT_EQ(DefaultLanguage[22].Name, u"200");
-  EXPECT_EQ(DefaultLanguage[23].Name, u"271");  // built in this order
+  EXPECT_EQ(DefaultLanguage[24].Name, u"200");
+  EXPECT_EQ(DefaultLanguage[25].Name, u"271");  // built in this order
 }
 
 TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {

@@ -265,8 +265,8 @@ int wmain(int argc, wchar_t** argv) {
   PostMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 8));
   PostMessageW(tree, WM_RBUTTONUP, 0, MAKELPARAM(30, 8));
   Pump(1500);
-  Check(MenuItems == 24, "the context menu holds its 24 items and separators");
-  Check(MenuItemsWithShortcut == 19, "19 menu items show a shortcut after a tab");
+  Check(MenuItems == 26, "the context menu holds its 26 items and separators");
+  Check(MenuItemsWithShortcut == 21, "21 menu items show a shortcut after a tab");
   Check(IsWindow(viewer), "the viewer survives the menu");
 
   // The About box and the settings dialog, from the menu's commands.
