@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/dump_names.h"
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
@@ -16,9 +17,13 @@ namespace {
 // The JSON output is handed to the stream in pieces of about this size.
 constexpr std::size_t JsonFlushSize = 1 << 20;
 
-// What a finding's line and a JSON element call the element: its tag name.
-std::u16string ElementName(const viewer::TDocument& doc, std::uint32_t element) {
-  return doc.Element(element).Name();
+// What a finding's line calls the element: its path, or its tag name when it has none.
+std::string ElementName(const viewer::TDecodedDocument& document, std::uint32_t element) {
+  const viewer::TTag tag = document.Elements().Element(element);
+  std::string name;
+  AppendShown(name, document.FieldPath(tag));
+  if (name.empty()) AppendShown(name, tag.Name());
+  return name;
 }
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
@@ -64,7 +69,7 @@ const char* ClassName(asn::TASN1TagClasses c) {
 }
 
 // The element's own members, up to and including its findings.
-void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t element,
+void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t element, std::string_view path,
                    std::span<const asn::TDerFinding> findings) {
   const asn::TASNTag tag = doc.Element(element).ASNTag();
   out += "{\"offset\":" + std::to_string(tag.Offset) + ",\"header\":" + std::to_string(tag.HeaderLength()) +
@@ -77,7 +82,7 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
   out += tag.Constructed ? ",\"constructed\":true" : ",\"constructed\":false";
   if (tag.Encapsulates) out += ",\"encapsulates\":true";
   out += ",\"path\":";
-  AppendJsonString(out, ElementName(doc, element));
+  AppendJsonString(out, path);
   if (!tag.Constructed && !tag.Encapsulates) {
     out += ",\"value\":";
     AppendJsonString(out, doc.Element(element).Text());
@@ -125,7 +130,7 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
     lines += '\t';
     lines += asn::DerRuleId(f.Rule);
     lines += '\t';
-    if (onElement) AppendShown(lines, ElementName(doc, f.Element));
+    if (onElement) lines += ElementName(document, f.Element);
     else lines += '-';
     lines += '\t';
     lines += f.Explanation;
@@ -173,6 +178,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
   // Open elements with children, innermost last; each level's next member
   // needs a comma when one was written before it.
   std::vector<std::uint32_t> open;
+  TPathWalk paths(document);
   bool needComma = false;
   std::size_t nextFinding = 0;
   const std::uint32_t count = doc.ElementCount();
@@ -186,7 +192,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
     if (needComma) json.push_back(',');
     const std::size_t first = nextFinding;
     while (nextFinding < findings.size() && findings[nextFinding].Element == e) ++nextFinding;
-    AppendElement(json, doc, e, std::span(findings).subspan(first, nextFinding - first));
+    AppendElement(json, doc, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
     if (doc.ChildCount(e) > 0) {
       json += ",\"children\":[";
       open.push_back(e);

@@ -16,41 +16,38 @@ std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TT
   return label + u" " + viewer::RowLine(row);
 }
 
+TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)
+    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {}
+
+std::string_view TPathWalk::Next(std::uint32_t element) {
+  const std::uint32_t parent = FDocument.Parent(element);
+  while (!FOpen.empty() && FOpen.back().Element != parent) FOpen.pop_back();
+  const std::size_t base = FOpen.empty() ? 0 : FOpen.back().Length;
+  const std::uint32_t index = FOpen.empty() ? 0 : FOpen.back().Children++;
+  const bool shown = FNamed && FNames.IsNamed(element);
+  // FPath still starts with the parent's path when the parent has one.
+  if (shown) {
+    FPath.resize(base == NoPath ? 0 : base);
+    FNames.AppendOwnSteps(FPath, element, index);
+  }
+  FOpen.push_back({element, shown ? FPath.size() : NoPath, 0});
+  return shown ? std::string_view(FPath) : std::string_view();
+}
+
 void PrintPaths(const viewer::TDecodedDocument& document, std::ostream& out) {
   const viewer::TDocument& elements = document.Elements();
-  const schema::TNames& names = document.Names();
-  const bool named = document.Settings().FieldNames;
-  // Elements come parent first, children in order: a stack of the open
-  // ancestors and the length of their paths builds every path from its parent's.
-  struct TOpen {
-    std::uint32_t Element;
-    std::size_t Length;     // NoPath below an unnamed element
-    std::uint32_t Children;  // seen so far
-  };
-  constexpr std::size_t NoPath = static_cast<std::size_t>(-1);
-  std::vector<TOpen> open;
-  std::string path;
+  TPathWalk paths(document);
   std::string buffer;
   // Tag names by class and number: a document repeats a few dozen of them.
   std::unordered_map<std::uint64_t, std::string> tagNames;
   const std::uint32_t count = elements.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
-    const std::uint32_t parent = elements.Parent(e);
-    while (!open.empty() && open.back().Element != parent) open.pop_back();
-    const std::size_t base = open.empty() ? 0 : open.back().Length;
-    const std::uint32_t index = open.empty() ? 0 : open.back().Children++;
-    const bool shown = named && names.IsNamed(e);
-    // path still starts with the parent's path when the parent has one.
-    if (shown) {
-      path.resize(base == NoPath ? 0 : base);
-      names.AppendOwnSteps(path, e, index);
-    }
-    open.push_back({e, shown ? path.size() : NoPath, 0});
+    const std::string_view path = paths.Next(e);
     const asn::TElementHeader h = elements.Header(e);
     char digits[16];
     buffer.append(digits, std::to_chars(digits, digits + sizeof digits, h.Offset).ptr);
     buffer.push_back('\t');
-    if (shown) buffer += path;
+    buffer += path;
     buffer.push_back('\t');
     if (h.TagNumberFits) {
       auto [name, added] = tagNames.try_emplace(std::uint64_t{h.TagClass} << 32 | h.TagNumber);

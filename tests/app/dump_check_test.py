@@ -208,6 +208,15 @@ def run(dump, *args):
     return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
 
 
+def paths(dump, path):
+    """offset -> (path, tag name) of the element there, as --paths prints them."""
+    found = {}
+    for line in run(dump, "--paths", path)[1].decode().splitlines():
+        offset, element_path, tag = line.split("\t")
+        found[int(offset)] = (element_path, tag)
+    return found
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dump", required=True)
@@ -242,8 +251,11 @@ def main():
                 change(target)
                 data = place(tree)
                 broken_count += 1
-                rc, out, err = run(dump, "--check", write("%s.%s" % (sample, rule), data))
-                want = "%d\t%s\t" % (target.offset, rule)
+                broken = write("%s.%s" % (sample, rule), data)
+                rc, out, err = run(dump, "--check", broken)
+                # The third column: the element's path, or its tag name when it has none.
+                element_path, tag = paths(dump, broken).get(target.offset, ("", "?"))
+                want = "%d\t%s\t%s\t" % (target.offset, rule, element_path or tag)
                 lines = out.decode().splitlines()
                 if rc != 1 or len(lines) != 1 or not lines[0].startswith(want):
                     failures.append("%s broken for %s at %d: exit %d, %r %s" % (sample, rule, target.offset, rc,
@@ -287,6 +299,10 @@ def main():
                 continue
             if os.path.basename(path) == "cert.der":
                 stack = list(doc["elements"])
+                expected_paths = paths(dump, path)
+                named = sum(1 for p, _ in expected_paths.values() if p)
+                if named < 20:
+                    failures.append("cert.der: only %d named elements" % named)
                 checked = 0
                 while stack:
                     element = stack.pop()
@@ -295,6 +311,10 @@ def main():
                     size = element["header"] + element["length"]
                     if rc != 0 or raw != cert[element["offset"]:element["offset"] + size]:
                         failures.append("--element %d" % element["offset"])
+                    listed = expected_paths.get(element["offset"], ("?", ""))[0]
+                    if element["path"] != listed:
+                        failures.append("--json path at %d: %r, --paths %r" % (element["offset"], element["path"],
+                                                                               listed))
                     checked += 1
                 if checked < 20:
                     failures.append("--element checked only %d elements" % checked)

@@ -47,6 +47,23 @@ TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
   EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"INTEGER");
 }
 
+// A certificate whose version is v1 written out, the DEFAULT: a finding only
+// while field names say which field the element is.
+TEST_F(ChecksTest, SchemaRulesNeedTheFieldNames) {
+  std::string data = ReadAll(SamplesDir() / "cert.der");
+  ASSERT_EQ(data.substr(8, 5), std::string("\xA0\x03\x02\x01\x02", 5));
+  data[12] = 0;
+  for (const bool names : {true, false}) {
+    SCOPED_TRACE(names ? "names on" : "names off");
+    Form.Settings.FieldNames = names;
+    Show(std::vector<std::uint8_t>(data.begin(), data.end()));
+    std::vector<std::string> found;
+    for (const asn::TDerFinding& f : Form.DerFindings())
+      found.push_back(std::string(asn::DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset));
+    EXPECT_EQ(found, names ? std::vector<std::string>{"default-encoded@8"} : std::vector<std::string>{});
+  }
+}
+
 TEST_F(ChecksTest, StatusPanelNamesTheEncoding) {
   struct {
     std::string_view Hex;
