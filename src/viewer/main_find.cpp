@@ -68,38 +68,44 @@ bool Within(std::u16string_view wanted, std::u16string_view alphabet) {
 }
 
 // What a value's text can hold, by how it is rendered, so that most elements
-// are ruled out without rendering their value. Each alphabet holds the
-// hexadecimal text too, which a value that fails to render shows instead.
+// are ruled out without rendering their value. A value that fails to render
+// (an element with an error row) shows its hexadecimal text instead.
 class TValueFilter {
  public:
   explicit TValueFilter(std::u16string_view wanted) : FWanted(wanted) {
     FHex = Within(wanted, u"0123456789ABCDEF ");
-    FInteger = Within(wanted, u"0123456789ABCDEF -");
-    FBoolean = Within(wanted, u"0123456789ABCDEF TrueFals");
-    FDotted = Within(wanted, u"0123456789ABCDEF .-");
+    FBits = Within(wanted, u"01 ");
     FDecimal = Within(wanted, u"-0123456789");
+    FBoolean = Within(wanted, u"TrueFals");
+    FDotted = Within(wanted, u"0123456789.");
     // A time's text is its own characters with these around them.
     for (char16_t w : wanted)
-      if (!Within(std::u16string_view(&w, 1), u"0123456789ABCDEF -:UTC") && FTimeExtra.find(w) == std::u16string::npos)
+      if (!Within(std::u16string_view(&w, 1), u"0123456789-:UTC ") && FTimeExtra.find(w) == std::u16string::npos)
         FTimeExtra.push_back(w);
   }
 
   // False when the text of the element with this header cannot contain the
-  // wanted text; contents are its contents octets.
-  bool MayMatch(const asn::TElementHeader& h, std::span<const std::uint8_t> contents) const {
+  // wanted text; contents are its contents octets, faulted() whether its
+  // value fails to render.
+  template <typename TFaulted>
+  bool MayMatch(const asn::TElementHeader& h, std::span<const std::uint8_t> contents, TFaulted faulted) const {
     // Constructed and encapsulating elements have no value text.
     if (h.Constructed || h.Encapsulates) return false;
     if (h.TagClass != asn::ASN1Universal) return FHex;
     switch (h.UniversalTag()) {
       case asn::utBoolean:
-        return FBoolean;
+        return FBoolean || (FHex && faulted());
+      case asn::utBitString:
+        return FBits || (FHex && faulted());
       case asn::utInteger:
       case asn::utEnumerated:
-        return FInteger;
+        // Any contents render.
+        return FDecimal;
       case asn::utRelativeOid:
         return FDotted;
       case asn::utUtcTime:
       case asn::utGeneralizedTime:
+        if (FHex && faulted()) return true;
         for (char16_t w : FTimeExtra)
           if (std::none_of(contents.begin(), contents.end(), [&](std::uint8_t b) { return FoldUpper(b) == w; }))
             return false;
@@ -119,7 +125,7 @@ class TValueFilter {
       case asn::utBmpString:
         return true;
       default:
-        // BIT STRING bits, and the hexadecimal text of everything else.
+        // The hexadecimal text of everything else.
         return FHex;
     }
   }
@@ -131,10 +137,10 @@ class TValueFilter {
  private:
   std::u16string_view FWanted;
   bool FHex = false;
-  bool FInteger = false;
+  bool FBits = false;
+  bool FDecimal = false;
   bool FBoolean = false;
   bool FDotted = false;
-  bool FDecimal = false;
   std::u16string FTimeExtra;
 };
 
@@ -231,7 +237,9 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
         h.Constructed ? std::span<const std::uint8_t>()
                       : bytes.subspan(static_cast<std::size_t>(h.Offset) + static_cast<std::size_t>(h.HeaderLength()),
                                       static_cast<std::size_t>(h.Length));
-    if (filter.MayMatch(h, contents)) {
+    // An element whose value fails to render has an error row after its attribute rows.
+    auto faulted = [&] { return tag.TagChildsStart() > FDocument.AttribCount(element); };
+    if (filter.MayMatch(h, contents, faulted)) {
       if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
         // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
         std::string key(contents.begin(), contents.end());
