@@ -238,7 +238,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
                       : bytes.subspan(static_cast<std::size_t>(h.Offset) + static_cast<std::size_t>(h.HeaderLength()),
                                       static_cast<std::size_t>(h.Length));
     // An element whose value fails to render has an error row after its attribute rows.
-    auto faulted = [&] { return tag.TagChildsStart() > FDocument.AttribCount(element); };
+    auto faulted = [&] { return tag.TagChildsStart() > FDoc->Elements().AttribCount(element); };
     if (filter.MayMatch(h, contents, faulted)) {
       if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
         // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
