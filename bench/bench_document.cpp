@@ -113,11 +113,11 @@ void ParseAsn(benchmark::State& state, const TInput& input) {
   auto form = std::make_unique<viewer::TMainForm>(fake.Platform);
   for (auto _ : state) {
     form->RunCaptured([&] { form->ParseASN(input.Bytes); });
-    benchmark::DoNotOptimize(form->TagsCount);
+    benchmark::DoNotOptimize(form->TagsCount());
   }
-  std::int64_t elements = form->TagsCount;
+  std::int64_t elements = form->TagsCount();
   std::int64_t rows = CountRows(form->Root());
-  double documentBytes = static_cast<double>(form->Document().MemoryUsed() + form->HexCellTypes.MemoryUsed());
+  double documentBytes = static_cast<double>(form->Document().Elements().MemoryUsed() + form->HexCellTypes().MemoryUsed());
   state.SetLabel(input.Label);
   state.counters["elements"] = static_cast<double>(elements);
   state.counters["rows"] = static_cast<double>(rows);

@@ -55,7 +55,7 @@ TWindow* Window(const char* file) {
 
 void Report(benchmark::State& state, TWindow& w) {
   viewer::TMainForm& form = *w.Form;
-  double document = static_cast<double>(form.Document().MemoryUsed() + form.HexCellTypes.MemoryUsed());
+  double document = static_cast<double>(form.Document().Elements().MemoryUsed() + form.HexCellTypes().MemoryUsed());
   double tree = static_cast<double>(form.TreeVT.MemoryBytes());
   double rows = static_cast<double>(form.TreeVT.AllocatedRowCount());
   state.SetLabel(w.Name);
@@ -84,7 +84,7 @@ BENCHMARK(BM_FillTreesCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Where in the CRL a byte lies: 300 bytes in, the middle, 300 bytes before the end.
 std::int32_t CrlOffset(const TWindow& w, int where) {
-  auto size = static_cast<std::int32_t>(w.Form->Bytes->size());
+  auto size = static_cast<std::int32_t>(w.Form->Bytes()->size());
   return where == 0 ? 300 : where == 1 ? size / 2 : size - 300;
 }
 

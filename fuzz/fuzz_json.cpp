@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(TJsonValidator(text).Valid());
   for (const asn::TDerFinding& f : app::CheckDocument(form)) {
     Require(f.Offset >= 0 && f.Length >= 0);
-    Require(static_cast<std::size_t>(f.Offset) + static_cast<std::size_t>(f.Length) <= form.Bytes->size());
+    Require(static_cast<std::size_t>(f.Offset) + static_cast<std::size_t>(f.Length) <= form.Bytes()->size());
   }
   return 0;
 }

@@ -85,7 +85,7 @@ void CheckState(viewer::TMainForm& form) {
   viewer::TNodeId focused = form.TreeVT.FocusedNode();
   Require(focused == viewer::NoNode || form.TreeVT.Exists(focused));
   const viewer::THexSelection& sel = form.HexSel;
-  auto size = static_cast<std::int64_t>(form.Bytes->size());
+  auto size = static_cast<std::int64_t>(form.Bytes()->size());
   Require(sel == viewer::THexSelection{} || (sel.First >= 0 && sel.First <= sel.Last && sel.Last < size));
   for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) {
     viewer::TScrollInfo info = form.ScrollInfo(view);

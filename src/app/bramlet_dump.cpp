@@ -14,11 +14,10 @@
 #include "app/dump_names.h"
 #include "app/dump_check.h"
 #include "app/dump_printer.h"
-#include "app/headless_platform.h"
 #include "asn/asn.h"
 #include "settings/text.h"
 #include "viewer/document_text.h"
-#include "viewer/main.h"
+#include "viewer/document.h"
 
 namespace {
 
@@ -117,42 +116,36 @@ int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
   return app::DumpElements(bytes, oids, std::cout, std::cerr);
 }
 
-bool EndsWithFatalError(const viewer::TMainForm& form) {
-  viewer::TTag root = form.Root();
-  std::int32_t count = root.ChildsCount();
-  return count > 0 && root.Childs(count - 1).TagType() == viewer::ttError;
-}
-
-void PrintTree(const viewer::TMainForm& form, bool attributes) {
+void PrintTree(const viewer::TDecodedDocument& document, bool attributes) {
   std::string out;
-  viewer::WalkRows(form.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
+  viewer::WalkRows(document.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
-    app::AppendShown(out, app::NamedRowLine(form, row));
+    app::AppendShown(out, app::NamedRowLine(document, row));
     out.push_back('\n');
     if (out.size() < (1u << 20)) return;
     std::cout << out;
     out.clear();
   });
-  out += "Objects: " + std::to_string(form.Root().GetTagChildsCount()) + "  Tags: " + std::to_string(form.TagsCount) +
-         "  Bytes: " + std::to_string(form.Bytes->size());
-  if (form.FromBase64) out += "  base64";
+  out += "Objects: " + std::to_string(document.Root().GetTagChildsCount()) + "  Tags: " + std::to_string(document.TagsCount()) +
+         "  Bytes: " + std::to_string(document.Bytes()->size());
+  if (document.FromBase64()) out += "  base64";
   out.push_back('\n');
   std::cout << out;
 }
 
 // Writes the export; false (with a message) when the file could not be written.
-bool WriteXml(const viewer::TMainForm& form, const std::string& target) {
+bool WriteXml(const viewer::TDecodedDocument& document, const std::string& target) {
   if (target.empty()) {
     viewer::TXmlStreamWriter writer(std::cout);
     writer.AddLine(0, viewer::XmlDeclaration);
-    form.WriteTag(form.Root(), writer, 0);
+    document.WriteTag(document.Root(), writer, 0);
     writer.Flush();
     return true;
   }
   try {
     viewer::TXmlFileWriter writer{std::filesystem::path(settings::Utf8ToUtf16(target))};
     writer.AddLine(0, viewer::XmlDeclaration);
-    form.WriteTag(form.Root(), writer, 0);
+    document.WriteTag(document.Root(), writer, 0);
     writer.Commit();
   } catch (const std::exception& e) {
     std::cerr << "bramlet-dump: " << e.what() << '\n';
@@ -181,38 +174,38 @@ bool ParseOffset(const std::string& text, std::int64_t& offset) {
 }
 
 int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
-  app::THeadlessPlatform headless;
-  viewer::TMainForm form(headless.Platform, settings::Utf8ToUtf16(options.Input));
-  form.OIDDictionary = &oids;
-  form.Settings.FieldNames = options.Names && !options.Xml;  // the export has no names
+  settings::TSettings documentSettings;
+  documentSettings.FieldNames = options.Names && !options.Xml;  // the export has no names
+  viewer::TDecodedDocument document(documentSettings, settings::Utf8ToUtf16(options.Input));
+  document.OIDDictionary = &oids;
   try {
-    form.LoadFile();
+    document.LoadFile();
   } catch (const std::exception& e) {
     std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.what() << '\n';
     return ExitUsage;
   }
   // JSON stays a document for any input the file could be read from.
   if (options.Json) {
-    app::WriteJson(form, options.Input, std::cout);
-    return form.Root().ChildsCount() == 0 || app::FatalOffset(form) >= 0 ? 1 : 0;
+    app::WriteJson(document, options.Input, std::cout);
+    return document.Root().ChildsCount() == 0 || app::FatalOffset(document) >= 0 ? 1 : 0;
   }
-  if (form.Root().ChildsCount() == 0) {
+  if (document.Root().ChildsCount() == 0) {
     std::cerr << "bramlet-dump: " << options.Input
               << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
     return ExitNoDocument;
   }
-  if (options.Check) return app::WriteCheck(form, std::cout, std::cerr);
-  if (options.ElementOffset >= 0) return app::WriteElement(form, options.ElementOffset, options.Pem, std::cout, std::cerr);
+  if (options.Check) return app::WriteCheck(document, std::cout, std::cerr);
+  if (options.ElementOffset >= 0) return app::WriteElement(document, options.ElementOffset, options.Pem, std::cout, std::cerr);
   if (options.Xml) {
-    if (!WriteXml(form, options.XmlOut)) return ExitUsage;
+    if (!WriteXml(document, options.XmlOut)) return ExitUsage;
   } else if (options.Paths) {
-    app::PrintPaths(form, std::cout);
+    app::PrintPaths(document, std::cout);
   } else {
-    PrintTree(form, options.Attributes);
+    PrintTree(document, options.Attributes);
   }
-  if (!EndsWithFatalError(form)) return 0;
+  if (!document.EndsWithFatalError()) return 0;
   if (options.Xml) {
-    viewer::TTag root = form.Root();
+    viewer::TTag root = document.Root();
     std::cerr << "bramlet-dump: " << settings::Utf16ToUtf8(viewer::RowLine(root.Childs(root.ChildsCount() - 1)))
               << '\n';
   }

@@ -6,6 +6,7 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
+#include "schema/der_schema_check.h"
 #include "text/base64.h"
 
 namespace app {
@@ -95,8 +96,8 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
 
 }  // namespace
 
-std::int32_t FatalOffset(const viewer::TMainForm& form) {
-  const viewer::TTag root = form.Root();
+std::int32_t FatalOffset(const viewer::TDecodedDocument& document) {
+  const viewer::TTag root = document.Root();
   const std::int32_t count = root.ChildsCount();
   if (count == 0) return -1;
   const viewer::TTag last = root.Childs(count - 1);
@@ -104,16 +105,19 @@ std::int32_t FatalOffset(const viewer::TMainForm& form) {
   return last.Offset() >= 0 ? last.Offset() : 0;
 }
 
-std::vector<asn::TDerFinding> CheckDocument(const viewer::TMainForm& form) {
+std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& document) {
   asn::TDerOptions options;
-  options.RawFile = !form.FromBase64 && !form.FromClipboard;
-  options.FatalOffset = FatalOffset(form);
-  return asn::CheckDer(form.Document(), *form.Bytes, options);
+  options.RawFile = !document.FromBase64() && !document.FromClipboard();
+  options.FatalOffset = FatalOffset(document);
+  const schema::TSchemaDerCheck schemaCheck(document.Names());
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
+  return asn::CheckDer(document.Elements(), *document.Bytes(), options);
 }
 
-int WriteCheck(const viewer::TMainForm& form, std::ostream& out, std::ostream& err) {
-  const viewer::TDocument& doc = form.Document();
-  const std::vector<asn::TDerFinding> findings = CheckDocument(form);
+int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std::ostream& err) {
+  const viewer::TDocument& doc = document.Elements();
+  const std::vector<asn::TDerFinding> findings = CheckDocument(document);
   std::string lines;
   for (const asn::TDerFinding& f : findings) {
     const bool onElement = f.Element != asn::NoElement;
@@ -128,8 +132,8 @@ int WriteCheck(const viewer::TMainForm& form, std::ostream& out, std::ostream& e
     lines += '\n';
   }
   out << lines;
-  const viewer::TTag root = form.Root();
-  const bool fatal = FatalOffset(form) >= 0;
+  const viewer::TTag root = document.Root();
+  const bool fatal = FatalOffset(document) >= 0;
   if (fatal) {
     out.flush();
     err << "bramlet-dump: " << asn::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
@@ -137,16 +141,16 @@ int WriteCheck(const viewer::TMainForm& form, std::ostream& out, std::ostream& e
   return findings.empty() && !fatal ? 0 : 1;
 }
 
-int WriteElement(const viewer::TMainForm& form, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err) {
-  const viewer::TDocument& doc = form.Document();
+int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err) {
+  const viewer::TDocument& doc = document.Elements();
   const std::uint32_t count = doc.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
     const asn::TElementHeader h = doc.Header(e);
     if (h.Offset != offset) continue;
     const std::span<const std::uint8_t> encoding =
-        std::span<const std::uint8_t>(*form.Bytes).subspan(h.Offset, h.FullLength());
+        std::span<const std::uint8_t>(*document.Bytes()).subspan(h.Offset, h.FullLength());
     if (pem) {
-      out << text::PemBlock(asn::PemLabel(doc, *form.Bytes, e), encoding);
+      out << text::PemBlock(asn::PemLabel(doc, *document.Bytes(), e), encoding);
     } else {
       out.write(reinterpret_cast<const char*>(encoding.data()), static_cast<std::streamsize>(encoding.size()));
     }
@@ -156,14 +160,14 @@ int WriteElement(const viewer::TMainForm& form, std::int64_t offset, bool pem, s
   return 1;
 }
 
-void WriteJson(const viewer::TMainForm& form, const std::string& fileName, std::ostream& out) {
-  const viewer::TDocument& doc = form.Document();
-  const std::vector<asn::TDerFinding> findings = CheckDocument(form);
+void WriteJson(const viewer::TDecodedDocument& document, const std::string& fileName, std::ostream& out) {
+  const viewer::TDocument& doc = document.Elements();
+  const std::vector<asn::TDerFinding> findings = CheckDocument(document);
   std::string json = "{\"file\":";
   AppendJsonString(json, fileName);
-  json += ",\"bytes\":" + std::to_string(form.Bytes->size());
-  json += form.FromBase64 ? ",\"base64\":true" : ",\"base64\":false";
-  json += findings.empty() && FatalOffset(form) < 0 ? ",\"der\":true" : ",\"der\":false";
+  json += ",\"bytes\":" + std::to_string(document.Bytes()->size());
+  json += document.FromBase64() ? ",\"base64\":true" : ",\"base64\":false";
+  json += findings.empty() && FatalOffset(document) < 0 ? ",\"der\":true" : ",\"der\":false";
   json += ",\"elements\":[";
 
   // Open elements with children, innermost last; each level's next member
@@ -202,7 +206,7 @@ void WriteJson(const viewer::TMainForm& form, const std::string& fileName, std::
     AppendFinding(json, findings[i]);
   }
   json += "],\"errors\":[";
-  const viewer::TTag root = form.Root();
+  const viewer::TTag root = document.Root();
   bool firstError = true;
   for (std::int32_t i = root.TagChildsStart(); i < root.ChildsCount(); ++i) {
     const viewer::TTag row = root.Childs(i);

@@ -8,28 +8,28 @@
 #include <vector>
 
 #include "asn/der_check.h"
-#include "viewer/main.h"
+#include "viewer/document.h"
 
 namespace app {
 
-// The DER findings of the form's document: trailing data counts in raw
+// The DER findings of the document: trailing data counts in raw
 // binary input only, and octets after a fatal error are the error's.
-std::vector<asn::TDerFinding> CheckDocument(const viewer::TMainForm& form);
+std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& document);
 
 // The top-level "Fatal error" row's offset, or -1 when decoding finished.
-std::int32_t FatalOffset(const viewer::TMainForm& form);
+std::int32_t FatalOffset(const viewer::TDecodedDocument& document);
 
 // --check: one line per finding (element offset, rule, path or tag name,
 // explanation, separated by tabs); a fatal error goes to err. 0 when the
 // document is valid DER, 1 otherwise.
-int WriteCheck(const viewer::TMainForm& form, std::ostream& out, std::ostream& err);
+int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std::ostream& err);
 
 // --element: the whole encoding of the outermost element starting at offset,
 // raw or as a PEM block; 1 (with a message to err) when no element starts there.
-int WriteElement(const viewer::TMainForm& form, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err);
+int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err);
 
 // --json: one object for the document, elements nested in "children", in
 // document order without recursion; written out in pieces as it grows.
-void WriteJson(const viewer::TMainForm& form, const std::string& fileName, std::ostream& out);
+void WriteJson(const viewer::TDecodedDocument& document, const std::string& fileName, std::ostream& out);
 
 }  // namespace app

@@ -4,16 +4,16 @@
 #include <ostream>
 #include <string>
 
-#include "viewer/main.h"
+#include "viewer/document.h"
 
 namespace app {
 
-// The row as the structure tree shows it: the field label (when the form has
+// The row as the structure tree shows it: the field label (when the document has
 // one for the row), a blank, then the row's own line.
-std::u16string NamedRowLine(const viewer::TMainForm& form, viewer::TTag row);
+std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row);
 
 // One line per element in document order: its offset in decimal, a tab, its
 // path (empty when unnamed), a tab, its tag name.
-void PrintPaths(const viewer::TMainForm& form, std::ostream& out);
+void PrintPaths(const viewer::TDecodedDocument& document, std::ostream& out);
 
 }  // namespace app

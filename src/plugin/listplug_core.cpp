@@ -88,7 +88,7 @@ THandle TListPlugin::Load(THandle listerWin, const std::u16string& fileName, con
 
 THandle TListPlugin::CreateViewer(THandle listerWin, const std::u16string& fileName) {
   auto form = std::make_unique<viewer::TMainForm>(FPlatform, fileName);
-  form->OIDDictionary = &FOIDDictionary;
+  form->Document().OIDDictionary = &FOIDDictionary;
   std::unique_ptr<IViewerWindow> window = FWindows.NewWindow(*form);
   // Until the viewer owns the window, a failed Create is cleaned up here.
   try {

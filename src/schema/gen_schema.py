@@ -16,6 +16,7 @@ import sys
 sys.dont_write_bytecode = True  # the source tree stays clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from pyasn1.codec.der import encoder as der_encoder  # noqa: E402
 from pyasn1.type import char, namedtype, opentype, tag, univ, useful  # noqa: E402
 from pyasn1_modules import (rfc2986, rfc3161, rfc3279, rfc4055, rfc5208, rfc5280,  # noqa: E402
                             rfc5480, rfc5652, rfc5915, rfc5958, rfc6960, rfc7292,
@@ -196,6 +197,8 @@ class Generator:
         self.strings = {'': 0}
         self.pool = bytearray(b'\0')
         self.oidNames = OidNames()
+        self.defaults = {}    # node index -> DER of the field's DEFAULT value
+        self.namedBits = set()  # nodes of BIT STRINGs with named bits
 
     def String(self, s):
         if s not in self.strings:
@@ -223,7 +226,8 @@ class Generator:
 
     def Bare(self, obj, own, name=None):
         component = getattr(obj, 'componentType', None)
-        key = (type(obj), own and TagCode(own), id(component), name)
+        named = isinstance(obj, univ.BitString) and len(obj.namedValues) > 0
+        key = (type(obj), own and TagCode(own), id(component), name, named)
         if key in self.memo:
             return self.memo[key]
         index = len(self.nodes)
@@ -241,6 +245,8 @@ class Generator:
         else:
             node = [K_PRIMITIVE, code, name, 0, 0, False, [code]]
         self.nodes.append(node)
+        if named:
+            self.namedBits.add(index)
         if node[0] in (K_SEQUENCE_OF, K_SET_OF):
             node[3] = self.Node(component)
         elif node[0] in (K_SEQUENCE, K_SET, K_CHOICE):
@@ -272,7 +278,10 @@ class Generator:
             if typeMap is not None:
                 names = [n.name for n in named]
                 key = names.index(keyName)
-            rows.append([self.String(nt.name), self.Node(nt.asn1Object), flags, key, typeMap])
+            typeIndex = self.Node(nt.asn1Object)
+            if nt.isDefaulted:
+                typeIndex = self.WithDefault(typeIndex, nt.asn1Object)
+            rows.append([self.String(nt.name), typeIndex, flags, key, typeMap])
         first = len(self.fields)
         self.fields.extend(rows)
         node[3], node[4] = first, len(rows)
@@ -281,6 +290,24 @@ class Generator:
                 row[4] = self.Map(row[4])
             else:
                 row[4] = -1
+
+    def WithDefault(self, index, value):
+        """A copy of node index that also knows the DER of the field's DEFAULT
+        value (its tags included), so that a check can tell it is encoded."""
+        try:
+            encoded = bytes(der_encoder.encode(value))
+        except Exception:  # a DEFAULT the modules give no value for
+            return index
+        key = ('default', index, encoded)
+        if key not in self.memo:
+            self.memo[key] = len(self.nodes)
+            node = list(self.nodes[index])
+            node[6] = list(node[6])
+            self.nodes.append(node)
+            self.defaults[self.memo[key]] = encoded
+            if index in self.namedBits:
+                self.namedBits.add(self.memo[key])
+        return self.memo[key]
 
     def Map(self, typeMap):
         if id(typeMap) in self.mapIds:
@@ -333,6 +360,11 @@ def Main(target):
         for octets, typeIndex in entries:
             entryRows.append((len(oidBytes), len(octets), typeIndex))
             oidBytes += octets
+    defaultBytes = bytearray()
+    defaultRows = {}
+    for index, encoded in sorted(gen.defaults.items()):
+        defaultRows[index] = (len(defaultBytes), len(encoded))
+        defaultBytes += encoded
     labelRows = []
     topRows = []
     for typeIndex, labels in tops:
@@ -348,8 +380,10 @@ def Main(target):
     out.append('namespace schema::tables {\n')
     out.append('const char Strings[] = {\n%s};' % Hex(bytes(gen.pool)))
     out.append('const TTypeNode Types[] = {')
-    for n in gen.nodes:
-        out.append('  {%d, %d, %d, %du, %d, %d, %d, %d},' % (n[0], len(n[6]), int(n[5]), n[1], n[2], n[3], n[4], n[7]))
+    for i, n in enumerate(gen.nodes):
+        default = defaultRows.get(i, (0, 0))
+        out.append('  {%d, %d, %d, %d, %du, %d, %d, %d, %d, %d, %d},' % (
+            n[0], len(n[6]), int(n[5]), int(i in gen.namedBits), n[1], n[2], n[3], n[4], n[7], default[0], default[1]))
     out.append('};')
     out.append('const TField Fields[] = {')
     for f in gen.fields:
@@ -359,6 +393,7 @@ def Main(target):
     out.append('const std::uint8_t OidOctets[] = {\n%s};' % Hex(bytes(oidBytes)))
     out.append('const TMapEntry MapEntries[] = {%s};' % ', '.join('{%d, %d, %d}' % e for e in entryRows))
     out.append('const TMap Maps[] = {%s};' % ', '.join('{%d, %d}' % m for m in mapRows))
+    out.append('const std::uint8_t DefaultOctets[] = {\n%s};' % (Hex(bytes(defaultBytes)) or '0'))
     out.append('const std::uint32_t PemLabels[] = {%s};' % ', '.join(str(x) for x in labelRows))
     out.append('const TTopLevel TopLevel[] = {%s};' % ', '.join('{%d, %d, %d}' % t for t in topRows))
     out.append('const std::uint32_t TypeCount = %d;' % len(gen.nodes))

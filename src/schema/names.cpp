@@ -24,6 +24,11 @@ constexpr std::uint32_t TrialBudget = 400;
 constexpr std::uint32_t MinUnhintedNames = 4;
 // Fields per SEQUENCE whose element is remembered as a possible open-type key.
 constexpr std::uint32_t KeyFields = 16;
+// Items of a SEQUENCE OF up to this many elements are matched once per shape
+// and their names copied to the items of the same shape (a CRL's entries).
+constexpr std::uint32_t MaxTemplateElements = 64;
+// Shapes remembered at once; a new one replaces the oldest.
+constexpr std::size_t MaxTemplates = 16;
 
 std::uint32_t TagCode(const asn::TElementHeader& h) {
   if (!h.TagNumberFits || h.TagNumber >= (1u << 30)) return 0xFFFFFFFFu;
@@ -65,7 +70,6 @@ struct TNames::TParts {
   bool Item = false;
   bool SamePath = false;
   bool ShowAlt = false;
-  std::uint32_t ItemIndex = 0;
 };
 
 struct TNames::TFrame {
@@ -75,7 +79,9 @@ struct TNames::TFrame {
   std::uint32_t Count;  // children
   std::uint32_t Field;  // SEQUENCE: next field; SET: bit mask of fields used
   std::uint32_t Open;   // SEQUENCE OF, SET OF: the items' open type, or NoType
-  std::array<std::uint32_t, KeyFields> FieldElements;
+  std::uint32_t Word;   // a BER string in segments: the word each segment's path repeats
+  std::uint32_t Keys;   // which of FieldElements are set
+  std::array<std::uint32_t, KeyFields> FieldElements;  // left unset, as Keys says
 };
 
 class TNames::TMatcher {
@@ -83,26 +89,27 @@ class TNames::TMatcher {
   TMatcher(TNames& names, const asn::IElementTree& tree, std::span<const std::uint8_t> bytes)
       : FNames(names), FTree(tree), FBytes(bytes) {}
 
-  // Names element and what lies below it as type; with a budget, stops after
-  // that many names and remembers every element it named in Touched.
+  // Names element and what lies below it as type. A trial (budget not 0) only
+  // counts, up to budget, how many elements type would name.
   std::uint32_t Run(std::uint32_t element, std::uint32_t type, std::uint32_t budget) {
     FBudget = budget;
     FCount = 0;
     FStack.clear();
     TParts parts;
     parts.Open = Types[type].Name;
-    Assign(element, type, parts, NoType);
+    Assign(element, FTree.Header(element), type, parts, NoType);
     while (!FStack.empty() && !Exhausted()) Advance();
     return FCount;
   }
-
-  std::vector<std::uint32_t> Touched;
 
  private:
   bool Exhausted() const { return FBudget != 0 && FCount >= FBudget; }
 
   void Record(std::uint32_t element, std::uint32_t type, const TParts& parts) {
-    if (Exhausted()) return;
+    if (FBudget != 0) {
+      if (FCount < FBudget) ++FCount;
+      return;
+    }
     TStep step;
     step.Field = parts.Field;
     step.Open = parts.Open;
@@ -111,22 +118,32 @@ class TNames::TMatcher {
     step.Item = parts.Item;
     step.SamePath = parts.SamePath;
     step.ShowAlt = parts.ShowAlt;
-    FNames.FSlots[element] = {FNames.StepIndex(step), parts.ItemIndex};
-    ++FCount;
-    if (FBudget != 0) Touched.push_back(element);
+    const std::uint16_t index = FNames.StepIndex(step);
+    FNames.FSlots[element] = index;
+    if (index != 0) ++FCount;
   }
 
-  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open) {
-    TFrame frame{element, type, 0, FTree.ChildCount(element), 0, open, {}};
-    frame.FieldElements.fill(asn::NoElement);
-    FStack.push_back(frame);
+  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t word = 0) {
+    TFrame& frame = FStack.emplace_back();
+    frame.Element = element;
+    frame.Type = type;
+    frame.Next = 0;
+    frame.Count = FTree.ChildCount(element);
+    frame.Field = 0;
+    frame.Open = open;
+    frame.Word = word;
+    frame.Keys = 0;
   }
 
-  // The parts of the element inside an EXPLICIT tag: the tag's path, and its
-  // words for the row.
+  // The word a path repeats for the element inside an EXPLICIT tag or for a
+  // segment of a BER string: the outer element's field, type or alternative.
+  static std::uint32_t SameWord(const TParts& outer) {
+    return outer.Field != 0 ? outer.Field : outer.Open != 0 ? outer.Open : outer.Alt;
+  }
+
   static TParts Inner(const TParts& outer) {
     TParts inner;
-    inner.Field = outer.Field != 0 ? outer.Field : outer.Open != 0 ? outer.Open : outer.Alt;
+    inner.Field = SameWord(outer);
     inner.SamePath = true;
     return inner;
   }
@@ -137,12 +154,12 @@ class TNames::TMatcher {
     return parts;
   }
 
-  // Names element as type (resolving EXPLICIT tags, CHOICEs and the open type
-  // open, each a step of this loop) and pushes a frame for its children.
-  void Assign(std::uint32_t element, std::uint32_t type, TParts parts, std::uint32_t open) {
+  // Names element (whose header is h) as type, resolving EXPLICIT tags,
+  // CHOICEs and the open type open, each a step of this loop, and pushes a
+  // frame for its children.
+  void Assign(std::uint32_t element, asn::TElementHeader h, std::uint32_t type, TParts parts, std::uint32_t open) {
     for (;;) {
       const TTypeNode& n = Types[type];
-      const asn::TElementHeader h = FTree.Header(element);
       if (open != NoType && (n.Kind == kAny || n.Kind == kPrimitive)) {
         const std::uint32_t target = open;
         open = NoType;
@@ -160,11 +177,13 @@ class TNames::TMatcher {
           continue;
         }
         Record(element, type, parts);
-        if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive) Push(element, type, NoType);
+        if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive) Push(element, type, NoType, SameWord(parts));
         if (!h.Encapsulates || FTree.ChildCount(element) == 0) return;
         const std::uint32_t inner = FTree.Child(element, 0);
-        if (!Accepts(target, FTree.Header(inner))) return;
+        const asn::TElementHeader innerHeader = FTree.Header(inner);
+        if (!Accepts(target, innerHeader)) return;
         element = inner;
+        h = innerHeader;
         type = target;
         parts = OpenContent(target);
         continue;
@@ -175,6 +194,7 @@ class TNames::TMatcher {
           Record(element, type, parts);
           if (FTree.ChildCount(element) == 0) return;
           element = FTree.Child(element, 0);
+          h = FTree.Header(element);
           type = n.First;
           parts = Inner(parts);
           continue;
@@ -196,7 +216,7 @@ class TNames::TMatcher {
           if (!TagMatches(n, h)) return;
           Record(element, type, parts);
           // A BER string in segments: each segment is the field too.
-          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType);
+          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType, SameWord(parts));
           return;
         case kSequence:
         case kSet:
@@ -212,19 +232,27 @@ class TNames::TMatcher {
   }
 
   // The type the OID in the key field picks for field, or NoType.
-  std::uint32_t OpenType(const TFrame& frame, const TField& field) const {
+  std::uint32_t OpenType(const TFrame& frame, const TField& field) {
     if (field.Map < 0 || field.Key < 0 || static_cast<std::uint32_t>(field.Key) >= KeyFields) return NoType;
+    if ((frame.Keys >> field.Key & 1) == 0) return NoType;
     std::uint32_t key = frame.FieldElements[static_cast<std::uint32_t>(field.Key)];
-    if (key == asn::NoElement) return NoType;
     asn::TElementHeader h = FTree.Header(key);
     if (h.Constructed) {  // an AlgorithmIdentifier: its algorithm
       if (FTree.ChildCount(key) == 0) return NoType;
-      h = FTree.Header(FTree.Child(key, 0));
+      key = FTree.Child(key, 0);
+      h = FTree.Header(key);
     }
     if (h.UniversalTag() != asn::utObjectIdentifier || h.Offset < 0 || h.Length < 0) return NoType;
     const std::size_t from = static_cast<std::size_t>(h.Offset) + static_cast<std::size_t>(h.HeaderLength());
     if (from + static_cast<std::size_t>(h.Length) > FBytes.size()) return NoType;
     const std::span<const std::uint8_t> oid = FBytes.subspan(from, static_cast<std::size_t>(h.Length));
+    if (FRecording != asn::NoElement && key >= FRecording && key < FRecordEnd) {
+      // The open type depends on these octets: the template checks them.
+      TTemplate& t = FNewTemplate;
+      t.Keys.push_back({key - FRecording, static_cast<std::uint32_t>(t.KeyOctets.size()),
+                        static_cast<std::uint32_t>(oid.size())});
+      t.KeyOctets.insert(t.KeyOctets.end(), oid.begin(), oid.end());
+    }
     const TMap& map = Maps[field.Map];
     const TMapEntry* first = MapEntries + map.First;
     const TMapEntry* last = first + map.Count;
@@ -260,9 +288,16 @@ class TNames::TMatcher {
           return;
         }
         parts.Item = true;
-        parts.ItemIndex = index;
         const std::uint32_t open = frame.Open;
-        Assign(child, n.First, parts, open);  // may grow FStack: frame is not used after
+        // Every item but the last has its next sibling as the end of its subtree.
+        if (FBudget == 0 && FRecording == asn::NoElement && index + 1 < frame.Count) {
+          const std::uint32_t end = FTree.Child(frame.Element, index + 1);
+          if (end - child <= MaxTemplateElements) {
+            MatchItem(child, end, h, n.First, parts, open);  // may grow FStack: frame is not used after
+            return;
+          }
+        }
+        Assign(child, h, n.First, parts, open);  // may grow FStack: frame is not used after
         return;
       }
       case kSequence: {
@@ -277,7 +312,7 @@ class TNames::TMatcher {
           return;
         }
         const std::uint32_t fieldIndex = frame.Field++;
-        AssignField(frame, fieldIndex, child);
+        AssignField(frame, fieldIndex, child, h);
         return;
       }
       case kSet: {
@@ -291,12 +326,11 @@ class TNames::TMatcher {
           return;
         }
         if (fieldIndex < 32) frame.Field |= 1u << fieldIndex;
-        AssignField(frame, fieldIndex, child);
+        AssignField(frame, fieldIndex, child, h);
         return;
       }
       case kPrimitive: {
-        const TStep& whole = FNames.FSteps[FNames.FSlots[frame.Element].Step];
-        parts.Field = whole.Field != 0 ? whole.Field : whole.Open != 0 ? whole.Open : whole.Alt;
+        parts.Field = frame.Word;
         parts.SamePath = true;
         Record(child, frame.Type, parts);
         return;
@@ -309,19 +343,120 @@ class TNames::TMatcher {
     FStack.pop_back();
   }
 
-  void AssignField(TFrame& frame, std::uint32_t fieldIndex, std::uint32_t child) {
+  void AssignField(TFrame& frame, std::uint32_t fieldIndex, std::uint32_t child, const asn::TElementHeader& h) {
     const TField& field = Fields[Types[frame.Type].First + fieldIndex];
-    if (fieldIndex < KeyFields) frame.FieldElements[fieldIndex] = child;
-    const std::uint32_t open = OpenType(frame, field);
+    if (fieldIndex < KeyFields) {
+      frame.FieldElements[fieldIndex] = child;
+      frame.Keys |= 1u << fieldIndex;
+    }
+    const std::uint32_t open = field.Map < 0 ? NoType : OpenType(frame, field);
     TParts parts;
     parts.Field = field.Name;
-    Assign(child, field.Type, parts, open);  // may grow FStack: frame is not used after
+    Assign(child, h, field.Type, parts, open);  // may grow FStack: frame is not used after
+  }
+
+  // One element of an item whose names were worked out once: what the
+  // matcher looked at (its tag, form and place) and the step it got.
+  struct TShapeElement {
+    std::uint32_t Code;
+    std::uint32_t Parent;  // relative to the item; 0 for the item itself
+    std::uint16_t Step;
+    bool Constructed;
+    bool Encapsulates;
+  };
+  // An OID whose octets chose an open type inside the item.
+  struct TShapeKey {
+    std::uint32_t Element;  // relative to the item
+    std::uint32_t From;     // its contents at KeyOctets[From ...]
+    std::uint32_t Length;
+  };
+  struct TTemplate {
+    std::uint32_t Type = 0;
+    std::uint32_t Open = 0;
+    std::uint32_t Named = 0;
+    std::vector<TShapeElement> Elements;
+    std::vector<TShapeKey> Keys;
+    std::vector<std::uint8_t> KeyOctets;
+  };
+
+  TShapeElement ShapeOf(std::uint32_t element, std::uint32_t item) const {
+    const asn::TElementHeader h = FTree.Header(element);
+    const std::uint32_t parent = element == item ? 0 : FTree.Parent(element) - item;
+    return {TagCode(h), parent, 0, h.Constructed, h.Encapsulates};
+  }
+
+  bool Fits(const TTemplate& t, std::uint32_t item) const {
+    for (std::uint32_t k = 0; k < t.Elements.size(); ++k) {
+      const TShapeElement shape = ShapeOf(item + k, item);
+      const TShapeElement& want = t.Elements[k];
+      if (shape.Code != want.Code || shape.Parent != want.Parent || shape.Constructed != want.Constructed ||
+          shape.Encapsulates != want.Encapsulates)
+        return false;
+    }
+    for (const TShapeKey& key : t.Keys) {
+      const asn::TElementHeader h = FTree.Header(item + key.Element);
+      if (h.Length < 0 || static_cast<std::uint32_t>(h.Length) != key.Length ||
+          static_cast<std::size_t>(h.Offset) + static_cast<std::size_t>(h.HeaderLength()) + key.Length > FBytes.size())
+        return false;
+      const std::uint8_t* octets = FBytes.data() + h.Offset + h.HeaderLength();
+      if (!std::equal(octets, octets + key.Length, t.KeyOctets.data() + key.From)) return false;
+    }
+    return true;
+  }
+
+  // Names the item element (whose subtree ends before end) as type: from a
+  // template when an earlier item had its shape, else by matching it and
+  // keeping what that took as a new template.
+  void MatchItem(std::uint32_t item, std::uint32_t end, const asn::TElementHeader& h, std::uint32_t type,
+                 const TParts& parts, std::uint32_t open) {
+    const std::uint32_t size = end - item;
+    for (std::size_t i = 0; i < FTemplates.size(); ++i) {
+      const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
+      if (t.Type != type || t.Open != open || t.Elements.size() != size || !Fits(t, item)) continue;
+      for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots[item + k] = t.Elements[k].Step;
+      FCount += t.Named;
+      FLastTemplate = (FLastTemplate + i) % FTemplates.size();
+      return;
+    }
+    FRecording = item;
+    FRecordEnd = end;
+    TTemplate& t = FNewTemplate;
+    t.Keys.clear();
+    t.KeyOctets.clear();
+    const std::uint32_t before = FCount;
+    const std::size_t depth = FStack.size();
+    Assign(item, h, type, parts, open);
+    while (FStack.size() > depth) Advance();
+    FRecording = asn::NoElement;
+    t.Type = type;
+    t.Open = open;
+    t.Named = FCount - before;
+    t.Elements.clear();
+    for (std::uint32_t k = 0; k < size; ++k) {
+      t.Elements.push_back(ShapeOf(item + k, item));
+      t.Elements.back().Step = FNames.FSlots[item + k];
+    }
+    if (FTemplates.size() < MaxTemplates) {
+      FTemplates.push_back(std::move(t));
+      FLastTemplate = FTemplates.size() - 1;
+    } else {
+      FLastTemplate = FReplace;
+      std::swap(FTemplates[FReplace], t);
+      FReplace = (FReplace + 1) % MaxTemplates;
+    }
   }
 
   TNames& FNames;
   const asn::IElementTree& FTree;
   std::span<const std::uint8_t> FBytes;
   std::vector<TFrame> FStack;
+  std::vector<TTemplate> FTemplates;
+  TTemplate FNewTemplate;
+  std::size_t FLastTemplate = 0;
+  std::size_t FReplace = 0;
+  // The item being matched for a template (NoElement when none) and the end of its subtree.
+  std::uint32_t FRecording = asn::NoElement;
+  std::uint32_t FRecordEnd = 0;
   std::uint32_t FBudget = 0;
   std::uint32_t FCount = 0;
 };
@@ -389,7 +524,7 @@ void TNames::Clear() {
   FNamedCount = 0;
 }
 
-std::uint32_t TNames::StepIndex(const TStep& step) {
+std::uint16_t TNames::StepIndex(const TStep& step) {
   const std::uint64_t key = std::uint64_t{step.Field} | std::uint64_t{step.Open} << 16 | std::uint64_t{step.Alt} << 32 |
                             std::uint64_t{step.Type} << 48 | std::uint64_t{step.Item} << 61 |
                             std::uint64_t{step.SamePath} << 62 | std::uint64_t{step.ShowAlt} << 63;
@@ -397,16 +532,23 @@ std::uint32_t TNames::StepIndex(const TStep& step) {
   std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 56);
   auto& cached = FStepCache[slot];
   if (cached.first == key && cached.second != 0) return cached.second;
-  auto [it, added] = FStepIndex.try_emplace(key, static_cast<std::uint32_t>(FSteps.size()));
-  if (added) FSteps.push_back(step);
-  cached = {key, it->second};
-  return it->second;
+  const auto it = FStepIndex.find(key);
+  std::uint16_t index = 0;
+  if (it != FStepIndex.end()) {
+    index = it->second;
+  } else {
+    if (FSteps.size() > 0xFFFF) return 0;
+    index = static_cast<std::uint16_t>(FSteps.size());
+    FSteps.push_back(step);
+    FStepIndex.emplace(key, index);
+  }
+  cached = {key, index};
+  return index;
 }
 
 void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::string_view pemLabel) {
   Clear();
   FTree = &tree;
-  FSlots.assign(tree.ElementCount(), TSlot{});
   FSteps.emplace_back();  // step 0: unnamed
   FStepCache.fill({0, 0});
   TMatcher matcher(*this, tree, bytes);
@@ -425,8 +567,6 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
       const TFit fit = ShallowFit(tree, element, top.Type);
       if (fit == TFit::fNone && !(hinted && Accepts(top.Type, tree.Header(element)))) continue;
       const std::uint32_t named = matcher.Run(element, top.Type, TrialBudget);
-      for (std::uint32_t e : matcher.Touched) FSlots[e] = TSlot{};
-      matcher.Touched.clear();
       if (!hinted && named < MinUnhintedNames) continue;
       // The label first, then how far the schema carries, then how well the top level fits.
       const std::uint64_t score =
@@ -438,25 +578,31 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
     }
     if (best == NoType) continue;
     previous = best;
+    // Only a document with something to name pays for the slots.
+    if (FSlots.empty()) FSlots.assign(tree.ElementCount(), 0);
     FNamedCount += matcher.Run(element, TopLevel[best].Type, 0);
   }
 }
 
 std::string_view TNames::FieldName(std::uint32_t element) const {
-  return IsNamed(element) ? Str(FSteps[FSlots[element].Step].Field) : std::string_view{};
+  return IsNamed(element) ? Str(FSteps[FSlots[element]].Field) : std::string_view{};
 }
 
 std::string_view TNames::TypeName(std::uint32_t element) const {
-  return IsNamed(element) ? Str(Types[FSteps[FSlots[element].Step].Type].Name) : std::string_view{};
+  return IsNamed(element) ? Str(Types[FSteps[FSlots[element]].Type].Name) : std::string_view{};
 }
 
 std::string_view TNames::Alternative(std::uint32_t element) const {
-  return IsNamed(element) ? Str(FSteps[FSlots[element].Step].Alt) : std::string_view{};
+  return IsNamed(element) ? Str(FSteps[FSlots[element]].Alt) : std::string_view{};
+}
+
+const TTypeNode* TNames::TypeNode(std::uint32_t element) const {
+  return IsNamed(element) ? &Types[FSteps[FSlots[element]].Type] : nullptr;
 }
 
 std::string TNames::Label(std::uint32_t element) const {
   if (!IsNamed(element)) return {};
-  const TStep& step = FSteps[FSlots[element].Step];
+  const TStep& step = FSteps[FSlots[element]];
   std::string label;
   auto add = [&](std::uint32_t word) {
     if (word == 0) return;
@@ -470,10 +616,9 @@ std::string TNames::Label(std::uint32_t element) const {
   return label;
 }
 
-void TNames::AppendOwnSteps(std::string& path, std::uint32_t element) const {
+void TNames::AppendOwnSteps(std::string& path, std::uint32_t element, std::uint32_t index) const {
   if (!IsNamed(element)) return;
-  const TSlot& slot = FSlots[element];
-  const TStep& step = FSteps[slot.Step];
+  const TStep& step = FSteps[FSlots[element]];
   auto add = [&](std::uint32_t word) {
     if (word == 0) return;
     if (!path.empty()) path.push_back('.');
@@ -481,8 +626,15 @@ void TNames::AppendOwnSteps(std::string& path, std::uint32_t element) const {
   };
   if (!step.SamePath) {
     if (step.Item) {
+      char digits[12];
+      char* end = digits + sizeof digits;
+      char* at = end;
+      do {
+        *--at = static_cast<char>('0' + index % 10);
+        index /= 10;
+      } while (index != 0);
       path.push_back('[');
-      path += std::to_string(slot.Item);
+      path.append(at, end);
       path.push_back(']');
     }
     add(step.Field);
@@ -491,12 +643,27 @@ void TNames::AppendOwnSteps(std::string& path, std::uint32_t element) const {
   add(step.Alt);
 }
 
+std::uint32_t TNames::IndexInParent(std::uint32_t element) const {
+  const std::uint32_t parent = FTree->Parent(element);
+  std::uint32_t low = 0;
+  std::uint32_t high = FTree->ChildCount(parent);
+  while (high - low > 1) {
+    const std::uint32_t middle = low + (high - low) / 2;
+    if (FTree->Child(parent, middle) <= element) low = middle;
+    else high = middle;
+  }
+  return low;
+}
+
 std::string TNames::Path(std::uint32_t element) const {
   if (!IsNamed(element) || FTree == nullptr) return {};
   std::vector<std::uint32_t> chain;
   for (std::uint32_t e = element; e != asn::NoElement && IsNamed(e); e = FTree->Parent(e)) chain.push_back(e);
   std::string path;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) AppendOwnSteps(path, *it);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    const bool item = FSteps[FSlots[*it]].Item;
+    AppendOwnSteps(path, *it, item ? IndexInParent(*it) : 0);
+  }
   return path;
 }
 

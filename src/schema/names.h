@@ -18,6 +18,10 @@
 
 namespace schema {
 
+namespace tables {
+struct TTypeNode;
+}
+
 class TNames {
  public:
   // Names the elements of tree, whose offsets point into bytes; pemLabel (the
@@ -27,7 +31,7 @@ class TNames {
   // Forgets every name.
   void Clear();
 
-  bool IsNamed(std::uint32_t element) const { return element < FSlots.size() && FSlots[element].Step != 0; }
+  bool IsNamed(std::uint32_t element) const { return element < FSlots.size() && FSlots[element] != 0; }
   // The field's identifier ("serialNumber"); for the element inside an
   // EXPLICIT tag, the same as for the tag.
   std::string_view FieldName(std::uint32_t element) const;
@@ -45,9 +49,13 @@ class TNames {
   std::string Path(std::uint32_t element) const;
   // Appends what this element adds to its parent's path (nothing for the
   // element inside an EXPLICIT tag), so that a walk in document order can
-  // build every path from its parent's.
-  void AppendOwnSteps(std::string& path, std::uint32_t element) const;
+  // build every path from its parent's; index is the element's place among
+  // its parent's children, which an item of a SEQUENCE OF shows.
+  void AppendOwnSteps(std::string& path, std::uint32_t element, std::uint32_t index) const;
   std::uint32_t NamedCount() const { return FNamedCount; }
+  // The schema's node for a named element (for the element inside an EXPLICIT
+  // tag, the inner type's); nullptr for an unnamed one.
+  const tables::TTypeNode* TypeNode(std::uint32_t element) const;
 
  private:
   // What one element adds to the path and shows; elements share these.
@@ -60,21 +68,23 @@ class TNames {
     bool SamePath = false;    // inside an EXPLICIT tag: the tag's path
     bool ShowAlt = false;
   };
-  struct TSlot {
-    std::uint32_t Step = 0;  // 0: unnamed
-    std::uint32_t Item = 0;  // index among the parent's children for Item steps
-  };
   struct TParts;
   struct TFrame;
   class TMatcher;
 
-  std::uint32_t StepIndex(const TStep& step);
+  // The step's index, or 0 (unnamed) once the steps no longer fit a slot.
+  std::uint16_t StepIndex(const TStep& step);
+  // Where element stands among its parent's children (children are numbered
+  // in document order, so a binary search finds it).
+  std::uint32_t IndexInParent(std::uint32_t element) const;
 
   const asn::IElementTree* FTree = nullptr;
-  std::vector<TSlot> FSlots;
+  // Per element its step, 0 for unnamed; empty until something is named. A
+  // document has a few hundred distinct steps, so 16 bits are plenty.
+  std::vector<std::uint16_t> FSlots;
   std::vector<TStep> FSteps;
-  std::unordered_map<std::uint64_t, std::uint32_t> FStepIndex;
-  std::array<std::pair<std::uint64_t, std::uint32_t>, 256> FStepCache{};
+  std::unordered_map<std::uint64_t, std::uint16_t> FStepIndex;
+  std::array<std::pair<std::uint64_t, std::uint16_t>, 256> FStepCache{};
   std::uint32_t FNamedCount = 0;
 };
 

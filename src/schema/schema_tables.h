@@ -30,11 +30,16 @@ struct TTypeNode {
   std::uint8_t Kind;         // TKind
   std::uint8_t AcceptCount;  // tags at AcceptTags[Accept] an element may start with
   std::uint8_t AcceptsAny;   // any tag will do (ANY, or a CHOICE holding one)
+  std::uint8_t NamedBits;    // a BIT STRING with named bits (keyUsage): DER drops its trailing zero bits
   std::uint32_t Tag;         // own tag, or the EXPLICIT tag
   std::uint32_t Name;        // offset in Strings; 0 for the unnamed universal types
   std::uint32_t First;
   std::uint32_t Count;
   std::uint32_t Accept;
+  // The type of a field with a DEFAULT: the value's DER, tags included, at
+  // DefaultOctets[Default ...]; DefaultLength 0 for every other node.
+  std::uint32_t Default;
+  std::uint32_t DefaultLength;
 };
 
 struct TField {
@@ -69,6 +74,7 @@ extern const std::uint32_t AcceptTags[];
 extern const std::uint8_t OidOctets[];
 extern const TMapEntry MapEntries[];
 extern const TMap Maps[];
+extern const std::uint8_t DefaultOctets[];
 extern const std::uint32_t PemLabels[];
 extern const TTopLevel TopLevel[];
 extern const std::uint32_t TypeCount;

@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 93> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 96> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -77,6 +77,8 @@ inline constexpr std::array<TBuiltInText, 93> DefaultLanguage{{
     {u"122", u"Element info"},
     {u"123", u"Go to offset"},
     {u"124", u"Save element as"},
+    {u"128", u"Open element"},
+    {u"129", u"Back"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -145,6 +147,7 @@ inline constexpr std::array<TBuiltInText, 93> DefaultLanguage{{
     {u"702", u"Not an offset. Type decimal digits, or hexadecimal digits after $ or 0x."},
     {u"703", u"No byte at that offset. The data's offsets run from 0 to"},
     {u"704", u"There is no data to go to."},
+    {u"710", u"%0 at offset %1 of %2"},
 }};
 
 }  // namespace settings

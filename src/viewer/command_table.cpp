@@ -42,6 +42,11 @@ constexpr TCommand Commands[] = {
      TCheckedRule::crNever, &TF::ShowElementInfo},
     {"mnSaveElementAs", 124, false, u"Shift+Ctrl+S", {Tree('S', ShiftCtrl)}, TEnabledRule::erRowFocused,
      TCheckedRule::crNever, &TF::SaveElementAs},
+    // Keys no host binds; Backspace goes back in the viewer wherever the focus is.
+    {"mnOpenElement", 128, false, u"Ctrl+Enter", {Window(vk::Return, kmCtrl)}, TEnabledRule::erRowFocused,
+     TCheckedRule::crNever, &TF::OpenElement},
+    {"mnBack", 129, false, u"Backspace", {Window(vk::Back)}, TEnabledRule::erOpened, TCheckedRule::crNever,
+     &TF::GoBack},
     // The host searches; its results come back through ListSearchTextW.
     {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr},
     {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,

@@ -1,10 +1,14 @@
-// The document side of the viewer window: decoding a buffer into the node
-// store, marking the role of every byte, and turning failures into rows.
+// The decoded document: decoding a buffer into the node store, marking the role
+// of every byte, turning failures into rows, and the names and DER findings
+// that are built beside the elements.
+#include "viewer/document.h"
+
 #include <algorithm>
 
+#include "schema/der_schema_check.h"
 #include "settings/lang.h"
 #include "settings/text.h"
-#include "viewer/main.h"
+#include "text/ascii.h"
 
 namespace viewer {
 
@@ -31,16 +35,40 @@ void MarkHeader(TCellTypes& cells, const asn::TASNTag& tag) {
     MarkCells(cells, std::int64_t{tag.Offset} + tag.HeaderLength(), 1, ctUnusedBits);
 }
 
+std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// The element a row belongs to: itself, or the element an attribute or error row sits under.
+std::uint32_t ElementOf(TTag tag) {
+  if (tag.TagType() == ttAttrib || tag.TagType() == ttError) tag = tag.Parent();
+  return tag.IsValid() ? tag.ElementIndex() : asn::NoElement;
+}
+
+// Every finding is of this rule: the encoding is BER, streamed.
+bool OnlyIndefiniteLengths(std::span<const asn::TDerFinding> findings) {
+  return std::all_of(findings.begin(), findings.end(),
+                     [](const asn::TDerFinding& f) { return f.Rule == asn::TDerRule::drIndefiniteLength; });
+}
+
+std::u16string Counted(std::size_t count, std::u16string_view one, std::u16string_view many) {
+  return text::DecimalText(static_cast<std::int64_t>(count)) + u" " + std::u16string(count == 1 ? one : many);
+}
+
 }  // namespace
 
-TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName)
-    : Platform(platform), Bytes(EmptyBytes), FileName(std::move(fileName)) {}
+TDecodedDocument::TDecodedDocument(const settings::TSettings& settings, std::u16string fileName)
+    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {}
 
-void TMainForm::ParseASN(TBytes s) {
+bool TDecodedDocument::EndsWithFatalError() const {
+  const TTag root = Root();
+  const std::int32_t rows = root.ChildsCount();
+  return rows > 0 && root.Childs(rows - 1).TagType() == ttError;
+}
+
+void TDecodedDocument::ParseASN(TBytes s) {
   ClearTree();
-  Bytes = s ? std::move(s) : EmptyBytes;
-  HexCellTypes.assign(Bytes->size());
-  FDocument.Start(Bytes, Settings.SpaceInHex, OIDDictionary);
+  FBytes = s ? std::move(s) : EmptyBytes;
+  FHexCellTypes.assign(FBytes->size());
+  FElements.Start(FBytes, FSettings.SpaceInHex, OIDDictionary);
 
   // Entry k receives the elements found at depth k; entry 0 is the root.
   std::vector<std::uint32_t> parentList;
@@ -49,77 +77,124 @@ void TMainForm::ParseASN(TBytes s) {
   std::size_t level = 0;
 
   asn::TASNParser parser;
-  parser.SpaceInHex = Settings.SpaceInHex;
+  parser.SpaceInHex = FSettings.SpaceInHex;
   parser.OIDDictionary = OIDDictionary;
   parser.RenderValues = false;  // the document renders values when they are shown
   parser.OnNewConstructed = [&](const asn::TASNTag& tag) {
-    std::uint32_t index = FDocument.AddElement(tag, parentList[level]);
-    ++TagsCount;
+    std::uint32_t index = FElements.AddElement(tag, parentList[level]);
+    ++FTagsCount;
     ++level;
     parentList.resize(level + 1);
     parentList[level] = index;
-    MarkHeader(HexCellTypes, tag);
+    MarkHeader(FHexCellTypes, tag);
   };
   parser.OnNewPrimitive = [&](const asn::TASNTag& tag) {
-    FDocument.AddElement(tag, parentList[level]);
-    ++TagsCount;
-    MarkHeader(HexCellTypes, tag);
+    FElements.AddElement(tag, parentList[level]);
+    ++FTagsCount;
+    MarkHeader(FHexCellTypes, tag);
   };
   parser.OnEndConstructed = [&] {
     if (level > 0) --level;
   };
 
   try {
-    parser.Parse(*Bytes);
+    parser.Parse(*FBytes);
   } catch (...) {
     // Everything built before the failure stays walkable, and named.
-    FDocument.Finish();
+    FElements.Finish();
     BuildNames();
     throw;
   }
-  FDocument.Finish();
+  FElements.Finish();
   BuildNames();
 }
 
-void TMainForm::RunCaptured(const std::function<void()>& step) {
+void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
   try {
     step();
   } catch (const std::bad_alloc&) {
     // A part of a document would look complete; drop all of it, which also
     // gives the memory back, and say why in the user's language.
     ClearTree();
-    Bytes = EmptyBytes;
-    FDocument.CreateErrorTag(u"Fatal error", settings::GetLangTextById(NotEnoughMemoryText), -1);
+    FBytes = EmptyBytes;
+    FElements.CreateErrorTag(u"Fatal error", settings::GetLangTextById(NotEnoughMemoryText), -1);
   } catch (const asn::EParserException& e) {
     std::string offset = std::to_string(e.Offset);
-    FDocument.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
+    FElements.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
                              e.Offset);
   } catch (const std::exception& e) {
-    FDocument.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what()), -1);
+    FElements.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what()), -1);
   }
 }
 
-void TMainForm::ClearTree() {
-  ClearViews();
-  HexCellTypes = {};
+void TDecodedDocument::ClearTree() {
+  if (OnClear) OnClear();
+  FHexCellTypes = {};
   FNames.Clear();
-  FDocument.Clear();
+  FElements.Clear();
   FDerFindings.clear();
-  TagsCount = 0;
-  HexSel = {};
+  FTagsCount = 0;
 }
 
-TTreeExpansion TMainForm::TreeExpansion() const {
-  if (TagsCount < FullExpansionLimit) return TTreeExpansion::teAll;
-  if (Root().ChildsCount() == 1) return TTreeExpansion::teFirstRow;
-  return TTreeExpansion::teNone;
+void TDecodedDocument::BuildNames() {
+  if (!FSettings.FieldNames) {
+    FNames.Clear();
+    return;
+  }
+  FNames.Build(FElements, *FBytes, FPemLabel);
 }
 
-void TMainForm::FillTrees() {
-  RunDerChecks();
-  FillStructureTree();
-  UpdateMainStatusBar();
-  FillHexTree();
+std::u16string TDecodedDocument::FieldLabel(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  return Widen(FNames.Label(tag.ElementIndex()));
+}
+
+std::u16string TDecodedDocument::FieldPath(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid()) return {};
+  std::uint32_t element = ElementOf(tag);
+  if (element == asn::NoElement) return {};
+  return Widen(FNames.Path(element));
+}
+
+void TDecodedDocument::RunDerChecks() {
+  FDerFindings.clear();
+  if (!FSettings.DerChecks) return;
+  asn::TDerOptions options;
+  options.RawFile = !FFromBase64 && !FFromClipboard;
+  const TTag root = Root();
+  const std::int32_t rows = root.ChildsCount();
+  if (EndsWithFatalError()) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
+  // The rules that need the schema see the names built with the document.
+  const schema::TSchemaDerCheck schemaCheck(FNames);
+  const asn::IDerCheck* const extra[] = {&schemaCheck};
+  options.Extra = extra;
+  FDerFindings = asn::CheckDer(FElements, *FBytes, options);
+}
+
+std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
+  if (FDerFindings.empty() || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  const std::uint32_t element = tag.ElementIndex();
+  auto byElement = [](const asn::TDerFinding& f, std::uint32_t e) { return f.Element < e; };
+  auto first = std::lower_bound(FDerFindings.begin(), FDerFindings.end(), element, byElement);
+  auto last = first;
+  while (last != FDerFindings.end() && last->Element == element) ++last;
+  return {first, last};
+}
+
+std::u16string TDecodedDocument::DerStatusText() const {
+  if (!FSettings.DerChecks || Root().ChildsCount() == 0) return {};
+  // Decoding stopped at a malformed header.
+  if (EndsWithFatalError()) return u"Not BER";
+  if (FDerFindings.empty()) return u"DER";
+  if (OnlyIndefiniteLengths(FDerFindings))
+    return u"BER (" + Counted(FDerFindings.size(), u"indefinite length", u"indefinite lengths") + u")";
+  return Counted(FDerFindings.size(), u"DER problem", u"DER problems");
+}
+
+std::span<const std::uint8_t> TDecodedDocument::ElementEncoding(TTag element) const {
+  if (!element.IsValid() || element.TagType() != ttNode) return {};
+  const std::span<const std::uint8_t> bytes(*FBytes);
+  return bytes.subspan(static_cast<std::size_t>(element.Offset()), static_cast<std::size_t>(element.FullLength()));
 }
 
 }  // namespace viewer

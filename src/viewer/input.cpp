@@ -187,9 +187,29 @@ void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out
   AppendBase64(text.substr(bodyFrom, bodyTo - bodyFrom), out);
 }
 
-std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit) {
+std::string CommonPemLabel(std::span<const TArmourMatch> matches) {
+  constexpr std::u16string_view Begin = u"-----BEGIN ";
+  std::string common;
+  for (const TArmourMatch& match : matches) {
+    if (!StartsWith(match.Whole, Begin)) return {};
+    const std::size_t end = match.Whole.find(u"-----", Begin.size());
+    if (end == std::u16string_view::npos) return {};
+    std::string label;
+    for (char16_t c : match.Whole.substr(Begin.size(), end - Begin.size())) {
+      if (c >= 0x80) return {};
+      label.push_back(static_cast<char>(c));
+    }
+    if (&match != &matches.front() && label != common) return {};
+    common = std::move(label);
+  }
+  return common;
+}
+
+std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
+                                                            std::string* pemLabel) {
   std::vector<TArmourMatch> matches = FindArmour(text, matchLimit);
   if (matches.empty()) return std::nullopt;
+  if (pemLabel != nullptr) *pemLabel = CommonPemLabel(matches);
   std::vector<std::uint8_t> result;
   for (const TArmourMatch& match : matches) AppendArmourBlock(match, result);
   result.shrink_to_fit();  // the buffer lives as long as the document

@@ -1,7 +1,7 @@
 // Where a document's bytes come from: telling binary files from text, finding
 // the text armour (PEM, begin-base64, bare Base64), Base64 and the clipboard's
-// hexadecimal or Base64 text. Pure functions; TMainForm's LoadFile and
-// LoadFromClipboard put them together.
+// hexadecimal or Base64 text. Pure functions; TDecodedDocument's LoadFile and
+// LoadFromText put them together.
 #pragma once
 
 #include <cstdint>
@@ -49,9 +49,15 @@ std::vector<TArmourMatch> FindArmour(std::u16string_view text, std::uint32_t mat
 // decodes the body between its markers.
 void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out);
 
+// The label of the PEM blocks among matches ("CERTIFICATE" for "-----BEGIN
+// CERTIFICATE-----") when every block is a PEM block with that one label;
+// empty otherwise, and for a label that is not ASCII.
+std::string CommonPemLabel(std::span<const TArmourMatch> matches);
+
 // The octets of all armoured blocks of text, one after the other; nothing when
-// the text has no armour.
-std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit);
+// the text has no armour. pemLabel, when given, receives CommonPemLabel.
+std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
+                                                            std::string* pemLabel = nullptr);
 
 enum class TClipboardKind { ckNone, ckHex, ckBase64 };
 

@@ -23,14 +23,13 @@
 #include "viewer/commands.h"
 #include "viewer/controller.h"
 #include "viewer/element_dialogs.h"
+#include "viewer/document.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
 #include "viewer/xml_export.h"
 
 namespace viewer {
-
-using TBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 // First and last offset of the highlighted bytes, both inclusive; -1 for none.
 struct THexSelection {
@@ -124,37 +123,26 @@ class TMainForm {
   settings::TSettings Settings;
   // What a front-end sees of this viewer.
   TViewerController& Controller() { return FController; }
-  // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
-  const asn::TOIDDictionary* OIDDictionary = nullptr;
-
-  // ---- Document (document.cpp)
-  TTag Root() const { return FDocument.Root(); }
-  const TDocument& Document() const { return FDocument; }
-  TBytes Bytes;  // the buffer last given to ParseASN, never null
-  TCellTypes HexCellTypes;
-  std::int32_t TagsCount = 0;
+  // ---- Document (document.h; its hand-over to the views in main_document.cpp).
+  // The window shows one document, decoded with its Settings; these forward to it.
+  TDecodedDocument& Document() { return *FDoc; }
+  const TDecodedDocument& Document() const { return *FDoc; }
+  TTag Root() const { return FDoc->Root(); }
+  const TBytes& Bytes() const { return FDoc->Bytes(); }
+  const TCellTypes& HexCellTypes() const { return FDoc->HexCellTypes(); }
+  std::int32_t TagsCount() const { return FDoc->TagsCount(); }
   THexSelection HexSel;
 
-  // Replaces the document with the decoding of s. A malformed header leaves with
-  // EParserException after everything before it has been added; callers wrap it
-  // in RunCaptured.
-  void ParseASN(TBytes s);
-  // Runs a decoding step; a failure of the std::exception family becomes a
-  // top-level "Fatal error" row and is considered handled.
-  void RunCaptured(const std::function<void()>& step);
-  void ClearTree();
+  // Clearing the document also clears the views and HexSel.
+  void ParseASN(TBytes s) { FDoc->ParseASN(std::move(s)); }
+  void RunCaptured(const std::function<void()>& step) { FDoc->RunCaptured(step); }
+  void ClearTree() { FDoc->ClearTree(); }
 
   // ---- Field names (main_names.cpp)
-  // Names the document's elements from the schemas when Settings.FieldNames is
-  // on, else forgets them; ParseASN calls it.
-  void BuildNames();
-  const schema::TNames& Names() const { return FNames; }
-  // The words a row shows before its tag name ("serialNumber"); empty for an
-  // unnamed element, for other rows and with field names off.
-  std::u16string FieldLabel(TTag tag) const;
-  // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
-  // attribute or error row, its element's. Empty when unnamed or names are off.
-  std::u16string FieldPath(TTag tag) const;
+  void BuildNames() { FDoc->BuildNames(); }
+  const schema::TNames& Names() const { return FDoc->Names(); }
+  std::u16string FieldLabel(TTag tag) const { return FDoc->FieldLabel(tag); }
+  std::u16string FieldPath(TTag tag) const { return FDoc->FieldPath(tag); }
   // The Field names setting changed: names built or forgotten, rows and the
   // path in the status bar refreshed.
   void ApplyFieldNames();
@@ -166,26 +154,17 @@ class TMainForm {
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
 
-  // ---- Input (main_input.cpp; the text rules are in input.h)
-  std::u16string FileName;
-  bool FromBase64 = false;
-  bool FromClipboard = false;
-  // Armour searches that need more than this many PCRE2 match steps give up with
-  // a "Fatal error" row instead of running on.
-  std::uint32_t ArmourMatchLimit = DefaultArmourMatchLimit;
-  static constexpr std::uint32_t DefaultArmourMatchLimit = 10'000'000;
-
-  // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read throws (std::runtime_error or
-  // std::filesystem::filesystem_error) before anything changes.
-  void LoadFile();
+  // ---- Input (document_input.cpp, main_document.cpp; the text rules are in input.h)
+  const std::u16string& FileName() const { return FDoc->FileName(); }
+  bool FromBase64() const { return FDoc->FromBase64(); }
+  bool FromClipboard() const { return FDoc->FromClipboard(); }
+  void LoadFile() { FDoc->LoadFile(); }
   // Decodes hexadecimal or Base64 text from the clipboard; beeps on anything else.
   void LoadFromClipboard();
   void Reload();
 
   // ---- XML export (xml_export.cpp)
-  // Appends the lines of tag and everything below it; level 0 is the root.
-  void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const;
+  void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const { FDoc->WriteTag(tag, strList, level); }
   // Asks for a file name and writes the document there; a failed write is
   // reported in a message box and leaves any existing file as it was.
   void SaveToXML();
@@ -379,9 +358,9 @@ class TMainForm {
   // ---- DER checks (main_checks.cpp). With Settings.DerChecks off there are no
   // findings, and nothing below shows anywhere.
   // The findings of the document FillTrees last showed, in document order.
-  const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  const std::vector<asn::TDerFinding>& DerFindings() const { return FDoc->DerFindings(); }
   // The findings of an element row; empty for every other row.
-  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
+  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const { return FDoc->FindingsOf(tag); }
   // The finding a problem row shows, or null when node is not a problem row.
   // An element's problem rows follow all its other child rows, one a finding,
   // shown while attribute rows are.
@@ -389,7 +368,7 @@ class TMainForm {
   // Problem rows among the tree children of tag.
   std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
   // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the checks off.
-  std::u16string DerStatusText() const;
+  std::u16string DerStatusText() const { return FDoc->DerStatusText(); }
   // A problem row's caption ("DER:") or value (what is wrong).
   static std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType);
   // Focuses the next element with a finding after the focused row, wrapping
@@ -401,7 +380,7 @@ class TMainForm {
   // or problem row belongs to; invalid for a top-level error row and no row.
   TTag ElementOfRow(TNodeId node) const;
   // The element's whole encoding in Bytes.
-  std::span<const std::uint8_t> ElementEncoding(TTag element) const;
+  std::span<const std::uint8_t> ElementEncoding(TTag element) const { return FDoc->ElementEncoding(element); }
   // The focused row's element to the clipboard; nothing without a focused row.
   void CopyAsBase64();
   void CopyAsPem();
@@ -427,6 +406,21 @@ class TMainForm {
   // The file name offered: the document's name, the element's offset, ".der".
   std::u16string ProposedElementName(TTag element) const;
 
+  // ---- Opened elements (main_open.cpp). An element opens as a document of its
+  // own in the same window; the documents it was opened from wait on a stack.
+  // The focused row's element as a document: the decoded contents of an OCTET
+  // STRING or BIT STRING that encapsulates, else the element's whole encoding.
+  // Beeps when that would be the document already shown.
+  void OpenElement();
+  // Back to the document the shown one was opened from, with its focused row,
+  // expanded rows and scroll position; beeps when there is none.
+  void GoBack();
+  // Documents under the shown one: 0 while the file's own document is shown.
+  std::size_t OpenedDepth() const { return FOpened.size(); }
+  // Where the shown document lies ("Certificate at offset 1234 of chain.p7b");
+  // empty for the file's own document.
+  const std::u16string& Location() const { return FLocation; }
+
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and
   // the views. False, with the views left unfilled, when the file yields no
@@ -445,11 +439,27 @@ class TMainForm {
 
  private:
   TViewerController FController{*this};
-  TDocument FDocument;
-  schema::TNames FNames;
-  std::vector<asn::TDerFinding> FDerFindings;
-  // Runs the checks over the document just decoded, or forgets them when off.
-  void RunDerChecks();
+  std::unique_ptr<TDecodedDocument> FDoc;
+  // What the structure tree showed, to show it again: rows as index paths from the top.
+  struct TTreeViewState {
+    std::vector<std::vector<std::uint32_t>> Expanded;  // shown expanded rows, in document order
+    std::vector<std::uint32_t> Focused;                // empty: none
+    int FocusedColumn = 0;
+    std::int64_t OffsetY = 0;
+  };
+  struct TOpenedFrame {
+    std::unique_ptr<TDecodedDocument> Document;
+    TTreeViewState View;
+    std::u16string Location;
+  };
+  std::vector<TOpenedFrame> FOpened;  // the file's own document first
+  std::u16string FLocation;
+  // An empty document decoded like the window's, clearing the views when it clears.
+  std::unique_ptr<TDecodedDocument> MakeDocument();
+  // Back to the file's own document, the stack dropped; nothing while it is shown.
+  void CloseOpened();
+  TTreeViewState SaveTreeView();
+  void RestoreTreeView(const TTreeViewState& state);
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;

@@ -52,10 +52,10 @@ std::u16string TMainForm::RowBytesHex(TNodeId node, bool addSpace) const {
     if (parent.IsValid() && parent.TagType() == ttNode) tag = parent;
   }
   std::int64_t offset = tag.Offset();
-  std::int64_t size = static_cast<std::int64_t>(Bytes->size());
+  std::int64_t size = static_cast<std::int64_t>(Bytes()->size());
   if (offset < 0 || offset >= size) return {};
   std::int64_t length = std::clamp<std::int64_t>(tag.FullLength(), 0, size - offset);
-  return asn::HexString(std::span(Bytes->data() + offset, static_cast<std::size_t>(length)), addSpace);
+  return asn::HexString(std::span(Bytes()->data() + offset, static_cast<std::size_t>(length)), addSpace);
 }
 
 void TMainForm::CopyBytes() {

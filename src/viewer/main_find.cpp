@@ -75,11 +75,11 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
     if (!coversBytes) return false;
     std::int64_t offset = tag.Offset();
-    auto size = static_cast<std::int64_t>(Bytes->size());
+    auto size = static_cast<std::int64_t>(Bytes()->size());
     if (offset < 0 || offset >= size) return false;
     std::int64_t end = std::min<std::int64_t>(size, offset + std::max(0, tag.FullLength()));
     if (!matchesReady) {
-      hexMatches = HexMatches(*Bytes, hexText);
+      hexMatches = HexMatches(*Bytes(), hexText);
       matchesReady = true;
     }
     // A match inside the element's digits starts no later than this.

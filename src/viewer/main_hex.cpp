@@ -39,7 +39,7 @@ THexNodes TMainForm::HexNodes(std::int32_t row) const {
 }
 
 std::int32_t TMainForm::GetHexLineCount() const {
-  return HexLineCount(static_cast<std::int64_t>(Bytes->size()), Settings.Hex.StringSize);
+  return HexLineCount(static_cast<std::int64_t>(Bytes()->size()), Settings.Hex.StringSize);
 }
 
 std::int32_t TMainForm::GetHexOffset(TNodeId node, int column) const {
@@ -50,7 +50,7 @@ std::int32_t TMainForm::GetHexOffset(TNodeId node, int column) const {
 std::int32_t TMainForm::GetHexNodeIndex(std::int32_t offset) const { return HexRowOf(offset, Settings.Hex.StringSize); }
 
 std::int32_t TMainForm::GetHexLastColumn() const {
-  return HexLastColumn(static_cast<std::int64_t>(Bytes->size()), Settings.Hex.StringSize);
+  return HexLastColumn(static_cast<std::int64_t>(Bytes()->size()), Settings.Hex.StringSize);
 }
 
 void TMainForm::FillHexTree() {
@@ -102,23 +102,23 @@ void TMainForm::HexVTSetWidth() {
 
 std::u16string TMainForm::Hex1VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes->size()) return {};
-  return HexByteText((*Bytes)[offset]);
+  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes()->size()) return {};
+  return HexByteText((*Bytes())[offset]);
 }
 
 std::u16string TMainForm::Hex2VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes->size()) return {};
-  return HexCharText((*Bytes)[offset]);
+  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes()->size()) return {};
+  return HexCharText((*Bytes())[offset]);
 }
 
 TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType) {
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || static_cast<std::size_t>(offset) >= HexCellTypes.size()) return style;
+  if (offset < 0 || static_cast<std::size_t>(offset) >= HexCellTypes().size()) return style;
   const settings::THexSettings& hex = Settings.Hex;
   TColor color = hex.HexColor;
-  switch (HexCellTypes[offset]) {
+  switch (HexCellTypes()[offset]) {
     case ctData: color = hex.HexColor; break;
     case ctTag: color = hex.TagColor; break;
     case ctLength: color = hex.LenColor; break;
@@ -149,7 +149,7 @@ void TMainForm::HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node
   FFocusChanging = true;
   // A cell past the last byte of a partial last row snaps back to that byte.
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset >= 0 && static_cast<std::size_t>(offset) >= Bytes->size()) from.SetFocusedColumn(GetHexLastColumn());
+  if (offset >= 0 && static_cast<std::size_t>(offset) >= Bytes()->size()) from.SetFocusedColumn(GetHexLastColumn());
   TNodeId mirror = static_cast<std::int32_t>(node) < GetHexLineCount() ? node : NoNode;
   to.SetFocusedNode(mirror);
   to.SetFocusedColumn(from.FocusedColumn());
@@ -177,7 +177,7 @@ void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { Hex1VT.SetOffs
 // created. Top-level error rows follow every element in document order; they
 // are taken as a walk from the nearer end of the buffer meets them.
 TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
-  auto size = static_cast<std::int64_t>(Bytes->size());
+  auto size = static_cast<std::int64_t>(Bytes()->size());
   if (offset < 0 || offset >= size) return NoNode;
   TNodeId result = NoNode;
   {

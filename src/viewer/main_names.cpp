@@ -1,41 +1,9 @@
-// Field names beside the document: built with it, asked per row.
+// Field names in the window: the setting, the path command and the path panel.
 #include <algorithm>
 
 #include "viewer/main.h"
 
 namespace viewer {
-
-namespace {
-
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-// The element a row belongs to: itself, or the element an attribute or error row sits under.
-std::uint32_t ElementOf(TTag tag) {
-  if (tag.TagType() == ttAttrib || tag.TagType() == ttError) tag = tag.Parent();
-  return tag.IsValid() ? tag.ElementIndex() : asn::NoElement;
-}
-
-}  // namespace
-
-void TMainForm::BuildNames() {
-  if (!Settings.FieldNames) {
-    FNames.Clear();
-    return;
-  }
-  FNames.Build(FDocument, *Bytes);
-}
-
-std::u16string TMainForm::FieldLabel(TTag tag) const {
-  if (!Settings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
-  return Widen(FNames.Label(tag.ElementIndex()));
-}
-
-std::u16string TMainForm::FieldPath(TTag tag) const {
-  if (!Settings.FieldNames || !tag.IsValid()) return {};
-  std::uint32_t element = ElementOf(tag);
-  if (element == asn::NoElement) return {};
-  return Widen(FNames.Path(element));
-}
 
 void TMainForm::ApplyFieldNames() {
   BuildNames();

@@ -13,6 +13,7 @@ namespace {
 constexpr TColor Olive = 0x008080;  // RGB 128,128,0
 constexpr int RangePanelWidth = 100;  // the hex bar's range panel, at least
 constexpr int VerdictPanelWidth = 100;  // the main bar's DER verdict, at least
+constexpr int SourcePanelWidth = 110;   // the main bar's "clipboard" or opened element, at least
 
 // Decimal digits grouped in thousands ("#0,").
 std::u16string Grouped(std::int64_t value, char16_t separator) {
@@ -43,7 +44,7 @@ std::u16string DollarHex(std::int32_t value) {
 std::vector<TStatusPanel> TMainForm::MakeMainStatusBar() {
   return {{100, TAlignment::taLeftJustify, false, {}}, {110, TAlignment::taLeftJustify, false, {}},
           {120, TAlignment::taLeftJustify, false, {}}, {70, TAlignment::taLeftJustify, true, {}},
-          {110, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}},
+          {SourcePanelWidth, TAlignment::taLeftJustify, true, {}},  {100, TAlignment::taLeftJustify, false, {}},
           {100, TAlignment::taLeftJustify, false, {}}};  // the DER checks' verdict, then the focused path
 }
 
@@ -60,11 +61,15 @@ int TMainForm::StatusTextWidth(const std::u16string& text) const {
 void TMainForm::UpdateMainStatusBar() {
   char16_t separator = Platform.System.ThousandsSeparator();
   MainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
-  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount, separator);
+  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount(), separator);
   MainStatusBar[2].Text =
-      settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes->size()), separator);
-  MainStatusBar[3].Text = FromBase64 ? u"base64" : u"";
-  MainStatusBar[4].Text = FromClipboard ? settings::GetLangTextById(604) : u"";
+      settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes()->size()), separator);
+  MainStatusBar[3].Text = FromBase64() ? u"base64" : u"";
+  // Where the document came from: the clipboard, or the element it was opened from.
+  TStatusPanel& source = MainStatusBar[4];
+  source.Text = !FLocation.empty() ? FLocation : FromClipboard() ? settings::GetLangTextById(604) : u"";
+  source.Width = std::max(SourcePanelWidth, Platform.Display.BoldTextWidth(source.Text, StatusBarFontName,
+                                                                           StatusBarFontSize) + 2 * PanelMargin + 1);
   TStatusPanel& verdict = MainStatusBar[5];
   verdict.Text = DerStatusText();
   // "BER (6 indefinite lengths)" and the like would be cut at the usual 100 pixels.

@@ -47,12 +47,6 @@ TTag TMainForm::ElementOfRow(TNodeId node) const {
   return {};
 }
 
-std::span<const std::uint8_t> TMainForm::ElementEncoding(TTag element) const {
-  if (!element.IsValid() || element.TagType() != ttNode) return {};
-  const std::span<const std::uint8_t> bytes(*Bytes);
-  return bytes.subspan(static_cast<std::size_t>(element.Offset()), static_cast<std::size_t>(element.FullLength()));
-}
-
 void TMainForm::CopyAsBase64() {
   const TTag element = ElementOfRow(TreeVT.FocusedNode());
   if (!element.IsValid()) return;
@@ -62,7 +56,7 @@ void TMainForm::CopyAsBase64() {
 void TMainForm::CopyAsPem() {
   const TTag element = ElementOfRow(TreeVT.FocusedNode());
   if (!element.IsValid()) return;
-  const char* label = asn::PemLabel(FDocument, *Bytes, element.ElementIndex());
+  const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 
@@ -83,7 +77,7 @@ void TMainForm::CopyAsCArray() {
 
 TElementInfo TMainForm::ElementInfoOf(TTag element) {
   // The header alone: the value text is not needed here.
-  const asn::TElementHeader header = FDocument.Header(element.ElementIndex());
+  const asn::TElementHeader header = FDoc->Elements().Header(element.ElementIndex());
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   const std::span<const std::uint8_t> content = encoding.subspan(static_cast<std::size_t>(header.HeaderLength()));
   platform::ISystem& system = Platform.System;
@@ -125,12 +119,12 @@ bool TMainForm::FocusOffset(std::int32_t offset) {
 std::u16string TMainForm::GoToOffsetText(const std::u16string& text) {
   std::u16string error;
   const std::optional<std::int32_t> offset = ParseOffsetText(text);
-  if (Bytes->empty())
+  if (Bytes()->empty())
     error = settings::GetLangTextById(704);
   else if (!offset)
     error = settings::GetLangTextById(702);
   else if (!FocusOffset(*offset)) {
-    const auto last = static_cast<std::int64_t>(Bytes->size()) - 1;
+    const auto last = static_cast<std::int64_t>(Bytes()->size()) - 1;
     char hex[24];
     std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(last));
     error = settings::GetLangTextById(703) + u" " + text::DecimalText(last) + u" ($" + Widened(hex) + u").";
@@ -147,7 +141,7 @@ void TMainForm::GoToOffset() {
 }
 
 std::u16string TMainForm::ProposedElementName(TTag element) const {
-  std::u16string name = FileName.substr(FileName.find_last_of(u"/\\") + 1);
+  std::u16string name = FileName().substr(FileName().find_last_of(u"/\\") + 1);
   std::size_t dot = name.find_last_of(u'.');
   if (dot != std::u16string::npos) name.erase(dot);
   if (name.empty()) name = u"element";
@@ -166,7 +160,7 @@ void TMainForm::SaveElementAs() {
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   std::string bytes;
   if (filterIndex == PemFilter)
-    bytes = text::PemBlock(asn::PemLabel(FDocument, *Bytes, element.ElementIndex()), encoding);
+    bytes = text::PemBlock(asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex()), encoding);
   else
     bytes.assign(encoding.begin(), encoding.end());
   try {

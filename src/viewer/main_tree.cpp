@@ -90,7 +90,7 @@ void TMainForm::FillStructureTree() {
 
 TTag TMainForm::GetTag(TNodeId node) const {
   if (!TreeVT.Exists(node)) return {};
-  TTag parent = FDocument.TagByKey(TreeVT.SiblingData(node));
+  TTag parent = FDoc->Elements().TagByKey(TreeVT.SiblingData(node));
   auto index = static_cast<std::int32_t>(TreeVT.Index(node));
   // Past the document's rows: a problem row of the DER checks, no document row.
   if (index >= parent.ChildsCount()) return {};
@@ -109,7 +109,7 @@ void TMainForm::TreeVTInitNodes(VirtualTree&, TNodeId, TNodeId, std::uint32_t co
                                 TNodeInit* initialStates) {
   // A block's rows are the children of the node its value names, in order;
   // its element children are reached directly, without the per-row lookup of Childs.
-  TTag parent = FDocument.TagByKey(blockData);
+  TTag parent = FDoc->Elements().TagByKey(blockData);
   std::int32_t start = parent.TagChildsStart();
   std::int32_t elements = parent.GetTagChildsCount();
   std::int32_t rows = parent.ChildsCount();

@@ -127,10 +127,10 @@ void TXmlFileWriter::Commit() {
 
 // ---- The window's export
 
-void TMainForm::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const {
+void TDecodedDocument::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const {
   auto writeStart = [&](TTag node, std::int32_t depth) {
     if (node.TagType() == ttRoot) {
-      strList.AddLine(depth, u"<Root Size=\"" + text::DecimalText(static_cast<std::int64_t>(Bytes->size())) + u"\">");
+      strList.AddLine(depth, u"<Root Size=\"" + text::DecimalText(static_cast<std::int64_t>(FBytes->size())) + u"\">");
       return;
     }
     asn::TASNTag record = node.ASNTag();
@@ -182,7 +182,7 @@ void TMainForm::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) co
 }
 
 std::u16string TMainForm::ProposedXmlName() const {
-  std::u16string name = FileName.substr(FileName.find_last_of(u"/\\") + 1);
+  std::u16string name = FileName().substr(FileName().find_last_of(u"/\\") + 1);
   std::size_t dot = name.find_last_of(u'.');
   if (dot != std::u16string::npos) name.erase(dot);
   return name + u".xml";

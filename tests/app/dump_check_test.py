@@ -29,6 +29,7 @@ class Node:
         self.prefix = b""       # octets before the children of an encapsulating BIT STRING
         self.mark = False
         self.offset = None
+        self.key_usage = False  # the BIT STRING of a keyUsage extension
 
 
 def parse(data, pos=0, end=None):
@@ -132,6 +133,19 @@ def all_nodes(nodes):
     return found
 
 
+KEY_USAGE = b"\x55\x1d\x0f"
+
+
+def annotate(nodes):
+    """Marks what the schema-based rules need context for: keyUsage's BIT STRING."""
+    for n in all_nodes(nodes):
+        kids = n.children or []
+        if n.tag == b"\x30" and kids and kids[0].tag == b"\x06" and kids[0].content == KEY_USAGE:
+            for bits in kids[-1].children or []:
+                bits.key_usage = bits.tag == b"\x03"
+    return nodes
+
+
 def is_set_with_members(n):
     return n.tag == b"\x31" and n.children
 
@@ -162,6 +176,8 @@ def break_set(n):
     n.children = [bigger] + n.children
 
 
+def break_named_bits(n): n.content = b"\x00" + n.content[1:]  # the unused bits become trailing zeros
+def break_default(n): n.children[0].content = b"\x00"  # version v1, the DEFAULT
 def break_time(n): n.content = n.content[:-3] + b"Z"
 def break_oid(n): n.content = n.content[:1] + b"\x80" + n.content[1:]
 def break_charset(n): n.content = b"@" + n.content[1:]
@@ -180,6 +196,10 @@ RULES = [
     ("time-not-der", lambda n: n.tag == b"\x17", break_time),
     ("oid-not-minimal", lambda n: n.tag == b"\x06" and len(n.content) > 1, break_oid),
     ("string-charset", lambda n: n.tag == b"\x13" and n.content, break_charset),
+    # These two need the schema: keyUsage's named bits, TBSCertificate's version DEFAULT v1.
+    ("named-bits-trailing-zero", lambda n: n.key_usage and n.content[0] != 0, break_named_bits),
+    ("default-encoded", lambda n: n.tag == b"\xa0" and [c.tag for c in n.children or []] == [b"\x02"]
+     and n.children[0].content == b"\x02", break_default),
 ]
 
 
@@ -214,7 +234,7 @@ def main():
                 failures.append("%s: the test's own DER writer does not round-trip" % sample)
                 continue
             for rule, choose, change in RULES:
-                tree = parse(original)
+                tree = annotate(parse(original))
                 candidates = [n for n in all_nodes(tree) if choose(n)]
                 if not candidates:
                     continue

@@ -105,7 +105,7 @@ TEST_F(ListPlugin, LoadShowsASampleInAChildOfTheListerWindow) {
   EXPECT_EQ(FWindows.Log, (TWindowLog{"create 100 in 20816", "show 100"}));
   ASSERT_EQ(FPlugin->Viewers().Count(), 1u);
   viewer::TMainForm& form = Form(handle);
-  EXPECT_TRUE(form.FromBase64);
+  EXPECT_TRUE(form.FromBase64());
   EXPECT_EQ(form.Root().GetTagChildsCount(), 1);
   EXPECT_GT(form.TreeVT.RootNodeCount(), 0u);
   EXPECT_EQ(form.HexSel, viewer::THexSelection{});
@@ -183,7 +183,7 @@ TEST_F(ListPlugin, AnsiLoadConvertsTheNameFromTheSystemCodePage) {
   std::string ansiName = FModuleDir.string() + "/caf\xE9.der";
   THandle handle = FPlugin->ListLoad(ListerHandle, ansiName);
   ASSERT_NE(handle, 0u);
-  EXPECT_EQ(Form(handle).FileName, (FModuleDir / fs::path(u8"caf\u00e9.der")).u16string());
+  EXPECT_EQ(Form(handle).FileName(), (FModuleDir / fs::path(u8"caf\u00e9.der")).u16string());
 }
 
 TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
@@ -281,8 +281,8 @@ TEST_F(ListPlugin, HandlesLeadToTheirOwnViewerAmongSeveral) {
   ASSERT_EQ(FPlugin->Viewers().Count(), 3u);
   FPlugin->ListCloseWindow(b);
   EXPECT_EQ(FPlugin->FindForm(b), nullptr);
-  EXPECT_EQ(Form(a).FileName, (SamplesDir / "cert.der").u16string());
-  EXPECT_EQ(Form(c).FileName, (SamplesDir / "crl.der").u16string());
+  EXPECT_EQ(Form(a).FileName(), (SamplesDir / "cert.der").u16string());
+  EXPECT_EQ(Form(c).FileName(), (SamplesDir / "crl.der").u16string());
   EXPECT_EQ(FPlugin->FindForm(0), nullptr);
 }
 

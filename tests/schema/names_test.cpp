@@ -134,6 +134,10 @@ const TPathRow PathRows[] = {
     {"samples/cert.der", 734, "Certificate.tbsCertificate.extensions[5].extnValue.SubjectAltName[0].dNSName",
      "dNSName"},
     {"samples/cert.der", 1129, "Certificate.signature", "signature"},
+    // Items of one shape whose OIDs differ: each is named by its own OID.
+    {"samples/cert.der", 82, "Certificate.tbsCertificate.issuer.rdnSequence[2][0].value.X520OrganizationalUnitName.utf8String",
+     "value X520OrganizationalUnitName"},
+    {"samples/cert.der", 243, "Certificate.tbsCertificate.subject.rdnSequence[4][0].value.X520CommonName.utf8String", nullptr},
     {"samples/p256-cert.der", 0, "Certificate", nullptr},
     {"samples/crl.der", 0, "CertificateList", nullptr},
     {"samples/crl.der", 8, "CertificateList.tbsCertList.version", nullptr},

@@ -22,13 +22,13 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd92DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd95DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 93u);
+  EXPECT_EQ(names.size(), 96u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
-  EXPECT_EQ(DefaultLanguage[25].Name, u"200");
-  EXPECT_EQ(DefaultLanguage[26].Name, u"271");  // built in this order
+  EXPECT_EQ(DefaultLanguage[27].Name, u"200");
+  EXPECT_EQ(DefaultLanguage[28].Name, u"271");  // built in this order
 }
 
 TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {

@@ -82,9 +82,9 @@ TEST_F(DocumentTest, BuildsRowsAndMarksBytes) {
     SCOPED_TRACE(c.Label);
     Decode(c.Hex);
     EXPECT_EQ(Dump(Form.Root()), c.Rows);
-    EXPECT_EQ(Form.TagsCount, c.Tags);
-    EXPECT_EQ(CellString(Form.HexCellTypes), c.Cells);
-    EXPECT_EQ(Form.Bytes->size(), HexBytes(c.Hex).size());
+    EXPECT_EQ(Form.TagsCount(), c.Tags);
+    EXPECT_EQ(CellString(Form.HexCellTypes()), c.Cells);
+    EXPECT_EQ(Form.Bytes()->size(), HexBytes(c.Hex).size());
   }
 }
 
@@ -112,9 +112,9 @@ TEST_F(DocumentTest, MemoryRunningOutMidWalkLeavesOnlyItsMessage) {
     throw std::bad_alloc();
   });
   EXPECT_EQ(Dump(Form.Root()), "Fatal error: Not enough memory to show this file\n");
-  EXPECT_EQ(Form.TagsCount, 0);
+  EXPECT_EQ(Form.TagsCount(), 0);
   EXPECT_EQ(Form.Root().GetTagChildsCount(), 0);
-  EXPECT_TRUE(Form.HexCellTypes.empty());
+  EXPECT_TRUE(Form.HexCellTypes().empty());
 }
 
 TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {
@@ -132,8 +132,8 @@ TEST_F(DocumentTest, SecondDecodingLeavesNothingOfTheFirst) {
   Form.HexSel = {0, 4};
   Decode("05 00");
   EXPECT_EQ(Dump(Form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
-  EXPECT_EQ(Form.TagsCount, 1);
-  EXPECT_EQ(CellString(Form.HexCellTypes), "12");
+  EXPECT_EQ(Form.TagsCount(), 1);
+  EXPECT_EQ(CellString(Form.HexCellTypes()), "12");
   EXPECT_EQ(Form.HexSel, THexSelection{});
 }
 
@@ -160,7 +160,7 @@ TEST_F(DocumentTest, ElementRecordsComeBackWhole) {
 // agree with the rows, encapsulated contents included.
 TEST_F(DocumentTest, ElementTreeViewAgreesWithTheRows) {
   Decode("30 07 04 03 02 01 05 05 00 9F 81 00 00");
-  const asn::IElementTree& tree = Form.Document();
+  const asn::IElementTree& tree = Form.Document().Elements();
   ASSERT_EQ(tree.ElementCount(), 5u);
   ASSERT_EQ(tree.ChildCount(asn::NoElement), 2u);
   std::uint32_t sequence = tree.Child(asn::NoElement, 0);
@@ -201,7 +201,7 @@ TEST_F(DocumentTest, IdentifiersOfHundredsOfOctetsKeepTheirLength) {
   EXPECT_EQ(tag.Childs(1).Text(), u"301");
   EXPECT_EQ(tag.ASNTag().TagClass, asn::ASN1Private);
   EXPECT_EQ(tag.Text(), u"AA");
-  EXPECT_EQ(CellString(Form.HexCellTypes), std::string(300, '1') + "20");
+  EXPECT_EQ(CellString(Form.HexCellTypes()), std::string(300, '1') + "20");
 }
 
 TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
@@ -209,9 +209,9 @@ TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
   std::string dictionary = "\xEF\xBB\xBF" "1.2.3=Test & <description>\n1.2.5=\xD0\x98\xD0\xBC\xD1\x8F\n";
   asn::TOIDDictionary oids;
   oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
-  Form.OIDDictionary = &oids;
+  Form.Document().OIDDictionary = &oids;
   Decode("06 02 2A 03 06 02 2A 04 06 02 2A 05");
-  Form.OIDDictionary = nullptr;
+  Form.Document().OIDDictionary = nullptr;
   EXPECT_EQ(Form.Root().Childs(0).Text(), u"1.2.3 - Test & <description>");
   EXPECT_EQ(Form.Root().Childs(1).Text(), u"1.2.4");
   EXPECT_EQ(Form.Root().Childs(2).Text(), u"1.2.5 - \u0418\u043C\u044F");
@@ -223,13 +223,13 @@ TEST_F(DocumentTest, RowsKnowTheirParentsAndKeys) {
   auto der = test::ReadAll(test::SamplesDir() / "cert.der");
   Decode("");
   Form.RunCaptured([&] { Form.ParseASN(Shared(std::vector<std::uint8_t>(der.begin(), der.end()))); });
-  ASSERT_GT(Form.TagsCount, 50);
+  ASSERT_GT(Form.TagsCount(), 50);
   std::int32_t elements = 0;
   std::vector<TTag> stack{Form.Root()};
   while (!stack.empty()) {
     TTag tag = stack.back();
     stack.pop_back();
-    ASSERT_EQ(Form.Document().TagByKey(tag.Key()), tag);
+    ASSERT_EQ(Form.Document().Elements().TagByKey(tag.Key()), tag);
     std::int32_t nonElements = 0;
     for (std::int32_t i = 0; i < tag.ChildsCount(); ++i) {
       TTag child = tag.Childs(i);
@@ -244,7 +244,7 @@ TEST_F(DocumentTest, RowsKnowTheirParentsAndKeys) {
     }
     ASSERT_EQ(tag.ChildsCount() - nonElements, tag.GetTagChildsCount());
   }
-  EXPECT_EQ(elements, Form.TagsCount);
+  EXPECT_EQ(elements, Form.TagsCount());
 }
 
 // 1,000,000 SEQUENCEs nested around a NULL.
@@ -287,10 +287,10 @@ TEST_F(DocumentTest, MillionLevelsBuildExportAndFree) {
   {
     TMainForm deep(Fake.Platform);
     deep.RunCaptured([&] { deep.ParseASN(Shared(DeepNesting(depth))); });
-    ASSERT_EQ(deep.TagsCount, static_cast<std::int32_t>(depth + 1));
+    ASSERT_EQ(deep.TagsCount(), static_cast<std::int32_t>(depth + 1));
     ASSERT_EQ(deep.Root().ChildsCount(), 1);
     // The innermost NULL is the last element; its parents lead back to the root.
-    TTag tag = deep.Document().Element(depth);
+    TTag tag = deep.Document().Elements().Element(depth);
     EXPECT_EQ(tag.Name(), u"NULL");
     std::size_t parents = 0;
     while (tag.Parent().IsValid()) {
@@ -306,7 +306,7 @@ TEST_F(DocumentTest, MillionLevelsBuildExportAndFree) {
     EXPECT_EQ(lines.MaxLevel, static_cast<std::int32_t>(depth + 1));
     EXPECT_EQ(lines.Jumps, 0);
     EXPECT_EQ(lines.LastLevel, 0);
-    std::string size = std::to_string(deep.Bytes->size());
+    std::string size = std::to_string(deep.Bytes()->size());
     EXPECT_TRUE(lines.First.starts_with(u"<Root Size=\"" + std::u16string(size.begin(), size.end()) +
                                         u"\">|<SEQUENCE TagClass"));
     deep.ClearTree();

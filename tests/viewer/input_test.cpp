@@ -117,7 +117,7 @@ TEST(ArmourTest, FindsBlocksAndDecodesTheirBodies) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    auto result = DecodeArmouredText(c.Text, TMainForm::DefaultArmourMatchLimit);
+    auto result = DecodeArmouredText(c.Text, TDecodedDocument::DefaultArmourMatchLimit);
     if (c.Hex == nullptr) {
       EXPECT_FALSE(result.has_value());
       continue;
@@ -131,7 +131,7 @@ TEST(ArmourTest, HostileTextStaysFast) {
   // Quadratic for a backtracking search without JIT: one line of repeated openers.
   std::u16string text;
   for (int i = 0; i < 200000; ++i) text += u"begin-base64";
-  EXPECT_FALSE(DecodeArmouredText(text, TMainForm::DefaultArmourMatchLimit).has_value());
+  EXPECT_FALSE(DecodeArmouredText(text, TDecodedDocument::DefaultArmourMatchLimit).has_value());
 }
 
 TEST(ArmourTest, MatchLimitStopsTheSearchWithAMessage) {
@@ -216,12 +216,12 @@ TEST_F(LoadFileTest, TextFormsGiveTheDocumentOfTheirDer) {
     SCOPED_TRACE(text);
     auto binary = Load(Sample(der));
     auto armoured = Load(Sample(text));
-    EXPECT_FALSE(binary->FromBase64);
-    EXPECT_TRUE(armoured->FromBase64);
-    ASSERT_GT(binary->TagsCount, 3);
+    EXPECT_FALSE(binary->FromBase64());
+    EXPECT_TRUE(armoured->FromBase64());
+    ASSERT_GT(binary->TagsCount(), 3);
     EXPECT_EQ(binary->Root().GetTagChildsCount(), 1);
     EXPECT_EQ(Dump(binary->Root()), Dump(armoured->Root()));
-    EXPECT_EQ(*binary->Bytes, *armoured->Bytes);
+    EXPECT_EQ(*binary->Bytes(), *armoured->Bytes());
   }
 }
 
@@ -232,8 +232,42 @@ TEST_F(LoadFileTest, ChainGivesOneTopLevelElementPerCertificate) {
   ASSERT_EQ(chain->Root().ChildsCount(), 2);
   EXPECT_EQ(Dump(chain->Root().Childs(0), false), Dump(leaf->Root().Childs(0), false));
   EXPECT_EQ(Dump(chain->Root().Childs(1), false), Dump(ca->Root().Childs(0), false));
-  EXPECT_EQ(chain->Bytes->size(), leaf->Bytes->size() + ca->Bytes->size());
-  EXPECT_EQ(chain->Root().Childs(1).Offset(), static_cast<std::int32_t>(leaf->Bytes->size()));
+  EXPECT_EQ(chain->Bytes()->size(), leaf->Bytes()->size() + ca->Bytes()->size());
+  EXPECT_EQ(chain->Root().Childs(1).Offset(), static_cast<std::int32_t>(leaf->Bytes()->size()));
+}
+
+// SEQUENCE { INTEGER, INTEGER } fits several key and parameter types: the PEM
+// label picks one, and without a label (or with two) nothing is named.
+TEST_F(LoadFileTest, PemLabelPicksTheTypeOfAnAmbiguousStructure) {
+  const std::string body = "MAgCAwDDEQIBAw==\n";
+  auto block = [&](const std::string& label) {
+    return "-----BEGIN " + label + "-----\n" + body + "-----END " + label + "-----\n";
+  };
+  const struct {
+    const char* Case;
+    std::string Text;
+    const char* Label;
+    const char* TopPath;
+    const char* SecondIntegerPath;
+  } rows[] = {
+      {"RSA public key", block("RSA PUBLIC KEY"), "RSA PUBLIC KEY", "RSAPublicKey", "RSAPublicKey.publicExponent"},
+      {"DH parameters", block("DH PARAMETERS"), "DH PARAMETERS", "DHParameter", "DHParameter.base"},
+      {"bare Base64", body, "", "", ""},
+      {"two labels", block("RSA PUBLIC KEY") + block("DH PARAMETERS"), "", "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Case);
+    auto form = Load(Write("ambiguous.pem", row.Text));
+    EXPECT_EQ(form->Document().PemLabel(), row.Label);
+    ASSERT_GE(form->Document().Elements().ElementCount(), 3u);
+    EXPECT_EQ(form->Names().Path(0), row.TopPath);
+    EXPECT_EQ(form->Names().Path(2), row.SecondIntegerPath);
+  }
+  // A binary file after a PEM file carries no label.
+  auto form = Load(Write("ambiguous.pem", block("RSA PUBLIC KEY")));
+  form->Document().SetFileName(Sample("cert.der").u16string());
+  form->LoadFile();
+  EXPECT_EQ(form->Document().PemLabel(), "");
 }
 
 TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
@@ -252,7 +286,7 @@ TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     auto form = Load(Write("noted.pem", c.Data));
-    EXPECT_EQ(form->FromBase64, c.Text);
+    EXPECT_EQ(form->FromBase64(), c.Text);
     EXPECT_EQ(Dump(form->Root()) == der, c.Text);
   }
 }
@@ -262,33 +296,33 @@ TEST_F(LoadFileTest, NulAfterTheTestedOctetsStaysText) {
   ASSERT_GT(pem.size(), 600u);
   pem.push_back('\0');
   auto form = Load(Write("nul.pem", pem));
-  EXPECT_TRUE(form->FromBase64);
+  EXPECT_TRUE(form->FromBase64());
   EXPECT_EQ(Dump(form->Root()), Dump(Load(Sample("cert.der"))->Root()));
 }
 
 TEST_F(LoadFileTest, TextWithoutArmourLeavesTheDocument) {
   auto empty = Load(Write("empty.txt", ""));
   EXPECT_EQ(empty->Root().ChildsCount(), 0);
-  EXPECT_FALSE(empty->FromBase64) << "no document, so the flags stay";
+  EXPECT_FALSE(empty->FromBase64()) << "no document, so the flags stay";
 
   // A DER file rewritten as plain text: the old document and its flags stay.
   TMainForm form(Fake.Platform, Write("doc.der", std::string_view("\x05\x00", 2)).u16string());
   form.LoadFile();
-  ASSERT_EQ(form.TagsCount, 1);
+  ASSERT_EQ(form.TagsCount(), 1);
   test::WriteAll(Temp.Path / "doc.der", "no armour here, just words.");
   form.Reload();
-  EXPECT_EQ(form.TagsCount, 1);
+  EXPECT_EQ(form.TagsCount(), 1);
   EXPECT_EQ(Dump(form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
-  EXPECT_FALSE(form.FromBase64);
-  EXPECT_FALSE(form.FromClipboard);
+  EXPECT_FALSE(form.FromBase64());
+  EXPECT_FALSE(form.FromClipboard());
 
   Fake.Clipboard.Text = u"MAMCAQU=";
   form.LoadFromClipboard();
-  ASSERT_EQ(form.TagsCount, 2);
+  ASSERT_EQ(form.TagsCount(), 2);
   form.Reload();
-  EXPECT_EQ(form.TagsCount, 2);
-  EXPECT_TRUE(form.FromBase64);
-  EXPECT_TRUE(form.FromClipboard);
+  EXPECT_EQ(form.TagsCount(), 2);
+  EXPECT_TRUE(form.FromBase64());
+  EXPECT_TRUE(form.FromClipboard());
 
   // Base64 of padding alone decodes to nothing: refused like other text.
   Fake.Clipboard.Text = u"05 00";
@@ -296,9 +330,9 @@ TEST_F(LoadFileTest, TextWithoutArmourLeavesTheDocument) {
   Fake.Clipboard.Text = u"====";
   form.LoadFromClipboard();
   EXPECT_EQ(Fake.Host.Beeps, 1);
-  EXPECT_EQ(form.TagsCount, 1);
-  EXPECT_FALSE(form.FromBase64);
-  EXPECT_TRUE(form.FromClipboard);
+  EXPECT_EQ(form.TagsCount(), 1);
+  EXPECT_FALSE(form.FromBase64());
+  EXPECT_TRUE(form.FromClipboard());
 }
 
 TEST_F(LoadFileTest, FileOf2GiBGivesAFatalErrorWithoutReadingIt) {
@@ -308,16 +342,16 @@ TEST_F(LoadFileTest, FileOf2GiBGivesAFatalErrorWithoutReadingIt) {
   auto form = Load(path);
   EXPECT_EQ(Dump(form->Root()),
             "Fatal error: File is too large to decode: 2147483648 bytes, at most 2147483647 can be addressed\n");
-  EXPECT_EQ(form->TagsCount, 0);
-  EXPECT_TRUE(form->Bytes->empty());
-  EXPECT_FALSE(form->FromBase64);
+  EXPECT_EQ(form->TagsCount(), 0);
+  EXPECT_TRUE(form->Bytes()->empty());
+  EXPECT_FALSE(form->FromBase64());
 }
 
 TEST_F(LoadFileTest, ArmourMatchLimitGivesAFatalError) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "begin-base64 x\n=== ";
   TMainForm form(Fake.Platform, Write("hostile.txt", text).u16string());
-  form.ArmourMatchLimit = 10;
+  form.Document().ArmourMatchLimit = 10;
   form.LoadFile();
   EXPECT_EQ(Dump(form.Root()),
             "Fatal error: Text armour search stopped: the text needs more than 10 pattern match steps\n");
@@ -325,13 +359,11 @@ TEST_F(LoadFileTest, ArmourMatchLimitGivesAFatalError) {
 
 TEST_F(LoadFileTest, UnreadableFileThrowsAndChangesNothing) {
   TMainForm form(Fake.Platform, (Temp.Path / "missing.der").u16string());
-  form.RunCaptured([&] { form.ParseASN(test::Shared(HexBytes("05 00"))); });
-  form.FromClipboard = true;
-  form.FromBase64 = true;
+  ASSERT_TRUE(form.Document().LoadFromText(u"BQA="));  // 05 00 as Base64
   EXPECT_ANY_THROW(form.LoadFile());
-  EXPECT_TRUE(form.FromClipboard);
-  EXPECT_TRUE(form.FromBase64);
-  EXPECT_EQ(form.TagsCount, 1);
+  EXPECT_TRUE(form.FromClipboard());
+  EXPECT_TRUE(form.FromBase64());
+  EXPECT_EQ(form.TagsCount(), 1);
 }
 
 TEST_F(LoadFileTest, ClipboardLoadsHexOrBase64AndReloadGoesBackToTheFile) {
@@ -341,21 +373,21 @@ TEST_F(LoadFileTest, ClipboardLoadsHexOrBase64AndReloadGoesBackToTheFile) {
 
   Fake.Clipboard.Text = u"30 03 02 01 05";
   form.LoadFromClipboard();
-  EXPECT_TRUE(form.FromClipboard);
-  EXPECT_FALSE(form.FromBase64);
+  EXPECT_TRUE(form.FromClipboard());
+  EXPECT_FALSE(form.FromBase64());
   std::string hexRows = Dump(form.Root());
-  EXPECT_EQ(form.TagsCount, 2);
+  EXPECT_EQ(form.TagsCount(), 2);
 
   Fake.Clipboard.Text = u"MAMC\r\nAQU=";
   form.LoadFromClipboard();
-  EXPECT_TRUE(form.FromClipboard);
-  EXPECT_TRUE(form.FromBase64);
+  EXPECT_TRUE(form.FromClipboard());
+  EXPECT_TRUE(form.FromBase64());
   EXPECT_EQ(Dump(form.Root()), hexRows);
 
   Fake.Clipboard.Text = u"-----BEGIN X-----";
   form.LoadFromClipboard();
   EXPECT_EQ(Fake.Host.Beeps, 1);
-  EXPECT_TRUE(form.FromBase64);
+  EXPECT_TRUE(form.FromBase64());
   EXPECT_EQ(Dump(form.Root()), hexRows);
 
   Fake.Clipboard.Text = u"30030201";  // a SEQUENCE one octet short
@@ -363,8 +395,8 @@ TEST_F(LoadFileTest, ClipboardLoadsHexOrBase64AndReloadGoesBackToTheFile) {
   EXPECT_EQ(Dump(form.Root()), "Fatal error: Incorrect data length for tag at offset 0\n");
 
   form.Reload();
-  EXPECT_FALSE(form.FromClipboard);
-  EXPECT_FALSE(form.FromBase64);
+  EXPECT_FALSE(form.FromClipboard());
+  EXPECT_FALSE(form.FromBase64());
   EXPECT_EQ(Dump(form.Root()), fileRows);
   EXPECT_EQ(Fake.Host.Beeps, 1);
 }

@@ -136,6 +136,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     const char* Item;
     TKeyEvent Key;
     std::u16string FocusRow;  // empty: none
+    bool OpenFirst = false;   // the focused row's element opened before the command
   } cases[] = {
       {"mnCopyVal", {'C', false, true, false}, u"INTEGER"},
       {"mnCopyName", {'D', false, true, false}, u"INTEGER"},
@@ -158,15 +159,18 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnElementInfo", {'I', false, true, true}, u"INTEGER"},
       {"mnSaveElementAs", {'S', true, true, false}, u"Length"},
       {"mnGoToOffset", {'G', false, true, false}, u""},
+      {"mnOpenElement", {vk::Return, false, true, false}, u"INTEGER"},
+      {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
   };
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
     Form.HexPanelVisible = Form.Settings.Hex.Show = true;
     Form.Settings.FieldNames = true;
-    Form.FileName = settings::Utf8ToUtf16((dir.Path / "two.der").string());
+    Form.Document().SetFileName(settings::Utf8ToUtf16((dir.Path / "two.der").string()));
     ShowHex("30 05 30 03 02 01 05");
     if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT.FullCollapse();
     Focus(c.FocusRow.empty() ? NoNode : RowOf(c.FocusRow));
+    if (c.OpenFirst) Form.OpenElement();
     Fake.Host.Beeps = 0;
     Fake.Host.BusyCursorChanges.clear();
     Fake.Dialogs.Messages.clear();
@@ -181,14 +185,14 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     }
     TNodeId focused = Form.TreeVT.FocusedNode();
     return TEffects{Fake.Clipboard.Text, Form.Settings.ShowAttributes, Form.HexPanelVisible, Form.Settings.Hex.Show,
-                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount, Fake.Host.Beeps,
+                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
                     static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Form.ActiveControl,
                     focused == NoNode ? u"" : Form.GetTag(focused).Name()};
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Item);
-    TEffects before = run({c.Item, {}, c.FocusRow}, /*byKey=*/true);  // key 0: nobody's
+    TEffects before = run({c.Item, {}, c.FocusRow, c.OpenFirst}, /*byKey=*/true);  // key 0: nobody's
     TEffects byMenu = run(c, /*byKey=*/false);
     EXPECT_NE(byMenu, before) << "the item does something";
     EXPECT_EQ(run(c, /*byKey=*/true), byMenu);
@@ -274,8 +278,8 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 104, 105, 106, 107, 108, 0, 109, 110,
-                                    117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 128, 129, 104, 105, 106, 107, 108, 0,
+                                    109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
 }
@@ -456,7 +460,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 22);
+  EXPECT_EQ(tabs, 24);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
   EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");

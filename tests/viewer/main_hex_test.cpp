@@ -143,7 +143,7 @@ TTag WalkedElementAt(TMainForm& form, std::int32_t offset) {
   auto qualifies = [](TTag tag) {
     return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
   };
-  if (offset <= static_cast<std::int64_t>(form.Bytes->size()) / 2) {
+  if (offset <= static_cast<std::int64_t>(form.Bytes()->size()) / 2) {
     TNodeId result = tree.GetFirst();
     for (TNodeId node = result; node != NoNode; node = tree.GetNext(node)) {
       TTag tag = form.GetTag(node);
@@ -166,7 +166,7 @@ class ByteToElementTest : public HexViewTest {
   // every other byte on a tree holding only its top rows, where the rows on
   // the way are still to be made.
   void ExpectEveryByteLeadsWhereTheWalkDoes() {
-    auto size = static_cast<std::int32_t>(Form.Bytes->size());
+    auto size = static_cast<std::int32_t>(Form.Bytes()->size());
     ASSERT_GT(size, 0);
     TTag root = Form.Root();
     for (std::int32_t offset = 0; offset < size; ++offset) {
@@ -195,7 +195,7 @@ TEST_F(ByteToElementTest, EveryByteOfEverySampleLeadsWhereTheWalkDoes) {
     for (bool attributes : {true, false}) {
       SCOPED_TRACE(name + (attributes ? "" : " without attribute rows"));
       Form.Settings.ShowAttributes = attributes;
-      Form.FileName = entry.path().u16string();
+      Form.Document().SetFileName(entry.path().u16string());
       Form.LoadFile();
       Form.FillTrees();
       ExpectEveryByteLeadsWhereTheWalkDoes();

@@ -63,7 +63,7 @@ class SettingsDialogTest : public test::ViewsTest {
 
 TEST_F(SettingsDialogTest, BytesInRowRebuildsBothHexGrids) {
   ShowSample("cert.der");
-  const auto bytes = static_cast<std::int32_t>(Form.Bytes->size());
+  const auto bytes = static_cast<std::int32_t>(Form.Bytes()->size());
   struct {
     int Item;
     int Columns;

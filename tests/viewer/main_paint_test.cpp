@@ -227,7 +227,7 @@ TEST_F(PaintTest, CellsPastTheLastByteStayEmptyAndUnhighlighted) {
   Form.ScrollTo(TView::vwHex2, 1 << 30);  // the bar moves both grids to the end
   ASSERT_EQ(Form.Hex1VT.OffsetY(), Form.Hex2VT.OffsetY());
   ASSERT_GT(Form.Hex1VT.OffsetY(), 0);
-  int size = static_cast<int>(Form.Bytes->size());
+  int size = static_cast<int>(Form.Bytes()->size());
   int w = Form.Settings.Hex.StringSize;
   ASSERT_NE(size % w, 0) << "the sample needs a partial last row";
   int lastRow = size / w;

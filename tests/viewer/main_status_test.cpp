@@ -12,7 +12,7 @@ class StatusBarTest : public test::ViewsTest {
  protected:
   void TearDown() override { settings::FreeLanguages(); }
   void LoadSample(const char* name) {
-    Form.FileName = settings::Utf8ToUtf16((test::SamplesDir() / name).string());
+    Form.Document().SetFileName(settings::Utf8ToUtf16((test::SamplesDir() / name).string()));
     Form.LoadFile();
     Form.FillTrees();
   }
@@ -34,7 +34,7 @@ TEST_F(StatusBarTest, TheMainBarCountsTheDocument) {
   std::vector<std::uint8_t> two(cert.begin(), cert.end());
   two.insert(two.end(), cert.begin(), cert.end());
   Show(two);
-  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Form.TagsCount) + "|Bytes: 2,780|||1 DER problem|");
+  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Form.TagsCount()) + "|Bytes: 2,780|||1 DER problem|");
   std::vector<std::uint8_t> nulls;
   for (int i = 0; i < 1500; ++i) nulls.insert(nulls.end(), {0x05, 0x00});
   Show(nulls);

@@ -170,7 +170,7 @@ TEST_F(ToolboxTest, SaveElementAsWritesACertificateOutOfPkcs7AsDerAndPem) {
   const std::size_t at = p7Der.find(certDer);
   ASSERT_NE(at, std::string::npos);
   Show(std::vector<std::uint8_t>(p7Der.begin(), p7Der.end()));
-  Form.FileName = settings::Utf8ToUtf16(p7.string());
+  Form.Document().SetFileName(settings::Utf8ToUtf16(p7.string()));
   const std::string fingerprint = Shell("openssl x509 -noout -fingerprint -sha256 -in " + cert.string());
   ASSERT_FALSE(fingerprint.empty());
 

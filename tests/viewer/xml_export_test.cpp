@@ -78,7 +78,7 @@ TEST_F(XmlExportTest, ProposesTheFilePartWithXml) {
   };
   for (const auto& [file, proposed] : cases) {
     SCOPED_TRACE(settings::Utf16ToUtf8(file));
-    Form.FileName = file;
+    Form.Document().SetFileName(file);
     EXPECT_EQ(Form.ProposedXmlName(), proposed);
   }
 }
@@ -134,9 +134,9 @@ TEST_F(XmlExportTest, DescriptionGoesToItsAttributeEscaped) {
   std::string dictionary = "1.2.3=R&D \"lab\"\n";
   asn::TOIDDictionary oids;
   oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
-  Form.OIDDictionary = &oids;
+  Form.Document().OIDDictionary = &oids;
   Decode("06 02 2A 03");
-  Form.OIDDictionary = nullptr;
+  Form.Document().OIDDictionary = nullptr;
   EXPECT_EQ(Lines(),
             "0|<Root Size=\"4\">\n1|<OBJECT_IDENTIFIER TagClass=\"0\" TagNumber=\"6\" Constructed=\"False\" "
             "Offset=\"0\" HeaderLength=\"2\" Length=\"2\" Description=\"R&amp;D &quot;lab&quot;\">\n2|1.2.3\n"
@@ -217,7 +217,7 @@ TEST_F(XmlExportTest, EverySampleExportsWellFormed) {
     SCOPED_TRACE(name);
     TMainForm form(Fake.Platform, input.u16string());
     form.LoadFile();
-    ASSERT_GT(form.TagsCount, 0);
+    ASSERT_GT(form.TagsCount(), 0);
     auto target = Temp.Path / (name + ".xml");
     Fake.Dialogs.SaveFileAnswer = target.u16string();
     form.SaveToXML();

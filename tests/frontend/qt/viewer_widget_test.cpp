@@ -109,7 +109,7 @@ class QtViewer : public testing::Test {
     FHost = std::make_unique<QWidget>();
     FHost->resize(1000, 700);
     FForm = std::make_unique<viewer::TMainForm>(platform ? *platform : *FPlatform, (SamplesDir / file).u16string());
-    FForm->OIDDictionary = &FOIDs;
+    FForm->Document().OIDDictionary = &FOIDs;
     FWidget = new TViewerWidget(FForm->Controller(), FHost.get());
     FForm->FormCreate();
     FWidget->setGeometry(0, 0, 1000, 700);

@@ -1,5 +1,7 @@
-// The window's input paths: loading the file, loading from the clipboard and
-// reloading, each decoding inside the failure capture.
+// Where a document comes from: a file, clipboard text or the bytes of another
+// document, each decoded inside the failure capture.
+#include "viewer/document.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +12,6 @@
 #include "asn/asn.h"
 #include "settings/text.h"
 #include "viewer/input.h"
-#include "viewer/main.h"
 
 namespace viewer {
 
@@ -40,8 +41,8 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintm
 
 }  // namespace
 
-void TMainForm::LoadFile() {
-  std::filesystem::path path(FileName);
+void TDecodedDocument::LoadFile() {
+  std::filesystem::path path(FFileName);
   std::uintmax_t size = std::filesystem::file_size(path);
   bool tooLarge = size > asn::MaxInputSize;
   // A file too large to decode is classified by its first octets only: a
@@ -61,11 +62,13 @@ void TMainForm::LoadFile() {
   bool binary = IsBinary(afterBom);
   // Text without armour yields no document; the one on screen stays, and so do
   // the flags that say where it came from.
-  const bool oldFromBase64 = FromBase64;
-  const bool oldFromClipboard = FromClipboard;
+  const bool oldFromBase64 = FFromBase64;
+  const bool oldFromClipboard = FFromClipboard;
+  std::string oldPemLabel = std::move(FPemLabel);
   bool yielded = true;
-  FromClipboard = false;
-  FromBase64 = !binary;
+  FFromClipboard = false;
+  FFromBase64 = !binary;
+  FPemLabel.clear();
   RunCaptured([&] {
     CheckInputFileSize(size);
     if (binary) {
@@ -75,7 +78,7 @@ void TMainForm::LoadFile() {
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit);
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;
@@ -84,31 +87,32 @@ void TMainForm::LoadFile() {
     ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
   });
   if (yielded) return;
-  FromBase64 = oldFromBase64;
-  FromClipboard = oldFromClipboard;
+  FFromBase64 = oldFromBase64;
+  FFromClipboard = oldFromClipboard;
+  FPemLabel = std::move(oldPemLabel);
 }
 
-void TMainForm::LoadFromClipboard() {
-  std::u16string text = StripClipboardText(Platform.Clipboard.GetText());
+bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
+  std::u16string text = StripClipboardText(clipboardText);
   TClipboardKind kind = ClassifyClipboardText(text);
   std::vector<std::uint8_t> data;
   if (kind == TClipboardKind::ckHex) data = DecodeHexText(text);
   if (kind == TClipboardKind::ckBase64) data = DecodeBase64(text);
   // Text that is not hexadecimal or Base64, or Base64 of padding only ("===="),
-  // yields no document: the one on screen stays, with its flags.
-  if (data.empty()) {
-    Platform.Host.Beep();
-    return;
-  }
-  FromBase64 = kind == TClipboardKind::ckBase64;
-  FromClipboard = true;
+  // yields no document: the one there stays, with its flags.
+  if (data.empty()) return false;
+  FFromBase64 = kind == TClipboardKind::ckBase64;
+  FFromClipboard = true;
+  FPemLabel.clear();
   RunCaptured([&] { ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data))); });
-  FillTrees();
+  return true;
 }
 
-void TMainForm::Reload() {
-  LoadFile();
-  FillTrees();
+void TDecodedDocument::LoadBytes(TBytes bytes) {
+  FFromBase64 = false;
+  FFromClipboard = false;
+  FPemLabel.clear();
+  RunCaptured([&] { ParseASN(std::move(bytes)); });
 }
 
 }  // namespace viewer

@@ -1,0 +1,120 @@
+// One decoded document without a window: where its bytes came from (a file, or
+// hexadecimal or Base64 text), the bytes and the role of each, the element tree,
+// the field names and DER findings beside it, and the XML export. TMainForm owns
+// one and shows it; bramlet-dump uses one alone.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "asn/der_check.h"
+#include "schema/names.h"
+#include "settings/settings.h"
+#include "viewer/tag.h"
+#include "viewer/xml_export.h"
+
+namespace viewer {
+
+using TBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+class TDecodedDocument {
+ public:
+  // settings (SpaceInHex, FieldNames, DerChecks) is read at each decoding and
+  // must outlive the document.
+  explicit TDecodedDocument(const settings::TSettings& settings, std::u16string fileName = {});
+  TDecodedDocument(const TDecodedDocument&) = delete;
+  TDecodedDocument& operator=(const TDecodedDocument&) = delete;
+
+  // OBJECT IDENTIFIER descriptions for ParseASN; the owner keeps it alive.
+  const asn::TOIDDictionary* OIDDictionary = nullptr;
+  // Armour searches that need more than this many PCRE2 match steps give up with
+  // a "Fatal error" row instead of running on.
+  std::uint32_t ArmourMatchLimit = DefaultArmourMatchLimit;
+  static constexpr std::uint32_t DefaultArmourMatchLimit = 10'000'000;
+  // Runs before the nodes of the document go, so that nothing keeps referring to them.
+  std::function<void()> OnClear;
+
+  const settings::TSettings& Settings() const { return FSettings; }
+  TTag Root() const { return FElements.Root(); }
+  // The element store, as the schema matcher and the checks walk it.
+  const TDocument& Elements() const { return FElements; }
+  // The buffer last given to ParseASN, never null.
+  const TBytes& Bytes() const { return FBytes; }
+  const TCellTypes& HexCellTypes() const { return FHexCellTypes; }
+  // Elements made by the last decoding (attribute and error rows not counted).
+  std::int32_t TagsCount() const { return FTagsCount; }
+  // Whether the bytes were decoded from text, and whether that text came from the clipboard.
+  bool FromBase64() const { return FFromBase64; }
+  bool FromClipboard() const { return FFromClipboard; }
+  // The label of the PEM armour the bytes were decoded from ("CERTIFICATE"),
+  // empty for other input: the field names prefer the types it announces.
+  const std::string& PemLabel() const { return FPemLabel; }
+  const std::u16string& FileName() const { return FFileName; }
+  void SetFileName(std::u16string fileName) { FFileName = std::move(fileName); }
+  // Whether decoding stopped at a malformed header: the last top-level row is "Fatal error".
+  bool EndsWithFatalError() const;
+
+  // Replaces the document with the decoding of s. A malformed header leaves with
+  // EParserException after everything before it has been added; callers wrap it
+  // in RunCaptured.
+  void ParseASN(TBytes s);
+  // Runs a decoding step; a failure of the std::exception family becomes a
+  // top-level "Fatal error" row and is considered handled.
+  void RunCaptured(const std::function<void()>& step);
+  void ClearTree();
+
+  // Reads FileName and decodes it; leaves the document untouched for a text file
+  // without armour. A file that cannot be read throws (std::runtime_error or
+  // std::filesystem::filesystem_error) before anything changes.
+  void LoadFile();
+  // Decodes clipboard text: hexadecimal or Base64, blanks and line ends ignored.
+  // False, with the document untouched, for any other text.
+  bool LoadFromText(const std::u16string& text);
+  // Decodes bytes as a document of their own that came from no text.
+  void LoadBytes(TBytes bytes);
+
+  // Names the elements from the schemas when FieldNames is on, else forgets
+  // them; ParseASN calls it.
+  void BuildNames();
+  const schema::TNames& Names() const { return FNames; }
+  // The words a row shows before its tag name ("serialNumber"); empty for an
+  // unnamed element, for other rows and with field names off.
+  std::u16string FieldLabel(TTag tag) const;
+  // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
+  // attribute or error row, its element's. Empty when unnamed or names are off.
+  std::u16string FieldPath(TTag tag) const;
+
+  // Runs the DER checks over the document, or forgets them when DerChecks is off.
+  void RunDerChecks();
+  // The findings RunDerChecks left, in document order.
+  const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  // The findings of an element row; empty for every other row.
+  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
+  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER"; empty
+  // with the checks off.
+  std::u16string DerStatusText() const;
+
+  // Appends the XML lines of tag and everything below it; level 0 is the root.
+  void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const;
+  // The element's whole encoding in Bytes.
+  std::span<const std::uint8_t> ElementEncoding(TTag element) const;
+
+ private:
+  const settings::TSettings& FSettings;
+  std::u16string FFileName;
+  TBytes FBytes;
+  TCellTypes FHexCellTypes;
+  std::int32_t FTagsCount = 0;
+  bool FFromBase64 = false;
+  bool FFromClipboard = false;
+  std::string FPemLabel;
+  TDocument FElements;
+  schema::TNames FNames;
+  std::vector<asn::TDerFinding> FDerFindings;
+};
+
+}  // namespace viewer

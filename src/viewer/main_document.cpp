@@ -1,0 +1,59 @@
+// The window's side of its document: clearing the views with it, handing each
+// decoded document to the views, and the load commands.
+#include "viewer/main.h"
+
+namespace viewer {
+
+TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : Platform(platform) {
+  FDoc = MakeDocument();
+  FDoc->SetFileName(std::move(fileName));
+}
+
+std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
+  auto document = std::make_unique<TDecodedDocument>(Settings);
+  if (FDoc != nullptr) {
+    document->SetFileName(FDoc->FileName());
+    document->OIDDictionary = FDoc->OIDDictionary;
+    document->ArmourMatchLimit = FDoc->ArmourMatchLimit;
+  }
+  document->OnClear = [this] {
+    ClearViews();
+    HexSel = {};
+  };
+  return document;
+}
+
+TTreeExpansion TMainForm::TreeExpansion() const {
+  if (TagsCount() < FullExpansionLimit) return TTreeExpansion::teAll;
+  if (Root().ChildsCount() == 1) return TTreeExpansion::teFirstRow;
+  return TTreeExpansion::teNone;
+}
+
+void TMainForm::FillTrees() {
+  FDoc->RunDerChecks();
+  FillStructureTree();
+  UpdateMainStatusBar();
+  FillHexTree();
+}
+
+void TMainForm::LoadFromClipboard() {
+  // Decoded beside the shown document, which stays when the text is not ours.
+  std::unique_ptr<TDecodedDocument> loaded = MakeDocument();
+  if (!loaded->LoadFromText(Platform.Clipboard.GetText())) {
+    Platform.Host.Beep();
+    return;
+  }
+  ClearViews();
+  FOpened.clear();
+  FLocation.clear();
+  FDoc = std::move(loaded);
+  FillTrees();
+}
+
+void TMainForm::Reload() {
+  CloseOpened();
+  LoadFile();
+  FillTrees();
+}
+
+}  // namespace viewer

@@ -1,0 +1,137 @@
+// Opening an element as a document of its own in the same window, and going
+// back: the documents it was opened from wait on a stack with what the
+// structure tree showed of them.
+#include <string_view>
+
+#include "settings/lang.h"
+#include "text/ascii.h"
+#include "viewer/main.h"
+
+namespace viewer {
+
+namespace {
+
+// "%0 at offset %1 of %2": the element, its offset, where its document lies.
+constexpr int LocationText = 710;
+// "clipboard": where a document loaded from the clipboard lies.
+constexpr int ClipboardText = 604;
+// The expanded rows kept for going back; the rest of a huge tree opens as it did first.
+constexpr std::size_t MaxSavedExpandedRows = 100000;
+
+std::u16string Substituted(std::u16string pattern, std::u16string_view marker, std::u16string_view value) {
+  const std::size_t at = pattern.find(marker);
+  if (at != std::u16string::npos) pattern.replace(at, marker.size(), value);
+  return pattern;
+}
+
+std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// The bytes the element opens as: an encapsulating OCTET STRING's contents, an
+// encapsulating BIT STRING's after its unused-bits octet, else the whole encoding.
+std::span<const std::uint8_t> OpenedBytes(const TDecodedDocument& document, TTag element) {
+  const asn::TElementHeader header = document.Elements().Header(element.ElementIndex());
+  const std::span<const std::uint8_t> whole = document.ElementEncoding(element);
+  if (!header.Encapsulates) return whole;
+  const std::size_t skip = static_cast<std::size_t>(header.HeaderLength()) + (header.UniversalTag() == asn::utBitString ? 1 : 0);
+  return skip <= whole.size() ? whole.subspan(skip) : whole;
+}
+
+}  // namespace
+
+void TMainForm::OpenElement() {
+  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  if (!element.IsValid()) return;
+  const std::span<const std::uint8_t> bytes = OpenedBytes(*FDoc, element);
+  if (bytes.size() == Bytes()->size()) {
+    // The element is the whole document already.
+    Platform.Host.Beep();
+    return;
+  }
+  std::u16string name = Widen(FDoc->Names().TypeName(element.ElementIndex()));
+  if (name.empty() || !Settings.FieldNames) name = element.Name();
+  std::u16string where = FLocation;
+  if (where.empty() && FDoc->FromClipboard()) where = settings::GetLangTextById(ClipboardText);
+  if (where.empty()) where = FileName().substr(FileName().find_last_of(u"/\\") + 1);
+  std::u16string location = settings::GetLangTextById(LocationText);
+  location = Substituted(location, u"%0", name);
+  location = Substituted(location, u"%1", text::DecimalText(element.Offset()));
+  location = Substituted(location, u"%2", where);
+
+  auto opened = MakeDocument();
+  TOpenedFrame frame{std::move(FDoc), SaveTreeView(), std::move(FLocation)};
+  FOpened.push_back(std::move(frame));
+  FDoc = std::move(opened);
+  FLocation = std::move(location);
+  FDoc->LoadBytes(std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end()));
+  FillTrees();
+  TNodeId first = TreeVT.GetFirst();
+  if (first != NoNode) {
+    TreeVT.SetFocusedNode(first);
+    TreeVT.SetSelected(first, true);
+  }
+}
+
+void TMainForm::GoBack() {
+  if (FOpened.empty()) {
+    Platform.Host.Beep();
+    return;
+  }
+  ClearViews();
+  TOpenedFrame frame = std::move(FOpened.back());
+  FOpened.pop_back();
+  FDoc = std::move(frame.Document);
+  FLocation = std::move(frame.Location);
+  FillTrees();
+  RestoreTreeView(frame.View);
+}
+
+void TMainForm::CloseOpened() {
+  if (FOpened.empty()) return;
+  ClearViews();
+  FDoc = std::move(FOpened.front().Document);
+  FOpened.clear();
+  FLocation.clear();
+  FillTrees();
+}
+
+TMainForm::TTreeViewState TMainForm::SaveTreeView() {
+  auto pathOf = [this](TNodeId node) {
+    std::vector<std::uint32_t> path;
+    for (; node != NoNode; node = TreeVT.Parent(node)) path.insert(path.begin(), TreeVT.Index(node));
+    return path;
+  };
+  TTreeViewState state;
+  for (TNodeId node = TreeVT.GetFirstVisible(); node != NoNode && state.Expanded.size() < MaxSavedExpandedRows;
+       node = TreeVT.GetNextVisible(node))
+    if (TreeVT.IsExpanded(node)) state.Expanded.push_back(pathOf(node));
+  state.Focused = pathOf(TreeVT.FocusedNode());
+  state.FocusedColumn = TreeVT.FocusedColumn();
+  state.OffsetY = TreeVT.OffsetY();
+  return state;
+}
+
+void TMainForm::RestoreTreeView(const TTreeViewState& state) {
+  auto nodeAt = [this](const std::vector<std::uint32_t>& path) {
+    TNodeId node = NoNode;
+    for (std::uint32_t index : path)
+      if (node = TreeVT.Child(node, index); node == NoNode) break;
+    return node;
+  };
+  TreeVT.BeginUpdate();
+  TreeVT.FullCollapse();
+  // Parents come before their children, so each row is shown when it opens.
+  for (const std::vector<std::uint32_t>& path : state.Expanded) {
+    const TNodeId node = nodeAt(path);
+    if (node != NoNode) TreeVT.SetExpanded(node, true);
+  }
+  TreeVT.EndUpdate();
+  const TNodeId focused = state.Focused.empty() ? NoNode : nodeAt(state.Focused);
+  if (focused != NoNode) {
+    TreeVT.SetFocusedNode(focused);
+    TreeVT.SetFocusedColumn(state.FocusedColumn);
+    TreeVT.SetSelected(focused, true);
+  }
+  TreeVT.SetOffsetY(state.OffsetY);
+}
+
+}  // namespace viewer
