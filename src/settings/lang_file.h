@@ -74,11 +74,11 @@ inline constexpr std::array<TBuiltInText, 96> DefaultLanguage{{
     {u"119", u"Copy as Base64"},
     {u"120", u"Copy as PEM"},
     {u"121", u"Copy as C array"},
-    {u"128", u"Open element"},
-    {u"129", u"Back"},
     {u"122", u"Element info"},
     {u"123", u"Go to offset"},
     {u"124", u"Save element as"},
+    {u"128", u"Open element"},
+    {u"129", u"Back"},
     {u"200", u"Settings"},
     {u"271", u"Close"},
     {u"272", u"Defaults"},
@@ -144,10 +144,10 @@ inline constexpr std::array<TBuiltInText, 96> DefaultLanguage{{
     {u"603", u"Bytes"},
     {u"604", u"clipboard"},
     {u"701", u"Not enough memory to show this file"},
-    {u"710", u"%0 at offset %1 of %2"},
     {u"702", u"Not an offset. Type decimal digits, or hexadecimal digits after $ or 0x."},
     {u"703", u"No byte at that offset. The data's offsets run from 0 to"},
     {u"704", u"There is no data to go to."},
+    {u"710", u"%0 at offset %1 of %2"},
 }};
 
 }  // namespace settings

@@ -156,11 +156,11 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnCopyBase64", {'B', false, true, true}, u"INTEGER"},
       {"mnCopyPem", {'K', false, true, true}, u"INTEGER"},
       {"mnCopyCArray", {'A', false, true, true}, u"Length"},
-      {"mnOpenElement", {vk::Return, false, true, false}, u"INTEGER"},
-      {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
       {"mnElementInfo", {'I', false, true, true}, u"INTEGER"},
       {"mnSaveElementAs", {'S', true, true, false}, u"Length"},
       {"mnGoToOffset", {'G', false, true, false}, u""},
+      {"mnOpenElement", {vk::Return, false, true, false}, u"INTEGER"},
+      {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
   };
   auto run = [&](const TCase& c, bool byKey) {
     Form.Settings.ShowAttributes = true;
@@ -278,7 +278,7 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
-  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 128, 129, 122, 124, 104, 105, 106, 107, 108, 0,
+  EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 128, 129, 104, 105, 106, 107, 108, 0,
                                     109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
