@@ -31,7 +31,10 @@ TRect Intersect(const TRect& a, const TRect& b) {
 // clip away entirely.
 class TAreaCanvas {
  public:
-  TAreaCanvas(platform::ICanvas& canvas, const TRect& area) : FCanvas(canvas), FArea(area) { canvas.PushClip(area); }
+  TAreaCanvas(platform::ICanvas& canvas, platform::IDisplay& display, const TRect& area)
+      : FCanvas(canvas), FDisplay(display), FArea(area) {
+    canvas.PushClip(area);
+  }
   ~TAreaCanvas() { FCanvas.PopClip(); }
   TAreaCanvas(const TAreaCanvas&) = delete;
   TAreaCanvas& operator=(const TAreaCanvas&) = delete;
@@ -52,7 +55,9 @@ class TAreaCanvas {
   }
   void Text(int x, int y, const std::u16string& text, const platform::TFont& font, TColor color, const TRect& clip) {
     if (text.empty()) return;
-    TRect extent{x, y, x + FCanvas.TextWidth(text, font), y + FCanvas.TextHeight(font)};
+    const int width = font.Bold ? FDisplay.BoldTextWidth(text, font.Name, font.Size)
+                                : FDisplay.TextWidth(text, font.Name, font.Size);
+    TRect extent{x, y, x + width, y + FDisplay.TextHeight(font.Name, font.Size)};
     if (Meets(Intersect(extent, clip))) FCanvas.DrawText(x, y, text, font, color, clip);
   }
   void Icon(int x, int y, platform::TIcon icon) {
@@ -61,6 +66,7 @@ class TAreaCanvas {
 
  private:
   platform::ICanvas& FCanvas;
+  platform::IDisplay& FDisplay;
   TRect FArea;
 };
 
@@ -198,7 +204,7 @@ void TMainForm::Paint(TView view, platform::ICanvas& canvas, const TRect& update
 void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
   TRect area = Intersect(update, ClientRect(TreeVT));
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
+  TAreaCanvas canvas(target, Platform.Display, area);
   const TTreeLook& look = TreeVT.Look;
   canvas.Fill(area, look.Color);
   int top = 0;
@@ -266,7 +272,7 @@ void TMainForm::PaintGrid(TView view, platform::ICanvas& target, const TRect& up
   VirtualTree& grid = bytes ? Hex1VT : Hex2VT;
   TRect area = Intersect(update, ClientRect(grid));
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
+  TAreaCanvas canvas(target, Platform.Display, area);
   const TTreeLook& look = grid.Look;
   canvas.Fill(area, look.Color);
   int top = 0;
@@ -324,7 +330,7 @@ void TMainForm::PaintStatusBar(TView view, platform::ICanvas& target, const TRec
   const TRect client{0, 0, placed.Width(), placed.Height()};
   TRect area = Intersect(update, client);
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
+  TAreaCanvas canvas(target, Platform.Display, area);
   platform::IDisplay& display = Platform.Display;
   canvas.Fill(area, ResolveColor(ButtonFaceColor, display));
   const TColor separator = ResolveColor(ButtonShadowColor, display);
