@@ -144,7 +144,7 @@ constexpr int LabelGap = 3;      // a label to the control below it
 constexpr int EditHeight = 21;   // lists, spin boxes, text fields and swatches
 constexpr int CheckHeight = 17;  // check boxes and radio buttons
 constexpr int RowGap = 8;
-constexpr int SwatchStep = 26;
+constexpr int SwatchStep = 25;
 constexpr int SpinWidth = 60;
 constexpr int ShortSwatchWidth = 50;
 constexpr int ButtonWidth = 75;
@@ -180,6 +180,12 @@ class TGroupLayout {
   }
   void Check(const char* name) {
     FControls[name].Bounds = Box(FLeft, FY, Inner, CheckHeight);
+    FY += CheckHeight + 5;
+  }
+  // Two check boxes side by side, the second at the swatch column.
+  void CheckPair(const char* left, const char* right) {
+    FControls[left].Bounds = Box(FLeft, FY, Half - RowGap, CheckHeight);
+    FControls[right].Bounds = Box(FLeft + Half, FY, Inner - Half, CheckHeight);
     FY += CheckHeight + 5;
   }
   void Edit(const char* name) {
@@ -319,16 +325,13 @@ void TSettingsForm::LayOutControls(int percent) {
   hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth, Half - RowGap);
   hex.EndLabelledRow();
   for (const TSwatch& swatch : Swatches) {
-    // Short swatches have their check box beside them: Dotted by each line colour,
-    // Field names by the name colour, DER checks by the DER colour.
+    // The line colours' swatches are short, with Dotted beside them.
     const std::string_view name = swatch.Name;
-    const char* beside = name == "PanelTreeLine"   ? "chTreeDotted"
-                         : name == "PanelHexLine"  ? "chHexDotted"
-                         : name == "PanelTreeName" ? "chFieldNames"
-                         : name == "PanelTreeDer"  ? "chDerChecks"
-                                                   : nullptr;
+    const char* beside = name == "PanelTreeLine" ? "chTreeDotted" : name == "PanelHexLine" ? "chHexDotted" : nullptr;
     (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
   }
+  // Their captions are too long to sit beside a swatch.
+  tree.CheckPair("chFieldNames", "chDerChecks");
   tree.Check("chTreeIcons");
   tree.Check("chSpaceInHex");
 

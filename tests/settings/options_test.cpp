@@ -558,8 +558,8 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   EXPECT_EQ(c["edTreeIndent"].Bounds.Top, c["edTreeFontSize"].Bounds.Top);
   EXPECT_GT(c["edTreeIndent"].Bounds.Left, c["edTreeFontSize"].Bounds.Right);
   EXPECT_EQ(c["cbHexStringSize"].Bounds.Top, c["edHexFontSize"].Bounds.Top);
-  // Swatches one per row, each with its label to the left; the line, name and
-  // DER swatches are short with their check box beside them.
+  // Swatches one per row, each with its label to the left; the line swatches
+  // are short with their Dotted box beside them.
   for (const char* group : {"gbxTree", "gbxHex"}) {
     SCOPED_TRACE(group);
     int lastTop = -1;
@@ -570,9 +570,7 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
     }
   }
   for (auto [swatch, dotted, full] : {std::tuple{"PanelTreeLine", "chTreeDotted", "PanelTreeFocused"},
-                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"},
-                                      {"PanelTreeName", "chFieldNames", "PanelTreeFocused"},
-                                      {"PanelTreeDer", "chDerChecks", "PanelTreeFocused"}}) {
+                                      {"PanelHexLine", "chHexDotted", "PanelHexFocused"}}) {
     SCOPED_TRACE(swatch);
     const TRect& line = c[swatch].Bounds;
     const TRect& box = c[dotted].Bounds;
@@ -580,6 +578,14 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
     EXPECT_GE(box.Left, line.Right);
     EXPECT_TRUE(box.Top < line.Bottom && line.Top < box.Bottom) << "on the swatch's row";
   }
+  // Field names and DER checks share a row below the swatches, each with room
+  // for its caption, which beside a swatch was cut off.
+  const TRect& names = c["chFieldNames"].Bounds;
+  const TRect& der = c["chDerChecks"].Bounds;
+  EXPECT_EQ(names.Top, der.Top);
+  EXPECT_GT(names.Top, c["PanelTreeDer"].Bounds.Bottom);
+  EXPECT_LE(names.Right, der.Left);
+  EXPECT_GE(std::min(names.Width(), der.Width()), 100);
   const TRect& label = c["lbTreeBackground"].Bounds;
   const TRect& swatch = c["PanelTreeBackground"].Bounds;
   EXPECT_LE(label.Right, swatch.Left);
