@@ -118,8 +118,11 @@ class TMainForm {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
-  platform::TPlatform& Platform;
-  settings::TSettings Settings;
+  platform::TPlatform& Platform() const { return FPlatform; }
+  // The viewer's own settings; a change shows once ApplySettings (or the
+  // command it belongs to) has run.
+  settings::TSettings& Settings() { return FSettings; }
+  const settings::TSettings& Settings() const { return FSettings; }
   // What a front-end sees of this viewer.
   TViewerController& Controller() { return FController; }
   // ---- Document (document.h; its hand-over to the views in main_document.cpp).
@@ -130,7 +133,9 @@ class TMainForm {
   const TBytes& Bytes() const { return FDoc->Bytes(); }
   const TCellTypes& HexCellTypes() const { return FDoc->HexCellTypes(); }
   std::int32_t TagsCount() const { return FDoc->TagsCount(); }
-  THexSelection HexSel;
+  // The highlighted bytes; set by focusing a row (tests set it directly).
+  const THexSelection& HexSel() const { return FHexSel; }
+  void SetHexSel(THexSelection selection) { FHexSel = selection; }
 
   // Clearing the document also clears the views and HexSel.
   void ParseASN(TBytes s) { FDoc->ParseASN(std::move(s)); }
@@ -180,9 +185,12 @@ class TMainForm {
   // ---- Views: structure tree (main_tree.cpp), hex panel (main_hex.cpp), status
   // bars (main_status.cpp), applying settings (main_apply.cpp). The trees are
   // models a toolkit paints; the handlers answer what each row shows.
-  VirtualTree TreeVT;
-  VirtualTree Hex1VT{/*flat=*/true};
-  VirtualTree Hex2VT{/*flat=*/true};
+  VirtualTree& TreeVT() { return FTreeVT; }
+  const VirtualTree& TreeVT() const { return FTreeVT; }
+  VirtualTree& Hex1VT() { return FHex1VT; }
+  const VirtualTree& Hex1VT() const { return FHex1VT; }
+  VirtualTree& Hex2VT() { return FHex2VT; }
+  const VirtualTree& Hex2VT() const { return FHex2VT; }
 
   // Structure tree.
   TTag GetTag(TNodeId node) const;
@@ -206,10 +214,11 @@ class TMainForm {
   TColor GetWhiteOrBlackColor(TColor color);
 
   // Hex panel. Row r of either grid is node r, so a row needs no storage.
-  bool FFocusChanging = false;
-  int Hex1VTWidth = 0;
-  int HexPanelWidth = 0;
-  bool HexPanelVisible = true;
+  int Hex1VTWidth() const { return FHex1VTWidth; }
+  int HexPanelWidth() const { return FHexPanelWidth; }
+  bool HexPanelVisible() const { return FHexPanelVisible; }
+  // Shows or hides the panel without laying out again (ToggleHexPanel does both).
+  void SetHexPanelVisible(bool visible) { FHexPanelVisible = visible; }
   THexNodes HexNodes(std::int32_t row) const;
   std::int32_t GetHexLineCount() const;
   std::int32_t GetHexOffset(TNodeId node, int column) const;
@@ -236,10 +245,10 @@ class TMainForm {
   void HexVTEnter();
 
   // Status bars.
-  std::vector<TStatusPanel> MainStatusBar = MakeMainStatusBar();
-  std::vector<TStatusPanel> HexStatusBar = MakeHexStatusBar();
-  std::u16string StatusBarFontName = u"Tahoma";
-  int StatusBarFontSize = 8;
+  const std::vector<TStatusPanel>& MainStatusBar() const { return FMainStatusBar; }
+  const std::vector<TStatusPanel>& HexStatusBar() const { return FHexStatusBar; }
+  const std::u16string& StatusBarFontName() const { return FStatusBarFontName; }
+  int StatusBarFontSize() const { return FStatusBarFontSize; }
   void UpdateHexStatusBar();
   TPanelDrawing MainStatusBarDrawPanel(int panel, TRect rect);
   static std::vector<TStatusPanel> MakeMainStatusBar();
@@ -251,7 +260,8 @@ class TMainForm {
   // A front-end paints each view through Paint, forwards its input here and
   // repaints or re-lays out when Events says so.
   // Set by the front-end; null while nobody shows the viewer.
-  IViewEvents* Events = nullptr;
+  IViewEvents* Events() const { return FEvents; }
+  void SetEvents(IViewEvents* events) { FEvents = events; }
   // Paints whatever of view meets update (client coordinates) onto canvas; the
   // cost depends on the rows shown, never on the document's size.
   void Paint(TView view, platform::ICanvas& canvas, const TRect& update);
@@ -293,10 +303,11 @@ class TMainForm {
   // searchString; false, with nothing changed, when none does.
   bool Find(const std::u16string& searchString, bool backwards);
 
-  TMainMenu MainMenu;
-  TFocusedControl ActiveControl = TFocusedControl::fcTree;
+  TMainMenu& MainMenu() { return FMainMenu; }
+  const TMainMenu& MainMenu() const { return FMainMenu; }
+  TFocusedControl ActiveControl() const { return FActiveControl; }
   // The clipboard writer's wait between attempts; tests replace it.
-  std::function<void(int milliseconds)> ClipboardWait = SleepMilliseconds;
+  void SetClipboardWait(std::function<void(int milliseconds)> wait) { FClipboardWait = std::move(wait); }
 
   // Rebuilds every caption from its id, the language and the shortcut text.
   void SetMainMenuCaptions();
@@ -348,7 +359,8 @@ class TMainForm {
 
   // ---- Settings dialog and About box (main_options.cpp)
   // Set by the front-end; without one the Settings and About commands do nothing.
-  settings::IDialogRunner* DialogRunner = nullptr;
+  settings::IDialogRunner* DialogRunner() const { return FDialogRunner; }
+  void SetDialogRunner(settings::IDialogRunner* runner) { FDialogRunner = runner; }
   // The Settings command: the dialog over this viewer, then SaveSettings.
   void ShowSettings();
   // The About command.
@@ -417,6 +429,26 @@ class TMainForm {
   void SaveSettings();
 
  private:
+  platform::TPlatform& FPlatform;
+  settings::TSettings FSettings;
+  THexSelection FHexSel;
+  VirtualTree FTreeVT;
+  VirtualTree FHex1VT{/*flat=*/true};
+  VirtualTree FHex2VT{/*flat=*/true};
+  // Keeps the two grids from echoing each other's focus changes.
+  bool FFocusChanging = false;
+  int FHex1VTWidth = 0;
+  int FHexPanelWidth = 0;
+  bool FHexPanelVisible = true;
+  std::vector<TStatusPanel> FMainStatusBar = MakeMainStatusBar();
+  std::vector<TStatusPanel> FHexStatusBar = MakeHexStatusBar();
+  std::u16string FStatusBarFontName = u"Tahoma";
+  int FStatusBarFontSize = 8;
+  IViewEvents* FEvents = nullptr;
+  TMainMenu FMainMenu;
+  TFocusedControl FActiveControl = TFocusedControl::fcTree;
+  std::function<void(int milliseconds)> FClipboardWait = SleepMilliseconds;
+  settings::IDialogRunner* FDialogRunner = nullptr;
   TViewerController FController{*this};
   std::unique_ptr<TDecodedDocument> FDoc;
   // What the structure tree showed, to show it again: rows as index paths from the top.

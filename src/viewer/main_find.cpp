@@ -60,7 +60,7 @@ std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std
 
 bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   // Nothing to search before the tree holds the document.
-  if (searchString.empty() || TreeVT.RootNodeCount() == 0) return false;
+  if (searchString.empty() || FTreeVT.RootNodeCount() == 0) return false;
   std::u16string wanted;
   FoldInto(searchString, wanted);
   std::u16string hexText;
@@ -114,13 +114,13 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     std::int32_t Index;
   };
   std::vector<TLevel> path;
-  bool attributes = Settings.ShowAttributes;
-  const bool names = Settings.FieldNames && Names().NamedCount() > 0;
+  bool attributes = FSettings.ShowAttributes;
+  const bool names = FSettings.FieldNames && Names().NamedCount() > 0;
   auto shown = [&](TTag tag) { return attributes || tag.TagType() != ttAttrib; };
   auto current = [&] { return path.back().Parent.Childs(path.back().Index); };
   auto pathTo = [&](TNodeId node) {
     path.clear();
-    for (TNodeId n = node; n != NoNode; n = TreeVT.Parent(n)) path.push_back({TTag(), static_cast<std::int32_t>(TreeVT.Index(n))});
+    for (TNodeId n = node; n != NoNode; n = FTreeVT.Parent(n)) path.push_back({TTag(), static_cast<std::int32_t>(FTreeVT.Index(n))});
     std::reverse(path.begin(), path.end());
     TTag parent = Root();
     for (TLevel& level : path) {
@@ -154,13 +154,13 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     return true;
   };
 
-  TNodeId focused = TreeVT.FocusedNode();
+  TNodeId focused = FTreeVT.FocusedNode();
   bool more;
   if (focused != NoNode) {
     pathTo(focused);
     more = backwards ? stepBackward() : stepForward();
   } else if (backwards) {
-    TNodeId last = TreeVT.GetLastVisible();
+    TNodeId last = FTreeVT.GetLastVisible();
     more = last != NoNode;
     if (more) pathTo(last);
   } else {
@@ -173,12 +173,12 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     if (contains(tag.Name()) || contains(tag.Text()) || (names && contains(FieldLabel(tag))) || bytesContain(tag)) {
       TNodeId node = NoNode;
       for (const TLevel& level : path) {
-        node = TreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
+        node = FTreeVT.Child(node, static_cast<std::uint32_t>(level.Index));
         if (node == NoNode) return false;  // the tree no longer matches the document
       }
-      TreeVT.SetFocusedNode(node);
-      TreeVT.SetSelected(node, true);
-      TreeVT.ScrollIntoView(node, true);
+      FTreeVT.SetFocusedNode(node);
+      FTreeVT.SetSelected(node, true);
+      FTreeVT.ScrollIntoView(node, true);
       return true;
     }
   }

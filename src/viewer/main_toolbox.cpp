@@ -19,29 +19,29 @@ std::u16string Widened(const std::string& ascii) { return std::u16string(ascii.b
 
 TTag TMainForm::ElementOfRow(TNodeId node) const {
   // Attribute, error and problem rows stand for the element they belong to.
-  for (; node != NoNode; node = TreeVT.Parent(node)) {
+  for (; node != NoNode; node = FTreeVT.Parent(node)) {
     const TTag tag = GetTag(node);
     if (tag.IsValid() && tag.TagType() == ttNode) return tag;
-    if (tag.IsValid() && tag.TagType() == ttError && TreeVT.Parent(node) == NoNode) return {};
+    if (tag.IsValid() && tag.TagType() == ttError && FTreeVT.Parent(node) == NoNode) return {};
   }
   return {};
 }
 
 void TMainForm::CopyAsBase64() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   WriteClipboard(Widened(text::EncodeBase64(ElementEncoding(element))));
 }
 
 void TMainForm::CopyAsPem() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 
 void TMainForm::CopyAsCArray() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   std::string out = "const unsigned char element[" + std::to_string(encoding.size()) + "] = {";

@@ -12,7 +12,7 @@ class ToolboxTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.ClipboardWait = [](int) {};
+    Form.SetClipboardWait([](int) {});
   }
   std::string Copied(void (TMainForm::*command)()) {
     Fake.Clipboard.Text.clear();
@@ -59,7 +59,7 @@ TEST_F(ToolboxTest, PemLabelComesFromTheRecognisedStructure) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Sample);
     ShowSample(c.Sample);
-    Focus(Form.TreeVT.GetFirst());
+    Focus(Form.TreeVT().GetFirst());
     const std::string pem = Copied(&TMainForm::CopyAsPem);
     EXPECT_EQ(pem.substr(0, pem.find('\n')), std::string("-----BEGIN ") + c.Label + "-----");
   }
