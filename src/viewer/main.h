@@ -151,8 +151,6 @@ class TMainForm {
   // path in the status bar refreshed.
   void ApplyFieldNames();
   void ToggleFieldNames();
-  // The focused row's path into the main status bar's last panel.
-  void UpdatePathStatus();
 
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
@@ -177,8 +175,6 @@ class TMainForm {
 
   // ---- The document's hand-over to the views (main_tree.cpp, main_hex.cpp,
   // main_status.cpp)
-  void ClearViews();
-  void FillStructureTree();
   void UpdateMainStatusBar();
   void FillHexTree();
 
@@ -194,17 +190,11 @@ class TMainForm {
 
   // Structure tree.
   TTag GetTag(TNodeId node) const;
-  void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
-  // The same for a new block of sibling rows at once, without looking each row up.
-  void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
-                       std::uint64_t blockData, TNodeInit* initialStates);
-  std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.
   std::optional<TIcon> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
   TTextStyle TreeVTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
-  void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
   // A click at client coordinates: focuses the row at that height, wherever x falls.
   void TreeVTClick(VirtualTree& sender, int clientX, int clientY);
   void SetTreeFontSize();
@@ -219,27 +209,20 @@ class TMainForm {
   bool HexPanelVisible() const { return FHexPanelVisible; }
   // Shows or hides the panel without laying out again (ToggleHexPanel does both).
   void SetHexPanelVisible(bool visible) { FHexPanelVisible = visible; }
-  THexNodes HexNodes(std::int32_t row) const;
   std::int32_t GetHexLineCount() const;
   std::int32_t GetHexOffset(TNodeId node, int column) const;
   std::int32_t GetHexNodeIndex(std::int32_t offset) const;
-  std::int32_t GetHexLastColumn() const;
   // The structure-tree row of the element holding byte offset, focused and
   // centred; NoNode (and nothing done) for an offset outside Bytes.
   TNodeId GetNodeByOffset(std::int32_t offset);
   void HexVTSetColumns();
   void SetHexFont();
-  void HexVTSetWidth();
   std::u16string Hex1VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   std::u16string Hex2VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex2VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint Hex1VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   TCellPaint Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
-  void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
-  void Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
-  void Hex1VTScroll(VirtualTree& sender, std::int64_t deltaY);
-  void Hex2VTScroll(VirtualTree& sender, std::int64_t deltaY);
   void HexVTNodeDblClick(VirtualTree& sender, TNodeId hitNode, int hitColumn);
   // Enter in either grid: the element of Hex1VT's focused cell.
   void HexVTEnter();
@@ -294,8 +277,6 @@ class TMainForm {
   const VirtualTree* ViewTree(TView view) const;
   // Makes control the one with the keys; tells Events when it changes.
   void SetActiveControl(TFocusedControl control);
-  // Lays the panes out again for the last client size; tells Events when anything moved.
-  void UpdateLayout();
 
   // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
@@ -315,16 +296,10 @@ class TMainForm {
   void MainMenuPopup();
   // Runs the item with this tag; a failure is reported in a message box.
   void MainMenuClick(int tag);
-  // Runs a command the user started; a failure becomes a message box, as a
-  // toolkit reports what an event handler let escape.
-  void RunCommand(const std::function<void()>& command);
 
   // A key for the viewer: the window sees it first, then the focused control.
   // True when someone took it.
   bool KeyDown(const TKeyEvent& key);
-  bool FormKeyDown(const TKeyEvent& key);
-  bool TreeVTKeyDown(const TKeyEvent& key);
-  bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
   // Whether the viewer takes this key itself in its present state (the window's
   // bindings, then the focused control's bindings and navigation). False for the
   // keys it passes to the host. A front-end claims exactly these keys before the
@@ -340,8 +315,6 @@ class TMainForm {
   void CopyBytes();
   // The focused element's path (its element's, for an attribute row).
   void CopyPath();
-  // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
-  void WriteClipboard(const std::u16string& text);
   void ExpandNode();
   void CollapseNode();
   void ExpandTree();
@@ -429,6 +402,36 @@ class TMainForm {
   void SaveSettings();
 
  private:
+  // Handlers the trees, keys and commands call (wired in ConnectViews and the
+  // command table), and the steps of filling and laying out the views.
+  // The focused row's path into the main status bar's last panel.
+  void UpdatePathStatus();
+  void ClearViews();
+  void FillStructureTree();
+  void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
+  // The same for a new block of sibling rows at once, without looking each row up.
+  void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
+                       std::uint64_t blockData, TNodeInit* initialStates);
+  std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
+  void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  THexNodes HexNodes(std::int32_t row) const;
+  std::int32_t GetHexLastColumn() const;
+  void HexVTSetWidth();
+  void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex1VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  void Hex2VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  // Lays the panes out again for the last client size; tells Events when anything moved.
+  void UpdateLayout();
+  // Runs a command the user started; a failure becomes a message box, as a
+  // toolkit reports what an event handler let escape.
+  void RunCommand(const std::function<void()>& command);
+  bool FormKeyDown(const TKeyEvent& key);
+  bool TreeVTKeyDown(const TKeyEvent& key);
+  bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
+  // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
+  void WriteClipboard(const std::u16string& text);
+
   platform::TPlatform& FPlatform;
   settings::TSettings FSettings;
   THexSelection FHexSel;
