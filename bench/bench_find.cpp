@@ -38,7 +38,7 @@ TWindow* Window() {
     w->Form->ApplySettings();
     w->Form->RunCaptured([&] { w->Form->ParseASN(bytes); });
     w->Form->FillTrees();
-    w->Form->TreeVT.SetClientSize(400, 600);
+    w->Form->TreeVT().SetClientSize(400, 600);
     return w;
   }();
   return window.get();
@@ -51,14 +51,14 @@ void FindNowhere(benchmark::State& state, const std::u16string& text, bool backw
     return;
   }
   viewer::TMainForm& form = *w->Form;
-  form.TreeVT.SetFocusedNode(viewer::NoNode);
+  form.TreeVT().SetFocusedNode(viewer::NoNode);
   bool found = false;
   for (auto _ : state) {
     found = form.Find(text, backwards);
     benchmark::DoNotOptimize(found);
   }
   if (found) state.SkipWithError("the text was found; the walk did not cover the tree");
-  state.counters["tree_rows"] = static_cast<double>(form.TreeVT.AllocatedRowCount());
+  state.counters["tree_rows"] = static_cast<double>(form.TreeVT().AllocatedRowCount());
   state.counters["elements"] = form.TagsCount();
 }
 

@@ -54,7 +54,7 @@ void Parse(benchmark::State& state, const std::string& name, bool names) {
   platform::fake::TFakePlatform fake;
   for (auto _ : state) {
     viewer::TMainForm form(fake.Platform);
-    form.Settings.FieldNames = names;
+    form.Settings().FieldNames = names;
     form.ParseASN(bytes);
     state.counters["named"] = form.Names().NamedCount();
     state.counters["elements"] = form.Document().Elements().ElementCount();
@@ -69,7 +69,7 @@ void MatchOnly(benchmark::State& state, const std::string& name) {
   }
   platform::fake::TFakePlatform fake;
   viewer::TMainForm form(fake.Platform);
-  form.Settings.FieldNames = false;
+  form.Settings().FieldNames = false;
   form.ParseASN(bytes);
   schema::TNames names;
   for (auto _ : state) {

@@ -68,13 +68,13 @@ TWindow* Window() {
   form.FillTrees();
   form.Resize(1280, 800);
   // CertificateList, then tbsCertList, then revokedCertificates.
-  viewer::VirtualTree& tree = form.TreeVT;
+  viewer::VirtualTree& tree = form.TreeVT();
   TNodeId revoked = Widest(tree, Widest(tree, tree.GetFirst()));
   if (revoked == NoNode) return nullptr;
   w->Siblings = tree.ChildCount(revoked);
   w->Middle = tree.Child(revoked, w->Siblings / 2);
   tree.ScrollIntoView(w->Middle, /*center=*/true);
-  form.ScrollTo(TView::vwHex2, form.Hex2VT.TotalHeight() / 2);
+  form.ScrollTo(TView::vwHex2, form.Hex2VT().TotalHeight() / 2);
   window = std::move(w);
   return window.get();
 }
@@ -86,7 +86,7 @@ void PaintView(benchmark::State& state, TView view) {
     return;
   }
   viewer::TMainForm& form = *w->Form;
-  const viewer::VirtualTree& tree = view == TView::vwTree ? form.TreeVT : view == TView::vwHex1 ? form.Hex1VT : form.Hex2VT;
+  const viewer::VirtualTree& tree = view == TView::vwTree ? form.TreeVT() : view == TView::vwHex1 ? form.Hex1VT() : form.Hex2VT();
   viewer::TRect all{0, 0, tree.ClientWidth(), tree.ClientHeight()};
   platform::fake::TRecordingCanvas canvas;
   std::size_t calls = 0;
@@ -114,7 +114,7 @@ void BM_RowAtAndTopMiddleOfCrl(benchmark::State& state) {
     state.SkipWithError((BigInput("crl.der") + " is missing; run bench/big-inputs.sh").c_str());
     return;
   }
-  viewer::VirtualTree& tree = w->Form->TreeVT;
+  viewer::VirtualTree& tree = w->Form->TreeVT();
   for (auto _ : state) {
     TNodeId node = tree.GetNodeAt(0);
     benchmark::DoNotOptimize(tree.NodeTop(node));

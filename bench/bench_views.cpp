@@ -46,9 +46,9 @@ TWindow* Window(const char* file) {
   w->Form = std::make_unique<viewer::TMainForm>(w->Fake.Platform);
   w->Form->ApplySettings();
   w->Form->RunCaptured([&] { w->Form->ParseASN(bytes); });
-  w->Form->TreeVT.SetClientSize(400, 600);
-  w->Form->Hex1VT.SetClientSize(200, 600);
-  w->Form->Hex2VT.SetClientSize(100, 600);
+  w->Form->TreeVT().SetClientSize(400, 600);
+  w->Form->Hex1VT().SetClientSize(200, 600);
+  w->Form->Hex2VT().SetClientSize(100, 600);
   windows.push_back(std::move(w));
   return windows.back().get();
 }
@@ -56,16 +56,16 @@ TWindow* Window(const char* file) {
 void Report(benchmark::State& state, TWindow& w) {
   viewer::TMainForm& form = *w.Form;
   double document = static_cast<double>(form.Document().Elements().MemoryUsed() + form.HexCellTypes().MemoryUsed());
-  double tree = static_cast<double>(form.TreeVT.MemoryBytes());
-  double rows = static_cast<double>(form.TreeVT.AllocatedRowCount());
+  double tree = static_cast<double>(form.TreeVT().MemoryBytes());
+  double rows = static_cast<double>(form.TreeVT().AllocatedRowCount());
   state.SetLabel(w.Name);
   state.counters["doc_MiB"] = document / (1024.0 * 1024.0);
   state.counters["tree_rows"] = rows;
   state.counters["tree_MiB"] = tree / (1024.0 * 1024.0);
   state.counters["tree_bytes_per_row"] = rows > 0 ? tree / rows : 0.0;
   state.counters["tree_share_of_doc"] = tree / document;
-  state.counters["hex_rows"] = form.Hex1VT.RootNodeCount();
-  state.counters["hex_views_bytes"] = static_cast<double>(form.Hex1VT.MemoryBytes() + form.Hex2VT.MemoryBytes());
+  state.counters["hex_rows"] = form.Hex1VT().RootNodeCount();
+  state.counters["hex_views_bytes"] = static_cast<double>(form.Hex1VT().MemoryBytes() + form.Hex2VT().MemoryBytes());
 }
 
 TWindow* Need(benchmark::State& state, const char* file) {
@@ -129,7 +129,7 @@ BENCHMARK_CAPTURE(BM_GetNodeByOffsetCrl, end, 2)->Unit(benchmark::kMicrosecond);
 
 // The entry of the revoked list holding the middle byte, shown and centred.
 viewer::TNodeId MiddleEntry(TWindow& w) {
-  viewer::VirtualTree& tree = w.Form->TreeVT;
+  viewer::VirtualTree& tree = w.Form->TreeVT();
   w.Form->FillTrees();
   viewer::TNodeId node = w.Form->GetNodeByOffset(CrlOffset(w, 1));
   while (node != viewer::NoNode && tree.ChildCount(tree.Parent(node)) < 100000) node = tree.Parent(node);
@@ -144,11 +144,11 @@ void BM_NodeTopMiddleCrl(benchmark::State& state) {
   viewer::TNodeId entry = MiddleEntry(*w);
   if (entry == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
   for (auto _ : state) {
-    benchmark::DoNotOptimize(w->Form->TreeVT.NodeTop(entry));
-    benchmark::DoNotOptimize(w->Form->TreeVT.GetDisplayRect(entry));
+    benchmark::DoNotOptimize(w->Form->TreeVT().NodeTop(entry));
+    benchmark::DoNotOptimize(w->Form->TreeVT().GetDisplayRect(entry));
   }
   Report(state, *w);
-  state.counters["index"] = w->Form->TreeVT.Index(entry);
+  state.counters["index"] = w->Form->TreeVT().Index(entry);
 }
 BENCHMARK(BM_NodeTopMiddleCrl)->Unit(benchmark::kMicrosecond);
 
@@ -157,8 +157,8 @@ void BM_GetNodeAtMiddleCrl(benchmark::State& state) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
   if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
-  int y = w->Form->TreeVT.ClientHeight() / 2;
-  for (auto _ : state) benchmark::DoNotOptimize(w->Form->TreeVT.GetNodeAt(y));
+  int y = w->Form->TreeVT().ClientHeight() / 2;
+  for (auto _ : state) benchmark::DoNotOptimize(w->Form->TreeVT().GetNodeAt(y));
   Report(state, *w);
 }
 BENCHMARK(BM_GetNodeAtMiddleCrl)->Unit(benchmark::kMicrosecond);
@@ -169,7 +169,7 @@ void BM_PaintRowsMiddleCrl(benchmark::State& state) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
   if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
-  viewer::VirtualTree& tree = w->Form->TreeVT;
+  viewer::VirtualTree& tree = w->Form->TreeVT();
   for (auto _ : state) {
     viewer::TNodeId node = tree.GetNodeAt(0);
     for (int i = 1; i < 34 && node != viewer::NoNode; ++i) node = tree.GetNextVisible(node);
@@ -190,7 +190,7 @@ void BM_WalkEveryRowCrl(benchmark::State& state) {
     w->Form->FillTrees();
     state.ResumeTiming();
     visited = 0;
-    for (viewer::TNodeId n = w->Form->TreeVT.GetFirst(); n != viewer::NoNode; n = w->Form->TreeVT.GetNext(n))
+    for (viewer::TNodeId n = w->Form->TreeVT().GetFirst(); n != viewer::NoNode; n = w->Form->TreeVT().GetNext(n))
       ++visited;
   }
   Report(state, *w);

@@ -82,9 +82,9 @@ viewer::TRect ViewRect(const viewer::TWindowLayout& layout, TView view) {
 }
 
 void CheckState(viewer::TMainForm& form) {
-  viewer::TNodeId focused = form.TreeVT.FocusedNode();
-  Require(focused == viewer::NoNode || form.TreeVT.Exists(focused));
-  const viewer::THexSelection& sel = form.HexSel;
+  viewer::TNodeId focused = form.TreeVT().FocusedNode();
+  Require(focused == viewer::NoNode || form.TreeVT().Exists(focused));
+  const viewer::THexSelection& sel = form.HexSel();
   auto size = static_cast<std::int64_t>(form.Bytes()->size());
   Require(sel == viewer::THexSelection{} || (sel.First >= 0 && sel.First <= sel.Last && sel.Last < size));
   for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) {
@@ -153,10 +153,10 @@ void Act(viewer::TMainForm& form, platform::fake::TFakePlatform& fake, TReader& 
     }
     case 8: {
       std::uint8_t which = in.Byte();
-      if (which & 1) form.Settings.FontSize = 5 + which / 2 % 12;
-      if (which & 2) form.Settings.Hex.FontSize = 5 + which / 4 % 12;
-      if (which & 4) form.Settings.Hex.StringSize = (which & 8) ? 16 : 8;
-      if (which & 16) form.Settings.Indent = which / 32 * 6;
+      if (which & 1) form.Settings().FontSize = 5 + which / 2 % 12;
+      if (which & 2) form.Settings().Hex.FontSize = 5 + which / 4 % 12;
+      if (which & 4) form.Settings().Hex.StringSize = (which & 8) ? 16 : 8;
+      if (which & 16) form.Settings().Indent = which / 32 * 6;
       form.ApplySettings();
       break;
     }
@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::fake::TFakePlatform fake;
   TCheckingEvents events;
   viewer::TMainForm form(fake.Platform, file.u16string());
-  form.Events = &events;
+  form.SetEvents(&events);
   form.ApplySettings();
   form.Resize(800, 500);
   try {

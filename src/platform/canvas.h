@@ -6,6 +6,11 @@
 // The core turns system colours (0xFF0000nn) into RGB through IDisplay before
 // it draws, so a canvas never looks a colour up and the recording canvas sees
 // exactly what the screen shows.
+//
+// A canvas only draws. Text is measured through IDisplay (TextWidth,
+// BoldTextWidth, TextHeight) and nowhere else: the core measures outside a
+// paint as well (layout, column widths, status panels), and one service keeps
+// one set of metrics and one font cache per toolkit, shared with the canvas.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +48,6 @@ class ICanvas {
   // Drawing is confined to the intersection of every pushed rectangle.
   virtual void PushClip(const TRect& rect) = 0;
   virtual void PopClip() = 0;
-  virtual int TextWidth(const std::u16string& text, const TFont& font) = 0;
-  virtual int TextHeight(const TFont& font) = 0;
 };
 
 }  // namespace platform

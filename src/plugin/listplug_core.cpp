@@ -139,10 +139,10 @@ int TListPlugin::ListSearchTextW(THandle listWin, const std::u16string& searchSt
 std::string TListPlugin::FocusedRow(THandle handle) const {
   viewer::TMainForm* form = FindForm(handle);
   if (form == nullptr) return {};
-  viewer::TNodeId node = form->TreeVT.FocusedNode();
+  viewer::TNodeId node = form->TreeVT().FocusedNode();
   if (node == viewer::NoNode) return {};
-  return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttNormal) + u" " +
-                           form->TreeVTGetText(form->TreeVT, node, 0, viewer::TTextType::ttStatic)) +
+  return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT(), node, 0, viewer::TTextType::ttNormal) + u" " +
+                           form->TreeVTGetText(form->TreeVT(), node, 0, viewer::TTextType::ttStatic)) +
          " @" + std::to_string(form->GetTag(node).Offset());
 }
 

@@ -33,16 +33,16 @@ constexpr int PanelBorderColorIndex = 16;  // button shadow
 }  // namespace
 
 void TViewerController::Attach(IViewEvents* events, settings::IDialogRunner* dialogs) {
-  FForm.Events = events;
-  FForm.DialogRunner = dialogs;
+  FForm.SetEvents(events);
+  FForm.SetDialogRunner(dialogs);
 }
 
 void TViewerController::Detach(const IViewEvents* events, const settings::IDialogRunner* dialogs) {
-  if (FForm.Events == events) FForm.Events = nullptr;
-  if (FForm.DialogRunner == dialogs) FForm.DialogRunner = nullptr;
+  if (FForm.Events() == events) FForm.SetEvents(nullptr);
+  if (FForm.DialogRunner() == dialogs) FForm.SetDialogRunner(nullptr);
 }
 
-platform::TPlatform& TViewerController::Platform() const { return FForm.Platform; }
+platform::TPlatform& TViewerController::Platform() const { return FForm.Platform(); }
 
 void TViewerController::Resize(int clientWidth, int clientHeight) { FForm.Resize(clientWidth, clientHeight); }
 
@@ -68,7 +68,7 @@ void TViewerController::PaintWindow(platform::ICanvas& canvas, const TRect& upda
   const TWindowLayout& layout = FForm.Layout();
   if (!layout.HexVisible || layout.HexPanel.IsEmpty() || !layout.HexPanel.Intersects(update)) return;
   canvas.PushClip(update);
-  canvas.FrameRect(layout.HexPanel, FForm.Platform.Display.GetSysColor(PanelBorderColorIndex));
+  canvas.FrameRect(layout.HexPanel, FForm.Platform().Display.GetSysColor(PanelBorderColorIndex));
   canvas.PopClip();
 }
 
@@ -84,7 +84,7 @@ bool TViewerController::TakesKeys(TView view) {
 }
 
 TView TViewerController::FocusedView() const {
-  switch (FForm.ActiveControl) {
+  switch (FForm.ActiveControl()) {
     case TFocusedControl::fcTree: return TView::vwTree;
     case TFocusedControl::fcHex1: return TView::vwHex1;
     case TFocusedControl::fcHex2: return TView::vwHex2;
@@ -150,7 +150,7 @@ void TViewerController::MouseWheel(TView view, int delta, bool shift, bool ctrl)
   FForm.MouseWheel(view, delta, shift, ctrl);
 }
 
-const std::vector<TMenuItem>& TViewerController::MenuItems() const { return FForm.MainMenu.Items(); }
+const std::vector<TMenuItem>& TViewerController::MenuItems() const { return FForm.MainMenu().Items(); }
 
 void TViewerController::RunMenuItem(int tag) { FForm.MainMenuClick(tag); }
 

@@ -119,8 +119,11 @@ class TMainForm {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
-  platform::TPlatform& Platform;
-  settings::TSettings Settings;
+  platform::TPlatform& Platform() const { return FPlatform; }
+  // The viewer's own settings; a change shows once ApplySettings (or the
+  // command it belongs to) has run.
+  settings::TSettings& Settings() { return FSettings; }
+  const settings::TSettings& Settings() const { return FSettings; }
   // What a front-end sees of this viewer.
   TViewerController& Controller() { return FController; }
   // ---- Document (document.h; its hand-over to the views in main_document.cpp).
@@ -131,7 +134,9 @@ class TMainForm {
   const TBytes& Bytes() const { return FDoc->Bytes(); }
   const TCellTypes& HexCellTypes() const { return FDoc->HexCellTypes(); }
   std::int32_t TagsCount() const { return FDoc->TagsCount(); }
-  THexSelection HexSel;
+  // The highlighted bytes; set by focusing a row (tests set it directly).
+  const THexSelection& HexSel() const { return FHexSel; }
+  void SetHexSel(THexSelection selection) { FHexSel = selection; }
 
   // Clearing the document also clears the views and HexSel.
   void ParseASN(TBytes s) { FDoc->ParseASN(std::move(s)); }
@@ -147,8 +152,6 @@ class TMainForm {
   // path in the status bar refreshed.
   void ApplyFieldNames();
   void ToggleFieldNames();
-  // The focused row's path into the main status bar's last panel.
-  void UpdatePathStatus();
 
   // Hands the finished document to the structure tree, status bar and hex panel.
   void FillTrees();
@@ -173,33 +176,26 @@ class TMainForm {
 
   // ---- The document's hand-over to the views (main_tree.cpp, main_hex.cpp,
   // main_status.cpp)
-  void ClearViews();
-  void FillStructureTree();
   void UpdateMainStatusBar();
   void FillHexTree();
 
   // ---- Views: structure tree (main_tree.cpp), hex panel (main_hex.cpp), status
   // bars (main_status.cpp), applying settings (main_apply.cpp). The trees are
   // models a toolkit paints; the handlers answer what each row shows.
-  VirtualTree TreeVT;
-  VirtualTree Hex1VT{/*flat=*/true};
-  VirtualTree Hex2VT{/*flat=*/true};
+  VirtualTree& TreeVT() { return FTreeVT; }
+  const VirtualTree& TreeVT() const { return FTreeVT; }
+  VirtualTree& Hex1VT() { return FHex1VT; }
+  const VirtualTree& Hex1VT() const { return FHex1VT; }
+  VirtualTree& Hex2VT() { return FHex2VT; }
+  const VirtualTree& Hex2VT() const { return FHex2VT; }
 
   // Structure tree.
   TTag GetTag(TNodeId node) const;
-  void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
-  // The same for a new block of sibling rows at once, without looking each row up.
-  void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
-                       std::uint64_t blockData, TNodeInit* initialStates);
-  // How many of those rows would be visible, for a block made a run at a time.
-  std::uint32_t TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const;
-  std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   std::u16string TreeVTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   // No value: draw no image.
   std::optional<TIcon> TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind kind, int column);
   TTextStyle TreeVTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
-  void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
   // A click at client coordinates: focuses the row at that height, wherever x falls.
   void TreeVTClick(VirtualTree& sender, int clientX, int clientY);
   void SetTreeFontSize();
@@ -209,40 +205,36 @@ class TMainForm {
   TColor GetWhiteOrBlackColor(TColor color);
 
   // Hex panel. Row r of either grid is node r, so a row needs no storage.
-  bool FFocusChanging = false;
-  int Hex1VTWidth = 0;
-  int HexPanelWidth = 0;
-  bool HexPanelVisible = true;
-  THexNodes HexNodes(std::int32_t row) const;
+  int Hex1VTWidth() const { return FHex1VTWidth; }
+  int HexPanelWidth() const { return FHexPanelWidth; }
+  bool HexPanelVisible() const { return FHexPanelVisible; }
+  // Shows or hides the panel without laying out again (ToggleHexPanel does both).
+  void SetHexPanelVisible(bool visible) { FHexPanelVisible = visible; }
   std::int32_t GetHexLineCount() const;
   std::int32_t GetHexOffset(TNodeId node, int column) const;
   std::int32_t GetHexNodeIndex(std::int32_t offset) const;
-  std::int32_t GetHexLastColumn() const;
+  // The two grids' nodes of hex row row.
+  THexNodes HexNodes(std::int32_t row) const;
   // The structure-tree row of the element holding byte offset, focused and
   // centred; NoNode (and nothing done) for an offset outside Bytes.
   TNodeId GetNodeByOffset(std::int32_t offset);
   void HexVTSetColumns();
   void SetHexFont();
-  void HexVTSetWidth();
   std::u16string Hex1VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   std::u16string Hex2VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex2VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TCellPaint Hex1VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   TCellPaint Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
-  void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
-  void Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
-  void Hex1VTScroll(VirtualTree& sender, std::int64_t deltaY);
-  void Hex2VTScroll(VirtualTree& sender, std::int64_t deltaY);
   void HexVTNodeDblClick(VirtualTree& sender, TNodeId hitNode, int hitColumn);
   // Enter in either grid: the element of Hex1VT's focused cell.
   void HexVTEnter();
 
   // Status bars.
-  std::vector<TStatusPanel> MainStatusBar = MakeMainStatusBar();
-  std::vector<TStatusPanel> HexStatusBar = MakeHexStatusBar();
-  std::u16string StatusBarFontName = u"Tahoma";
-  int StatusBarFontSize = 8;
+  const std::vector<TStatusPanel>& MainStatusBar() const { return FMainStatusBar; }
+  const std::vector<TStatusPanel>& HexStatusBar() const { return FHexStatusBar; }
+  const std::u16string& StatusBarFontName() const { return FStatusBarFontName; }
+  int StatusBarFontSize() const { return FStatusBarFontSize; }
   void UpdateHexStatusBar();
   TPanelDrawing MainStatusBarDrawPanel(int panel, TRect rect);
   static std::vector<TStatusPanel> MakeMainStatusBar();
@@ -254,7 +246,8 @@ class TMainForm {
   // A front-end paints each view through Paint, forwards its input here and
   // repaints or re-lays out when Events says so.
   // Set by the front-end; null while nobody shows the viewer.
-  IViewEvents* Events = nullptr;
+  IViewEvents* Events() const { return FEvents; }
+  void SetEvents(IViewEvents* events) { FEvents = events; }
   // Paints whatever of view meets update (client coordinates) onto canvas; the
   // cost depends on the rows shown, never on the document's size.
   void Paint(TView view, platform::ICanvas& canvas, const TRect& update);
@@ -287,8 +280,6 @@ class TMainForm {
   const VirtualTree* ViewTree(TView view) const;
   // Makes control the one with the keys; tells Events when it changes.
   void SetActiveControl(TFocusedControl control);
-  // Lays the panes out again for the last client size; tells Events when anything moved.
-  void UpdateLayout();
 
   // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
@@ -296,10 +287,11 @@ class TMainForm {
   // searchString; false, with nothing changed, when none does.
   bool Find(const std::u16string& searchString, bool backwards);
 
-  TMainMenu MainMenu;
-  TFocusedControl ActiveControl = TFocusedControl::fcTree;
+  TMainMenu& MainMenu() { return FMainMenu; }
+  const TMainMenu& MainMenu() const { return FMainMenu; }
+  TFocusedControl ActiveControl() const { return FActiveControl; }
   // The clipboard writer's wait between attempts; tests replace it.
-  std::function<void(int milliseconds)> ClipboardWait = SleepMilliseconds;
+  void SetClipboardWait(std::function<void(int milliseconds)> wait) { FClipboardWait = std::move(wait); }
 
   // Rebuilds every caption from its id, the language and the shortcut text.
   void SetMainMenuCaptions();
@@ -307,16 +299,10 @@ class TMainForm {
   void MainMenuPopup();
   // Runs the item with this tag; a failure is reported in a message box.
   void MainMenuClick(int tag);
-  // Runs a command the user started; a failure becomes a message box, as a
-  // toolkit reports what an event handler let escape.
-  void RunCommand(const std::function<void()>& command);
 
   // A key for the viewer: the window sees it first, then the focused control.
   // True when someone took it.
   bool KeyDown(const TKeyEvent& key);
-  bool FormKeyDown(const TKeyEvent& key);
-  bool TreeVTKeyDown(const TKeyEvent& key);
-  bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
   // Whether the viewer takes this key itself in its present state (the window's
   // bindings, then the focused control's bindings and navigation). False for the
   // keys it passes to the host. A front-end claims exactly these keys before the
@@ -332,8 +318,6 @@ class TMainForm {
   void CopyBytes();
   // The focused element's path (its element's, for an attribute row).
   void CopyPath();
-  // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
-  void WriteClipboard(const std::u16string& text);
   void ExpandNode();
   void CollapseNode();
   void ExpandTree();
@@ -351,7 +335,8 @@ class TMainForm {
 
   // ---- Settings dialog and About box (main_options.cpp)
   // Set by the front-end; without one the Settings and About commands do nothing.
-  settings::IDialogRunner* DialogRunner = nullptr;
+  settings::IDialogRunner* DialogRunner() const { return FDialogRunner; }
+  void SetDialogRunner(settings::IDialogRunner* runner) { FDialogRunner = runner; }
   // The Settings command: the dialog over this viewer, then SaveSettings.
   void ShowSettings();
   // The About command.
@@ -440,6 +425,57 @@ class TMainForm {
   void SaveSettings();
 
  private:
+  // Handlers the trees, keys and commands call (wired in ConnectViews and the
+  // command table), and the steps of filling and laying out the views.
+  // The focused row's path into the main status bar's last panel.
+  void UpdatePathStatus();
+  void ClearViews();
+  void FillStructureTree();
+  void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
+  // The same for a new block of sibling rows at once, without looking each row up.
+  void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,
+                       std::uint64_t blockData, TNodeInit* initialStates);
+  // How many of those rows would be visible, for a block made a run at a time.
+  std::uint32_t TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const;
+  std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
+  void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  std::int32_t GetHexLastColumn() const;
+  void HexVTSetWidth();
+  void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  void Hex1VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  void Hex2VTScroll(VirtualTree& sender, std::int64_t deltaY);
+  // Lays the panes out again for the last client size; tells Events when anything moved.
+  void UpdateLayout();
+  // Runs a command the user started; a failure becomes a message box, as a
+  // toolkit reports what an event handler let escape.
+  void RunCommand(const std::function<void()>& command);
+  bool FormKeyDown(const TKeyEvent& key);
+  bool TreeVTKeyDown(const TKeyEvent& key);
+  bool HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key);
+  // Three attempts, ClipboardRetryMilliseconds apart; then EClipboardError.
+  void WriteClipboard(const std::u16string& text);
+
+  platform::TPlatform& FPlatform;
+  settings::TSettings FSettings;
+  THexSelection FHexSel;
+  VirtualTree FTreeVT;
+  VirtualTree FHex1VT{/*flat=*/true};
+  VirtualTree FHex2VT{/*flat=*/true};
+  // Keeps the two grids from echoing each other's focus changes.
+  bool FFocusChanging = false;
+  int FHex1VTWidth = 0;
+  int FHexPanelWidth = 0;
+  bool FHexPanelVisible = true;
+  std::vector<TStatusPanel> FMainStatusBar = MakeMainStatusBar();
+  std::vector<TStatusPanel> FHexStatusBar = MakeHexStatusBar();
+  std::u16string FStatusBarFontName = u"Tahoma";
+  int FStatusBarFontSize = 8;
+  IViewEvents* FEvents = nullptr;
+  TMainMenu FMainMenu;
+  TFocusedControl FActiveControl = TFocusedControl::fcTree;
+  std::function<void(int milliseconds)> FClipboardWait = SleepMilliseconds;
+  settings::IDialogRunner* FDialogRunner = nullptr;
   TViewerController FController{*this};
   std::unique_ptr<TDecodedDocument> FDoc;
   // What the structure tree showed, to show it again: rows as index paths from the top.

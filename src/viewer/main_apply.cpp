@@ -6,21 +6,21 @@
 namespace viewer {
 
 void TMainForm::ApplySettings() {
-  platform::IDisplay& display = Platform.Display;
-  TTreeLook& tree = TreeVT.Look;
-  tree.FontName = Settings.FontName;
-  tree.Indent = Settings.Indent;
-  tree.Color = ResolveColor(Settings.BackgroundColor, display);
-  tree.FocusedSelectionColor = ResolveColor(Settings.FocusColor, display);
-  tree.LineColor = ResolveColor(Settings.LineColor, display);
+  platform::IDisplay& display = FPlatform.Display;
+  TTreeLook& tree = FTreeVT.Look;
+  tree.FontName = FSettings.FontName;
+  tree.Indent = FSettings.Indent;
+  tree.Color = ResolveColor(FSettings.BackgroundColor, display);
+  tree.FocusedSelectionColor = ResolveColor(FSettings.FocusColor, display);
+  tree.LineColor = ResolveColor(FSettings.LineColor, display);
   SetTreeFontSize();
-  SetLineStyle(TreeVT, Settings.LineDotted);
+  SetLineStyle(FTreeVT, FSettings.LineDotted);
 
-  const settings::THexSettings& hex = Settings.Hex;
+  const settings::THexSettings& hex = FSettings.Hex;
   struct {
     VirtualTree& Grid;
     TColor FontColor;
-  } grids[] = {{Hex1VT, hex.HexColor}, {Hex2VT, hex.TextColor}};
+  } grids[] = {{FHex1VT, hex.HexColor}, {FHex2VT, hex.TextColor}};
   for (auto& g : grids) {
     TTreeLook& look = g.Grid.Look;
     look.FontColor = ResolveColor(g.FontColor, display);
@@ -30,8 +30,8 @@ void TMainForm::ApplySettings() {
     SetLineStyle(g.Grid, hex.LineDotted);
   }
   HexVTSetColumns();
-  HexPanelVisible = hex.Show;
-  if (!HexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
+  FHexPanelVisible = hex.Show;
+  if (!FHexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
   UpdateLayout();
 }
 

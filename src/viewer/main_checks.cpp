@@ -7,9 +7,9 @@
 namespace viewer {
 
 const asn::TDerFinding* TMainForm::ProblemAt(TNodeId node) const {
-  if (DerFindings().empty() || !TreeVT.Exists(node)) return nullptr;
-  const TTag parent = FDoc->Elements().TagByKey(TreeVT.SiblingData(node));
-  const std::int32_t index = static_cast<std::int32_t>(TreeVT.Index(node)) - parent.ChildsCount();
+  if (DerFindings().empty() || !FTreeVT.Exists(node)) return nullptr;
+  const TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
+  const std::int32_t index = static_cast<std::int32_t>(FTreeVT.Index(node)) - parent.ChildsCount();
   if (index < 0) return nullptr;
   const std::span<const asn::TDerFinding> findings = FindingsOf(parent);
   return static_cast<std::size_t>(index) < findings.size() ? &findings[static_cast<std::size_t>(index)] : nullptr;
@@ -26,7 +26,7 @@ void TMainForm::NextProblem() {
   // The element of the focused row: the row itself, or the element an
   // attribute, error or problem row belongs to.
   std::uint32_t current = asn::NoElement;
-  for (TNodeId node = TreeVT.FocusedNode(); node != NoNode; node = TreeVT.Parent(node)) {
+  for (TNodeId node = FTreeVT.FocusedNode(); node != NoNode; node = FTreeVT.Parent(node)) {
     const TTag tag = GetTag(node);
     if (!tag.IsValid() || tag.TagType() != ttNode) continue;
     current = tag.ElementIndex();
@@ -40,7 +40,7 @@ void TMainForm::NextProblem() {
     next = std::find_if(DerFindings().begin(), DerFindings().end(),
                         [](const asn::TDerFinding& f) { return f.Element != asn::NoElement; });
   if (next == DerFindings().end()) {
-    Platform.Host.Beep();
+    FPlatform.Host.Beep();
     return;
   }
   // The element's own first octet: no element nested in it starts there.

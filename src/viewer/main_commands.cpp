@@ -16,26 +16,26 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+    FPlatform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
   }
 }
 
 void TMainForm::WriteClipboard(const std::u16string& text) {
   for (int attempt = 1;; ++attempt) {
-    if (Platform.Clipboard.SetText(text)) return;
+    if (FPlatform.Clipboard.SetText(text)) return;
     if (attempt == ClipboardAttempts) throw EClipboardError();
-    ClipboardWait(ClipboardRetryMilliseconds);
+    FClipboardWait(ClipboardRetryMilliseconds);
   }
 }
 
 void TMainForm::CopyValue() {
-  TTag tag = GetTag(TreeVT.FocusedNode());
+  TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   WriteClipboard(tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text());
 }
 
 void TMainForm::CopyRow() {
-  TTag tag = GetTag(TreeVT.FocusedNode());
+  TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   std::u16string row = tag.Name();
   std::u16string text = tag.Text();
@@ -59,55 +59,55 @@ std::u16string TMainForm::RowBytesHex(TNodeId node, bool addSpace) const {
 }
 
 void TMainForm::CopyBytes() {
-  TNodeId node = TreeVT.FocusedNode();
+  TNodeId node = FTreeVT.FocusedNode();
   if (node == NoNode) return;
-  WriteClipboard(RowBytesHex(node, Settings.SpaceInHex));
+  WriteClipboard(RowBytesHex(node, FSettings.SpaceInHex));
 }
 
 void TMainForm::ExpandNode() {
-  TNodeId node = TreeVT.FocusedNode();
+  TNodeId node = FTreeVT.FocusedNode();
   if (node == NoNode) return;
-  platform::TBusyCursor busy(Platform.Host);
-  TreeVT.FullExpand(node);
+  platform::TBusyCursor busy(FPlatform.Host);
+  FTreeVT.FullExpand(node);
 }
 
 void TMainForm::CollapseNode() {
-  TNodeId node = TreeVT.FocusedNode();
-  if (node != NoNode) TreeVT.FullCollapse(node);
+  TNodeId node = FTreeVT.FocusedNode();
+  if (node != NoNode) FTreeVT.FullCollapse(node);
 }
 
-void TMainForm::ExpandTree() { TreeVT.FullExpand(); }
+void TMainForm::ExpandTree() { FTreeVT.FullExpand(); }
 
-void TMainForm::CollapseTree() { TreeVT.FullCollapse(); }
+void TMainForm::CollapseTree() { FTreeVT.FullCollapse(); }
 
 void TMainForm::ToggleAttributes() {
-  Settings.ShowAttributes = !Settings.ShowAttributes;
-  TNodeId node = TreeVT.FocusedNode();
-  if (node != NoNode && !Settings.ShowAttributes && GetTag(node).TagType() == ttAttrib) node = TreeVT.Parent(node);
+  FSettings.ShowAttributes = !FSettings.ShowAttributes;
+  TNodeId node = FTreeVT.FocusedNode();
+  if (node != NoNode && !FSettings.ShowAttributes && GetTag(node).TagType() == ttAttrib) node = FTreeVT.Parent(node);
   // Remember the document row: re-initialising may rebuild the row's block.
   TTag keep = GetTag(node);
-  TreeVT.BeginUpdate();
-  TreeVT.ReinitAll();
-  TreeVT.EndUpdate();
+  FTreeVT.BeginUpdate();
+  FTreeVT.ReinitAll();
+  FTreeVT.EndUpdate();
   if (!keep.IsValid()) return;
-  if (!TreeVT.Exists(node) || GetTag(node) != keep) return;
-  TreeVT.SetFocusedNode(node);
-  TreeVT.SetSelected(node, true);
-  TreeVT.SetExpanded(node, true);
-  TreeVT.ScrollIntoView(node, true);
+  if (!FTreeVT.Exists(node) || GetTag(node) != keep) return;
+  FTreeVT.SetFocusedNode(node);
+  FTreeVT.SetSelected(node, true);
+  FTreeVT.SetExpanded(node, true);
+  FTreeVT.ScrollIntoView(node, true);
 }
 
 void TMainForm::ToggleHexPanel() {
-  HexPanelVisible = !HexPanelVisible;
-  Settings.Hex.Show = HexPanelVisible;
+  FHexPanelVisible = !FHexPanelVisible;
+  FSettings.Hex.Show = FHexPanelVisible;
   // A hidden grid cannot keep the keyboard.
-  if (!HexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
+  if (!FHexPanelVisible) SetActiveControl(TFocusedControl::fcTree);
   UpdateLayout();
 }
 
 void TMainForm::ToggleIcons() {
-  Settings.ShowIcons = !Settings.ShowIcons;
-  TreeVT.Invalidate();
+  FSettings.ShowIcons = !FSettings.ShowIcons;
+  FTreeVT.Invalidate();
 }
 
 }  // namespace viewer

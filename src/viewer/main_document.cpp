@@ -4,13 +4,13 @@
 
 namespace viewer {
 
-TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : Platform(platform) {
+TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : FPlatform(platform) {
   FDoc = MakeDocument();
   FDoc->SetFileName(std::move(fileName));
 }
 
 std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
-  auto document = std::make_unique<TDecodedDocument>(Settings);
+  auto document = std::make_unique<TDecodedDocument>(FSettings);
   if (FDoc != nullptr) {
     document->SetFileName(FDoc->FileName());
     document->OIDDictionary = FDoc->OIDDictionary;
@@ -18,7 +18,7 @@ std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
   }
   document->OnClear = [this] {
     ClearViews();
-    HexSel = {};
+    FHexSel = {};
   };
   return document;
 }
@@ -39,8 +39,8 @@ void TMainForm::FillTrees() {
 void TMainForm::LoadFromClipboard() {
   // Decoded beside the shown document, which stays when the text is not ours.
   std::unique_ptr<TDecodedDocument> loaded = MakeDocument();
-  if (!loaded->LoadFromText(Platform.Clipboard.GetText())) {
-    Platform.Host.Beep();
+  if (!loaded->LoadFromText(FPlatform.Clipboard.GetText())) {
+    FPlatform.Host.Beep();
     return;
   }
   ClearViews();

@@ -148,7 +148,7 @@ class TValueFilter {
 
 bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   // Nothing to search before the tree holds the document.
-  if (searchString.empty() || TreeVT.RootNodeCount() == 0) return false;
+  if (searchString.empty() || FTreeVT.RootNodeCount() == 0) return false;
   std::u16string wanted;
   FoldInto(searchString, wanted);
   std::u16string hexText;
@@ -203,8 +203,8 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     return false;
   };
 
-  bool attributes = Settings.ShowAttributes;
-  const bool names = Settings.FieldNames && Names().NamedCount() > 0;
+  bool attributes = FSettings.ShowAttributes;
+  const bool names = FSettings.FieldNames && Names().NamedCount() > 0;
   const TValueFilter filter(wanted);
   // Answers that depend only on the tag (its name) or on an OBJECT
   // IDENTIFIER's contents (its text), kept for the rest of the search.
@@ -279,12 +279,12 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   auto focusPath = [&](const std::vector<std::int32_t>& indexes) {
     TNodeId node = NoNode;
     for (std::int32_t index : indexes) {
-      node = TreeVT.Child(node, static_cast<std::uint32_t>(index));
+      node = FTreeVT.Child(node, static_cast<std::uint32_t>(index));
       if (node == NoNode) return false;  // the tree no longer matches the document
     }
-    TreeVT.SetFocusedNode(node);
-    TreeVT.SetSelected(node, true);
-    TreeVT.ScrollIntoView(node, true);
+    FTreeVT.SetFocusedNode(node);
+    FTreeVT.SetSelected(node, true);
+    FTreeVT.ScrollIntoView(node, true);
     return true;
   };
 
@@ -351,12 +351,12 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   std::int32_t sub = -1;
   bool inclusive = true;
   bool linear = true;
-  TNodeId focused = TreeVT.FocusedNode();
+  TNodeId focused = FTreeVT.FocusedNode();
   if (focused != NoNode) {
     linear = positionOf(GetTag(focused), e, sub);
     inclusive = false;
   } else if (backwards) {
-    TNodeId last = TreeVT.GetLastVisible();
+    TNodeId last = FTreeVT.GetLastVisible();
     if (last == NoNode) return false;
     linear = positionOf(GetTag(last), e, sub);
   } else {
@@ -425,7 +425,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   auto current = [&] { return path.back().Parent.Childs(path.back().Index); };
   auto pathTo = [&](TNodeId node) {
     path.clear();
-    for (TNodeId n = node; n != NoNode; n = TreeVT.Parent(n)) path.push_back({TTag(), static_cast<std::int32_t>(TreeVT.Index(n))});
+    for (TNodeId n = node; n != NoNode; n = FTreeVT.Parent(n)) path.push_back({TTag(), static_cast<std::int32_t>(FTreeVT.Index(n))});
     std::reverse(path.begin(), path.end());
     TTag parent = Root();
     for (TLevel& level : path) {
@@ -464,7 +464,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     pathTo(focused);
     more = backwards ? stepBackward() : stepForward();
   } else {
-    pathTo(TreeVT.GetLastVisible());
+    pathTo(FTreeVT.GetLastVisible());
     more = true;
   }
   for (; more; more = backwards ? stepBackward() : stepForward()) {

@@ -39,48 +39,48 @@ THexNodes TMainForm::HexNodes(std::int32_t row) const {
 }
 
 std::int32_t TMainForm::GetHexLineCount() const {
-  return HexLineCount(static_cast<std::int64_t>(Bytes()->size()), Settings.Hex.StringSize);
+  return HexLineCount(static_cast<std::int64_t>(Bytes()->size()), FSettings.Hex.StringSize);
 }
 
 std::int32_t TMainForm::GetHexOffset(TNodeId node, int column) const {
   if (node == NoNode) return -1;
-  return HexOffset(node, column, Settings.Hex.StringSize);
+  return HexOffset(node, column, FSettings.Hex.StringSize);
 }
 
-std::int32_t TMainForm::GetHexNodeIndex(std::int32_t offset) const { return HexRowOf(offset, Settings.Hex.StringSize); }
+std::int32_t TMainForm::GetHexNodeIndex(std::int32_t offset) const { return HexRowOf(offset, FSettings.Hex.StringSize); }
 
 std::int32_t TMainForm::GetHexLastColumn() const {
-  return HexLastColumn(static_cast<std::int64_t>(Bytes()->size()), Settings.Hex.StringSize);
+  return HexLastColumn(static_cast<std::int64_t>(Bytes()->size()), FSettings.Hex.StringSize);
 }
 
 void TMainForm::FillHexTree() {
   auto rows = static_cast<std::uint32_t>(GetHexLineCount());
-  Hex1VT.SetRootNodeCount(rows);
-  Hex2VT.SetRootNodeCount(rows);
-  TNodeId first = Hex1VT.GetFirst();
-  Hex1VT.SetFocusedNode(first);
-  Hex1VT.SetSelected(first, true);
-  if (first != NoNode) Hex1VT.SetFocusedColumn(0);
+  FHex1VT.SetRootNodeCount(rows);
+  FHex2VT.SetRootNodeCount(rows);
+  TNodeId first = FHex1VT.GetFirst();
+  FHex1VT.SetFocusedNode(first);
+  FHex1VT.SetSelected(first, true);
+  if (first != NoNode) FHex1VT.SetFocusedColumn(0);
   UpdateHexStatusBar();
 }
 
 void TMainForm::HexVTSetColumns() {
-  Hex1VT.ClearColumns();
-  Hex2VT.ClearColumns();
-  for (int i = 0; i < Settings.Hex.StringSize; ++i) {
-    Hex1VT.AddColumn({50, TAlignment::taCenter, 0});
-    Hex2VT.AddColumn({50, TAlignment::taLeftJustify, 0});
+  FHex1VT.ClearColumns();
+  FHex2VT.ClearColumns();
+  for (int i = 0; i < FSettings.Hex.StringSize; ++i) {
+    FHex1VT.AddColumn({50, TAlignment::taCenter, 0});
+    FHex2VT.AddColumn({50, TAlignment::taLeftJustify, 0});
   }
   SetHexFont();
   FillHexTree();
 }
 
 void TMainForm::SetHexFont() {
-  double scale = Platform.Display.PixelScalePercent() / 100.0;
-  auto height = static_cast<int>(std::nearbyint(Settings.Hex.FontSize * scale * 18 / 10.0));
-  for (VirtualTree* grid : {&Hex1VT, &Hex2VT}) {
-    grid->Look.FontName = Settings.Hex.FontName;
-    grid->Look.FontSize = Settings.Hex.FontSize;
+  double scale = FPlatform.Display.PixelScalePercent() / 100.0;
+  auto height = static_cast<int>(std::nearbyint(FSettings.Hex.FontSize * scale * 18 / 10.0));
+  for (VirtualTree* grid : {&FHex1VT, &FHex2VT}) {
+    grid->Look.FontName = FSettings.Hex.FontName;
+    grid->Look.FontSize = FSettings.Hex.FontSize;
     grid->BeginUpdate();
     grid->SetDefaultNodeHeight(height);
     grid->ResetNodeHeights();
@@ -90,13 +90,13 @@ void TMainForm::SetHexFont() {
 }
 
 void TMainForm::HexVTSetWidth() {
-  platform::IDisplay& display = Platform.Display;
-  int w1 = display.TextWidth(u"WW", Settings.Hex.FontName, Settings.Hex.FontSize);
-  int w2 = display.BoldTextWidth(u"W", Settings.Hex.FontName, Settings.Hex.FontSize);
-  for (int i = 0; i < Hex1VT.ColumnCount(); ++i) Hex1VT.SetColumnWidth(i, w1 + 6);
-  for (int i = 0; i < Hex2VT.ColumnCount(); ++i) Hex2VT.SetColumnWidth(i, w2 + 4);
-  Hex1VTWidth = Hex1VT.TotalColumnWidth() + w2 + 4;
-  HexPanelWidth = display.VerticalScrollBarWidth() + Hex2VT.TotalColumnWidth() + Hex1VTWidth + w2 + 6;
+  platform::IDisplay& display = FPlatform.Display;
+  int w1 = display.TextWidth(u"WW", FSettings.Hex.FontName, FSettings.Hex.FontSize);
+  int w2 = display.BoldTextWidth(u"W", FSettings.Hex.FontName, FSettings.Hex.FontSize);
+  for (int i = 0; i < FHex1VT.ColumnCount(); ++i) FHex1VT.SetColumnWidth(i, w1 + 6);
+  for (int i = 0; i < FHex2VT.ColumnCount(); ++i) FHex2VT.SetColumnWidth(i, w2 + 4);
+  FHex1VTWidth = FHex1VT.TotalColumnWidth() + w2 + 4;
+  FHexPanelWidth = display.VerticalScrollBarWidth() + FHex2VT.TotalColumnWidth() + FHex1VTWidth + w2 + 6;
   UpdateLayout();
 }
 
@@ -116,7 +116,7 @@ TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int col
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
   std::int32_t offset = GetHexOffset(node, column);
   if (offset < 0 || static_cast<std::size_t>(offset) >= HexCellTypes().size()) return style;
-  const settings::THexSettings& hex = Settings.Hex;
+  const settings::THexSettings& hex = FSettings.Hex;
   TColor color = hex.HexColor;
   switch (HexCellTypes()[offset]) {
     case ctData: color = hex.HexColor; break;
@@ -124,23 +124,23 @@ TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int col
     case ctLength: color = hex.LenColor; break;
     case ctUnusedBits: color = hex.UBitsColor; break;
   }
-  style.Color = ResolveColor(color, Platform.Display);
+  style.Color = ResolveColor(color, FPlatform.Display);
   return style;
 }
 
 TTextStyle TMainForm::Hex2VTPaintText(VirtualTree& sender, TNodeId, int, TTextType) {
-  return {sender.Look.FontBold, ResolveColor(Settings.Hex.TextColor, Platform.Display)};
+  return {sender.Look.FontBold, ResolveColor(FSettings.Hex.TextColor, FPlatform.Display)};
 }
 
 TCellPaint TMainForm::Hex1VTBeforeCellPaint(VirtualTree&, TNodeId node, int column) {
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || offset < HexSel.First || offset > HexSel.Last) return {};
-  return {ResolveColor(Settings.Hex.SelColor, Platform.Display), std::nullopt};
+  if (offset < 0 || offset < FHexSel.First || offset > FHexSel.Last) return {};
+  return {ResolveColor(FSettings.Hex.SelColor, FPlatform.Display), std::nullopt};
 }
 
 TCellPaint TMainForm::Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column) {
   TCellPaint paint = Hex1VTBeforeCellPaint(sender, node, column);
-  if (paint.Fill) paint.Frame = GetSimilarColor(Settings.Hex.SelColor, 90);
+  if (paint.Fill) paint.Frame = GetSimilarColor(FSettings.Hex.SelColor, 90);
   return paint;
 }
 
@@ -159,16 +159,16 @@ void TMainForm::HexFocusChanged(VirtualTree& from, VirtualTree& to, TNodeId node
 }
 
 void TMainForm::Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column) {
-  HexFocusChanged(sender, Hex2VT, node, column);
+  HexFocusChanged(sender, FHex2VT, node, column);
 }
 
 void TMainForm::Hex2VTFocusChanged(VirtualTree& sender, TNodeId node, int column) {
-  HexFocusChanged(sender, Hex1VT, node, column);
+  HexFocusChanged(sender, FHex1VT, node, column);
 }
 
-void TMainForm::Hex1VTScroll(VirtualTree& sender, std::int64_t) { Hex2VT.SetOffsetY(sender.OffsetY()); }
+void TMainForm::Hex1VTScroll(VirtualTree& sender, std::int64_t) { FHex2VT.SetOffsetY(sender.OffsetY()); }
 
-void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { Hex1VT.SetOffsetY(sender.OffsetY()); }
+void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { FHex1VT.SetOffsetY(sender.OffsetY()); }
 
 // Elements start at increasing offsets in document order (children after
 // their parent's header, siblings one after another), so the last element
@@ -181,7 +181,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
   if (offset < 0 || offset >= size) return NoNode;
   TNodeId result = NoNode;
   {
-    platform::TBusyCursor busy(Platform.Host);
+    platform::TBusyCursor busy(FPlatform.Host);
     TTag root = Root();
     TTag tag = root;
     TNodeId row = NoNode;
@@ -193,7 +193,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
       if (i < 0) break;
       // Attribute rows and the error row come before an element's element children.
       std::int32_t first = tag.TagType() == ttRoot ? 0 : tag.ChildsCount() - count;
-      TNodeId child = TreeVT.Child(row, static_cast<std::uint32_t>(first + i));
+      TNodeId child = FTreeVT.Child(row, static_cast<std::uint32_t>(first + i));
       if (child == NoNode) break;
       row = child;
       tag = tag.TagChild(i);
@@ -203,12 +203,12 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
     if (offset <= size / 2) {
       // Forwards: the first top-level row stands until a qualifying row is
       // met; the walk stops at the first qualifying row past the byte.
-      result = row != NoNode ? row : TreeVT.Child(NoNode, 0);
+      result = row != NoNode ? row : FTreeVT.Child(NoNode, 0);
       for (std::int32_t i = elements; noElementAfter && i < rows; ++i) {
         TTag error = root.Childs(i);
         if (!StandsForBytes(error)) continue;
         if (error.Offset() > offset) break;
-        result = TreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
+        result = FTreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
       }
     } else {
       // Backwards: the last qualifying row that starts at or before the byte.
@@ -216,15 +216,15 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
       for (std::int32_t i = rows - 1; i >= elements; --i) {
         TTag error = root.Childs(i);
         if (!StandsForBytes(error) || error.Offset() > offset) continue;
-        result = TreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
+        result = FTreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
         break;
       }
     }
   }
   if (result == NoNode) return NoNode;
-  TreeVT.SetFocusedNode(result);
-  TreeVT.SetSelected(result, true);
-  TreeVT.ScrollIntoView(result, /*center=*/true);
+  FTreeVT.SetFocusedNode(result);
+  FTreeVT.SetSelected(result, true);
+  FTreeVT.ScrollIntoView(result, /*center=*/true);
   return result;
 }
 
@@ -232,6 +232,6 @@ void TMainForm::HexVTNodeDblClick(VirtualTree&, TNodeId hitNode, int hitColumn) 
   GetNodeByOffset(GetHexOffset(hitNode, hitColumn));
 }
 
-void TMainForm::HexVTEnter() { GetNodeByOffset(GetHexOffset(Hex1VT.FocusedNode(), Hex1VT.FocusedColumn())); }
+void TMainForm::HexVTEnter() { GetNodeByOffset(GetHexOffset(FHex1VT.FocusedNode(), FHex1VT.FocusedColumn())); }
 
 }  // namespace viewer

@@ -59,7 +59,7 @@ bool TMainForm::DispatchKey(const TKeyEvent& key, TKeyScope scope) {
   if (binding == nullptr) return false;
   if (binding->Flow == TKeyFlow::kfPassToHost) {
     // Passed on, not consumed.
-    Platform.Host.PostKeyToParent(key);
+    FPlatform.Host.PostKeyToParent(key);
     return false;
   }
   // The key is taken even when its command fails: the failure has been reported.
@@ -73,10 +73,10 @@ bool TMainForm::KeyDown(const TKeyEvent& key) {
   // The focused control receives the key as well, as key preview does it.
   bool controlTook = false;
   RunCommand([&] {
-    switch (ActiveControl) {
+    switch (FActiveControl) {
       case TFocusedControl::fcTree: controlTook = TreeVTKeyDown(key); break;
-      case TFocusedControl::fcHex1: controlTook = HexVTKeyDown(Hex1VT, key); break;
-      case TFocusedControl::fcHex2: controlTook = HexVTKeyDown(Hex2VT, key); break;
+      case TFocusedControl::fcHex1: controlTook = HexVTKeyDown(FHex1VT, key); break;
+      case TFocusedControl::fcHex2: controlTook = HexVTKeyDown(FHex2VT, key); break;
     }
   });
   return taken || controlTook;
@@ -85,7 +85,7 @@ bool TMainForm::KeyDown(const TKeyEvent& key) {
 bool TMainForm::FormKeyDown(const TKeyEvent& key) { return DispatchKey(key, TKeyScope::ksWindow); }
 
 bool TMainForm::TreeVTKeyDown(const TKeyEvent& key) {
-  return DispatchKey(key, TKeyScope::ksTree) || Navigate(TreeVT, key);
+  return DispatchKey(key, TKeyScope::ksTree) || Navigate(FTreeVT, key);
 }
 
 bool TMainForm::HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key) {
@@ -94,7 +94,7 @@ bool TMainForm::HexVTKeyDown(VirtualTree& sender, const TKeyEvent& key) {
 
 bool TMainForm::HandlesKey(const TKeyEvent& key) const {
   const TCommand* command = nullptr;
-  for (TKeyScope scope : {TKeyScope::ksWindow, ScopeOf(ActiveControl)}) {
+  for (TKeyScope scope : {TKeyScope::ksWindow, ScopeOf(FActiveControl)}) {
     const TKeyBinding* binding = FindBinding(key, scope, &command);
     if (binding != nullptr) return binding->Flow == TKeyFlow::kfHandle;
   }
@@ -103,7 +103,7 @@ bool TMainForm::HandlesKey(const TKeyEvent& key) const {
 
 void TMainForm::FocusHexGrid() {
   // With the hex panel hidden there is nowhere to go; the key is dropped.
-  if (HexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
+  if (FHexPanelVisible) SetActiveControl(TFocusedControl::fcHex1);
 }
 
 void TMainForm::FocusStructureTree() { SetActiveControl(TFocusedControl::fcTree); }

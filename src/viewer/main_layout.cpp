@@ -34,9 +34,9 @@ VirtualTree* TMainForm::ViewTree(TView view) {
 
 const VirtualTree* TMainForm::ViewTree(TView view) const {
   switch (view) {
-    case TView::vwTree: return &TreeVT;
-    case TView::vwHex1: return &Hex1VT;
-    case TView::vwHex2: return &Hex2VT;
+    case TView::vwTree: return &FTreeVT;
+    case TView::vwHex1: return &FHex1VT;
+    case TView::vwHex2: return &FHex2VT;
     case TView::vwMainStatus:
     case TView::vwHexStatus: break;
   }
@@ -44,22 +44,22 @@ const VirtualTree* TMainForm::ViewTree(TView view) const {
 }
 
 void TMainForm::ConnectViewEvents() {
-  TreeVT.OnScroll = [this](VirtualTree&, std::int64_t) { CheckScroll(TView::vwTree); };
-  Hex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
+  FTreeVT.OnScroll = [this](VirtualTree&, std::int64_t) { CheckScroll(TView::vwTree); };
+  FHex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
     Hex1VTScroll(t, dy);
     CheckScroll(TView::vwHex1);
   };
-  Hex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
+  FHex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) {
     Hex2VTScroll(t, dy);
     CheckScroll(TView::vwHex2);
   };
-  TreeVT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwTree, t, n); };
-  Hex1VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex1, t, n); };
-  Hex2VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex2, t, n); };
+  FTreeVT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwTree, t, n); };
+  FHex1VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex1, t, n); };
+  FHex2VT.OnInvalidate = [this](VirtualTree& t, TNodeId n) { ViewInvalidated(TView::vwHex2, t, n); };
 }
 
 void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
-  if (Events == nullptr) {
+  if (FEvents == nullptr) {
     CheckScroll(view);
     return;
   }
@@ -73,9 +73,9 @@ void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
       return;
     }
     TRect row{0, static_cast<int>(top), tree.ClientWidth(), static_cast<int>(top) + tree.NodeHeight(node)};
-    Events->InvalidateView(view, &row);
+    FEvents->InvalidateView(view, &row);
   } else {
-    Events->InvalidateView(view, nullptr);
+    FEvents->InvalidateView(view, nullptr);
   }
   CheckScroll(view);
 }
@@ -83,16 +83,16 @@ void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
 void TMainForm::CheckScroll(TView view) {
   // The structure tree's bar takes room from the tree when it appears.
   if (view == TView::vwTree) {
-    bool need = NeedsScrollBar(TreeVT, FLayout.MainStatus.Right, FLayout.MainStatus.Top,
-                               Platform.Display.VerticalScrollBarWidth());
+    bool need = NeedsScrollBar(FTreeVT, FLayout.MainStatus.Right, FLayout.MainStatus.Top,
+                               FPlatform.Display.VerticalScrollBarWidth());
     if (need == FLayout.TreeScrollBar.IsEmpty()) UpdateLayout();
   }
-  if (Events == nullptr) return;
+  if (FEvents == nullptr) return;
   TScrollInfo now = ScrollInfo(view);
   TScrollInfo& told = FReportedScroll[ScrollIndex(view)];
   if (now == told) return;
   told = now;
-  Events->ScrollChanged(view);
+  FEvents->ScrollChanged(view);
 }
 
 TScrollInfo TMainForm::ScrollInfo(TView view) const {
@@ -116,10 +116,10 @@ void TMainForm::ScrollTo(TView view, std::int64_t position) {
 }
 
 void TMainForm::SetActiveControl(TFocusedControl control) {
-  if (control != TFocusedControl::fcTree && !HexPanelVisible) control = TFocusedControl::fcTree;
-  if (control == ActiveControl) return;
-  ActiveControl = control;
-  if (Events != nullptr) Events->ActiveViewChanged(ControlView(control));
+  if (control != TFocusedControl::fcTree && !FHexPanelVisible) control = TFocusedControl::fcTree;
+  if (control == FActiveControl) return;
+  FActiveControl = control;
+  if (FEvents != nullptr) FEvents->ActiveViewChanged(ControlView(control));
 }
 
 void TMainForm::Resize(int clientWidth, int clientHeight) {
@@ -132,17 +132,17 @@ void TMainForm::UpdateLayout() {
   const int width = FClientWidth;
   const int height = FClientHeight;
   const int bar = std::min(StatusBarHeight, height);
-  const int scrollBar = Platform.Display.VerticalScrollBarWidth();
+  const int scrollBar = FPlatform.Display.VerticalScrollBarWidth();
   TWindowLayout layout;
-  layout.HexVisible = HexPanelVisible;
+  layout.HexVisible = FHexPanelVisible;
   int treeRight = width;
-  if (HexPanelVisible) {
-    int left = std::max(0, width - HexPanelWidth);
+  if (FHexPanelVisible) {
+    int left = std::max(0, width - FHexPanelWidth);
     layout.HexPanel = {left, 0, width, height};
     // Inside the one-pixel border.
     TRect inner{std::min(left + 1, width), std::min(1, height), std::max(left, width - 1), std::max(0, height - 1)};
     int gridsBottom = std::max(inner.Top, inner.Bottom - bar);
-    int hex1Right = std::min(inner.Right, inner.Left + Hex1VTWidth);
+    int hex1Right = std::min(inner.Right, inner.Left + FHex1VTWidth);
     int barLeft = std::max(hex1Right, inner.Right - scrollBar);
     layout.Hex1 = {inner.Left, inner.Top, hex1Right, gridsBottom};
     layout.Hex2 = {hex1Right, inner.Top, barLeft, gridsBottom};
@@ -154,7 +154,7 @@ void TMainForm::UpdateLayout() {
   layout.MainStatus = {0, treeBottom, treeRight, height};
   layout.Tree = {0, 0, treeRight, treeBottom};
   // The bar is needed when the rows do not fit the tree's height.
-  if (NeedsScrollBar(TreeVT, treeRight, treeBottom, scrollBar)) {
+  if (NeedsScrollBar(FTreeVT, treeRight, treeBottom, scrollBar)) {
     layout.TreeScrollBar = {treeRight - scrollBar, 0, treeRight, treeBottom};
     layout.Tree.Right = treeRight - scrollBar;
   }
@@ -162,13 +162,13 @@ void TMainForm::UpdateLayout() {
   // Stored first: the trees' repaints on resizing check the bar against it.
   bool changed = layout != FLayout;
   FLayout = layout;
-  TreeVT.SetClientSize(layout.Tree.Width(), layout.Tree.Height());
-  if (HexPanelVisible) {
-    Hex1VT.SetClientSize(layout.Hex1.Width(), layout.Hex1.Height());
-    Hex2VT.SetClientSize(layout.Hex2.Width(), layout.Hex2.Height());
+  FTreeVT.SetClientSize(layout.Tree.Width(), layout.Tree.Height());
+  if (FHexPanelVisible) {
+    FHex1VT.SetClientSize(layout.Hex1.Width(), layout.Hex1.Height());
+    FHex2VT.SetClientSize(layout.Hex2.Width(), layout.Hex2.Height());
   }
   if (!changed) return;
-  if (Events != nullptr) Events->LayoutChanged();
+  if (FEvents != nullptr) FEvents->LayoutChanged();
   for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) CheckScroll(view);
 }
 

@@ -19,14 +19,14 @@ bool TMainForm::FormCreate() {
 
 void TMainForm::FormShow() {
   SetActiveControl(TFocusedControl::fcTree);
-  TreeVT.Invalidate();
-  Hex1VT.Invalidate();
-  Hex2VT.Invalidate();
+  FTreeVT.Invalidate();
+  FHex1VT.Invalidate();
+  FHex2VT.Invalidate();
 }
 
 void TMainForm::FormClose() {
   SaveSettings();
-  TreeVT.Clear();
+  FTreeVT.Clear();
 }
 
 }  // namespace viewer

@@ -41,7 +41,7 @@ TMenuItem& TMainMenu::Item(std::string_view name) {
 }
 
 void TMainForm::SetMainMenuCaptions() {
-  for (TMenuItem& item : MainMenu.Items()) {
+  for (TMenuItem& item : FMainMenu.Items()) {
     if (item.IsSeparator()) continue;
     item.Caption = settings::GetLangTextById(item.Tag);
     std::u16string_view shortcut = item.Command->ShortcutText;
@@ -50,11 +50,11 @@ void TMainForm::SetMainMenuCaptions() {
 }
 
 bool TMainForm::CommandEnabled(const TCommand& command) const {
-  TNodeId focused = TreeVT.FocusedNode();
+  TNodeId focused = FTreeVT.FocusedNode();
   switch (command.Enabled) {
     case TEnabledRule::erAlways: return true;
     case TEnabledRule::erRowFocused: return focused != NoNode;
-    case TEnabledRule::erFocusedHasChildren: return focused != NoNode && TreeVT.HasChildren(focused);
+    case TEnabledRule::erFocusedHasChildren: return focused != NoNode && FTreeVT.HasChildren(focused);
     case TEnabledRule::erOpened: return !FOpened.empty();
   }
   return true;
@@ -63,15 +63,15 @@ bool TMainForm::CommandEnabled(const TCommand& command) const {
 bool TMainForm::CommandChecked(const TCommand& command) const {
   switch (command.Checked) {
     case TCheckedRule::crNever: return false;
-    case TCheckedRule::crShowAttributes: return Settings.ShowAttributes;
-    case TCheckedRule::crHexPanelVisible: return HexPanelVisible;
-    case TCheckedRule::crFieldNames: return Settings.FieldNames;
+    case TCheckedRule::crShowAttributes: return FSettings.ShowAttributes;
+    case TCheckedRule::crHexPanelVisible: return FHexPanelVisible;
+    case TCheckedRule::crFieldNames: return FSettings.FieldNames;
   }
   return false;
 }
 
 void TMainForm::MainMenuPopup() {
-  for (TMenuItem& item : MainMenu.Items()) {
+  for (TMenuItem& item : FMainMenu.Items()) {
     if (item.IsSeparator()) continue;
     item.Enabled = CommandEnabled(*item.Command);
     item.Checked = CommandChecked(*item.Command);
@@ -79,7 +79,7 @@ void TMainForm::MainMenuPopup() {
 }
 
 void TMainForm::MainMenuClick(int tag) {
-  TMenuItem* item = MainMenu.ByTag(tag);
+  TMenuItem* item = FMainMenu.ByTag(tag);
   if (item == nullptr || !item->Enabled || item->Command->Handler == nullptr) return;
   RunCommand([&] { (this->*item->Command->Handler)(); });
 }

@@ -30,14 +30,14 @@ void TMainForm::MouseDown(TView view, const TMouseEvent& event) {
       TTreeHit hit = TreeHitTest(event.X, event.Y);
       if (hit.Node == NoNode) return;
       if (hit.Part == TTreePart::tpExpander)
-        TreeVT.SetExpanded(hit.Node, !TreeVT.IsExpanded(hit.Node));
+        FTreeVT.SetExpanded(hit.Node, !FTreeVT.IsExpanded(hit.Node));
       else
-        TreeVTClick(TreeVT, event.X, event.Y);
+        TreeVTClick(FTreeVT, event.X, event.Y);
     } else if (event.Button == TMouseButton::mbRight) {
       // The row under the mouse first, then the menu for it.
-      if (TreeHitTest(event.X, event.Y).Node != NoNode) TreeVTClick(TreeVT, event.X, event.Y);
+      if (TreeHitTest(event.X, event.Y).Node != NoNode) TreeVTClick(FTreeVT, event.X, event.Y);
       MainMenuPopup();
-      if (Events != nullptr) Events->PopupMenu(view, event.X, event.Y);
+      if (FEvents != nullptr) FEvents->PopupMenu(view, event.X, event.Y);
     }
     return;
   }
@@ -61,7 +61,7 @@ void TMainForm::MouseDoubleClick(TView view, const TMouseEvent& event) {
   if (view == TView::vwTree) {
     TTreeHit hit = TreeHitTest(event.X, event.Y);
     if (hit.Node == NoNode) return;
-    TreeVT.SetExpanded(hit.Node, !TreeVT.IsExpanded(hit.Node));
+    FTreeVT.SetExpanded(hit.Node, !FTreeVT.IsExpanded(hit.Node));
     return;
   }
   if (!IsGrid(view)) return;

@@ -7,30 +7,30 @@ namespace viewer {
 
 void TMainForm::ApplyFieldNames() {
   BuildNames();
-  TreeVT.Invalidate();
+  FTreeVT.Invalidate();
   UpdatePathStatus();
 }
 
 void TMainForm::ToggleFieldNames() {
-  Settings.FieldNames = !Settings.FieldNames;
+  FSettings.FieldNames = !FSettings.FieldNames;
   ApplyFieldNames();
 }
 
 void TMainForm::CopyPath() {
-  TTag tag = GetTag(TreeVT.FocusedNode());
+  TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   WriteClipboard(FieldPath(tag));
 }
 
 void TMainForm::UpdatePathStatus() {
-  TStatusPanel& panel = MainStatusBar.back();
-  std::u16string path = FieldPath(GetTag(TreeVT.FocusedNode()));
+  TStatusPanel& panel = FMainStatusBar.back();
+  std::u16string path = FieldPath(GetTag(FTreeVT.FocusedNode()));
   if (path == panel.Text) return;
   // The panel grows to the path, so that the whole of it shows where there is room.
-  const int width = Platform.Display.TextWidth(path, StatusBarFontName, StatusBarFontSize) + 12;
+  const int width = FPlatform.Display.TextWidth(path, FStatusBarFontName, FStatusBarFontSize) + 12;
   panel.Width = std::max(MakeMainStatusBar().back().Width, width);
   panel.Text = std::move(path);
-  if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
+  if (FEvents != nullptr) FEvents->StatusChanged(TView::vwMainStatus);
 }
 
 }  // namespace viewer

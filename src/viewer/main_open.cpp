@@ -39,16 +39,16 @@ std::span<const std::uint8_t> OpenedBytes(const TDecodedDocument& document, TTag
 }  // namespace
 
 void TMainForm::OpenElement() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const std::span<const std::uint8_t> bytes = OpenedBytes(*FDoc, element);
   if (bytes.size() == Bytes()->size()) {
     // The element is the whole document already.
-    Platform.Host.Beep();
+    FPlatform.Host.Beep();
     return;
   }
   std::u16string name = Widen(FDoc->Names().TypeName(element.ElementIndex()));
-  if (name.empty() || !Settings.FieldNames) name = element.Name();
+  if (name.empty() || !FSettings.FieldNames) name = element.Name();
   std::u16string where = FLocation;
   if (where.empty() && FDoc->FromClipboard()) where = settings::GetLangTextById(ClipboardText);
   if (where.empty()) where = FileName().substr(FileName().find_last_of(u"/\\") + 1);
@@ -64,16 +64,16 @@ void TMainForm::OpenElement() {
   FLocation = std::move(location);
   FDoc->LoadBytes(std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end()));
   FillTrees();
-  TNodeId first = TreeVT.GetFirst();
+  TNodeId first = FTreeVT.GetFirst();
   if (first != NoNode) {
-    TreeVT.SetFocusedNode(first);
-    TreeVT.SetSelected(first, true);
+    FTreeVT.SetFocusedNode(first);
+    FTreeVT.SetSelected(first, true);
   }
 }
 
 void TMainForm::GoBack() {
   if (FOpened.empty()) {
-    Platform.Host.Beep();
+    FPlatform.Host.Beep();
     return;
   }
   ClearViews();
@@ -97,16 +97,16 @@ void TMainForm::CloseOpened() {
 TMainForm::TTreeViewState TMainForm::SaveTreeView() {
   auto pathOf = [this](TNodeId node) {
     std::vector<std::uint32_t> path;
-    for (; node != NoNode; node = TreeVT.Parent(node)) path.insert(path.begin(), TreeVT.Index(node));
+    for (; node != NoNode; node = FTreeVT.Parent(node)) path.insert(path.begin(), FTreeVT.Index(node));
     return path;
   };
   TTreeViewState state;
-  for (TNodeId node = TreeVT.GetFirstVisible(); node != NoNode && state.Expanded.size() < MaxSavedExpandedRows;
-       node = TreeVT.GetNextVisible(node))
-    if (TreeVT.IsExpanded(node)) state.Expanded.push_back(pathOf(node));
-  state.Focused = pathOf(TreeVT.FocusedNode());
-  state.FocusedColumn = TreeVT.FocusedColumn();
-  state.OffsetY = TreeVT.OffsetY();
+  for (TNodeId node = FTreeVT.GetFirstVisible(); node != NoNode && state.Expanded.size() < MaxSavedExpandedRows;
+       node = FTreeVT.GetNextVisible(node))
+    if (FTreeVT.IsExpanded(node)) state.Expanded.push_back(pathOf(node));
+  state.Focused = pathOf(FTreeVT.FocusedNode());
+  state.FocusedColumn = FTreeVT.FocusedColumn();
+  state.OffsetY = FTreeVT.OffsetY();
   return state;
 }
 
@@ -114,24 +114,24 @@ void TMainForm::RestoreTreeView(const TTreeViewState& state) {
   auto nodeAt = [this](const std::vector<std::uint32_t>& path) {
     TNodeId node = NoNode;
     for (std::uint32_t index : path)
-      if (node = TreeVT.Child(node, index); node == NoNode) break;
+      if (node = FTreeVT.Child(node, index); node == NoNode) break;
     return node;
   };
-  TreeVT.BeginUpdate();
-  TreeVT.FullCollapse();
+  FTreeVT.BeginUpdate();
+  FTreeVT.FullCollapse();
   // Parents come before their children, so each row is shown when it opens.
   for (const std::vector<std::uint32_t>& path : state.Expanded) {
     const TNodeId node = nodeAt(path);
-    if (node != NoNode) TreeVT.SetExpanded(node, true);
+    if (node != NoNode) FTreeVT.SetExpanded(node, true);
   }
-  TreeVT.EndUpdate();
+  FTreeVT.EndUpdate();
   const TNodeId focused = state.Focused.empty() ? NoNode : nodeAt(state.Focused);
   if (focused != NoNode) {
-    TreeVT.SetFocusedNode(focused);
-    TreeVT.SetFocusedColumn(state.FocusedColumn);
-    TreeVT.SetSelected(focused, true);
+    FTreeVT.SetFocusedNode(focused);
+    FTreeVT.SetFocusedColumn(state.FocusedColumn);
+    FTreeVT.SetSelected(focused, true);
   }
-  TreeVT.SetOffsetY(state.OffsetY);
+  FTreeVT.SetOffsetY(state.OffsetY);
 }
 
 }  // namespace viewer

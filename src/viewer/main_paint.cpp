@@ -31,7 +31,10 @@ TRect Intersect(const TRect& a, const TRect& b) {
 // clip away entirely.
 class TAreaCanvas {
  public:
-  TAreaCanvas(platform::ICanvas& canvas, const TRect& area) : FCanvas(canvas), FArea(area) { canvas.PushClip(area); }
+  TAreaCanvas(platform::ICanvas& canvas, platform::IDisplay& display, const TRect& area)
+      : FCanvas(canvas), FDisplay(display), FArea(area) {
+    canvas.PushClip(area);
+  }
   ~TAreaCanvas() { FCanvas.PopClip(); }
   TAreaCanvas(const TAreaCanvas&) = delete;
   TAreaCanvas& operator=(const TAreaCanvas&) = delete;
@@ -52,7 +55,9 @@ class TAreaCanvas {
   }
   void Text(int x, int y, const std::u16string& text, const platform::TFont& font, TColor color, const TRect& clip) {
     if (text.empty()) return;
-    TRect extent{x, y, x + FCanvas.TextWidth(text, font), y + FCanvas.TextHeight(font)};
+    const int width = font.Bold ? FDisplay.BoldTextWidth(text, font.Name, font.Size)
+                                : FDisplay.TextWidth(text, font.Name, font.Size);
+    TRect extent{x, y, x + width, y + FDisplay.TextHeight(font.Name, font.Size)};
     if (Meets(Intersect(extent, clip))) FCanvas.DrawText(x, y, text, font, color, clip);
   }
   void Icon(int x, int y, platform::TIcon icon) {
@@ -61,6 +66,7 @@ class TAreaCanvas {
 
  private:
   platform::ICanvas& FCanvas;
+  platform::IDisplay& FDisplay;
   TRect FArea;
 };
 
@@ -100,23 +106,23 @@ bool HasShownSibling(VirtualTree& tree, TNodeId node, bool after) {
 }  // namespace
 
 TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
-  platform::IDisplay& display = Platform.Display;
-  const TTreeLook& look = TreeVT.Look;
+  platform::IDisplay& display = FPlatform.Display;
+  const TTreeLook& look = FTreeVT.Look;
   TTreeRowGeometry g;
-  g.Level = TreeVT.Level(node);
+  g.Level = FTreeVT.Level(node);
   g.Top = top;
-  g.Height = TreeVT.NodeHeight(node);
+  g.Height = FTreeVT.NodeHeight(node);
   int indent = std::max(1, look.Indent);
   int columnLeft = static_cast<int>(g.Level) * indent;
   g.ContentLeft = columnLeft + indent;
-  if (look.ShowButtons && TreeVT.HasChildren(node)) {
+  if (look.ShowButtons && FTreeVT.HasChildren(node)) {
     int cx = columnLeft + indent / 2;
     int cy = top + g.Height / 2;
     g.Expander = {cx - ButtonSize / 2, cy - ButtonSize / 2, cx - ButtonSize / 2 + ButtonSize,
                   cy - ButtonSize / 2 + ButtonSize};
   }
   int x = g.ContentLeft;
-  g.Icon = TreeVTGetImageIndex(TreeVT, node, TImageKind::ikNormal, -1);
+  g.Icon = TreeVTGetImageIndex(FTreeVT, node, TImageKind::ikNormal, -1);
   if (g.Icon) {
     g.IconRect = {x, top + (g.Height - platform::IconSize) / 2, x + platform::IconSize,
                   top + (g.Height - platform::IconSize) / 2 + platform::IconSize};
@@ -124,19 +130,19 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
   }
   g.NameText = FieldLabel(GetTag(node));
   if (!g.NameText.empty()) {
-    g.NameStyle = {false, ResolveColor(Settings.NameColor, display)};
+    g.NameStyle = {false, ResolveColor(FSettings.NameColor, display)};
     int nameWidth = MeasureText(display, g.NameText, look.FontName, look.FontSize, false);
     g.Name = {x, top, x + TextMargin + nameWidth + ValueGap, top + g.Height};
     x = g.Name.Right;
   }
-  g.CaptionText = TreeVTGetText(TreeVT, node, -1, TTextType::ttNormal);
-  g.CaptionStyle = TreeVTPaintText(TreeVT, node, -1, TTextType::ttNormal);
+  g.CaptionText = TreeVTGetText(FTreeVT, node, -1, TTextType::ttNormal);
+  g.CaptionStyle = TreeVTPaintText(FTreeVT, node, -1, TTextType::ttNormal);
   int captionWidth = MeasureText(display, g.CaptionText, look.FontName, look.FontSize, g.CaptionStyle.Bold);
   g.Caption = {x, top, x + captionWidth + 2 * TextMargin, top + g.Height};
   g.TextRight = g.Caption.Right;
-  g.ValueText = TreeVTGetText(TreeVT, node, -1, TTextType::ttStatic);
+  g.ValueText = TreeVTGetText(FTreeVT, node, -1, TTextType::ttStatic);
   if (!g.ValueText.empty()) {
-    g.ValueStyle = TreeVTPaintText(TreeVT, node, -1, TTextType::ttStatic);
+    g.ValueStyle = TreeVTPaintText(FTreeVT, node, -1, TTextType::ttStatic);
     int left = g.Caption.Right + ValueGap;
     int width = MeasureText(display, g.ValueText, look.FontName, look.FontSize, g.ValueStyle.Bold);
     g.Value = {left, top, left + width, top + g.Height};
@@ -146,11 +152,11 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
 }
 
 TTreeHit TMainForm::TreeHitTest(int x, int y) {
-  if (y < 0 || y >= TreeVT.ClientHeight() || x < 0 || x >= TreeVT.ClientWidth()) return {};
-  TNodeId node = TreeVT.GetNodeAt(y);
+  if (y < 0 || y >= FTreeVT.ClientHeight() || x < 0 || x >= FTreeVT.ClientWidth()) return {};
+  TNodeId node = FTreeVT.GetNodeAt(y);
   if (node == NoNode) return {};
   TTreeRowGeometry g = TreeRowGeometry(node, 0);
-  int columnLeft = g.ContentLeft - std::max(1, TreeVT.Look.Indent);
+  int columnLeft = g.ContentLeft - std::max(1, FTreeVT.Look.Indent);
   TTreePart part = TTreePart::tpRightOfText;
   if (x < columnLeft)
     part = TTreePart::tpIndent;
@@ -196,42 +202,42 @@ void TMainForm::Paint(TView view, platform::ICanvas& canvas, const TRect& update
 }
 
 void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
-  TRect area = Intersect(update, ClientRect(TreeVT));
+  TRect area = Intersect(update, ClientRect(FTreeVT));
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
-  const TTreeLook& look = TreeVT.Look;
+  TAreaCanvas canvas(target, FPlatform.Display, area);
+  const TTreeLook& look = FTreeVT.Look;
   canvas.Fill(area, look.Color);
   int top = 0;
-  TNodeId node = FirstRow(TreeVT, area, top);
+  TNodeId node = FirstRow(FTreeVT, area, top);
   if (node == NoNode) return;
-  platform::IDisplay& display = Platform.Display;
+  platform::IDisplay& display = FPlatform.Display;
   const bool dotted = look.LineStyle == TLineStyle::lsDotted;
   const int indent = std::max(1, look.Indent);
-  const int width = TreeVT.ClientWidth();
+  const int width = FTreeVT.ClientWidth();
   std::vector<TNodeId> ancestors;
-  for (; node != NoNode && top < area.Bottom; node = TreeVT.GetNextVisible(node)) {
+  for (; node != NoNode && top < area.Bottom; node = FTreeVT.GetNextVisible(node)) {
     TTreeRowGeometry g = TreeRowGeometry(node, top);
     const int bottom = top + g.Height;
     const int mid = top + g.Height / 2;
     const TRect row{0, top, width, bottom};
     top = bottom;
     if (!canvas.Meets(row)) continue;
-    TCellPaint cell = TreeVTBeforeCellPaint(TreeVT, node, -1);
+    TCellPaint cell = TreeVTBeforeCellPaint(FTreeVT, node, -1);
     if (cell.Fill) canvas.Fill(row, *cell.Fill);
     if (cell.Frame) canvas.Frame(row, *cell.Frame);
 
     if (look.ShowTreeLines) {
       const int ownX = static_cast<int>(g.Level) * indent + indent / 2;
-      bool above = g.Level > 0 || HasShownSibling(TreeVT, node, /*after=*/false);
+      bool above = g.Level > 0 || HasShownSibling(FTreeVT, node, /*after=*/false);
       if (above) canvas.VertLine(ownX, row.Top, mid, look.LineColor, dotted);
-      if (HasShownSibling(TreeVT, node, /*after=*/true)) canvas.VertLine(ownX, mid, row.Bottom, look.LineColor, dotted);
+      if (HasShownSibling(FTreeVT, node, /*after=*/true)) canvas.VertLine(ownX, mid, row.Bottom, look.LineColor, dotted);
       canvas.HorzLine(ownX, g.ContentLeft, mid, look.LineColor, dotted);
       // A line goes on through this row wherever an ancestor has a shown sibling below.
       ancestors.clear();
-      for (TNodeId a = TreeVT.Parent(node); a != NoNode; a = TreeVT.Parent(a)) ancestors.push_back(a);
+      for (TNodeId a = FTreeVT.Parent(node); a != NoNode; a = FTreeVT.Parent(a)) ancestors.push_back(a);
       for (std::size_t i = 0; i < ancestors.size(); ++i) {
         int level = static_cast<int>(g.Level) - 1 - static_cast<int>(i);
-        if (HasShownSibling(TreeVT, ancestors[i], /*after=*/true))
+        if (HasShownSibling(FTreeVT, ancestors[i], /*after=*/true))
           canvas.VertLine(level * indent + indent / 2, row.Top, row.Bottom, look.LineColor, dotted);
       }
     }
@@ -242,11 +248,11 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
       int cy = b.Top + ButtonSize / 2;
       int cx = b.Left + ButtonSize / 2;
       canvas.HorzLine(b.Left + 2, b.Right - 2, cy, look.FontColor, false);
-      if (!TreeVT.IsExpanded(node)) canvas.VertLine(cx, b.Top + 2, b.Bottom - 2, look.FontColor, false);
+      if (!FTreeVT.IsExpanded(node)) canvas.VertLine(cx, b.Top + 2, b.Bottom - 2, look.FontColor, false);
     }
     if (g.Icon) canvas.Icon(g.IconRect.Left, g.IconRect.Top, *g.Icon);
 
-    if (node == TreeVT.FocusedNode()) canvas.Fill(g.Caption, look.FocusedSelectionColor);
+    if (node == FTreeVT.FocusedNode()) canvas.Fill(g.Caption, look.FocusedSelectionColor);
     platform::TFont font{look.FontName, look.FontSize, g.CaptionStyle.Bold};
     int textTop = row.Top + (g.Height - display.TextHeight(look.FontName, look.FontSize)) / 2;
     if (!g.NameText.empty()) {
@@ -263,16 +269,16 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
 
 void TMainForm::PaintGrid(TView view, platform::ICanvas& target, const TRect& update) {
   const bool bytes = view == TView::vwHex1;
-  VirtualTree& grid = bytes ? Hex1VT : Hex2VT;
+  VirtualTree& grid = bytes ? FHex1VT : FHex2VT;
   TRect area = Intersect(update, ClientRect(grid));
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
+  TAreaCanvas canvas(target, FPlatform.Display, area);
   const TTreeLook& look = grid.Look;
   canvas.Fill(area, look.Color);
   int top = 0;
   TNodeId node = FirstRow(grid, area, top);
   if (node == NoNode) return;
-  platform::IDisplay& display = Platform.Display;
+  platform::IDisplay& display = FPlatform.Display;
   const bool dotted = look.LineStyle == TLineStyle::lsDotted;
   const int columns = grid.ColumnCount();
   const int gridRight = grid.TotalColumnWidth();
@@ -324,13 +330,13 @@ void TMainForm::PaintStatusBar(TView view, platform::ICanvas& target, const TRec
   const TRect client{0, 0, placed.Width(), placed.Height()};
   TRect area = Intersect(update, client);
   if (area.IsEmpty()) return;
-  TAreaCanvas canvas(target, area);
-  platform::IDisplay& display = Platform.Display;
+  TAreaCanvas canvas(target, FPlatform.Display, area);
+  platform::IDisplay& display = FPlatform.Display;
   canvas.Fill(area, ResolveColor(ButtonFaceColor, display));
   const TColor separator = ResolveColor(ButtonShadowColor, display);
   const TColor fontColor = ResolveColor(ButtonTextColor, display);
-  const int textHeight = display.TextHeight(StatusBarFontName, StatusBarFontSize);
-  std::vector<TStatusPanel>& panels = main ? MainStatusBar : HexStatusBar;
+  const int textHeight = display.TextHeight(FStatusBarFontName, FStatusBarFontSize);
+  std::vector<TStatusPanel>& panels = main ? FMainStatusBar : FHexStatusBar;
   int left = 0;
   for (std::size_t i = 0; i < panels.size(); ++i) {
     const TStatusPanel& panel = panels[i];
@@ -345,16 +351,16 @@ void TMainForm::PaintStatusBar(TView view, platform::ICanvas& target, const TRec
       const TRect drawRect{rect.Left, rect.Top + PanelMargin, rect.Right - 1, rect.Bottom};
       TPanelDrawing drawing = MainStatusBarDrawPanel(static_cast<int>(i), drawRect);
       if (drawing.Draw)
-        canvas.Text(drawing.X, drawing.Y, drawing.Text, {StatusBarFontName, StatusBarFontSize, drawing.Bold},
+        canvas.Text(drawing.X, drawing.Y, drawing.Text, {FStatusBarFontName, FStatusBarFontSize, drawing.Bold},
                     drawing.Color.value_or(fontColor), drawRect);
       continue;
     }
     if (panel.Text.empty()) continue;
-    int width = display.TextWidth(panel.Text, StatusBarFontName, StatusBarFontSize);
+    int width = display.TextWidth(panel.Text, FStatusBarFontName, FStatusBarFontSize);
     int x = inner.Left;
     if (panel.Alignment == TAlignment::taRightJustify) x = inner.Right - width;
     if (panel.Alignment == TAlignment::taCenter) x = inner.Left + (inner.Width() - width) / 2;
-    canvas.Text(x, (client.Height() - textHeight) / 2, panel.Text, {StatusBarFontName, StatusBarFontSize, false},
+    canvas.Text(x, (client.Height() - textHeight) / 2, panel.Text, {FStatusBarFontName, FStatusBarFontSize, false},
                 fontColor, inner);
   }
 }

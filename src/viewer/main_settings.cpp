@@ -6,8 +6,8 @@
 
 namespace viewer {
 
-void TMainForm::LoadSettings() { settings::LoadSettings(Platform, Settings); }
+void TMainForm::LoadSettings() { settings::LoadSettings(FPlatform, FSettings); }
 
-void TMainForm::SaveSettings() { settings::SaveSettings(Platform, Settings); }
+void TMainForm::SaveSettings() { settings::SaveSettings(FPlatform, FSettings); }
 
 }  // namespace viewer

@@ -55,51 +55,51 @@ std::vector<TStatusPanel> TMainForm::MakeHexStatusBar() {
 }
 
 int TMainForm::StatusTextWidth(const std::u16string& text) const {
-  return Platform.Display.TextWidth(text, StatusBarFontName, StatusBarFontSize);
+  return FPlatform.Display.TextWidth(text, FStatusBarFontName, FStatusBarFontSize);
 }
 
 void TMainForm::UpdateMainStatusBar() {
-  char16_t separator = Platform.System.ThousandsSeparator();
-  MainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
-  MainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount(), separator);
-  MainStatusBar[2].Text =
+  char16_t separator = FPlatform.System.ThousandsSeparator();
+  FMainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
+  FMainStatusBar[1].Text = settings::GetLangTextById(601) + u": " + Grouped(TagsCount(), separator);
+  FMainStatusBar[2].Text =
       settings::GetLangTextById(603) + u": " + Grouped(static_cast<std::int64_t>(Bytes()->size()), separator);
-  MainStatusBar[3].Text = FromBase64() ? u"base64" : u"";
+  FMainStatusBar[3].Text = FromBase64() ? u"base64" : u"";
   // Where the document came from: the clipboard, or the element it was opened from.
-  TStatusPanel& source = MainStatusBar[4];
+  TStatusPanel& source = FMainStatusBar[4];
   source.Text = !FLocation.empty() ? FLocation : FromClipboard() ? settings::GetLangTextById(604) : u"";
-  source.Width = std::max(SourcePanelWidth, Platform.Display.BoldTextWidth(source.Text, StatusBarFontName,
-                                                                           StatusBarFontSize) + 2 * PanelMargin + 1);
-  TStatusPanel& verdict = MainStatusBar[5];
+  source.Width = std::max(SourcePanelWidth, FPlatform.Display.BoldTextWidth(source.Text, FStatusBarFontName,
+                                                                           FStatusBarFontSize) + 2 * PanelMargin + 1);
+  TStatusPanel& verdict = FMainStatusBar[5];
   verdict.Text = DerStatusText();
   // "BER (6 indefinite lengths)" and the like would be cut at the usual 100 pixels.
   verdict.Width = std::max(VerdictPanelWidth, StatusTextWidth(verdict.Text) + 2 * PanelMargin + 1);
-  if (Events != nullptr) Events->StatusChanged(TView::vwMainStatus);
+  if (FEvents != nullptr) FEvents->StatusChanged(TView::vwMainStatus);
 }
 
 void TMainForm::UpdateHexStatusBar() {
-  std::int32_t offset = GetHexOffset(Hex1VT.FocusedNode(), Hex1VT.FocusedColumn());
-  HexStatusBar[0].Text = offset < 0 ? u"" : text::DecimalText(offset);
-  HexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
-  bool none = HexSel.First < 0 || HexSel.Last < 0;
-  TStatusPanel& range = HexStatusBar[2];
-  range.Text = none ? u"" : DollarHex(HexSel.First) + u" - " + DollarHex(HexSel.Last);
+  std::int32_t offset = GetHexOffset(FHex1VT.FocusedNode(), FHex1VT.FocusedColumn());
+  FHexStatusBar[0].Text = offset < 0 ? u"" : text::DecimalText(offset);
+  FHexStatusBar[1].Text = offset < 0 ? u"" : DollarHex(offset);
+  bool none = FHexSel.First < 0 || FHexSel.Last < 0;
+  TStatusPanel& range = FHexStatusBar[2];
+  range.Text = none ? u"" : DollarHex(FHexSel.First) + u" - " + DollarHex(FHexSel.Last);
   // Wide enough for the whole range, margins and separator included: from six hex
   // digits up its 100 pixels would cut both ends off. Nothing lies to its right.
   range.Width = std::max(RangePanelWidth, StatusTextWidth(range.Text) + 2 * PanelMargin + 1);
-  if (Events != nullptr) Events->StatusChanged(TView::vwHexStatus);
+  if (FEvents != nullptr) FEvents->StatusChanged(TView::vwHexStatus);
 }
 
 TPanelDrawing TMainForm::MainStatusBarDrawPanel(int panel, TRect rect) {
   if (panel != 3 && panel != 4) return {};
   TPanelDrawing drawing;
   drawing.Draw = true;
-  drawing.Text = MainStatusBar[panel].Text;
+  drawing.Text = FMainStatusBar[panel].Text;
   drawing.Bold = panel == 4;
   if (drawing.Bold) drawing.Color = Olive;
-  platform::IDisplay& display = Platform.Display;
-  int width = drawing.Bold ? display.BoldTextWidth(drawing.Text, StatusBarFontName, StatusBarFontSize)
-                           : display.TextWidth(drawing.Text, StatusBarFontName, StatusBarFontSize);
+  platform::IDisplay& display = FPlatform.Display;
+  int width = drawing.Bold ? display.BoldTextWidth(drawing.Text, FStatusBarFontName, FStatusBarFontSize)
+                           : display.TextWidth(drawing.Text, FStatusBarFontName, FStatusBarFontSize);
   // Truncating division, one pixel left of the centre.
   drawing.X = rect.Left + (rect.Right - rect.Left - width) / 2 - 1;
   drawing.Y = rect.Top;

@@ -39,29 +39,29 @@ constexpr int PemFilter = 1;
 
 TTag TMainForm::ElementOfRow(TNodeId node) const {
   // Attribute, error and problem rows stand for the element they belong to.
-  for (; node != NoNode; node = TreeVT.Parent(node)) {
+  for (; node != NoNode; node = FTreeVT.Parent(node)) {
     const TTag tag = GetTag(node);
     if (tag.IsValid() && tag.TagType() == ttNode) return tag;
-    if (tag.IsValid() && tag.TagType() == ttError && TreeVT.Parent(node) == NoNode) return {};
+    if (tag.IsValid() && tag.TagType() == ttError && FTreeVT.Parent(node) == NoNode) return {};
   }
   return {};
 }
 
 void TMainForm::CopyAsBase64() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   WriteClipboard(Widened(text::EncodeBase64(ElementEncoding(element))));
 }
 
 void TMainForm::CopyAsPem() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 
 void TMainForm::CopyAsCArray() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   std::string out = "const unsigned char element[" + std::to_string(encoding.size()) + "] = {";
@@ -80,7 +80,7 @@ TElementInfo TMainForm::ElementInfoOf(TTag element) {
   const asn::TElementHeader header = FDoc->Elements().Header(element.ElementIndex());
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   const std::span<const std::uint8_t> content = encoding.subspan(static_cast<std::size_t>(header.HeaderLength()));
-  platform::ISystem& system = Platform.System;
+  platform::ISystem& system = FPlatform.System;
   using platform::THashAlgorithm;
   TElementInfo info;
   info.Offset = header.Offset;
@@ -96,23 +96,23 @@ TElementInfo TMainForm::ElementInfoOf(TTag element) {
 }
 
 void TMainForm::ShowElementInfo() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
-  if (!element.IsValid() || !DialogRunner) return;
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
+  if (!element.IsValid() || !FDialogRunner) return;
   TElementInfoForm form(ElementInfoOf(element), [this](const std::u16string& text) { WriteClipboard(text); },
-                        Platform.Display.PixelScalePercent());
-  settings::RunCentred(*DialogRunner, form);
+                        FPlatform.Display.PixelScalePercent());
+  settings::RunCentred(*FDialogRunner, form);
 }
 
 bool TMainForm::FocusOffset(std::int32_t offset) {
   if (GetNodeByOffset(offset) == NoNode) return false;
   // The byte itself in both grids; the grids follow each other's focus.
   const TNodeId row = HexNodes(GetHexNodeIndex(offset)).Hex1;
-  Hex1VT.SetFocusedNode(row);
-  Hex1VT.SetFocusedColumn(offset % Settings.Hex.StringSize);
-  Hex1VT.SetSelected(row, true);
-  Hex1VT.ScrollIntoView(row, /*center=*/false);
-  Hex1VT.Invalidate();
-  Hex2VT.Invalidate();
+  FHex1VT.SetFocusedNode(row);
+  FHex1VT.SetFocusedColumn(offset % FSettings.Hex.StringSize);
+  FHex1VT.SetSelected(row, true);
+  FHex1VT.ScrollIntoView(row, /*center=*/false);
+  FHex1VT.Invalidate();
+  FHex2VT.Invalidate();
   return true;
 }
 
@@ -129,15 +129,15 @@ std::u16string TMainForm::GoToOffsetText(const std::u16string& text) {
     std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(last));
     error = settings::GetLangTextById(703) + u" " + text::DecimalText(last) + u" ($" + Widened(hex) + u").";
   }
-  if (!error.empty()) Platform.Dialogs.MessageBox(error, u"Bramlet", platform::TMessageBoxKind::mbWarning);
+  if (!error.empty()) FPlatform.Dialogs.MessageBox(error, u"Bramlet", platform::TMessageBoxKind::mbWarning);
   return error;
 }
 
 void TMainForm::GoToOffset() {
-  if (!DialogRunner) return;
+  if (!FDialogRunner) return;
   TGoToOffsetForm form([this](const std::u16string& text) { return GoToOffsetText(text); },
-                       Platform.Display.PixelScalePercent());
-  settings::RunCentred(*DialogRunner, form);
+                       FPlatform.Display.PixelScalePercent());
+  settings::RunCentred(*FDialogRunner, form);
 }
 
 std::u16string TMainForm::ProposedElementName(TTag element) const {
@@ -149,13 +149,13 @@ std::u16string TMainForm::ProposedElementName(TTag element) const {
 }
 
 void TMainForm::SaveElementAs() {
-  const TTag element = ElementOfRow(TreeVT.FocusedNode());
+  const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const std::u16string filter = settings::GetLangTextById(294) + u" (*.der)|*.der|" +
                                 settings::GetLangTextById(295) + u" (*.pem)|*.pem";
   int filterIndex = DerFilter;
   const std::optional<std::u16string> chosen =
-      Platform.Dialogs.SaveFileDialog(filter, ProposedElementName(element), &filterIndex);
+      FPlatform.Dialogs.SaveFileDialog(filter, ProposedElementName(element), &filterIndex);
   if (!chosen) return;
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   std::string bytes;
@@ -166,7 +166,7 @@ void TMainForm::SaveElementAs() {
   try {
     io::WriteFileAtomically(std::filesystem::path(*chosen), bytes);
   } catch (const std::exception& e) {
-    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+    FPlatform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
   }
 }
 

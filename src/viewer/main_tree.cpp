@@ -45,46 +45,46 @@ TIcon PrimitiveImage(std::uint8_t universal) {
 
 bool TMainForm::ConnectViews() {
   using namespace std::placeholders;
-  TreeVT.OnInitNode = [this](VirtualTree& t, TNodeId p, TNodeId n, TNodeInit& i) { TreeVTInitNode(t, p, n, i); };
-  TreeVT.OnInitNodes = [this](VirtualTree& t, TNodeId p, TNodeId first, std::uint32_t count, std::uint64_t data,
+  FTreeVT.OnInitNode = [this](VirtualTree& t, TNodeId p, TNodeId n, TNodeInit& i) { TreeVTInitNode(t, p, n, i); };
+  FTreeVT.OnInitNodes = [this](VirtualTree& t, TNodeId p, TNodeId first, std::uint32_t count, std::uint64_t data,
                               TNodeInit* i) { TreeVTInitNodes(t, p, first, count, data, i); };
-  TreeVT.OnCountVisible = [this](VirtualTree&, TNodeId, std::uint32_t first, std::uint32_t count, std::uint64_t data) {
+  FTreeVT.OnCountVisible = [this](VirtualTree&, TNodeId, std::uint32_t first, std::uint32_t count, std::uint64_t data) {
     return TreeVTCountVisible(first, count, data);
   };
-  TreeVT.OnInitChildren = [this](VirtualTree& t, TNodeId n, std::uint64_t& d) { return TreeVTInitChildren(t, n, d); };
-  TreeVT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { TreeVTFocusChanged(t, n, c); };
-  Hex1VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex1VTFocusChanged(t, n, c); };
-  Hex2VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex2VTFocusChanged(t, n, c); };
-  Hex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex1VTScroll(t, dy); };
-  Hex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex2VTScroll(t, dy); };
+  FTreeVT.OnInitChildren = [this](VirtualTree& t, TNodeId n, std::uint64_t& d) { return TreeVTInitChildren(t, n, d); };
+  FTreeVT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { TreeVTFocusChanged(t, n, c); };
+  FHex1VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex1VTFocusChanged(t, n, c); };
+  FHex2VT.OnFocusChanged = [this](VirtualTree& t, TNodeId n, int c) { Hex2VTFocusChanged(t, n, c); };
+  FHex1VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex1VTScroll(t, dy); };
+  FHex2VT.OnScroll = [this](VirtualTree& t, std::int64_t dy) { Hex2VTScroll(t, dy); };
   // The bytes grid draws both grid lines and no scroll bars; the text grid
   // only horizontal lines and always its vertical scroll bar, for both.
-  for (VirtualTree* grid : {&Hex1VT, &Hex2VT}) {
+  for (VirtualTree* grid : {&FHex1VT, &FHex2VT}) {
     grid->Look.ShowTreeLines = false;
     grid->Look.ShowButtons = false;
     grid->Look.HorzGridLines = true;
   }
-  Hex1VT.Look.VertGridLines = true;
-  Hex2VT.Look.FontBold = true;
+  FHex1VT.Look.VertGridLines = true;
+  FHex2VT.Look.FontBold = true;
   ConnectViewEvents();
   return true;
 }
 
 void TMainForm::ClearViews() {
-  TreeVT.Clear();
-  Hex1VT.Clear();
-  Hex2VT.Clear();
+  FTreeVT.Clear();
+  FHex1VT.Clear();
+  FHex2VT.Clear();
 }
 
 void TMainForm::FillStructureTree() {
   TTag root = Root();
-  TreeVT.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+  FTreeVT.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
   switch (TreeExpansion()) {
     case TTreeExpansion::teAll:
-      TreeVT.FullExpand();
+      FTreeVT.FullExpand();
       break;
     case TTreeExpansion::teFirstRow:
-      TreeVT.SetExpanded(TreeVT.GetFirst(), true);
+      FTreeVT.SetExpanded(FTreeVT.GetFirst(), true);
       break;
     case TTreeExpansion::teNone:
       break;
@@ -92,9 +92,9 @@ void TMainForm::FillStructureTree() {
 }
 
 TTag TMainForm::GetTag(TNodeId node) const {
-  if (!TreeVT.Exists(node)) return {};
-  TTag parent = FDoc->Elements().TagByKey(TreeVT.SiblingData(node));
-  auto index = static_cast<std::int32_t>(TreeVT.Index(node));
+  if (!FTreeVT.Exists(node)) return {};
+  TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
+  auto index = static_cast<std::int32_t>(FTreeVT.Index(node));
   // Past the document's rows: a problem row of the DER checks, no document row.
   if (index >= parent.ChildsCount()) return {};
   return parent.Childs(index);
@@ -102,7 +102,7 @@ TTag TMainForm::GetTag(TNodeId node) const {
 
 void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& initialStates) {
   if (ProblemAt(node) != nullptr) {
-    initialStates.Visible = Settings.ShowAttributes;
+    initialStates.Visible = FSettings.ShowAttributes;
     return;
   }
   InitNodeFor(GetTag(node), initialStates);
@@ -122,7 +122,7 @@ void TMainForm::TreeVTInitNodes(VirtualTree& sender, TNodeId, TNodeId first, std
     std::int32_t i = base + k;
     if (i >= rows) {
       // Problem rows, shown with the attribute rows.
-      initialStates[k].Visible = Settings.ShowAttributes;
+      initialStates[k].Visible = FSettings.ShowAttributes;
       continue;
     }
     std::int32_t element = i - start;
@@ -132,7 +132,7 @@ void TMainForm::TreeVTInitNodes(VirtualTree& sender, TNodeId, TNodeId first, std
 }
 
 std::uint32_t TMainForm::TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const {
-  if (Settings.ShowAttributes) return count;
+  if (FSettings.ShowAttributes) return count;
   // Hidden without attributes: the attribute rows, which come first, and the
   // problem rows, which follow the document's rows.
   TTag parent = FDoc->Elements().TagByKey(blockData);
@@ -144,14 +144,14 @@ std::uint32_t TMainForm::TreeVTCountVisible(std::uint32_t first, std::uint32_t c
 }
 
 void TMainForm::InitNodeFor(TTag tag, TNodeInit& initialStates) const {
-  if (tag.HasChildren(Settings.ShowAttributes)) initialStates.HasChildren = true;
-  initialStates.Visible = Settings.ShowAttributes || tag.TagType() != ttAttrib;
+  if (tag.HasChildren(FSettings.ShowAttributes)) initialStates.HasChildren = true;
+  initialStates.Visible = FSettings.ShowAttributes || tag.TagType() != ttAttrib;
 }
 
 std::uint32_t TMainForm::TreeVTInitChildren(VirtualTree&, TNodeId node, std::uint64_t& childrenData) {
   TTag tag = GetTag(node);
   childrenData = tag.Key();
-  if (!tag.IsValid() || !tag.HasChildren(Settings.ShowAttributes)) return 0;
+  if (!tag.IsValid() || !tag.HasChildren(FSettings.ShowAttributes)) return 0;
   return static_cast<std::uint32_t>(tag.ChildsCount()) + ProblemRowCount(tag);
 }
 
@@ -168,7 +168,7 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
     return caption;
   }
   std::u16string value = tag.Text();
-  std::size_t limit = ShortValueLength + (Settings.SpaceInHex ? 1 : 0);
+  std::size_t limit = ShortValueLength + (FSettings.SpaceInHex ? 1 : 0);
   bool shortens = tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
   if (!shortens || value.size() <= limit) return value;
   value.resize(limit);
@@ -177,7 +177,7 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
 }
 
 std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind, int) {
-  if (!Settings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
+  if (!FSettings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
   if (ProblemAt(node) != nullptr) return TIcon::icError;
   TTag tag = GetTag(node);
   if (!tag.IsValid()) return std::nullopt;
@@ -202,40 +202,40 @@ std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId
 TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
   TTag tag = GetTag(node);
-  platform::IDisplay& display = Platform.Display;
+  platform::IDisplay& display = FPlatform.Display;
   if (ProblemAt(node) != nullptr) {
     style.Bold = textType == TTextType::ttStatic;
-    style.Color = ResolveColor(textType == TTextType::ttStatic ? Settings.ValueColor : Settings.DerColor, display);
-    if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(Settings.FocusColor);
+    style.Color = ResolveColor(textType == TTextType::ttStatic ? FSettings.ValueColor : FSettings.DerColor, display);
+    if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
     return style;
   }
   if (!tag.IsValid()) return style;
   if (textType == TTextType::ttStatic) {
     style.Bold = !tag.IsHex();
-    style.Color = ResolveColor(tag.IsHex() ? Settings.HexColor : Settings.ValueColor, display);
+    style.Color = ResolveColor(tag.IsHex() ? FSettings.HexColor : FSettings.ValueColor, display);
     return style;
   }
   style.Bold = tag.GetTagChildsCount() > 0;
   switch (tag.TagType()) {
     case ttNode:
-      style.Color = ResolveColor(tag.Constructed() ? Settings.ConstructedColor : Settings.PrimitiveColor, display);
+      style.Color = ResolveColor(tag.Constructed() ? FSettings.ConstructedColor : FSettings.PrimitiveColor, display);
       // The mark of an element the DER checks find fault with.
-      if (!FindingsOf(tag).empty()) style.Color = ResolveColor(Settings.DerColor, display);
+      if (!FindingsOf(tag).empty()) style.Color = ResolveColor(FSettings.DerColor, display);
       break;
     case ttAttrib:
     case ttError:
-      style.Color = ResolveColor(Settings.AttribColor, display);
+      style.Color = ResolveColor(FSettings.AttribColor, display);
       break;
     case ttRoot:
       break;
   }
-  if (node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(Settings.FocusColor);
+  if (node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
   return style;
 }
 
 TCellPaint TMainForm::TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, int) {
   if (node == NoNode || node != sender.FocusedNode()) return {};
-  return {GetSimilarColor(Settings.BackgroundColor, 14), std::nullopt};
+  return {GetSimilarColor(FSettings.BackgroundColor, 14), std::nullopt};
 }
 
 void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
@@ -245,25 +245,25 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   TNodeId parent = sender.Parent(node);
   if ((tag.TagType() == ttAttrib || tag.TagType() == ttError) && parent != NoNode) tag = GetTag(parent);
   std::int32_t first = tag.Offset();
-  HexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};
+  FHexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};
   // A problem row highlights the octets at fault (the element's, when none are).
   if (const asn::TDerFinding* problem = ProblemAt(node); problem != nullptr && problem->Length > 0) {
     first = problem->Offset;
-    HexSel = {first, first + problem->Length - 1};
+    FHexSel = {first, first + problem->Length - 1};
   }
 
   // Show the first highlighted row; when it would sit on the last visible
   // line or below, make it the first line instead.
   TNodeId row = HexNodes(GetHexNodeIndex(first)).Hex1;
-  if (Hex1VT.Exists(row)) {
-    Hex1VT.ScrollIntoView(row, /*center=*/false);
-    TRect rect = Hex1VT.GetDisplayRect(row);
-    if (rect.Bottom + Hex1VT.DefaultNodeHeight() >= Hex1VT.ClientHeight())
-      Hex1VT.SetOffsetY(Hex1VT.OffsetY() + rect.Top);
+  if (FHex1VT.Exists(row)) {
+    FHex1VT.ScrollIntoView(row, /*center=*/false);
+    TRect rect = FHex1VT.GetDisplayRect(row);
+    if (rect.Bottom + FHex1VT.DefaultNodeHeight() >= FHex1VT.ClientHeight())
+      FHex1VT.SetOffsetY(FHex1VT.OffsetY() + rect.Top);
   }
   sender.InvalidateNode(node);
-  Hex1VT.Invalidate();
-  Hex2VT.Invalidate();
+  FHex1VT.Invalidate();
+  FHex2VT.Invalidate();
   UpdateHexStatusBar();
   UpdatePathStatus();
 }
@@ -276,12 +276,12 @@ void TMainForm::TreeVTClick(VirtualTree& sender, int, int clientY) {
 }
 
 void TMainForm::SetTreeFontSize() {
-  TreeVT.Look.FontSize = Settings.FontSize;
-  double scale = Platform.Display.PixelScalePercent() / 100.0;
-  TreeVT.BeginUpdate();
-  TreeVT.SetDefaultNodeHeight(RowHeight(Settings.FontSize, scale, 20));
-  TreeVT.ResetNodeHeights();
-  TreeVT.EndUpdate();
+  FTreeVT.Look.FontSize = FSettings.FontSize;
+  double scale = FPlatform.Display.PixelScalePercent() / 100.0;
+  FTreeVT.BeginUpdate();
+  FTreeVT.SetDefaultNodeHeight(RowHeight(FSettings.FontSize, scale, 20));
+  FTreeVT.ResetNodeHeights();
+  FTreeVT.EndUpdate();
 }
 
 void TMainForm::SetLineStyle(VirtualTree& tree, bool dotted) {
@@ -289,8 +289,8 @@ void TMainForm::SetLineStyle(VirtualTree& tree, bool dotted) {
   tree.Invalidate();
 }
 
-TColor TMainForm::GetSimilarColor(TColor color, int depth) { return viewer::GetSimilarColor(color, depth, Platform.Display); }
+TColor TMainForm::GetSimilarColor(TColor color, int depth) { return viewer::GetSimilarColor(color, depth, FPlatform.Display); }
 
-TColor TMainForm::GetWhiteOrBlackColor(TColor color) { return viewer::GetWhiteOrBlackColor(color, Platform.Display); }
+TColor TMainForm::GetWhiteOrBlackColor(TColor color) { return viewer::GetWhiteOrBlackColor(color, FPlatform.Display); }
 
 }  // namespace viewer

@@ -257,7 +257,7 @@ std::u16string TMainForm::ProposedXmlName() const {
 void TMainForm::SaveToXML() {
   std::u16string filter =
       settings::GetLangTextById(301) + u" (*.xml)|*.xml|" + settings::GetLangTextById(302) + u" (*.*)|*.*";
-  std::optional<std::u16string> chosen = Platform.Dialogs.SaveFileDialog(filter, ProposedXmlName(), /*filterIndex=*/nullptr);
+  std::optional<std::u16string> chosen = FPlatform.Dialogs.SaveFileDialog(filter, ProposedXmlName(), /*filterIndex=*/nullptr);
   if (!chosen) return;
   try {
     TXmlFileWriter writer{std::filesystem::path(*chosen)};
@@ -265,10 +265,10 @@ void TMainForm::SaveToXML() {
     WriteTag(Root(), writer, 0);
     writer.Commit();
   } catch (const std::exception& e) {
-    Platform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
+    FPlatform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
     return;
   }
-  Platform.Host.ActivateParent();
+  FPlatform.Host.ActivateParent();
 }
 
 }  // namespace viewer

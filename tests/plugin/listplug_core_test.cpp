@@ -107,8 +107,8 @@ TEST_F(ListPlugin, LoadShowsASampleInAChildOfTheListerWindow) {
   viewer::TMainForm& form = Form(handle);
   EXPECT_TRUE(form.FromBase64());
   EXPECT_EQ(form.Root().GetTagChildsCount(), 1);
-  EXPECT_GT(form.TreeVT.RootNodeCount(), 0u);
-  EXPECT_EQ(form.HexSel, viewer::THexSelection{});
+  EXPECT_GT(form.TreeVT().RootNodeCount(), 0u);
+  EXPECT_EQ(form.HexSel(), viewer::THexSelection{});
 }
 
 TEST_F(ListPlugin, EachViewerReadsTheSettingsFileAnew) {
@@ -116,8 +116,8 @@ TEST_F(ListPlugin, EachViewerReadsTheSettingsFileAnew) {
   THandle first = Load(SamplesDir / "cert.der");
   WriteBytes(IniPath(), "[Main]\nFontSize=12\n");
   THandle second = Load(SamplesDir / "cert.der");
-  EXPECT_EQ(Form(first).Settings.FontSize, 14);
-  EXPECT_EQ(Form(second).Settings.FontSize, 12);
+  EXPECT_EQ(Form(first).Settings().FontSize, 14);
+  EXPECT_EQ(Form(second).Settings().FontSize, 12);
 }
 
 TEST_F(ListPlugin, DeclinedFilesLeaveNoWindowNoViewerAndNoSettings) {
@@ -190,8 +190,8 @@ TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
   THandle handle = Load(SamplesDir / "cert.der");
   ASSERT_NE(handle, 0u);
   viewer::TMainForm& form = Form(handle);
-  viewer::TNodeId first = form.TreeVT.GetFirst();
-  viewer::TNodeId last = form.TreeVT.GetLast();
+  viewer::TNodeId first = form.TreeVT().GetFirst();
+  viewer::TNodeId last = form.TreeVT().GetLast();
   struct {
     const char* Label;
     int Flags;
@@ -203,14 +203,14 @@ TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     viewer::TNodeId start = c.FromLast ? last : first;
-    form.TreeVT.SetFocusedNode(start);
+    form.TreeVT().SetFocusedNode(start);
     ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"integer", c.Flags), ListOk);
-    viewer::TNodeId found = form.TreeVT.FocusedNode();
+    viewer::TNodeId found = form.TreeVT().FocusedNode();
     ASSERT_NE(found, start);
     EXPECT_EQ(form.GetTag(found).UniversalTag(), 2);  // an INTEGER row
     // Moving down from the first row, or up from the last one.
     bool below = false;
-    for (viewer::TNodeId row = form.TreeVT.GetNext(start); row != viewer::NoNode; row = form.TreeVT.GetNext(row))
+    for (viewer::TNodeId row = form.TreeVT().GetNext(start); row != viewer::NoNode; row = form.TreeVT().GetNext(row))
       if (row == found) below = true;
     EXPECT_EQ(below, !c.FromLast);
   }
@@ -219,18 +219,18 @@ TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
 TEST_F(ListPlugin, SearchThatFindsNothingLeavesTheFocusAndReportsFailure) {
   THandle handle = Load(SamplesDir / "cert.der");
   viewer::TMainForm& form = Form(handle);
-  viewer::TNodeId start = form.TreeVT.GetFirst();
-  form.TreeVT.SetFocusedNode(start);
+  viewer::TNodeId start = form.TreeVT().GetFirst();
+  form.TreeVT().SetFocusedNode(start);
   EXPECT_EQ(FPlugin->ListSearchTextW(handle, u"text found nowhere at all", 0), ListError);
-  EXPECT_EQ(form.TreeVT.FocusedNode(), start);
+  EXPECT_EQ(form.TreeVT().FocusedNode(), start);
   EXPECT_EQ(FPlugin->ListSearchTextW(handle + 1000, u"integer", 0), ListOk);
 }
 
 TEST_F(ListPlugin, CloseSavesSettingsThenDropsRowsAndDocumentBeforeTheWindow) {
   THandle handle = Load(SamplesDir / "crl.pem");
   ASSERT_NE(handle, 0u);
-  Form(handle).Settings.FontSize = 13;
-  Form(handle).Settings.Hex.Show = false;
+  Form(handle).Settings().FontSize = 13;
+  Form(handle).Settings().Hex.Show = false;
   FWindows.Log.clear();
   FPlugin->ListCloseWindow(handle);
   EXPECT_EQ(FWindows.Log, (TWindowLog{"destroy 100 rows=0 elements=0"}));
@@ -344,7 +344,7 @@ TEST_F(ListPlugin, HostParamsPointCloseAtTheHostsIniFolder) {
 
   FFake.System.IniFolderFlag = true;
   THandle handle = Load(SamplesDir / "cert.der");
-  Form(handle).Settings.Indent = 25;
+  Form(handle).Settings().Indent = 25;
   FPlugin->ListCloseWindow(handle);
   EXPECT_NE(ReadText(hostDir / settings::IniFileName).find("Indent=25"), std::string::npos);
   EXPECT_FALSE(fs::exists(IniPath()));

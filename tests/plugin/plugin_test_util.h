@@ -45,7 +45,7 @@ class TFakeWindow : public IViewerWindow {
   // Records whether the document and the tree rows were already gone.
   void Destroy() noexcept override {
     FLog.push_back("destroy " + std::to_string(FHandle) +
-                   " rows=" + std::to_string(FForm.TreeVT.RootNodeCount()) +
+                   " rows=" + std::to_string(FForm.TreeVT().RootNodeCount()) +
                    " elements=" + std::to_string(FForm.Root().ChildsCount()));
   }
 

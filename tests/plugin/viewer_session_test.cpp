@@ -40,7 +40,7 @@ class ViewerSession : public ListPlugin {
   TScriptedRunner FRunner;
   void SetUp() override {
     ListPlugin::SetUp();
-    FWindows.Prepare = [this](viewer::TMainForm& form) { form.DialogRunner = &FRunner; };
+    FWindows.Prepare = [this](viewer::TMainForm& form) { form.SetDialogRunner(&FRunner); };
   }
 };
 
@@ -50,19 +50,19 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
   viewer::TMainForm& form = Form(handle);
 
   // Built in order: captions from the language table, keys to the tree once shown.
-  EXPECT_EQ(form.MainMenu.Item("mnAbout").Caption, settings::GetLangTextById(115));
-  EXPECT_FALSE(form.MainMenu.Item("mnAbout").Caption.empty());
-  EXPECT_EQ(form.ActiveControl, viewer::TFocusedControl::fcTree);
+  EXPECT_EQ(form.MainMenu().Item("mnAbout").Caption, settings::GetLangTextById(115));
+  EXPECT_FALSE(form.MainMenu().Item("mnAbout").Caption.empty());
+  EXPECT_EQ(form.ActiveControl(), viewer::TFocusedControl::fcTree);
 
   // The host's search finds the first common name, then the next; backwards
   // from the second leads back to the first.
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 0), ListOk);
-  TNodeId firstName = form.TreeVT.FocusedNode();
+  TNodeId firstName = form.TreeVT().FocusedNode();
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 1), ListOk);
-  TNodeId secondName = form.TreeVT.FocusedNode();
+  TNodeId secondName = form.TreeVT().FocusedNode();
   EXPECT_NE(secondName, firstName);
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 8), ListOk);
-  EXPECT_EQ(form.TreeVT.FocusedNode(), firstName);
+  EXPECT_EQ(form.TreeVT().FocusedNode(), firstName);
 
   // Ctrl+C copies the focused row's value.
   form.KeyDown(TKeyEvent{vk::Char('C'), false, /*Ctrl=*/true, false});
@@ -74,15 +74,15 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
 
   // H hides the hex panel; Tab then has nowhere to go.
   form.KeyDown(TKeyEvent{vk::Char('H')});
-  EXPECT_FALSE(form.HexPanelVisible);
+  EXPECT_FALSE(form.HexPanelVisible());
   form.KeyDown(TKeyEvent{vk::Tab});
-  EXPECT_EQ(form.ActiveControl, viewer::TFocusedControl::fcTree);
+  EXPECT_EQ(form.ActiveControl(), viewer::TFocusedControl::fcTree);
 
   // The Settings item runs the dialog over this viewer, which saves on closing.
   FRunner.Script = [](settings::TSettingsForm& dialog) { dialog.CheckBoxClick("chTreeIcons", false); };
-  form.MainMenuClick(form.MainMenu.Item("mnSettings").Tag);
+  form.MainMenuClick(form.MainMenu().Item("mnSettings").Tag);
   EXPECT_EQ(FRunner.SettingsRuns, 1);
-  EXPECT_FALSE(form.Settings.ShowIcons);
+  EXPECT_FALSE(form.Settings().ShowIcons);
   EXPECT_NE(ReadText(IniPath()).find("ShowIcons=0"), std::string::npos);
 
   // Closing saves the hidden hex panel as well and leaves no viewer.

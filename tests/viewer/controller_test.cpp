@@ -39,11 +39,11 @@ TEST_F(ControllerTest, EachBarMovesItsViewAndTheHexBarBothGrids) {
     SCOPED_TRACE(c.Label);
     EXPECT_EQ(TViewerController::ScrollBarOf(c.View), c.Bar);
   }
-  const int line = Form.Hex2VT.DefaultNodeHeight();
+  const int line = Form.Hex2VT().DefaultNodeHeight();
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srLineDown);
-  EXPECT_EQ(Form.Hex2VT.OffsetY(), line);
-  EXPECT_EQ(Form.Hex1VT.OffsetY(), line) << "the bytes grid follows the text grid";
-  EXPECT_EQ(Form.TreeVT.OffsetY(), 0);
+  EXPECT_EQ(Form.Hex2VT().OffsetY(), line);
+  EXPECT_EQ(Form.Hex1VT().OffsetY(), line) << "the bytes grid follows the text grid";
+  EXPECT_EQ(Form.TreeVT().OffsetY(), 0);
   EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Position, line);
   EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Bounds, Form.Layout().HexScrollBar);
 }
@@ -51,7 +51,7 @@ TEST_F(ControllerTest, EachBarMovesItsViewAndTheHexBarBothGrids) {
 TEST_F(ControllerTest, RequestsStepAndStayWithinTheRange) {
   ShowCert();
   Form.ExpandTree();
-  VirtualTree& tree = Form.TreeVT;
+  VirtualTree& tree = Form.TreeVT();
   const std::int64_t range = tree.TotalHeight() - tree.ClientHeight();
   ASSERT_GT(range, 3 * tree.ClientHeight()) << "the sample's tree must scroll";
   const int line = tree.DefaultNodeHeight();
@@ -91,9 +91,9 @@ TEST_F(ControllerTest, RangesBeyondAnIntAreScaledToFitOne) {
   ShowCert();
   // Billions of pixels of rows, as a multi-gigabyte file would have; the grids
   // follow each other, so both get them.
-  Form.Hex1VT.SetRootNodeCount(200'000'000);
-  Form.Hex2VT.SetRootNodeCount(200'000'000);
-  const std::int64_t range = Form.Hex2VT.TotalHeight() - Form.Hex2VT.ClientHeight();
+  Form.Hex1VT().SetRootNodeCount(200'000'000);
+  Form.Hex2VT().SetRootNodeCount(200'000'000);
+  const std::int64_t range = Form.Hex2VT().TotalHeight() - Form.Hex2VT().ClientHeight();
   ASSERT_GT(range, std::int64_t{INT_MAX});
   TScrollBarState state = Controller().ScrollBarState(TScrollBar::sbHex);
   EXPECT_GT(state.Max, INT_MAX / 4) << "the bar keeps most of its resolution";
@@ -101,16 +101,16 @@ TEST_F(ControllerTest, RangesBeyondAnIntAreScaledToFitOne) {
   EXPECT_GE(state.LineStep, 1);
 
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srBottom);
-  EXPECT_EQ(Form.Hex2VT.OffsetY(), range);
+  EXPECT_EQ(Form.Hex2VT().OffsetY(), range);
   EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Position, state.Max);
   // The thumb halfway down the bar lands halfway down the grid, within one unit.
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srThumb, state.Max / 2);
   const std::int64_t unit = range / state.Max + 1;
-  EXPECT_NEAR(static_cast<double>(Form.Hex2VT.OffsetY()), static_cast<double>(range / 2), 2.0 * unit);
+  EXPECT_NEAR(static_cast<double>(Form.Hex2VT().OffsetY()), static_cast<double>(range / 2), 2.0 * unit);
   // A line step still moves by one row, not by one unit of the bar.
-  const std::int64_t before = Form.Hex2VT.OffsetY();
+  const std::int64_t before = Form.Hex2VT().OffsetY();
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srLineDown);
-  EXPECT_EQ(Form.Hex2VT.OffsetY() - before, Form.Hex2VT.DefaultNodeHeight());
+  EXPECT_EQ(Form.Hex2VT().OffsetY() - before, Form.Hex2VT().DefaultNodeHeight());
 }
 
 TEST_F(ControllerTest, OnlyTheTreeAndTheGridsTakeKeys) {
@@ -166,13 +166,13 @@ TEST_F(ControllerTest, TheWindowDrawsTheHexPanelsBorderWhileItIsShown) {
 
 TEST_F(ControllerTest, MenuItemsRunTheirCommands) {
   ShowCert();
-  const bool shown = Form.HexPanelVisible;
+  const bool shown = Form.HexPanelVisible();
   int tag = 0;
   for (const TMenuItem& item : Controller().MenuItems())
     if (item.Name == "mnShowHex") tag = item.Tag;
   ASSERT_NE(tag, 0);
   Controller().RunMenuItem(tag);
-  EXPECT_NE(Form.HexPanelVisible, shown);
+  EXPECT_NE(Form.HexPanelVisible(), shown);
 }
 
 }  // namespace

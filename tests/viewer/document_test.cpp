@@ -129,12 +129,12 @@ TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {
 
 TEST_F(DocumentTest, SecondDecodingLeavesNothingOfTheFirst) {
   Decode("30 03 02 05 00");
-  Form.HexSel = {0, 4};
+  Form.SetHexSel({0, 4});
   Decode("05 00");
   EXPECT_EQ(Dump(Form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
   EXPECT_EQ(Form.TagsCount(), 1);
   EXPECT_EQ(CellString(Form.HexCellTypes()), "12");
-  EXPECT_EQ(Form.HexSel, THexSelection{});
+  EXPECT_EQ(Form.HexSel(), THexSelection{});
 }
 
 TEST_F(DocumentTest, ElementRecordsComeBackWhole) {

@@ -15,11 +15,11 @@ class ChecksTest : public ViewsTest {
  protected:
   std::vector<std::string> ShownCaptions() {
     std::vector<std::string> rows;
-    for (TNodeId n = Form.TreeVT.GetFirstVisible(); n != NoNode; n = Form.TreeVT.GetNextVisible(n))
+    for (TNodeId n = Form.TreeVT().GetFirstVisible(); n != NoNode; n = Form.TreeVT().GetNextVisible(n))
       rows.push_back(Caption(n) + Value(n));
     return rows;
   }
-  TColor CaptionColor(TNodeId node) { return Form.TreeVTPaintText(Form.TreeVT, node, -1, TTextType::ttNormal).Color; }
+  TColor CaptionColor(TNodeId node) { return Form.TreeVTPaintText(Form.TreeVT(), node, -1, TTextType::ttNormal).Color; }
 };
 
 TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
@@ -34,17 +34,17 @@ TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
   const TNodeId problem = RowNamed("DER:");
   ASSERT_NE(problem, NoNode);
   Focus(problem);
-  EXPECT_EQ(Form.HexSel, (THexSelection{4, 4}));
-  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT, problem, TImageKind::ikNormal, -1), TIcon::icError);
+  EXPECT_EQ(Form.HexSel(), (THexSelection{4, 4}));
+  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT(), problem, TImageKind::ikNormal, -1), TIcon::icError);
 
   // The element at fault carries the DER colour; the sound SEQUENCE keeps its own.
-  EXPECT_EQ(CaptionColor(RowNamed("INTEGER")), Form.Settings.DerColor);
-  EXPECT_EQ(CaptionColor(RowNamed("SEQUENCE")), Form.Settings.ConstructedColor);
+  EXPECT_EQ(CaptionColor(RowNamed("INTEGER")), Form.Settings().DerColor);
+  EXPECT_EQ(CaptionColor(RowNamed("SEQUENCE")), Form.Settings().ConstructedColor);
 
   // Hidden with the attribute rows, and the focus leaves with them.
   Form.ToggleAttributes();
   EXPECT_EQ(ShownCaptions(), (std::vector<std::string>{"SEQUENCE", "INTEGER5", "BOOLEANTrue"}));
-  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"INTEGER");
+  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
 }
 
 // A certificate whose version is v1 written out, the DEFAULT: a finding only
@@ -55,7 +55,7 @@ TEST_F(ChecksTest, SchemaRulesNeedTheFieldNames) {
   data[12] = 0;
   for (const bool names : {true, false}) {
     SCOPED_TRACE(names ? "names on" : "names off");
-    Form.Settings.FieldNames = names;
+    Form.Settings().FieldNames = names;
     Show(std::vector<std::uint8_t>(data.begin(), data.end()));
     std::vector<std::string> found;
     for (const asn::TDerFinding& f : Form.DerFindings())
@@ -80,20 +80,20 @@ TEST_F(ChecksTest, StatusPanelNamesTheEncoding) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Hex));
-    Form.Settings.DerChecks = c.Checks;
+    Form.Settings().DerChecks = c.Checks;
     ShowHex(c.Hex);
-    EXPECT_EQ(Panel(Form.MainStatusBar, 5), c.Status);
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), c.Status);
   }
 }
 
 TEST_F(ChecksTest, ChecksOffLeaveTheTreeAsWithoutThem) {
-  Form.Settings.DerChecks = false;
+  Form.Settings().DerChecks = false;
   ShowHex(TwoFaults);
   EXPECT_TRUE(Form.DerFindings().empty());
   EXPECT_EQ(RowNamed("DER:"), NoNode);
   const TNodeId integer = RowNamed("INTEGER");
-  EXPECT_EQ(Form.TreeVT.ChildCount(integer), static_cast<std::uint32_t>(Form.GetTag(integer).ChildsCount()));
-  EXPECT_EQ(CaptionColor(integer), Form.Settings.PrimitiveColor);
+  EXPECT_EQ(Form.TreeVT().ChildCount(integer), static_cast<std::uint32_t>(Form.GetTag(integer).ChildsCount()));
+  EXPECT_EQ(CaptionColor(integer), Form.Settings().PrimitiveColor);
   Form.NextProblem();
   EXPECT_EQ(Fake.Host.Beeps, 1);
 }
@@ -104,13 +104,13 @@ TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
   std::vector<std::u16string> visited;
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(Form.KeyDown({vk::F8, false, false, false}));
-    visited.push_back(Form.GetTag(Form.TreeVT.FocusedNode()).Name());
+    visited.push_back(Form.GetTag(Form.TreeVT().FocusedNode()).Name());
   }
   EXPECT_EQ(visited, (std::vector<std::u16string>{u"INTEGER", u"BOOLEAN", u"INTEGER"}));
   // From a problem row, the next element after the row's own.
   Focus(RowNamed("DER:"));
   Form.NextProblem();
-  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"BOOLEAN");
+  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"BOOLEAN");
   EXPECT_EQ(Fake.Host.Beeps, 0);
 
   ShowHex("30 03 02 01 05");
@@ -120,14 +120,14 @@ TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
 
 TEST_F(ChecksTest, StreamedCmsShowsOnlyItsIndefiniteLengths) {
   ShowSample("cms-stream.der");
-  EXPECT_EQ(Panel(Form.MainStatusBar, 5), "BER (6 indefinite lengths)");
+  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "BER (6 indefinite lengths)");
   // The panel takes the verdict's whole width, margins included.
-  EXPECT_GT(Form.MainStatusBar[5].Width,
-            Fake.Platform.Display.TextWidth(u"BER (6 indefinite lengths)", Form.StatusBarFontName, Form.StatusBarFontSize));
+  EXPECT_GT(Form.MainStatusBar()[5].Width,
+            Fake.Platform.Display.TextWidth(u"BER (6 indefinite lengths)", Form.StatusBarFontName(), Form.StatusBarFontSize()));
   for (const char* sample : {"cert.der", "crl.der", "p7-signed.der", "chain.p7b", "bundle.p12"}) {
     SCOPED_TRACE(sample);
     ShowSample(sample);
-    EXPECT_EQ(Panel(Form.MainStatusBar, 5), "DER");
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "DER");
   }
 }
 

@@ -25,14 +25,14 @@ class CommandsTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.ClipboardWait = [this](int ms) { Waits.push_back(ms); };
+    Form.SetClipboardWait([this](int ms) { Waits.push_back(ms); });
     Form.SetMainMenuCaptions();
-    Form.DialogRunner = &Runner;
+    Form.SetDialogRunner(&Runner);
   }
   TNotingRunner Runner;
   // The n-th row (from 0), in document order, whose node is called name.
   TNodeId RowOf(const std::u16string& name, int n = 0) {
-    for (TNodeId row = Form.TreeVT.GetFirst(); row != NoNode; row = Form.TreeVT.GetNext(row))
+    for (TNodeId row = Form.TreeVT().GetFirst(); row != NoNode; row = Form.TreeVT().GetNext(row))
       if (Form.GetTag(row).Name() == name && n-- == 0) return row;
     return NoNode;
   }
@@ -43,7 +43,7 @@ class CommandsTest : public ViewsTest {
   // Names of the shown rows, top to bottom.
   std::vector<std::u16string> ShownRows() {
     std::vector<std::u16string> rows;
-    for (TNodeId n = Form.TreeVT.GetFirstVisible(); n != NoNode; n = Form.TreeVT.GetNextVisible(n))
+    for (TNodeId n = Form.TreeVT().GetFirstVisible(); n != NoNode; n = Form.TreeVT().GetNextVisible(n))
       rows.push_back(Form.GetTag(n).Name());
     return rows;
   }
@@ -81,7 +81,7 @@ TEST_F(CommandsTest, CopyCommandsOnEachKindOfRow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Hex) + " " + settings::Utf16ToUtf8(c.Name) + " #" + std::to_string(c.Command));
     ShowHex(c.Hex);
-    Form.Settings.SpaceInHex = c.SpaceInHex;
+    Form.Settings().SpaceInHex = c.SpaceInHex;
     TNodeId row = RowOf(c.Name, c.Occurrence);
     ASSERT_NE(row, NoNode);
     Focus(row);
@@ -163,12 +163,13 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
   };
   auto run = [&](const TCase& c, bool byKey) {
-    Form.Settings.ShowAttributes = true;
-    Form.HexPanelVisible = Form.Settings.Hex.Show = true;
-    Form.Settings.FieldNames = true;
+    Form.Settings().ShowAttributes = true;
+    Form.Settings().Hex.Show = true;
+    Form.SetHexPanelVisible(true);
+    Form.Settings().FieldNames = true;
     Form.Document().SetFileName(settings::Utf8ToUtf16((dir.Path / "two.der").string()));
     ShowHex("30 05 30 03 02 01 05");
-    if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT.FullCollapse();
+    if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT().FullCollapse();
     Focus(c.FocusRow.empty() ? NoNode : RowOf(c.FocusRow));
     if (c.OpenFirst) Form.OpenElement();
     Fake.Host.Beeps = 0;
@@ -181,13 +182,13 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       Form.KeyDown(c.Key);
     } else {
       Form.MainMenuPopup();
-      Form.MainMenuClick(Form.MainMenu.Item(c.Item).Tag);
+      Form.MainMenuClick(Form.MainMenu().Item(c.Item).Tag);
     }
-    TNodeId focused = Form.TreeVT.FocusedNode();
-    return TEffects{Fake.Clipboard.Text, Form.Settings.ShowAttributes, Form.HexPanelVisible, Form.Settings.Hex.Show,
-                    Form.Settings.ShowIcons, Form.Settings.FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
+    TNodeId focused = Form.TreeVT().FocusedNode();
+    return TEffects{Fake.Clipboard.Text, Form.Settings().ShowAttributes, Form.HexPanelVisible(), Form.Settings().Hex.Show,
+                    Form.Settings().ShowIcons, Form.Settings().FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
-                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Form.ActiveControl,
+                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Form.ActiveControl(),
                     focused == NoNode ? u"" : Form.GetTag(focused).Name()};
   };
   for (const TCase& c : cases) {
@@ -241,10 +242,10 @@ TEST_F(CommandsTest, HandlesKeyIsExactlyWhatTheViewerTakes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.HexPanelVisible = true;
+    Form.SetHexPanelVisible(true);
     ShowHex(SeqInt5);
     Focus(RowOf(u"INTEGER"));
-    Form.ActiveControl = c.Active;
+    Form.SetActiveControl(c.Active);
     EXPECT_EQ(Form.HandlesKey(c.Key), c.Handled);
     // The claim matches what dispatching the key then does.
     EXPECT_EQ(Form.KeyDown(c.Key), c.Handled);
@@ -277,11 +278,11 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
-  for (const TMenuItem& item : Form.MainMenu.Items()) tags.push_back(item.Tag);
+  for (const TMenuItem& item : Form.MainMenu().Items()) tags.push_back(item.Tag);
   EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 128, 129, 104, 105, 106, 107, 108, 0,
                                     109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
-  EXPECT_EQ(Form.MainMenu.Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
-  EXPECT_EQ(Form.MainMenu.Item("mnAbout").Caption, u"About");
+  EXPECT_EQ(Form.MainMenu().Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
+  EXPECT_EQ(Form.MainMenu().Item("mnAbout").Caption, u"About");
 }
 
 TEST_F(CommandsTest, MenuStatesWhenItOpens) {
@@ -299,11 +300,11 @@ TEST_F(CommandsTest, MenuStatesWhenItOpens) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    Form.Settings.ShowAttributes = c.ShowAttributes;
+    Form.Settings().ShowAttributes = c.ShowAttributes;
     ShowHex(SeqInt5);
     Focus(c.Row.empty() ? NoNode : RowOf(c.Row));
     Form.MainMenuPopup();
-    const TMainMenu& m = Form.MainMenu;
+    const TMainMenu& m = Form.MainMenu();
     for (const char* item : {"mnCopyVal", "mnCopyName", "mnCopyHex"}) EXPECT_EQ(m.Item(item).Enabled, c.CopyEnabled);
     EXPECT_EQ(m.Item("mnExpand").Enabled, c.ExpandEnabled);
     EXPECT_EQ(m.Item("mnCollapse").Enabled, c.ExpandEnabled);
@@ -349,43 +350,43 @@ TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
 TEST_F(CommandsTest, TogglesFollowExactModifiers) {
   ShowHex(SeqInt5);
   Press('H', false, true);  // Ctrl+H is not the panel's key
-  EXPECT_TRUE(Form.HexPanelVisible);
+  EXPECT_TRUE(Form.HexPanelVisible());
   Press('H');
-  EXPECT_FALSE(Form.HexPanelVisible);
-  EXPECT_FALSE(Form.Settings.Hex.Show);
+  EXPECT_FALSE(Form.HexPanelVisible());
+  EXPECT_FALSE(Form.Settings().Hex.Show);
   Form.MainMenuPopup();
-  EXPECT_FALSE(Form.MainMenu.Item("mnShowHex").Checked);
+  EXPECT_FALSE(Form.MainMenu().Item("mnShowHex").Checked);
   Form.MainMenuClick(110);
-  EXPECT_TRUE(Form.HexPanelVisible);
-  EXPECT_TRUE(Form.Settings.Hex.Show);
+  EXPECT_TRUE(Form.HexPanelVisible());
+  EXPECT_TRUE(Form.Settings().Hex.Show);
 
-  bool icons = Form.Settings.ShowIcons;
+  bool icons = Form.Settings().ShowIcons;
   Press('I');
-  EXPECT_EQ(Form.Settings.ShowIcons, icons);
+  EXPECT_EQ(Form.Settings().ShowIcons, icons);
   Press('I', false, true);
-  EXPECT_EQ(Form.Settings.ShowIcons, !icons);
+  EXPECT_EQ(Form.Settings().ShowIcons, !icons);
 }
 
 TEST_F(CommandsTest, TabMovesTheFocusBetweenTreeAndGrids) {
   ShowHex(SeqInt5);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcHex1);
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcHex1);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
-  Form.ActiveControl = TFocusedControl::fcHex2;
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  Form.SetActiveControl(TFocusedControl::fcHex2);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
   Press(vk::Tab, true);  // Shift+Tab is not the tree's key
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
 }
 
 TEST_F(CommandsTest, TabIsDroppedWhileTheHexPanelIsHidden) {
   ShowHex(SeqInt5);
-  Form.ActiveControl = TFocusedControl::fcHex2;
+  Form.SetActiveControl(TFocusedControl::fcHex2);
   Press('H');  // hiding the panel takes the keyboard back to the tree
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl, TFocusedControl::fcTree);
+  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
 }
 
 TEST_F(CommandsTest, EnterInEitherGridFocusesTheElementOfTheBytesGridCell) {
@@ -393,14 +394,14 @@ TEST_F(CommandsTest, EnterInEitherGridFocusesTheElementOfTheBytesGridCell) {
     SCOPED_TRACE(static_cast<int>(grid));
     ShowHex(SeqInt5);
     Focus(NoNode);
-    Form.Hex1VT.SetFocusedNode(0);
+    Form.Hex1VT().SetFocusedNode(0);
     int column = 0;
-    while (column < Form.Hex1VT.ColumnCount() && Form.GetHexOffset(0, column) != 3) ++column;
-    ASSERT_LT(column, Form.Hex1VT.ColumnCount());
-    Form.Hex1VT.SetFocusedColumn(column);
-    Form.ActiveControl = grid;
+    while (column < Form.Hex1VT().ColumnCount() && Form.GetHexOffset(0, column) != 3) ++column;
+    ASSERT_LT(column, Form.Hex1VT().ColumnCount());
+    Form.Hex1VT().SetFocusedColumn(column);
+    Form.SetActiveControl(grid);
     Press(vk::Return);
-    EXPECT_EQ(Form.TreeVT.FocusedNode(), RowOf(u"INTEGER"));
+    EXPECT_EQ(Form.TreeVT().FocusedNode(), RowOf(u"INTEGER"));
   }
 }
 
@@ -409,7 +410,7 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   TNodeId outer = RowOf(u"SEQUENCE");
   TNodeId inner = RowOf(u"SEQUENCE", 1);
   Press('A');  // attributes off: only the elements remain as rows
-  Form.TreeVT.FullCollapse();
+  Form.TreeVT().FullCollapse();
   Focus(outer);
   Press(vk::F4);
   EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"SEQUENCE", u"INTEGER"}));
@@ -417,8 +418,8 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   Press(vk::F2);
   EXPECT_EQ(ShownRows(), std::vector<std::u16string>{u"SEQUENCE"});
   // Collapse node collapses everything below, too.
-  Form.TreeVT.SetExpanded(outer, true);
-  EXPECT_FALSE(Form.TreeVT.IsExpanded(inner));
+  Form.TreeVT().SetExpanded(outer, true);
+  EXPECT_FALSE(Form.TreeVT().IsExpanded(inner));
   Form.MainMenuClick(107);
   EXPECT_EQ(ShownRows().size(), 3u);
   Form.MainMenuClick(108);
@@ -431,13 +432,13 @@ TEST_F(CommandsTest, AttributesToggleTwiceRestoresTheTreeAndKeepsTheElement) {
   TNodeId integer = RowOf(u"INTEGER");
   Focus(RowOf(u"Length", 1));  // an attribute row of the INTEGER
   Press('A');
-  EXPECT_FALSE(Form.Settings.ShowAttributes);
+  EXPECT_FALSE(Form.Settings().ShowAttributes);
   EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"INTEGER"}));
-  EXPECT_EQ(Form.GetTag(Form.TreeVT.FocusedNode()).Name(), u"INTEGER");
-  EXPECT_TRUE(Form.TreeVT.IsSelected(Form.TreeVT.FocusedNode()));
+  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
+  EXPECT_TRUE(Form.TreeVT().IsSelected(Form.TreeVT().FocusedNode()));
   Press('A');
   EXPECT_EQ(ShownRows(), before);
-  EXPECT_EQ(Form.TreeVT.FocusedNode(), integer);
+  EXPECT_EQ(Form.TreeVT().FocusedNode(), integer);
 }
 
 TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
@@ -449,12 +450,12 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
   Fake.System.Folder = module.Path.string() + "/";
   ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"de.lng", true));
   Form.SetMainMenuCaptions();
-  EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Wert kopieren\tCtrl+C");
-  EXPECT_EQ(Form.MainMenu.Item("mnSettings").Caption, u"Einstellungen");
-  EXPECT_EQ(Form.MainMenu.Item("mnCopyName").Caption, u"Copy row\tCtrl+D");  // not in the file: English
+  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption, u"Wert kopieren\tCtrl+C");
+  EXPECT_EQ(Form.MainMenu().Item("mnSettings").Caption, u"Einstellungen");
+  EXPECT_EQ(Form.MainMenu().Item("mnCopyName").Caption, u"Copy row\tCtrl+D");  // not in the file: English
   Form.SetMainMenuCaptions();  // again: nothing piles up
   int tabs = 0;
-  for (const TMenuItem& item : Form.MainMenu.Items()) {
+  for (const TMenuItem& item : Form.MainMenu().Items()) {
     tabs += static_cast<int>(std::count(item.Caption.begin(), item.Caption.end(), u'\t'));
     if (item.IsSeparator()) {
       EXPECT_EQ(item.Caption, u"-");
@@ -463,7 +464,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
   EXPECT_EQ(tabs, 24);
   settings::FreeLanguages();
   Form.SetMainMenuCaptions();
-  EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");
+  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");
 }
 
 }  // namespace

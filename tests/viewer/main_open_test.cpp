@@ -16,13 +16,13 @@ constexpr const char* Nested = "30 12 04 05 30 03 02 01 07 02 01 05 03 06 00 30 
 class OpenElementTest : public test::ViewsTest {
  protected:
   void ShowNested() {
-    Form.Settings.ShowAttributes = true;
+    Form.Settings().ShowAttributes = true;
     Form.Document().SetFileName(u"/data/nested.der");
     ShowHex(Nested);
   }
   // The focused row's element and offset.
   std::string Focused() {
-    const TTag tag = Form.GetTag(Form.TreeVT.FocusedNode());
+    const TTag tag = Form.GetTag(Form.TreeVT().FocusedNode());
     if (!tag.IsValid()) return "none";
     return settings::Utf16ToUtf8(tag.Name()) + " at " + std::to_string(tag.Offset());
   }
@@ -53,7 +53,7 @@ TEST_F(OpenElementTest, OpensTheElementOrTheContentItHolds) {
     ShowNested();
     TNodeId row = Form.GetNodeByOffset(c.Offset);
     ASSERT_NE(row, NoNode);
-    if (c.AttributeRow) Focus(Form.TreeVT.Child(row, 0));
+    if (c.AttributeRow) Focus(Form.TreeVT().Child(row, 0));
     Fake.Host.Beeps = 0;
     Form.KeyDown(CtrlEnter);
     const bool opened = *c.Bytes != 0;
@@ -61,18 +61,18 @@ TEST_F(OpenElementTest, OpensTheElementOrTheContentItHolds) {
     EXPECT_EQ(Fake.Host.Beeps, opened ? 0 : 1);
     EXPECT_EQ(*Form.Bytes(), opened ? HexBytes(c.Bytes) : HexBytes(Nested));
     EXPECT_EQ(Location(), c.Location);
-    EXPECT_EQ(Panel(Form.MainStatusBar, 4), c.Location) << "the status bar says where the user is";
-    EXPECT_EQ(Panel(Form.MainStatusBar, 2), "Bytes: " + std::to_string(Form.Bytes()->size()));
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), c.Location) << "the status bar says where the user is";
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 2), "Bytes: " + std::to_string(Form.Bytes()->size()));
     while (Form.OpenedDepth() > 0) Form.GoBack();
   }
 }
 
 TEST_F(OpenElementTest, BackspaceUndoesNestedOpensAsTheUserLeftEachDocument) {
   ShowNested();
-  Form.TreeVT.SetExpanded(Form.GetNodeByOffset(12), false);  // the user closed the BIT STRING
+  Form.TreeVT().SetExpanded(Form.GetNodeByOffset(12), false);  // the user closed the BIT STRING
   const std::size_t shownBefore = [&] {
     std::size_t n = 0;
-    for (TNodeId node = Form.TreeVT.GetFirstVisible(); node != NoNode; node = Form.TreeVT.GetNextVisible(node)) ++n;
+    for (TNodeId node = Form.TreeVT().GetFirstVisible(); node != NoNode; node = Form.TreeVT().GetNextVisible(node)) ++n;
     return n;
   }();
   Form.GetNodeByOffset(2);
@@ -101,33 +101,33 @@ TEST_F(OpenElementTest, BackspaceUndoesNestedOpensAsTheUserLeftEachDocument) {
     EXPECT_EQ(Form.OpenedDepth(), step.Depth);
     EXPECT_EQ(Focused(), step.Focused);
     EXPECT_EQ(Location(), step.Location);
-    EXPECT_EQ(Panel(Form.MainStatusBar, 4), step.Location);
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), step.Location);
     EXPECT_EQ(Fake.Host.Beeps, step.Beeps);
   }
   EXPECT_EQ(*Form.Bytes(), HexBytes(Nested));
-  EXPECT_EQ(Form.HexSel, (THexSelection{2, 8})) << "the hex panel highlights the focused element again";
-  EXPECT_FALSE(Form.TreeVT.IsExpanded(Form.GetNodeByOffset(12))) << "the closed row stays closed";
+  EXPECT_EQ(Form.HexSel(), (THexSelection{2, 8})) << "the hex panel highlights the focused element again";
+  EXPECT_FALSE(Form.TreeVT().IsExpanded(Form.GetNodeByOffset(12))) << "the closed row stays closed";
   std::size_t shownAfter = 0;
-  for (TNodeId node = Form.TreeVT.GetFirstVisible(); node != NoNode; node = Form.TreeVT.GetNextVisible(node)) ++shownAfter;
+  for (TNodeId node = Form.TreeVT().GetFirstVisible(); node != NoNode; node = Form.TreeVT().GetNextVisible(node)) ++shownAfter;
   EXPECT_EQ(shownAfter, shownBefore);
 }
 
 TEST_F(OpenElementTest, ACertificateInsideAPkcs7FileOpensAsACertificateAndScrollComesBack) {
   Form.Document().SetFileName(u"chain.p7b");
   ShowSample("chain.p7b");
-  Form.TreeVT.SetClientSize(400, 120);
+  Form.TreeVT().SetClientSize(400, 120);
   const TNodeId certificate = Form.GetNodeByOffset(45);
-  Form.TreeVT.SetOffsetY(Form.TreeVT.NodeTop(certificate) - 40);
-  const std::int64_t scrolled = Form.TreeVT.OffsetY();
+  Form.TreeVT().SetOffsetY(Form.TreeVT().NodeTop(certificate) - 40);
+  const std::int64_t scrolled = Form.TreeVT().OffsetY();
   ASSERT_GT(scrolled, 0);
 
   Form.OpenElement();
   EXPECT_EQ(Location(), "Certificate at offset 45 of chain.p7b");
   EXPECT_EQ(Form.FieldLabel(Form.Root().TagChild(0)), u"Certificate") << "named as a document of its own";
-  EXPECT_EQ(Form.TreeVT.OffsetY(), 0);
+  EXPECT_EQ(Form.TreeVT().OffsetY(), 0);
 
   Form.GoBack();
-  EXPECT_EQ(Form.TreeVT.OffsetY(), scrolled);
+  EXPECT_EQ(Form.TreeVT().OffsetY(), scrolled);
   EXPECT_EQ(Focused(), "SEQUENCE at 45");
 }
 
@@ -147,7 +147,7 @@ TEST_F(OpenElementTest, ReloadAndALoadFromTheClipboardLeaveTheOpenedDocuments) {
     EXPECT_EQ(Form.OpenedDepth(), 0u);
     EXPECT_EQ(Location(), "");
     EXPECT_EQ(Form.Bytes()->size(), reload ? 7u : 2u);
-    EXPECT_EQ(Panel(Form.MainStatusBar, 4), reload ? "" : "clipboard");
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), reload ? "" : "clipboard");
   }
 }
 

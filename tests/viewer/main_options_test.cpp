@@ -45,7 +45,7 @@ class SettingsDialogTest : public test::ViewsTest {
     settings::InitLanguages();
     settings::InitIniFileNames(Fake.System);
     ViewsTest::SetUp();
-    Form.DialogRunner = &Runner;
+    Form.SetDialogRunner(&Runner);
   }
   void TearDown() override {
     settings::FreeLanguages();
@@ -71,29 +71,29 @@ TEST_F(SettingsDialogTest, BytesInRowRebuildsBothHexGrids) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Columns);
     InDialog([&](TSettingsForm& form) { form.ComboBoxChange("cbHexStringSize", c.Item); });
-    EXPECT_EQ(Form.Settings.Hex.StringSize, c.Columns);
-    EXPECT_EQ(Form.Hex1VT.ColumnCount(), c.Columns);
-    EXPECT_EQ(Form.Hex2VT.ColumnCount(), c.Columns);
+    EXPECT_EQ(Form.Settings().Hex.StringSize, c.Columns);
+    EXPECT_EQ(Form.Hex1VT().ColumnCount(), c.Columns);
+    EXPECT_EQ(Form.Hex2VT().ColumnCount(), c.Columns);
     EXPECT_EQ(Form.GetHexLineCount(), (bytes + c.Columns - 1) / c.Columns);
   }
 }
 
 TEST_F(SettingsDialogTest, DefaultsKeepAHiddenHexPanelAndHiddenAttributes) {
-  Form.Settings.Hex.Show = false;
-  Form.Settings.ShowAttributes = false;
-  Form.Settings.Hex.StringSize = 16;
-  Form.Settings.FontSize = 20;
+  Form.Settings().Hex.Show = false;
+  Form.Settings().ShowAttributes = false;
+  Form.Settings().Hex.StringSize = 16;
+  Form.Settings().FontSize = 20;
   Form.ApplySettings();
   ShowSample("cert.der");
-  ASSERT_FALSE(Form.HexPanelVisible);
+  ASSERT_FALSE(Form.HexPanelVisible());
   Fake.Dialogs.NextAnswer = platform::TMessageBoxResult::mrYes;
   InDialog([](TSettingsForm& form) { form.ButtonClick("btnDefaults"); });
-  EXPECT_FALSE(Form.Settings.Hex.Show);
-  EXPECT_FALSE(Form.HexPanelVisible);
-  EXPECT_FALSE(Form.Settings.ShowAttributes);
-  EXPECT_EQ(Form.Settings.Hex.StringSize, 8);
-  EXPECT_EQ(Form.Hex1VT.ColumnCount(), 8);
-  EXPECT_EQ(Form.TreeVT.Look.FontSize, 10);
+  EXPECT_FALSE(Form.Settings().Hex.Show);
+  EXPECT_FALSE(Form.HexPanelVisible());
+  EXPECT_FALSE(Form.Settings().ShowAttributes);
+  EXPECT_EQ(Form.Settings().Hex.StringSize, 8);
+  EXPECT_EQ(Form.Hex1VT().ColumnCount(), 8);
+  EXPECT_EQ(Form.TreeVT().Look.FontSize, 10);
 }
 
 TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
@@ -104,20 +104,20 @@ TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
     bool TreeRepainted;
     bool HexRepainted;
   } cases[] = {
-      {"PanelTreeBackground", [&] { return Form.TreeVT.Look.Color; }, true, false},
-      {"PanelTreeFocused", [&] { return Form.TreeVT.Look.FocusedSelectionColor; }, true, false},
-      {"PanelTreeLine", [&] { return Form.TreeVT.Look.LineColor; }, true, false},
+      {"PanelTreeBackground", [&] { return Form.TreeVT().Look.Color; }, true, false},
+      {"PanelTreeFocused", [&] { return Form.TreeVT().Look.FocusedSelectionColor; }, true, false},
+      {"PanelTreeLine", [&] { return Form.TreeVT().Look.LineColor; }, true, false},
       {"PanelTreeConstructed",
-       [&] { return Form.TreeVTPaintText(Form.TreeVT, Row(0), -1, TTextType::ttNormal).Color; }, true, false},
-      {"PanelHexBackground", [&] { return Form.Hex2VT.Look.Color; }, false, true},
-      {"PanelHexFocused", [&] { return Form.Hex1VT.Look.FocusedSelectionColor; }, false, true},
-      {"PanelHexLine", [&] { return Form.Hex1VT.Look.LineColor; }, false, true},
-      {"PanelHexText", [&] { return Form.Hex2VT.Look.FontColor; }, false, true},
+       [&] { return Form.TreeVTPaintText(Form.TreeVT(), Row(0), -1, TTextType::ttNormal).Color; }, true, false},
+      {"PanelHexBackground", [&] { return Form.Hex2VT().Look.Color; }, false, true},
+      {"PanelHexFocused", [&] { return Form.Hex1VT().Look.FocusedSelectionColor; }, false, true},
+      {"PanelHexLine", [&] { return Form.Hex1VT().Look.LineColor; }, false, true},
+      {"PanelHexText", [&] { return Form.Hex2VT().Look.FontColor; }, false, true},
   };
   int treeRepaints = 0;
   int hexRepaints = 0;
-  Form.TreeVT.OnInvalidate = [&](VirtualTree&, TNodeId) { ++treeRepaints; };
-  Form.Hex1VT.OnInvalidate = [&](VirtualTree&, TNodeId) { ++hexRepaints; };
+  Form.TreeVT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++treeRepaints; };
+  Form.Hex1VT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++hexRepaints; };
   TColor chosen = RGB(1, 2, 3);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Swatch);
@@ -129,14 +129,14 @@ TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
     EXPECT_EQ(treeRepaints > 0, c.TreeRepainted);
     EXPECT_EQ(hexRepaints > 0, c.HexRepainted);
   }
-  EXPECT_NE(Form.Hex1VT.Look.FontColor, chosen) << "the text colour is the text grid's alone";
+  EXPECT_NE(Form.Hex1VT().Look.FontColor, chosen) << "the text colour is the text grid's alone";
 }
 
 TEST_F(SettingsDialogTest, ByteSpacingChangesOnlyWhenTheDocumentIsDecodedAgain) {
   ShowHex("0403010203");
   ASSERT_EQ(Value(Row(0)), "01 02 03");
   InDialog([](TSettingsForm& form) { form.CheckBoxClick("chSpaceInHex", false); });
-  EXPECT_FALSE(Form.Settings.SpaceInHex);
+  EXPECT_FALSE(Form.Settings().SpaceInHex);
   EXPECT_EQ(Value(Row(0)), "01 02 03");
   ShowHex("0403010203");
   EXPECT_EQ(Value(Row(0)), "010203");
@@ -149,10 +149,10 @@ TEST_F(SettingsDialogTest, ALanguageChosenRetitlesOnlyItsOwnViewer) {
   Form.SetMainMenuCaptions();
   ShowSample("cert.der");
   InDialog([](TSettingsForm& form) { form.ComboBoxChange("cbLanguage", 1); });
-  EXPECT_EQ(Form.MainMenu.Item("mnCopyVal").Caption.rfind(u"Wert kopieren", 0), 0u);
-  EXPECT_EQ(other.MainMenu.Item("mnCopyVal").Caption.rfind(u"Copy value", 0), 0u);
+  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption.rfind(u"Wert kopieren", 0), 0u);
+  EXPECT_EQ(other.MainMenu().Item("mnCopyVal").Caption.rfind(u"Copy value", 0), 0u);
   bool objects = false;
-  for (const TStatusPanel& panel : Form.MainStatusBar) objects |= panel.Text.find(u"Objekte") != std::u16string::npos;
+  for (const TStatusPanel& panel : Form.MainStatusBar()) objects |= panel.Text.find(u"Objekte") != std::u16string::npos;
   EXPECT_TRUE(objects) << "the main status bar speaks the new language";
 }
 
@@ -178,7 +178,7 @@ TEST_F(SettingsDialogTest, TheAboutCommandShowsTheBoxAndSavesNothing) {
 }
 
 TEST_F(SettingsDialogTest, WithoutARunnerTheCommandsDoNothing) {
-  Form.DialogRunner = nullptr;
+  Form.SetDialogRunner(nullptr);
   Form.MainMenuClick(114);
   Form.MainMenuClick(115);
   EXPECT_TRUE(Fake.Dialogs.Messages.empty());

@@ -18,14 +18,14 @@ class StatusBarTest : public test::ViewsTest {
   }
   std::string MainBar() {
     std::string out;
-    for (int i = 0; i < 7; ++i) out += (i ? "|" : "") + Panel(Form.MainStatusBar, i);
+    for (int i = 0; i < 7; ++i) out += (i ? "|" : "") + Panel(Form.MainStatusBar(), i);
     return out;
   }
   // Focuses byte offset in the bytes grid.
   void FocusByte(std::int32_t offset) {
-    int width = Form.Settings.Hex.StringSize;
-    Form.Hex1VT.SetFocusedNode(static_cast<TNodeId>(offset / width));
-    Form.Hex1VT.SetFocusedColumn(offset % width);
+    int width = Form.Settings().Hex.StringSize;
+    Form.Hex1VT().SetFocusedNode(static_cast<TNodeId>(offset / width));
+    Form.Hex1VT().SetFocusedColumn(offset % width);
   }
 };
 
@@ -41,7 +41,7 @@ TEST_F(StatusBarTest, TheMainBarCountsTheDocument) {
   EXPECT_EQ(MainBar(), "Objects: 1,500|Tags: 1,500|Bytes: 3,000|||1 DER problem|");
   Fake.System.Separator = u'.';
   Form.UpdateMainStatusBar();
-  EXPECT_EQ(Panel(Form.MainStatusBar, 2), "Bytes: 3.000");
+  EXPECT_EQ(Panel(Form.MainStatusBar(), 2), "Bytes: 3.000");
 }
 
 TEST_F(StatusBarTest, AFailureBeforeAnyElementCountsNothing) {
@@ -70,7 +70,7 @@ TEST_F(StatusBarTest, InputMarksFollowWhereTheBytesCameFrom) {
       Fake.Clipboard.Text = settings::Utf8ToUtf16(c.Clipboard);
       Form.LoadFromClipboard();
     }
-    EXPECT_EQ(Panel(Form.MainStatusBar, 3) + "|" + Panel(Form.MainStatusBar, 4), c.Marks);
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 3) + "|" + Panel(Form.MainStatusBar(), 4), c.Marks);
   }
 }
 
@@ -97,32 +97,32 @@ TEST_F(StatusBarTest, TheHexBarShowsTheFocusedByteAndTheRange) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Offset);
     FocusByte(c.Offset);
-    EXPECT_EQ(Panel(Form.HexStatusBar, 0), c.Decimal);
-    EXPECT_EQ(Panel(Form.HexStatusBar, 1), c.Hex);
+    EXPECT_EQ(Panel(Form.HexStatusBar(), 0), c.Decimal);
+    EXPECT_EQ(Panel(Form.HexStatusBar(), 1), c.Hex);
   }
-  EXPECT_EQ(Panel(Form.HexStatusBar, 2), "");
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "");
   Focus(RowNamed("OCTET STRING"));
-  EXPECT_EQ(Panel(Form.HexStatusBar, 2), "$0A - $117");
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$0A - $117");
 }
 
 TEST_F(StatusBarTest, AnEmptyBufferLeavesTheHexBarEmpty) {
   Show({});
-  EXPECT_EQ(Form.Hex1VT.FocusedNode(), NoNode);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Panel(Form.HexStatusBar, i), "") << i;
+  EXPECT_EQ(Form.Hex1VT().FocusedNode(), NoNode);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Panel(Form.HexStatusBar(), i), "") << i;
 }
 
 TEST_F(StatusBarTest, PanelsHaveTheirWidthsAndDrawing) {
   std::vector<int> widths;
-  for (const TStatusPanel& p : Form.MainStatusBar) widths.push_back(p.Width);
+  for (const TStatusPanel& p : Form.MainStatusBar()) widths.push_back(p.Width);
   EXPECT_EQ(widths, (std::vector<int>{100, 110, 120, 70, 110, 100, 100}));
-  EXPECT_EQ(Form.HexStatusBar[0].Alignment, TAlignment::taRightJustify);
-  EXPECT_EQ(Form.HexStatusBar[2].Alignment, TAlignment::taCenter);
-  EXPECT_EQ(Form.HexStatusBar[2].Width, 100);
+  EXPECT_EQ(Form.HexStatusBar()[0].Alignment, TAlignment::taRightJustify);
+  EXPECT_EQ(Form.HexStatusBar()[2].Alignment, TAlignment::taCenter);
+  EXPECT_EQ(Form.HexStatusBar()[2].Width, 100);
 
   Fake.Clipboard.Text = u"MAMCAQU=";
   Form.LoadFromClipboard();
-  int base64 = Fake.Display.TextWidth(u"base64", Form.StatusBarFontName, Form.StatusBarFontSize);
-  int clipboard = Fake.Display.BoldTextWidth(u"clipboard", Form.StatusBarFontName, Form.StatusBarFontSize);
+  int base64 = Fake.Display.TextWidth(u"base64", Form.StatusBarFontName(), Form.StatusBarFontSize());
+  int clipboard = Fake.Display.BoldTextWidth(u"clipboard", Form.StatusBarFontName(), Form.StatusBarFontSize());
   struct {
     int Panel;
     TRect Rect;
@@ -153,21 +153,21 @@ TEST_F(StatusBarTest, ACertificateThroughAllViews) {
   Focus(third);
   EXPECT_EQ(Caption(third), "Header length:");
   EXPECT_EQ(Value(third), "4");
-  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT, third, TImageKind::ikNormal, -1), TIcon::icAttribute);
-  EXPECT_EQ(Form.TreeVTPaintText(Form.TreeVT, third, -1, TTextType::ttNormal).Color, settings::RGB(255, 255, 255));
-  EXPECT_EQ(Form.HexSel, (THexSelection{0, 1389}));
-  EXPECT_EQ(Form.Hex1VT.OffsetY(), 0);
-  EXPECT_EQ(Panel(Form.HexStatusBar, 0), "0");
-  EXPECT_EQ(Panel(Form.HexStatusBar, 2), "$00 - $56D");
+  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT(), third, TImageKind::ikNormal, -1), TIcon::icAttribute);
+  EXPECT_EQ(Form.TreeVTPaintText(Form.TreeVT(), third, -1, TTextType::ttNormal).Color, settings::RGB(255, 255, 255));
+  EXPECT_EQ(Form.HexSel(), (THexSelection{0, 1389}));
+  EXPECT_EQ(Form.Hex1VT().OffsetY(), 0);
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 0), "0");
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$00 - $56D");
 
-  Form.TreeVT.FullCollapse();
+  Form.TreeVT().FullCollapse();
   FocusByte(1300);  // inside the signature BIT STRING
   Form.HexVTEnter();
-  TNodeId focused = Form.TreeVT.FocusedNode();
+  TNodeId focused = Form.TreeVT().FocusedNode();
   EXPECT_EQ(Caption(focused), "BIT STRING");
-  EXPECT_TRUE(Form.TreeVT.IsFullyVisible(focused));
-  EXPECT_EQ(Panel(Form.HexStatusBar, 0), "1300");
-  EXPECT_EQ(Panel(Form.HexStatusBar, 2), "$469 - $56D");
+  EXPECT_TRUE(Form.TreeVT().IsFullyVisible(focused));
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 0), "1300");
+  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$469 - $56D");
 }
 
 }  // namespace

@@ -58,8 +58,8 @@ class ToolboxTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.ClipboardWait = [](int) {};
-    Form.DialogRunner = &Runner;
+    Form.SetClipboardWait([](int) {});
+    Form.SetDialogRunner(&Runner);
     Fake.System.Digester = platform::posix::LibcryptoDigest;
     settings::InitLanguages();
   }
@@ -110,7 +110,7 @@ TEST_F(ToolboxTest, PemLabelComesFromTheRecognisedStructure) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Sample);
     ShowSample(c.Sample);
-    Focus(Form.TreeVT.GetFirst());
+    Focus(Form.TreeVT().GetFirst());
     const std::string pem = Copied(&TMainForm::CopyAsPem);
     EXPECT_EQ(pem.substr(0, pem.find('\n')), std::string("-----BEGIN ") + c.Label + "-----");
   }
@@ -119,8 +119,8 @@ TEST_F(ToolboxTest, PemLabelComesFromTheRecognisedStructure) {
 TEST_F(ToolboxTest, ElementInfoShowsOffsetsPathAndTheDigestsOpensslComputes) {
   const std::filesystem::path cert = SamplesDir() / "cert.der";
   const std::string der = ReadAll(cert);
-  Form.Settings.FieldNames = true;
-  Form.Settings.ShowAttributes = true;
+  Form.Settings().FieldNames = true;
+  Form.Settings().ShowAttributes = true;
   ShowSample("cert.der");
   TTempDir dir;
   WriteAll(dir.Path / "content.bin", der.substr(4));  // a certificate's header is 30 82 hh ll
@@ -238,9 +238,9 @@ TEST_F(ToolboxTest, GoToOffsetFocusesTheElementAndTheByteOrSaysWhatIsWrong) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(settings::Utf16ToUtf8(c.Typed));
-    Focus(Form.TreeVT.GetFirst());  // the SEQUENCE
-    Form.Hex1VT.SetFocusedNode(Form.HexNodes(0).Hex1);
-    Form.Hex1VT.SetFocusedColumn(6);
+    Focus(Form.TreeVT().GetFirst());  // the SEQUENCE
+    Form.Hex1VT().SetFocusedNode(Form.HexNodes(0).Hex1);
+    Form.Hex1VT().SetFocusedColumn(6);
     Fake.Dialogs.Messages.clear();
     std::u16string error = u"not run";
     Runner.User = [&](settings::TDialogController& dialog) {
@@ -254,10 +254,10 @@ TEST_F(ToolboxTest, GoToOffsetFocusesTheElementAndTheByteOrSaysWhatIsWrong) {
     EXPECT_EQ(error, c.Error);
     const bool moved = !c.Element.empty();
     EXPECT_EQ(Fake.Dialogs.Messages.size(), moved ? 0u : 1u);
-    EXPECT_EQ(settings::Utf16ToUtf8(Form.GetTag(Form.TreeVT.FocusedNode()).Name()), moved ? c.Element : "SEQUENCE");
-    EXPECT_EQ(Form.Hex1VT.FocusedNode(), Form.HexNodes(moved ? c.Row : 0).Hex1);
-    EXPECT_EQ(Form.Hex1VT.FocusedColumn(), moved ? c.Column : 6);
-    EXPECT_EQ(Form.Hex2VT.FocusedColumn(), Form.Hex1VT.FocusedColumn()) << "the text grid follows";
+    EXPECT_EQ(settings::Utf16ToUtf8(Form.GetTag(Form.TreeVT().FocusedNode()).Name()), moved ? c.Element : "SEQUENCE");
+    EXPECT_EQ(Form.Hex1VT().FocusedNode(), Form.HexNodes(moved ? c.Row : 0).Hex1);
+    EXPECT_EQ(Form.Hex1VT().FocusedColumn(), moved ? c.Column : 6);
+    EXPECT_EQ(Form.Hex2VT().FocusedColumn(), Form.Hex1VT().FocusedColumn()) << "the text grid follows";
   }
 }
 

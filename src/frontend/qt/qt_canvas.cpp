@@ -147,10 +147,4 @@ void TQtCanvas::ApplyClip() {
   FPainter.setClipRect(FClips.back());
 }
 
-int TQtCanvas::TextWidth(const std::u16string& text, const platform::TFont& font) {
-  return EntryFor(font).Metrics.horizontalAdvance(QString::fromStdU16String(text));
-}
-
-int TQtCanvas::TextHeight(const platform::TFont& font) { return EntryFor(font).Metrics.height(); }
-
 }  // namespace frontend::qt

@@ -21,8 +21,9 @@ platform::TColor FromQColor(const QColor& color);
 QRect ToQRect(const platform::TRect& rect);
 platform::TRect FromQRect(const QRect& rect);
 
-// The QFont for a face, point size and weight; cached, as painting asks for the
-// same few fonts on every row.
+// The QFont for a face, point size and weight, and its metrics: the one cache
+// the canvas draws with and the display measures with, as painting asks for
+// the same few fonts on every row.
 const QFont& FontFor(const platform::TFont& font);
 const QFontMetrics& MetricsFor(const platform::TFont& font);
 
@@ -41,8 +42,6 @@ class TQtCanvas : public platform::ICanvas {
   void DrawIcon(int x, int y, platform::TIcon icon) override;
   void PushClip(const platform::TRect& rect) override;
   void PopClip() override;
-  int TextWidth(const std::u16string& text, const platform::TFont& font) override;
-  int TextHeight(const platform::TFont& font) override;
 
  private:
   QPainter& FPainter;

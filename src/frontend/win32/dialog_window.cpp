@@ -47,7 +47,6 @@ class TDialog {
   platform::IDialogs& FDialogs;
   HWND FWindow = nullptr;
   std::vector<TNative> FNatives;
-  TFontCache FFonts;
   bool FRefreshing = false;
   bool FClosed = false;
 
@@ -168,7 +167,7 @@ void TDialog::CreateControls() {
                                     FWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(),
                                     nullptr);
     SendMessageW(native.Window, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(FFonts.Get({look.FontName, look.FontSize, control.Bold})), FALSE);
+                 reinterpret_cast<WPARAM>(Fonts().Get({look.FontName, look.FontSize, control.Bold})), FALSE);
     if (control.Kind == TControlKind::ckSpinEdit) {
       native.Arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, r.Right - arrowsWidth, r.Top,
                                       arrowsWidth, r.Height(), FWindow, nullptr, ThisModule(), nullptr);

@@ -106,12 +106,6 @@ void TGdiCanvas::PopClip() {
   FClipStates.pop_back();
 }
 
-int TGdiCanvas::TextWidth(const std::u16string& text, const platform::TFont& font) {
-  return MeasureOn(FDC, FFonts.Get(font), text).cx;
-}
-
-int TGdiCanvas::TextHeight(const platform::TFont& font) { return MeasureOn(FDC, FFonts.Get(font), u"").cy; }
-
 TDoubleBuffer::TDoubleBuffer(HDC target, const RECT& update) : FTarget(target), FUpdate(update) {
   int width = std::max<LONG>(1, update.right - update.left);
   int height = std::max<LONG>(1, update.bottom - update.top);

@@ -43,8 +43,6 @@ class TGdiCanvas : public platform::ICanvas {
   void DrawIcon(int x, int y, platform::TIcon icon) override;
   void PushClip(const platform::TRect& rect) override;
   void PopClip() override;
-  int TextWidth(const std::u16string& text, const platform::TFont& font) override;
-  int TextHeight(const platform::TFont& font) override;
 
  private:
   HDC FDC;

@@ -27,6 +27,11 @@ HFONT TFontCache::Get(const platform::TFont& font) {
   return handle;
 }
 
+TFontCache& Fonts() {
+  static TFontCache cache;
+  return cache;
+}
+
 SIZE MeasureOn(HDC dc, HFONT font, const std::u16string& text) {
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};

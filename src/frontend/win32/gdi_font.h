@@ -25,6 +25,10 @@ class TFontCache {
   std::map<std::tuple<std::u16string, int, bool>, HFONT> FFonts;
 };
 
+// The module's one font cache: the display measures, and the canvases and
+// dialogs draw, with the same fonts.
+TFontCache& Fonts();
+
 // The font's text width and cell height on dc, which the call leaves as it was.
 SIZE MeasureOn(HDC dc, HFONT font, const std::u16string& text);
 

@@ -282,7 +282,7 @@ void TViewerWindow::PaintWindow(HWND window,
     viewer::TRect update{r.left, r.top, r.right, r.bottom};
     Guard(
         [&] {
-          TGdiCanvas canvas(buffer.DC(), FFonts, FIcons);
+          TGdiCanvas canvas(buffer.DC(), Fonts(), FIcons);
           paint(canvas, update);
         },
         /*showMessage=*/false);

@@ -67,7 +67,6 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   std::array<HWND, ViewCount> FViews{};
   std::array<HWND, std::size(viewer::AllScrollBars)> FBars{};
   HMENU FOpenMenu = nullptr;
-  TFontCache FFonts;
   TIconSheet FIcons;
 
   static LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

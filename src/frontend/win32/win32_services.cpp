@@ -170,28 +170,28 @@ std::vector<std::u16string> TWin32Display::FontFamilies(bool fixedPitchOnly) {
   return families.Names;
 }
 
-TWin32Display::TWin32Display() : FDC(CreateCompatibleDC(nullptr)), FFonts(std::make_unique<TFontCache>()) {}
+TWin32Display::TWin32Display() : FDC(CreateCompatibleDC(nullptr)) {}
 
 TWin32Display::~TWin32Display() {
   if (FDC != nullptr) DeleteDC(static_cast<HDC>(FDC));
 }
 
 int TWin32Display::TextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) {
-  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, false}), text).cx;
+  return MeasureOn(static_cast<HDC>(FDC), Fonts().Get({fontName, fontSize, false}), text).cx;
 }
 
 int TWin32Display::BoldTextWidth(const std::u16string& text, const std::u16string& fontName, int fontSize) {
-  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, true}), text).cx;
+  return MeasureOn(static_cast<HDC>(FDC), Fonts().Get({fontName, fontSize, true}), text).cx;
 }
 
 int TWin32Display::TextHeight(const std::u16string& fontName, int fontSize) {
-  return MeasureOn(static_cast<HDC>(FDC), FFonts->Get({fontName, fontSize, false}), u"").cy;
+  return MeasureOn(static_cast<HDC>(FDC), Fonts().Get({fontName, fontSize, false}), u"").cy;
 }
 
 std::u16string TWin32Display::UsedFontFamily(const std::u16string& fontName) {
   // The font mapper's choice shows as the face of the font it realised.
   HDC dc = static_cast<HDC>(FDC);
-  HGDIOBJ previous = SelectObject(dc, FFonts->Get({fontName, 10, false}));
+  HGDIOBJ previous = SelectObject(dc, Fonts().Get({fontName, 10, false}));
   wchar_t face[LF_FACESIZE] = {};
   int copied = GetTextFaceW(dc, LF_FACESIZE, face);
   SelectObject(dc, previous);

@@ -54,9 +54,8 @@ class TWin32WindowHost : public platform::IWindowHost {
   int FBusyDepth = 0;
 };
 
-class TFontCache;
-
-// Measures on a memory DC of the screen with fonts made once.
+// Measures on a memory DC of the screen with the module's font cache (gdi_font.h),
+// the fonts the canvases draw with.
 class TWin32Display : public platform::IDisplay {
  public:
   TWin32Display();
@@ -76,7 +75,6 @@ class TWin32Display : public platform::IDisplay {
 
  private:
   void* FDC;
-  std::unique_ptr<TFontCache> FFonts;
 };
 
 // The "Name (*.x)|*.x|..." filter as the file dialog wants it: NUL-separated,

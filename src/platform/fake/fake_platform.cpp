@@ -46,11 +46,15 @@ std::vector<std::u16string> TFakeDisplay::FontFamilies(bool fixedPitchOnly) {
   return fixedPitchOnly ? FixedFonts : Fonts;
 }
 
+int FakeTextWidth(const std::u16string& text, int fontSize) { return static_cast<int>(text.size()) * 7 * fontSize / 10; }
+
+int FakeTextHeight(int fontSize) { return 16 * fontSize / 10; }
+
 int TFakeDisplay::TextWidth(const std::u16string& text, const std::u16string&, int fontSize) {
-  return static_cast<int>(text.size()) * 7 * fontSize / 10;
+  return FakeTextWidth(text, fontSize);
 }
 
-int TFakeDisplay::TextHeight(const std::u16string&, int fontSize) { return 16 * fontSize / 10; }
+int TFakeDisplay::TextHeight(const std::u16string&, int fontSize) { return FakeTextHeight(fontSize); }
 
 std::u16string TFakeDisplay::UsedFontFamily(const std::u16string& fontName) {
   return std::find(Fonts.begin(), Fonts.end(), fontName) != Fonts.end() ? fontName : Substitute;

@@ -56,8 +56,13 @@ class TFakeWindowHost : public IWindowHost {
   void ActivateParent() override { ++ParentActivations; }
 };
 
-// Text is measured as 7 pixels per UTF-16 unit at 10 points, scaled by size.
-// A face that is not in Fonts is drawn in Substitute.
+// The fake metrics: 7 pixels per UTF-16 unit at 10 points, 16 pixels high,
+// scaled by size, whatever the face and weight.
+int FakeTextWidth(const std::u16string& text, int fontSize);
+int FakeTextHeight(int fontSize);
+
+// Text is measured with the fake metrics. A face that is not in Fonts is drawn
+// in Substitute.
 class TFakeDisplay : public IDisplay {
  public:
   std::map<int, TColor> SysColors{{5, 0xFFFFFF}, {13, 0xD77800}, {15, 0xF0F0F0}, {16, 0xA0A0A0}, {18, 0x000000}};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/fake/fake_platform.h"
+
 namespace platform::fake {
 
 namespace {
@@ -62,7 +64,9 @@ void TRecordingCanvas::VertLine(int x, int y1, int y2, TColor color, bool dotted
 
 void TRecordingCanvas::DrawText(int x, int y, const std::u16string& text, const TFont& font, TColor color,
                                 const TRect& clip) {
-  TDrawCall call = MakeCall(TDrawKind::dkText, {x, y, x + TextWidth(text, font), y + TextHeight(font)}, color);
+  // The extent the fake display measures, so a record lines up with the layout.
+  TDrawCall call = MakeCall(TDrawKind::dkText, {x, y, x + FakeTextWidth(text, font.Size), y + FakeTextHeight(font.Size)},
+                            color);
   call.Text = text;
   call.Font = font;
   call.Clip = clip;
@@ -82,12 +86,6 @@ void TRecordingCanvas::PushClip(const TRect& rect) {
 void TRecordingCanvas::PopClip() {
   if (!FClips.empty()) FClips.pop_back();
 }
-
-int TRecordingCanvas::TextWidth(const std::u16string& text, const TFont& font) {
-  return static_cast<int>(text.size()) * 7 * font.Size / 10;
-}
-
-int TRecordingCanvas::TextHeight(const TFont& font) { return 16 * font.Size / 10; }
 
 void TRecordingCanvas::Clear() {
   Calls.clear();

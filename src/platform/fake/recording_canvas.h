@@ -39,8 +39,6 @@ class TRecordingCanvas : public ICanvas {
   void PushClip(const TRect& rect) override;
   void PopClip() override;
   // As the fake display measures: 7 pixels per UTF-16 unit at 10 points, bold the same.
-  int TextWidth(const std::u16string& text, const TFont& font) override;
-  int TextHeight(const TFont& font) override;
 
   void Clear();
   int ClipDepth() const { return static_cast<int>(FClips.size()); }

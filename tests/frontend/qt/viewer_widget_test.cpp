@@ -134,8 +134,8 @@ class QtViewer : public testing::Test {
 
   // The first shown row after `after` whose caption is caption.
   viewer::TNodeId RowCaptioned(const std::u16string& caption, viewer::TNodeId after) {
-    for (viewer::TNodeId node = FForm->TreeVT.GetNextVisible(after); node != viewer::NoNode;
-         node = FForm->TreeVT.GetNextVisible(node))
+    for (viewer::TNodeId node = FForm->TreeVT().GetNextVisible(after); node != viewer::NoNode;
+         node = FForm->TreeVT().GetNextVisible(node))
       if (RowOf(node).CaptionText == caption) return node;
     return viewer::NoNode;
   }
@@ -149,7 +149,7 @@ class QtViewer : public testing::Test {
 
   // Tree row of node and its geometry, in the tree's coordinates.
   viewer::TTreeRowGeometry RowOf(viewer::TNodeId node) {
-    const auto top = static_cast<int>(FForm->TreeVT.NodeTop(node) - FForm->TreeVT.OffsetY());
+    const auto top = static_cast<int>(FForm->TreeVT().NodeTop(node) - FForm->TreeVT().OffsetY());
     return FForm->TreeRowGeometry(node, top);
   }
 };
@@ -181,7 +181,7 @@ void CloseNextMessageBox(QString& text) {
 
 TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
   Open("cert.der");
-  const settings::THexSettings& hex = FForm->Settings.Hex;
+  const settings::THexSettings& hex = FForm->Settings().Hex;
   QImage image = Grab(TView::vwHex1);
   image.save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-hex.png"));
   // cert.der opens with 30 82 len len: a SEQUENCE tag, then its length bytes.
@@ -206,11 +206,11 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
 
   // A click on the inner SEQUENCE focuses tbsCertificate: its bytes take the
   // selection colour, the outer SEQUENCE's own header does not.
-  const viewer::TNodeId row = RowCaptioned(u"SEQUENCE", FForm->TreeVT.GetFirst());
+  const viewer::TNodeId row = RowCaptioned(u"SEQUENCE", FForm->TreeVT().GetFirst());
   ASSERT_NE(row, viewer::NoNode);
   ClickRow(row);
-  ASSERT_EQ(FForm->TreeVT.FocusedNode(), row);
-  ASSERT_EQ(FForm->HexSel.First, 4);
+  ASSERT_EQ(FForm->TreeVT().FocusedNode(), row);
+  ASSERT_EQ(FForm->HexSel().First, 4);
   image = Grab(TView::vwHex1);
   for (std::int32_t offset : {4, 5, 9, 40}) {
     SCOPED_TRACE(offset);
@@ -222,7 +222,7 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
 
 TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
   Open("cert.der");
-  const viewer::TNodeId row = FForm->TreeVT.GetFirst();
+  const viewer::TNodeId row = FForm->TreeVT().GetFirst();
   struct {
     int FontSize;
     bool Icons;
@@ -231,7 +231,7 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
   std::optional<platform::TIcon> icon;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize);
-    FForm->Settings.FontSize = c.FontSize;
+    FForm->Settings().FontSize = c.FontSize;
     FForm->SetTreeFontSize();
     QApplication::processEvents();
     const viewer::TTreeRowGeometry geometry = RowOf(row);
@@ -365,7 +365,7 @@ TEST_F(QtViewer, NothingTheCoreThrowsLeavesAPaintAKeyOrAMenuCommand) {
   FDisplay->Throw = false;
 
   // Ctrl+C and the menu's Copy value reach the throwing clipboard; the user is told.
-  const viewer::TNodeId row = RowCaptioned(u"INTEGER", FForm->TreeVT.GetFirst());
+  const viewer::TNodeId row = RowCaptioned(u"INTEGER", FForm->TreeVT().GetFirst());
   ASSERT_NE(row, viewer::NoNode);
   ClickRow(row);
   QString shown;
@@ -416,7 +416,7 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
   EXPECT_EQ(offered.size(), 16u);
   EXPECT_EQ(FForm->GetHexNodeIndex(15), 0) << "16 bytes in a row";
   const QImage hex = Grab(TView::vwHex1);
-  EXPECT_GE(PixelsNear(hex, CellOf(TView::vwHex1, 15), FForm->Settings.Hex.HexColor), 3)
+  EXPECT_GE(PixelsNear(hex, CellOf(TView::vwHex1, 15), FForm->Settings().Hex.HexColor), 3)
       << "byte 15 drawn in the first row";
   const QImage tree = Grab(TView::vwTree);
   const QRect rightOfRows(tree.width() - 40, 2, 10, 10);
@@ -456,8 +456,8 @@ TEST_F(QtViewer, GoToOffsetTakesWhatIsTypedIntoItsFieldAndEnter) {
   FForm->GoToOffset();
   EXPECT_TRUE(closedByEnter);
   // Byte 14 lies in the certificate's serial number, which starts at 13.
-  EXPECT_EQ(FForm->GetTag(FForm->TreeVT.FocusedNode()).Offset(), 13);
-  EXPECT_EQ(FForm->GetHexOffset(FForm->Hex1VT.FocusedNode(), FForm->Hex1VT.FocusedColumn()), 14);
+  EXPECT_EQ(FForm->GetTag(FForm->TreeVT().FocusedNode()).Offset(), 13);
+  EXPECT_EQ(FForm->GetHexOffset(FForm->Hex1VT().FocusedNode(), FForm->Hex1VT().FocusedColumn()), 14);
 }
 
 TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
@@ -497,7 +497,7 @@ TEST(QtDisplay, AFaceThatIsNotInstalledIsDrawnInOneTheFontListsOffer) {
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
   Open("cert.der");
   // With an element focused, as a user looks at it.
-  ClickRow(RowCaptioned(u"SEQUENCE", RowCaptioned(u"INTEGER", FForm->TreeVT.GetFirst())));
+  ClickRow(RowCaptioned(u"SEQUENCE", RowCaptioned(u"INTEGER", FForm->TreeVT().GetFirst())));
   const QImage image = FHost->grab().toImage();
   ASSERT_EQ(image.size(), QSize(1000, 700));
   EXPECT_TRUE(image.save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-viewer.png")));

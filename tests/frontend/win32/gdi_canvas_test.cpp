@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "frontend/win32/gdi_canvas.h"
+#include "frontend/win32/win32_services.h"
 
 namespace frontend::win32 {
 namespace {
@@ -97,24 +98,39 @@ TEST(GdiCanvas, PrimitivesLightExactlyTheirPixels) {
   }
 }
 
-TEST(GdiCanvas, TextIsClippedToItsRectangleAndMeasured) {
-  TFontCache fonts;
+TEST(GdiCanvas, TextInksWhatTheDisplayMeasuresAndIsClippedToItsRectangle) {
   TIconSheet icons;
-  TBitmap bitmap;
-  TGdiCanvas canvas(bitmap.DC(), fonts, icons);
+  TWin32Display display;
   platform::TFont font{u"Tahoma", 10, false};
-  int width = canvas.TextWidth(u"MMMM", font);
-  EXPECT_GT(width, canvas.TextWidth(u"MM", font));
-  EXPECT_GT(canvas.TextHeight(font), 8);
-  canvas.DrawText(0, 0, u"MMMMMMMMMMMM", font, 0, {0, 0, 10, Height});
-  auto inkIn = [&](int left, int right) {
-    for (int x = left; x < right; ++x)
-      for (int y = 0; y < Height; ++y)
-        if (bitmap.At(x, y) != Paper) return true;
-    return false;
+  const int width = display.TextWidth(u"MMM", font.Name, font.Size);
+  ASSERT_GT(width, display.TextWidth(u"MM", font.Name, font.Size));
+  ASSERT_LT(width, Width - 4);
+  ASSERT_GT(display.TextHeight(font.Name, font.Size), 8);
+  struct {
+    const char* Label;
+    const char16_t* Text;
+    platform::TRect Clip;
+    int InkedFrom, InkedTo;  // some ink here
+    int BlankFrom;           // none from here on
+  } cases[] = {
+      {"unclipped: the ink ends where the display's width does", u"MMM", {0, 0, Width, Height}, width / 2, width,
+       width + 1},
+      {"clipped at 10 pixels", u"MMMMMMMMMMMM", {0, 0, 10, Height}, 0, 10, 10},
   };
-  EXPECT_TRUE(inkIn(0, 10));
-  EXPECT_FALSE(inkIn(10, Width));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    TBitmap bitmap;
+    TGdiCanvas canvas(bitmap.DC(), Fonts(), icons);
+    canvas.DrawText(0, 0, c.Text, font, 0, c.Clip);
+    auto inkIn = [&](int left, int right) {
+      for (int x = left; x < right; ++x)
+        for (int y = 0; y < Height; ++y)
+          if (bitmap.At(x, y) != Paper) return true;
+      return false;
+    };
+    EXPECT_TRUE(inkIn(c.InkedFrom, c.InkedTo));
+    EXPECT_FALSE(inkIn(c.BlankFrom, Width));
+  }
 }
 
 TEST(GdiCanvas, IconsBlendTheirAlphaOverTheBackground) {

@@ -107,7 +107,7 @@ TEST_F(ViewerWindow, FailuresStopAtTheFenceAndTheWindowGoesOn) {
   // A focused row gives the copy commands something to copy.
   SendMessageW(Tree(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 5));
   SendMessageW(Tree(), WM_LBUTTONUP, 0, MAKELPARAM(40, 5));
-  ASSERT_NE(Form->TreeVT.FocusedNode(), viewer::NoNode);
+  ASSERT_NE(Form->TreeVT().FocusedNode(), viewer::NoNode);
   for (const TEntry& entry : entries) {
     SCOPED_TRACE(entry.Label);
     Dialogs.Messages.clear();
@@ -176,12 +176,12 @@ void CALLBACK ActInDialog(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(ViewerWindow, SettingsDialogChangesTheLiveSettingsAndClosesOnEscape) {
-  bool iconsBefore = Form->Settings.ShowIcons;
+  bool iconsBefore = Form->Settings().ShowIcons;
   DialogChildren = 0;
   SetTimer(nullptr, 0, 200, ActInDialog);
   SendMessageW(reinterpret_cast<HWND>(Window->Handle()), WM_COMMAND, 114, 0);  // returns once it has closed
   EXPECT_GT(DialogChildren, 50);
-  EXPECT_EQ(Form->Settings.ShowIcons, !iconsBefore);
+  EXPECT_EQ(Form->Settings().ShowIcons, !iconsBefore);
   EXPECT_EQ(FindWindowW(DialogClassName, nullptr), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Parent));
 }
