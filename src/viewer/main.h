@@ -507,6 +507,7 @@ class TMainForm {
   void ViewInvalidated(TView view, VirtualTree& tree, TNodeId node);
   void CheckScroll(TView view);
   void PaintTree(platform::ICanvas& canvas, const TRect& update);
+  struct TGridCells;
   void PaintGrid(TView view, platform::ICanvas& canvas, const TRect& update);
   void PaintStatusBar(TView view, platform::ICanvas& canvas, const TRect& update);
   // Width of text in the status bars' font.

@@ -267,9 +267,21 @@ void TMainForm::PaintTree(platform::ICanvas& target, const TRect& update) {
   }
 }
 
+// What a grid's cells show, by the grid's own handlers: the one choice the
+// painter makes between the two grids.
+struct TMainForm::TGridCells {
+  TCellPaint (TMainForm::*BeforeCellPaint)(VirtualTree&, TNodeId, int);
+  std::u16string (TMainForm::*GetText)(VirtualTree&, TNodeId, int, TTextType);
+  TTextStyle (TMainForm::*PaintText)(VirtualTree&, TNodeId, int, TTextType);
+};
+
 void TMainForm::PaintGrid(TView view, platform::ICanvas& target, const TRect& update) {
-  const bool bytes = view == TView::vwHex1;
-  VirtualTree& grid = bytes ? FHex1VT : FHex2VT;
+  static constexpr TGridCells BytesCells{&TMainForm::Hex1VTBeforeCellPaint, &TMainForm::Hex1VTGetText,
+                                         &TMainForm::Hex1VTPaintText};
+  static constexpr TGridCells TextCells{&TMainForm::Hex2VTBeforeCellPaint, &TMainForm::Hex2VTGetText,
+                                        &TMainForm::Hex2VTPaintText};
+  const TGridCells& cells = view == TView::vwHex1 ? BytesCells : TextCells;
+  VirtualTree& grid = view == TView::vwHex1 ? FHex1VT : FHex2VT;
   TRect area = Intersect(update, ClientRect(grid));
   if (area.IsEmpty()) return;
   TAreaCanvas canvas(target, FPlatform.Display, area);
@@ -293,15 +305,13 @@ void TMainForm::PaintGrid(TView view, platform::ICanvas& target, const TRect& up
       TRect cell{left, top, left + column.Width, top + height};
       left = cell.Right;
       if (!canvas.Meets(cell)) continue;
-      TCellPaint paint = bytes ? Hex1VTBeforeCellPaint(grid, node, c) : Hex2VTBeforeCellPaint(grid, node, c);
+      TCellPaint paint = (this->*cells.BeforeCellPaint)(grid, node, c);
       if (paint.Fill) canvas.Fill(cell, *paint.Fill);
       if (paint.Frame) canvas.Frame(cell, *paint.Frame);
       if (focusedRow && c == grid.FocusedColumn()) canvas.Fill(cell, look.FocusedSelectionColor);
-      std::u16string text = bytes ? Hex1VTGetText(grid, node, c, TTextType::ttNormal)
-                                  : Hex2VTGetText(grid, node, c, TTextType::ttNormal);
+      std::u16string text = (this->*cells.GetText)(grid, node, c, TTextType::ttNormal);
       if (text.empty()) continue;
-      TTextStyle style = bytes ? Hex1VTPaintText(grid, node, c, TTextType::ttNormal)
-                               : Hex2VTPaintText(grid, node, c, TTextType::ttNormal);
+      TTextStyle style = (this->*cells.PaintText)(grid, node, c, TTextType::ttNormal);
       int x = cell.Left + column.Margin;
       if (column.Alignment != TAlignment::taLeftJustify) {
         int textWidth = MeasureText(display, text, look.FontName, look.FontSize, style.Bold);
