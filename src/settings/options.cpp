@@ -403,10 +403,18 @@ void TSettingsForm::SettingsToControls() {
   platform::IDisplay& display = MainForm.Platform().Display;
 
   // A stored face that is not installed shows as the face drawn in its place; the
-  // setting keeps the stored name until the user picks a face.
-  auto fontIndex = [&](const TControl& list, const std::u16string& name) {
+  // setting keeps the stored name until the user picks a face. A substitute the
+  // list lacks (Wine draws a missing Courier New in a proportional face) joins it.
+  auto fontIndex = [&](TControl& list, const std::u16string& name) {
     int index = IndexOf(list.Items, name);
-    return index >= 0 ? index : IndexOf(list.Items, display.UsedFontFamily(name));
+    if (index >= 0) return index;
+    const std::u16string used = display.UsedFontFamily(name);
+    if (used.empty() || used == name) return -1;  // installed, only not listed
+    if (IndexOf(list.Items, used) < 0) {
+      list.Items.push_back(used);
+      list.Items = SortedFamilies(std::move(list.Items));
+    }
+    return IndexOf(list.Items, used);
   };
   TControl& treeFont = Controls["cbTreeFontName"];
   treeFont.ItemIndex = fontIndex(treeFont, settings.FontName);

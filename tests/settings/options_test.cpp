@@ -109,7 +109,9 @@ TEST_F(SettingsForm, FontListsAreSortedWithEachFamilyOnceAndTheHexListFixedPitch
   Target.Record.FontName = u"Not Installed";
   Target.Record.Hex.FontName = u"Tahoma";  // installed, but not fixed-pitch
   TSettingsForm unmatched(Target);
-  EXPECT_EQ(unmatched.Controls["cbTreeFontName"].ItemIndex, -1);
+  const TControl& tree = unmatched.Controls["cbTreeFontName"];
+  ASSERT_GE(tree.ItemIndex, 0);
+  EXPECT_EQ(tree.Items[tree.ItemIndex], Fake.Display.Substitute) << "the face drawn in its place";
   EXPECT_EQ(unmatched.Controls["cbHexFontName"].ItemIndex, -1);
   EXPECT_EQ(Target.Record.FontName, u"Not Installed") << "the setting keeps its value";
 }
@@ -133,6 +135,19 @@ TEST_F(SettingsForm, AFaceThatIsNotInstalledShowsAsTheFaceDrawnInItsPlaceUntilOn
   form.ComboBoxChange("cbTreeFontName", 0);
   EXPECT_EQ(Target.Record.FontName, u"DejaVu Sans");
   EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New");
+}
+
+TEST_F(SettingsForm, ASubstituteTheListLacksJoinsItToShowTheFaceDrawn) {
+  // As under Wine: a missing Courier New is drawn in a proportional face.
+  Fake.Display.Fonts = {u"DejaVu Sans", u"DejaVu Sans Mono"};
+  Fake.Display.FixedFonts = {u"DejaVu Sans Mono"};
+  Fake.Display.Substitute = u"DejaVu Sans";
+  TSettingsForm form(Target);
+  const TControl& hex = form.Controls["cbHexFontName"];
+  EXPECT_EQ(Utf8(hex.Items), (std::vector<std::string>{"DejaVu Sans", "DejaVu Sans Mono"}));
+  EXPECT_EQ(hex.ItemIndex, 0) << "DejaVu Sans";
+  EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New") << "kept until the user picks";
+  EXPECT_TRUE(Target.Log.empty());
 }
 
 TEST_F(SettingsForm, ThePluginFolderFieldShowsTheFileThatWillReallyBeWritten) {
