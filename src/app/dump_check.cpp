@@ -7,7 +7,6 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
-#include "schema/der_schema_check.h"
 #include "text/base64.h"
 
 namespace app {
@@ -111,13 +110,7 @@ std::int32_t FatalOffset(const viewer::TDecodedDocument& document) {
 }
 
 std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& document) {
-  asn::TDerOptions options;
-  options.RawFile = !document.FromBase64() && !document.FromClipboard();
-  options.FatalOffset = FatalOffset(document);
-  const schema::TSchemaDerCheck schemaCheck(document.Names());
-  const asn::IDerCheck* const extra[] = {&schemaCheck};
-  options.Extra = extra;
-  return asn::CheckDer(document.Elements(), *document.Bytes(), options);
+  return document.CheckDer();
 }
 
 int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std::ostream& err) {

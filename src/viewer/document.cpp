@@ -158,7 +158,10 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
 
 void TDecodedDocument::RunDerChecks() {
   FDerFindings.clear();
-  if (!FSettings.DerChecks) return;
+  if (FSettings.DerChecks) FDerFindings = CheckDer();
+}
+
+std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   asn::TDerOptions options;
   options.RawFile = !FFromBase64 && !FFromClipboard;
   const TTag root = Root();
@@ -168,7 +171,7 @@ void TDecodedDocument::RunDerChecks() {
   const schema::TSchemaDerCheck schemaCheck(FNames);
   const asn::IDerCheck* const extra[] = {&schemaCheck};
   options.Extra = extra;
-  FDerFindings = asn::CheckDer(FElements, *FBytes, options);
+  return asn::CheckDer(FElements, *FBytes, options);
 }
 
 std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {

@@ -90,6 +90,8 @@ class TDecodedDocument {
 
   // Runs the DER checks over the document, or forgets them when DerChecks is off.
   void RunDerChecks();
+  // The findings of every rule over the document as it stands, whatever the setting.
+  std::vector<asn::TDerFinding> CheckDer() const;
   // The findings RunDerChecks left, in document order.
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
   // The findings of an element row; empty for every other row.
