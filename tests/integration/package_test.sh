@@ -10,14 +10,26 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# The marker says that this test installed the package, so a run that was
+# killed before its cleanup is recognised and its leftover removed; a package
+# installed by anyone else is left alone.
+marker=/var/tmp/bramlet-package-test.installed
 if dpkg-query -W -f='${Status}' bramlet 2>/dev/null | grep -q 'install ok installed'; then
-  echo "package_test: bramlet is installed already; not touching it" >&2
-  exit 1
+  if [ -f "$marker" ]; then
+    echo "package_test: removing the package an interrupted run of this test left installed"
+    $sudo dpkg --purge bramlet >/dev/null
+  else
+    echo "package_test: bramlet is installed already, not by this test; not touching it" >&2
+    exit 1
+  fi
 fi
 work=$(mktemp -d /tmp/bramlet-pkg.XXXXXX)
 cleanup() {
-  $sudo apt-get remove -y -qq bramlet >/dev/null 2>&1 || true
-  $sudo dpkg --purge bramlet >/dev/null 2>&1 || true
+  if [ -f "$marker" ]; then
+    $sudo apt-get remove -y -qq bramlet >/dev/null 2>&1 || true
+    $sudo dpkg --purge bramlet >/dev/null 2>&1 || true
+    $sudo rm -f "$marker"
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,6 +51,7 @@ lintian --fail-on error,warning --display-info "$deb" 2>"$work/lintian.err" || {
 }
 
 # dpkg -i; on a machine without the libraries, apt-get fetches what Depends names.
+$sudo touch "$marker"
 $sudo dpkg -i "$deb" >/dev/null || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -f -y -qq >/dev/null
 dpkg-query -W -f='${Status}' bramlet | grep -q 'install ok installed' || fail "dpkg -i did not install the package"
 for file in /usr/lib/bramlet/Bramlet.wlx /usr/lib/bramlet/oid.txt /usr/lib/bramlet/german.lng \
@@ -89,6 +102,7 @@ grep -qx "module /usr/lib/bramlet/" "$work/trace.log" 2>/dev/null &&
   fail "the installed bramlet did not show the sample through the installed plug-in"
 
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq bramlet >/dev/null || fail "apt-get remove failed"
+$sudo rm -f "$marker"
 [ ! -e /usr/lib/bramlet/Bramlet.wlx ] && [ ! -e /usr/bin/bramlet ] && [ ! -e /usr/bin/bramlet-dump ] &&
   [ ! -e /usr/share/man/man1/bramlet-dump.1.gz ] || fail "files are left after apt-get remove"
 echo "package_test: PASS ($(basename "$deb") built, lintian-clean, installed, used and removed)"
