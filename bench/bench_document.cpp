@@ -107,10 +107,11 @@ double PeakRssMiB() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-void ParseAsn(benchmark::State& state, const TInput& input) {
+void ParseAsn(benchmark::State& state, const TInput& input, bool names = true) {
   double rssBefore = PeakRssMiB();
   platform::fake::TFakePlatform fake;
   auto form = std::make_unique<viewer::TMainForm>(fake.Platform);
+  form->Settings().FieldNames = names;
   for (auto _ : state) {
     form->RunCaptured([&] { form->ParseASN(input.Bytes); });
     benchmark::DoNotOptimize(form->TagsCount());
@@ -132,6 +133,9 @@ void ParseAsn(benchmark::State& state, const TInput& input) {
 }
 void BM_ParseAsnCrl(benchmark::State& state) { ParseAsn(state, Crl()); }
 BENCHMARK(BM_ParseAsnCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
+// The same without field names: the walk and the records alone.
+void BM_ParseAsnCrlUnnamed(benchmark::State& state) { ParseAsn(state, Crl(), false); }
+BENCHMARK(BM_ParseAsnCrlUnnamed)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The 100 MiB of certificates, when bench/big-inputs.sh has made them.
 void BM_ParseAsnCertificates(benchmark::State& state) {
@@ -153,6 +157,7 @@ void BM_ParserOnlyCrl(benchmark::State& state) {
   for (auto _ : state) {
     asn::TASNParser parser;
     parser.SpaceInHex = true;
+    parser.RenderValues = false;  // as the document walks: values render when shown
     parser.OnNewConstructed = [&](const asn::TASNTag&) { ++elements; };
     parser.OnNewPrimitive = [&](const asn::TASNTag&) { ++elements; };
     parser.OnEndConstructed = [] {};

@@ -17,22 +17,39 @@
 
 namespace viewer {
 
-// Asks the system for the pages of a new large chunk in one call: it is about
-// to be filled from its start, and a page fault per 4 KiB costs far more,
-// most of all in a virtual machine. Chunks of less than a megabyte, and other
-// systems, take their pages as they are touched.
-inline void PopulateChunk(void* chunk, std::size_t bytes) {
+// Memory about to be written from its start, all of it: the pages are asked
+// for in one call instead of one fault per 4 KiB (which costs far more, most
+// of all in a virtual machine), and the 2 MiB-aligned part is offered huge
+// pages, so a large buffer takes a few hundred faults' worth of work instead
+// of thousands. Best effort: other systems, older kernels and ranges under a
+// megabyte take their pages as they are touched.
+inline void PrepareForWriting(void* memory, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
   constexpr std::uintptr_t Page = 4096;
+  constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
   if (bytes < (std::size_t{1} << 20)) return;
-  auto first = (reinterpret_cast<std::uintptr_t>(chunk) + Page - 1) & ~(Page - 1);
-  auto last = (reinterpret_cast<std::uintptr_t>(chunk) + bytes) & ~(Page - 1);
-  // Best effort: an older kernel refuses, and the pages come as before.
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  const std::uintptr_t end = start + bytes;
+  const std::uintptr_t hugeFirst = (start + HugePage - 1) & ~(HugePage - 1);
+  const std::uintptr_t hugeLast = end & ~(HugePage - 1);
+  if (hugeLast > hugeFirst) madvise(reinterpret_cast<void*>(hugeFirst), hugeLast - hugeFirst, MADV_HUGEPAGE);
+  const std::uintptr_t first = (start + Page - 1) & ~(Page - 1);
+  const std::uintptr_t last = end & ~(Page - 1);
   if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #else
-  (void)chunk;
+  (void)memory;
   (void)bytes;
 #endif
+}
+
+// A vector of count bytes, zero, its pages prepared as above.
+template <typename TVector>
+void AssignLarge(TVector& vector, std::size_t count, typename TVector::value_type value = {}) {
+  TVector fresh;
+  fresh.reserve(count);
+  PrepareForWriting(fresh.data(), count * sizeof(typename TVector::value_type));
+  fresh.assign(count, value);
+  vector.swap(fresh);
 }
 
 // An append-only array of T in chunks of 2^ChunkBits entries.
@@ -48,7 +65,7 @@ class TChunkedArray {
     if ((FSize & (ChunkSize - 1)) == 0) {
       FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
       // The first chunk of an array fills as it is touched: a small document keeps its small footprint.
-      if (FChunks.size() > 1) PopulateChunk(FChunks.back().get(), ChunkSize * sizeof(T));
+      if (FChunks.size() > 1) PrepareForWriting(FChunks.back().get(), ChunkSize * sizeof(T));
     }
     FChunks.back()[FSize & (ChunkSize - 1)] = value;
     ++FSize;

@@ -11,6 +11,7 @@
 
 #include "asn/asn.h"
 #include "settings/text.h"
+#include "viewer/chunked_array.h"
 #include "viewer/input.h"
 
 namespace viewer {
@@ -32,7 +33,8 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintm
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) ThrowFileError("Cannot open", path);
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(limit));
+  std::vector<std::uint8_t> data;
+  AssignLarge(data, static_cast<std::size_t>(limit));
   in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
   if (in.bad()) ThrowFileError("Cannot read", path);
   data.resize(static_cast<std::size_t>(in.gcount()));

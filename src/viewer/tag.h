@@ -32,7 +32,7 @@ class TCellTypes {
   }
   // count bytes, all data.
   void assign(std::size_t count) {
-    FBits.assign((count + 3) / 4, 0);
+    AssignLarge(FBits, (count + 3) / 4);
     FSize = count;
   }
   // Gives [from, to) the role kind; the range must lie inside.
@@ -229,7 +229,8 @@ class TDocument final : public asn::IElementTree {
   std::shared_ptr<const std::vector<std::uint8_t>> FBytes;
   bool FSpaceInHex = false;
   const asn::TOIDDictionary* FOids = nullptr;
-  TChunkedArray<TElement> FElements;
+  // Chunks of 10 MiB: five whole huge pages each, where the system offers them.
+  TChunkedArray<TElement, 19> FElements;
   std::vector<std::uint32_t> FTopLevel;
   std::vector<TOpen> FOpen;
   std::vector<TRootError> FRootErrors;
