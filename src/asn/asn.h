@@ -168,7 +168,8 @@ class TASNParser {
   const TOIDDictionary* OIDDictionary = nullptr;
   // Off: primitive values are not rendered during the walk (Value, OIDDescr,
   // IsHex, UnusedBits and BitLength stay cleared); only Error is set, for
-  // contents RenderContents would reject. For stores that render on demand.
+  // contents RenderContents would reject, and the Tag text only for a number
+  // TagNumber cannot hold. For stores that render on demand.
   bool RenderValues = true;
 
   // Walks every element of s (which must outlive the call) and delivers the

@@ -62,7 +62,7 @@ const char* TASNParser::ReadHeader(std::int32_t levelEnd, std::int32_t& next) {
   FTag.TagLength = h.TagLength;
   FTag.LengthLength = h.LengthLength;
   if (fault != HeaderFault::hfNone) return HeaderFaultMessage(fault);
-  AppendTagNumber(FTag.Tag, Content, pos, h);
+  if (RenderValues || !h.TagNumberFits) AppendTagNumber(FTag.Tag, Content, pos, h);
   FTag.TagNumber = h.TagNumber;
   FTag.TagNumberFits = h.TagNumberFits;
   FUniversalTag = FTag.GetUniversalTag();

@@ -6,6 +6,7 @@
 #include <limits>
 #include <span>
 #include <stdexcept>
+#include <tuple>
 
 #include "text/ascii.h"
 
@@ -107,7 +108,11 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
   } else {
     e.Packed |= pkTagNumberMax << pkTagNumberShift;
     bool fits = tag.TagNumberFits && tag.TagNumber <= std::numeric_limits<std::uint32_t>::max();
-    FBigTags.emplace(index, TBigTag{fits ? std::u16string() : tag.Tag, tag.TagNumber, fits});
+    // The walk writes the text only for a number above 64 bits.
+    std::u16string text;
+    if (!fits && tag.TagNumberFits) text::AppendDecimal(text, tag.TagNumber);
+    if (!fits && !tag.TagNumberFits) text = tag.Tag;
+    FBigTags.emplace(index, TBigTag{std::move(text), tag.TagNumber, fits});
   }
   FElements.PushBack(e);
   // A primitive element gets no children: it is complete as it stands.
@@ -128,23 +133,32 @@ void TDocument::Finish() {
 }
 
 asn::TElementHeader TDocument::Header(std::uint32_t element) const {
+  // Every walk over the document asks this once per element: the packed fields
+  // are read in one go, and the side tables only for the rare large values.
   const TElement& e = At(element);
+  const std::uint32_t packed = e.Packed;
   asn::TElementHeader header;
-  header.TagClass = static_cast<asn::TASN1TagClasses>(TagClassOf(e));
-  std::uint32_t number = e.Packed >> pkTagNumberShift;
-  if (number == pkTagNumberMax) {
+  header.TagClass = static_cast<asn::TASN1TagClasses>(packed & pkClassMask);
+  header.Constructed = packed & pkConstructed;
+  header.Encapsulates = packed & pkEncapsulates;
+  header.Offset = e.Offset;
+  header.Length = e.Length;
+  const std::uint32_t number = packed >> pkTagNumberShift;
+  if (number != pkTagNumberMax) [[likely]] {
+    header.TagNumber = number;
+  } else {
     const TBigTag& big = FBigTags.at(element);
     header.TagNumberFits = big.Fits;
     header.TagNumber = header.TagNumberFits ? static_cast<std::uint32_t>(big.Number) : 0;
-  } else {
-    header.TagNumber = number;
   }
-  header.Constructed = e.Packed & pkConstructed;
-  header.Encapsulates = e.Packed & pkEncapsulates;
-  header.Offset = e.Offset;
-  header.TagLength = TagLengthOf(element);
-  header.LengthLength = LengthLengthOf(element);
-  header.Length = e.Length;
+  const std::uint32_t tagLength = (packed >> pkTagLengthShift) & pkSmallMax;
+  const std::uint32_t lengthLength = (packed >> pkLengthLengthShift) & pkSmallMax;
+  if (tagLength != pkSmallMax) [[likely]] {
+    header.TagLength = static_cast<std::int32_t>(tagLength);
+    header.LengthLength = static_cast<std::int32_t>(lengthLength);
+  } else {
+    std::tie(header.TagLength, header.LengthLength) = FLongHeaders.at(element);
+  }
   return header;
 }
 
