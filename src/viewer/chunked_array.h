@@ -17,37 +17,49 @@
 
 namespace viewer {
 
-// Memory about to be written from its start, all of it: the pages are asked
-// for in one call instead of one fault per 4 KiB (which costs far more, most
-// of all in a virtual machine), and the 2 MiB-aligned part is offered huge
-// pages, so a large buffer takes a few hundred faults' worth of work instead
-// of thousands. Best effort: other systems, older kernels and ranges under a
+// Large buffers are filled from their start right after they are allocated.
+// Asking the system for their pages in one call costs far less than a fault
+// per 4 KiB (most of all in a virtual machine), and huge pages cut the work
+// again. Best effort: other systems, older kernels and ranges under a
 // megabyte take their pages as they are touched.
-inline void PrepareForWriting(void* memory, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  constexpr std::uintptr_t Page = 4096;
+constexpr std::size_t LargeBuffer = std::size_t{1} << 20;
+
+// Offers huge pages for the 2 MiB-aligned part of a range; takes no memory.
+inline void AdviseHugePages(void* memory, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
-  if (bytes < (std::size_t{1} << 20)) return;
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  const std::uintptr_t end = start + bytes;
-  const std::uintptr_t hugeFirst = (start + HugePage - 1) & ~(HugePage - 1);
-  const std::uintptr_t hugeLast = end & ~(HugePage - 1);
-  if (hugeLast > hugeFirst) madvise(reinterpret_cast<void*>(hugeFirst), hugeLast - hugeFirst, MADV_HUGEPAGE);
-  const std::uintptr_t first = (start + Page - 1) & ~(Page - 1);
-  const std::uintptr_t last = end & ~(Page - 1);
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+  const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
+  const std::uintptr_t last = (start + bytes) & ~(HugePage - 1);
+  if (bytes >= LargeBuffer && last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else
   (void)memory;
   (void)bytes;
 #endif
 }
 
-// A vector of count bytes, zero, its pages prepared as above.
+// Takes the pages of a range that is about to be written, in one call.
+inline void PopulateForWriting(void* memory, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  constexpr std::uintptr_t Page = 4096;
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  const std::uintptr_t first = (start + Page - 1) & ~(Page - 1);
+  const std::uintptr_t last = (start + bytes) & ~(Page - 1);
+  if (bytes >= LargeBuffer && last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+  (void)memory;
+  (void)bytes;
+#endif
+}
+
+// A vector of count copies of value, its pages taken as above.
 template <typename TVector>
 void AssignLarge(TVector& vector, std::size_t count, typename TVector::value_type value = {}) {
   TVector fresh;
   fresh.reserve(count);
-  PrepareForWriting(fresh.data(), count * sizeof(typename TVector::value_type));
+  const std::size_t bytes = count * sizeof(typename TVector::value_type);
+  AdviseHugePages(fresh.data(), bytes);
+  PopulateForWriting(fresh.data(), bytes);
   fresh.assign(count, value);
   vector.swap(fresh);
 }
@@ -62,11 +74,7 @@ class TChunkedArray {
   T& operator[](std::size_t index) { return FChunks[index >> ChunkBits][index & (ChunkSize - 1)]; }
   const T& operator[](std::size_t index) const { return FChunks[index >> ChunkBits][index & (ChunkSize - 1)]; }
   void PushBack(const T& value) {
-    if ((FSize & (ChunkSize - 1)) == 0) {
-      FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
-      // The first chunk of an array fills as it is touched: a small document keeps its small footprint.
-      if (FChunks.size() > 1) PrepareForWriting(FChunks.back().get(), ChunkSize * sizeof(T));
-    }
+    if (FSize >= FTaken) TakeMore();
     FChunks.back()[FSize & (ChunkSize - 1)] = value;
     ++FSize;
   }
@@ -93,12 +101,34 @@ class TChunkedArray {
   void Clear() {
     std::vector<std::unique_ptr<T[]>>().swap(FChunks);
     FSize = 0;
+    FTaken = 0;
   }
   std::size_t MemoryUsed() const { return FChunks.size() * ChunkSize * sizeof(T) + FChunks.capacity() * sizeof(void*); }
 
  private:
+  // Entries whose pages PushBack takes at a time: 2 MiB of them.
+  static constexpr std::size_t TakeStep = std::max<std::size_t>(1, (std::size_t{2} << 20) / sizeof(T));
+
+  // Before PushBack writes entry FSize: a new chunk when the last is full and,
+  // in a large chunk after the first, the pages of the next TakeStep entries.
+  // The first chunk fills as it is touched, so a small array stays small, and
+  // the last chunk takes no more pages than it fills (give or take 2 MiB).
+  void TakeMore() {
+    const std::size_t place = FSize & (ChunkSize - 1);
+    if (place == 0) FChunks.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));
+    if (FChunks.size() == 1 || ChunkSize * sizeof(T) < LargeBuffer) {
+      FTaken = FSize - place + ChunkSize;
+      return;
+    }
+    if (place == 0) AdviseHugePages(FChunks.back().get(), ChunkSize * sizeof(T));
+    const std::size_t step = std::min(TakeStep, ChunkSize - place);
+    PopulateForWriting(&FChunks.back()[place], step * sizeof(T));
+    FTaken = FSize + step;
+  }
+
   std::vector<std::unique_ptr<T[]>> FChunks;
   std::size_t FSize = 0;
+  std::size_t FTaken = 0;  // PushBack needs TakeMore from this size on (Append and Grow pass it)
 };
 
 // Append-only text units in chunks. Room handed out by Allocate stays together

@@ -28,11 +28,11 @@ void MarkCells(TCellTypes& cells, std::int64_t from, std::int64_t count, TCellTy
 
 // Marks the identifier and length octets of an element and, for a BIT STRING
 // rendered by value or encapsulating, its unused-bits octet.
-void MarkHeader(TCellTypes& cells, const asn::TASNTag& tag) {
-  MarkCells(cells, tag.Offset, tag.TagLength, ctTag);
-  MarkCells(cells, std::int64_t{tag.Offset} + tag.TagLength, tag.LengthLength, ctLength);
-  if (tag.IsBitString() && tag.Length != 0 && !tag.Constructed)
-    MarkCells(cells, std::int64_t{tag.Offset} + tag.HeaderLength(), 1, ctUnusedBits);
+void MarkHeader(TCellTypes& cells, const asn::TElementHeader& h) {
+  MarkCells(cells, h.Offset, h.TagLength, ctTag);
+  MarkCells(cells, std::int64_t{h.Offset} + h.TagLength, h.LengthLength, ctLength);
+  if (h.UniversalTag() == asn::utBitString && h.Length != 0 && !h.Constructed)
+    MarkCells(cells, std::int64_t{h.Offset} + h.HeaderLength(), 1, ctUnusedBits);
 }
 
 std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
@@ -67,7 +67,6 @@ bool TDecodedDocument::EndsWithFatalError() const {
 void TDecodedDocument::ParseASN(TBytes s) {
   ClearTree();
   FBytes = s ? std::move(s) : EmptyBytes;
-  FHexCellTypes.assign(FBytes->size());
   FElements.Start(FBytes, FSettings.SpaceInHex, OIDDictionary);
 
   // Entry k receives the elements found at depth k; entry 0 is the root.
@@ -86,12 +85,10 @@ void TDecodedDocument::ParseASN(TBytes s) {
     ++level;
     parentList.resize(level + 1);
     parentList[level] = index;
-    MarkHeader(FHexCellTypes, tag);
   };
   parser.OnNewPrimitive = [&](const asn::TASNTag& tag) {
     FElements.AddElement(tag, parentList[level]);
     ++FTagsCount;
-    MarkHeader(FHexCellTypes, tag);
   };
   parser.OnEndConstructed = [&] {
     if (level > 0) --level;
@@ -107,6 +104,16 @@ void TDecodedDocument::ParseASN(TBytes s) {
   }
   FElements.Finish();
   BuildNames();
+}
+
+const TCellTypes& TDecodedDocument::HexCellTypes() const {
+  if (!FHexCellTypesMarked) {
+    FHexCellTypes.assign(FBytes->size());
+    for (std::uint32_t e = 0, count = FElements.ElementCount(); e < count; ++e)
+      MarkHeader(FHexCellTypes, FElements.Header(e));
+    FHexCellTypesMarked = true;
+  }
+  return FHexCellTypes;
 }
 
 void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
@@ -130,6 +137,7 @@ void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
 void TDecodedDocument::ClearTree() {
   if (OnClear) OnClear();
   FHexCellTypes = {};
+  FHexCellTypesMarked = false;
   FNames.Clear();
   FElements.Clear();
   FDerFindings.clear();

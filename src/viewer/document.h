@@ -44,7 +44,9 @@ class TDecodedDocument {
   const TDocument& Elements() const { return FElements; }
   // The buffer last given to ParseASN, never null.
   const TBytes& Bytes() const { return FBytes; }
-  const TCellTypes& HexCellTypes() const { return FHexCellTypes; }
+  // The role of every byte of Bytes, marked from the elements the first time
+  // it is asked for (the hex panel's first paint; a dump never asks).
+  const TCellTypes& HexCellTypes() const;
   // Elements made by the last decoding (attribute and error rows not counted).
   std::int32_t TagsCount() const { return FTagsCount; }
   // Whether the bytes were decoded from text, and whether that text came from the clipboard.
@@ -109,7 +111,8 @@ class TDecodedDocument {
   const settings::TSettings& FSettings;
   std::u16string FFileName;
   TBytes FBytes;
-  TCellTypes FHexCellTypes;
+  mutable TCellTypes FHexCellTypes;
+  mutable bool FHexCellTypesMarked = false;
   std::int32_t FTagsCount = 0;
   bool FFromBase64 = false;
   bool FFromClipboard = false;
