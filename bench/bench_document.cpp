@@ -118,7 +118,7 @@ void ParseAsn(benchmark::State& state, const TInput& input, bool names = true) {
   }
   std::int64_t elements = form->TagsCount();
   std::int64_t rows = CountRows(form->Root());
-  double documentBytes = static_cast<double>(form->Document().Elements().MemoryUsed() + form->HexCellTypes().MemoryUsed());
+  double documentBytes = static_cast<double>(form->Document().Elements().MemoryUsed());
   state.SetLabel(input.Label);
   state.counters["elements"] = static_cast<double>(elements);
   state.counters["rows"] = static_cast<double>(rows);

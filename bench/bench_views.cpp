@@ -55,7 +55,7 @@ TWindow* Window(const char* file) {
 
 void Report(benchmark::State& state, TWindow& w) {
   viewer::TMainForm& form = *w.Form;
-  double document = static_cast<double>(form.Document().Elements().MemoryUsed() + form.HexCellTypes().MemoryUsed());
+  double document = static_cast<double>(form.Document().Elements().MemoryUsed());
   double tree = static_cast<double>(form.TreeVT().MemoryBytes());
   double rows = static_cast<double>(form.TreeVT().AllocatedRowCount());
   state.SetLabel(w.Name);

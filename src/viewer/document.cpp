@@ -19,22 +19,6 @@ constexpr int NotEnoughMemoryText = 701;
 
 const TBytes EmptyBytes = std::make_shared<const std::vector<std::uint8_t>>();
 
-void MarkCells(TCellTypes& cells, std::int64_t from, std::int64_t count, TCellType kind) {
-  auto size = static_cast<std::int64_t>(cells.size());
-  from = std::clamp<std::int64_t>(from, 0, size);
-  std::int64_t to = std::clamp<std::int64_t>(from + count, from, size);
-  cells.Fill(static_cast<std::size_t>(from), static_cast<std::size_t>(to), kind);
-}
-
-// Marks the identifier and length octets of an element and, for a BIT STRING
-// rendered by value or encapsulating, its unused-bits octet.
-void MarkHeader(TCellTypes& cells, const asn::TElementHeader& h) {
-  MarkCells(cells, h.Offset, h.TagLength, ctTag);
-  MarkCells(cells, std::int64_t{h.Offset} + h.TagLength, h.LengthLength, ctLength);
-  if (h.UniversalTag() == asn::utBitString && h.Length != 0 && !h.Constructed)
-    MarkCells(cells, std::int64_t{h.Offset} + h.HeaderLength(), 1, ctUnusedBits);
-}
-
 std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 // The element a row belongs to: itself, or the element an attribute or error row sits under.
@@ -106,14 +90,32 @@ void TDecodedDocument::ParseASN(TBytes s) {
   BuildNames();
 }
 
-const TCellTypes& TDecodedDocument::HexCellTypes() const {
-  if (!FHexCellTypesMarked) {
-    FHexCellTypes.assign(FBytes->size());
-    for (std::uint32_t e = 0, count = FElements.ElementCount(); e < count; ++e)
-      MarkHeader(FHexCellTypes, FElements.Header(e));
-    FHexCellTypesMarked = true;
+TCellType TDecodedDocument::ByteRole(std::size_t offset) const {
+  const std::size_t start = offset - offset % RoleBlock;
+  TRoleBlock& block = FRoleBlocks[(offset / RoleBlock) % RoleSlots];
+  if (block.Start != start) {
+    // Headers never overlap and elements come in the order of their offsets:
+    // only the last element starting at or before the block can reach into it
+    // from outside, and those after it up to the block's end start inside.
+    block.Roles.fill(ctData);
+    auto mark = [&](std::int64_t from, std::int64_t count, TCellType role) {
+      const std::int64_t first = std::max<std::int64_t>(from, static_cast<std::int64_t>(start));
+      const std::int64_t last = std::min<std::int64_t>(from + count, static_cast<std::int64_t>(start + RoleBlock));
+      for (std::int64_t at = first; at < last; ++at) block.Roles[static_cast<std::size_t>(at) - start] = role;
+    };
+    const std::uint32_t count = FElements.ElementCount();
+    for (std::uint32_t e = FElements.LastStartingAtOrBefore(static_cast<std::int64_t>(start)); e < count; ++e) {
+      const asn::TElementHeader h = FElements.Header(e);
+      if (h.Offset >= static_cast<std::int64_t>(start + RoleBlock)) break;
+      mark(h.Offset, h.TagLength, ctTag);
+      mark(std::int64_t{h.Offset} + h.TagLength, h.LengthLength, ctLength);
+      // A BIT STRING rendered by value or encapsulating: its unused-bits octet.
+      if (h.UniversalTag() == asn::utBitString && h.Length != 0 && !h.Constructed)
+        mark(std::int64_t{h.Offset} + h.HeaderLength(), 1, ctUnusedBits);
+    }
+    block.Start = start;
   }
-  return FHexCellTypes;
+  return block.Roles[offset - start];
 }
 
 void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
@@ -136,8 +138,7 @@ void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
 
 void TDecodedDocument::ClearTree() {
   if (OnClear) OnClear();
-  FHexCellTypes = {};
-  FHexCellTypesMarked = false;
+  for (TRoleBlock& block : FRoleBlocks) block.Start = NoBlock;
   FNames.Clear();
   FElements.Clear();
   FDerFindings.clear();

@@ -4,6 +4,7 @@
 // one and shows it; bramlet-dump uses one alone.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,9 +45,10 @@ class TDecodedDocument {
   const TDocument& Elements() const { return FElements; }
   // The buffer last given to ParseASN, never null.
   const TBytes& Bytes() const { return FBytes; }
-  // The role of every byte of Bytes, marked from the elements the first time
-  // it is asked for (the hex panel's first paint; a dump never asks).
-  const TCellTypes& HexCellTypes() const;
+  // The role of the byte at offset (below Bytes()->size()): worked out from
+  // the elements whose headers lie near it, a block at a time, and kept for
+  // the few blocks last shown, so the roles cost no memory per byte.
+  TCellType ByteRole(std::size_t offset) const;
   // Elements made by the last decoding (attribute and error rows not counted).
   std::int32_t TagsCount() const { return FTagsCount; }
   // Whether the bytes were decoded from text, and whether that text came from the clipboard.
@@ -111,8 +113,15 @@ class TDecodedDocument {
   const settings::TSettings& FSettings;
   std::u16string FFileName;
   TBytes FBytes;
-  mutable TCellTypes FHexCellTypes;
-  mutable bool FHexCellTypesMarked = false;
+  // Byte roles of recently shown blocks; Start is NoBlock while a slot is empty.
+  static constexpr std::size_t RoleBlock = 1024;
+  static constexpr std::size_t RoleSlots = 4;
+  static constexpr std::size_t NoBlock = ~std::size_t{0};
+  struct TRoleBlock {
+    std::size_t Start = NoBlock;
+    std::array<TCellType, RoleBlock> Roles;
+  };
+  mutable std::array<TRoleBlock, RoleSlots> FRoleBlocks;
   std::int32_t FTagsCount = 0;
   bool FFromBase64 = false;
   bool FFromClipboard = false;

@@ -132,7 +132,7 @@ class TMainForm {
   const TDecodedDocument& Document() const { return *FDoc; }
   TTag Root() const { return FDoc->Root(); }
   const TBytes& Bytes() const { return FDoc->Bytes(); }
-  const TCellTypes& HexCellTypes() const { return FDoc->HexCellTypes(); }
+  TCellType ByteRole(std::size_t offset) const { return FDoc->ByteRole(offset); }
   std::int32_t TagsCount() const { return FDoc->TagsCount(); }
   // The highlighted bytes; set by focusing a row (tests set it directly).
   const THexSelection& HexSel() const { return FHexSel; }

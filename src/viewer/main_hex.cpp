@@ -115,10 +115,10 @@ std::u16string TMainForm::Hex2VTGetText(VirtualTree&, TNodeId node, int column, 
 TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType) {
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || static_cast<std::size_t>(offset) >= HexCellTypes().size()) return style;
+  if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes()->size()) return style;
   const settings::THexSettings& hex = FSettings.Hex;
   TColor color = hex.HexColor;
-  switch (HexCellTypes()[offset]) {
+  switch (ByteRole(static_cast<std::size_t>(offset))) {
     case ctData: color = hex.HexColor; break;
     case ctTag: color = hex.TagColor; break;
     case ctLength: color = hex.LenColor; break;

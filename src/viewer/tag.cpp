@@ -18,23 +18,6 @@ constexpr const char16_t* AttribLabels[] = {u"Offset", u"Header length", u"Lengt
 
 }  // namespace
 
-// ---- TCellTypes
-
-void TCellTypes::Fill(std::size_t from, std::size_t to, TCellType kind) {
-  auto setOne = [&](std::size_t index) {
-    std::uint8_t& bits = FBits[index / 4];
-    unsigned shift = 2 * (index % 4);
-    bits = static_cast<std::uint8_t>((bits & ~(3u << shift)) | (unsigned{kind} << shift));
-  };
-  while (from < to && from % 4 != 0) setOne(from++);
-  if (from < to) {
-    std::size_t whole = (to - from) / 4;
-    std::fill_n(FBits.begin() + static_cast<std::ptrdiff_t>(from / 4), whole, static_cast<std::uint8_t>(kind * 0x55));
-    from += whole * 4;
-  }
-  while (from < to) setOne(from++);
-}
-
 // ---- TDocument
 
 void TDocument::Clear() {
@@ -203,6 +186,20 @@ std::uint32_t TDocument::ChildOf(std::uint32_t index, std::uint32_t child) const
   for (; child > 0; --child) at = At(at).End;
   FLastChild = {index, wanted, at};
   return at;
+}
+
+std::uint32_t TDocument::LastStartingAtOrBefore(std::int64_t offset) const {
+  std::uint32_t low = 0;
+  std::uint32_t high = ElementCount();  // the answer lies in [low, high)
+  while (high - low > 1) {
+    const std::uint32_t middle = low + (high - low) / 2;
+    if (At(middle).Offset <= offset) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
 }
 
 TTag TDocument::TagByKey(std::uint64_t key) const {

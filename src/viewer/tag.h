@@ -22,28 +22,6 @@ enum TTagType : std::uint8_t { ttRoot = 0, ttNode = 1, ttAttrib = 2, ttError = 3
 // Role of one byte of the decoded buffer.
 enum TCellType : std::uint8_t { ctData = 0, ctTag = 1, ctLength = 2, ctUnusedBits = 3 };
 
-// The role of every byte of a buffer, two bits each.
-class TCellTypes {
- public:
-  std::size_t size() const { return FSize; }
-  bool empty() const { return FSize == 0; }
-  TCellType operator[](std::size_t index) const {
-    return static_cast<TCellType>((FBits[index / 4] >> (2 * (index % 4))) & 3);
-  }
-  // count bytes, all data.
-  void assign(std::size_t count) {
-    AssignLarge(FBits, (count + 3) / 4);
-    FSize = count;
-  }
-  // Gives [from, to) the role kind; the range must lie inside.
-  void Fill(std::size_t from, std::size_t to, TCellType kind);
-  std::size_t MemoryUsed() const { return FBits.capacity(); }
-
- private:
-  std::vector<std::uint8_t> FBits;
-  std::size_t FSize = 0;
-};
-
 // The header facts an element shows as attribute rows, in row order.
 enum TAttribKind : std::uint8_t { akOffset, akHeaderLength, akLength, akUnusedBits, akBitLength };
 
@@ -144,6 +122,9 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t Child(std::uint32_t element, std::uint32_t index) const override;
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
+  // The last element whose header starts at or before offset (elements come
+  // in the order of their offsets); 0 when none does.
+  std::uint32_t LastStartingAtOrBefore(std::int64_t offset) const;
   // Bytes the document's records, side tables and value cache hold, for benchmarks.
   std::size_t MemoryUsed() const;
 

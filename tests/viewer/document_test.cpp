@@ -12,9 +12,9 @@ using test::Dump;
 using test::HexBytes;
 using test::Shared;
 
-std::string CellString(const TCellTypes& cells) {
+std::string CellString(const TMainForm& form) {
   std::string out;
-  for (std::size_t i = 0; i < cells.size(); ++i) out.push_back(static_cast<char>('0' + cells[i]));
+  for (std::size_t i = 0; i < form.Bytes()->size(); ++i) out.push_back(static_cast<char>('0' + form.ByteRole(i)));
   return out;
 }
 
@@ -83,7 +83,7 @@ TEST_F(DocumentTest, BuildsRowsAndMarksBytes) {
     Decode(c.Hex);
     EXPECT_EQ(Dump(Form.Root()), c.Rows);
     EXPECT_EQ(Form.TagsCount(), c.Tags);
-    EXPECT_EQ(CellString(Form.HexCellTypes()), c.Cells);
+    EXPECT_EQ(CellString(Form), c.Cells);
     EXPECT_EQ(Form.Bytes()->size(), HexBytes(c.Hex).size());
   }
 }
@@ -114,7 +114,7 @@ TEST_F(DocumentTest, MemoryRunningOutMidWalkLeavesOnlyItsMessage) {
   EXPECT_EQ(Dump(Form.Root()), "Fatal error: Not enough memory to show this file\n");
   EXPECT_EQ(Form.TagsCount(), 0);
   EXPECT_EQ(Form.Root().GetTagChildsCount(), 0);
-  EXPECT_TRUE(Form.HexCellTypes().empty());
+  EXPECT_TRUE(Form.Bytes()->empty());
 }
 
 TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {
@@ -133,7 +133,7 @@ TEST_F(DocumentTest, SecondDecodingLeavesNothingOfTheFirst) {
   Decode("05 00");
   EXPECT_EQ(Dump(Form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
   EXPECT_EQ(Form.TagsCount(), 1);
-  EXPECT_EQ(CellString(Form.HexCellTypes()), "12");
+  EXPECT_EQ(CellString(Form), "12");
   EXPECT_EQ(Form.HexSel(), THexSelection{});
 }
 
@@ -201,7 +201,29 @@ TEST_F(DocumentTest, IdentifiersOfHundredsOfOctetsKeepTheirLength) {
   EXPECT_EQ(tag.Childs(1).Text(), u"301");
   EXPECT_EQ(tag.ASNTag().TagClass, asn::ASN1Private);
   EXPECT_EQ(tag.Text(), u"AA");
-  EXPECT_EQ(CellString(Form.HexCellTypes()), std::string(300, '1') + "20");
+  EXPECT_EQ(CellString(Form), std::string(300, '1') + "20");
+}
+
+TEST_F(DocumentTest, ByteRolesHoldAcrossBlocksInAnyOrder) {
+  // 1000 data octets, then a 300-octet identifier straddling offset 1024, a
+  // BIT STRING's unused-bits octet and far headers at the end of the buffer.
+  std::string hex = "04 82 03 E8";
+  for (int i = 0; i < 1000; ++i) hex += " 00";
+  hex += " DF";
+  for (int i = 0; i < 298; ++i) hex += " 81";
+  hex += " 01 01 AA 03 02 00 FF";
+  for (int i = 0; i < 3; ++i) {
+    hex += " 04 82 01 00";
+    for (int k = 0; k < 256; ++k) hex += " 11";
+  }
+  Decode(hex);
+  std::string expected = "1222" + std::string(1000, '0') + std::string(300, '1') + "20" + "1230";
+  for (int i = 0; i < 3; ++i) expected += "1222" + std::string(256, '0');
+  EXPECT_EQ(CellString(Form), expected);
+  // Backwards, so that every block is worked out again from its far end.
+  Decode(hex);
+  for (std::size_t i = expected.size(); i-- > 0;)
+    ASSERT_EQ(static_cast<char>('0' + Form.ByteRole(i)), expected[i]) << "offset " << i;
 }
 
 TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
