@@ -35,6 +35,7 @@ constexpr int PanelBorderColorIndex = 16;  // button shadow
 void TViewerController::Attach(IViewEvents* events, settings::IDialogRunner* dialogs) {
   FForm.SetEvents(events);
   FForm.SetDialogRunner(dialogs);
+  if (events != nullptr && FForm.HasIdleWork()) events->IdleWorkQueued();
 }
 
 void TViewerController::Detach(const IViewEvents* events, const settings::IDialogRunner* dialogs) {
@@ -133,6 +134,10 @@ void TViewerController::Scroll(TScrollBar bar, TScrollRequest request, int posit
   }
   FForm.ScrollTo(view, std::clamp<std::int64_t>(target, 0, range));
 }
+
+bool TViewerController::HasIdleWork() const { return FForm.HasIdleWork(); }
+
+void TViewerController::RunIdleWork() { FForm.RunIdleWork(); }
 
 bool TViewerController::HandlesKey(const platform::TKeyEvent& key) const { return FForm.HandlesKey(key); }
 

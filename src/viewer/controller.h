@@ -50,6 +50,7 @@ class TViewerController {
 
   // The front-end showing the viewer: told of every change, and the runner of
   // its dialogs. Detach forgets them again if they are still the attached ones.
+  // Idle work already left is queued with the new events at once.
   void Attach(IViewEvents* events, settings::IDialogRunner* dialogs);
   void Detach(const IViewEvents* events, const settings::IDialogRunner* dialogs);
   // The services the viewer was made with (a front-end's error fence reports
@@ -79,6 +80,12 @@ class TViewerController {
   // Moves the bar's view as the request says, clamped to its range; for
   // srThumb, to position (in the bar's units).
   void Scroll(TScrollBar bar, TScrollRequest request, int position = 0);
+
+  // Idle work: what the viewer left for when the window is idle (IdleWorkQueued
+  // says when). RunIdleWork does it and repaints what shows its results; a
+  // front-end calls it again while HasIdleWork stays true.
+  bool HasIdleWork() const;
+  void RunIdleWork();
 
   // Input.
   // Whether the viewer takes this key itself; the front-end claims exactly

@@ -142,6 +142,7 @@ void TDecodedDocument::ClearTree() {
   FNames.Clear();
   FElements.Clear();
   FDerFindings.clear();
+  FDerChecks = TDerChecks::dcNone;
   FTagsCount = 0;
 }
 
@@ -165,9 +166,16 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
   return Widen(FNames.Path(element));
 }
 
-void TDecodedDocument::RunDerChecks() {
+void TDecodedDocument::ScheduleDerChecks() {
   FDerFindings.clear();
-  if (FSettings.DerChecks) FDerFindings = CheckDer();
+  FDerChecks = FSettings.DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
+}
+
+void TDecodedDocument::RunDerChecks() {
+  if (FDerChecks != TDerChecks::dcDue) return;
+  FDerChecks = TDerChecks::dcNone;
+  FDerFindings = CheckDer();
+  FDerChecks = TDerChecks::dcDone;
 }
 
 std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
@@ -194,7 +202,7 @@ std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
 }
 
 std::u16string TDecodedDocument::DerStatusText() const {
-  if (!FSettings.DerChecks || Root().ChildsCount() == 0) return {};
+  if (!FSettings.DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
   // Decoding stopped at a malformed header.
   if (EndsWithFatalError()) return u"Not BER";
   if (FDerFindings.empty()) return u"DER";

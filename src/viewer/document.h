@@ -92,16 +92,22 @@ class TDecodedDocument {
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
 
-  // Runs the DER checks over the document, or forgets them when DerChecks is off.
+  // Forgets the findings; the DER checks over the document are then due when
+  // DerChecks is on. They run with RunDerChecks, whose caller chooses when.
+  void ScheduleDerChecks();
+  // Whether ScheduleDerChecks left checks that have not run yet.
+  bool DerChecksDue() const { return FDerChecks == TDerChecks::dcDue; }
+  // Runs the checks when they are due; nothing otherwise. Checks that throw
+  // are no longer due, and leave no findings and no verdict.
   void RunDerChecks();
   // The findings of every rule over the document as it stands, whatever the setting.
   std::vector<asn::TDerFinding> CheckDer() const;
-  // The findings RunDerChecks left, in document order.
+  // The findings RunDerChecks left, in document order; empty while they are due.
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
   // The findings of an element row; empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
   // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER"; empty
-  // with the checks off.
+  // with the checks off and until they have run.
   std::u16string DerStatusText() const;
 
   // Appends the XML lines of tag and everything below it; level 0 is the root.
@@ -129,6 +135,8 @@ class TDecodedDocument {
   TDocument FElements;
   schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;
+  // dcDone once the checks have run over the document as it stands.
+  enum class TDerChecks : std::uint8_t { dcNone, dcDue, dcDone } FDerChecks = TDerChecks::dcNone;
 };
 
 }  // namespace viewer

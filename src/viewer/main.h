@@ -154,8 +154,18 @@ class TMainForm {
   void ToggleFieldNames();
 
   // Hands the finished document to the structure tree, status bar and hex panel.
+  // The DER checks are left as idle work: the first screen does not wait for them.
   void FillTrees();
   TTreeExpansion TreeExpansion() const;
+
+  // ---- Idle work (main_document.cpp): what is left to do once the first screen
+  // is up, today the DER checks of the document FillTrees last showed. Events
+  // hears IdleWorkQueued when some is left; the front-end then calls RunIdleWork
+  // once its pending events are handled.
+  bool HasIdleWork() const { return FDoc->DerChecksDue(); }
+  // Does the work left and shows its results (status bar, problem rows and
+  // marks); nothing when there is none.
+  void RunIdleWork();
 
   // ---- Input (document_input.cpp, main_document.cpp; the text rules are in input.h)
   const std::u16string& FileName() const { return FDoc->FileName(); }
@@ -344,9 +354,14 @@ class TMainForm {
 
   // ---- DER checks (main_checks.cpp). With Settings.DerChecks off there are no
   // findings, and nothing below shows anywhere.
-  // The findings of the document FillTrees last showed, in document order.
-  const std::vector<asn::TDerFinding>& DerFindings() const { return FDoc->DerFindings(); }
-  // The findings of an element row; empty for every other row.
+  // The findings of the document FillTrees last showed, in document order;
+  // runs the checks first when they are still idle work.
+  const std::vector<asn::TDerFinding>& DerFindings() {
+    RunIdleWork();
+    return FDoc->DerFindings();
+  }
+  // The findings of an element row as the tree shows them (none while the
+  // checks are idle work); empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const { return FDoc->FindingsOf(tag); }
   // The finding a problem row shows, or null when node is not a problem row.
   // An element's problem rows follow all its other child rows, one a finding,
@@ -354,7 +369,8 @@ class TMainForm {
   const asn::TDerFinding* ProblemAt(TNodeId node) const;
   // Problem rows among the tree children of tag.
   std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
-  // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the checks off.
+  // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the
+  // checks off and while they are idle work.
   std::u16string DerStatusText() const { return FDoc->DerStatusText(); }
   // A problem row's caption ("DER:") or value (what is wrong).
   static std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType);
@@ -431,6 +447,8 @@ class TMainForm {
   void UpdatePathStatus();
   void ClearViews();
   void FillStructureTree();
+  // The findings the checks just left, into the rows already made and the status bar.
+  void ShowDerFindings();
   void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);
   // The same for a new block of sibling rows at once, without looking each row up.
   void TreeVTInitNodes(VirtualTree& sender, TNodeId parentNode, TNodeId first, std::uint32_t count,

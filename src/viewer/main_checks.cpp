@@ -7,7 +7,7 @@
 namespace viewer {
 
 const asn::TDerFinding* TMainForm::ProblemAt(TNodeId node) const {
-  if (DerFindings().empty() || !FTreeVT.Exists(node)) return nullptr;
+  if (FDoc->DerFindings().empty() || !FTreeVT.Exists(node)) return nullptr;
   const TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
   const std::int32_t index = static_cast<std::int32_t>(FTreeVT.Index(node)) - parent.ChildsCount();
   if (index < 0) return nullptr;
@@ -23,6 +23,7 @@ std::u16string TMainForm::ProblemRowText(const asn::TDerFinding& finding, TTextT
 }
 
 void TMainForm::NextProblem() {
+  const std::vector<asn::TDerFinding>& findings = DerFindings();
   // The element of the focused row: the row itself, or the element an
   // attribute, error or problem row belongs to.
   std::uint32_t current = asn::NoElement;
@@ -35,11 +36,11 @@ void TMainForm::NextProblem() {
   auto after = [&](const asn::TDerFinding& f) {
     return f.Element != asn::NoElement && (current == asn::NoElement || f.Element > current);
   };
-  auto next = std::find_if(DerFindings().begin(), DerFindings().end(), after);
-  if (next == DerFindings().end())
-    next = std::find_if(DerFindings().begin(), DerFindings().end(),
+  auto next = std::find_if(findings.begin(), findings.end(), after);
+  if (next == findings.end())
+    next = std::find_if(findings.begin(), findings.end(),
                         [](const asn::TDerFinding& f) { return f.Element != asn::NoElement; });
-  if (next == DerFindings().end()) {
+  if (next == findings.end()) {
     FPlatform.Host.Beep();
     return;
   }

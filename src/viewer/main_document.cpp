@@ -30,10 +30,33 @@ TTreeExpansion TMainForm::TreeExpansion() const {
 }
 
 void TMainForm::FillTrees() {
-  FDoc->RunDerChecks();
+  FDoc->ScheduleDerChecks();
   FillStructureTree();
   UpdateMainStatusBar();
   FillHexTree();
+  if (HasIdleWork() && FEvents != nullptr) FEvents->IdleWorkQueued();
+}
+
+void TMainForm::RunIdleWork() {
+  if (!FDoc->DerChecksDue()) return;
+  FDoc->RunDerChecks();
+  ShowDerFindings();
+}
+
+void TMainForm::ShowDerFindings() {
+  if (!FDoc->DerFindings().empty()) {
+    // An element at fault gains problem rows after its other children: rows
+    // whose children exist are asked again, which rebuilds the blocks that
+    // grow, and the tree is put back as it stood (expanded rows, focus, scroll).
+    const TTreeViewState state = SaveTreeView();
+    FTreeVT.BeginUpdate();
+    FTreeVT.ReinitAll();
+    RestoreTreeView(state);
+    // The marks of the elements at fault.
+    FTreeVT.Invalidate();
+    FTreeVT.EndUpdate();
+  }
+  UpdateMainStatusBar();
 }
 
 void TMainForm::LoadFromClipboard() {

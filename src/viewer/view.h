@@ -69,6 +69,9 @@ class IViewEvents {
   virtual void StatusChanged(TView bar) = 0;
   // Open the context menu (built from the command table) at this point of view.
   virtual void PopupMenu(TView view, int x, int y) = 0;
+  // The viewer has work left for when the window is idle: once the events
+  // pending now are handled, call TViewerController::RunIdleWork.
+  virtual void IdleWorkQueued() = 0;
 };
 
 }  // namespace viewer

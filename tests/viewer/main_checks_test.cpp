@@ -1,5 +1,6 @@
 // The DER checks in the viewer: problem rows and their highlight, the row
 // mark, the status panel, Next problem, and nothing of it with the checks off.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,86 @@ TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
 
 // A certificate whose version is v1 written out, the DEFAULT: a finding only
 // while field names say which field the element is.
+// Counts the idle work the viewer queues; the other events are not looked at here.
+struct TIdleLog : IViewEvents {
+  int Queued = 0;
+  void InvalidateView(TView, const TRect*) override {}
+  void ScrollChanged(TView) override {}
+  void ActiveViewChanged(TView) override {}
+  void LayoutChanged() override {}
+  void StatusChanged(TView) override {}
+  void PopupMenu(TView, int, int) override {}
+  void IdleWorkQueued() override { ++Queued; }
+};
+
+// The checks wait for the idle step on every way to a new document: the first
+// screen has no verdict and no problem rows, the findings are right whenever
+// asked for, and the idle step shows them as the tree stood.
+TEST_F(ChecksTest, ChecksAreIdleWorkAfterEachLoad) {
+  TIdleLog log;
+  Form.Controller().Attach(&log, nullptr);
+  const std::string twoDocuments = std::string(TwoFaults) + " 05 00";
+  struct {
+    const char* Way;
+    std::function<void()> Load;
+    std::string Verdict;
+  } ways[] = {
+      // Two elements in a file: the second is a finding of its own.
+      {"decoded", [&] { Load(HexBytes(twoDocuments)); }, "3 DER problems"},
+      {"opened element",
+       [&] {
+         Focus(RowNamed("SEQUENCE"));
+         Form.OpenElement();
+       },
+       "2 DER problems"},
+      {"back", [&] { Form.GoBack(); }, "3 DER problems"},
+      {"clipboard", [&] { Fake.Clipboard.Text = u"30 80 02 01 05 00 00"; Form.LoadFromClipboard(); },
+       "BER (1 indefinite length)"},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.Way);
+    const int queued = log.Queued;
+    way.Load();
+    EXPECT_EQ(log.Queued, queued + 1);
+    EXPECT_TRUE(Form.HasIdleWork());
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "");
+    EXPECT_EQ(RowNamed("DER:"), NoNode);
+    // The focus in a block the problem rows rebuild: the BOOLEAN's attribute row.
+    for (TNodeId n = Form.TreeVT().GetFirst(); n != NoNode; n = Form.TreeVT().GetNext(n))
+      if (Caption(n) + Value(n) == "Offset:6") Focus(n);
+    const std::string focused = Caption(Form.TreeVT().FocusedNode()) + Value(Form.TreeVT().FocusedNode());
+    Form.Controller().RunIdleWork();
+    EXPECT_FALSE(Form.HasIdleWork());
+    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), way.Verdict);
+    EXPECT_EQ(Caption(Form.TreeVT().FocusedNode()) + Value(Form.TreeVT().FocusedNode()), focused);
+  }
+  // What needs the findings before the idle step runs the checks itself:
+  // the findings themselves and Next problem.
+  Load(HexBytes(TwoFaults));
+  std::vector<std::string> found;
+  for (const asn::TDerFinding& f : Form.DerFindings())
+    found.push_back(std::string(asn::DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset));
+  EXPECT_EQ(found, (std::vector<std::string>{"integer-not-minimal@4", "boolean-not-canonical@8"}));
+  EXPECT_FALSE(Form.HasIdleWork());
+  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "2 DER problems");
+  Load(HexBytes(TwoFaults));
+  Focus(RowNamed("SEQUENCE"));
+  Form.NextProblem();
+  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
+  EXPECT_NE(RowNamed("DER:"), NoNode);
+  // Checks off: nothing to wait for. A viewer attached with work left hears of it at once.
+  Form.Settings().DerChecks = false;
+  Load(HexBytes(TwoFaults));
+  EXPECT_FALSE(Form.HasIdleWork());
+  Form.Settings().DerChecks = true;
+  Load(HexBytes(TwoFaults));
+  Form.Controller().Detach(&log, nullptr);
+  TIdleLog late;
+  Form.Controller().Attach(&late, nullptr);
+  EXPECT_EQ(late.Queued, 1);
+  Form.Controller().Detach(&late, nullptr);
+}
+
 TEST_F(ChecksTest, SchemaRulesNeedTheFieldNames) {
   std::string data = ReadAll(SamplesDir() / "cert.der");
   ASSERT_EQ(data.substr(8, 5), std::string("\xA0\x03\x02\x01\x02", 5));

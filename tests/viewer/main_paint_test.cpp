@@ -36,6 +36,7 @@ struct TEventLog : IViewEvents {
   void PopupMenu(TView view, int x, int y) override {
     Lines.push_back("popup " + Name(view) + " " + std::to_string(x) + "," + std::to_string(y));
   }
+  void IdleWorkQueued() override { Lines.push_back("idle work"); }
   bool Saw(const std::string& line) const { return std::find(Lines.begin(), Lines.end(), line) != Lines.end(); }
 };
 

@@ -78,6 +78,7 @@ TEST_F(StatusBarTest, TheLabelsFollowTheLanguage) {
   Fake.System.Folder = std::string(BRAMLET_SOURCE_DIR) + "/data/lang/";
   Fake.Clipboard.Text = u"MAMCAQU=";
   Form.LoadFromClipboard();
+  Form.RunIdleWork();
   ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"german.lng", /*force=*/true));
   Form.UpdateMainStatusBar();
   EXPECT_EQ(MainBar(), "Objekte: 1|Tags: 2|Bytes: 5|base64|Zwischenablage|DER|");

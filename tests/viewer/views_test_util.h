@@ -16,12 +16,18 @@ class ViewsTest : public ::testing::Test {
  protected:
   void SetUp() override { Form.ApplySettings(); }
 
-  void Show(std::vector<std::uint8_t> bytes) {
+  // The first screen of bytes, with the idle work (the DER checks) still to do.
+  void Load(std::vector<std::uint8_t> bytes) {
     Form.RunCaptured([&] { Form.ParseASN(Shared(std::move(bytes))); });
     Form.FillTrees();
     Form.TreeVT().SetClientSize(400, 320);
     Form.Hex1VT().SetClientSize(250, 180);
     Form.Hex2VT().SetClientSize(120, 180);
+  }
+  // The window once idle after it.
+  void Show(std::vector<std::uint8_t> bytes) {
+    Load(std::move(bytes));
+    Form.RunIdleWork();
   }
   void ShowHex(std::string_view hex) { Show(HexBytes(hex)); }
   void ShowSample(const char* name) {

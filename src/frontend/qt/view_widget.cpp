@@ -55,6 +55,7 @@ void TViewWidget::paintEvent(QPaintEvent* event) {
         FOwner.Controller().Paint(FView, canvas, update);
       },
       /*showMessage=*/false);
+  FOwner.ViewPainted();
 }
 
 void TViewWidget::mousePressEvent(QMouseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "frontend/qt/qt_canvas.h"
 #include "frontend/qt/qt_platform.h"
@@ -100,6 +101,29 @@ void TViewerWidget::PopupMenu(TView view, int x, int y) {
     connect(action, &QAction::triggered, this, [this, tag] { Guard([&] { FController.RunMenuItem(tag); }); });
   }
   FMenu->popup(FViews[ViewIndex(view)]->mapToGlobal(QPoint(x, y)));
+}
+
+void TViewerWidget::IdleWorkQueued() {
+  // Runs after the next paint of a view; this one asks for it, and a widget
+  // not shown yet paints when it is.
+  FIdleWorkQueued = true;
+  FViews[ViewIndex(TView::vwMainStatus)]->update();
+}
+
+void TViewerWidget::ViewPainted() {
+  if (!FIdleWorkQueued) return;
+  FIdleWorkQueued = false;
+  // Queued behind what is pending now; it dies with the widget.
+  QTimer::singleShot(0, this, [this] { RunIdleWork(); });
+}
+
+void TViewerWidget::RunIdleWork() {
+  bool more = false;
+  const bool ran = Guard([&] {
+    if (FController.HasIdleWork()) FController.RunIdleWork();
+    more = FController.HasIdleWork();
+  });
+  if (ran && more) IdleWorkQueued();
 }
 
 settings::TScreenRect TViewerWidget::ViewerScreenRect() {

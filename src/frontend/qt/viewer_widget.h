@@ -23,6 +23,9 @@ class TViewWidget;
 // to it goes to the structure tree.
 class TViewerWidget : public QWidget, public viewer::IViewEvents, public settings::IDialogRunner {
   Q_OBJECT
+  // Whether the core still has idle work; readable by name, so that a host
+  // holding only the widget (a benchmark over the module's exports) can wait for it.
+  Q_PROPERTY(bool idleWork READ HasIdleWork)
 
  public:
   TViewerWidget(viewer::TViewerController& controller, QWidget* parent);
@@ -40,6 +43,11 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
   // only bring the next paint). Returns false when body threw.
   bool Guard(const std::function<void()>& body, bool showMessage = true) noexcept;
 
+  bool HasIdleWork() const { return FController.HasIdleWork(); }
+  // A view has painted: idle work queued before runs now, by a queued call,
+  // so that the screen shows before the work starts.
+  void ViewPainted();
+
   // viewer::IViewEvents
   void InvalidateView(viewer::TView view, const viewer::TRect* rect) override;
   void ScrollChanged(viewer::TView view) override;
@@ -47,6 +55,7 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
   void LayoutChanged() override;
   void StatusChanged(viewer::TView bar) override;
   void PopupMenu(viewer::TView view, int x, int y) override;
+  void IdleWorkQueued() override;
 
   // settings::IDialogRunner
   settings::TScreenRect ViewerScreenRect() override;
@@ -62,11 +71,14 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
   std::array<QScrollBar*, std::size(viewer::AllScrollBars)> FBars{};
   QMenu* FMenu = nullptr;
   bool FSyncingBars = false;
+  // The core queued idle work that no call is scheduled for yet.
+  bool FIdleWorkQueued = false;
 
   void PlaceChildren();
   QScrollBar* Bar(viewer::TScrollBar bar) const { return FBars[static_cast<int>(bar)]; }
   // The bar from the core's scroll state.
   void SyncScrollBar(viewer::TScrollBar bar);
+  void RunIdleWork();
 };
 
 }  // namespace frontend::qt

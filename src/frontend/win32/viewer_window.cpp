@@ -19,6 +19,9 @@ constexpr wchar_t ViewerClass[] = L"BramletViewer";
 constexpr wchar_t ViewClass[] = L"BramletView";
 // The view a child window shows, kept in its user data beside the owner.
 constexpr wchar_t ViewProperty[] = L"BramletViewIndex";
+// The timer of the core's idle work. WM_TIMER comes after every other message
+// and after WM_PAINT, so the work waits for the screen.
+constexpr UINT_PTR IdleTimer = 1;
 
 HWND CurrentWindow = nullptr;
 
@@ -199,6 +202,10 @@ LRESULT TViewerWindow::ViewerMessage(UINT message, WPARAM wParam, LPARAM lParam)
       // Menu commands arrive after the menu has closed, each as an entry of its own.
       if (HIWORD(wParam) == 0 && lParam == 0) Guard([&] { FController.RunMenuItem(LOWORD(wParam)); });
       return 0;
+    case WM_TIMER:
+      if (wParam != IdleTimer) return DefWindowProcW(FWindow, message, wParam, lParam);
+      RunIdleWork();
+      return 0;
     case WM_PAINT:
       PaintWindow(FWindow, [this](platform::ICanvas& canvas, const viewer::TRect& update) {
         FController.PaintWindow(canvas, update);
@@ -375,6 +382,20 @@ void TViewerWindow::PopupMenu(TView view, int x, int y) {
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, FWindow, nullptr);
   FOpenMenu = nullptr;
   DestroyMenu(menu);
+}
+
+void TViewerWindow::IdleWorkQueued() {
+  if (FWindow != nullptr) SetTimer(FWindow, IdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void TViewerWindow::RunIdleWork() {
+  KillTimer(FWindow, IdleTimer);
+  bool more = false;
+  const bool ran = Guard([&] {
+    if (FController.HasIdleWork()) FController.RunIdleWork();
+    more = FController.HasIdleWork();
+  });
+  if (ran && more) IdleWorkQueued();
 }
 
 settings::TScreenRect TViewerWindow::ViewerScreenRect() {

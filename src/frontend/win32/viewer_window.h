@@ -55,6 +55,8 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   void LayoutChanged() override;
   void StatusChanged(viewer::TView bar) override;
   void PopupMenu(viewer::TView view, int x, int y) override;
+  // Runs the work through a timer, once the messages pending now and the paint are handled.
+  void IdleWorkQueued() override;
 
   // settings::IDialogRunner
   settings::TScreenRect ViewerScreenRect() override;
@@ -79,6 +81,7 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   void SyncScrollBar(viewer::TScrollBar bar);
   void Scroll(HWND bar, int request);
   void FocusActiveView();
+  void RunIdleWork();
 };
 
 }  // namespace frontend::win32

@@ -104,8 +104,14 @@ class QtViewer : public testing::Test {
     fs::remove_all(FModuleDir);
   }
 
-  // Opens file as the plug-in does, in a host window of a user's size.
+  // Opens file as the plug-in does, in a host window of a user's size, and
+  // handles the events that brings.
   void Open(const std::string& file, platform::TPlatform* platform = nullptr) {
+    Load(file, platform);
+    QApplication::processEvents();
+  }
+  // The same with the events left pending.
+  void Load(const std::string& file, platform::TPlatform* platform = nullptr) {
     FHost = std::make_unique<QWidget>();
     FHost->resize(1000, 700);
     FForm = std::make_unique<viewer::TMainForm>(platform ? *platform : *FPlatform, (SamplesDir / file).u16string());
@@ -115,7 +121,6 @@ class QtViewer : public testing::Test {
     FWidget->setGeometry(0, 0, 1000, 700);
     FHost->show();
     FForm->FormShow();
-    QApplication::processEvents();
   }
 
   QImage Grab(TView view) { return FWidget->ViewWidget(view)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -218,6 +223,26 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
     EXPECT_GT(PixelsNear(image, cell, hex.SelColor, 0), cell.width() * cell.height() / 3);
   }
   EXPECT_EQ(PixelsNear(image, CellOf(TView::vwHex1, 0), hex.SelColor, 0), 0);
+}
+
+// The DER checks are left for after the first screen and run from the event
+// loop by themselves, after a load and after a reload; a repaint alone runs nothing.
+TEST_F(QtViewer, IdleWorkRunsByItselfOnceTheScreenIsPainted) {
+  auto pending = [this] { return FWidget->property("idleWork").toBool(); };
+  auto verdict = [this] { return QString::fromStdU16String(FForm->MainStatusBar()[5].Text); };
+  Load("cms-stream.der");
+  EXPECT_TRUE(pending());
+  EXPECT_EQ(verdict(), "");
+  FHost->repaint();
+  EXPECT_TRUE(pending());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !pending(); }, 5000));
+  EXPECT_EQ(verdict(), "BER (6 indefinite lengths)");
+
+  QTest::keyClick(FWidget->ViewWidget(TView::vwTree), Qt::Key_F5);
+  EXPECT_TRUE(pending());
+  EXPECT_EQ(verdict(), "");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !pending(); }, 5000));
+  EXPECT_EQ(verdict(), "BER (6 indefinite lengths)");
 }
 
 TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {

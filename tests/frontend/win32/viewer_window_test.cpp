@@ -129,6 +129,16 @@ TEST_F(ViewerWindow, FailuresStopAtTheFenceAndTheWindowGoesOn) {
   EXPECT_NE(Clipboard.Text.find(u"SEQUENCE"), std::u16string::npos);
 }
 
+// The DER checks left for when the window is idle run from its message loop by themselves.
+TEST_F(ViewerWindow, IdleWorkRunsFromTheMessageLoop) {
+  for (int i = 0; i < 200 && Form->HasIdleWork(); ++i) {
+    Sleep(10);
+    Pump();
+  }
+  EXPECT_FALSE(Form->HasIdleWork());
+  EXPECT_EQ(Form->MainStatusBar()[5].Text, u"DER");
+}
+
 TEST_F(ViewerWindow, LayoutPlacesEveryViewWhereTheCoreSays) {
   const viewer::TWindowLayout& layout = Form->Layout();
   struct TRow {
