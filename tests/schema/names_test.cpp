@@ -341,8 +341,16 @@ TEST(SchemaNames, ItemsOfLargeListsCarryTheirPaths) {
 TEST(SchemaNames, NamesDoNotDependOnTheOrderOfQuestions) {
   std::vector<std::pair<std::string, TBytes>> inputs;
   for (const char* input : WellFormed) inputs.emplace_back(input, ReadInput(input));
-  for (auto& [label, bytes] : ManyItems()) inputs.emplace_back(label, bytes);
   std::mt19937 random(16);
+  for (auto& [label, bytes] : ManyItems()) {
+    inputs.emplace_back(label, bytes);
+    // Damaged copies: a few octets changed anywhere.
+    for (int copy = 0; copy < 2; ++copy) {
+      TBytes damaged = bytes;
+      for (int k = 0; k < 3; ++k) damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
+      inputs.emplace_back(std::string(label) + ", damaged " + std::to_string(copy), damaged);
+    }
+  }
   for (const auto& [input, bytes] : inputs) {
     SCOPED_TRACE(input);
     TWalkedTree tree(bytes);
