@@ -191,7 +191,7 @@ class TNames::TMatcher {
     step.SamePath = parts.SamePath;
     step.ShowAlt = parts.ShowAlt;
     const std::uint16_t index = FNames.StepIndex(step);
-    FNames.FSlots[element] = index;
+    FNames.FSlots.Set(element, index);
     if (index != 0) ++FCount;
   }
 
@@ -488,7 +488,7 @@ class TNames::TMatcher {
     for (std::size_t i = 0; i < FTemplates.size(); ++i) {
       const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
       if (t.Type != type || t.Open != open || t.Elements.size() != size || !Fits(t, item)) continue;
-      for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots[item + k] = t.Elements[k].Step;
+      for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots.Set(item + k, t.Elements[k].Step);
       FCount += t.Named;
       FLastTemplate = (FLastTemplate + i) % FTemplates.size();
       return;
@@ -599,7 +599,7 @@ void TNames::Clear() {
   FTree = nullptr;
   FBytes = {};
   FTopRuns.clear();
-  FSlots = {};
+  FSlots.Reset(0);
   FSteps.clear();
   FStepIndex.clear();
   FNamedCount = 0;
@@ -669,7 +669,7 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
   }
   // Only a document with something to name pays for the slots.
   if (!recognised) return;
-  FSlots.assign(tree.ElementCount(), 0);
+  FSlots.Reset(tree.ElementCount());
   FFamilies.push_back({asn::NoElement, tree.ElementCount(), NoFamily, NoType, NoType, 0, false});
   FPending = true;
 }
@@ -686,7 +686,7 @@ void TNames::NameAll() const {
 }
 
 void TNames::SettleFamilies(std::uint32_t element) const {
-  if (element >= FSlots.size()) return;
+  if (element >= FSlots.Size()) return;
   TMatcher matcher(*this, *FTree, FBytes);
   for (;;) {
     // The innermost family holding element: families nest as their subtrees

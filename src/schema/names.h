@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -95,11 +96,39 @@ class TNames {
     std::uint32_t Fitting;  // leading items known to fit Type (the matcher stops at one that does not)
     bool Stopped;           // the item at Fitting does not fit
   };
+  // Per element its step, 0 for unnamed, in blocks made when first written:
+  // opening a large document costs no memory for what is not yet named.
+  class TSlots {
+   public:
+    void Reset(std::uint32_t count) {
+      FCount = count;
+      FBlocks.clear();
+      FBlocks.resize((std::size_t{count} + BlockSize - 1) / BlockSize);
+    }
+    std::uint32_t Size() const { return FCount; }
+    std::uint16_t operator[](std::uint32_t element) const {
+      const auto& block = FBlocks[element / BlockSize];
+      return block ? block[element % BlockSize] : std::uint16_t{0};
+    }
+    void Set(std::uint32_t element, std::uint16_t step) {
+      auto& block = FBlocks[element / BlockSize];
+      if (!block) {
+        if (step == 0) return;
+        block = std::make_unique<std::uint16_t[]>(BlockSize);
+      }
+      block[element % BlockSize] = step;
+    }
+
+   private:
+    static constexpr std::uint32_t BlockSize = 4096;
+    std::uint32_t FCount = 0;
+    std::vector<std::unique_ptr<std::uint16_t[]>> FBlocks;
+  };
   struct TParts;
   struct TFrame;
   class TMatcher;
 
-  bool Named(std::uint32_t element) const { return element < FSlots.size() && FSlots[element] != 0; }
+  bool Named(std::uint32_t element) const { return element < FSlots.Size() && FSlots[element] != 0; }
   // Names the item (of the innermost family) that holds element, if not yet done.
   void Settle(std::uint32_t element) const {
     if (FPending) SettleFamilies(element);
@@ -118,10 +147,10 @@ class TNames {
   // TopLevel entry (none for a run of elements that fit no type).
   std::vector<std::pair<std::uint32_t, std::uint32_t>> FTopRuns;
   // What is named so far, which queries add to (the names are a function of
-  // the tree alone, so this is a cache). Per element its step, 0 for unnamed;
-  // empty when nothing is recognised. A document has a few hundred distinct
-  // steps, so 16 bits are plenty.
-  mutable std::vector<std::uint16_t> FSlots;
+  // the tree alone, so this is a cache). Per element its step; none when
+  // nothing is recognised. A document has a few hundred distinct steps, so 16
+  // bits are plenty.
+  mutable TSlots FSlots;
   mutable std::vector<TStep> FSteps;
   mutable std::unordered_map<std::uint64_t, std::uint16_t> FStepIndex;
   mutable std::array<std::pair<std::uint64_t, std::uint16_t>, 256> FStepCache{};
