@@ -117,6 +117,7 @@ int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
 }
 
 void PrintTree(const viewer::TDecodedDocument& document, bool attributes) {
+  document.Names().NameAll();  // every row will ask for its name
   std::string out;
   viewer::WalkRows(document.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');

@@ -17,7 +17,10 @@ std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TT
 }
 
 TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)
-    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {}
+    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {
+  // Every element will be asked about: name them in one go.
+  if (FNamed) FNames.NameAll();
+}
 
 std::string_view TPathWalk::Next(std::uint32_t element) {
   const std::uint32_t parent = FDocument.Parent(element);

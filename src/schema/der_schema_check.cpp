@@ -33,6 +33,7 @@ std::uint32_t TrailingZeroBits(Bytes contents) {
 }  // namespace
 
 void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vector<asn::TDerFinding>& findings) const {
+  FNames.NameAll();  // every element is looked at
   if (FNames.NamedCount() == 0) return;
   const std::uint32_t count = tree.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {

@@ -1,11 +1,15 @@
-// The matcher: one pass over the elements in document order with an explicit
-// stack of frames (one per constructed element being matched), so that any
-// nesting depth is fine and the cost is linear in the elements named.
+// The matcher: one pass over the elements of a top-level element or of an item
+// in document order with an explicit stack of frames (one per constructed
+// element being matched), so that any nesting depth is fine and the cost is
+// linear in the elements named. A SEQUENCE OF or SET OF with many items is
+// left for later as a family; each of its items is matched alone, as the top
+// level's are, when it is first asked about.
 #include "schema/names.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 #include "schema/schema_tables.h"
 
@@ -16,6 +20,10 @@ namespace {
 using namespace tables;
 
 constexpr std::uint32_t NoType = 0xFFFFFFFFu;
+constexpr std::uint32_t NoFamily = 0xFFFFFFFFu;
+// A SEQUENCE OF or SET OF with more items than this is named item by item as
+// they are asked about (a CRL's entries, a large SET OF certificates).
+constexpr std::uint32_t LazyItems = 64;
 // Elements a trial match of a candidate top-level type may name before it is
 // scored: enough to tell the candidates apart, little on a huge document.
 constexpr std::uint32_t TrialBudget = 400;
@@ -86,12 +94,11 @@ struct TNames::TFrame {
 
 class TNames::TMatcher {
  public:
-  TMatcher(TNames& names, const asn::IElementTree& tree, std::span<const std::uint8_t> bytes)
+  TMatcher(const TNames& names, const asn::IElementTree& tree, std::span<const std::uint8_t> bytes)
       : FNames(names), FTree(tree), FBytes(bytes) {}
 
-  // Names element and what lies below it as type. A trial (budget not 0) only
-  // counts, up to budget, how many elements type would name.
-  std::uint32_t Run(std::uint32_t element, std::uint32_t type, std::uint32_t budget) {
+  // Counts, up to budget, how many elements the top-level type would name below element.
+  std::uint32_t Trial(std::uint32_t element, std::uint32_t type, std::uint32_t budget) {
     FBudget = budget;
     FCount = 0;
     FStack.clear();
@@ -102,8 +109,73 @@ class TNames::TMatcher {
     return FCount;
   }
 
+  // Names the item at index of family f and what lies below it, unless that
+  // is done or it has no name; says whether it named anything.
+  bool Expand(std::uint32_t f, std::uint32_t index) {
+    const TFamily family = FNames.FFamilies[f];  // a copy: naming may add families
+    const std::uint32_t count = FTree.ChildCount(family.Parent);
+    if (index >= count) return false;
+    const std::uint32_t item = FTree.Child(family.Parent, index);
+    if (FNames.FSlots[item] != 0) return false;
+    const asn::TElementHeader h = FTree.Header(item);
+    TParts parts;
+    std::uint32_t type = family.Type;
+    if (family.Parent == asn::NoElement) {
+      const auto run = std::upper_bound(FNames.FTopRuns.begin(), FNames.FTopRuns.end(),
+                                        std::pair{index, NoType}) - 1;
+      if (run->second == NoType) return false;
+      type = TopLevel[run->second].Type;
+      parts.Open = Types[type].Name;
+    } else {
+      if (IsEndOfContents(h) || !ItemFits(FNames.FFamilies[f], index)) return false;
+      parts.Item = true;
+    }
+    FBudget = 0;
+    FCount = 0;
+    FStack.clear();
+    FFamily = f;
+    FItem = item;
+    FItemEnd = index + 1 < count ? FTree.Child(family.Parent, index + 1) : family.End;
+    if (family.Parent != asn::NoElement && FItemEnd - item <= MaxTemplateElements) {
+      MatchItem(item, FItemEnd, h, type, parts, family.Open);
+    } else {
+      Assign(item, h, type, parts, family.Open);
+      while (!FStack.empty()) Advance();
+    }
+    FNames.FNamedCount += FCount;
+    return FCount != 0;
+  }
+
  private:
   bool Exhausted() const { return FBudget != 0 && FCount >= FBudget; }
+
+  // Whether the item at index is named at all: the items are matched in
+  // order up to the first that does not fit the type (end-of-contents aside).
+  bool ItemFits(TFamily& family, std::uint32_t index) const {
+    while (!family.Stopped && family.Fitting <= index) {
+      const asn::TElementHeader h = FTree.Header(FTree.Child(family.Parent, family.Fitting));
+      if (!IsEndOfContents(h) && !Accepts(family.Type, h)) family.Stopped = true;
+      else ++family.Fitting;
+    }
+    return index < family.Fitting;
+  }
+
+  // The element after element's subtree, which lies in the item being named.
+  std::uint32_t SubtreeEnd(std::uint32_t element) const {
+    for (; element != FItem; element = FTree.Parent(element)) {
+      const std::uint32_t parent = FTree.Parent(element);
+      const std::uint32_t index = FNames.ChildIndexAt(parent, element);
+      if (index + 1 < FTree.ChildCount(parent)) return FTree.Child(parent, index + 1);
+    }
+    return FItemEnd;
+  }
+
+  // Leaves the items of element, a SEQUENCE OF or SET OF of type, for later.
+  void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open) {
+    const auto f = static_cast<std::uint32_t>(FNames.FFamilies.size());
+    FNames.FFamilies.push_back({element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false});
+    FNames.FFamilyOfParent.emplace(element, f);
+  }
 
   void Record(std::uint32_t element, std::uint32_t type, const TParts& parts) {
     if (FBudget != 0) {
@@ -119,7 +191,7 @@ class TNames::TMatcher {
     step.SamePath = parts.SamePath;
     step.ShowAlt = parts.ShowAlt;
     const std::uint16_t index = FNames.StepIndex(step);
-    FNames.FSlots[element] = index;
+    FNames.FSlots.Set(element, index);
     if (index != 0) ++FCount;
   }
 
@@ -224,7 +296,10 @@ class TNames::TMatcher {
         case kSetOf:
           if (!TagMatches(n, h)) return;
           Record(element, type, parts);
-          if (h.Constructed) Push(element, type, open);
+          if (!h.Constructed) return;
+          if (FBudget == 0 && (n.Kind == kSequenceOf || n.Kind == kSetOf) && FTree.ChildCount(element) > LazyItems)
+            AddFamily(element, type, open);
+          else Push(element, type, open);
           return;
       }
       return;
@@ -413,7 +488,7 @@ class TNames::TMatcher {
     for (std::size_t i = 0; i < FTemplates.size(); ++i) {
       const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
       if (t.Type != type || t.Open != open || t.Elements.size() != size || !Fits(t, item)) continue;
-      for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots[item + k] = t.Elements[k].Step;
+      for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots.Set(item + k, t.Elements[k].Step);
       FCount += t.Named;
       FLastTemplate = (FLastTemplate + i) % FTemplates.size();
       return;
@@ -446,7 +521,7 @@ class TNames::TMatcher {
     }
   }
 
-  TNames& FNames;
+  const TNames& FNames;
   const asn::IElementTree& FTree;
   std::span<const std::uint8_t> FBytes;
   std::vector<TFrame> FStack;
@@ -459,6 +534,10 @@ class TNames::TMatcher {
   std::uint32_t FRecordEnd = 0;
   std::uint32_t FBudget = 0;
   std::uint32_t FCount = 0;
+  // The family and item being named, and the end of the item's subtree.
+  std::uint32_t FFamily = NoFamily;
+  std::uint32_t FItem = asn::NoElement;
+  std::uint32_t FItemEnd = 0;
 };
 
 namespace {
@@ -518,13 +597,18 @@ bool LabelAnnounces(const TTopLevel& top, std::string_view pemLabel) {
 
 void TNames::Clear() {
   FTree = nullptr;
-  FSlots = {};
+  FBytes = {};
+  FTopRuns.clear();
+  FSlots.Reset(0);
   FSteps.clear();
   FStepIndex.clear();
   FNamedCount = 0;
+  FFamilies.clear();
+  FFamilyOfParent.clear();
+  FPending = false;
 }
 
-std::uint16_t TNames::StepIndex(const TStep& step) {
+std::uint16_t TNames::StepIndex(const TStep& step) const {
   const std::uint64_t key = std::uint64_t{step.Field} | std::uint64_t{step.Open} << 16 | std::uint64_t{step.Alt} << 32 |
                             std::uint64_t{step.Type} << 48 | std::uint64_t{step.Item} << 61 |
                             std::uint64_t{step.SamePath} << 62 | std::uint64_t{step.ShowAlt} << 63;
@@ -549,10 +633,12 @@ std::uint16_t TNames::StepIndex(const TStep& step) {
 void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::string_view pemLabel) {
   Clear();
   FTree = &tree;
+  FBytes = bytes;
   FSteps.emplace_back();  // step 0: unnamed
   FStepCache.fill({0, 0});
   TMatcher matcher(*this, tree, bytes);
   std::uint32_t previous = NoType;
+  bool recognised = false;
   const std::uint32_t tops = tree.ChildCount(asn::NoElement);
   for (std::uint32_t t = 0; t < tops; ++t) {
     const std::uint32_t element = tree.Child(asn::NoElement, t);
@@ -566,7 +652,7 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
       const bool hinted = !pemLabel.empty() && LabelAnnounces(top, pemLabel);
       const TFit fit = ShallowFit(tree, element, top.Type);
       if (fit == TFit::fNone && !(hinted && Accepts(top.Type, tree.Header(element)))) continue;
-      const std::uint32_t named = matcher.Run(element, top.Type, TrialBudget);
+      const std::uint32_t named = matcher.Trial(element, top.Type, TrialBudget);
       if (!hinted && named < MinUnhintedNames) continue;
       // The label first, then how far the schema carries, then how well the top level fits.
       const std::uint64_t score =
@@ -576,11 +662,43 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
         best = c;
       }
     }
+    if (FTopRuns.empty() || FTopRuns.back().second != best) FTopRuns.emplace_back(t, best);
     if (best == NoType) continue;
     previous = best;
-    // Only a document with something to name pays for the slots.
-    if (FSlots.empty()) FSlots.assign(tree.ElementCount(), 0);
-    FNamedCount += matcher.Run(element, TopLevel[best].Type, 0);
+    recognised = true;
+  }
+  // Only a document with something to name pays for the slots.
+  if (!recognised) return;
+  FSlots.Reset(tree.ElementCount());
+  FFamilies.push_back({asn::NoElement, tree.ElementCount(), NoFamily, NoType, NoType, 0, false});
+  FPending = true;
+}
+
+void TNames::NameAll() const {
+  if (!FPending) return;
+  TMatcher matcher(*this, *FTree, FBytes);
+  // Naming an item may add families at the end.
+  for (std::uint32_t f = 0; f < FFamilies.size(); ++f) {
+    const std::uint32_t count = FTree->ChildCount(FFamilies[f].Parent);
+    for (std::uint32_t i = 0; i < count && !FFamilies[f].Stopped; ++i) matcher.Expand(f, i);
+  }
+  FPending = false;
+}
+
+void TNames::SettleFamilies(std::uint32_t element) const {
+  if (element >= FSlots.Size()) return;
+  TMatcher matcher(*this, *FTree, FBytes);
+  for (;;) {
+    // The innermost family holding element: families nest as their subtrees
+    // do, so it is the last one to start before element or one around that.
+    std::uint32_t f = 0;
+    auto after = FFamilyOfParent.lower_bound(element);
+    if (after != FFamilyOfParent.begin()) {
+      f = std::prev(after)->second;
+      while (f != 0 && element >= FFamilies[f].End) f = FFamilies[f].Outer;
+    }
+    // Naming the item that holds element may leave element in a family of its own.
+    if (!matcher.Expand(f, ChildIndexAt(FFamilies[f].Parent, element))) return;
   }
 }
 
@@ -643,8 +761,7 @@ void TNames::AppendOwnSteps(std::string& path, std::uint32_t element, std::uint3
   add(step.Alt);
 }
 
-std::uint32_t TNames::IndexInParent(std::uint32_t element) const {
-  const std::uint32_t parent = FTree->Parent(element);
+std::uint32_t TNames::ChildIndexAt(std::uint32_t parent, std::uint32_t element) const {
   std::uint32_t low = 0;
   std::uint32_t high = FTree->ChildCount(parent);
   while (high - low > 1) {
@@ -656,9 +773,10 @@ std::uint32_t TNames::IndexInParent(std::uint32_t element) const {
 }
 
 std::string TNames::Path(std::uint32_t element) const {
+  // Once element is named, so is everything around it.
   if (!IsNamed(element) || FTree == nullptr) return {};
   std::vector<std::uint32_t> chain;
-  for (std::uint32_t e = element; e != asn::NoElement && IsNamed(e); e = FTree->Parent(e)) chain.push_back(e);
+  for (std::uint32_t e = element; e != asn::NoElement && Named(e); e = FTree->Parent(e)) chain.push_back(e);
   std::string path;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     const bool item = FSteps[FSlots[*it]].Item;

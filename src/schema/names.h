@@ -2,11 +2,16 @@
 // the tree, recognises the top-level type among the compiled schemas, follows
 // open types by their OID and names every element that fits. Where the data
 // departs from the schema naming stops for that branch, quietly: names are
-// annotations and never errors.
+// annotations and never errors. Build only recognises the top-level types;
+// each top-level element, and each item of a SEQUENCE OF or SET OF with many
+// items, is named when something in it is first asked about, so that opening
+// a large file costs next to nothing here.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,14 +29,22 @@ struct TTypeNode;
 
 class TNames {
  public:
-  // Names the elements of tree, whose offsets point into bytes; pemLabel (the
-  // text after "-----BEGIN ", or empty) favours the types it announces. The
-  // tree must stay alive and unchanged while the names are asked for.
+  // Recognises the top-level types of tree, whose offsets point into bytes;
+  // pemLabel (the text after "-----BEGIN ", or empty) favours the types it
+  // announces. The tree and bytes must stay alive and unchanged while the
+  // names are asked for. Every answer below is the same whatever was asked
+  // before; asking may name more of the document first.
   void Build(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::string_view pemLabel = {});
   // Forgets every name.
   void Clear();
+  // Names everything now: for a walk over the whole document, which would
+  // otherwise name it item by item.
+  void NameAll() const;
 
-  bool IsNamed(std::uint32_t element) const { return element < FSlots.size() && FSlots[element] != 0; }
+  bool IsNamed(std::uint32_t element) const {
+    Settle(element);
+    return Named(element);
+  }
   // The field's identifier ("serialNumber"); for the element inside an
   // EXPLICIT tag, the same as for the tag.
   std::string_view FieldName(std::uint32_t element) const;
@@ -52,7 +65,11 @@ class TNames {
   // build every path from its parent's; index is the element's place among
   // its parent's children, which an item of a SEQUENCE OF shows.
   void AppendOwnSteps(std::string& path, std::uint32_t element, std::uint32_t index) const;
-  std::uint32_t NamedCount() const { return FNamedCount; }
+  // Over the whole document: names everything first.
+  std::uint32_t NamedCount() const {
+    NameAll();
+    return FNamedCount;
+  }
   // The schema's node for a named element (for the element inside an EXPLICIT
   // tag, the inner type's); nullptr for an unnamed one.
   const tables::TTypeNode* TypeNode(std::uint32_t element) const;
@@ -68,24 +85,81 @@ class TNames {
     bool SamePath = false;    // inside an EXPLICIT tag: the tag's path
     bool ShowAlt = false;
   };
+  // The top level, or a SEQUENCE OF or SET OF with many items: its items are
+  // named one at a time, each when something in it is first asked about.
+  struct TFamily {
+    std::uint32_t Parent;   // NoElement for the top level
+    std::uint32_t End;      // the element after Parent's subtree
+    std::uint32_t Outer;    // the family whose item holds this one; none for the top level
+    std::uint32_t Type;     // the items' type node; the top level's come from FTopRuns
+    std::uint32_t Open;     // the items' open type
+    std::uint32_t Fitting;  // leading items known to fit Type (the matcher stops at one that does not)
+    bool Stopped;           // the item at Fitting does not fit
+  };
+  // Per element its step, 0 for unnamed, in blocks made when first written:
+  // opening a large document costs no memory for what is not yet named.
+  class TSlots {
+   public:
+    void Reset(std::uint32_t count) {
+      FCount = count;
+      FBlocks.clear();
+      FBlocks.resize((std::size_t{count} + BlockSize - 1) / BlockSize);
+    }
+    std::uint32_t Size() const { return FCount; }
+    std::uint16_t operator[](std::uint32_t element) const {
+      const auto& block = FBlocks[element / BlockSize];
+      return block ? block[element % BlockSize] : std::uint16_t{0};
+    }
+    void Set(std::uint32_t element, std::uint16_t step) {
+      auto& block = FBlocks[element / BlockSize];
+      if (!block) {
+        if (step == 0) return;
+        block = std::make_unique<std::uint16_t[]>(BlockSize);
+      }
+      block[element % BlockSize] = step;
+    }
+
+   private:
+    static constexpr std::uint32_t BlockSize = 4096;
+    std::uint32_t FCount = 0;
+    std::vector<std::unique_ptr<std::uint16_t[]>> FBlocks;
+  };
   struct TParts;
   struct TFrame;
   class TMatcher;
 
+  bool Named(std::uint32_t element) const { return element < FSlots.Size() && FSlots[element] != 0; }
+  // Names the item (of the innermost family) that holds element, if not yet done.
+  void Settle(std::uint32_t element) const {
+    if (FPending) SettleFamilies(element);
+  }
+  void SettleFamilies(std::uint32_t element) const;
   // The step's index, or 0 (unnamed) once the steps no longer fit a slot.
-  std::uint16_t StepIndex(const TStep& step);
-  // Where element stands among its parent's children (children are numbered
-  // in document order, so a binary search finds it).
-  std::uint32_t IndexInParent(std::uint32_t element) const;
+  std::uint16_t StepIndex(const TStep& step) const;
+  // The place among parent's children of the one that is element or holds it
+  // (children are numbered in document order, so a binary search finds it).
+  std::uint32_t ChildIndexAt(std::uint32_t parent, std::uint32_t element) const;
+  std::uint32_t IndexInParent(std::uint32_t element) const { return ChildIndexAt(FTree->Parent(element), element); }
 
   const asn::IElementTree* FTree = nullptr;
-  // Per element its step, 0 for unnamed; empty until something is named. A
-  // document has a few hundred distinct steps, so 16 bits are plenty.
-  std::vector<std::uint16_t> FSlots;
-  std::vector<TStep> FSteps;
-  std::unordered_map<std::uint64_t, std::uint16_t> FStepIndex;
-  std::array<std::pair<std::uint64_t, std::uint16_t>, 256> FStepCache{};
-  std::uint32_t FNamedCount = 0;
+  std::span<const std::uint8_t> FBytes;
+  // Per top-level index where a run of one recognised type starts, and its
+  // TopLevel entry (none for a run of elements that fit no type).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> FTopRuns;
+  // What is named so far, which queries add to (the names are a function of
+  // the tree alone, so this is a cache). Per element its step; none when
+  // nothing is recognised. A document has a few hundred distinct steps, so 16
+  // bits are plenty.
+  mutable TSlots FSlots;
+  mutable std::vector<TStep> FSteps;
+  mutable std::unordered_map<std::uint64_t, std::uint16_t> FStepIndex;
+  mutable std::array<std::pair<std::uint64_t, std::uint16_t>, 256> FStepCache{};
+  mutable std::uint32_t FNamedCount = 0;
+  // Family 0 is the top level; the others are found by their parent element.
+  mutable std::vector<TFamily> FFamilies;
+  mutable std::map<std::uint32_t, std::uint32_t> FFamilyOfParent;
+  // Some family's items may still wait to be named.
+  mutable bool FPending = false;
 };
 
 }  // namespace schema

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "asn/asn.h"
@@ -97,10 +100,90 @@ const char* const WellFormed[] = {
     "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der",
 };
 
+using TBytes = std::vector<std::uint8_t>;
+
+TBytes Tlv(std::uint8_t tag, const TBytes& content) {
+  TBytes out{tag};
+  const std::size_t n = content.size();
+  if (n < 0x80) out.push_back(static_cast<std::uint8_t>(n));
+  else if (n < 0x100) out.insert(out.end(), {0x81, static_cast<std::uint8_t>(n)});
+  else if (n < 0x10000) out.insert(out.end(), {0x82, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+  else
+    out.insert(out.end(), {0x83, static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                           static_cast<std::uint8_t>(n)});
+  out.insert(out.end(), content.begin(), content.end());
+  return out;
+}
+
+TBytes Cat(std::initializer_list<TBytes> parts) {
+  TBytes out;
+  for (const TBytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+TBytes Repeat(const TBytes& part, int times) {
+  TBytes out;
+  for (int i = 0; i < times; ++i) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+const TBytes Sha256WithRsa = Tlv(0x30, Cat({Tlv(0x06, {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x0B}), {0x05, 0x00}}));
+
+// A revoked entry; every third has a reason code, which changes its shape.
+TBytes CrlEntry(int serial) {
+  const TBytes head = Cat({Tlv(0x02, {0x01, static_cast<std::uint8_t>(serial)}), Tlv(0x17, TBytes(13, '0'))});
+  if (serial % 3 != 0) return Tlv(0x30, head);
+  const TBytes reason = Tlv(0x30, Cat({Tlv(0x06, {0x55, 0x1D, 0x15}), Tlv(0x04, Tlv(0x0A, {0x01}))}));
+  return Tlv(0x30, Cat({head, Tlv(0x30, reason)}));
+}
+
+// A CRL around the revoked list entries (its contents octets).
+TBytes Crl(const TBytes& entries, bool indefinite = false) {
+  const TBytes issuer = Tlv(0x30, Tlv(0x31, Tlv(0x30, Cat({Tlv(0x06, {0x55, 0x04, 0x03}), Tlv(0x0C, {'C', 'A'})}))));
+  TBytes list = indefinite ? Cat({{0x30, 0x80}, entries, {0x00, 0x00}}) : Tlv(0x30, entries);
+  const TBytes tbs = Tlv(0x30, Cat({Tlv(0x02, {0x01}), Sha256WithRsa, issuer, Tlv(0x17, TBytes(13, '0')), list}));
+  return Tlv(0x30, Cat({tbs, Sha256WithRsa, Tlv(0x03, {0x00, 0x5A})}));
+}
+
+TBytes CrlEntries(int count) {
+  TBytes entries;
+  for (int i = 0; i < count; ++i) {
+    const TBytes entry = CrlEntry(i);
+    entries.insert(entries.end(), entry.begin(), entry.end());
+  }
+  return entries;
+}
+
+// Inputs with families of many items: the top level of a bundle, a CRL's
+// entries, a SET OF CRLs each with its entries, and lists that break off.
+std::vector<std::pair<const char*, TBytes>> ManyItems() {
+  const TBytes cert = ReadInput("samples/cert.der");
+  const TBytes crl = Crl(CrlEntries(100));
+  const TBytes signedData =
+      Tlv(0x30, Cat({Tlv(0x02, {0x01}), Tlv(0x31, {}),
+                     Tlv(0x30, Tlv(0x06, {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x01})),
+                     Tlv(0xA1, Repeat(Crl(CrlEntries(70)), 70)), Tlv(0x31, {})}));
+  const TBytes contentInfo =
+      Tlv(0x30, Cat({Tlv(0x06, {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02}), Tlv(0xA0, signedData)}));
+  // Entry 40 an INTEGER: the list is named up to it.
+  const TBytes broken = Crl(Cat({CrlEntries(40), Tlv(0x02, {0x07}), CrlEntries(60)}));
+  return {
+      {"bundle", Cat({Repeat(cert, 70), crl, ReadInput("samples/p256-cert.der"), {0x05, 0x00}, cert})},
+      {"crl", crl},
+      {"crl, indefinite list", Crl(CrlEntries(90), true)},
+      {"signed data with CRLs", contentInfo},
+      {"crl, broken list", broken},
+  };
+}
+
 TEST(SchemaNames, EveryElementOfAWellFormedFileIsNamed) {
-  for (const char* input : WellFormed) {
+  std::vector<std::pair<std::string, TBytes>> inputs;
+  for (const char* input : WellFormed) inputs.emplace_back(input, ReadInput(input));
+  for (auto& [label, bytes] : ManyItems())
+    if (!std::string_view(label).ends_with("broken list") && label != std::string_view("bundle"))
+      inputs.emplace_back(label, bytes);
+  for (const auto& [input, bytes] : inputs) {
     SCOPED_TRACE(input);
-    const std::vector<std::uint8_t> bytes = ReadInput(input);
     TWalkedTree tree(bytes);
     ASSERT_FALSE(tree.Damaged);
     schema::TNames names;
@@ -205,6 +288,89 @@ TEST(SchemaNames, ElementsCarryTheirPaths) {
     EXPECT_EQ(names.Path(e), row.Path);
     if (row.Label != nullptr) {
       EXPECT_EQ(names.Label(e), row.Label);
+    }
+  }
+}
+
+// Items of the families of ManyItems(): by offset, as the generator lays them out.
+TEST(SchemaNames, ItemsOfLargeListsCarryTheirPaths) {
+  const auto inputs = ManyItems();
+  struct TRow {
+    std::size_t Input;
+    std::uint32_t Element;  // counted from the start of the input's element list
+    const char* Path;
+  };
+  // bundle: 70 certificates, the CRL (which a run of certificates takes for
+  // one, as its top level fits), a P-256 certificate, a NULL, a certificate.
+  const std::uint32_t certElements = TWalkedTree(ReadInput("samples/cert.der")).ElementCount();
+  const std::uint32_t p256 = certElements * 70 + TWalkedTree(inputs[1].second).ElementCount();
+  const std::uint32_t null = p256 + TWalkedTree(ReadInput("samples/p256-cert.der")).ElementCount();
+  const TRow rows[] = {
+      {0, certElements * 69 + 1, "Certificate.tbsCertificate"},
+      {0, p256, "Certificate"},
+      {0, null, ""},
+      {0, null + 1, "Certificate"},
+      {1, 0, "CertificateList"},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(inputs[row.Input].first);
+    TWalkedTree tree(inputs[row.Input].second);
+    schema::TNames names;
+    names.Build(tree, inputs[row.Input].second);
+    EXPECT_EQ(names.Path(row.Element), row.Path);
+  }
+  // The last entry of the CRL, its reason code, and the broken list's entries around the INTEGER.
+  TWalkedTree crl(inputs[1].second);
+  schema::TNames names;
+  names.Build(crl, inputs[1].second);
+  // Entry 99 ends in its reason, an ENUMERATED; the algorithm and the signature follow.
+  EXPECT_EQ(names.Path(crl.ElementCount() - 5), "CertificateList.tbsCertList.revokedCertificates[99].crlEntryExtensions[0].extnValue.CRLReason");
+  TWalkedTree broken(inputs[4].second);
+  names.Build(broken, inputs[4].second);
+  std::uint32_t named = 0, unnamed = 0;
+  for (std::uint32_t e = broken.ElementCount(); e-- > 0;) {
+    if (broken.Parent(e) == asn::NoElement || broken.ChildCount(broken.Parent(e)) != 101) continue;
+    (names.IsNamed(e) ? named : unnamed)++;
+  }
+  EXPECT_EQ(named, 40u);
+  EXPECT_EQ(unnamed, 61u);
+}
+
+// Elements are named as they are asked about; whatever the order, every
+// answer is the one a document named all at once gives.
+TEST(SchemaNames, NamesDoNotDependOnTheOrderOfQuestions) {
+  std::vector<std::pair<std::string, TBytes>> inputs;
+  for (const char* input : WellFormed) inputs.emplace_back(input, ReadInput(input));
+  std::mt19937 random(16);
+  for (auto& [label, bytes] : ManyItems()) {
+    inputs.emplace_back(label, bytes);
+    // Damaged copies: a few octets changed anywhere.
+    for (int copy = 0; copy < 2; ++copy) {
+      TBytes damaged = bytes;
+      for (int k = 0; k < 3; ++k) damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
+      inputs.emplace_back(std::string(label) + ", damaged " + std::to_string(copy), damaged);
+    }
+  }
+  for (const auto& [input, bytes] : inputs) {
+    SCOPED_TRACE(input);
+    TWalkedTree tree(bytes);
+    schema::TNames all;
+    all.Build(tree, bytes);
+    all.NameAll();
+    std::vector<std::uint32_t> reverse(tree.ElementCount());
+    for (std::uint32_t e = 0; e < reverse.size(); ++e) reverse[e] = static_cast<std::uint32_t>(reverse.size()) - 1 - e;
+    std::vector<std::uint32_t> shuffled = reverse;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    for (const auto* order : {&reverse, &shuffled}) {
+      schema::TNames names;
+      names.Build(tree, bytes);
+      for (const std::uint32_t e : *order) {
+        ASSERT_EQ(names.Path(e), all.Path(e)) << "element " << e;
+        ASSERT_EQ(names.Label(e), all.Label(e)) << "element " << e;
+        ASSERT_EQ(names.TypeNode(e), all.TypeNode(e)) << "element " << e;
+        ASSERT_EQ(names.Alternative(e), all.Alternative(e)) << "element " << e;
+      }
+      EXPECT_EQ(names.NamedCount(), all.NamedCount());
     }
   }
 }
