@@ -544,10 +544,13 @@ namespace {
 
 // How element's own children fit type's fields in order (or its items): a
 // cheap first test of a candidate top-level type. A document cut short fits
-// as a prefix: every child in place, fields missing at the end.
+// as a prefix: every child in place, fields missing at the end. With depth,
+// each child of a SEQUENCE must also fit its field's type that many levels
+// down (a CRL's top level fits a Certificate; its tbsCertList does not fit a
+// TBSCertificate).
 enum class TFit : std::uint8_t { fNone, fPrefix, fFull };
 
-TFit ShallowFit(const asn::IElementTree& tree, std::uint32_t element, std::uint32_t type) {
+TFit ShallowFit(const asn::IElementTree& tree, std::uint32_t element, std::uint32_t type, unsigned depth = 0) {
   const asn::TElementHeader h = tree.Header(element);
   if (!Accepts(type, h)) return TFit::fNone;
   const TTypeNode& n = Types[type];
@@ -556,13 +559,16 @@ TFit ShallowFit(const asn::IElementTree& tree, std::uint32_t element, std::uint3
     case kSequence: {
       std::uint32_t field = 0;
       for (std::uint32_t i = 0; i < count; ++i) {
-        const asn::TElementHeader c = tree.Header(tree.Child(element, i));
+        const std::uint32_t child = tree.Child(element, i);
+        const asn::TElementHeader c = tree.Header(child);
         if (IsEndOfContents(c)) continue;
         while (field < n.Count && !Accepts(Fields[n.First + field].Type, c)) {
           if ((Fields[n.First + field].Flags & (ffOptional | ffDefault)) == 0) return TFit::fNone;
           ++field;
         }
         if (field >= n.Count) return TFit::fNone;
+        if (depth > 0 && ShallowFit(tree, child, Fields[n.First + field].Type, depth - 1) == TFit::fNone)
+          return TFit::fNone;
         ++field;
       }
       for (; field < n.Count; ++field)
@@ -643,8 +649,9 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
   for (std::uint32_t t = 0; t < tops; ++t) {
     const std::uint32_t element = tree.Child(asn::NoElement, t);
     std::uint32_t best = NoType;
-    // A run of documents of one kind (a bundle of certificates) keeps its type.
-    const bool keep = previous != NoType && ShallowFit(tree, element, TopLevel[previous].Type) == TFit::fFull;
+    // A run of documents of one kind (a bundle of certificates) keeps its type
+    // while each fits it two levels down.
+    const bool keep = previous != NoType && ShallowFit(tree, element, TopLevel[previous].Type, 1) == TFit::fFull;
     if (keep) best = previous;
     std::uint64_t bestScore = 0;
     for (std::uint32_t c = 0; c < TopLevelCount && !keep; ++c) {

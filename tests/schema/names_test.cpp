@@ -300,13 +300,15 @@ TEST(SchemaNames, ItemsOfLargeListsCarryTheirPaths) {
     std::uint32_t Element;  // counted from the start of the input's element list
     const char* Path;
   };
-  // bundle: 70 certificates, the CRL (which a run of certificates takes for
-  // one, as its top level fits), a P-256 certificate, a NULL, a certificate.
+  // bundle: 70 certificates, the CRL (whose top level fits a certificate's,
+  // but not its tbsCertList), a P-256 certificate, a NULL, a certificate.
   const std::uint32_t certElements = TWalkedTree(ReadInput("samples/cert.der")).ElementCount();
   const std::uint32_t p256 = certElements * 70 + TWalkedTree(inputs[1].second).ElementCount();
   const std::uint32_t null = p256 + TWalkedTree(ReadInput("samples/p256-cert.der")).ElementCount();
   const TRow rows[] = {
       {0, certElements * 69 + 1, "Certificate.tbsCertificate"},
+      {0, certElements * 70, "CertificateList"},
+      {0, certElements * 70 + 1, "CertificateList.tbsCertList"},
       {0, p256, "Certificate"},
       {0, null, ""},
       {0, null + 1, "Certificate"},
