@@ -57,6 +57,7 @@ class TCheckingEvents : public viewer::IViewEvents {
   void LayoutChanged() override {}
   void StatusChanged(TView bar) override { Require(bar == TView::vwMainStatus || bar == TView::vwHexStatus); }
   void PopupMenu(TView view, int, int) override { Require(view == TView::vwTree); }
+  void IdleWorkQueued() override {}
 };
 
 constexpr std::uint16_t Keys[] = {
@@ -197,10 +198,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   form.FillTrees();
   TReader in(data + 2 + fileSize, size - 2 - fileSize);
   PaintAll(form, in);
+  // What a front-end does once the screen is painted: the DER checks.
+  if (form.HasIdleWork()) form.RunIdleWork();
   for (int steps = 0; !in.AtEnd() && steps < 64; ++steps) {
     Act(form, fake, in);
     CheckState(form);
     PaintAll(form, in);
+    if (form.HasIdleWork()) form.RunIdleWork();
   }
   return 0;
 }
