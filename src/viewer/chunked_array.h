@@ -1,7 +1,8 @@
 // Storage for millions of small records or text that grows without ever moving
-// what it holds (the document's elements, VirtualTree's rows and blocks): fixed-size chunks instead of one buffer that is copied on
-// every growth. Growing a document of 5 million elements this way touches each
-// byte once instead of about three times.
+// what it holds (the document's elements, VirtualTree's rows and blocks):
+// fixed-size chunks instead of one buffer that is copied on every growth.
+// Growing a document of 5 million elements this way touches each byte once
+// instead of about three times.
 #pragma once
 
 #include <algorithm>
@@ -24,43 +25,44 @@ namespace viewer {
 // megabyte take their pages as they are touched.
 constexpr std::size_t LargeBuffer = std::size_t{1} << 20;
 
-// Offers huge pages for the 2 MiB-aligned part of a range; takes no memory.
-inline void AdviseHugePages(void* memory, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t HugePage = std::uintptr_t{2} << 20;
+// Gives advice for the part of a range made of whole units (a power of two).
+inline void AdviseWholeUnits(void* memory, std::size_t bytes, std::uintptr_t unit, int advice) {
+#ifdef __linux__
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
-  const std::uintptr_t last = (start + bytes) & ~(HugePage - 1);
-  if (bytes >= LargeBuffer && last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  const std::uintptr_t first = (start + unit - 1) & ~(unit - 1);
+  const std::uintptr_t last = (start + bytes) & ~(unit - 1);
+  if (bytes >= LargeBuffer && last > first) madvise(reinterpret_cast<void*>(first), last - first, advice);
 #else
   (void)memory;
   (void)bytes;
+  (void)unit;
+  (void)advice;
+#endif
+}
+
+// Offers huge pages for the 2 MiB-aligned part of a range; takes no memory.
+inline void AdviseHugePages(void* memory, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  AdviseWholeUnits(memory, bytes, std::uintptr_t{2} << 20, MADV_HUGEPAGE);
 #endif
 }
 
 // Takes the pages of a range that is about to be written, in one call.
 inline void PopulateForWriting(void* memory, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  constexpr std::uintptr_t Page = 4096;
-  const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  const std::uintptr_t first = (start + Page - 1) & ~(Page - 1);
-  const std::uintptr_t last = (start + bytes) & ~(Page - 1);
-  if (bytes >= LargeBuffer && last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-  (void)memory;
-  (void)bytes;
+#ifdef MADV_POPULATE_WRITE
+  AdviseWholeUnits(memory, bytes, 4096, MADV_POPULATE_WRITE);
 #endif
 }
 
-// A vector of count copies of value, its pages taken as above.
+// A vector of count zeros, its pages taken as above.
 template <typename TVector>
-void AssignLarge(TVector& vector, std::size_t count, typename TVector::value_type value = {}) {
+void AssignLarge(TVector& vector, std::size_t count) {
   TVector fresh;
   fresh.reserve(count);
   const std::size_t bytes = count * sizeof(typename TVector::value_type);
   AdviseHugePages(fresh.data(), bytes);
   PopulateForWriting(fresh.data(), bytes);
-  fresh.assign(count, value);
+  fresh.resize(count);
   vector.swap(fresh);
 }
 

@@ -134,14 +134,7 @@ asn::TElementHeader TDocument::Header(std::uint32_t element) const {
     header.TagNumberFits = big.Fits;
     header.TagNumber = header.TagNumberFits ? static_cast<std::uint32_t>(big.Number) : 0;
   }
-  const std::uint32_t tagLength = (packed >> pkTagLengthShift) & pkSmallMax;
-  const std::uint32_t lengthLength = (packed >> pkLengthLengthShift) & pkSmallMax;
-  if (tagLength != pkSmallMax) [[likely]] {
-    header.TagLength = static_cast<std::int32_t>(tagLength);
-    header.LengthLength = static_cast<std::int32_t>(lengthLength);
-  } else {
-    std::tie(header.TagLength, header.LengthLength) = FLongHeaders.at(element);
-  }
+  std::tie(header.TagLength, header.LengthLength) = HeaderLengthsOf(element);
   return header;
 }
 
@@ -238,14 +231,12 @@ TAttribKind TDocument::AttribAt(std::uint32_t index, std::int32_t row) const {
   return UniversalTagOf(At(index)) == asn::utBitString ? akUnusedBits : akBitLength;
 }
 
-std::int32_t TDocument::TagLengthOf(std::uint32_t index) const {
-  std::uint32_t small = (At(index).Packed >> pkTagLengthShift) & pkSmallMax;
-  return small != pkSmallMax ? static_cast<std::int32_t>(small) : FLongHeaders.at(index).first;
-}
-
-std::int32_t TDocument::LengthLengthOf(std::uint32_t index) const {
-  std::uint32_t small = (At(index).Packed >> pkLengthLengthShift) & pkSmallMax;
-  return small != pkSmallMax ? static_cast<std::int32_t>(small) : FLongHeaders.at(index).second;
+std::pair<std::int32_t, std::int32_t> TDocument::HeaderLengthsOf(std::uint32_t index) const {
+  const std::uint32_t packed = At(index).Packed;
+  const std::uint32_t tagLength = (packed >> pkTagLengthShift) & pkSmallMax;
+  // Long headers keep both lengths in the side table.
+  if (tagLength == pkSmallMax) [[unlikely]] return FLongHeaders.at(index);
+  return {static_cast<std::int32_t>(tagLength), static_cast<std::int32_t>((packed >> pkLengthLengthShift) & pkSmallMax)};
 }
 
 void TDocument::FillTagNumber(std::uint32_t index, asn::TASNTag& tag) const {
@@ -285,8 +276,7 @@ const asn::TASNTag& TDocument::Rendered(std::uint32_t index) const {
   tag.Constructed = e.Packed & pkConstructed;
   tag.Encapsulates = e.Packed & pkEncapsulates;
   tag.Offset = e.Offset;
-  tag.TagLength = TagLengthOf(index);
-  tag.LengthLength = LengthLengthOf(index);
+  std::tie(tag.TagLength, tag.LengthLength) = HeaderLengthsOf(index);
   tag.Length = e.Length;
   if (!tag.Constructed && !tag.Encapsulates && FBytes) {
     std::span<const std::uint8_t> bytes(*FBytes);
@@ -350,8 +340,10 @@ std::u16string TTag::Text() const {
       switch (static_cast<TAttribKind>(FSlot)) {
         case akOffset:
           return text::DecimalText(e.Offset);
-        case akHeaderLength:
-          return text::DecimalText(std::int64_t{FDoc->TagLengthOf(FIndex)} + FDoc->LengthLengthOf(FIndex));
+        case akHeaderLength: {
+          const auto [tagLength, lengthLength] = FDoc->HeaderLengthsOf(FIndex);
+          return text::DecimalText(std::int64_t{tagLength} + lengthLength);
+        }
         case akLength:
           return text::DecimalText(e.Length);
         case akUnusedBits:
@@ -454,7 +446,8 @@ std::int32_t TTag::Offset() const {
 std::int32_t TTag::FullLength() const {
   switch (FSlot) {
     case SlotElement: {
-      return FDoc->TagLengthOf(FIndex) + FDoc->LengthLengthOf(FIndex) + FDoc->At(FIndex).Length;
+      const auto [tagLength, lengthLength] = FDoc->HeaderLengthsOf(FIndex);
+      return tagLength + lengthLength + FDoc->At(FIndex).Length;
     }
     case SlotElementError:
     case SlotRootError:

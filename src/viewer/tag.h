@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "asn/asn.h"
@@ -193,8 +194,8 @@ class TDocument final : public asn::IElementTree {
   const TElement& At(std::uint32_t index) const { return FElements[index]; }
   std::uint8_t TagClassOf(const TElement& e) const { return e.Packed & pkClassMask; }
   bool HasError(const TElement& e) const { return e.Packed & pkFault; }
-  std::int32_t TagLengthOf(std::uint32_t index) const;
-  std::int32_t LengthLengthOf(std::uint32_t index) const;
+  // The element's identifier and length octet counts.
+  std::pair<std::int32_t, std::int32_t> HeaderLengthsOf(std::uint32_t index) const;
   std::uint32_t ChildCountOf(std::uint32_t index) const;
   std::uint32_t ChildOf(std::uint32_t index, std::uint32_t child) const;
   const TFamily& FamilyOf(std::uint32_t index) const;

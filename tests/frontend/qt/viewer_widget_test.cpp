@@ -117,7 +117,7 @@ class QtViewer : public testing::Test {
     FForm = std::make_unique<viewer::TMainForm>(platform ? *platform : *FPlatform, (SamplesDir / file).u16string());
     FForm->Document().OIDDictionary = &FOIDs;
     FWidget = new TViewerWidget(FForm->Controller(), FHost.get());
-    FForm->FormCreate();
+    ASSERT_TRUE(FForm->FormCreate());
     FWidget->setGeometry(0, 0, 1000, 700);
     FHost->show();
     FForm->FormShow();
