@@ -201,6 +201,8 @@ const char* DerRuleId(TDerRule rule) {
       return "string-charset";
     case TDerRule::drDefaultEncoded:
       return "default-encoded";
+    case TDerRule::drSchemaMismatch:
+      return "schema-mismatch";
     case TDerRule::drTrailingData:
       return "trailing-data";
   }

@@ -27,6 +27,7 @@ enum class TDerRule : std::uint8_t {
   drOidNotMinimal,
   drStringCharset,
   drDefaultEncoded,  // needs the schema
+  drSchemaMismatch,  // needs the schema: a document given its type by evidence departs from it
   drTrailingData,
 };
 

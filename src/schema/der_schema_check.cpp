@@ -35,6 +35,11 @@ std::uint32_t TrailingZeroBits(Bytes contents) {
 void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vector<asn::TDerFinding>& findings) const {
   FNames.NameAll();  // every element is looked at
   if (FNames.NamedCount() == 0) return;
+  for (const TNames::TDeparture& departure : FNames.Departures()) {
+    const asn::TElementHeader h = tree.Header(departure.Element);
+    findings.push_back({departure.Element, asn::TDerRule::drSchemaMismatch, h.Offset, h.FullLength(),
+                        FNames.DepartureText(departure)});
+  }
   const std::uint32_t count = tree.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
     const tables::TTypeNode* node = FNames.TypeNode(e);

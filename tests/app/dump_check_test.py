@@ -9,6 +9,7 @@ offset; the unbroken samples pass. --json parses for every sample and for damage
   dump_check_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
 """
 import argparse
+import copy
 import json
 import os
 import random
@@ -170,9 +171,13 @@ def break_padding(n):
 
 
 def break_set(n):
-    member = n.children[0]
-    bigger = Node(member.tag, content=member.content + b"\x05\x00") if member.children is None else \
-        Node(member.tag, children=member.children + [Node(b"\x05", content=b"")])
+    # A copy of the first member one octet longer at its end sorts after it, and
+    # still fits the member's type (the schema checks see no other fault).
+    bigger = copy.deepcopy(n.children[0])
+    leaf = bigger
+    while leaf.children:
+        leaf = leaf.children[-1]
+    leaf.content += b"x"
     n.children = [bigger] + n.children
 
 
