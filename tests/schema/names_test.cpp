@@ -97,7 +97,8 @@ const char* const WellFormed[] = {
     "tests/data/names/enveloped-pwri.der", "tests/data/names/digested.der", "tests/data/names/encrypted.der",
     "tests/data/names/ocsp-req.der", "tests/data/names/ocsp-resp.der", "tests/data/names/ts-req.der",
     "tests/data/names/ts-resp.der", "tests/data/names/dsa-params.der", "tests/data/names/ec-explicit-key.der",
-    "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der",
+    "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der", "tests/data/names/signed-ec.der",
+    "tests/data/names/ocsp-resp-ec.der", "tests/data/names/dhx-params.der",
 };
 
 // The PEM label each input needs: a type made only of INTEGERs is given on
@@ -283,6 +284,13 @@ const TPathRow PathRows[] = {
      "OneAsymmetricKey.privateKeyAlgorithm.parameters.RSASSA-PSS-params.hashAlgorithm", nullptr},
     {"tests/data/names/ec-explicit-key.der", 50, "ECPrivateKey.parameters.ecParameters.fieldID", nullptr},
     {"tests/data/names/dsa-params.der", 136, "Dss-Parms.q", nullptr},
+    // ECDSA signatures are structure, typed by the signature algorithm beside them.
+    {"tests/data/names/signed-ec.der", 1212, "ContentInfo.content.SignedData.signerInfos[0].signature.ECDSA-Sig-Value",
+     nullptr},
+    {"tests/data/names/ocsp-resp-ec.der", 256,
+     "OCSPResponse.responseBytes.response.BasicOCSPResponse.signature.ECDSA-Sig-Value.s", nullptr},
+    // X9.42 parameters with their validation parameters tell themselves from DSA's.
+    {"tests/data/names/dhx-params.der", 136, "DomainParameters.g", nullptr},
 };
 
 TEST(SchemaNames, ElementsCarryTheirPaths) {
@@ -406,6 +414,40 @@ TEST(SchemaNames, PemLabelSettlesAnAmbiguousStructure) {
 std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at, std::uint8_t value) {
   bytes.at(at) = value;
   return bytes;
+}
+
+// Shapes that several types share are typed on evidence only, and the
+// evidence decides which; a label never names what does not fit its type.
+TEST(SchemaNames, TypesAreGivenOnlyWhereTheyFitOrOnEvidence) {
+  const TBytes csr = ReadInput("samples/csr.der");
+  const TBytes threeIntegers = Tlv(0x30, Cat({Tlv(0x02, {0x17}), Tlv(0x02, {0x05}), Tlv(0x02, {0x0B})}));
+  struct TRow {
+    const char* Label;
+    TBytes Bytes;
+    const char* PemLabel;
+    std::int32_t Offset;
+    const char* Path;
+  } rows[] = {
+      {"status-only OCSP response", Tlv(0x30, Tlv(0x0A, {0x06})), "", 2, "OCSPResponse.responseStatus"},
+      {"three INTEGERs", threeIntegers, "", 5, ""},
+      {"three INTEGERs as X9.42 parameters", threeIntegers, "X9.42 DH PARAMETERS", 5, "DomainParameters.g"},
+      {"three INTEGERs as DSA parameters", threeIntegers, "DSA PARAMETERS", 5, "Dss-Parms.q"},
+      {"a CRL labelled CERTIFICATE", ReadInput("samples/crl.der"), "CERTIFICATE", 8,
+       "CertificateList.tbsCertList.version"},
+      {"a CSR with an INTEGER more", Tlv(0x30, Cat({TBytes(csr.begin() + 4, csr.end()), Tlv(0x02, {0x01})})), "", 4,
+       ""},
+      {"a CSR, then an INTEGER", Cat({csr, Tlv(0x02, {0x01})}), "", 4, "CertificationRequest.certificationRequestInfo"},
+      {"a CSR, then an INTEGER: the INTEGER", Cat({csr, Tlv(0x02, {0x01})}), "", static_cast<std::int32_t>(csr.size()),
+       ""},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    TWalkedTree tree(row.Bytes);
+    schema::TNames names;
+    names.Build(tree, row.Bytes, row.PemLabel);
+    ASSERT_NE(tree.At(row.Offset), asn::NoElement);
+    EXPECT_EQ(names.Path(tree.At(row.Offset)), row.Path);
+  }
 }
 
 struct TDamageRow {

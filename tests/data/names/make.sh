@@ -57,3 +57,9 @@ openssl genpkey -algorithm RSA-PSS -pkeyopt rsa_keygen_bits:1024 -pkeyopt rsa_ps
 openssl pkey -in rsa-pss-key.der -inform DER -pubout -outform DER -out rsa-pss-pub.der
 # A PKCS#12 file with a certificate, a shrouded key and a friendly name.
 openssl pkcs12 -export -in "$s/cert.pem" -inkey "$s/rsa-key.p8.pem" -name leaf -passout pass:test -out bundle.p12
+# ECDSA signatures in CMS and OCSP (the P-256 certificate signs), and X9.42 DH parameters.
+openssl cms -sign -in "$work/msg" -signer "$s/p256-cert.pem" -inkey "$s/ec-key.pem" -outform DER -out signed-ec.der
+openssl ocsp -index "$work/index.txt" -rsigner "$s/p256-cert.pem" -rkey "$s/ec-key.pem" -CA "$s/ca.pem" \
+  -reqin ocsp-req.der -respout ocsp-resp-ec.der >/dev/null 2>&1
+openssl genpkey -genparam -algorithm DHX -pkeyopt dh_paramgen_prime_len:1024 -out "$work/dhx.pem" 2>/dev/null
+sed '1d;$d' "$work/dhx.pem" | base64 -d >dhx-params.der
