@@ -121,7 +121,7 @@ void PrintTree(const viewer::TDecodedDocument& document, bool attributes) {
   std::string out;
   viewer::WalkRows(document.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
-    app::AppendShown(out, app::NamedRowLine(document, row));
+    app::AppendShown(out, document.RowText(row));
     out.push_back('\n');
     if (out.size() < (1u << 20)) return;
     std::cout << out;

@@ -9,6 +9,7 @@
 #include "settings/lang.h"
 #include "settings/text.h"
 #include "text/ascii.h"
+#include "viewer/document_text.h"
 
 namespace viewer {
 
@@ -164,6 +165,15 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
   std::uint32_t element = ElementOf(tag);
   if (element == asn::NoElement) return {};
   return Widen(FNames.Path(element));
+}
+
+std::u16string TDecodedDocument::ValueText(TTag tag) const { return tag.Text(); }
+
+std::u16string TDecodedDocument::RowText(TTag tag) const {
+  std::u16string line = RowLine(tag, ValueText(tag));
+  std::u16string label = FieldLabel(tag);
+  if (label.empty()) return line;
+  return label + u" " + line;
 }
 
 void TDecodedDocument::ScheduleDerChecks() {

@@ -91,6 +91,11 @@ class TDecodedDocument {
   // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
+  // The value text a row shows before any shortening, OID description included.
+  std::u16string ValueText(TTag tag) const;
+  // The row as the structure tree lists it: the field label when there is one,
+  // a blank, then the row's own line ("serialNumber INTEGER: 5").
+  std::u16string RowText(TTag tag) const;
 
   // Forgets the findings; the DER checks over the document are then due when
   // DerChecks is on. They run with RunDerChecks, whose caller chooses when.

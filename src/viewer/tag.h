@@ -129,6 +129,9 @@ class TDocument final : public asn::IElementTree {
   // Bytes the document's records, side tables and value cache hold, for benchmarks.
   std::size_t MemoryUsed() const;
 
+  // The element after index's last descendant (ElementCount at the end).
+  std::uint32_t SubtreeEnd(std::uint32_t index) const { return At(index).End; }
+
   // The attribute rows an element shows, in row order.
   std::int32_t AttribCount(std::uint32_t index) const;
   TAttribKind AttribAt(std::uint32_t index, std::int32_t row) const;
