@@ -25,6 +25,8 @@ std::string ElementName(const viewer::TDecodedDocument& document, std::uint32_t 
   return name;
 }
 
+}  // namespace
+
 void AppendJsonString(std::string& out, std::string_view utf8) {
   out.push_back('"');
   for (char c : utf8) {
@@ -44,6 +46,8 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
 }
 
 void AppendJsonString(std::string& out, const std::u16string& text) { AppendJsonString(out, asn::Utf16ToUtf8(text)); }
+
+namespace {
 
 void AppendFinding(std::string& out, const asn::TDerFinding& f) {
   out += "{\"rule\":";
