@@ -176,133 +176,164 @@ class TSide {
   }
 };
 
-// The decoded value and the key of every item of every list of one document
-// (and of the top level), made in one pass that hashes each element once.
-class TListItems {
- public:
-  explicit TListItems(const TSide& side);
-  // Where list's items start in Values and Keys; None when it is no list.
-  std::uint32_t Find(std::uint32_t list) const {
-    auto it = std::lower_bound(FLists.begin(), FLists.end(), std::make_pair(list, std::uint32_t{0}));
-    return it != FLists.end() && it->first == list ? it->second : None;
-  }
-  std::vector<std::uint64_t> Values;
-  // Hash of the value of the first primitive inside (the item's own for a leaf).
-  std::vector<std::uint32_t> Keys;
-
- private:
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> FLists;  // list, first item; sorted
+// What pairing a list's items needs of each: a hash of its decoded value, and
+// one of its key (the value of the first primitive inside; its own for a leaf).
+struct TItemHash {
+  std::uint64_t Value;
+  std::uint64_t Key;
 };
 
-TListItems::TListItems(const TSide& side) {
+// Hashes elements by their decoded values, one walk over each subtree with
+// stacks kept from walk to walk.
+class THasher {
+ public:
+  explicit THasher(const TSide& side) : FSide(side) {}
+  // The hashes of element. With remember, the items of every list in it,
+  // element included, are kept for Known: the comparison going into an
+  // element pairs the lists inside without hashing their items again, however
+  // deep the lists nest.
+  TItemHash Hash(std::uint32_t element, bool remember);
+  // The hash of element's key: the value of its first primitive, found by
+  // going down first children (its own for a leaf, or for an empty structure).
+  std::uint64_t Key(std::uint32_t element) {
+    for (std::uint32_t e = element;;) {
+      const asn::TElementHeader h = FSide.Tree.Header(e);
+      if (FSide.IsLeaf(e, h)) return LeafHash(e, h).Value;
+      const std::uint32_t first = e + 1;
+      if (first >= FSide.Tree.SubtreeEnd(e) || FSide.Tree.Header(first).IsEndOfContents()) return Hash(e, false).Value;
+      e = first;
+    }
+  }
+  const TItemHash* Known(std::uint32_t list) const {
+    auto it = FKnownStart.find(list);
+    return it == FKnownStart.end() ? nullptr : FKnown.data() + it->second;
+  }
+
+ private:
   struct TFrame {
     std::uint32_t Element;
     std::uint32_t Next;
     std::uint32_t End;
     std::uint64_t Hash;  // seeded with the tag; the children in order, or their sum for a SET
     std::uint32_t Count;
-    std::uint32_t Key;
+    std::uint64_t Key;
     bool Set;
-    std::size_t Pending;  // where the children's hashes start in pending
+    std::size_t Pending;  // remembering: where the children's hashes start in FPending
   };
-  std::vector<TFrame> frames;
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> pending;
-  std::vector<std::uint8_t> scratch;
-  const TDocument& tree = side.Tree;
-  auto open = [&](std::uint32_t e, const asn::TElementHeader& h) {
-    const std::uint64_t seed = Mix(TagCode(h) * 3 + 1);
-    frames.push_back({e, e + 1, tree.SubtreeEnd(e), seed, 0, 0, side.IsSetValue(e, h), pending.size()});
-  };
-  auto fold = [&](TFrame& f, std::uint64_t value, std::uint32_t key) {
-    if (f.Count++ == 0) f.Key = key;
-    f.Hash = f.Set ? f.Hash + Mix(value ^ 0xA5A5A5A5A5A5A5A5ull) : Mix(f.Hash ^ value);
-    pending.emplace_back(value, key);
-  };
-  frames.push_back({None, 0, tree.ElementCount(), 0, 0, 0, false, 0});
+  TItemHash LeafHash(std::uint32_t e, const asn::TElementHeader& h) {
+    const std::uint64_t value = HashBytes(TagCode(h) * 3 + 2, FSide.LeafValue(e, h, FScratch));
+    return {value, value};
+  }
+  void Open(std::uint32_t e, const asn::TElementHeader& h) {
+    FFrames.push_back({e, e + 1, FSide.Tree.SubtreeEnd(e), Mix(TagCode(h) * 3 + 1), 0, 0, FSide.IsSetValue(e, h),
+                       FPending.size()});
+  }
+  void Fold(TFrame& f, const TItemHash& child, bool remember) {
+    if (f.Count++ == 0) f.Key = child.Key;
+    f.Hash = f.Set ? f.Hash + Mix(child.Value ^ 0xA5A5A5A5A5A5A5A5ull) : Mix(f.Hash ^ child.Value);
+    if (remember) FPending.push_back(child);
+  }
+
+  const TSide& FSide;
+  std::vector<TFrame> FFrames;
+  std::vector<TItemHash> FPending;
+  std::vector<std::uint8_t> FScratch;
+  std::unordered_map<std::uint32_t, std::uint32_t> FKnownStart;
+  std::vector<TItemHash> FKnown;
+};
+
+TItemHash THasher::Hash(std::uint32_t element, bool remember) {
+  const TDocument& tree = FSide.Tree;
+  const asn::TElementHeader top = tree.Header(element);
+  if (FSide.IsLeaf(element, top)) return LeafHash(element, top);
+  FFrames.clear();
+  FPending.clear();
+  Open(element, top);
   while (true) {
-    TFrame& f = frames.back();
+    TFrame& f = FFrames.back();
     if (f.Next < f.End) {
       const std::uint32_t c = f.Next;
       f.Next = tree.SubtreeEnd(c);
       const asn::TElementHeader h = tree.Header(c);
       if (h.IsEndOfContents()) continue;
-      if (!side.IsLeaf(c, h)) {
-        open(c, h);
-        continue;
-      }
-      const std::uint64_t value = HashBytes(TagCode(h) * 3 + 2, side.LeafValue(c, h, scratch));
-      fold(f, value, static_cast<std::uint32_t>(value));
+      if (FSide.IsLeaf(c, h)) Fold(f, LeafHash(c, h), remember);
+      else Open(c, h);  // f is not used after this
       continue;
     }
     const std::uint64_t value = Mix(f.Hash ^ f.Count);
-    const std::uint32_t key = f.Count != 0 ? f.Key : static_cast<std::uint32_t>(value);
-    if (side.IsList(f.Element)) {
-      FLists.emplace_back(f.Element, static_cast<std::uint32_t>(Values.size()));
-      for (std::size_t i = f.Pending; i < pending.size(); ++i) {
-        Values.push_back(pending[i].first);
-        Keys.push_back(pending[i].second);
-      }
+    const TItemHash done{value, f.Count != 0 ? f.Key : value};
+    if (remember) {
+      if (FSide.IsList(f.Element) && FKnownStart.emplace(f.Element, static_cast<std::uint32_t>(FKnown.size())).second)
+        FKnown.insert(FKnown.end(), FPending.begin() + static_cast<std::ptrdiff_t>(f.Pending), FPending.end());
+      FPending.resize(f.Pending);
     }
-    pending.resize(f.Pending);
-    frames.pop_back();
-    if (frames.empty()) break;
-    fold(frames.back(), value, key);
+    FFrames.pop_back();
+    if (FFrames.empty()) return done;
+    Fold(FFrames.back(), done, remember);
   }
-  std::sort(FLists.begin(), FLists.end());
-  Values.shrink_to_fit();
-  Keys.shrink_to_fit();
 }
 
 // Ordinals grouped by a key, each group in ascending order; Pop takes a
-// group's first ordinal not yet taken. Open addressing, 12 bytes a slot.
+// group's first ordinal not yet taken. Open addressing over the ordinals that
+// are given, a slot holding a group's head (whose key names the group), so
+// about 10 bytes an ordinal.
+template <typename TKeyOf>
 class TQueues {
  public:
-  template <typename TKeyOf, typename TTake>
-  TQueues(std::uint32_t count, TKeyOf keyOf, TTake take) {
+  template <typename TGiven>
+  TQueues(std::uint32_t count, TKeyOf keyOf, TGiven given) : FKeyOf(keyOf), FNext(count, None), FTaken(count) {
+    std::uint32_t groups = 0;
+    for (std::uint32_t i = 0; i < count; ++i) groups += given(i) ? 1 : 0;
     std::size_t capacity = 16;
-    while (capacity < std::size_t{count} + count / 2) capacity *= 2;
+    while (capacity < std::size_t{groups} + groups / 2) capacity *= 2;
     FMask = capacity - 1;
-    FKeys.resize(capacity);
     FHeads.assign(capacity, Empty);
-    FNext.assign(count, None);
     for (std::uint32_t i = count; i-- > 0;) {
-      if (!take(i)) continue;
-      const std::size_t slot = Slot(keyOf(i));
-      if (FHeads[slot] == Empty) FHeads[slot] = None;
-      FNext[i] = FHeads[slot];
-      FHeads[slot] = i;
+      if (!given(i)) continue;
+      std::uint32_t& head = FHeads[Slot(FKeyOf(i))];
+      FNext[i] = head == Empty ? None : head;
+      head = i;
     }
   }
   std::uint32_t Pop(std::uint64_t key) {
-    const std::size_t slot = Slot(key);
-    const std::uint32_t first = FHeads[slot];
-    if (first == Empty || first == None) return None;
-    FHeads[slot] = FNext[first];
+    std::uint32_t& head = FHeads[Slot(key)];
+    if (head == Empty) return None;
+    std::uint32_t first = head;
+    while (first != None && FTaken[first]) first = FNext[first];
+    if (first == None) return None;
+    FTaken[first] = true;
+    // The head stays on an ordinal of the group, taken or not, as it names the group.
+    if (FNext[first] != None) head = FNext[first];
     return first;
   }
 
  private:
-  static constexpr std::uint32_t Empty = None - 1;  // a slot no key has used
-  // The key's slot: its own, or the empty one where it would go.
-  std::size_t Slot(std::uint64_t key) {
+  static constexpr std::uint32_t Empty = None - 1;  // a slot no group has
+  // The group's slot, or the empty one where it would go.
+  std::size_t Slot(std::uint64_t key) const {
     std::size_t slot = Mix(key) & FMask;
-    while (FHeads[slot] != Empty && FKeys[slot] != key) slot = (slot + 1) & FMask;
-    FKeys[slot] = key;
+    while (FHeads[slot] != Empty && FKeyOf(FHeads[slot]) != key) slot = (slot + 1) & FMask;
     return slot;
   }
+  TKeyOf FKeyOf;
   std::size_t FMask = 0;
-  std::vector<std::uint64_t> FKeys;
   std::vector<std::uint32_t> FHeads;
   std::vector<std::uint32_t> FNext;
+  std::vector<bool> FTaken;
 };
 
 class TComparer {
  public:
   TComparer(const TDecodedDocument& a, const TDecodedDocument& b, const TCompareOptions& options)
-      : FA(a), FB(b), FItemsA(FA), FItemsB(FB), FOptions(options) {}
+      : FA(Named(a)), FB(Named(b)), FHashA(FA), FHashB(FB), FOptions(options) {}
   std::vector<TDifference> Run();
 
  private:
+  // Every element will be asked about: names them in one go.
+  static const TDecodedDocument& Named(const TDecodedDocument& document) {
+    document.Names().NameAll();
+    return document;
+  }
   // The next child to write: a pair, or one side alone (None on the other).
   struct TOp {
     std::uint32_t A;
@@ -320,6 +351,8 @@ class TComparer {
     std::vector<std::uint32_t> A, B;
     std::vector<std::uint32_t> PairA, PairB;
     std::vector<bool> Same;  // per A child: paired with an item of the same value
+    bool FreshA = false;     // the items were hashed here, not taken from the memo
+    bool FreshB = false;
   };
 
   enum class TForm : std::uint8_t { fkMismatch, fkLeaves, fkStructures };
@@ -345,12 +378,13 @@ class TComparer {
   std::string Identity(const TSide& side, std::uint32_t e, std::unordered_map<std::uint64_t, std::uint32_t>* counts) const;
 
   TSide FA, FB;
-  TListItems FItemsA, FItemsB;
+  THasher FHashA, FHashB;
   TCompareOptions FOptions;
   std::vector<TFrame> FFrames;
   std::vector<TDifference> FResult;
   std::size_t FValueLines = 0;
   std::vector<std::uint8_t> FScratchA, FScratchB;
+  std::vector<TOp> FSameQueue;
 };
 
 std::vector<TDifference> TComparer::Run() {
@@ -439,34 +473,58 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
     cursor = std::max<std::size_t>(cursor, j + 1);
     if (j < lastB) reordered = true;
     lastB = std::max(lastB, j);
-    if (!p.Same[i] || FOptions.Encodings) frame.Ops.push_back({p.A[i], p.B[j]});
+    if (p.Same[i] && !FOptions.Encodings) continue;
+    // Going into items hashed just now: the lists inside them are hashed on the way.
+    if (p.FreshA) FHashA.Hash(p.A[i], /*remember=*/true);
+    if (p.FreshB) FHashB.Hash(p.B[j], /*remember=*/true);
+    frame.Ops.push_back({p.A[i], p.B[j]});
   }
   for (; cursor < p.B.size(); ++cursor)
     if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor]});
 }
 
 void TComparer::PairItems(std::uint32_t a, std::uint32_t b, TPairing& p) {
-  const std::uint32_t startA = FItemsA.Find(a);
-  const std::uint32_t startB = FItemsB.Find(b);
   const auto countA = static_cast<std::uint32_t>(p.A.size());
   const auto countB = static_cast<std::uint32_t>(p.B.size());
-  // Equal values first; a hash that agrees is confirmed by the values.
-  TQueues byValue(
-      countB, [&](std::uint32_t j) { return FItemsB.Values[startB + j]; }, [](std::uint32_t) { return true; });
-  for (std::uint32_t i = 0; i < countA; ++i) {
-    const std::uint32_t j = byValue.Pop(FItemsA.Values[startA + i]);
-    if (j == None || !SameValue(p.A[i], p.B[j])) continue;
-    p.PairA[i] = j;
-    p.PairB[j] = i;
-    p.Same[i] = true;
+  // The items' hashes: from the hasher when it met the list walking an item
+  // around it on the way in, else by walking each item now; their keys only
+  // for the items left after the values.
+  struct TItems {
+    const TItemHash* Known = nullptr;
+    std::vector<std::uint64_t> Values;
+  };
+  auto hash = [](THasher& hasher, std::uint32_t list, const std::vector<std::uint32_t>& items) {
+    TItems out;
+    if (list != None) out.Known = hasher.Known(list);
+    if (out.Known != nullptr) return out;
+    out.Values.reserve(items.size());
+    for (std::uint32_t item : items) out.Values.push_back(hasher.Hash(item, /*remember=*/false).Value);
+    return out;
+  };
+  const TItems itemsA = hash(FHashA, a, p.A);
+  const TItems itemsB = hash(FHashB, b, p.B);
+  p.FreshA = itemsA.Known == nullptr;
+  p.FreshB = itemsB.Known == nullptr;
+  auto value = [](const TItems& items, std::uint32_t i) { return items.Known ? items.Known[i].Value : items.Values[i]; };
+  {
+    // Equal values first; a hash that agrees is confirmed by the values.
+    TQueues byValue(
+        countB, [&](std::uint32_t j) { return value(itemsB, j); }, [](std::uint32_t) { return true; });
+    for (std::uint32_t i = 0; i < countA; ++i) {
+      const std::uint32_t j = byValue.Pop(value(itemsA, i));
+      if (j == None || !SameValue(p.A[i], p.B[j])) continue;
+      p.PairA[i] = j;
+      p.PairB[j] = i;
+      p.Same[i] = true;
+    }
   }
   // Then the same key: an entry whose serial number stayed, an extension whose OID did.
   TQueues byKey(
-      countB, [&](std::uint32_t j) { return FItemsB.Keys[startB + j]; },
+      countB, [&](std::uint32_t j) { return itemsB.Known ? itemsB.Known[j].Key : FHashB.Key(p.B[j]); },
       [&](std::uint32_t j) { return p.PairB[j] == None; });
   for (std::uint32_t i = 0; i < countA; ++i) {
     if (p.PairA[i] != None) continue;
-    const std::uint32_t j = byKey.Pop(FItemsA.Keys[startA + i]);
+    const std::uint32_t j = byKey.Pop(itemsA.Known ? itemsA.Known[i].Key : FHashA.Key(p.A[i]));
     if (j == None) continue;
     p.PairA[i] = j;
     p.PairB[j] = i;
@@ -512,12 +570,15 @@ void TComparer::PairBySteps(TPairing& p, bool counted) {
 }
 
 bool TComparer::SameValue(std::uint32_t a, std::uint32_t b) {
-  // The same tags, forms and leaf values, children in the same order; a SET
-  // in another order fails here and is then compared child by child.
-  std::vector<TOp> stack{{a, b}};
-  while (!stack.empty()) {
-    const TOp pair = stack.back();
-    stack.pop_back();
+  // The same encoding is the same value.
+  if (Equal(FA.Encoding(FA.Tree.Header(a)), FB.Encoding(FB.Tree.Header(b)))) return true;
+  // Else the same tags, forms and leaf values, children in the same order; a
+  // SET in another order fails here and is then compared child by child.
+  // Level by level, so that such a SET is found before what lies below it.
+  std::vector<TOp>& queue = FSameQueue;
+  queue.assign(1, {a, b});
+  for (std::size_t next = 0; next < queue.size(); ++next) {
+    const TOp pair = queue[next];
     const asn::TElementHeader ha = FA.Tree.Header(pair.A);
     const asn::TElementHeader hb = FB.Tree.Header(pair.B);
     const TForm form = FormOf(pair.A, ha, pair.B, hb);
@@ -526,15 +587,15 @@ bool TComparer::SameValue(std::uint32_t a, std::uint32_t b) {
       if (!Equal(FA.LeafValue(pair.A, ha, FScratchA), FB.LeafValue(pair.B, hb, FScratchB))) return false;
       continue;
     }
-    const std::size_t first = stack.size();
-    FA.ForChildren(pair.A, [&](std::uint32_t c) { stack.push_back({c, None}); });
+    const std::size_t first = queue.size();
+    FA.ForChildren(pair.A, [&](std::uint32_t c) { queue.push_back({c, None}); });
     std::size_t at = first;
     bool fits = true;
     FB.ForChildren(pair.B, [&](std::uint32_t c) {
-      if (at < stack.size()) stack[at++].B = c;
+      if (at < queue.size()) queue[at++].B = c;
       else fits = false;
     });
-    if (!fits || at != stack.size()) return false;
+    if (!fits || at != queue.size()) return false;
   }
   return true;
 }

@@ -104,6 +104,11 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
       {"one item on each side is no list: paired by tag", "30 08 30 06 02 01 01 01 01 00",
        "30 08 30 06 02 01 02 01 01 00", {"~ 4 4 SEQUENCE[0].SEQUENCE[0].INTEGER[0] (1 / 2)"},
        {"~ 4 4 SEQUENCE[0].SEQUENCE[0].INTEGER[0] (1 / 2)"}},
+      {"a list inside a changed item pairs its own items",
+       "30 22 30 0F 02 01 01 30 0A 30 03 02 01 01 30 03 02 01 02 30 0F 02 01 02 30 0A 30 03 02 01 03 30 03 02 01 04",
+       "30 22 30 0F 02 01 01 30 0A 30 03 02 01 01 30 03 02 01 02 30 0F 02 01 02 30 0A 30 03 02 01 03 30 03 02 01 05",
+       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]", "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"},
+       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]", "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"}},
       {"a top-level element more", "05 00", "05 00 02 01 01", {"+ - 2 INTEGER[1]"}, {"+ - 2 INTEGER[1]"}},
       {"a top-level element less", "30 03 02 01 01 30 03 02 01 02", "30 03 02 01 02", {"- 0 - SEQUENCE[0]"},
        {"- 0 - SEQUENCE[0]"}},
@@ -145,6 +150,27 @@ TEST(Compare, MillionLevelsDeepFindsTheInnermostChange) {
   EXPECT_EQ(a->Elements().Header(differences[0].ElementA).Offset, static_cast<std::int32_t>(Depth * 2));
   EXPECT_EQ(b->Elements().Header(differences[0].ElementB).Offset, static_cast<std::int32_t>(Depth * 2));
   EXPECT_TRUE(CompareDocuments(*a, *a).empty());
+}
+
+TEST(Compare, ListsNestedDeepFindTheInnermostChange) {
+  // Each level a list of two items: one holds a key and the next level, the
+  // other is empty. The item with the key pairs by key at every level.
+  constexpr std::size_t Levels = 100'000;
+  auto nest = [&](std::uint8_t value) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < Levels; ++i) bytes.insert(bytes.end(), {0x30, 0x80, 0x30, 0x80, 0x02, 0x01, 0x00});
+    bytes.insert(bytes.end(), {0x02, 0x01, value});
+    for (std::size_t i = 0; i < Levels; ++i) bytes.insert(bytes.end(), {0x00, 0x00, 0x30, 0x00, 0x00, 0x00});
+    return bytes;
+  };
+  settings::TSettings options;
+  options.FieldNames = false;
+  auto a = Load(options, nest(5));
+  auto b = Load(options, nest(6));
+  const std::vector<TDifference> differences = CompareDocuments(*a, *b);
+  ASSERT_EQ(differences.size(), 1u);
+  EXPECT_EQ(differences[0].Kind, TDiffKind::dkChanged);
+  EXPECT_EQ(a->Elements().Header(differences[0].ElementA).Offset, static_cast<std::int32_t>(Levels * 7));
 }
 
 }  // namespace
