@@ -4,6 +4,7 @@
 #include "viewer/compare.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <span>
 #include <unordered_map>
@@ -329,6 +330,7 @@ class TComparer {
   std::vector<TDifference> Run();
 
  private:
+  enum class TSame : std::uint8_t { smNo, smValue, smOctets };
   // Every element will be asked about: names them in one go.
   static const TDecodedDocument& Named(const TDecodedDocument& document) {
     document.Names().NameAll();
@@ -338,6 +340,7 @@ class TComparer {
   struct TOp {
     std::uint32_t A;
     std::uint32_t B;
+    bool Equal = false;  // a pair whose values are known the same, children in the same order
   };
   struct TFrame {
     std::vector<TOp> Ops;
@@ -350,7 +353,8 @@ class TComparer {
   struct TPairing {
     std::vector<std::uint32_t> A, B;
     std::vector<std::uint32_t> PairA, PairB;
-    std::vector<bool> Same;  // per A child: paired with an item of the same value
+    // Per A child: paired with an item of the same value, or of the same octets.
+    std::vector<TSame> Same;
     bool FreshA = false;     // the items were hashed here, not taken from the memo
     bool FreshB = false;
   };
@@ -370,12 +374,15 @@ class TComparer {
     FResult.push_back({kind, a, b});
     if (kind != TDiffKind::dkEncoding) ++FValueLines;
   }
-  void ComparePair(std::uint32_t a, std::uint32_t b);
+  void ComparePair(const TOp& pair);
   void MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, bool& reordered);
+  // The children of a pair of the same value, each with the one in its place.
+  void MatchEqualChildren(std::uint32_t a, std::uint32_t b, TFrame& frame);
   void PairItems(std::uint32_t a, std::uint32_t b, TPairing& p);
   void PairBySteps(TPairing& p, bool counted);
   bool SameValue(std::uint32_t a, std::uint32_t b);
-  std::string Identity(const TSide& side, std::uint32_t e, std::unordered_map<std::uint64_t, std::uint32_t>* counts) const;
+  std::string Identity(const TSide& side, std::uint32_t e,
+                       std::unordered_map<std::uint64_t, std::uint32_t>* counts) const;
 
   TSide FA, FB;
   THasher FHashA, FHashB;
@@ -406,14 +413,16 @@ std::vector<TDifference> TComparer::Run() {
     } else if (op.A == None) {
       Emit(TDiffKind::dkAdded, None, op.B);
     } else {
-      ComparePair(op.A, op.B);  // may push a frame: frame is not used after it
+      ComparePair(op);  // may push a frame: frame is not used after it
     }
   }
   std::erase_if(FResult, [](const TDifference& d) { return d.ElementA == None && d.ElementB == None; });
   return std::move(FResult);
 }
 
-void TComparer::ComparePair(std::uint32_t a, std::uint32_t b) {
+void TComparer::ComparePair(const TOp& pair) {
+  const std::uint32_t a = pair.A;
+  const std::uint32_t b = pair.B;
   const asn::TElementHeader ha = FA.Tree.Header(a);
   const asn::TElementHeader hb = FB.Tree.Header(b);
   const TForm form = FormOf(a, ha, b, hb);
@@ -423,7 +432,7 @@ void TComparer::ComparePair(std::uint32_t a, std::uint32_t b) {
     return;
   }
   if (form == TForm::fkLeaves) {
-    if (!Equal(FA.LeafValue(a, ha, FScratchA), FB.LeafValue(b, hb, FScratchB))) {
+    if (!pair.Equal && !Equal(FA.LeafValue(a, ha, FScratchA), FB.LeafValue(b, hb, FScratchB))) {
       Emit(TDiffKind::dkChanged, a, b);
     } else if (FOptions.Encodings && !Equal(FA.Encoding(ha), FB.Encoding(hb))) {
       Emit(TDiffKind::dkEncoding, a, b);
@@ -432,7 +441,8 @@ void TComparer::ComparePair(std::uint32_t a, std::uint32_t b) {
   }
   TFrame frame;
   bool reordered = false;
-  MatchChildren(a, b, frame, reordered);
+  if (pair.Equal) MatchEqualChildren(a, b, frame);
+  else MatchChildren(a, b, frame, reordered);
   const bool headerDiffers = !Equal(FA.All.subspan(ha.Offset, ha.TagLength), FB.All.subspan(hb.Offset, hb.TagLength)) ||
                              FA.LengthForm(ha) != FB.LengthForm(hb);
   if (FOptions.Encodings && (headerDiffers || reordered)) {
@@ -450,7 +460,7 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
   FB.Children(b, p.B);
   p.PairA.assign(p.A.size(), None);
   p.PairB.assign(p.B.size(), None);
-  p.Same.assign(p.A.size(), false);
+  p.Same.assign(p.A.size(), TSame::smNo);
   const bool top = a == None;
   if (top ? p.A.size() > 1 || p.B.size() > 1 : FA.IsList(a) && FB.IsList(b)) {
     PairItems(a, b, p);
@@ -473,7 +483,11 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
     cursor = std::max<std::size_t>(cursor, j + 1);
     if (j < lastB) reordered = true;
     lastB = std::max(lastB, j);
-    if (p.Same[i] && !FOptions.Encodings) continue;
+    // The same value: only its encodings may differ, and not where the octets are the same.
+    if (p.Same[i] != TSame::smNo) {
+      if (FOptions.Encodings && p.Same[i] == TSame::smValue) frame.Ops.push_back({p.A[i], p.B[j], true});
+      continue;
+    }
     // Going into items hashed just now: the lists inside them are hashed on the way.
     if (p.FreshA) FHashA.Hash(p.A[i], /*remember=*/true);
     if (p.FreshB) FHashB.Hash(p.B[j], /*remember=*/true);
@@ -483,51 +497,68 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
     if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor]});
 }
 
+void TComparer::MatchEqualChildren(std::uint32_t a, std::uint32_t b, TFrame& frame) {
+  std::vector<std::uint32_t> childrenA, childrenB;
+  FA.Children(a, childrenA);
+  FB.Children(b, childrenB);
+  assert(childrenA.size() == childrenB.size() && "values compared the same have as many children");
+  for (std::size_t i = 0; i < childrenA.size() && i < childrenB.size(); ++i) {
+    const asn::TElementHeader ha = FA.Tree.Header(childrenA[i]);
+    const asn::TElementHeader hb = FB.Tree.Header(childrenB[i]);
+    if (!Equal(FA.Encoding(ha), FB.Encoding(hb))) frame.Ops.push_back({childrenA[i], childrenB[i], true});
+  }
+}
+
 void TComparer::PairItems(std::uint32_t a, std::uint32_t b, TPairing& p) {
   const auto countA = static_cast<std::uint32_t>(p.A.size());
   const auto countB = static_cast<std::uint32_t>(p.B.size());
-  // The items' hashes: from the hasher when it met the list walking an item
-  // around it on the way in, else by walking each item now; their keys only
-  // for the items left after the values.
-  struct TItems {
-    const TItemHash* Known = nullptr;
-    std::vector<std::uint64_t> Values;
+  auto pair = [&](std::uint32_t i, std::uint32_t j, TSame same) {
+    p.PairA[i] = j;
+    p.PairB[j] = i;
+    p.Same[i] = same;
   };
-  auto hash = [](THasher& hasher, std::uint32_t list, const std::vector<std::uint32_t>& items) {
-    TItems out;
-    if (list != None) out.Known = hasher.Known(list);
-    if (out.Known != nullptr) return out;
-    out.Values.reserve(items.size());
-    for (std::uint32_t item : items) out.Values.push_back(hasher.Hash(item, /*remember=*/false).Value);
-    return out;
-  };
-  const TItems itemsA = hash(FHashA, a, p.A);
-  const TItems itemsB = hash(FHashB, b, p.B);
-  p.FreshA = itemsA.Known == nullptr;
-  p.FreshB = itemsB.Known == nullptr;
-  auto value = [](const TItems& items, std::uint32_t i) { return items.Known ? items.Known[i].Value : items.Values[i]; };
-  {
-    // Equal values first; a hash that agrees is confirmed by the values.
-    TQueues byValue(
-        countB, [&](std::uint32_t j) { return value(itemsB, j); }, [](std::uint32_t) { return true; });
+  const TItemHash* knownA = a != None ? FHashA.Known(a) : nullptr;
+  const TItemHash* knownB = b != None ? FHashB.Known(b) : nullptr;
+  p.FreshA = knownA == nullptr;
+  p.FreshB = knownB == nullptr;
+  // First the same octets, which are the same value: most items of two
+  // versions of a list, found without a walk through them. Lists in items
+  // walked on the way in have their values known already, and may nest deep.
+  std::vector<std::uint64_t> hashA(countA), hashB(countB);
+  if (p.FreshA && p.FreshB) {
+    for (std::uint32_t i = 0; i < countA; ++i) hashA[i] = HashBytes(0, FA.Encoding(FA.Tree.Header(p.A[i])));
+    for (std::uint32_t j = 0; j < countB; ++j) hashB[j] = HashBytes(0, FB.Encoding(FB.Tree.Header(p.B[j])));
+    TQueues byOctets(
+        countB, [&](std::uint32_t j) { return hashB[j]; }, [](std::uint32_t) { return true; });
     for (std::uint32_t i = 0; i < countA; ++i) {
-      const std::uint32_t j = byValue.Pop(value(itemsA, i));
-      if (j == None || !SameValue(p.A[i], p.B[j])) continue;
-      p.PairA[i] = j;
-      p.PairB[j] = i;
-      p.Same[i] = true;
+      const std::uint32_t j = byOctets.Pop(hashA[i]);
+      if (j == None) continue;
+      if (Equal(FA.Encoding(FA.Tree.Header(p.A[i])), FB.Encoding(FB.Tree.Header(p.B[j])))) pair(i, j, TSame::smOctets);
+    }
+  }
+  // Then equal values, by a hash of the decoded value confirmed by the values:
+  // known, or made by walking each item left now.
+  for (std::uint32_t i = 0; i < countA; ++i)
+    if (p.PairA[i] == None) hashA[i] = knownA ? knownA[i].Value : FHashA.Hash(p.A[i], /*remember=*/false).Value;
+  for (std::uint32_t j = 0; j < countB; ++j)
+    if (p.PairB[j] == None) hashB[j] = knownB ? knownB[j].Value : FHashB.Hash(p.B[j], /*remember=*/false).Value;
+  {
+    TQueues byValue(
+        countB, [&](std::uint32_t j) { return hashB[j]; }, [&](std::uint32_t j) { return p.PairB[j] == None; });
+    for (std::uint32_t i = 0; i < countA; ++i) {
+      if (p.PairA[i] != None) continue;
+      const std::uint32_t j = byValue.Pop(hashA[i]);
+      if (j != None && SameValue(p.A[i], p.B[j])) pair(i, j, TSame::smValue);
     }
   }
   // Then the same key: an entry whose serial number stayed, an extension whose OID did.
   TQueues byKey(
-      countB, [&](std::uint32_t j) { return itemsB.Known ? itemsB.Known[j].Key : FHashB.Key(p.B[j]); },
+      countB, [&](std::uint32_t j) { return knownB ? knownB[j].Key : FHashB.Key(p.B[j]); },
       [&](std::uint32_t j) { return p.PairB[j] == None; });
   for (std::uint32_t i = 0; i < countA; ++i) {
     if (p.PairA[i] != None) continue;
-    const std::uint32_t j = byKey.Pop(itemsA.Known ? itemsA.Known[i].Key : FHashA.Key(p.A[i]));
-    if (j == None) continue;
-    p.PairA[i] = j;
-    p.PairB[j] = i;
+    const std::uint32_t j = byKey.Pop(knownA ? knownA[i].Key : FHashA.Key(p.A[i]));
+    if (j != None) pair(i, j, TSame::smNo);
   }
 }
 

@@ -3,6 +3,7 @@
 // million levels deep. The named documents are compared in tests/app.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,10 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
       {"a list inside a changed item pairs its own items",
        "30 22 30 0F 02 01 01 30 0A 30 03 02 01 01 30 03 02 01 02 30 0F 02 01 02 30 0A 30 03 02 01 03 30 03 02 01 04",
        "30 22 30 0F 02 01 01 30 0A 30 03 02 01 01 30 03 02 01 02 30 0F 02 01 02 30 0A 30 03 02 01 03 30 03 02 01 05",
-       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]", "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"},
-       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]", "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"}},
+       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]",
+        "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"},
+       {"- 31 - SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]",
+        "+ - 31 SEQUENCE[0].SEQUENCE[1].SEQUENCE[1].SEQUENCE[1]"}},
       {"a top-level element more", "05 00", "05 00 02 01 01", {"+ - 2 INTEGER[1]"}, {"+ - 2 INTEGER[1]"}},
       {"a top-level element less", "30 03 02 01 01 30 03 02 01 02", "30 03 02 01 02", {"- 0 - SEQUENCE[0]"},
        {"- 0 - SEQUENCE[0]"}},
@@ -171,6 +174,61 @@ TEST(Compare, ListsNestedDeepFindTheInnermostChange) {
   ASSERT_EQ(differences.size(), 1u);
   EXPECT_EQ(differences[0].Kind, TDiffKind::dkChanged);
   EXPECT_EQ(a->Elements().Header(differences[0].ElementA).Offset, static_cast<std::int32_t>(Levels * 7));
+}
+
+TEST(Compare, ListsNestedDeepInBerAndDerDifferOnlyInEncoding) {
+  // The lists of the test above with the innermost value alike, once with
+  // indefinite lengths and once with definite ones.
+  constexpr std::size_t Levels = 100'000;
+  std::vector<std::uint8_t> ber;
+  for (std::size_t i = 0; i < Levels; ++i) ber.insert(ber.end(), {0x30, 0x80, 0x30, 0x80, 0x02, 0x01, 0x00});
+  ber.insert(ber.end(), {0x02, 0x01, 0x05});
+  for (std::size_t i = 0; i < Levels; ++i) ber.insert(ber.end(), {0x00, 0x00, 0x30, 0x00, 0x00, 0x00});
+  // Sizes from the inside out first, then the bytes from the start.
+  auto headerSize = [](std::size_t length) {
+    std::size_t size = 2;
+    if (length >= 0x80)
+      for (; length != 0; length >>= 8) ++size;
+    return size;
+  };
+  auto appendHeader = [](std::vector<std::uint8_t>& out, std::size_t length) {
+    out.push_back(0x30);
+    if (length < 0x80) {
+      out.push_back(static_cast<std::uint8_t>(length));
+      return;
+    }
+    std::vector<std::uint8_t> octets;
+    for (; length != 0; length >>= 8) octets.insert(octets.begin(), static_cast<std::uint8_t>(length));
+    out.push_back(static_cast<std::uint8_t>(0x80 | octets.size()));
+    out.insert(out.end(), octets.begin(), octets.end());
+  };
+  std::vector<std::size_t> xContent(Levels), lContent(Levels);
+  std::size_t inner = 3;  // what level k holds after its key: the next level, or the innermost INTEGER
+  for (std::size_t k = Levels; k-- > 0;) {
+    xContent[k] = 3 + inner;
+    lContent[k] = headerSize(xContent[k]) + xContent[k] + 2;
+    inner = headerSize(lContent[k]) + lContent[k];
+  }
+  std::vector<std::uint8_t> der;
+  for (std::size_t k = 0; k < Levels; ++k) {
+    appendHeader(der, lContent[k]);
+    appendHeader(der, xContent[k]);
+    der.insert(der.end(), {0x02, 0x01, 0x00});
+  }
+  der.insert(der.end(), {0x02, 0x01, 0x05});
+  for (std::size_t k = 0; k < Levels; ++k) der.insert(der.end(), {0x30, 0x00});
+  settings::TSettings options;
+  options.FieldNames = false;
+  auto a = Load(options, ber);
+  auto b = Load(options, der);
+  ASSERT_FALSE(b->EndsWithFatalError());
+  EXPECT_TRUE(CompareDocuments(*a, *b).empty());
+  TCompareOptions encodings;
+  encodings.Encodings = true;
+  const std::vector<TDifference> differences = CompareDocuments(*a, *b, encodings);
+  EXPECT_EQ(differences.size(), 2 * Levels);  // each list and each keyed item: indefinite against definite
+  EXPECT_TRUE(std::all_of(differences.begin(), differences.end(),
+                          [](const TDifference& d) { return d.Kind == TDiffKind::dkEncoding; }));
 }
 
 }  // namespace
