@@ -1,6 +1,8 @@
-// Comparing two documents: one pass over each hashes the decoded value of every
-// list item; the walk over matched pairs keeps a stack of frames, each with
-// the pairs, removals and additions of one element's children in output order.
+// Comparing two documents: a walk over matched pairs keeps a stack of frames,
+// each with the pairs, removals and additions of one element's children in
+// output order. A list's items pair through hash tables: of their octets, of
+// their decoded values (made when the walk reaches the list, or kept from the
+// walk into an item around it) and of their keys.
 #include "viewer/compare.h"
 
 #include <algorithm>
@@ -355,7 +357,7 @@ class TComparer {
     std::vector<std::uint32_t> PairA, PairB;
     // Per A child: paired with an item of the same value, or of the same octets.
     std::vector<TSame> Same;
-    bool FreshA = false;     // the items were hashed here, not taken from the memo
+    bool FreshA = false;     // the items' values were not known on the way in
     bool FreshB = false;
   };
 
