@@ -155,21 +155,24 @@ TEST(Compare, MillionLevelsDeepFindsTheInnermostChange) {
   EXPECT_TRUE(CompareDocuments(*a, *a).empty());
 }
 
+// Lists nested levels deep in indefinite lengths, the innermost INTEGER value
+// at offset 7 * levels. Each level is a list of two items: one holds a key
+// (INTEGER 0) and the next level, the other is empty; the item with the key
+// pairs by key at every level.
+std::vector<std::uint8_t> NestedLists(std::size_t levels, std::uint8_t value) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < levels; ++i) bytes.insert(bytes.end(), {0x30, 0x80, 0x30, 0x80, 0x02, 0x01, 0x00});
+  bytes.insert(bytes.end(), {0x02, 0x01, value});
+  for (std::size_t i = 0; i < levels; ++i) bytes.insert(bytes.end(), {0x00, 0x00, 0x30, 0x00, 0x00, 0x00});
+  return bytes;
+}
+
 TEST(Compare, ListsNestedDeepFindTheInnermostChange) {
-  // Each level a list of two items: one holds a key and the next level, the
-  // other is empty. The item with the key pairs by key at every level.
   constexpr std::size_t Levels = 100'000;
-  auto nest = [&](std::uint8_t value) {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < Levels; ++i) bytes.insert(bytes.end(), {0x30, 0x80, 0x30, 0x80, 0x02, 0x01, 0x00});
-    bytes.insert(bytes.end(), {0x02, 0x01, value});
-    for (std::size_t i = 0; i < Levels; ++i) bytes.insert(bytes.end(), {0x00, 0x00, 0x30, 0x00, 0x00, 0x00});
-    return bytes;
-  };
   settings::TSettings options;
   options.FieldNames = false;
-  auto a = Load(options, nest(5));
-  auto b = Load(options, nest(6));
+  auto a = Load(options, NestedLists(Levels, 5));
+  auto b = Load(options, NestedLists(Levels, 6));
   const std::vector<TDifference> differences = CompareDocuments(*a, *b);
   ASSERT_EQ(differences.size(), 1u);
   EXPECT_EQ(differences[0].Kind, TDiffKind::dkChanged);
@@ -177,13 +180,10 @@ TEST(Compare, ListsNestedDeepFindTheInnermostChange) {
 }
 
 TEST(Compare, ListsNestedDeepInBerAndDerDifferOnlyInEncoding) {
-  // The lists of the test above with the innermost value alike, once with
-  // indefinite lengths and once with definite ones.
+  // The nested lists with the innermost value alike, once with indefinite
+  // lengths and once with definite ones.
   constexpr std::size_t Levels = 100'000;
-  std::vector<std::uint8_t> ber;
-  for (std::size_t i = 0; i < Levels; ++i) ber.insert(ber.end(), {0x30, 0x80, 0x30, 0x80, 0x02, 0x01, 0x00});
-  ber.insert(ber.end(), {0x02, 0x01, 0x05});
-  for (std::size_t i = 0; i < Levels; ++i) ber.insert(ber.end(), {0x00, 0x00, 0x30, 0x00, 0x00, 0x00});
+  const std::vector<std::uint8_t> ber = NestedLists(Levels, 5);
   // Sizes from the inside out first, then the bytes from the start.
   auto headerSize = [](std::size_t length) {
     std::size_t size = 2;
