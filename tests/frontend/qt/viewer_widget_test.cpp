@@ -537,20 +537,39 @@ TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
   EXPECT_EQ(TViewerScope::Current(), nullptr) << "never a destroyed viewer";
 }
 
-TEST(QtDisplay, AFaceThatIsNotInstalledIsDrawnInOneTheFontListsOffer) {
-  TQtPlatform qt("/nonexistent/");
-  platform::IDisplay& display = qt.Platform().Display;
-  // The default faces, installed or (as on Linux) not: the settings dialog's
-  // lists offer the face each is drawn in.
-  for (auto [face, fixedPitch] : {std::pair{u"Tahoma", false}, std::pair{u"Courier New", true}}) {
-    SCOPED_TRACE(fixedPitch ? "fixed pitch" : "all");
-    const std::vector<std::u16string> families = display.FontFamilies(fixedPitch);
-    ASSERT_FALSE(families.empty());
-    EXPECT_EQ(display.UsedFontFamily(families.front()), families.front());
-    const std::u16string used = display.UsedFontFamily(face);
-    EXPECT_NE(std::find(families.begin(), families.end(), used), families.end())
-        << QString::fromStdU16String(used).toStdString();
-  }
+// The default faces, installed or (as on Linux) not: the settings dialog's font
+// boxes open on the face each is drawn in, also where that face is missing from
+// the display's own lists, and a face picked there shows again next time.
+TEST_F(QtViewer, FontBoxesOpenOnTheFacesDrawnAndKeepOnePickedThere) {
+  Open("cert.der");
+  platform::IDisplay& display = FQt->Platform().Display;
+  const std::vector<std::u16string> installed = display.FontFamilies(/*fixedPitchOnly=*/false);
+  ASSERT_FALSE(installed.empty());
+  EXPECT_EQ(display.UsedFontFamily(installed.front()), installed.front()) << "an installed face is drawn as itself";
+
+  // Opens the dialog, notes what each font box shows and picks that item.
+  auto showAndPick = [&] {
+    std::vector<std::string> shown;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      for (const char* name : {"cbTreeFontName", "cbHexFontName"}) {
+        auto* box = dialog->findChild<QComboBox*>(name);
+        shown.push_back(box ? box->currentText().toStdString() : "");
+        if (box && box->currentIndex() >= 0) emit box->activated(box->currentIndex());
+      }
+      if (auto* close = dialog->findChild<QPushButton*>("btnOK")) QTest::mouseClick(close, Qt::LeftButton);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    FForm->ShowSettings();
+    return shown;
+  };
+  auto utf8 = [](const std::u16string& face) { return QString::fromStdU16String(face).toStdString(); };
+  const std::vector<std::string> drawn = {utf8(display.UsedFontFamily(FForm->Settings().FontName)),
+                                          utf8(display.UsedFontFamily(FForm->Settings().Hex.FontName))};
+  EXPECT_EQ(showAndPick(), drawn);
+  EXPECT_EQ(utf8(FForm->Settings().Hex.FontName), drawn[1]) << "stored by its own name";
+  EXPECT_EQ(showAndPick(), drawn) << "shown again";
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
