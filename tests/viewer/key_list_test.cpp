@@ -2,6 +2,8 @@
 // command table: every key named, in its place, with what it does.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "viewer/key_list.h"
@@ -65,6 +67,27 @@ TEST(KeyList, EveryBoundKeyIsListedInItsPlaceWithWhatItDoes) {
   // Places come in order, each once.
   for (std::size_t i = 1; i < list.size(); ++i) EXPECT_LE(list[i - 1].Place, list[i].Place);
 }
+
+#ifdef BRAMLET_KEY_DOCUMENTS
+std::string ReadText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The documents the build made: each names every key of the table.
+TEST(KeyList, ManualPageAndReadmeNameEveryKey) {
+  for (const char* path : {BRAMLET_KEY_DOCUMENTS}) {
+    SCOPED_TRACE(path);
+    const std::string text = ReadText(path);
+    ASSERT_FALSE(text.empty());
+    for (const TCommand& command : CommandTable())
+      for (const TKeyBinding& binding : command.Keys)
+        EXPECT_NE(text.find(KeyName(binding)), std::string::npos) << command.MenuName << " " << KeyName(binding);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace viewer
