@@ -81,7 +81,7 @@ void TMainForm::ExpandTree() {
   // was off screen or inside a collapsed branch, is brought to the middle.
   const TNodeId focused = FTreeVT.FocusedNode();
   const TRect before = focused == NoNode ? TRect{} : FTreeVT.GetDisplayRect(focused);
-  const bool onScreen = !before.IsEmpty() && before.Top >= 0 && before.Bottom <= FTreeVT.ClientHeight();
+  const bool onScreen = before.Height() > 0 && before.Top >= 0 && before.Bottom <= FTreeVT.ClientHeight();
   FTreeVT.FullExpand();
   if (focused == NoNode) return;
   if (onScreen)
