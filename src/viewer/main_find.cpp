@@ -69,60 +69,84 @@ bool HexTextHolds(TStreamMatcher& matcher, std::span<const std::uint8_t> content
 }
 
 // Where wanted (upper-case hexadecimal digits, at least one) occurs in the
-// hexadecimal digits of the buffer (two per octet, a match may start inside an
-// octet), asked element by element. The digits are read as they are asked
-// about; what one question found (the first match at or after a digit) also
-// answers the next questions of a walk in either direction, so a walk over
-// every element reads each digit about once.
+// hexadecimal digits of the buffer (two per octet; a match may start inside an
+// octet), asked element by element in the order of a walk. The digits are
+// read as the questions reach them, each about once over a whole walk: going
+// forwards, the first match at or after a digit answers every question up to
+// it; going backwards, the digits are read from the end down (the wanted
+// digits reversed), so the lowest match read so far answers the next question.
 class THexDigitsFinder {
  public:
-  THexDigitsFinder(std::span<const std::uint8_t> bytes, std::u16string_view wanted) : FBytes(bytes), FMatcher(wanted) {}
+  THexDigitsFinder(std::span<const std::uint8_t> bytes, std::u16string_view wanted, bool backwards)
+      : FBytes(bytes), FBackwards(backwards),
+        FMatcher(backwards ? std::u16string(wanted.rbegin(), wanted.rend()) : std::u16string(wanted)),
+        FLow(static_cast<std::int64_t>(bytes.size()) * 2) {}
 
   // Whether a match lies within the digits of the octets [first, end).
   bool Holds(std::int64_t first, std::int64_t end) {
-    const auto size = static_cast<std::int64_t>(FMatcher.Size());
-    const std::int64_t lastStart = end * 2 - size;
+    const std::int64_t lastStart = end * 2 - static_cast<std::int64_t>(FMatcher.Size());
     if (lastStart < first * 2) return false;
-    return NextMatch(first * 2) <= lastStart;
+    return (FBackwards ? LowestMatchDownTo(first * 2) : NextMatch(first * 2)) <= lastStart;
   }
 
  private:
   static constexpr std::int64_t NoMatch = std::numeric_limits<std::int64_t>::max();
 
+  char16_t Digit(std::int64_t p) const {
+    const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
+    return HexDigits[p % 2 == 0 ? octet >> 4 : octet & 0x0F];
+  }
+
   // The first digit at or after from where a match starts; NoMatch when none does.
   std::int64_t NextMatch(std::int64_t from) {
     if (FFrom >= 0 && from >= FFrom && from <= FFound) return FFound;
-    if (FFrom >= 0 && from < FFrom) {
-      // Only a match that starts before FFrom is new.
-      const std::int64_t found = Scan(from, FFrom);
-      if (found != NoMatch) FFound = found;
-    } else {
-      FFound = Scan(from, NoMatch);
-    }
     FFrom = from;
+    FFound = NoMatch;
+    const auto size = static_cast<std::int64_t>(FMatcher.Size());
+    const auto digits = static_cast<std::int64_t>(FBytes.size()) * 2;
+    FMatcher.Restart();
+    std::int64_t p = from;
+    if (p % 2 != 0 && FMatcher.Feed(Digit(p++))) return FFound = p - size;
+    // An octet at a time: its high digit, then its low one.
+    for (; p < digits; p += 2) {
+      const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
+      if (FMatcher.Feed(HexDigits[octet >> 4])) return FFound = p + 1 - size;
+      if (FMatcher.Feed(HexDigits[octet & 0x0F])) return FFound = p + 2 - size;
+    }
     return FFound;
   }
 
-  // The first match that starts at or after digit from and before digit
-  // before; NoMatch when none does.
-  std::int64_t Scan(std::int64_t from, std::int64_t before) {
-    const auto size = static_cast<std::int64_t>(FMatcher.Size());
-    const auto digits = static_cast<std::int64_t>(FBytes.size()) * 2;
-    const std::int64_t end = before == NoMatch ? digits : std::min(digits, before + size - 1);
-    FMatcher.Restart();
-    for (std::int64_t p = from; p < end; ++p) {
-      const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
-      if (FMatcher.Feed(HexDigits[p % 2 == 0 ? octet >> 4 : octet & 0x0F])) return p + 1 - size;
+  // The same, for a walk whose questions come from ever lower digits.
+  std::int64_t LowestMatchDownTo(std::int64_t from) {
+    if (from > FLow) {
+      // Higher than the last question: read again from the end.
+      FLow = static_cast<std::int64_t>(FBytes.size()) * 2;
+      FLowest = NoMatch;
+      FMatcher.Restart();
     }
-    return NoMatch;
+    if (FLow % 2 != 0 && FLow > from && FMatcher.Feed(Digit(--FLow))) FLowest = FLow;
+    // An octet at a time: its low digit, then its high one.
+    for (; FLow - 2 >= from; FLow -= 2) {
+      const std::uint8_t octet = FBytes[static_cast<std::size_t>(FLow / 2 - 1)];
+      if (FMatcher.Feed(HexDigits[octet & 0x0F])) FLowest = FLow - 1;
+      if (FMatcher.Feed(HexDigits[octet >> 4])) FLowest = FLow - 2;
+    }
+    if (FLow > from && FMatcher.Feed(Digit(--FLow))) FLowest = FLow;
+    return FLowest;
   }
 
   std::span<const std::uint8_t> FBytes;
+  bool FBackwards;
   TStreamMatcher FMatcher;
-  // No match starts at the digits [FFrom, FFound), one does at FFound (none
-  // after FFrom when NoMatch); nothing is known while FFrom is negative.
+  // Forwards: no match starts at the digits [FFrom, FFound), one does at
+  // FFound (none after FFrom when NoMatch); nothing is known while FFrom is
+  // negative.
   std::int64_t FFrom = -1;
   std::int64_t FFound = NoMatch;
+  // Backwards: the digits from FLow to the end are read, and the lowest match
+  // among them starts at FLowest.
+  std::int64_t FLow;
+  std::int64_t FLowest = NoMatch;
 };
 
 // Whether every character of wanted (folded) is one of alphabet's, folded.
@@ -235,16 +259,16 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     return text::HexDigitValue(c) >= 0;
   });
   std::optional<THexDigitsFinder> digits;
-  if (hexDigits) digits.emplace(bytes, hexText);
-  auto bytesContain = [&](TTag tag) {
-    if (!digits) return false;
-    bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
-    if (!coversBytes) return false;
-    std::int64_t offset = tag.Offset();
+  if (hexDigits) digits.emplace(bytes, hexText, backwards);
+  // Whether the octets from offset on, fullLength of them, hold hexText.
+  auto octetsContain = [&](std::int64_t offset, std::int32_t fullLength) {
     auto size = static_cast<std::int64_t>(bytes.size());
-    if (offset < 0 || offset >= size) return false;
-    std::int64_t end = std::min<std::int64_t>(size, offset + std::max(0, tag.FullLength()));
-    return digits->Holds(offset, end);
+    if (!digits || offset < 0 || offset >= size) return false;
+    return digits->Holds(offset, std::min<std::int64_t>(size, offset + std::max(0, fullLength)));
+  };
+  auto bytesContain = [&](TTag tag) {
+    bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
+    return digits && coversBytes && octetsContain(tag.Offset(), tag.FullLength());
   };
   // The value texts that are hexadecimal digits are read from the contents.
   TStreamMatcher valueMatcher(wanted);
@@ -331,7 +355,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
         break;
     }
     if (names && labelContains(Names().Label(element))) return true;
-    return bytesContain(tag);
+    return octetsContain(h.Offset, h.FullLength());
   };
   // kind: the attribute row's kind when the caller knows it, else -1.
   auto rowMatches = [&](TTag tag, int kind) {

@@ -81,6 +81,9 @@ TEST_F(FindTest, HexadecimalDigitsMatchAfterPartialMatchesAndAcrossElements) {
        {"OCTET STRING: AB", "SEQUENCE"}},
       {"backwards, one octet further each time", "30 09 04 01 AB 04 01 CD 04 01 EF", true, u"01", true,
        {"OCTET STRING: EF", "OCTET STRING: CD", "OCTET STRING: AB", "SEQUENCE"}},
+      {"mid-octet digits, backwards", "30 03 02 01 05", true, u"10", true, {"INTEGER: 5", "SEQUENCE"}},
+      {"a top-level error row, backwards", "02 01 05 02 85 01", true, u"02", true,
+       {"Fatal error: Incorrect data length for tag at offset 3", "INTEGER: 5"}},
   };
   Form.Settings().ShowAttributes = false;
   for (const auto& c : cases) {
