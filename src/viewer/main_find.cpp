@@ -39,6 +39,9 @@ class TStreamMatcher {
     }
   }
   std::size_t Size() const { return FWanted.size(); }
+  // Whether feeding c would leave the matcher as it is: nothing matched yet,
+  // and c does not begin wanted. Lets a long text be skimmed.
+  bool Passes(char16_t c) const { return FMatched == 0 && c != FWanted[0]; }
   // Starts a new text.
   void Restart() { FMatched = 0; }
   // Whether the text so far ends with wanted.
@@ -110,8 +113,11 @@ class THexDigitsFinder {
     // An octet at a time: its high digit, then its low one.
     for (; p < digits; p += 2) {
       const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
-      if (FMatcher.Feed(HexDigits[octet >> 4])) return FFound = p + 1 - size;
-      if (FMatcher.Feed(HexDigits[octet & 0x0F])) return FFound = p + 2 - size;
+      const char16_t high = HexDigits[octet >> 4];
+      const char16_t low = HexDigits[octet & 0x0F];
+      if (FMatcher.Passes(high) && FMatcher.Passes(low)) continue;
+      if (FMatcher.Feed(high)) return FFound = p + 1 - size;
+      if (FMatcher.Feed(low)) return FFound = p + 2 - size;
     }
     return FFound;
   }
@@ -128,8 +134,11 @@ class THexDigitsFinder {
     // An octet at a time: its low digit, then its high one.
     for (; FLow - 2 >= from; FLow -= 2) {
       const std::uint8_t octet = FBytes[static_cast<std::size_t>(FLow / 2 - 1)];
-      if (FMatcher.Feed(HexDigits[octet & 0x0F])) FLowest = FLow - 1;
-      if (FMatcher.Feed(HexDigits[octet >> 4])) FLowest = FLow - 2;
+      const char16_t high = HexDigits[octet >> 4];
+      const char16_t low = HexDigits[octet & 0x0F];
+      if (FMatcher.Passes(low) && FMatcher.Passes(high)) continue;
+      if (FMatcher.Feed(low)) FLowest = FLow - 1;
+      if (FMatcher.Feed(high)) FLowest = FLow - 2;
     }
     if (FLow > from && FMatcher.Feed(Digit(--FLow))) FLowest = FLow;
     return FLowest;
