@@ -15,6 +15,7 @@
 #include "app/dump_check.h"
 #include "app/dump_printer.h"
 #include "asn/asn.h"
+#include "io/files.h"
 #include "settings/text.h"
 #include "viewer/document_text.h"
 #include "viewer/document.h"
@@ -81,11 +82,6 @@ std::string ExecutableFolder(const char* argv0) {
 }
 
 bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::string& problem) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(name, ec)) {
-    problem = "is a directory";
-    return false;
-  }
   std::ifstream file(name, std::ios::binary);
   if (!file) {
     problem = std::strerror(errno);
@@ -100,9 +96,14 @@ bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::st
 }
 
 int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(input, ec);
-  if (!ec && size > asn::MaxInputSize) {
+  std::uintmax_t size = 0;
+  try {
+    size = io::InputFileSize(input);
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.Reason << '\n';
+    return ExitUsage;
+  }
+  if (size > asn::MaxInputSize) {
     std::cerr << "bramlet-dump: " << input << ": input of " << size << " bytes is too large: at most "
               << asn::MaxInputSize << " are supported\n";
     return ExitUsage;
@@ -181,6 +182,9 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   document.OIDDictionary = &oids;
   try {
     document.LoadFile();
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.Reason << '\n';
+    return ExitUsage;
   } catch (const std::exception& e) {
     std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.what() << '\n';
     return ExitUsage;

@@ -98,6 +98,12 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
   out += "]";
 }
 
+// Valid DER: at least one element, the whole input decoded, and no finding.
+// An input that holds no document (an empty file) is not.
+bool IsValidDer(const viewer::TDecodedDocument& document, const std::vector<asn::TDerFinding>& findings) {
+  return document.Elements().ElementCount() > 0 && findings.empty() && FatalOffset(document) < 0;
+}
+
 }  // namespace
 
 std::int32_t FatalOffset(const viewer::TDecodedDocument& document) {
@@ -136,7 +142,7 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
     out.flush();
     err << "bramlet-dump: " << asn::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
   }
-  return findings.empty() && !fatal ? 0 : 1;
+  return IsValidDer(document, findings) ? 0 : 1;
 }
 
 int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err) {
@@ -165,7 +171,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
   AppendJsonString(json, fileName);
   json += ",\"bytes\":" + std::to_string(document.Bytes()->size());
   json += document.FromBase64() ? ",\"base64\":true" : ",\"base64\":false";
-  json += findings.empty() && FatalOffset(document) < 0 ? ",\"der\":true" : ",\"der\":false";
+  json += IsValidDer(document, findings) ? ",\"der\":true" : ",\"der\":false";
   json += ",\"elements\":[";
 
   // Open elements with children, innermost last; each level's next member

@@ -81,7 +81,7 @@ class TChecker {
     if (fault.Rule) Add(*fault.Rule, start + fault.Offset, fault.Length, std::move(fault.Explanation));
   }
 
-  bool IsIndefinite(const TElementHeader& h) const { return h.LengthLength == 1 && FBytes[h.Offset + h.TagLength] == 0x80; }
+  bool IsIndefinite(const TElementHeader& h) const { return asn::IsIndefinite(h, FBytes); }
 
   void CheckTrailingData(const TDerOptions& options) {
     if (!options.RawFile) return;

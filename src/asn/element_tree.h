@@ -4,7 +4,9 @@
 // The viewer's document implements it; the analyses know nothing else of it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "asn/asn.h"
 
@@ -35,6 +37,18 @@ struct TElementHeader {
                                                                          : std::uint8_t{utNone};
   }
 };
+
+// Whether the element is in the indefinite form (its one length octet is 80);
+// its Length then counts the end-of-contents octets 00 00 at its end.
+inline bool IsIndefinite(const TElementHeader& h, std::span<const std::uint8_t> bytes) {
+  return h.LengthLength == 1 && bytes[static_cast<std::size_t>(h.Offset + h.TagLength)] == 0x80;
+}
+
+// The element's content proper: Length without the end-of-contents octets of
+// the indefinite form, which close the element and are not its content.
+inline std::int32_t ContentLength(const TElementHeader& h, std::span<const std::uint8_t> bytes) {
+  return IsIndefinite(h, bytes) ? h.Length - 2 : h.Length;
+}
 
 class IElementTree {
  public:

@@ -404,22 +404,30 @@ void TSettingsForm::SettingsToControls() {
 
   // A stored face that is not installed shows as the face drawn in its place; the
   // setting keeps the stored name until the user picks a face. A substitute the
-  // list lacks (Wine draws a missing Courier New in a proportional face) joins it.
-  auto fontIndex = [&](TControl& list, const std::u16string& name) {
-    int index = IndexOf(list.Items, name);
-    if (index >= 0) return index;
-    const std::u16string used = display.UsedFontFamily(name);
-    if (used.empty() || used == name) return -1;  // installed, only not listed
+  // list lacks joins it: Wine draws a missing Courier New in a proportional face,
+  // Qt may in a monospace one its font database does not call fixed-pitch (Noto
+  // Sans Mono). The default face's substitute is offered always, so once picked
+  // and stored by its own name it still shows. Returns the face to show, or
+  // nothing for a face that is installed but not listed.
+  auto offerFaceDrawn = [&](TControl& list, const std::u16string& name) -> std::u16string {
+    if (IndexOf(list.Items, name) >= 0) return name;
+    std::u16string used = display.UsedFontFamily(name);
+    if (used.empty() || used == name) return {};
     if (IndexOf(list.Items, used) < 0) {
       list.Items.push_back(used);
       list.Items = SortedFamilies(std::move(list.Items));
     }
-    return IndexOf(list.Items, used);
+    return used;
+  };
+  auto fontIndex = [&](TControl& list, const std::u16string& name, const std::u16string& defaultName) {
+    offerFaceDrawn(list, defaultName);
+    const std::u16string shown = offerFaceDrawn(list, name);
+    return shown.empty() ? -1 : IndexOf(list.Items, shown);
   };
   TControl& treeFont = Controls["cbTreeFontName"];
-  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName);
+  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName, DefaultSettings.FontName);
   TControl& hexFont = Controls["cbHexFontName"];
-  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName);
+  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName, DefaultSettings.Hex.FontName);
 
   // A spin box cannot show a value outside its range; the setting itself keeps
   // what it holds until the user steps the box.

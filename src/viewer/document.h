@@ -72,8 +72,8 @@ class TDecodedDocument {
   void ClearTree();
 
   // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read throws (std::runtime_error or
-  // std::filesystem::filesystem_error) before anything changes.
+  // without armour. A file that cannot be read (missing, a folder, unreadable)
+  // throws io::EFileError before anything changes.
   void LoadFile();
   // Decodes clipboard text: hexadecimal or Base64, blanks and line ends ignored.
   // False, with the document untouched, for any other text.

@@ -76,7 +76,19 @@ void TMainForm::CollapseNode() {
   if (node != NoNode) FTreeVT.FullCollapse(node);
 }
 
-void TMainForm::ExpandTree() { FTreeVT.FullExpand(); }
+void TMainForm::ExpandTree() {
+  // The rows above the focused one grow: it keeps its place on screen, or, when it
+  // was off screen or inside a collapsed branch, is brought to the middle.
+  const TNodeId focused = FTreeVT.FocusedNode();
+  const TRect before = focused == NoNode ? TRect{} : FTreeVT.GetDisplayRect(focused);
+  const bool onScreen = before.Height() > 0 && before.Top >= 0 && before.Bottom <= FTreeVT.ClientHeight();
+  FTreeVT.FullExpand();
+  if (focused == NoNode) return;
+  if (onScreen)
+    FTreeVT.SetOffsetY(FTreeVT.NodeTop(focused) - before.Top);
+  else
+    FTreeVT.ScrollIntoView(focused, /*center=*/true);
+}
 
 void TMainForm::CollapseTree() { FTreeVT.FullCollapse(); }
 

@@ -128,6 +128,8 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t LastStartingAtOrBefore(std::int64_t offset) const;
   // Bytes the document's records, side tables and value cache hold, for benchmarks.
   std::size_t MemoryUsed() const;
+  // Whether hexadecimal value texts put a blank between octets.
+  bool SpaceInHex() const { return FSpaceInHex; }
 
   // The attribute rows an element shows, in row order.
   std::int32_t AttribCount(std::uint32_t index) const;

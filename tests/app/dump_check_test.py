@@ -324,6 +324,18 @@ def main():
                 if checked < 20:
                     failures.append("--element checked only %d elements" % checked)
 
+        # "der" holds for a document of valid DER only; an input that holds no document is not.
+        for label, data, der, exit_code in [("empty file", b"", False, 1), ("a line break", b"\n", False, 1),
+                                            ("one Base64 letter", b"A", False, 1), ("one zero octet", b"\x00", False, 1),
+                                            ("NULL", b"\x05\x00", True, 0), ("indefinite", b"\x30\x80\x00\x00", False, 0)]:
+            rc, out, err = run(dump, "--json", write("der-" + label.replace(" ", "-"), data))
+            try:
+                got = json.loads(out)["der"]
+            except (ValueError, KeyError) as e:
+                got = e
+            if rc != exit_code or got is not der:
+                failures.append("--json of %s: exit %d, der %r %s" % (label, rc, got, err))
+
         # A certificate taken out of a PKCS#7 file as PEM is read by openssl.
         if shutil.which("openssl"):
             rc, out, _ = run(dump, "--json", os.path.join(samples, "chain.p7b"))

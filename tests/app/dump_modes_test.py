@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """bramlet-dump's document modes: the tree and its status line, --no-attributes, --xml, the
-refusal of text without armour, and the fatal-error exit.
+refusal of text without armour, the fatal-error exit, and the words for files that cannot be read.
 
   dump_modes_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
 """
@@ -15,6 +15,26 @@ import tempfile
 def run(dump, *args):
     result = subprocess.run([dump, *args], capture_output=True)
     return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
+
+
+def as_reader(dump, work):
+    """The command prefix that runs bramlet-dump as a user whom permissions stop: none when
+    not root, setpriv as nobody when root; None when neither is possible."""
+    if os.geteuid() != 0:
+        return []
+    try:
+        import pwd
+        nobody = pwd.getpwnam("nobody")
+    except (ImportError, KeyError):
+        return None
+    if not shutil.which("setpriv"):
+        return None
+    os.chmod(work, 0o755)
+    prefix = ["setpriv", "--reuid=%d" % nobody.pw_uid, "--regid=%d" % nobody.pw_gid, "--clear-groups"]
+    # A folder on the way to the program may be closed to nobody.
+    if subprocess.run(prefix + [dump, "--version"], capture_output=True).returncode != 0:
+        return None
+    return prefix
 
 
 def check(failures, label, condition, detail=""):
@@ -117,6 +137,24 @@ def main():
         check(failures, "bad combination", rc == 2 and "does not combine" in err)
         rc, _, err = run(dump, os.path.join(work, "missing.der"))
         check(failures, "missing file", rc == 2 and "cannot read" in err, err)
+
+        # Every mode names the file and says why it cannot be read, in one line, with exit 2.
+        unreadable = write("unreadable.der", b"\x05\x00")
+        os.chmod(unreadable, 0)
+        prefix = as_reader(dump, work)
+        cert = os.path.join(samples, "cert.der")
+        cases = [("missing file", [], os.path.join(work, "missing.der"), "No such file or directory"),
+                 ("folder", [], work, "it is a folder, not a file"),
+                 ("below a file", [], os.path.join(cert, "x"), "Not a directory")]
+        if prefix is not None:
+            cases.append(("unreadable file", prefix, unreadable, "Permission denied"))
+        for label, before, path, reason in cases:
+            for mode in ([], ["--elements"], ["--json"], ["--check"], ["--xml"]):
+                result = subprocess.run(before + [dump] + mode + [path], capture_output=True)
+                err = result.stderr.decode("utf-8", errors="replace")
+                want = "bramlet-dump: cannot read %s: %s\n" % (path, reason)
+                check(failures, "%s %s" % (label, " ".join(mode)), result.returncode == 2 and err == want and
+                      not result.stdout, "exit %d %r" % (result.returncode, err))
     finally:
         shutil.rmtree(work)
 

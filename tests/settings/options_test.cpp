@@ -148,6 +148,14 @@ TEST_F(SettingsForm, ASubstituteTheListLacksJoinsItToShowTheFaceDrawn) {
   EXPECT_EQ(hex.ItemIndex, 0) << "DejaVu Sans";
   EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New") << "kept until the user picks";
   EXPECT_TRUE(Target.Log.empty());
+
+  // Picked, it is stored by its own name, installed but not fixed-pitch: as
+  // the default face's stand-in it is still offered, and shown.
+  form.ComboBoxChange("cbHexFontName", 0);
+  ASSERT_EQ(Target.Record.Hex.FontName, u"DejaVu Sans");
+  TSettingsForm reopened(Target);
+  EXPECT_EQ(Utf8(reopened.Controls["cbHexFontName"].Items), (std::vector<std::string>{"DejaVu Sans", "DejaVu Sans Mono"}));
+  EXPECT_EQ(reopened.Controls["cbHexFontName"].ItemIndex, 0) << "DejaVu Sans";
 }
 
 TEST_F(SettingsForm, ThePluginFolderFieldShowsTheFileThatWillReallyBeWritten) {

@@ -212,6 +212,9 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
   EXPECT_EQ(texts[0]->Text, u"0");
   EXPECT_TRUE(texts[0]->Font.Bold);
   EXPECT_EQ(texts[0]->Rect.Left, Form.GridCellRect(Form.Hex2VT(), 0, 0, 1).Left);
+  texts = text.At(TDrawKind::dkText, CellMid(Form.Hex2VT(), 0, 1).first, CellMid(Form.Hex2VT(), 0, 1).second);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0]->Text, u".") << "0x82, a C1 control";
 
   // Grid lines: both ways in the bytes grid, horizontal only in the text grid.
   EXPECT_FALSE(bytes.OfKind(TDrawKind::dkVertLine).empty());
