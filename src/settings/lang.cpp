@@ -59,6 +59,8 @@ std::u16string GetLangTextById(int id) {
   return GetLangText(text::DecimalText(id));
 }
 
+std::u16string EnglishTextById(int id) { return std::u16string(EnglishText(text::DecimalText(id))); }
+
 std::u16string GetLanguageFile() { return State().CurrentLanguageFile; }
 
 std::string GetPluginFolder(platform::ISystem& system) { return io::WithTrailingDelimiter(system.ModuleFolder()); }

@@ -33,6 +33,10 @@ std::u16string GetLangText(std::u16string_view name);
 // GetLangText of the id in decimal without leading zeros; empty for unknown ids.
 std::u16string GetLangTextById(int id);
 
+// The built-in English text of id, whatever language is loaded; empty for
+// unknown ids. bramlet-dump words its output with these.
+std::u16string EnglishTextById(int id);
+
 // The file name the loaded language came from; empty for English.
 std::u16string GetLanguageFile();
 

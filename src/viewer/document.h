@@ -15,6 +15,7 @@
 #include "asn/der_check.h"
 #include "schema/names.h"
 #include "settings/settings.h"
+#include "viewer/der_text.h"
 #include "viewer/tag.h"
 #include "viewer/xml_export.h"
 
@@ -106,9 +107,9 @@ class TDecodedDocument {
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
   // The findings of an element row; empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
-  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER"; empty
-  // with the checks off and until they have run.
-  std::u16string DerStatusText() const;
+  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER" in the
+  // texts of the table; empty with the checks off and until they have run.
+  std::u16string DerStatusText(TTextById text) const;
 
   // Appends the XML lines of tag and everything below it; level 0 is the root.
   void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const;

@@ -371,9 +371,9 @@ class TMainForm {
   std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
   // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the
   // checks off and while they are idle work.
-  std::u16string DerStatusText() const { return FDoc->DerStatusText(); }
+  std::u16string DerStatusText() const;
   // A problem row's caption ("DER:") or value (what is wrong).
-  static std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType);
+  std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType) const;
   // Focuses the next element with a finding after the focused row, wrapping
   // round; beeps when there is none.
   void NextProblem();
