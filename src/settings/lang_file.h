@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 135> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 136> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -116,6 +116,7 @@ inline constexpr std::array<TBuiltInText, 135> DefaultLanguage{{
     {u"232", u"Focused"},
     {u"233", u"Line"},
     {u"234", u"Dotted"},
+    {u"235", u"DER problem"},
     {u"251", u"INI File"},
     {u"252", u"Plugin's folder"},
     {u"253", u"Total Commander's folder"},

@@ -70,6 +70,8 @@ const TSwatch Swatches[] = {
      [](TSettings& s) -> platform::TColor& { return s.Hex.TextColor; }},
     {"PanelHexSelection", "lbHexSelection", 231, false, TSwatchEffect::seRepaintOnly,
      [](TSettings& s) -> platform::TColor& { return s.Hex.SelColor; }},
+    {"PanelHexDer", "lbHexDer", 235, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.DerColor; }},
     {"PanelHexFocused", "lbHexFocused", 232, false, TSwatchEffect::seHexColors,
      [](TSettings& s) -> platform::TColor& { return s.Hex.FocusColor; }},
     {"PanelHexLine", "lbHexLine", 233, false, TSwatchEffect::seHexColors,

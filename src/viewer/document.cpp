@@ -171,6 +171,7 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
 
 void TDecodedDocument::ScheduleDerChecks() {
   FDerFindings.clear();
+  FFindingOctets.clear();
   FDerChecks = FSettings.DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
 }
 
@@ -178,7 +179,27 @@ void TDecodedDocument::RunDerChecks() {
   if (FDerChecks != TDerChecks::dcDue) return;
   FDerChecks = TDerChecks::dcNone;
   FDerFindings = CheckDer();
+  FFindingOctets.clear();
+  for (const asn::TDerFinding& f : FDerFindings)
+    if (f.Length > 0) FFindingOctets.emplace_back(f.Offset, f.Offset + f.Length - 1);
+  std::sort(FFindingOctets.begin(), FFindingOctets.end());
+  std::size_t kept = 0;
+  for (const auto& range : FFindingOctets) {
+    if (kept > 0 && range.first <= FFindingOctets[kept - 1].second + 1) {
+      FFindingOctets[kept - 1].second = std::max(FFindingOctets[kept - 1].second, range.second);
+      continue;
+    }
+    FFindingOctets[kept++] = range;
+  }
+  FFindingOctets.resize(kept);
   FDerChecks = TDerChecks::dcDone;
+}
+
+bool TDecodedDocument::IsFindingOctet(std::int32_t offset) const {
+  // The last range starting at or before offset is the only one that can hold it.
+  auto after = std::upper_bound(FFindingOctets.begin(), FFindingOctets.end(), offset,
+                                [](std::int32_t o, const auto& range) { return o < range.first; });
+  return after != FFindingOctets.begin() && offset <= std::prev(after)->second;
 }
 
 std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {

@@ -105,6 +105,9 @@ class TDecodedDocument {
   std::vector<asn::TDerFinding> CheckDer() const;
   // The findings RunDerChecks left, in document order; empty while they are due.
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  // Whether the octet at offset is among the octets at fault of a finding
+  // RunDerChecks left.
+  bool IsFindingOctet(std::int32_t offset) const;
   // The findings of an element row; empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
   // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER" in the
@@ -136,6 +139,8 @@ class TDecodedDocument {
   TDocument FElements;
   schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;
+  // The findings' octets as ranges [first, last] in offset order, overlaps joined.
+  std::vector<std::pair<std::int32_t, std::int32_t>> FFindingOctets;
   // dcDone once the checks have run over the document as it stands.
   enum class TDerChecks : std::uint8_t { dcNone, dcDue, dcDone } FDerChecks = TDerChecks::dcNone;
 };

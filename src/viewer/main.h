@@ -234,6 +234,8 @@ class TMainForm {
   std::u16string Hex2VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex2VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  // Whether the octet at offset is one of the focused element's (HexSel).
+  bool IsSelectedOctet(std::int32_t offset) const;
   TCellPaint Hex1VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   TCellPaint Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   void HexVTNodeDblClick(VirtualTree& sender, TNodeId hitNode, int hitColumn);

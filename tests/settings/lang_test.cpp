@@ -22,10 +22,10 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd135DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd136DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 135u);
+  EXPECT_EQ(names.size(), 136u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
   EXPECT_EQ(DefaultLanguage[27].Name, u"200");
   EXPECT_EQ(DefaultLanguage[28].Name, u"271");  // built in this order

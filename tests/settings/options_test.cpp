@@ -268,6 +268,7 @@ TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
       {"PanelHexUBits", nullptr, &THexSettings::UBitsColor, {"RepaintHex"}},
       {"PanelHexText", nullptr, &THexSettings::TextColor, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexSelection", nullptr, &THexSettings::SelColor, {"RepaintHex"}},
+      {"PanelHexDer", nullptr, &THexSettings::DerColor, {"RepaintHex"}},
       {"PanelHexFocused", nullptr, &THexSettings::FocusColor, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexLine", nullptr, &THexSettings::LineColor, {"ApplyHexColors", "RepaintHex"}},
   };

@@ -323,7 +323,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);  // a second close of the same handle does nothing
 
   auto ini = ReadIni(iniPath);
-  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 14, "Bramlet.ini holds all 34 keys");
+  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 15, "Bramlet.ini holds all 35 keys");
   Check(ini["Main"]["ShowAttributes"] == "0" && ini["Hex"]["Show"] == "0",
         "the keys A and H reached the viewer and were saved");
   Check(ini["Main"]["FontName"] == "Tahoma" && ini["Hex"]["StringSize"] == "8", "the defaults are saved");
@@ -348,7 +348,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Bramlet");
   auto hostSettings = ReadIni(hostIniFile);
-  Check(hostSettings["Main"].size() == 20 && hostSettings["Hex"].size() == 14,
+  Check(hostSettings["Main"].size() == 20 && hostSettings["Hex"].size() == 15,
         "with INIFolder = 1 the settings go into the host's folder, named in its code page");
 
   DestroyWindow(host);
