@@ -119,7 +119,7 @@ inline constexpr std::array<TBuiltInText, 136> DefaultLanguage{{
     {u"235", u"DER problem"},
     {u"251", u"INI File"},
     {u"252", u"Plugin's folder"},
-    {u"253", u"Total Commander's folder"},
+    {u"253", u"Host program's settings folder"},
     {u"261", u"Interface"},
     {u"262", u"Language"},
     {u"301", u"XML files"},

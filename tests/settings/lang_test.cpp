@@ -41,7 +41,7 @@ TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
       {122, u"Element info"}, {125, u""},       {200, u"Settings"},
       {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {219, u"DER checks"},
       {220, u""},
-      {253, u"Total Commander's folder"},                           {273, u"Restore default settings?"},
+      {253, u"Host program's settings folder"},                     {273, u"Restore default settings?"},
       {301, u"XML files"},  {302, u"All files"}, {601, u"Tags"},    {604, u"clipboard"},
       {605, u"DER"},        {610, u"BER (%0 indefinite lengths)"}, {611, u""},
       {801, u"length %0 written in %1 octets"},                     {833, u"%0 octets after the first element"},

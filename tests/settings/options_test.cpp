@@ -228,7 +228,7 @@ TEST_F(SettingsForm, CaptionsComeFromTheLanguageAndCarryTheirSuffixesOnce) {
   EXPECT_EQ(Caption(form, "chTreeIcons"), "Symbole (Ctrl+I)");
   EXPECT_EQ(Caption(form, "chSpaceInHex"), "Trennen*");
   EXPECT_EQ(Caption(form, "rbStorePlg"), "Modul");
-  EXPECT_EQ(Caption(form, "rbStoreTC"), "Total Commander's folder") << "untranslated ids stay English";
+  EXPECT_EQ(Caption(form, "rbStoreTC"), "Host program's settings folder") << "untranslated ids stay English";
 }
 
 TEST_F(SettingsForm, ALanguageFileRemovedSinceOpeningFallsBackToEnglish) {
