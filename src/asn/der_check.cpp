@@ -14,14 +14,6 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::string UniversalName(std::uint8_t number) {
-  TASNTag tag;
-  tag.TagNumber = number;
-  const std::string digits = std::to_string(number);
-  tag.Tag.assign(digits.begin(), digits.end());
-  return Utf16ToUtf8(tag.GetTagName());
-}
-
 bool IsStringType(std::uint8_t u) {
   return u == utBitString || u == utOctetString || u == utUtf8String || (u >= utNumericString && u <= utVideotexString) ||
          u == utIA5String || (u >= utGraphicString && u <= utBmpString && u != utCharacterString);
@@ -69,7 +61,7 @@ class TChecker {
       // An indefinite length needs the constructed form (X.690 8.1.3.2), so a
       // streamed string is reported once, by its length.
       if (IsStringType(u) && !IsIndefinite(h))
-        Add(TDerRule::drConstructedString, h.Offset, h.TagLength, "DER: " + UniversalName(u) + " in constructed form");
+        Add(TDerText::dtConstructedString, h.Offset, h.TagLength, {u});
       if (u == utSet) CheckSetOrder(element);
       return;
     }
@@ -77,8 +69,8 @@ class TChecker {
     // An encapsulating BIT STRING still has its unused-bits octet to check.
     if (h.Encapsulates && u != utBitString) return;
     if (u == utNone) return;
-    TValueFault fault = CheckValue(u, FBytes.subspan(start, h.Length));
-    if (fault.Rule) Add(*fault.Rule, start + fault.Offset, fault.Length, std::move(fault.Explanation));
+    const TValueFault fault = CheckValue(u, FBytes.subspan(start, h.Length));
+    if (fault.Text) Add(*fault.Text, start + fault.Offset, fault.Length, fault.Numbers);
   }
 
   bool IsIndefinite(const TElementHeader& h) const { return asn::IsIndefinite(h, FBytes); }
@@ -94,13 +86,12 @@ class TChecker {
     // After a fatal error the octets from its offset on are the error's to report.
     if (topLevel == 1 && options.FatalOffset == end) return;
     FElement = topLevel > 1 ? FTree.Child(NoElement, 1) : NoElement;
-    Add(TDerRule::drTrailingData, end, size - end,
-        "DER: " + std::to_string(size - end) + " octets after the first element");
+    Add(TDerText::dtTrailingData, end, size - end, {static_cast<std::uint32_t>(size - end)});
   }
 
  private:
-  void Add(TDerRule rule, std::int32_t offset, std::int32_t length, std::string explanation) {
-    FFindings.push_back({FElement, rule, offset, length, std::move(explanation)});
+  void Add(TDerText text, std::int32_t offset, std::int32_t length, std::array<std::uint32_t, 3> numbers = {}) {
+    FFindings.push_back({FElement, text, offset, length, numbers});
   }
 
   // X.690 8.1.2.4: the high-tag-number form only for numbers from 31 on, and
@@ -108,27 +99,26 @@ class TChecker {
   void CheckTag(const TElementHeader& h) {
     if (h.TagLength < 2) return;
     if (h.TagNumberFits && h.TagNumber < 31) {
-      Add(TDerRule::drTagNotMinimal, h.Offset, h.TagLength,
-          "DER: tag number " + std::to_string(h.TagNumber) + " written in " + std::to_string(h.TagLength) +
-              " octets");
+      Add(TDerText::dtTagNumberLong, h.Offset, h.TagLength,
+          {static_cast<std::uint32_t>(h.TagNumber), static_cast<std::uint32_t>(h.TagLength)});
       return;
     }
     if (FBytes[h.Offset + 1] == 0x80)
-      Add(TDerRule::drTagNotMinimal, h.Offset, h.TagLength, "DER: tag number with a leading 0x80 octet");
+      Add(TDerText::dtTagNumberLeading80, h.Offset, h.TagLength);
   }
 
   // X.690 10.1: definite form, in the fewest octets.
   void CheckLength(const TElementHeader& h) {
     const std::int32_t at = h.Offset + h.TagLength;
     if (IsIndefinite(h)) {
-      Add(TDerRule::drIndefiniteLength, at, 1, "DER: indefinite length");
+      Add(TDerText::dtIndefiniteLength, at, 1);
       return;
     }
     if (h.LengthLength < 2) return;
     const bool leadingZero = FBytes[at + 1] == 0;
     if (!leadingZero && h.Length >= 0x80) return;
-    Add(TDerRule::drLengthNotMinimal, at, h.LengthLength,
-        "DER: length " + std::to_string(h.Length) + " written in " + std::to_string(h.LengthLength) + " octets");
+    Add(TDerText::dtLengthNotMinimal, at, h.LengthLength,
+        {static_cast<std::uint32_t>(h.Length), static_cast<std::uint32_t>(h.LengthLength)});
   }
 
   // X.690 10.3 (SET: components in tag order) and 11.6 (SET OF: encodings in
@@ -157,10 +147,10 @@ class TChecker {
     if (firstEncodingFault < 0) return;
     if (!sharedTag && firstTagFault < 0) return;
     const TElementHeader at = FTree.Header(FTree.Child(element, static_cast<std::uint32_t>(firstEncodingFault)));
-    Add(TDerRule::drSetNotSorted, at.Offset, at.FullLength(),
-        sharedTag ? "DER: SET OF member " + std::to_string(firstEncodingFault + 1) +
-                        " sorts before the one ahead of it"
-                  : "DER: SET members in neither tag order nor the order of their encodings");
+    if (sharedTag)
+      Add(TDerText::dtSetOfOrder, at.Offset, at.FullLength(), {static_cast<std::uint32_t>(firstEncodingFault + 1)});
+    else
+      Add(TDerText::dtSetOrder, at.Offset, at.FullLength());
   }
 
   Bytes Encoding(const TElementHeader& h) const { return FBytes.subspan(h.Offset, h.FullLength()); }
@@ -172,6 +162,60 @@ class TChecker {
 };
 
 }  // namespace
+
+namespace {
+
+using TA = TDerArg;
+using TR = TDerRule;
+using TT = TDerText;
+
+// One row per text, in the order of TDerText.
+constexpr TDerTextInfo DerTexts[] = {
+    {TT::dtLengthNotMinimal, TR::drLengthNotMinimal, 801, 0, {TA::daDecimal, TA::daDecimal}},
+    {TT::dtIndefiniteLength, TR::drIndefiniteLength, 802, 0, {}},
+    {TT::dtConstructedString, TR::drConstructedString, 803, 0, {TA::daTagName}},
+    {TT::dtTagNumberLong, TR::drTagNotMinimal, 804, 0, {TA::daDecimal, TA::daDecimal}},
+    {TT::dtTagNumberLeading80, TR::drTagNotMinimal, 805, 0, {}},
+    {TT::dtBooleanLength, TR::drBooleanNotCanonical, 806, 0, {TA::daDecimal}},
+    {TT::dtBooleanTrue, TR::drBooleanNotCanonical, 807, 0, {TA::daOctet}},
+    {TT::dtIntegerEmpty, TR::drIntegerNotMinimal, 808, 0, {TA::daTagName}},
+    {TT::dtIntegerLeadingOctet, TR::drIntegerNotMinimal, 809, 0, {TA::daTagName, TA::daOctet}},
+    {TT::dtBitStringEmpty, TR::drBitstringPadding, 810, 0, {}},
+    {TT::dtUnusedBitsAbove7, TR::drBitstringPadding, 811, 0, {TA::daDecimal}},
+    {TT::dtUnusedBitsWithoutContent, TR::drBitstringPadding, 812, 0, {TA::daDecimal}},
+    {TT::dtUnusedBitsNotZero, TR::drBitstringPadding, 813, 0, {TA::daDecimal}},
+    {TT::dtNamedBitsTrailingZero, TR::drNamedBitsTrailingZero, 814, 815, {TA::daFieldLabel, TA::daDecimal}},
+    {TT::dtSetOfOrder, TR::drSetNotSorted, 816, 0, {TA::daDecimal}},
+    {TT::dtSetOrder, TR::drSetNotSorted, 817, 0, {}},
+    {TT::dtTimeWithoutZ, TR::drTimeNotDer, 818, 0, {TA::daTagName}},
+    {TT::dtUtcTimeWithoutSeconds, TR::drTimeNotDer, 819, 0, {}},
+    {TT::dtUtcTimeForm, TR::drTimeNotDer, 820, 0, {}},
+    {TT::dtGeneralizedTimeWithoutSeconds, TR::drTimeNotDer, 821, 0, {}},
+    {TT::dtGeneralizedTimeComma, TR::drTimeNotDer, 822, 0, {}},
+    {TT::dtGeneralizedTimeForm, TR::drTimeNotDer, 823, 0, {}},
+    {TT::dtGeneralizedTimeEmptyFraction, TR::drTimeNotDer, 824, 0, {}},
+    {TT::dtGeneralizedTimeTrailingZero, TR::drTimeNotDer, 825, 0, {}},
+    {TT::dtOidLeading80, TR::drOidNotMinimal, 826, 0, {}},
+    {TT::dtCharsetOctet, TR::drStringCharset, 827, 0, {TA::daOctet, TA::daTagName}},
+    {TT::dtUtf8Malformed, TR::drStringCharset, 828, 0, {TA::daOctet}},
+    {TT::dtFixedWidthLength, TR::drStringCharset, 829, 0, {TA::daTagName, TA::daDecimal, TA::daDecimal}},
+    {TT::dtSurrogate, TR::drStringCharset, 830, 0, {TA::daTagName, TA::daCodePoint}},
+    {TT::dtAboveUnicode, TR::drStringCharset, 831, 0, {TA::daTagName, TA::daCodePoint}},
+    {TT::dtDefaultEncoded, TR::drDefaultEncoded, 832, 0, {TA::daFieldName}},
+    {TT::dtTrailingData, TR::drTrailingData, 833, 0, {TA::daDecimal}},
+};
+
+constexpr bool RowsInOrder() {
+  for (std::size_t i = 0; i < std::size(DerTexts); ++i)
+    if (static_cast<std::size_t>(DerTexts[i].Text) != i) return false;
+  return true;
+}
+static_assert(RowsInOrder() && std::size(DerTexts) == static_cast<std::size_t>(TDerText::dtTrailingData) + 1,
+              "one row per text, in the order of TDerText");
+
+}  // namespace
+
+const TDerTextInfo& DerTextInfo(TDerText text) { return DerTexts[static_cast<std::size_t>(text)]; }
 
 const char* DerRuleId(TDerRule rule) {
   switch (rule) {
@@ -228,7 +272,7 @@ std::vector<TDerFinding> CheckDer(const IElementTree& tree, std::span<const std:
 TDerSummary SummariseDer(std::span<const TDerFinding> findings) {
   TDerSummary summary;
   for (const TDerFinding& f : findings) {
-    ++summary.Counts[static_cast<int>(f.Rule)];
+    ++summary.Counts[static_cast<int>(f.Rule())];
     ++summary.Total;
   }
   return summary;

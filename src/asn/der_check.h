@@ -4,9 +4,9 @@
 // the octets at fault.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "asn/element_tree.h"
@@ -34,15 +34,73 @@ enum class TDerRule : std::uint8_t {
 // The rule's fixed identifier, such as "length-not-minimal".
 const char* DerRuleId(TDerRule rule);
 
+// How a finding's number is written into its text: in decimal, as an octet
+// (two hexadecimal digits), as a code point (hexadecimal, at least four
+// digits) or as the name of the universal tag it numbers. The field's name
+// and label take no number: they are read from the element's names.
+enum class TDerArg : std::uint8_t { daNone, daDecimal, daOctet, daCodePoint, daTagName, daFieldName, daFieldLabel };
+
+// Each way a finding is put in words.
+enum class TDerText : std::uint8_t {
+  dtLengthNotMinimal,
+  dtIndefiniteLength,
+  dtConstructedString,
+  dtTagNumberLong,
+  dtTagNumberLeading80,
+  dtBooleanLength,
+  dtBooleanTrue,
+  dtIntegerEmpty,
+  dtIntegerLeadingOctet,
+  dtBitStringEmpty,
+  dtUnusedBitsAbove7,
+  dtUnusedBitsWithoutContent,
+  dtUnusedBitsNotZero,
+  dtNamedBitsTrailingZero,
+  dtSetOfOrder,
+  dtSetOrder,
+  dtTimeWithoutZ,
+  dtUtcTimeWithoutSeconds,
+  dtUtcTimeForm,
+  dtGeneralizedTimeWithoutSeconds,
+  dtGeneralizedTimeComma,
+  dtGeneralizedTimeForm,
+  dtGeneralizedTimeEmptyFraction,
+  dtGeneralizedTimeTrailingZero,
+  dtOidLeading80,
+  dtCharsetOctet,
+  dtUtf8Malformed,
+  dtFixedWidthLength,
+  dtSurrogate,
+  dtAboveUnicode,
+  dtDefaultEncoded,
+  dtTrailingData,
+};
+
+// A text's rule and how it is worded: the text of TextId in the language
+// tables, with %0, %1 and %2 standing for the finding's numbers written as
+// Args says; ManyTextId, when not 0, is the text used instead when the last
+// decimal number is not 1.
+struct TDerTextInfo {
+  TDerText Text;
+  TDerRule Rule;
+  int TextId;
+  int ManyTextId;
+  TDerArg Args[3];
+};
+const TDerTextInfo& DerTextInfo(TDerText text);
+
 struct TDerFinding {
   // The element at fault; NoElement for trailing octets that decoded to none.
   std::uint32_t Element = NoElement;
-  TDerRule Rule = TDerRule::drLengthNotMinimal;
+  TDerText Text = TDerText::dtLengthNotMinimal;
   // The octets at fault, in the decoded buffer.
   std::int32_t Offset = 0;
   std::int32_t Length = 0;
-  // ASCII, for example "DER: length 5 written in 2 octets".
-  std::string Explanation;
+  // What its text says, one per argument: "length 5 written in 2 octets"
+  // holds 5 and 2; an argument that takes no number (a field name) leaves its
+  // place unused.
+  std::array<std::uint32_t, 3> Numbers{};
+  TDerRule Rule() const { return DerTextInfo(Text).Rule; }
 };
 
 // A check that needs more than the encoding (a schema's named bit lists and

@@ -1,7 +1,6 @@
 #include "schema/der_schema_check.h"
 
 #include <algorithm>
-#include <string>
 
 #include "schema/schema_tables.h"
 
@@ -52,16 +51,14 @@ void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vecto
     if (node->DefaultLength != 0 && full == node->DefaultLength &&
         std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                    bytes.begin() + static_cast<std::ptrdiff_t>(offset + full), tables::DefaultOctets + node->Default))
-      findings.push_back({e, asn::TDerRule::drDefaultEncoded, h.Offset, h.FullLength(),
-                          "DER: " + std::string(FNames.FieldName(e)) + " encoded with its DEFAULT value"});
+      findings.push_back({e, asn::TDerText::dtDefaultEncoded, h.Offset, h.FullLength()});
     if (node->NamedBits != 0 && !h.Constructed) {
       const Bytes contents = bytes.subspan(offset + static_cast<std::size_t>(h.HeaderLength()),
                                            static_cast<std::size_t>(h.Length));
       const std::uint32_t zeros = TrailingZeroBits(contents);
       if (zeros != 0)
-        findings.push_back({e, asn::TDerRule::drNamedBitsTrailingZero, h.Offset + h.HeaderLength(), h.Length,
-                            "DER: named bit list " + FNames.Label(e) + " ends in " + std::to_string(zeros) +
-                                (zeros == 1 ? " zero bit" : " zero bits")});
+        findings.push_back({e, asn::TDerText::dtNamedBitsTrailingZero, h.Offset + h.HeaderLength(), h.Length,
+                            {0, zeros}});
     }
   }
 }

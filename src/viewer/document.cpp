@@ -8,7 +8,6 @@
 #include "schema/der_schema_check.h"
 #include "settings/lang.h"
 #include "settings/text.h"
-#include "text/ascii.h"
 
 namespace viewer {
 
@@ -30,12 +29,16 @@ std::uint32_t ElementOf(TTag tag) {
 // Every finding is of this rule: the encoding is BER, streamed.
 bool OnlyIndefiniteLengths(std::span<const asn::TDerFinding> findings) {
   return std::all_of(findings.begin(), findings.end(),
-                     [](const asn::TDerFinding& f) { return f.Rule == asn::TDerRule::drIndefiniteLength; });
+                     [](const asn::TDerFinding& f) { return f.Rule() == asn::TDerRule::drIndefiniteLength; });
 }
 
-std::u16string Counted(std::size_t count, std::u16string_view one, std::u16string_view many) {
-  return text::DecimalText(static_cast<std::int64_t>(count)) + u" " + std::u16string(count == 1 ? one : many);
-}
+// The verdicts of the DER checks, in the language tables.
+constexpr int DerText = 605;
+constexpr int NotBerText = 606;
+constexpr int ProblemText = 607;            // "%0 DER problem"
+constexpr int ProblemsText = 608;           // "%0 DER problems"
+constexpr int IndefiniteLengthText = 609;   // "BER (%0 indefinite length)"
+constexpr int IndefiniteLengthsText = 610;  // "BER (%0 indefinite lengths)"
 
 }  // namespace
 
@@ -168,6 +171,7 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
 
 void TDecodedDocument::ScheduleDerChecks() {
   FDerFindings.clear();
+  FFindingOctets.clear();
   FDerChecks = FSettings.DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
 }
 
@@ -175,7 +179,27 @@ void TDecodedDocument::RunDerChecks() {
   if (FDerChecks != TDerChecks::dcDue) return;
   FDerChecks = TDerChecks::dcNone;
   FDerFindings = CheckDer();
+  FFindingOctets.clear();
+  for (const asn::TDerFinding& f : FDerFindings)
+    if (f.Length > 0) FFindingOctets.emplace_back(f.Offset, f.Offset + f.Length - 1);
+  std::sort(FFindingOctets.begin(), FFindingOctets.end());
+  std::size_t kept = 0;
+  for (const auto& range : FFindingOctets) {
+    if (kept > 0 && range.first <= FFindingOctets[kept - 1].second + 1) {
+      FFindingOctets[kept - 1].second = std::max(FFindingOctets[kept - 1].second, range.second);
+      continue;
+    }
+    FFindingOctets[kept++] = range;
+  }
+  FFindingOctets.resize(kept);
   FDerChecks = TDerChecks::dcDone;
+}
+
+bool TDecodedDocument::IsFindingOctet(std::int32_t offset) const {
+  // The last range starting at or before offset is the only one that can hold it.
+  auto after = std::upper_bound(FFindingOctets.begin(), FFindingOctets.end(), offset,
+                                [](std::int32_t o, const auto& range) { return o < range.first; });
+  return after != FFindingOctets.begin() && offset <= std::prev(after)->second;
 }
 
 std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
@@ -201,14 +225,14 @@ std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
   return {first, last};
 }
 
-std::u16string TDecodedDocument::DerStatusText() const {
+std::u16string TDecodedDocument::DerStatusText(TTextById text) const {
   if (!FSettings.DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
   // Decoding stopped at a malformed header.
-  if (EndsWithFatalError()) return u"Not BER";
-  if (FDerFindings.empty()) return u"DER";
+  if (EndsWithFatalError()) return text(NotBerText);
+  if (FDerFindings.empty()) return text(DerText);
   if (OnlyIndefiniteLengths(FDerFindings))
-    return u"BER (" + Counted(FDerFindings.size(), u"indefinite length", u"indefinite lengths") + u")";
-  return Counted(FDerFindings.size(), u"DER problem", u"DER problems");
+    return CountedText(FDerFindings.size(), IndefiniteLengthText, IndefiniteLengthsText, text);
+  return CountedText(FDerFindings.size(), ProblemText, ProblemsText, text);
 }
 
 std::span<const std::uint8_t> TDecodedDocument::ElementEncoding(TTag element) const {

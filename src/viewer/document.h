@@ -15,6 +15,7 @@
 #include "asn/der_check.h"
 #include "schema/names.h"
 #include "settings/settings.h"
+#include "viewer/der_text.h"
 #include "viewer/tag.h"
 #include "viewer/xml_export.h"
 
@@ -104,11 +105,14 @@ class TDecodedDocument {
   std::vector<asn::TDerFinding> CheckDer() const;
   // The findings RunDerChecks left, in document order; empty while they are due.
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  // Whether the octet at offset is among the octets at fault of a finding
+  // RunDerChecks left.
+  bool IsFindingOctet(std::int32_t offset) const;
   // The findings of an element row; empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
-  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER"; empty
-  // with the checks off and until they have run.
-  std::u16string DerStatusText() const;
+  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER" in the
+  // texts of the table; empty with the checks off and until they have run.
+  std::u16string DerStatusText(TTextById text) const;
 
   // Appends the XML lines of tag and everything below it; level 0 is the root.
   void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const;
@@ -135,6 +139,8 @@ class TDecodedDocument {
   TDocument FElements;
   schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;
+  // The findings' octets as ranges [first, last] in offset order, overlaps joined.
+  std::vector<std::pair<std::int32_t, std::int32_t>> FFindingOctets;
   // dcDone once the checks have run over the document as it stands.
   enum class TDerChecks : std::uint8_t { dcNone, dcDue, dcDone } FDerChecks = TDerChecks::dcNone;
 };

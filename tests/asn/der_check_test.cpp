@@ -70,7 +70,7 @@ std::string Findings(const std::string& hex, bool rawFile = true) {
   std::string out;
   for (const TDerFinding& f : CheckDer(tree, bytes, options)) {
     if (!out.empty()) out += ' ';
-    out += std::string(DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset) + "+" + std::to_string(f.Length);
+    out += std::string(DerRuleId(f.Rule())) + "@" + std::to_string(f.Offset) + "+" + std::to_string(f.Length);
   }
   return out;
 }
@@ -152,7 +152,7 @@ TEST(DerCheck, TrailingDataOnlyInRawFiles) {
 TEST(DerCheck, ExtraChecksPlugInAndFindingsStayInDocumentOrder) {
   struct TFlagSecond final : IDerCheck {
     void Run(const IElementTree& tree, std::span<const std::uint8_t>, std::vector<TDerFinding>& f) const override {
-      f.push_back({1, TDerRule::drDefaultEncoded, tree.Header(1).Offset, 3, "DER: DEFAULT value encoded"});
+      f.push_back({1, TDerText::dtDefaultEncoded, tree.Header(1).Offset, 3});
     }
   };
   const std::vector<std::uint8_t> bytes = Hex("30 07 01 01 00 02 81 01 05");
@@ -163,9 +163,9 @@ TEST(DerCheck, ExtraChecksPlugInAndFindingsStayInDocumentOrder) {
   options.Extra = extras;
   const std::vector<TDerFinding> findings = CheckDer(tree, bytes, options);
   ASSERT_EQ(findings.size(), 2u);
-  EXPECT_EQ(findings[0].Rule, TDerRule::drDefaultEncoded);
-  EXPECT_EQ(findings[1].Rule, TDerRule::drLengthNotMinimal);
-  EXPECT_EQ(findings[1].Explanation, "DER: length 1 written in 2 octets");
+  EXPECT_EQ(findings[0].Rule(), TDerRule::drDefaultEncoded);
+  EXPECT_EQ(findings[1].Text, TDerText::dtLengthNotMinimal);
+  EXPECT_EQ(findings[1].Numbers, (std::array<std::uint32_t, 3>{1, 2, 0}));
 }
 
 TEST(DerCheck, DeepNestingNeedsNoNativeStack) {

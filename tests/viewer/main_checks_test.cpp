@@ -108,7 +108,7 @@ TEST_F(ChecksTest, ChecksAreIdleWorkAfterEachLoad) {
   Load(HexBytes(TwoFaults));
   std::vector<std::string> found;
   for (const asn::TDerFinding& f : Form.DerFindings())
-    found.push_back(std::string(asn::DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset));
+    found.push_back(std::string(asn::DerRuleId(f.Rule())) + "@" + std::to_string(f.Offset));
   EXPECT_EQ(found, (std::vector<std::string>{"integer-not-minimal@4", "boolean-not-canonical@8"}));
   EXPECT_FALSE(Form.HasIdleWork());
   EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "2 DER problems");
@@ -140,7 +140,7 @@ TEST_F(ChecksTest, SchemaRulesNeedTheFieldNames) {
     Show(std::vector<std::uint8_t>(data.begin(), data.end()));
     std::vector<std::string> found;
     for (const asn::TDerFinding& f : Form.DerFindings())
-      found.push_back(std::string(asn::DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset));
+      found.push_back(std::string(asn::DerRuleId(f.Rule())) + "@" + std::to_string(f.Offset));
     EXPECT_EQ(found, names ? std::vector<std::string>{"default-encoded@8"} : std::vector<std::string>{});
   }
 }

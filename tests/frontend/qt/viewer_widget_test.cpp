@@ -4,14 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -570,6 +576,79 @@ TEST_F(QtViewer, FontBoxesOpenOnTheFacesDrawnAndKeepOnePickedThere) {
   EXPECT_EQ(showAndPick(), drawn);
   EXPECT_EQ(utf8(FForm->Settings().Hex.FontName), drawn[1]) << "stored by its own name";
   EXPECT_EQ(showAndPick(), drawn) << "shown again";
+}
+
+// "name: caption" for each widget of dialog whose caption the style draws cut:
+// wider than a label, a check box or radio button with its mark, a group box
+// with its frame, or the text room a button leaves inside its frame.
+std::vector<std::string> CutCaptions(const QDialog& dialog) {
+  std::vector<std::string> cut;
+  for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+    QString caption;
+    bool fits = true;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      caption = label->text();
+      fits = label->sizeHint().width() <= label->width();
+    } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+      caption = check->text();
+      fits = check->sizeHint().width() <= check->width();
+    } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+      caption = radio->text();
+      fits = radio->sizeHint().width() <= radio->width();
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      caption = group->title();
+      fits = group->minimumSizeHint().width() <= group->width();
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      caption = button->text();
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = caption;
+      const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+      fits = button->fontMetrics().horizontalAdvance(caption) <= room.width();
+    }
+    if (!caption.isEmpty() && !fits) cut.push_back((widget->objectName() + ": " + caption).toStdString());
+  }
+  return cut;
+}
+
+// In each shipped language the settings dialog, drawn by Qt's own style in the
+// face it takes for Tahoma, shows every caption whole; so does the About box.
+TEST_F(QtViewer, NoCaptionOfAShippedLanguageIsCut) {
+  for (const char* language : {"german.lng", "russian.lng"})
+    fs::copy_file(fs::path(BRAMLET_SOURCE_DIR) / "data" / "lang" / language, FModuleDir / language);
+  Open("cert.der");
+  std::vector<std::string> cut;
+  int languages = 0;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* list = dialog->findChild<QComboBox*>("cbLanguage")) {
+      for (int item = 0; item < list->count(); ++item) {
+        list->setCurrentIndex(item);
+        emit list->activated(item);
+        ++languages;
+        for (const std::string& caption : CutCaptions(*dialog))
+          cut.push_back(list->itemText(item).toStdString() + " " + caption);
+        if (list->itemText(item).contains("german.lng")) {
+          EXPECT_TRUE(dialog->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-settings-de.png")));
+        }
+      }
+      emit list->activated(0);
+    }
+    if (dialog->isVisible()) dialog->reject();
+  });
+  FForm->ShowSettings();
+  EXPECT_EQ(languages, 3);
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    for (const std::string& caption : CutCaptions(*box)) cut.push_back("About " + caption);
+    ++languages;
+    box->reject();
+  });
+  FForm->ShowAbout();
+  EXPECT_EQ(languages, 4);
+  EXPECT_EQ(cut, std::vector<std::string>{});
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
