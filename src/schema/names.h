@@ -91,8 +91,6 @@ class TNames {
   };
   // Every departure, in document order; names everything first.
   const std::vector<TDeparture>& Departures() const;
-  // "tbsCertificate: issuer expected (SEQUENCE), found INTEGER"
-  std::string DepartureText(const TDeparture& departure) const;
 
  private:
   // What one element adds to the path and shows; elements share these.
@@ -192,5 +190,14 @@ class TNames {
   mutable std::vector<TDeparture> FDepartures;
   mutable bool FDeparturesSorted = true;
 };
+
+// The words a departure is told in: a field or type name by its string
+// offset; what a type node expects ("SEQUENCE" for one tag, else the type's
+// name); a tag by its code (class in the top two bits), as ASN.1 writes it.
+std::string_view SchemaWord(std::uint32_t offset);
+std::string ExpectedText(std::uint32_t type);
+std::string TagText(std::uint32_t code);
+// A tag's code, 0xFFFFFFFF for a number too large to be one.
+std::uint32_t TagCode(const asn::TElementHeader& h);
 
 }  // namespace schema

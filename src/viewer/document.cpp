@@ -204,14 +204,26 @@ bool TDecodedDocument::IsFindingOctet(std::int32_t offset) const {
 
 std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   asn::TDerOptions options;
-  options.RawFile = !FFromBase64 && !FFromClipboard;
+  // Octets after a block's first element are trailing data, in a file as in
+  // each armoured block of one; a paste is not checked for them.
+  options.RawFile = !FFromClipboard;
+  if (FFromBase64) options.BlockStarts = FBlockStarts;
   const TTag root = Root();
   const std::int32_t rows = root.ChildsCount();
   if (EndsWithFatalError()) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
-  // The rules that need the schema see the names built with the document.
-  const schema::TSchemaDerCheck schemaCheck(FNames);
+  // The checks go by the elements' types, whether or not the names are shown:
+  // without them the typing is built for the checks alone.
+  schema::TNames unshown;
+  const schema::TNames* names = &FNames;
+  if (!FSettings.FieldNames) {
+    unshown.Build(FElements, *FBytes, FPemLabel);
+    names = &unshown;
+  }
+  const schema::TSchemaDerCheck schemaCheck(*names);
+  const schema::TDerTyping typing(*names);
   const asn::IDerCheck* const extra[] = {&schemaCheck};
   options.Extra = extra;
+  options.Typing = &typing;
   return asn::CheckDer(FElements, *FBytes, options);
 }
 

@@ -136,6 +136,8 @@ class TDecodedDocument {
   bool FFromBase64 = false;
   bool FFromClipboard = false;
   std::string FPemLabel;
+  // Where each armoured block's octets start, for a document decoded from text.
+  std::vector<std::int32_t> FBlockStarts;
   TDocument FElements;
   schema::TNames FNames;
   std::vector<asn::TDerFinding> FDerFindings;

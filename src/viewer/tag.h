@@ -121,6 +121,7 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t Parent(std::uint32_t element) const override;
   std::uint32_t ChildCount(std::uint32_t element) const override;
   std::uint32_t Child(std::uint32_t element, std::uint32_t index) const override;
+  std::uint32_t SubtreeEnd(std::uint32_t element) const override { return At(element).End; }
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
   // The last element whose header starts at or before offset (elements come
