@@ -40,7 +40,10 @@ std::u16string Counted(std::size_t count, std::u16string_view one, std::u16strin
 }  // namespace
 
 TDecodedDocument::TDecodedDocument(const settings::TSettings& settings, std::u16string fileName)
-    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {}
+    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {
+  // Names are cleared while they are off, so this holds only with names on.
+  FElements.SetContentsHidden([this](std::uint32_t element) { return FNames.IsOpaque(element); });
+}
 
 bool TDecodedDocument::EndsWithFatalError() const {
   const TTag root = Root();

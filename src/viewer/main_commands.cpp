@@ -84,17 +84,20 @@ void TMainForm::ToggleAttributes() {
   FSettings.ShowAttributes = !FSettings.ShowAttributes;
   TNodeId node = FTreeVT.FocusedNode();
   if (node != NoNode && !FSettings.ShowAttributes && GetTag(node).TagType() == ttAttrib) node = FTreeVT.Parent(node);
+  if (!ReinitStructureTree(node)) return;
+  FTreeVT.SetFocusedNode(node);
+  FTreeVT.SetSelected(node, true);
+  FTreeVT.SetExpanded(node, true);
+  FTreeVT.ScrollIntoView(node, true);
+}
+
+bool TMainForm::ReinitStructureTree(TNodeId node) {
   // Remember the document row: re-initialising may rebuild the row's block.
   TTag keep = GetTag(node);
   FTreeVT.BeginUpdate();
   FTreeVT.ReinitAll();
   FTreeVT.EndUpdate();
-  if (!keep.IsValid()) return;
-  if (!FTreeVT.Exists(node) || GetTag(node) != keep) return;
-  FTreeVT.SetFocusedNode(node);
-  FTreeVT.SetSelected(node, true);
-  FTreeVT.SetExpanded(node, true);
-  FTreeVT.ScrollIntoView(node, true);
+  return keep.IsValid() && FTreeVT.Exists(node) && GetTag(node) == keep;
 }
 
 void TMainForm::ToggleHexPanel() {

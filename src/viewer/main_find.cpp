@@ -296,6 +296,24 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   // error rows follow its TopLevelCount elements.
   const TTag root = Root();
   const auto elementCount = static_cast<std::int64_t>(FDoc->Elements().ElementCount());
+  // The elements in row order: an element whose contents its rows leave out
+  // (an opaque field) is followed by the element after them.
+  auto nextShown = [&](std::int64_t e) -> std::int64_t {
+    const auto element = static_cast<std::uint32_t>(e);
+    return FDoc->Elements().ContentsHidden(element) ? FDoc->Elements().SubtreeEnd(element) : e + 1;
+  };
+  // Backwards: e - 1 unless it lies in contents left out, then the outermost
+  // element that leaves them out. Only the elements between e - 1 and e's
+  // parent are looked at, each once over a whole walk.
+  auto previousShown = [&](std::int64_t e) -> std::int64_t {
+    const auto before = static_cast<std::uint32_t>(e - 1);
+    const std::uint32_t stop = e == elementCount ? asn::NoElement : FDoc->Elements().Parent(static_cast<std::uint32_t>(e));
+    if (before == stop) return e - 1;
+    std::int64_t shown = e - 1;
+    for (std::uint32_t up = FDoc->Elements().Parent(before); up != stop; up = FDoc->Elements().Parent(up))
+      if (FDoc->Elements().ContentsHidden(up)) shown = up;
+    return shown;
+  };
   const std::int32_t topLevel = root.GetTagChildsCount();
   const std::int32_t rootRows = root.ChildsCount();
   auto firstSub = [&](std::int64_t e) { return e < elementCount ? -1 : topLevel; };
@@ -377,14 +395,14 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
       if (!backwards) {
         if (++sub < end) return true;
         if (e == elementCount) return false;
-        ++e;
+        e = nextShown(e);
         sub = firstSub(e);
         enter();
         return e < elementCount || sub < end;
       }
       if (--sub >= firstSub(e)) return true;
       if (e == 0) return false;
-      --e;
+      e = previousShown(e);
       enter();
       sub = end - 1;
       return true;
