@@ -68,8 +68,9 @@ const char* ClassName(asn::TASN1TagClasses c) {
 }
 
 // The element's own members, up to and including its findings.
-void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t element, std::string_view path,
-                   std::span<const asn::TDerFinding> findings) {
+void AppendElement(std::string& out, const viewer::TDecodedDocument& document, std::uint32_t element,
+                   std::string_view path, std::span<const asn::TDerFinding> findings) {
+  const viewer::TDocument& doc = document.Elements();
   const asn::TASNTag tag = doc.Element(element).ASNTag();
   out += "{\"offset\":" + std::to_string(tag.Offset) + ",\"header\":" + std::to_string(tag.HeaderLength()) +
          ",\"length\":" + std::to_string(tag.Length) + ",\"tag\":";
@@ -85,6 +86,11 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
   if (!tag.Constructed && !tag.Encapsulates) {
     out += ",\"value\":";
     AppendJsonString(out, doc.Element(element).Text());
+  }
+  // With field names: the value as the element's type reads it, where that says more than its tag.
+  if (document.TypedValue(doc.Element(element)) != nullptr) {
+    out += ",\"typedValue\":";
+    AppendJsonString(out, document.ValueText(doc.Element(element)));
   }
   if (!tag.Error.empty()) {
     out += ",\"error\":";
@@ -185,7 +191,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
     if (needComma) json.push_back(',');
     const std::size_t first = nextFinding;
     while (nextFinding < findings.size() && findings[nextFinding].Element == e) ++nextFinding;
-    AppendElement(json, doc, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
+    AppendElement(json, document, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
     if (doc.ChildCount(e) > 0) {
       json += ",\"children\":[";
       open.push_back(e);

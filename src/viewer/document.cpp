@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "schema/der_schema_check.h"
+#include "schema/schema_tables.h"
 #include "settings/lang.h"
 #include "settings/text.h"
 #include "text/ascii.h"
@@ -143,6 +144,7 @@ void TDecodedDocument::ClearTree() {
   if (OnClear) OnClear();
   for (TRoleBlock& block : FRoleBlocks) block.Start = NoBlock;
   FNames.Clear();
+  FTyped.Element = asn::NoElement;
   FElements.Clear();
   FDerFindings.clear();
   FDerChecks = TDerChecks::dcNone;
@@ -150,6 +152,7 @@ void TDecodedDocument::ClearTree() {
 }
 
 void TDecodedDocument::BuildNames() {
+  FTyped.Element = asn::NoElement;
   if (!FSettings.FieldNames) {
     FNames.Clear();
     return;
@@ -167,6 +170,48 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
   std::uint32_t element = ElementOf(tag);
   if (element == asn::NoElement) return {};
   return Widen(FNames.Path(element));
+}
+
+const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return nullptr;
+  const std::uint32_t element = tag.ElementIndex();
+  if (FTyped.Element != element) {
+    FTyped.Element = element;
+    FTyped.Typed = false;
+    if (const schema::tables::TTypeNode* type = FNames.TypeNode(element)) {
+      const asn::TElementHeader h = FElements.Header(element);
+      // A constructed element has no value of its own; its length may be the indefinite form's.
+      const std::span<const std::uint8_t> contents =
+          h.Constructed ? std::span<const std::uint8_t>()
+                        : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(),
+                                                                         static_cast<std::size_t>(h.Length));
+      FTyped.Typed = schema::RenderTypedValue(FTyped.Value, *type, FNames.IsOpaque(element), h, contents,
+                                              FElements.SpaceInHex(), FElements.OIDDictionary());
+    }
+  }
+  return FTyped.Typed ? &FTyped.Value : nullptr;
+}
+
+std::u16string TDecodedDocument::ValueText(TTag tag) const {
+  const schema::TTypedValue* typed = TypedValue(tag);
+  if (typed == nullptr) return tag.Text();
+  if (typed->Description.empty()) return typed->Value;
+  return typed->Value + u" - " + typed->Description;
+}
+
+std::u16string TDecodedDocument::CopiedValue(TTag tag) const {
+  if (const schema::TTypedValue* typed = TypedValue(tag)) return typed->Value;
+  return tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text();
+}
+
+bool TDecodedDocument::ValueIsHex(TTag tag) const {
+  const schema::TTypedValue* typed = TypedValue(tag);
+  return typed != nullptr ? typed->IsHex : tag.IsHex();
+}
+
+bool TDecodedDocument::ValueShortens(TTag tag) const {
+  if (const schema::TTypedValue* typed = TypedValue(tag)) return typed->Shortens;
+  return tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
 }
 
 void TDecodedDocument::ScheduleDerChecks() {

@@ -14,6 +14,7 @@
 
 #include "asn/der_check.h"
 #include "schema/names.h"
+#include "schema/typed_value.h"
 #include "settings/settings.h"
 #include "viewer/tag.h"
 #include "viewer/xml_export.h"
@@ -92,6 +93,21 @@ class TDecodedDocument {
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
 
+  // A row's value. With field names on, an element whose type says more than
+  // its tag (a string under an IMPLICIT tag, an IP address, named bits or
+  // numbers, a serial number, octets that hold no DER) shows its typed value;
+  // every other row shows its Text(). Rendered when asked, the last one kept.
+  // The typed value, or nullptr where Text() stands; valid until the next call.
+  const schema::TTypedValue* TypedValue(TTag tag) const;
+  // The value text the row shows before any shortening, OID description included.
+  std::u16string ValueText(TTag tag) const;
+  // What Copy value copies: an element's value without the OID description.
+  std::u16string CopiedValue(TTag tag) const;
+  // Whether the value is hexadecimal digits (drawn as such), and whether a
+  // long one is cut in the row.
+  bool ValueIsHex(TTag tag) const;
+  bool ValueShortens(TTag tag) const;
+
   // Forgets the findings; the DER checks over the document are then due when
   // DerChecks is on. They run with RunDerChecks, whose caller chooses when.
   void ScheduleDerChecks();
@@ -134,6 +150,12 @@ class TDecodedDocument {
   std::string FPemLabel;
   TDocument FElements;
   schema::TNames FNames;
+  // The typed value of the element last asked about (NoElement: none).
+  mutable struct {
+    std::uint32_t Element = asn::NoElement;
+    bool Typed = false;
+    schema::TTypedValue Value;
+  } FTyped;
   std::vector<asn::TDerFinding> FDerFindings;
   // dcDone once the checks have run over the document as it stands.
   enum class TDerChecks : std::uint8_t { dcNone, dcDue, dcDone } FDerChecks = TDerChecks::dcNone;

@@ -31,14 +31,14 @@ void TMainForm::WriteClipboard(const std::u16string& text) {
 void TMainForm::CopyValue() {
   TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
-  WriteClipboard(tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text());
+  WriteClipboard(FDoc->CopiedValue(tag));
 }
 
 void TMainForm::CopyRow() {
   TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   std::u16string row = tag.Name();
-  std::u16string text = tag.Text();
+  std::u16string text = FDoc->ValueText(tag);
   if (!text.empty()) (row += u": ") += text;
   std::u16string label = FieldLabel(tag);
   WriteClipboard(label.empty() ? row : label + u" " + row);

@@ -239,7 +239,9 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
                                       static_cast<std::size_t>(h.Length));
     // An element whose value fails to render has an error row after its attribute rows.
     auto faulted = [&] { return tag.TagChildsStart() > FDoc->Elements().AttribCount(element); };
-    if (filter.MayMatch(h, contents, faulted)) {
+    if (names && FDoc->TypedValue(tag) != nullptr) {
+      if (contains(FDoc->ValueText(tag))) return true;
+    } else if (filter.MayMatch(h, contents, faulted)) {
       if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
         // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
         std::string key(contents.begin(), contents.end());

@@ -57,3 +57,19 @@ openssl genpkey -algorithm RSA-PSS -pkeyopt rsa_keygen_bits:1024 -pkeyopt rsa_ps
 openssl pkey -in rsa-pss-key.der -inform DER -pubout -outform DER -out rsa-pss-pub.der
 # A PKCS#12 file with a certificate, a shrouded key and a friendly name.
 openssl pkcs12 -export -in "$s/cert.pem" -inkey "$s/rsa-key.p8.pem" -name leaf -passout pass:test -out bundle.p12
+# A certificate whose values read by their types: an IPv6 and a URI name, IP
+# addresses with masks in name constraints, a 20-octet serial number, and a
+# subject key identifier whose octets happen to be BER (04 03 01 02 03).
+cat >"$work/typed.cnf" <<CNF
+[ v3 ]
+subjectKeyIdentifier = 04:03:01:02:03
+authorityKeyIdentifier = keyid:always
+subjectAltName = DNS:typed.example.test, IP:2001:db8::1, URI:http://crl.example.test/typed
+nameConstraints = permitted;IP:192.0.2.0/255.255.255.0, permitted;IP:2001:db8::/ffff:ffff::, excluded;IP:10.0.0.0/255.0.255.0
+keyUsage = critical, digitalSignature, keyCertSign
+basicConstraints = critical, CA:true
+CNF
+openssl req -new -key "$s/rsa-key.pem" -subj "/CN=Typed values" -out "$work/typed-req.pem"
+openssl x509 -req -in "$work/typed-req.pem" -CA "$s/ca.pem" -CAkey "$s/ca-key.pem" \
+  -set_serial 0x7A3B00112233445566778899AABBCCDDEEFF0102 -days 3650 -extfile "$work/typed.cnf" -extensions v3 \
+  -outform DER -out typed-values.der
