@@ -160,7 +160,10 @@ bool RenderNamedNumber(TTypedValue& value, const tables::TTypeNode& type, Bytes 
   const tables::TNamedValue* named = NamedValue(type, number);
   if (named == nullptr) return false;
   AppendName(value.Value, named->Name);
-  value.Value.append(u" (").append(text::DecimalText(number)).push_back(u')');
+  value.Value.append(u" (");
+  if (number < 0) value.Value.push_back(u'-');
+  text::AppendDecimal(value.Value, number < 0 ? 0 - static_cast<std::uint64_t>(number) : static_cast<std::uint64_t>(number));
+  value.Value.push_back(u')');
   return true;
 }
 
@@ -223,9 +226,10 @@ bool RenderAsUniversal(TTypedValue& value, std::uint8_t u, Bytes s, bool spaceIn
   if (IsCharacterString(u) && asn::CheckValue(u, s).Rule == asn::TDerRule::drStringCharset) return false;
   asn::TASNTag tag;
   tag.TagNumber = u;
+  tag.Value.swap(value.Value);
   asn::RenderContents(tag, s, spaceInHex, oids);
+  tag.Value.swap(value.Value);
   if (!tag.Error.empty() || (tag.IsHex && u != asn::utBitString)) return false;
-  value.Value = std::move(tag.Value);
   value.Description = std::move(tag.OIDDescr);
   value.IsHex = tag.IsHex;
   value.Shortens = tag.IsHex || u == asn::utInteger || u == asn::utEnumerated;
@@ -234,11 +238,30 @@ bool RenderAsUniversal(TTypedValue& value, std::uint8_t u, Bytes s, bool spaceIn
 
 }  // namespace
 
+bool MayReadByType(const tables::TTypeNode& type, bool opaque, bool tagged) {
+  if (type.Kind != kPrimitive) return false;
+  if (opaque) return true;
+  if (tagged) return type.Universal != 0;
+  return type.ValueCount != 0 || (type.Flags & (nfIdentifier | nfIpAddress)) != 0;
+}
+
+std::u16string_view TypedAlphabet(const tables::TTypeNode& type, bool opaque) {
+  if (type.Kind != kPrimitive) return {};
+  // RenderOctets's digits and blanks; a non-encapsulating OCTET STRING's own text is the same.
+  if (opaque) return u"0123456789ABCDEF ";
+  // RenderIdentifier's; empty contents show nothing.
+  if ((type.Flags & nfIdentifier) && type.ValueCount == 0) return u"0123456789ABCDEF:() -";
+  return {};
+}
+
 bool RenderTypedValue(TTypedValue& value, const tables::TTypeNode& type, bool opaque, const asn::TElementHeader& h,
                       Bytes contents, bool spaceInHex, const asn::TOIDDictionary* oids) {
-  value = {};
-  if (h.Constructed || type.Kind != kPrimitive) return false;
+  // Cleared, not replaced: a caller that keeps one value reuses its buffers.
+  value.Value.clear();
+  value.Description.clear();
+  value.IsHex = value.Shortens = false;
   const bool tagged = h.TagClass != asn::ASN1Universal;
+  if (h.Constructed || !MayReadByType(type, opaque, tagged)) return false;
   const std::uint8_t u = tagged ? type.Universal : h.UniversalTag();
   if (opaque) {
     // What the walk decoded inside is not structure; plain octets read as they did.
@@ -263,7 +286,6 @@ bool RenderTypedValue(TTypedValue& value, const tables::TTypeNode& type, bool op
     default:
       break;
   }
-  value = {};
   return tagged && RenderAsUniversal(value, u, contents, spaceInHex, oids);
 }
 

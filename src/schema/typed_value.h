@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "asn/asn.h"
 #include "asn/element_tree.h"
@@ -29,6 +30,11 @@ struct TTypedValue {
   bool Shortens = false;
 };
 
+// Whether an element of this type may read differently from what its tag
+// gives: a primitive type under an IMPLICIT tag (tagged), with named values or
+// flags, or with opaque octets. A cheap test before RenderTypedValue.
+bool MayReadByType(const tables::TTypeNode& type, bool opaque, bool tagged);
+
 // Fills value with the text the element's type gives it and returns true, or
 // returns false when the type says nothing its tag does not, so the text the
 // tag gives stands: also for contents the type does not allow (a dNSName with
@@ -38,5 +44,11 @@ struct TTypedValue {
 // oids are as for the tag's own rendering. Never throws on bad contents.
 bool RenderTypedValue(TTypedValue& value, const tables::TTypeNode& type, bool opaque, const asn::TElementHeader& h,
                       std::span<const std::uint8_t> contents, bool spaceInHex, const asn::TOIDDictionary* oids);
+
+// The characters a value of this type is written with, typed or not, where
+// the type limits them to a few: a serial number's and opaque octets'
+// hexadecimal digits and punctuation. Empty for every other type. A search
+// can rule such a value out without rendering it.
+std::u16string_view TypedAlphabet(const tables::TTypeNode& type, bool opaque);
 
 }  // namespace schema

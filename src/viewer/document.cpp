@@ -172,24 +172,44 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
   return Widen(FNames.Path(element));
 }
 
+void TDecodedDocument::TypeOf(TTag tag) const {
+  const std::uint32_t element = tag.ElementIndex();
+  if (FTyped.Element == element) return;
+  FTyped.Element = element;
+  FTyped.Rendered = false;
+  FTyped.Typed = false;
+  FTyped.Type = nullptr;
+  const schema::tables::TTypeNode* type = FNames.TypeNode(element);
+  if (type == nullptr || type->Kind != schema::kPrimitive) return;
+  // Only a string type's octets can be opaque: the names are asked no more than that.
+  FTyped.Opaque = (type->Universal == asn::utBitString || type->Universal == asn::utOctetString) &&
+                  FNames.IsOpaque(element);
+  const bool tagged = FElements.TagClass(element) != asn::ASN1Universal;
+  if (schema::MayReadByType(*type, FTyped.Opaque, tagged)) FTyped.Type = type;
+}
+
 const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
   if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return nullptr;
   const std::uint32_t element = tag.ElementIndex();
-  if (FTyped.Element != element) {
-    FTyped.Element = element;
-    FTyped.Typed = false;
-    if (const schema::tables::TTypeNode* type = FNames.TypeNode(element)) {
-      const asn::TElementHeader h = FElements.Header(element);
-      // A constructed element has no value of its own; its length may be the indefinite form's.
-      const std::span<const std::uint8_t> contents =
-          h.Constructed ? std::span<const std::uint8_t>()
-                        : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(),
-                                                                         static_cast<std::size_t>(h.Length));
-      FTyped.Typed = schema::RenderTypedValue(FTyped.Value, *type, FNames.IsOpaque(element), h, contents,
-                                              FElements.SpaceInHex(), FElements.OIDDictionary());
-    }
+  TypeOf(tag);
+  if (!FTyped.Rendered && FTyped.Type != nullptr) {
+    const asn::TElementHeader h = FElements.Header(element);
+    // A constructed element has no value of its own; its length may be the indefinite form's.
+    const std::span<const std::uint8_t> contents =
+        h.Constructed ? std::span<const std::uint8_t>()
+                      : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(),
+                                                                       static_cast<std::size_t>(h.Length));
+    FTyped.Typed = schema::RenderTypedValue(FTyped.Value, *FTyped.Type, FTyped.Opaque, h, contents,
+                                            FElements.SpaceInHex(), FElements.OIDDictionary());
   }
+  FTyped.Rendered = true;
   return FTyped.Typed ? &FTyped.Value : nullptr;
+}
+
+std::u16string_view TDecodedDocument::ValueAlphabet(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  TypeOf(tag);
+  return FTyped.Type != nullptr ? schema::TypedAlphabet(*FTyped.Type, FTyped.Opaque) : std::u16string_view{};
 }
 
 std::u16string TDecodedDocument::ValueText(TTag tag) const {

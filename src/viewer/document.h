@@ -107,6 +107,9 @@ class TDecodedDocument {
   // long one is cut in the row.
   bool ValueIsHex(TTag tag) const;
   bool ValueShortens(TTag tag) const;
+  // The few characters the row's value text is made of where its type
+  // limits them (a serial number, opaque octets); empty otherwise.
+  std::u16string_view ValueAlphabet(TTag tag) const;
 
   // Forgets the findings; the DER checks over the document are then due when
   // DerChecks is on. They run with RunDerChecks, whose caller chooses when.
@@ -132,6 +135,10 @@ class TDecodedDocument {
   std::span<const std::uint8_t> ElementEncoding(TTag element) const;
 
  private:
+  // Fills FTyped's type facts for an element row, unless they are its already:
+  // its type when that may read its value differently from its tag.
+  void TypeOf(TTag tag) const;
+
   const settings::TSettings& FSettings;
   std::u16string FFileName;
   TBytes FBytes;
@@ -150,9 +157,13 @@ class TDecodedDocument {
   std::string FPemLabel;
   TDocument FElements;
   schema::TNames FNames;
-  // The typed value of the element last asked about (NoElement: none).
+  // The element last asked about (NoElement: none): its type where that may
+  // read its value, whether its octets are opaque, and its typed value once rendered.
   mutable struct {
     std::uint32_t Element = asn::NoElement;
+    const schema::tables::TTypeNode* Type = nullptr;
+    bool Opaque = false;
+    bool Rendered = false;
     bool Typed = false;
     schema::TTypedValue Value;
   } FTyped;

@@ -216,6 +216,18 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   std::unordered_map<std::string, bool> oidTexts;
   std::span<const std::uint8_t> bytes(*Bytes());
 
+  // Whether wanted is made of a value alphabet's characters; the alphabets are
+  // a few constant texts, so the last answer is kept.
+  std::u16string_view lastAlphabet;
+  bool lastWithin = false;
+  auto withinAlphabet = [&](std::u16string_view alphabet) {
+    if (alphabet.data() != lastAlphabet.data()) {
+      lastAlphabet = alphabet;
+      lastWithin = Within(wanted, alphabet);
+    }
+    return lastWithin;
+  };
+
   auto elementMatches = [&](TTag tag) {
     const std::uint32_t element = tag.ElementIndex();
     const asn::TElementHeader h = FDoc->Elements().Header(element);
@@ -239,8 +251,13 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
                                       static_cast<std::size_t>(h.Length));
     // An element whose value fails to render has an error row after its attribute rows.
     auto faulted = [&] { return tag.TagChildsStart() > FDoc->Elements().AttribCount(element); };
-    if (names && FDoc->TypedValue(tag) != nullptr) {
-      if (contains(FDoc->ValueText(tag))) return true;
+    // Only a primitive element has a typed value.
+    const bool typing = names && !h.Constructed;
+    const std::u16string_view alphabet = typing ? FDoc->ValueAlphabet(tag) : std::u16string_view();
+    if (!alphabet.empty() && !withinAlphabet(alphabet)) {
+      // Neither text the value may show can hold the wanted one.
+    } else if (const schema::TTypedValue* typed = typing ? FDoc->TypedValue(tag) : nullptr) {
+      if (contains(typed->Value) || (!typed->Description.empty() && contains(FDoc->ValueText(tag)))) return true;
     } else if (filter.MayMatch(h, contents, faulted)) {
       if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
         // Only the description can hold the text; OBJECT IDENTIFIERs repeat.

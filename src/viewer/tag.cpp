@@ -163,6 +163,8 @@ std::uint32_t TDocument::ChildCountOf(std::uint32_t index) const {
   return count < pkChildCountMax ? count : FamilyOf(index).Count;
 }
 
+bool TDocument::AskContentsHidden(std::uint32_t index) const { return FContentsHidden && FContentsHidden(index); }
+
 std::uint32_t TDocument::ChildOf(std::uint32_t index, std::uint32_t child) const {
   // The first child follows its parent; each later one follows the previous
   // one's descendants. A large family's samples shorten the steps.

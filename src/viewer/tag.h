@@ -139,8 +139,9 @@ class TDocument final : public asn::IElementTree {
   // and the rows and walks over TTag pass over them. The element tree
   // (ChildCount, Child) keeps them. Asked only about encapsulating elements.
   void SetContentsHidden(std::function<bool(std::uint32_t)> hidden) { FContentsHidden = std::move(hidden); }
-  bool ContentsHidden(std::uint32_t index) const {
-    return (At(index).Packed & pkEncapsulates) && FContentsHidden && FContentsHidden(index);
+  bool ContentsHidden(std::uint32_t index) const { return (At(index).Packed & pkEncapsulates) && AskContentsHidden(index); }
+  asn::TASN1TagClasses TagClass(std::uint32_t index) const {
+    return static_cast<asn::TASN1TagClasses>(TagClassOf(At(index)));
   }
   // The element after index's last descendant (ElementCount at the end).
   std::uint32_t SubtreeEnd(std::uint32_t index) const { return At(index).End; }
@@ -213,6 +214,8 @@ class TDocument final : public asn::IElementTree {
   // The element's identifier and length octet counts.
   std::pair<std::int32_t, std::int32_t> HeaderLengthsOf(std::uint32_t index) const;
   std::uint32_t ChildCountOf(std::uint32_t index) const;
+  // FContentsHidden's answer, out of line: walks over every element test the flag first.
+  bool AskContentsHidden(std::uint32_t index) const;
   // The element children its rows show: none when its contents are hidden.
   std::uint32_t ShownChildCountOf(std::uint32_t index) const {
     return ContentsHidden(index) ? 0 : ChildCountOf(index);
