@@ -59,6 +59,15 @@ class NamesTest : public ViewsTest {
     Form.MainMenuClick(Form.MainMenu().Item(item).Tag);
     return Clipboard();
   }
+  // The XML export of the shown document, one line per entry.
+  std::vector<std::u16string> Xml() {
+    struct TLines : IXmlLineSink {
+      std::vector<std::u16string> Lines;
+      void AddLine(std::int32_t, std::u16string_view text) override { Lines.emplace_back(text); }
+    } lines;
+    Form.Document().WriteTag(Form.Root(), lines, 0);
+    return lines.Lines;
+  }
   // The offsets of the rows Find focuses, one search after another.
   std::vector<std::int32_t> Hits(const std::u16string& text, bool backwards) {
     Form.TreeVT().SetFocusedNode(NoNode);
@@ -178,8 +187,10 @@ TEST_F(NamesTest, OpaqueOctetsShowNoContentsAndFindPassesOverThem) {
   EXPECT_FALSE(Form.TreeVT().HasChildren(key));
   const std::vector<std::int32_t> forward = Hits(u"octet string", false);
   const std::vector<std::int32_t> backward = Hits(u"octet string", true);
+  const std::vector<std::u16string> namedXml = Xml();
 
   PressFieldNamesKey();
+  EXPECT_EQ(Xml(), namedXml) << "the export is the decoding's, whatever the names";
   const std::vector<std::int32_t> plainForward = Hits(u"octet string", false);
   // The contents are rows again: focus the inner OCTET STRING, then name it away.
   const auto inner = std::find(plainForward.begin(), plainForward.end(), keyOffset + 2);
