@@ -155,9 +155,10 @@ class TNames {
   class TMatcher;
 
   bool Named(std::uint32_t element) const { return element < FSlots.Size() && FSlots[element] != 0; }
-  // Names the item (of the innermost family) that holds element, if not yet done.
+  // Names the item (of the innermost family) that holds element, if not yet
+  // done; a named element's item is (rows ask this once or more per paint).
   void Settle(std::uint32_t element) const {
-    if (FPending) SettleFamilies(element);
+    if (FPending && !Named(element)) SettleFamilies(element);
   }
   void SettleFamilies(std::uint32_t element) const;
   // The step's index, or 0 (unnamed) once the steps no longer fit a slot.
