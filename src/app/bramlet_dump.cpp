@@ -15,6 +15,7 @@
 #include "app/dump_check.h"
 #include "app/dump_printer.h"
 #include "asn/asn.h"
+#include "asn/der_check.h"
 #include "io/files.h"
 #include "settings/text.h"
 #include "viewer/document_text.h"
@@ -58,6 +59,7 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
                "                   hexadecimal), raw or as PEM\n"
                "  --json           the document as JSON, with each element's path and DER findings\n"
                "  --no-names       without the field names from the standards' schemas\n"
+               "  --rules          every rule --check applies: its id, what it asks for, where it comes from\n"
                "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
                "  -h, --help       this text\n"
                "  --version        the version\n";
@@ -247,6 +249,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
     } else if (arg == "--element") {
       if (++i >= argc) return Usage("--element needs an offset");
       if (!ParseOffset(argv[i], options.ElementOffset)) return Usage("--element needs a decimal or 0x hexadecimal offset");
+    } else if (arg == "--rules") {
+      for (const asn::TDerRuleInfo& rule : asn::DerRules())
+        std::cout << rule.Id << '\t' << rule.Meaning << " (" << rule.Clause << ")\n";
+      return 0;
     } else if (arg == "-h" || arg == "--help") {
       Usage("", std::cout);
       std::cout << HelpEpilogue;

@@ -94,6 +94,11 @@ void AppendElement(std::string& out, const viewer::TDecodedDocument& document, s
     out += ",\"value\":";
     AppendJsonString(out, doc.Element(element).Text());
   }
+  // With field names: the value as the element's type reads it, where that says more than its tag.
+  if (document.TypedValue(doc.Element(element)) != nullptr) {
+    out += ",\"typedValue\":";
+    AppendJsonString(out, document.ValueText(doc.Element(element)));
+  }
   if (!tag.Error.empty()) {
     out += ",\"error\":";
     AppendJsonString(out, tag.Error);

@@ -12,8 +12,9 @@ namespace app {
 
 std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row) {
   std::u16string label = document.FieldLabel(row);
-  if (label.empty()) return viewer::RowLine(row);
-  return label + u" " + viewer::RowLine(row);
+  std::u16string line = viewer::RowLine(row, document.ValueText(row));
+  if (label.empty()) return line;
+  return label + u" " + line;
 }
 
 TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)

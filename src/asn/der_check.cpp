@@ -47,8 +47,17 @@ int CompareEncodings(Bytes a, Bytes b) {
 
 class TChecker {
  public:
-  TChecker(const IElementTree& tree, Bytes bytes, std::vector<TDerFinding>& findings)
-      : FTree(tree), FBytes(bytes), FFindings(findings) {}
+  TChecker(const IElementTree& tree, Bytes bytes, std::vector<TDerFinding>& findings, const IDerTyping* typing)
+      : FTree(tree), FBytes(bytes), FFindings(findings), FTyping(typing) {}
+
+  // Checks every element in document order; nothing below an opaque one.
+  void CheckAll() {
+    const std::uint32_t count = FTree.ElementCount();
+    for (std::uint32_t element = 0; element < count;) {
+      CheckElement(element);
+      element = FTyping != nullptr && FTyping->IsOpaque(element) ? FTree.SubtreeEnd(element) : element + 1;
+    }
+  }
 
   void CheckElement(std::uint32_t element) {
     const TElementHeader h = FTree.Header(element);
@@ -56,13 +65,16 @@ class TChecker {
     FElement = element;
     CheckTag(h);
     CheckLength(h);
-    const std::uint8_t u = h.UniversalTag();
+    // The universal type the tag names, else the one the schema says an IMPLICIT tag hides.
+    std::uint8_t u = h.UniversalTag();
+    if (u == utNone && FTyping != nullptr) u = FTyping->ImplicitUniversal(element);
     if (h.Constructed) {
       // An indefinite length needs the constructed form (X.690 8.1.3.2), so a
       // streamed string is reported once, by its length.
       if (IsStringType(u) && !IsIndefinite(h))
         Add(TDerText::dtConstructedString, h.Offset, h.TagLength, {u});
-      if (u == utSet) CheckSetOrder(element);
+      const IDerTyping::TSetKind kind = FTyping != nullptr ? FTyping->SetKind(element) : IDerTyping::TSetKind::skNone;
+      if (kind != IDerTyping::TSetKind::skNone || u == utSet) CheckSetOrder(element, kind);
       return;
     }
     const std::int32_t start = h.Offset + h.HeaderLength();
@@ -78,19 +90,32 @@ class TChecker {
   void CheckTrailingData(const TDerOptions& options) {
     if (!options.RawFile) return;
     const std::uint32_t topLevel = FTree.ChildCount(NoElement);
-    if (topLevel == 0) return;
-    const TElementHeader first = FTree.Header(FTree.Child(NoElement, 0));
-    const std::int32_t end = first.Offset + first.FullLength();
     const auto size = static_cast<std::int32_t>(FBytes.size());
-    if (end >= size) return;
-    // After a fatal error the octets from its offset on are the error's to report.
-    if (topLevel == 1 && options.FatalOffset == end) return;
-    FElement = topLevel > 1 ? FTree.Child(NoElement, 1) : NoElement;
-    Add(TDerText::dtTrailingData, end, size - end, {static_cast<std::uint32_t>(size - end)});
+    // Each block (the whole buffer when there are none) is a unit whose first
+    // top-level element is all it may hold.
+    const std::size_t units = options.BlockStarts.empty() ? 1 : options.BlockStarts.size();
+    std::uint32_t next = 0;  // the first top-level element not yet passed
+    for (std::size_t unit = 0; unit < units; ++unit) {
+      const std::int32_t start = options.BlockStarts.empty() ? 0 : options.BlockStarts[unit];
+      const std::int32_t stop = unit + 1 < units ? options.BlockStarts[unit + 1] : size;
+      while (next < topLevel && FTree.Header(FTree.Child(NoElement, next)).Offset < start) ++next;
+      if (next == topLevel) return;
+      const TElementHeader first = FTree.Header(FTree.Child(NoElement, next));
+      if (first.Offset >= stop) continue;
+      const std::int32_t end = first.Offset + first.FullLength();
+      ++next;
+      if (end >= stop) continue;
+      // After a fatal error the octets from its offset on are the error's to report.
+      if (options.FatalOffset == end && (next == topLevel || FTree.Header(FTree.Child(NoElement, next)).Offset >= stop))
+        continue;
+      const bool another = next < topLevel && FTree.Header(FTree.Child(NoElement, next)).Offset < stop;
+      FElement = another ? FTree.Child(NoElement, next) : NoElement;
+      Add(TDerText::dtTrailingData, end, stop - end, {static_cast<std::uint32_t>(stop - end)});
+    }
   }
 
  private:
-  void Add(TDerText text, std::int32_t offset, std::int32_t length, std::array<std::uint32_t, 3> numbers = {}) {
+  void Add(TDerText text, std::int32_t offset, std::int32_t length, std::array<std::uint32_t, 4> numbers = {}) {
     FFindings.push_back({FElement, text, offset, length, numbers});
   }
 
@@ -122,12 +147,13 @@ class TChecker {
   }
 
   // X.690 10.3 (SET: components in tag order) and 11.6 (SET OF: encodings in
-  // ascending order). The encoding alone does not say which of the two a SET
-  // is, so a SET is reported only when no reading accepts its order: members
-  // sharing a tag make it a SET OF, whose encodings must ascend; members with
-  // distinct tags may be either, and are at fault only when they are neither
-  // in tag order nor in order of their encodings.
-  void CheckSetOrder(std::uint32_t element) {
+  // ascending order). Where the schema says which of the two element is, its
+  // rule applies. Otherwise the encoding alone does not tell, so a SET is
+  // reported only when no reading accepts its order: members sharing a tag
+  // make it a SET OF, whose encodings must ascend; members with distinct tags
+  // may be either, and are at fault only when they are neither in tag order
+  // nor in order of their encodings.
+  void CheckSetOrder(std::uint32_t element, IDerTyping::TSetKind kind) {
     std::uint32_t count = FTree.ChildCount(element);
     if (count > 0 && IsEndOfContents(FTree.Header(FTree.Child(element, count - 1)))) --count;
     if (count < 2) return;
@@ -144,6 +170,13 @@ class TChecker {
         firstEncodingFault = static_cast<std::int32_t>(i);
       previous = current;
     }
+    if (kind == IDerTyping::TSetKind::skSetOf) sharedTag = true;
+    if (kind == IDerTyping::TSetKind::skSet) {
+      if (firstTagFault < 0) return;
+      const TElementHeader at = FTree.Header(FTree.Child(element, static_cast<std::uint32_t>(firstTagFault)));
+      Add(TDerText::dtSetTagOrder, at.Offset, at.FullLength());
+      return;
+    }
     if (firstEncodingFault < 0) return;
     if (!sharedTag && firstTagFault < 0) return;
     const TElementHeader at = FTree.Header(FTree.Child(element, static_cast<std::uint32_t>(firstEncodingFault)));
@@ -158,6 +191,7 @@ class TChecker {
   const IElementTree& FTree;
   Bytes FBytes;
   std::vector<TDerFinding>& FFindings;
+  const IDerTyping* FTyping;
   std::uint32_t FElement = NoElement;
 };
 
@@ -202,8 +236,51 @@ constexpr TDerTextInfo DerTexts[] = {
     {TT::dtSurrogate, TR::drStringCharset, 830, 0, {TA::daTagName, TA::daCodePoint}},
     {TT::dtAboveUnicode, TR::drStringCharset, 831, 0, {TA::daTagName, TA::daCodePoint}},
     {TT::dtDefaultEncoded, TR::drDefaultEncoded, 832, 0, {TA::daFieldName}},
+    {TT::dtNullContents, TR::drNullNotEmpty, 838, 839, {TA::daDecimal}},
+    {TT::dtOidEmpty, TR::drOidEmpty, 808, 0, {TA::daTagName}},
+    {TT::dtTimeNotInstant, TR::drTimeNotInstant, 840, 0, {TA::daTagName}},
+    {TT::dtSchemaExpected, TR::drSchemaMismatch, 834, 0, {TA::daSchemaWord, TA::daSchemaWord, TA::daSchemaType, TA::daTag}},
+    {TT::dtSchemaExpectedNothing, TR::drSchemaMismatch, 835, 0, {TA::daSchemaWord, TA::daSchemaWord, TA::daSchemaType}},
+    {TT::dtSchemaEndExpected, TR::drSchemaMismatch, 836, 0, {TA::daSchemaWord, TA::daTag}},
+    {TT::dtSetTagOrder, TR::drSetNotSorted, 837, 0, {}},
     {TT::dtTrailingData, TR::drTrailingData, 833, 0, {TA::daDecimal}},
 };
+
+constexpr TDerRuleInfo Rules[] = {
+    {TR::drLengthNotMinimal, "length-not-minimal", "a definite length in the fewest octets", "X.690 10.1"},
+    {TR::drIndefiniteLength, "indefinite-length", "no indefinite length", "X.690 10.1"},
+    {TR::drConstructedString, "constructed-string", "strings in the primitive form", "X.690 10.2"},
+    {TR::drTagNotMinimal, "tag-not-minimal", "a tag number in the fewest octets", "X.690 8.1.2.4"},
+    {TR::drBooleanNotCanonical, "boolean-not-canonical", "a BOOLEAN of one octet, TRUE as FF", "X.690 11.1"},
+    {TR::drIntegerNotMinimal, "integer-not-minimal", "an INTEGER or ENUMERATED in the fewest octets", "X.690 8.3.2"},
+    {TR::drBitstringPadding, "bitstring-padding", "a BIT STRING's unused bits at most 7, and zero", "X.690 11.2.1"},
+    {TR::drNamedBitsTrailingZero, "named-bits-trailing-zero", "a named bit list without trailing zero bits",
+     "X.690 11.2.2"},
+    {TR::drSetNotSorted, "set-not-sorted", "SET members in tag order, SET OF members in the order of their encodings",
+     "X.690 10.3, 11.6"},
+    {TR::drTimeNotDer, "time-not-der", "UTCTime as YYMMDDHHMMSSZ, GeneralizedTime as YYYYMMDDHHMMSS[.fff]Z",
+     "X.690 11.7, 11.8"},
+    {TR::drOidNotMinimal, "oid-not-minimal", "OBJECT IDENTIFIER sub-identifiers in the fewest octets",
+     "X.690 8.19.2"},
+    {TR::drStringCharset, "string-charset", "a string's octets within its character set and encoding",
+     "X.680 41, 43; RFC 3629"},
+    {TR::drDefaultEncoded, "default-encoded", "a component equal to its DEFAULT left out", "X.690 11.5"},
+    {TR::drNullNotEmpty, "null-not-empty", "a NULL without contents octets", "X.690 8.8.2"},
+    {TR::drOidEmpty, "oid-empty", "an OBJECT IDENTIFIER with at least one sub-identifier", "X.690 8.19.2"},
+    {TR::drTimeNotInstant, "time-not-instant", "a time that names an instant: a month of 1 to 12, a day in that month, an hour below 24",
+     "X.680 46, 47"},
+    {TR::drSchemaMismatch, "schema-mismatch", "a document typed by its label or an enclosing OID fits that type",
+     "the type's module"},
+    {TR::drTrailingData, "trailing-data", "nothing after the first element", "X.690 8.1.1"},
+};
+
+constexpr bool RulesInOrder() {
+  for (std::size_t i = 0; i < std::size(Rules); ++i)
+    if (static_cast<std::size_t>(Rules[i].Rule) != i) return false;
+  return true;
+}
+static_assert(RulesInOrder() && std::size(Rules) == static_cast<std::size_t>(TDerRule::drTrailingData) + 1,
+              "one row per rule, in the order of TDerRule");
 
 constexpr bool RowsInOrder() {
   for (std::size_t i = 0; i < std::size(DerTexts); ++i)
@@ -217,46 +294,15 @@ static_assert(RowsInOrder() && std::size(DerTexts) == static_cast<std::size_t>(T
 
 const TDerTextInfo& DerTextInfo(TDerText text) { return DerTexts[static_cast<std::size_t>(text)]; }
 
-const char* DerRuleId(TDerRule rule) {
-  switch (rule) {
-    case TDerRule::drLengthNotMinimal:
-      return "length-not-minimal";
-    case TDerRule::drIndefiniteLength:
-      return "indefinite-length";
-    case TDerRule::drConstructedString:
-      return "constructed-string";
-    case TDerRule::drTagNotMinimal:
-      return "tag-not-minimal";
-    case TDerRule::drBooleanNotCanonical:
-      return "boolean-not-canonical";
-    case TDerRule::drIntegerNotMinimal:
-      return "integer-not-minimal";
-    case TDerRule::drBitstringPadding:
-      return "bitstring-padding";
-    case TDerRule::drNamedBitsTrailingZero:
-      return "named-bits-trailing-zero";
-    case TDerRule::drSetNotSorted:
-      return "set-not-sorted";
-    case TDerRule::drTimeNotDer:
-      return "time-not-der";
-    case TDerRule::drOidNotMinimal:
-      return "oid-not-minimal";
-    case TDerRule::drStringCharset:
-      return "string-charset";
-    case TDerRule::drDefaultEncoded:
-      return "default-encoded";
-    case TDerRule::drTrailingData:
-      return "trailing-data";
-  }
-  return "";
-}
+std::span<const TDerRuleInfo> DerRules() { return Rules; }
+
+const char* DerRuleId(TDerRule rule) { return Rules[static_cast<std::size_t>(rule)].Id; }
 
 std::vector<TDerFinding> CheckDer(const IElementTree& tree, std::span<const std::uint8_t> bytes,
                                   const TDerOptions& options) {
   std::vector<TDerFinding> findings;
-  TChecker checker(tree, bytes, findings);
-  const std::uint32_t count = tree.ElementCount();
-  for (std::uint32_t element = 0; element < count; ++element) checker.CheckElement(element);
+  TChecker checker(tree, bytes, findings, options.Typing);
+  checker.CheckAll();
   checker.CheckTrailingData(options);
   for (const IDerCheck* extra : options.Extra) extra->Run(tree, bytes, findings);
   // Elements are numbered in document order; NoElement sorts last.

@@ -10,7 +10,7 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-TValueFault Fault(TDerText text, std::size_t offset, std::size_t length, std::array<std::uint32_t, 3> numbers = {}) {
+TValueFault Fault(TDerText text, std::size_t offset, std::size_t length, std::array<std::uint32_t, 4> numbers = {}) {
   return {text, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(length), numbers};
 }
 
@@ -53,12 +53,28 @@ TValueFault CheckBitString(Bytes s) {
   return Fault(TDerText::dtUnusedBitsNotZero, s.size() - 1, 1, {unused});
 }
 
-// X.690 11.8: YYMMDDHHMMSSZ.
+unsigned TwoDigits(Bytes s, std::size_t at) { return (s[at] - '0') * 10u + (s[at + 1] - '0'); }
+
+// Whether year, month, day and the time of day from digits s (MMDDHHMMSS)
+// name an instant; a leap second (60) is let through.
+bool IsInstant(unsigned year, Bytes s) {
+  static constexpr unsigned Days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const unsigned month = TwoDigits(s, 0);
+  const unsigned day = TwoDigits(s, 2);
+  if (month < 1 || month > 12 || day < 1 || day > Days[month - 1]) return false;
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  if (month == 2 && day == 29 && !leap) return false;
+  return TwoDigits(s, 4) < 24 && TwoDigits(s, 6) < 60 && TwoDigits(s, 8) <= 60;
+}
+
+// X.690 11.8: YYMMDDHHMMSSZ; the two-digit years stand for 1950 to 2049, so
+// every fourth one is a leap year.
 TValueFault CheckUtcTime(Bytes s) {
   if (s.empty() || s.back() != 'Z')
     return Fault(TDerText::dtTimeWithoutZ, 0, s.size(), {utUtcTime});
   if (s.size() == 11 && AllDigits(s.first(10))) return Fault(TDerText::dtUtcTimeWithoutSeconds, 0, s.size());
   if (s.size() != 13 || !AllDigits(s.first(12))) return Fault(TDerText::dtUtcTimeForm, 0, s.size());
+  if (!IsInstant(2000 + TwoDigits(s, 0), s.subspan(2))) return Fault(TDerText::dtTimeNotInstant, 0, 12, {utUtcTime});
   return {};
 }
 
@@ -68,6 +84,8 @@ TValueFault CheckGeneralizedTime(Bytes s) {
   if (s.empty() || s.back() != 'Z')
     return Fault(TDerText::dtTimeWithoutZ, 0, s.size(), {utGeneralizedTime});
   if (s.size() < 15 || !AllDigits(s.first(14))) return Fault(TDerText::dtGeneralizedTimeWithoutSeconds, 0, s.size());
+  if (!IsInstant(TwoDigits(s, 0) * 100 + TwoDigits(s, 2), s.subspan(4)))
+    return Fault(TDerText::dtTimeNotInstant, 0, 14, {utGeneralizedTime});
   if (s.size() == 15) return {};
   const std::uint8_t mark = s[14];
   if (mark == ',') return Fault(TDerText::dtGeneralizedTimeComma, 14, 1);
@@ -78,8 +96,10 @@ TValueFault CheckGeneralizedTime(Bytes s) {
   return {};
 }
 
-// X.690 8.19.2: a sub-identifier starts with a non-0x80 octet.
-TValueFault CheckOid(Bytes s) {
+// X.690 8.19.2: at least one sub-identifier, each starting with a non-0x80
+// octet.
+TValueFault CheckOid(Bytes s, std::uint8_t u) {
+  if (s.empty()) return Fault(TDerText::dtOidEmpty, 0, 0, {u});
   bool atStart = true;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (atStart && s[i] == 0x80)
@@ -181,9 +201,12 @@ TValueFault CheckValue(std::uint8_t u, std::span<const std::uint8_t> contents) {
       return CheckInteger(contents, u);
     case utBitString:
       return CheckBitString(contents);
+    case utNull:
+      if (contents.empty()) return {};
+      return Fault(TDerText::dtNullContents, 0, contents.size(), {Count(contents.size())});
     case utObjectIdentifier:
     case utRelativeOid:
-      return CheckOid(contents);
+      return CheckOid(contents, u);
     case utUtcTime:
       return CheckUtcTime(contents);
     case utGeneralizedTime:

@@ -14,7 +14,7 @@ struct TValueFault {
   std::optional<TDerText> Text;  // none: the contents are sound DER
   std::int32_t Offset = 0;       // the octets at fault, from the contents' first octet
   std::int32_t Length = 0;
-  std::array<std::uint32_t, 3> Numbers{};  // what the text says
+  std::array<std::uint32_t, 4> Numbers{};  // what the text says
 };
 
 // The first DER fault of the contents of a primitive element of universal type

@@ -60,6 +60,26 @@ class IElementTree {
   // Element children only; for NoElement, the top-level elements.
   virtual std::uint32_t ChildCount(std::uint32_t element) const = 0;
   virtual std::uint32_t Child(std::uint32_t element, std::uint32_t index) const = 0;
+  // The element after element's subtree (ElementCount() after the last one).
+  // This one climbs to the first ancestor with a next sibling, finding each
+  // place among the siblings by a binary search; a store that keeps the end
+  // answers at once.
+  virtual std::uint32_t SubtreeEnd(std::uint32_t element) const;
 };
+
+inline std::uint32_t IElementTree::SubtreeEnd(std::uint32_t element) const {
+  for (; element != NoElement; element = Parent(element)) {
+    const std::uint32_t parent = Parent(element);
+    std::uint32_t low = 0;
+    std::uint32_t high = ChildCount(parent);
+    while (high - low > 1) {  // children come in document order
+      const std::uint32_t middle = low + (high - low) / 2;
+      if (Child(parent, middle) <= element) low = middle;
+      else high = middle;
+    }
+    if (low + 1 < ChildCount(parent)) return Child(parent, low + 1);
+  }
+  return ElementCount();
+}
 
 }  // namespace asn

@@ -34,6 +34,19 @@ std::uint32_t TrailingZeroBits(Bytes contents) {
 void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vector<asn::TDerFinding>& findings) const {
   FNames.NameAll();  // every element is looked at
   if (FNames.NamedCount() == 0) return;
+  for (const TNames::TDeparture& departure : FNames.Departures()) {
+    const asn::TElementHeader h = tree.Header(departure.Element);
+    const std::uint32_t found = TagCode(h);
+    if (departure.Name == 0)
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaEndExpected, h.Offset, h.FullLength(),
+                          {departure.WithinName, found}});
+    else if (departure.Missing)
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaExpectedNothing, h.Offset, h.FullLength(),
+                          {departure.WithinName, departure.Name, departure.Type}});
+    else
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaExpected, h.Offset, h.FullLength(),
+                          {departure.WithinName, departure.Name, departure.Type, found}});
+  }
   const std::uint32_t count = tree.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
     const tables::TTypeNode* node = FNames.TypeNode(e);
@@ -56,6 +69,20 @@ void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vecto
                             {0, zeros}});
     }
   }
+}
+
+std::uint8_t TDerTyping::ImplicitUniversal(std::uint32_t element) const {
+  const tables::TTypeNode* node = FNames.TypeNode(element);
+  if (node == nullptr || node->Kind != kPrimitive || node->Universal == 0) return asn::utNone;
+  return node->Universal;
+}
+
+asn::IDerTyping::TSetKind TDerTyping::SetKind(std::uint32_t element) const {
+  const tables::TTypeNode* node = FNames.TypeNode(element);
+  if (node == nullptr) return TSetKind::skNone;
+  if (node->Kind == kSet) return TSetKind::skSet;
+  if (node->Kind == kSetOf) return TSetKind::skSetOf;
+  return TSetKind::skNone;
 }
 
 }  // namespace schema

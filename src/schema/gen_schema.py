@@ -84,7 +84,12 @@ extraOpenTypes = {
     (rfc5280.Certificate, 'signature'): ('signatureAlgorithm', signatureMap),
     (rfc5280.CertificateList, 'signature'): ('signatureAlgorithm', signatureMap),
     (rfc2986.CertificationRequest, 'signature'): ('signatureAlgorithm', signatureMap),
+    (rfc5652.SignerInfo, 'signature'): ('signatureAlgorithm', signatureMap),
+    (rfc6960.BasicOCSPResponse, 'signature'): ('signatureAlgorithm', signatureMap),
 }
+# Maps whose OIDs not listed pick no DER: an RSA signature or an EC point is
+# octets to show, not structure to decode.
+opaqueOthers = {id(signatureMap), id(publicKeyMap)}
 
 
 # PKCS#12 nests ContentInfo twice with "data" meaning a different structure at
@@ -150,6 +155,11 @@ TOP_LEVEL = [
 K_PRIMITIVE, K_SEQUENCE, K_SET, K_SEQUENCE_OF, K_SET_OF, K_CHOICE, K_ANY, K_EXPLICIT = range(8)
 F_OPTIONAL = 1
 F_DEFAULT = 2
+# Node flags: how a primitive's value reads.
+N_OPAQUE = 1      # an OCTET STRING or BIT STRING that holds no DER (a digest, a signature, key material)
+N_IDENTIFIER = 2  # an INTEGER that identifies (a serial number): shown in hexadecimal too
+N_IP_ADDRESS = 4  # an OCTET STRING holding an IP address (and a mask in name constraints)
+UNIVERSAL_INTEGER, UNIVERSAL_BIT_STRING, UNIVERSAL_OCTET_STRING = 2, 3, 4
 
 
 def TagCode(t):
@@ -177,6 +187,16 @@ def OidNames():
     return names
 
 
+def UniversalTag(obj):
+    """The universal tag number of obj's type, which an IMPLICIT tag hides: the
+    first class up its ancestry whose own tag is universal."""
+    for cls in type(obj).__mro__:
+        tags = cls.__dict__.get('tagSet')
+        if tags is not None and tags.superTags and tags.superTags[0].tagClass == tag.tagClassUniversal:
+            return tags.superTags[0].tagId
+    return None
+
+
 def TypeName(obj):
     cls = type(obj)
     name = getattr(cls, 'asn1Name', None)
@@ -199,6 +219,9 @@ class Generator:
         self.oidNames = OidNames()
         self.defaults = {}    # node index -> DER of the field's DEFAULT value
         self.namedBits = set()  # nodes of BIT STRINGs with named bits
+        self.universal = {}   # node index -> universal tag number of a primitive's type
+        self.flags = {}       # node index -> N_* flags
+        self.values = {}      # node index -> [(number or bit, name offset)]
 
     def String(self, s):
         if s not in self.strings:
@@ -227,7 +250,8 @@ class Generator:
     def Bare(self, obj, own, name=None):
         component = getattr(obj, 'componentType', None)
         named = isinstance(obj, univ.BitString) and len(obj.namedValues) > 0
-        key = (type(obj), own and TagCode(own), id(component), name, named)
+        values = tuple(sorted(obj.namedValues.items())) if isinstance(obj, (univ.Integer, univ.BitString)) else ()
+        key = (type(obj), own and TagCode(own), id(component), name, values)
         if key in self.memo:
             return self.memo[key]
         index = len(self.nodes)
@@ -247,6 +271,14 @@ class Generator:
         self.nodes.append(node)
         if named:
             self.namedBits.add(index)
+        if node[0] == K_PRIMITIVE:
+            universal = UniversalTag(obj)
+            if universal is not None:
+                self.universal[index] = universal
+            if values and not isinstance(obj, univ.Boolean):
+                self.values[index] = sorted((v, self.String(n)) for n, v in values)
+            if TypeName(obj) == 'CertificateSerialNumber':
+                self.flags[index] = N_IDENTIFIER
         if node[0] in (K_SEQUENCE_OF, K_SET_OF):
             node[3] = self.Node(component)
         elif node[0] in (K_SEQUENCE, K_SET, K_CHOICE):
@@ -271,6 +303,8 @@ class Generator:
                     extra = extraOpenTypes.get((base, nt.name))
                     if extra:
                         break
+            if extra is None and nt.name == 'extnValue':  # the Extension of every X.509 edition
+                extra = ('extnID', rfc5280.certificateExtensionsMap)
             if extra is not None:
                 keyName, typeMap = extra
             elif open_ is not None:
@@ -281,6 +315,7 @@ class Generator:
             typeIndex = self.Node(nt.asn1Object)
             if nt.isDefaulted:
                 typeIndex = self.WithDefault(typeIndex, nt.asn1Object)
+            typeIndex = self.WithFlags(typeIndex, self.FieldFlags(nt.name, typeIndex, typeMap is not None))
             rows.append([self.String(nt.name), typeIndex, flags, key, typeMap])
         first = len(self.fields)
         self.fields.extend(rows)
@@ -304,9 +339,63 @@ class Generator:
             node = list(self.nodes[index])
             node[6] = list(node[6])
             self.nodes.append(node)
-            self.defaults[self.memo[key]] = encoded
+            copy = self.memo[key]
+            self.defaults[copy] = encoded
+            for table in (self.universal, self.values, self.flags):
+                if index in table:
+                    table[copy] = table[index]
             if index in self.namedBits:
-                self.namedBits.add(self.memo[key])
+                self.namedBits.add(copy)
+        return self.memo[key]
+
+    def FieldFlags(self, name, index, mapped):
+        """What a field says of its primitive value beyond its type: an IP
+        address, a serial number, or octets that hold no DER (any OCTET STRING
+        or BIT STRING without an open type or named bits; the modules put DER
+        in one only where an OID says what it holds)."""
+        node = self.nodes[index]
+        if node[0] == K_EXPLICIT:
+            index = node[3]
+            node = self.nodes[index]
+        if node[0] != K_PRIMITIVE:
+            return 0
+        universal = self.universal.get(index)
+        if name == 'iPAddress' and universal == UNIVERSAL_OCTET_STRING:
+            return N_IP_ADDRESS
+        if name == 'serialNumber' and universal == UNIVERSAL_INTEGER:
+            return N_IDENTIFIER
+        if universal in (UNIVERSAL_BIT_STRING, UNIVERSAL_OCTET_STRING) and not mapped and index not in self.values:
+            return N_OPAQUE
+        return 0
+
+    def WithFlags(self, index, flags):
+        """A copy of node index with flags added (for an EXPLICIT tag, of the
+        type inside it); index itself when it has them."""
+        if flags == 0:
+            return index
+        node = self.nodes[index]
+        if node[0] == K_EXPLICIT:
+            inner = self.WithFlags(node[3], flags)
+            key = ('explicit', node[1], inner)
+            if key not in self.memo:
+                self.memo[key] = len(self.nodes)
+                self.nodes.append([K_EXPLICIT, node[1], node[2], inner, 1, False, [node[1]]])
+            return self.memo[key]
+        if self.flags.get(index, 0) & flags == flags:
+            return index
+        key = ('flags', index, flags)
+        if key not in self.memo:
+            self.memo[key] = len(self.nodes)
+            node = list(self.nodes[index])
+            node[6] = list(node[6])
+            self.nodes.append(node)
+            copy = self.memo[key]
+            for table in (self.defaults, self.universal, self.values):
+                if index in table:
+                    table[copy] = table[index]
+            if index in self.namedBits:
+                self.namedBits.add(copy)
+            self.flags[copy] = self.flags.get(index, 0) | flags
         return self.memo[key]
 
     def Map(self, typeMap):
@@ -320,9 +409,13 @@ class Generator:
             if not isinstance(oid, univ.ObjectIdentifier):
                 continue  # maps keyed by INTEGER (X.400 address attributes) are not followed
             name = None if TypeName(obj) else self.oidNames.get(tuple(oid))
-            entries.append((OidOctets(oid), self.Node(obj, name)))
+            typeIndex = self.Node(obj, name)
+            # Content that is itself a bare OCTET STRING or BIT STRING (a key
+            # identifier, a nonce, a message digest, Data) holds octets, not DER.
+            typeIndex = self.WithFlags(typeIndex, self.FieldFlags('', typeIndex, False))
+            entries.append((OidOctets(oid), typeIndex))
         entries.sort()
-        self.maps[index] = entries
+        self.maps[index] = (entries, id(typeMap) in opaqueOthers)
         return index
 
 
@@ -346,8 +439,8 @@ def Main(target):
     for obj, labels in TOP_LEVEL:
         tops.append((gen.Node(obj), [gen.String(label) for label in labels]))
 
-    # The matcher packs a string offset in 16 bits and a type index in 13.
-    assert len(gen.pool) < 1 << 16 and len(gen.nodes) < 1 << 13
+    # The matcher packs a string offset in 15 bits and a type index in 13.
+    assert len(gen.pool) < 1 << 15 and len(gen.nodes) < 1 << 13
     accepts = []
     for node in gen.nodes:
         node.append(len(accepts))
@@ -355,8 +448,8 @@ def Main(target):
     oidBytes = bytearray()
     mapRows = []
     entryRows = []
-    for entries in gen.maps:
-        mapRows.append((len(entryRows), len(entries)))
+    for entries, opaque in gen.maps:
+        mapRows.append((len(entryRows), len(entries), int(opaque)))
         for octets, typeIndex in entries:
             entryRows.append((len(oidBytes), len(octets), typeIndex))
             oidBytes += octets
@@ -365,6 +458,11 @@ def Main(target):
     for index, encoded in sorted(gen.defaults.items()):
         defaultRows[index] = (len(defaultBytes), len(encoded))
         defaultBytes += encoded
+    valueRows = []
+    valueFirst = {}
+    for index, values in sorted(gen.values.items()):
+        valueFirst[index] = len(valueRows)
+        valueRows.extend(values)
     labelRows = []
     topRows = []
     for typeIndex, labels in tops:
@@ -382,8 +480,9 @@ def Main(target):
     out.append('const TTypeNode Types[] = {')
     for i, n in enumerate(gen.nodes):
         default = defaultRows.get(i, (0, 0))
-        out.append('  {%d, %d, %d, %d, %du, %d, %d, %d, %d, %d, %d},' % (
-            n[0], len(n[6]), int(n[5]), int(i in gen.namedBits), n[1], n[2], n[3], n[4], n[7], default[0], default[1]))
+        out.append('  {%d, %d, %d, %d, %d, %d, %d, %du, %d, %d, %d, %d, %d, %d, %d},' % (
+            n[0], len(n[6]), int(n[5]), int(i in gen.namedBits), gen.universal.get(i, 0), gen.flags.get(i, 0),
+            len(gen.values.get(i, ())), n[1], n[2], n[3], n[4], n[7], default[0], default[1], valueFirst.get(i, 0)))
     out.append('};')
     out.append('const TField Fields[] = {')
     for f in gen.fields:
@@ -392,7 +491,9 @@ def Main(target):
     out.append('const std::uint32_t AcceptTags[] = {%s};' % (', '.join('%du' % t for t in accepts) or '0'))
     out.append('const std::uint8_t OidOctets[] = {\n%s};' % Hex(bytes(oidBytes)))
     out.append('const TMapEntry MapEntries[] = {%s};' % ', '.join('{%d, %d, %d}' % e for e in entryRows))
-    out.append('const TMap Maps[] = {%s};' % ', '.join('{%d, %d}' % m for m in mapRows))
+    out.append('const TMap Maps[] = {%s};' % ', '.join('{%d, %d, %d}' % m for m in mapRows))
+    out.append('const TNamedValue NamedValues[] = {%s};' % (
+        ', '.join('{%dll, %d}' % v for v in valueRows) or '{0, 0}'))
     out.append('const std::uint8_t DefaultOctets[] = {\n%s};' % (Hex(bytes(defaultBytes)) or '0'))
     out.append('const std::uint32_t PemLabels[] = {%s};' % ', '.join(str(x) for x in labelRows))
     out.append('const TTopLevel TopLevel[] = {%s};' % ', '.join('{%d, %d, %d}' % t for t in topRows))

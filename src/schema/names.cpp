@@ -25,11 +25,9 @@ constexpr std::uint32_t NoFamily = 0xFFFFFFFFu;
 // they are asked about (a CRL's entries, a large SET OF certificates).
 constexpr std::uint32_t LazyItems = 64;
 // Elements a trial match of a candidate top-level type may name before it is
-// scored: enough to tell the candidates apart, little on a huge document.
+// scored: enough to see a document whole or tell the candidates apart, little
+// on a huge document (the rest is checked item by item as it is named).
 constexpr std::uint32_t TrialBudget = 400;
-// A match without a PEM label must name at least this many elements, so that a
-// stray SEQUENCE of two INTEGERs is not called a key.
-constexpr std::uint32_t MinUnhintedNames = 4;
 // Fields per SEQUENCE whose element is remembered as a possible open-type key.
 constexpr std::uint32_t KeyFields = 16;
 // Items of a SEQUENCE OF up to this many elements are matched once per shape
@@ -37,11 +35,6 @@ constexpr std::uint32_t KeyFields = 16;
 constexpr std::uint32_t MaxTemplateElements = 64;
 // Shapes remembered at once; a new one replaces the oldest.
 constexpr std::size_t MaxTemplates = 16;
-
-std::uint32_t TagCode(const asn::TElementHeader& h) {
-  if (!h.TagNumberFits || h.TagNumber >= (1u << 30)) return 0xFFFFFFFFu;
-  return static_cast<std::uint32_t>(h.TagClass) << 30 | h.TagNumber;
-}
 
 bool Accepts(std::uint32_t type, const asn::TElementHeader& h) {
   const TTypeNode& n = Types[type];
@@ -53,6 +46,14 @@ bool Accepts(std::uint32_t type, const asn::TElementHeader& h) {
 }
 
 bool TagMatches(const TTypeNode& n, const asn::TElementHeader& h) { return TagCode(h) == n.Tag; }
+
+// Whether a match that names this element (below the top) tells its type from
+// others by more than a count of INTEGERs: structure, a tag of its own, an OID
+// or an ENUMERATED.
+bool Distinctive(const asn::TElementHeader& h) {
+  return h.Constructed || h.TagClass != asn::ASN1Universal || h.UniversalTag() == asn::utObjectIdentifier ||
+         h.UniversalTag() == asn::utEnumerated;
+}
 
 // The end-of-contents octets of an indefinite length, which the tree lists as
 // an element; the schemas know nothing of them.
@@ -78,6 +79,7 @@ struct TNames::TParts {
   bool Item = false;
   bool SamePath = false;
   bool ShowAlt = false;
+  bool Opaque = false;
 };
 
 struct TNames::TFrame {
@@ -89,6 +91,7 @@ struct TNames::TFrame {
   std::uint32_t Open;   // SEQUENCE OF, SET OF: the items' open type, or NoType
   std::uint32_t Word;   // a BER string in segments: the word each segment's path repeats
   std::uint32_t Keys;   // which of FieldElements are set
+  bool InOpen;          // inside the content of an open type, which an OID typed
   std::array<std::uint32_t, KeyFields> FieldElements;  // left unset, as Keys says
 };
 
@@ -97,35 +100,49 @@ class TNames::TMatcher {
   TMatcher(const TNames& names, const asn::IElementTree& tree, std::span<const std::uint8_t> bytes)
       : FNames(names), FTree(tree), FBytes(bytes) {}
 
-  // Counts, up to budget, how many elements the top-level type would name below element.
-  std::uint32_t Trial(std::uint32_t element, std::uint32_t type, std::uint32_t budget) {
+  struct TTrial {
+    std::uint32_t Named;  // up to the budget
+    bool Departed;        // the element does not fit the type (open types' contents aside)
+    bool Distinctive;     // the match names more than INTEGERs below the top
+  };
+
+  // How far the top-level type would name element, within budget elements.
+  TTrial Trial(std::uint32_t element, std::uint32_t type, std::uint32_t budget) {
     FBudget = budget;
     FCount = 0;
+    FTrialDeparted = false;
+    FTrialDistinctive = false;
+    FTrialRoot = element;
     FStack.clear();
     TParts parts;
     parts.Open = Types[type].Name;
-    Assign(element, FTree.Header(element), type, parts, NoType);
-    while (!FStack.empty() && !Exhausted()) Advance();
-    return FCount;
+    Assign(element, FTree.Header(element), type, parts, NoType, /*inOpen=*/false);
+    while (!FStack.empty() && !Exhausted() && !FTrialDeparted) Advance();
+    return {FCount, FTrialDeparted, FTrialDistinctive};
   }
 
   // Names the item at index of family f and what lies below it, unless that
-  // is done or it has no name; says whether it named anything.
+  // is done, was rejected or it has no name; says whether it named anything.
+  // An item whose type only its shape gave, and which departs from it, is
+  // left unnamed; one given its type by evidence is named up to where it
+  // departs, and the departure is kept.
   bool Expand(std::uint32_t f, std::uint32_t index) {
     const TFamily family = FNames.FFamilies[f];  // a copy: naming may add families
     const std::uint32_t count = FTree.ChildCount(family.Parent);
     if (index >= count) return false;
     const std::uint32_t item = FTree.Child(family.Parent, index);
-    if (FNames.FSlots[item] != 0) return false;
+    if (FNames.FSlots[item] != 0 || IsRejected(item)) return false;
     const asn::TElementHeader h = FTree.Header(item);
     TParts parts;
     std::uint32_t type = family.Type;
+    FEvidence = family.Evidence;
     if (family.Parent == asn::NoElement) {
-      const auto run = std::upper_bound(FNames.FTopRuns.begin(), FNames.FTopRuns.end(),
-                                        std::pair{index, NoType}) - 1;
-      if (run->second == NoType) return false;
-      type = TopLevel[run->second].Type;
+      const auto run = std::upper_bound(FNames.FTopRuns.begin(), FNames.FTopRuns.end(), index,
+                                        [](std::uint32_t i, const TTopRun& r) { return i < r.Start; }) - 1;
+      if (run->Entry == NoType) return false;
+      type = TopLevel[run->Entry].Type;
       parts.Open = Types[type].Name;
+      FEvidence = run->Hinted;
     } else {
       if (IsEndOfContents(h) || !ItemFits(FNames.FFamilies[f], index)) return false;
       parts.Item = true;
@@ -136,18 +153,89 @@ class TNames::TMatcher {
     FFamily = f;
     FItem = item;
     FItemEnd = index + 1 < count ? FTree.Child(family.Parent, index + 1) : family.End;
+    FFoundDepartures.clear();
     if (family.Parent != asn::NoElement && FItemEnd - item <= MaxTemplateElements) {
       MatchItem(item, FItemEnd, h, type, parts, family.Open);
     } else {
-      Assign(item, h, type, parts, family.Open);
+      Assign(item, h, type, parts, family.Open, /*inOpen=*/false);
       while (!FStack.empty()) Advance();
     }
-    FNames.FNamedCount += FCount;
-    return FCount != 0;
+    if (Judge()) {
+      FNames.FNamedCount += FCount;
+      return FCount != 0;
+    }
+    Unname(item, FItemEnd);
+    FNames.FRejected.insert(std::upper_bound(FNames.FRejected.begin(), FNames.FRejected.end(), item), item);
+    return false;
   }
 
  private:
   bool Exhausted() const { return FBudget != 0 && FCount >= FBudget; }
+
+  bool IsRejected(std::uint32_t item) const {
+    return std::binary_search(FNames.FRejected.begin(), FNames.FRejected.end(), item);
+  }
+
+  // Whether the item just matched keeps its names: so it does unless it
+  // departs from a type without evidence. The departures it keeps are
+  // recorded; a constructed element that lacks a component keeps no names
+  // below it, as nothing tells which of its components is missing.
+  bool Judge() {
+    for (const TFound& found : FFoundDepartures)
+      if (!found.InOpen && !FEvidence) return false;
+    for (const TFound& found : FFoundDepartures) {
+      FNames.FDepartures.push_back(found.Departure);
+      FNames.FDeparturesSorted = false;
+      if (found.Departure.Missing) Unname(found.Departure.Element + 1, SubtreeEnd(found.Departure.Element));
+    }
+    return true;
+  }
+
+  // Forgets the names of the elements from first up to end, and of the items
+  // of families among them.
+  void Unname(std::uint32_t first, std::uint32_t end) {
+    for (std::uint32_t e = first; e < end; ++e) {
+      if (FNames.FSlots[e] == 0) continue;
+      FNames.FSlots.Set(e, 0);
+      if (FCount > 0) --FCount;
+    }
+    for (auto it = FNames.FFamilyOfParent.lower_bound(first); it != FNames.FFamilyOfParent.end() && it->first < end;
+         ++it) {
+      TFamily& family = FNames.FFamilies[it->second];
+      family.Fitting = 0;
+      family.Stopped = true;
+    }
+  }
+
+  // Whether the parse stopped inside element, so that its components are cut
+  // short rather than missing: its children do not reach its end.
+  bool CutShort(std::uint32_t element, const asn::TElementHeader& h) const {
+    if (h.Length < 0) return true;
+    const std::int64_t end = std::int64_t{h.Offset} + h.HeaderLength() + h.Length;
+    if (end > static_cast<std::int64_t>(FBytes.size())) return true;
+    const std::uint32_t count = FTree.ChildCount(element);
+    if (count == 0) return end > std::int64_t{h.Offset} + h.HeaderLength();
+    const asn::TElementHeader last = FTree.Header(FTree.Child(element, count - 1));
+    return std::int64_t{last.Offset} + last.FullLength() < end;
+  }
+
+  // element does not fit what within's type expects there: type, as the field
+  // or type name (0 for the end of within). A trial only notes that the
+  // candidate fails; naming keeps it for Judge.
+  void Depart(std::uint32_t element, std::uint32_t within, std::uint32_t type, std::uint32_t name, bool missing,
+              bool inOpen) {
+    if (FBudget != 0) {
+      if (!inOpen) FTrialDeparted = true;
+      return;
+    }
+    // Within's words now: a missing component leaves it unnamed below.
+    std::uint32_t withinName = Types[type].Name;
+    if (within != asn::NoElement && FNames.FSlots[within] != 0) {
+      const TStep& step = FNames.FSteps[FNames.FSlots[within]];
+      withinName = step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : Types[step.Type].Name;
+    }
+    FFoundDepartures.push_back({{element, within, withinName, type, name, missing}, inOpen});
+  }
 
   // Whether the item at index is named at all: the items are matched in
   // order up to the first that does not fit the type (end-of-contents aside).
@@ -161,25 +249,21 @@ class TNames::TMatcher {
   }
 
   // The element after element's subtree, which lies in the item being named.
-  std::uint32_t SubtreeEnd(std::uint32_t element) const {
-    for (; element != FItem; element = FTree.Parent(element)) {
-      const std::uint32_t parent = FTree.Parent(element);
-      const std::uint32_t index = FNames.ChildIndexAt(parent, element);
-      if (index + 1 < FTree.ChildCount(parent)) return FTree.Child(parent, index + 1);
-    }
-    return FItemEnd;
-  }
+  std::uint32_t SubtreeEnd(std::uint32_t element) const { return std::min(FTree.SubtreeEnd(element), FItemEnd); }
 
-  // Leaves the items of element, a SEQUENCE OF or SET OF of type, for later.
-  void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open) {
+  // Leaves the items of element, a SEQUENCE OF or SET OF of type, for later;
+  // inOpen: element lies in an open type's content, whose OID types its items.
+  void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open, bool inOpen) {
     const auto f = static_cast<std::uint32_t>(FNames.FFamilies.size());
-    FNames.FFamilies.push_back({element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false});
+    FNames.FFamilies.push_back(
+        {element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false, FEvidence || inOpen});
     FNames.FFamilyOfParent.emplace(element, f);
   }
 
   void Record(std::uint32_t element, std::uint32_t type, const TParts& parts) {
     if (FBudget != 0) {
       if (FCount < FBudget) ++FCount;
+      if (element != FTrialRoot && Distinctive(FTree.Header(element))) FTrialDistinctive = true;
       return;
     }
     TStep step;
@@ -190,12 +274,13 @@ class TNames::TMatcher {
     step.Item = parts.Item;
     step.SamePath = parts.SamePath;
     step.ShowAlt = parts.ShowAlt;
+    step.Opaque = parts.Opaque || (Types[type].Flags & nfOpaque) != 0;
     const std::uint16_t index = FNames.StepIndex(step);
     FNames.FSlots.Set(element, index);
     if (index != 0) ++FCount;
   }
 
-  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t word = 0) {
+  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, bool inOpen, std::uint32_t word = 0) {
     TFrame& frame = FStack.emplace_back();
     frame.Element = element;
     frame.Type = type;
@@ -205,6 +290,7 @@ class TNames::TMatcher {
     frame.Open = open;
     frame.Word = word;
     frame.Keys = 0;
+    frame.InOpen = inOpen;
   }
 
   // The word a path repeats for the element inside an EXPLICIT tag or for a
@@ -226,10 +312,17 @@ class TNames::TMatcher {
     return parts;
   }
 
+  // The name a departure gives for what was expected of type at parts.
+  static std::uint32_t Expected(std::uint32_t type, const TParts& parts) {
+    const std::uint32_t word = SameWord(parts);
+    return word != 0 ? word : Types[type].Name;
+  }
+
   // Names element (whose header is h) as type, resolving EXPLICIT tags,
   // CHOICEs and the open type open, each a step of this loop, and pushes a
-  // frame for its children.
-  void Assign(std::uint32_t element, asn::TElementHeader h, std::uint32_t type, TParts parts, std::uint32_t open) {
+  // frame for its children. inOpen: element lies in an open type's content.
+  void Assign(std::uint32_t element, asn::TElementHeader h, std::uint32_t type, TParts parts, std::uint32_t open,
+              bool inOpen) {
     for (;;) {
       const TTypeNode& n = Types[type];
       if (open != NoType && (n.Kind == kAny || n.Kind == kPrimitive)) {
@@ -239,32 +332,49 @@ class TNames::TMatcher {
         if (n.Kind == kAny && Accepts(target, h)) {
           if (Types[target].Name != 0) parts.Open = Types[target].Name;
           type = target;
+          inOpen = true;
           continue;
         }
         if (!declaredFits) {
           // A PKCS #7 content that is the structure itself, not its DER in an OCTET STRING.
-          if (!Accepts(target, h)) return;
+          if (!Accepts(target, h)) return Depart(element, FTree.Parent(element), target, Types[target].Name, false, true);
           if (Types[target].Name != 0) parts.Open = Types[target].Name;
           type = target;
+          inOpen = true;
           continue;
         }
         Record(element, type, parts);
-        if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive) Push(element, type, NoType, SameWord(parts));
-        if (!h.Encapsulates || FTree.ChildCount(element) == 0) return;
+        if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive)
+          Push(element, type, NoType, inOpen, SameWord(parts));
+        // A primitive content of the declared type is the string itself (PKCS #7 data).
+        const bool sameString = Types[target].Kind == kPrimitive && Types[target].Tag == n.Tag;
+        if (!h.Encapsulates || FTree.ChildCount(element) == 0) {
+          // Octets that do not decode as the DER the OID announces.
+          if (!sameString && !h.Constructed && n.Kind == kPrimitive)
+            Depart(element, element, target, Types[target].Name, false, true);
+          return;
+        }
         const std::uint32_t inner = FTree.Child(element, 0);
         const asn::TElementHeader innerHeader = FTree.Header(inner);
-        if (!Accepts(target, innerHeader)) return;
+        if (!Accepts(target, innerHeader)) {
+          if (!sameString) Depart(inner, element, target, Types[target].Name, false, true);
+          return;
+        }
         element = inner;
         h = innerHeader;
         type = target;
         parts = OpenContent(target);
+        inOpen = true;
         continue;
       }
       switch (static_cast<TKind>(n.Kind)) {
         case kExplicit: {
-          if (!TagMatches(n, h)) return;
+          if (!TagMatches(n, h)) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
           Record(element, type, parts);
-          if (FTree.ChildCount(element) == 0) return;
+          if (FTree.ChildCount(element) == 0) {
+            if (!CutShort(element, h)) Depart(element, element, n.First, Expected(type, parts), true, inOpen);
+            return;
+          }
           element = FTree.Child(element, 0);
           h = FTree.Header(element);
           type = n.First;
@@ -275,7 +385,7 @@ class TNames::TMatcher {
           const TField* alt = nullptr;
           for (std::uint32_t i = 0; i < n.Count && alt == nullptr; ++i)
             if (Accepts(Fields[n.First + i].Type, h)) alt = &Fields[n.First + i];
-          if (alt == nullptr) return;
+          if (alt == nullptr) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
           parts.Alt = alt->Name;
           parts.ShowAlt = AlternativeSaysMore(alt->Type);
           type = alt->Type;
@@ -285,21 +395,21 @@ class TNames::TMatcher {
           Record(element, type, parts);
           return;
         case kPrimitive:
-          if (!TagMatches(n, h)) return;
+          if (!TagMatches(n, h)) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
           Record(element, type, parts);
           // A BER string in segments: each segment is the field too.
-          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType, SameWord(parts));
+          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType, inOpen, SameWord(parts));
           return;
         case kSequence:
         case kSet:
         case kSequenceOf:
         case kSetOf:
-          if (!TagMatches(n, h)) return;
+          if (!TagMatches(n, h) || !h.Constructed)
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
           Record(element, type, parts);
-          if (!h.Constructed) return;
           if (FBudget == 0 && (n.Kind == kSequenceOf || n.Kind == kSetOf) && FTree.ChildCount(element) > LazyItems)
-            AddFamily(element, type, open);
-          else Push(element, type, open);
+            AddFamily(element, type, open, inOpen);
+          else Push(element, type, open, inOpen);
           return;
       }
       return;
@@ -342,10 +452,43 @@ class TNames::TMatcher {
     return found->Type;
   }
 
+  // The first required field of a SEQUENCE frame from its next field on, or
+  // of a SET frame among those not met; n.Count when none is missing.
+  static std::uint32_t MissingField(const TFrame& frame, const TTypeNode& n) {
+    const bool set = n.Kind == kSet;
+    for (std::uint32_t i = set ? 0 : frame.Field; i < n.Count; ++i) {
+      if (set && i < 32 && (frame.Field >> i & 1) != 0) continue;
+      if ((Fields[n.First + i].Flags & (ffOptional | ffDefault)) == 0) return i;
+    }
+    return n.Count;
+  }
+
+  // The frame's children are all met: a SEQUENCE or SET that lacks a required
+  // field departs, unless the parse stopped inside it.
+  void Leave(const TFrame& frame) {
+    const TTypeNode& n = Types[frame.Type];
+    if (n.Kind != kSequence && n.Kind != kSet) return;
+    const std::uint32_t missing = MissingField(frame, n);
+    if (missing == n.Count || CutShort(frame.Element, FTree.Header(frame.Element))) return;
+    const TField& field = Fields[n.First + missing];
+    Depart(frame.Element, frame.Element, field.Type, field.Name, true, frame.InOpen);
+  }
+
+  // child met no field of its frame's SEQUENCE or SET: the first required
+  // field not met, else the end, was expected.
+  void Unexpected(const TFrame& frame, std::uint32_t child) {
+    const TTypeNode& n = Types[frame.Type];
+    const std::uint32_t missing = MissingField(frame, n);
+    if (missing == n.Count) return Depart(child, frame.Element, frame.Type, 0, false, frame.InOpen);
+    const TField& field = Fields[n.First + missing];
+    Depart(child, frame.Element, field.Type, field.Name, false, frame.InOpen);
+  }
+
   // Matches the next child of the innermost frame, or leaves the frame.
   void Advance() {
     TFrame& frame = FStack.back();
     if (frame.Next >= frame.Count) {
+      Leave(frame);
       FStack.pop_back();
       return;
     }
@@ -359,20 +502,22 @@ class TNames::TMatcher {
       case kSequenceOf:
       case kSetOf: {
         if (!Accepts(n.First, h)) {
+          Depart(child, frame.Element, n.First, Types[n.First].Name, false, frame.InOpen);
           FStack.pop_back();
           return;
         }
         parts.Item = true;
         const std::uint32_t open = frame.Open;
+        const bool inOpen = frame.InOpen;
         // Every item but the last has its next sibling as the end of its subtree.
         if (FBudget == 0 && FRecording == asn::NoElement && index + 1 < frame.Count) {
           const std::uint32_t end = FTree.Child(frame.Element, index + 1);
           if (end - child <= MaxTemplateElements) {
-            MatchItem(child, end, h, n.First, parts, open);  // may grow FStack: frame is not used after
+            MatchItem(child, end, h, n.First, parts, open, inOpen);  // may grow FStack: frame is not used after
             return;
           }
         }
-        Assign(child, h, n.First, parts, open);  // may grow FStack: frame is not used after
+        Assign(child, h, n.First, parts, open, inOpen);  // may grow FStack: frame is not used after
         return;
       }
       case kSequence: {
@@ -383,6 +528,7 @@ class TNames::TMatcher {
           ++frame.Field;
         }
         if (frame.Field >= n.Count || !Accepts(Fields[n.First + frame.Field].Type, h)) {
+          Unexpected(frame, child);
           FStack.pop_back();  // the data departs from the schema here
           return;
         }
@@ -397,6 +543,7 @@ class TNames::TMatcher {
                 !Accepts(Fields[n.First + fieldIndex].Type, h)))
           ++fieldIndex;
         if (fieldIndex >= n.Count) {
+          Unexpected(frame, child);
           FStack.pop_back();
           return;
         }
@@ -427,7 +574,9 @@ class TNames::TMatcher {
     const std::uint32_t open = field.Map < 0 ? NoType : OpenType(frame, field);
     TParts parts;
     parts.Field = field.Name;
-    Assign(child, h, field.Type, parts, open);  // may grow FStack: frame is not used after
+    // An OID the map lacks: for some maps (signatures, public keys) that means octets, not DER.
+    parts.Opaque = field.Map >= 0 && open == NoType && Maps[field.Map].OpaqueOthers != 0;
+    Assign(child, h, field.Type, parts, open, frame.InOpen);  // may grow FStack: frame is not used after
   }
 
   // One element of an item whose names were worked out once: what the
@@ -449,9 +598,16 @@ class TNames::TMatcher {
     std::uint32_t Type = 0;
     std::uint32_t Open = 0;
     std::uint32_t Named = 0;
+    bool InOpen = false;
     std::vector<TShapeElement> Elements;
     std::vector<TShapeKey> Keys;
     std::vector<std::uint8_t> KeyOctets;
+  };
+  // A departure met while naming an item, and whether it lies in an open
+  // type's content (whose OID is evidence of its type).
+  struct TFound {
+    TDeparture Departure;
+    bool InOpen;
   };
 
   TShapeElement ShapeOf(std::uint32_t element, std::uint32_t item) const {
@@ -481,13 +637,15 @@ class TNames::TMatcher {
 
   // Names the item element (whose subtree ends before end) as type: from a
   // template when an earlier item had its shape, else by matching it and
-  // keeping what that took as a new template.
+  // keeping what that took as a new template. An item that departs is no
+  // template: the items of its shape are matched, and depart, each alone.
   void MatchItem(std::uint32_t item, std::uint32_t end, const asn::TElementHeader& h, std::uint32_t type,
-                 const TParts& parts, std::uint32_t open) {
+                 const TParts& parts, std::uint32_t open, bool inOpen = false) {
     const std::uint32_t size = end - item;
     for (std::size_t i = 0; i < FTemplates.size(); ++i) {
       const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
-      if (t.Type != type || t.Open != open || t.Elements.size() != size || !Fits(t, item)) continue;
+      if (t.Type != type || t.Open != open || t.InOpen != inOpen || t.Elements.size() != size || !Fits(t, item))
+        continue;
       for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots.Set(item + k, t.Elements[k].Step);
       FCount += t.Named;
       FLastTemplate = (FLastTemplate + i) % FTemplates.size();
@@ -499,12 +657,15 @@ class TNames::TMatcher {
     t.Keys.clear();
     t.KeyOctets.clear();
     const std::uint32_t before = FCount;
+    const std::size_t departures = FFoundDepartures.size();
     const std::size_t depth = FStack.size();
-    Assign(item, h, type, parts, open);
+    Assign(item, h, type, parts, open, inOpen);
     while (FStack.size() > depth) Advance();
     FRecording = asn::NoElement;
+    if (FFoundDepartures.size() != departures) return;
     t.Type = type;
     t.Open = open;
+    t.InOpen = inOpen;
     t.Named = FCount - before;
     t.Elements.clear();
     for (std::uint32_t k = 0; k < size; ++k) {
@@ -534,10 +695,17 @@ class TNames::TMatcher {
   std::uint32_t FRecordEnd = 0;
   std::uint32_t FBudget = 0;
   std::uint32_t FCount = 0;
-  // The family and item being named, and the end of the item's subtree.
+  // What a trial found.
+  std::uint32_t FTrialRoot = asn::NoElement;
+  bool FTrialDeparted = false;
+  bool FTrialDistinctive = false;
+  // The family and item being named, the end of the item's subtree, whether
+  // its type comes from evidence, and the departures met in it.
   std::uint32_t FFamily = NoFamily;
   std::uint32_t FItem = asn::NoElement;
   std::uint32_t FItemEnd = 0;
+  bool FEvidence = false;
+  std::vector<TFound> FFoundDepartures;
 };
 
 namespace {
@@ -612,12 +780,17 @@ void TNames::Clear() {
   FFamilies.clear();
   FFamilyOfParent.clear();
   FPending = false;
+  FRejected.clear();
+  FDepartures.clear();
+  FDeparturesSorted = true;
 }
 
 std::uint16_t TNames::StepIndex(const TStep& step) const {
-  const std::uint64_t key = std::uint64_t{step.Field} | std::uint64_t{step.Open} << 16 | std::uint64_t{step.Alt} << 32 |
-                            std::uint64_t{step.Type} << 48 | std::uint64_t{step.Item} << 61 |
-                            std::uint64_t{step.SamePath} << 62 | std::uint64_t{step.ShowAlt} << 63;
+  // String offsets take 15 bits and type indexes 13 (the generator checks).
+  const std::uint64_t key = std::uint64_t{step.Field} | std::uint64_t{step.Open} << 15 | std::uint64_t{step.Alt} << 30 |
+                            std::uint64_t{step.Type} << 45 | std::uint64_t{step.Item} << 58 |
+                            std::uint64_t{step.SamePath} << 59 | std::uint64_t{step.ShowAlt} << 60 |
+                            std::uint64_t{step.Opaque} << 61;
   // Most elements repeat the step of an element named just before.
   std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 56);
   auto& cached = FStepCache[slot];
@@ -643,41 +816,57 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
   FSteps.emplace_back();  // step 0: unnamed
   FStepCache.fill({0, 0});
   TMatcher matcher(*this, tree, bytes);
-  std::uint32_t previous = NoType;
+  TTopRun previous{0, NoType, false};
   bool recognised = false;
   const std::uint32_t tops = tree.ChildCount(asn::NoElement);
   for (std::uint32_t t = 0; t < tops; ++t) {
     const std::uint32_t element = tree.Child(asn::NoElement, t);
-    std::uint32_t best = NoType;
+    const asn::TElementHeader h = tree.Header(element);
+    TTopRun run{t, NoType, false};
     // A run of documents of one kind (a bundle of certificates) keeps its type
-    // while each fits it two levels down.
-    const bool keep = previous != NoType && ShallowFit(tree, element, TopLevel[previous].Type, 1) == TFit::fFull;
-    if (keep) best = previous;
+    // while each fits it two levels down; each is matched whole when named.
+    if (previous.Entry != NoType && ShallowFit(tree, element, TopLevel[previous.Entry].Type, 1) == TFit::fFull) {
+      run.Entry = previous.Entry;
+      run.Hinted = previous.Hinted;
+    }
+    // The type the label announces, should the document fit no type whole.
+    std::uint32_t announced = NoType;
     std::uint64_t bestScore = 0;
-    for (std::uint32_t c = 0; c < TopLevelCount && !keep; ++c) {
+    for (std::uint32_t c = 0; c < TopLevelCount && run.Entry == NoType; ++c) {
       const TTopLevel& top = TopLevel[c];
       const bool hinted = !pemLabel.empty() && LabelAnnounces(top, pemLabel);
+      if (!Accepts(top.Type, h)) continue;
       const TFit fit = ShallowFit(tree, element, top.Type);
-      if (fit == TFit::fNone && !(hinted && Accepts(top.Type, tree.Header(element)))) continue;
-      const std::uint32_t named = matcher.Trial(element, top.Type, TrialBudget);
-      if (!hinted && named < MinUnhintedNames) continue;
+      if (fit == TFit::fNone && !hinted) continue;
+      const TMatcher::TTrial trial = matcher.Trial(element, top.Type, TrialBudget);
+      if (trial.Departed) {
+        if (hinted && announced == NoType) announced = c;
+        continue;
+      }
+      // A shape that many types share (a few INTEGERs) needs the label.
+      if (!hinted && !trial.Distinctive) continue;
       // The label first, then how far the schema carries, then how well the top level fits.
       const std::uint64_t score =
-          (hinted ? 1ull << 40 : 0) + (std::uint64_t{named} << 2) + static_cast<std::uint64_t>(fit);
+          (hinted ? 1ull << 40 : 0) + (std::uint64_t{trial.Named} << 2) + static_cast<std::uint64_t>(fit);
       if (score > bestScore) {
         bestScore = score;
-        best = c;
+        run.Entry = c;
+        run.Hinted = hinted;
       }
     }
-    if (FTopRuns.empty() || FTopRuns.back().second != best) FTopRuns.emplace_back(t, best);
-    if (best == NoType) continue;
-    previous = best;
-    recognised = true;
+    if (run.Entry == NoType && announced != NoType) {
+      run.Entry = announced;
+      run.Hinted = true;
+    }
+    if (FTopRuns.empty() || FTopRuns.back().Entry != run.Entry || FTopRuns.back().Hinted != run.Hinted)
+      FTopRuns.push_back(run);
+    previous = run;
+    if (run.Entry != NoType) recognised = true;
   }
   // Only a document with something to name pays for the slots.
   if (!recognised) return;
   FSlots.Reset(tree.ElementCount());
-  FFamilies.push_back({asn::NoElement, tree.ElementCount(), NoFamily, NoType, NoType, 0, false});
+  FFamilies.push_back({asn::NoElement, tree.ElementCount(), NoFamily, NoType, NoType, 0, false, false});
   FPending = true;
 }
 
@@ -708,6 +897,21 @@ void TNames::SettleFamilies(std::uint32_t element) const {
     if (!matcher.Expand(f, ChildIndexAt(FFamilies[f].Parent, element))) return;
   }
 }
+
+const std::vector<TNames::TDeparture>& TNames::Departures() const {
+  NameAll();
+  if (!FDeparturesSorted) {
+    std::sort(FDepartures.begin(), FDepartures.end(),
+              [](const TDeparture& a, const TDeparture& b) { return a.Element < b.Element; });
+    FDeparturesSorted = true;
+  }
+  return FDepartures;
+}
+
+namespace {
+
+}  // namespace
+
 
 std::string_view TNames::FieldName(std::uint32_t element) const {
   return IsNamed(element) ? Str(FSteps[FSlots[element]].Field) : std::string_view{};
@@ -790,6 +994,32 @@ std::string TNames::Path(std::uint32_t element) const {
     AppendOwnSteps(path, *it, item ? IndexInParent(*it) : 0);
   }
   return path;
+}
+
+std::uint32_t TagCode(const asn::TElementHeader& h) {
+  if (!h.TagNumberFits || h.TagNumber >= (1u << 30)) return 0xFFFFFFFFu;
+  return static_cast<std::uint32_t>(h.TagClass) << 30 | h.TagNumber;
+}
+
+std::string_view SchemaWord(std::uint32_t offset) { return Str(offset); }
+
+std::string ExpectedText(std::uint32_t type) {
+  const TTypeNode& n = Types[type];
+  if (!n.AcceptsAny && n.AcceptCount == 1) return TagText(AcceptTags[n.Accept]);
+  return std::string(Str(n.Name));
+}
+
+std::string TagText(std::uint32_t code) {
+  static constexpr const char* Universal[31] = {
+      "EOC", "BOOLEAN", "INTEGER", "BIT STRING", "OCTET STRING", "NULL", "OBJECT IDENTIFIER", "ObjectDescriptor",
+      "EXTERNAL", "REAL", "ENUMERATED", "EMBEDDED PDV", "UTF8String", "RELATIVE-OID", nullptr, nullptr, "SEQUENCE",
+      "SET", "NumericString", "PrintableString", "T61String", "VideotexString", "IA5String", "UTCTime",
+      "GeneralizedTime", "GraphicString", "VisibleString", "GeneralString", "UniversalString", "CHARACTER STRING",
+      "BMPString"};
+  static constexpr const char* Classes[4] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "};
+  const std::uint32_t number = code & 0x3FFFFFFFu;
+  if (code >> 30 == 0 && number < 31 && Universal[number] != nullptr) return Universal[number];
+  return std::string("[") + Classes[code >> 30] + std::to_string(number) + "]";
 }
 
 }  // namespace schema

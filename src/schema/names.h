@@ -1,8 +1,10 @@
-// Field names for a decoded document: the matcher walks the elements beside
-// the tree, recognises the top-level type among the compiled schemas, follows
-// open types by their OID and names every element that fits. Where the data
-// departs from the schema naming stops for that branch, quietly: names are
-// annotations and never errors. Build only recognises the top-level types;
+// The typing of a decoded document: the matcher walks the elements beside the
+// tree, recognises the top-level type among the compiled schemas, follows open
+// types by their OID and gives every element that fits its schema type, which
+// names it, renders its value and decides its checks. A type is given only to
+// a document that fits it wholly, or on evidence (a PEM label, or the OID of
+// an enclosing open type); where such a document departs from its type the
+// names stop there and the departure is kept. Build only recognises the top-level types;
 // each top-level element, and each item of a SEQUENCE OF or SET OF with many
 // items, is named when something in it is first asked about, so that opening
 // a large file costs next to nothing here.
@@ -73,6 +75,22 @@ class TNames {
   // The schema's node for a named element (for the element inside an EXPLICIT
   // tag, the inner type's); nullptr for an unnamed one.
   const tables::TTypeNode* TypeNode(std::uint32_t element) const;
+  // Whether element is an OCTET STRING or BIT STRING whose type says it holds
+  // no DER (a digest, a signature, key material): what it encapsulates is
+  // not structure.
+  bool IsOpaque(std::uint32_t element) const { return IsNamed(element) && FSteps[FSlots[element]].Opaque; }
+
+  // Where a document given its type by evidence departs from it.
+  struct TDeparture {
+    std::uint32_t Element;  // what does not fit; for Missing, the element that lacks a component
+    std::uint32_t Within;   // the element whose type expected something else
+    std::uint32_t WithinName;  // its field or type (a string offset)
+    std::uint32_t Type;     // the type node expected
+    std::uint32_t Name;     // the field or type expected (a string offset), 0 for the end
+    bool Missing;           // nothing where Name was expected
+  };
+  // Every departure, in document order; names everything first.
+  const std::vector<TDeparture>& Departures() const;
 
  private:
   // What one element adds to the path and shows; elements share these.
@@ -84,6 +102,7 @@ class TNames {
     bool Item = false;        // an item of a SEQUENCE OF or SET OF
     bool SamePath = false;    // inside an EXPLICIT tag: the tag's path
     bool ShowAlt = false;
+    bool Opaque = false;      // octets that hold no DER
   };
   // The top level, or a SEQUENCE OF or SET OF with many items: its items are
   // named one at a time, each when something in it is first asked about.
@@ -95,6 +114,13 @@ class TNames {
     std::uint32_t Open;     // the items' open type
     std::uint32_t Fitting;  // leading items known to fit Type (the matcher stops at one that does not)
     bool Stopped;           // the item at Fitting does not fit
+    bool Evidence;          // the items' type comes from a PEM label or an OID, not from their shape
+  };
+  // A run of top-level elements of one recognised type (NoType: none).
+  struct TTopRun {
+    std::uint32_t Start;
+    std::uint32_t Entry;  // TopLevel index
+    bool Hinted;          // the PEM label announced it
   };
   // Per element its step, 0 for unnamed, in blocks made when first written:
   // opening a large document costs no memory for what is not yet named.
@@ -129,9 +155,10 @@ class TNames {
   class TMatcher;
 
   bool Named(std::uint32_t element) const { return element < FSlots.Size() && FSlots[element] != 0; }
-  // Names the item (of the innermost family) that holds element, if not yet done.
+  // Names the item (of the innermost family) that holds element, if not yet
+  // done; a named element's item is (rows ask this once or more per paint).
   void Settle(std::uint32_t element) const {
-    if (FPending) SettleFamilies(element);
+    if (FPending && !Named(element)) SettleFamilies(element);
   }
   void SettleFamilies(std::uint32_t element) const;
   // The step's index, or 0 (unnamed) once the steps no longer fit a slot.
@@ -143,9 +170,8 @@ class TNames {
 
   const asn::IElementTree* FTree = nullptr;
   std::span<const std::uint8_t> FBytes;
-  // Per top-level index where a run of one recognised type starts, and its
-  // TopLevel entry (none for a run of elements that fit no type).
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> FTopRuns;
+  // Where each run of one recognised type starts among the top-level elements.
+  std::vector<TTopRun> FTopRuns;
   // What is named so far, which queries add to (the names are a function of
   // the tree alone, so this is a cache). Per element its step; none when
   // nothing is recognised. A document has a few hundred distinct steps, so 16
@@ -160,6 +186,19 @@ class TNames {
   mutable std::map<std::uint32_t, std::uint32_t> FFamilyOfParent;
   // Some family's items may still wait to be named.
   mutable bool FPending = false;
+  // Items that departed from a type given by their shape alone: they stay unnamed.
+  mutable std::vector<std::uint32_t> FRejected;
+  mutable std::vector<TDeparture> FDepartures;
+  mutable bool FDeparturesSorted = true;
 };
+
+// The words a departure is told in: a field or type name by its string
+// offset; what a type node expects ("SEQUENCE" for one tag, else the type's
+// name); a tag by its code (class in the top two bits), as ASN.1 writes it.
+std::string_view SchemaWord(std::uint32_t offset);
+std::string ExpectedText(std::uint32_t type);
+std::string TagText(std::uint32_t code);
+// A tag's code, 0xFFFFFFFF for a number too large to be one.
+std::uint32_t TagCode(const asn::TElementHeader& h);
 
 }  // namespace schema

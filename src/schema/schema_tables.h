@@ -22,6 +22,11 @@ enum TKind : std::uint8_t {
 inline constexpr std::uint8_t ffOptional = 1;
 inline constexpr std::uint8_t ffDefault = 2;
 
+// Node flags: how a primitive's value reads, beyond its type.
+inline constexpr std::uint8_t nfOpaque = 1;      // OCTET STRING or BIT STRING holding no DER (digest, signature, key)
+inline constexpr std::uint8_t nfIdentifier = 2;  // an INTEGER that identifies (a serial number)
+inline constexpr std::uint8_t nfIpAddress = 4;   // an IP address, with its mask in name constraints
+
 namespace tables {
 
 // A tag as one number: the class (0 universal .. 3 private) in the top two
@@ -31,6 +36,9 @@ struct TTypeNode {
   std::uint8_t AcceptCount;  // tags at AcceptTags[Accept] an element may start with
   std::uint8_t AcceptsAny;   // any tag will do (ANY, or a CHOICE holding one)
   std::uint8_t NamedBits;    // a BIT STRING with named bits (keyUsage): DER drops its trailing zero bits
+  std::uint8_t Universal;    // a primitive's universal tag number, which an IMPLICIT tag hides; else 0
+  std::uint8_t Flags;        // nf* flags
+  std::uint16_t ValueCount;  // named numbers or bits at NamedValues[Values ...], sorted by value
   std::uint32_t Tag;         // own tag, or the EXPLICIT tag
   std::uint32_t Name;        // offset in Strings; 0 for the unnamed universal types
   std::uint32_t First;
@@ -40,6 +48,14 @@ struct TTypeNode {
   // DefaultOctets[Default ...]; DefaultLength 0 for every other node.
   std::uint32_t Default;
   std::uint32_t DefaultLength;
+  std::uint32_t Values;
+};
+
+// A named number of an INTEGER or ENUMERATED (v3 = 2), or a named bit of a
+// BIT STRING (keyCertSign = 5).
+struct TNamedValue {
+  std::int64_t Value;
+  std::uint32_t Name;
 };
 
 struct TField {
@@ -59,6 +75,9 @@ struct TMapEntry {
 struct TMap {
   std::uint32_t First;  // entries sorted by their octets
   std::uint32_t Count;
+  // An OID the map lacks picks no DER: the field's octets are opaque (an RSA
+  // signature, an EC point).
+  std::uint8_t OpaqueOthers;
 };
 
 struct TTopLevel {
@@ -74,6 +93,7 @@ extern const std::uint32_t AcceptTags[];
 extern const std::uint8_t OidOctets[];
 extern const TMapEntry MapEntries[];
 extern const TMap Maps[];
+extern const TNamedValue NamedValues[];
 extern const std::uint8_t DefaultOctets[];
 extern const std::uint32_t PemLabels[];
 extern const TTopLevel TopLevel[];

@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 136> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 143> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -188,6 +188,13 @@ inline constexpr std::array<TBuiltInText, 136> DefaultLanguage{{
     {u"831", u"%0 holds U+%1, above U+10FFFF, which is not a character"},
     {u"832", u"%0 encoded with its DEFAULT value"},
     {u"833", u"%0 octets after the first element"},
+    {u"834", u"%0: %1 expected (%2), found %3"},
+    {u"835", u"%0: %1 expected (%2), found nothing"},
+    {u"836", u"%0: end expected, found %1"},
+    {u"837", u"SET members not in the order of their tags"},
+    {u"838", u"NULL with %0 octet of content"},
+    {u"839", u"NULL with %0 octets of content"},
+    {u"840", u"%0 that names no instant (month, day or time of day out of range)"},
 }};
 
 }  // namespace settings

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "schema/names.h"
 #include "text/ascii.h"
 #include "viewer/document.h"
 
@@ -51,6 +52,15 @@ std::u16string Argument(const TDecodedDocument& document, const asn::TDerFinding
     case asn::TDerArg::daFieldLabel:
       if (finding.Element != asn::NoElement) out = Widen(document.Names().Label(finding.Element));
       if (out.empty()) out = ElementName(document, finding.Element);
+      break;
+    case asn::TDerArg::daSchemaWord:
+      out = Widen(schema::SchemaWord(number));
+      break;
+    case asn::TDerArg::daSchemaType:
+      out = Widen(schema::ExpectedText(number));
+      break;
+    case asn::TDerArg::daTag:
+      out = Widen(schema::TagText(number));
       break;
   }
   return out;

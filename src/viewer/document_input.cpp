@@ -75,7 +75,7 @@ void TDecodedDocument::LoadFile() {
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel);
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &FBlockStarts);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;

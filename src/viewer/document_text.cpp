@@ -3,9 +3,10 @@
 
 namespace viewer {
 
-std::u16string RowLine(TTag tag) {
+std::u16string RowLine(TTag tag) { return RowLine(tag, tag.Text()); }
+
+std::u16string RowLine(TTag tag, std::u16string_view text) {
   std::u16string line = tag.Name();
-  std::u16string text = tag.Text();
   if (tag.TagType() != ttNode || !text.empty()) line.append(u": ").append(text);
   return line;
 }

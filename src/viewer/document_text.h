@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "viewer/tag.h"
@@ -12,6 +13,8 @@ namespace viewer {
 
 // "SEQUENCE", "INTEGER: 5", "Offset: 0", "Error: Incorrect length".
 std::u16string RowLine(TTag tag);
+// The same with text as the row's value (a typed value).
+std::u16string RowLine(TTag tag, std::u16string_view text);
 
 // Calls visit(row, depth) for every row below root in document order (depth 0
 // for the top level), attribute rows included only when withAttributes is set.

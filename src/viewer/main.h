@@ -335,6 +335,9 @@ class TMainForm {
   void ExpandTree();
   void CollapseTree();
   void ToggleAttributes();
+  // Re-initialises every row of the structure tree in one update (counts,
+  // visibility, children); whether node still shows the row it showed.
+  bool ReinitStructureTree(TNodeId node);
   void ToggleHexPanel();
   void ToggleIcons();
   // Tab: between the structure tree and the bytes grid (nowhere while the hex

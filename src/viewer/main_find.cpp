@@ -322,6 +322,18 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   attribNames.fill(-1);
   std::unordered_map<std::string, bool> oidTexts;
 
+  // Whether wanted is made of a value alphabet's characters; the alphabets are
+  // a few constant texts, so the last answer is kept.
+  std::u16string_view lastAlphabet;
+  bool lastWithin = false;
+  auto withinAlphabet = [&](std::u16string_view alphabet) {
+    if (alphabet.data() != lastAlphabet.data()) {
+      lastAlphabet = alphabet;
+      lastWithin = Within(wanted, alphabet);
+    }
+    return lastWithin;
+  };
+
   auto elementMatches = [&](TTag tag) {
     const std::uint32_t element = tag.ElementIndex();
     const asn::TElementHeader h = FDoc->Elements().Header(element);
@@ -345,23 +357,32 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
                                       static_cast<std::size_t>(h.Length));
     // An element whose value fails to render has an error row after its attribute rows.
     auto faulted = [&] { return tag.TagChildsStart() > FDoc->Elements().AttribCount(element); };
-    switch (filter.Test(h, contents, faulted)) {
-      case TValueTest::vtNone:
-        break;
-      case TValueTest::vtHex:
-        if (HexTextHolds(valueMatcher, contents, spacedHex)) return true;
-        break;
-      case TValueTest::vtRendered:
-        if (h.UniversalTag() == asn::utObjectIdentifier && !filter.DottedOnly()) {
-          // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
-          std::string key(contents.begin(), contents.end());
-          auto it = oidTexts.find(key);
-          if (it == oidTexts.end()) it = oidTexts.emplace(std::move(key), contains(tag.Text())).first;
-          if (it->second) return true;
-        } else if (contains(tag.Text())) {
-          return true;
-        }
-        break;
+    // Only a primitive element has a typed value.
+    const bool typing = names && !h.Constructed;
+    const std::u16string_view alphabet = typing ? FDoc->ValueAlphabet(tag) : std::u16string_view();
+    if (!alphabet.empty() && !withinAlphabet(alphabet)) {
+      // Neither text the value may show can hold the wanted one.
+    } else if (const schema::TTypedValue* typed = typing ? FDoc->TypedValue(tag) : nullptr) {
+      if (contains(typed->Value) || (!typed->Description.empty() && contains(FDoc->ValueText(tag)))) return true;
+    } else {
+      switch (filter.Test(h, contents, faulted)) {
+        case TValueTest::vtNone:
+          break;
+        case TValueTest::vtHex:
+          if (HexTextHolds(valueMatcher, contents, spacedHex)) return true;
+          break;
+        case TValueTest::vtRendered:
+          if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
+            // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
+            std::string key(contents.begin(), contents.end());
+            auto it = oidTexts.find(key);
+            if (it == oidTexts.end()) it = oidTexts.emplace(std::move(key), contains(tag.Text())).first;
+            if (it->second) return true;
+          } else if (contains(tag.Text())) {
+            return true;
+          }
+          break;
+      }
     }
     if (names && labelContains(Names().Label(element))) return true;
     return octetsContain(h.Offset, h.FullLength());
@@ -409,6 +430,24 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   // error rows follow its TopLevelCount elements.
   const TTag root = Root();
   const auto elementCount = static_cast<std::int64_t>(FDoc->Elements().ElementCount());
+  // The elements in row order: an element whose contents its rows leave out
+  // (an opaque field) is followed by the element after them.
+  auto nextShown = [&](std::int64_t e) -> std::int64_t {
+    const auto element = static_cast<std::uint32_t>(e);
+    return FDoc->Elements().ContentsHidden(element) ? FDoc->Elements().SubtreeEnd(element) : e + 1;
+  };
+  // Backwards: e - 1 unless it lies in contents left out, then the outermost
+  // element that leaves them out. Only the elements between e - 1 and e's
+  // parent are looked at, each once over a whole walk.
+  auto previousShown = [&](std::int64_t e) -> std::int64_t {
+    const auto before = static_cast<std::uint32_t>(e - 1);
+    const std::uint32_t stop = e == elementCount ? asn::NoElement : FDoc->Elements().Parent(static_cast<std::uint32_t>(e));
+    if (before == stop) return e - 1;
+    std::int64_t shown = e - 1;
+    for (std::uint32_t up = FDoc->Elements().Parent(before); up != stop; up = FDoc->Elements().Parent(up))
+      if (FDoc->Elements().ContentsHidden(up)) shown = up;
+    return shown;
+  };
   const std::int32_t topLevel = root.GetTagChildsCount();
   const std::int32_t rootRows = root.ChildsCount();
   auto firstSub = [&](std::int64_t e) { return e < elementCount ? -1 : topLevel; };
@@ -490,14 +529,14 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
       if (!backwards) {
         if (++sub < end) return true;
         if (e == elementCount) return false;
-        ++e;
+        e = nextShown(e);
         sub = firstSub(e);
         enter();
         return e < elementCount || sub < end;
       }
       if (--sub >= firstSub(e)) return true;
       if (e == 0) return false;
-      --e;
+      e = previousShown(e);
       enter();
       sub = end - 1;
       return true;

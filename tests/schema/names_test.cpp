@@ -97,8 +97,17 @@ const char* const WellFormed[] = {
     "tests/data/names/enveloped-pwri.der", "tests/data/names/digested.der", "tests/data/names/encrypted.der",
     "tests/data/names/ocsp-req.der", "tests/data/names/ocsp-resp.der", "tests/data/names/ts-req.der",
     "tests/data/names/ts-resp.der", "tests/data/names/dsa-params.der", "tests/data/names/ec-explicit-key.der",
-    "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der",
+    "tests/data/names/rsa-pss-key.der", "tests/data/names/rsa-pss-pub.der", "tests/data/names/signed-ec.der",
+    "tests/data/names/ocsp-resp-ec.der", "tests/data/names/dhx-params.der",
 };
+
+// The PEM label each input needs: a type made only of INTEGERs is given on
+// evidence alone.
+std::string_view PemLabelOf(std::string_view input) {
+  if (input.starts_with("samples/rsa-key.")) return "RSA PRIVATE KEY";
+  if (input.ends_with("dsa-params.der")) return "DSA PARAMETERS";
+  return {};
+}
 
 using TBytes = std::vector<std::uint8_t>;
 
@@ -187,7 +196,8 @@ TEST(SchemaNames, EveryElementOfAWellFormedFileIsNamed) {
     TWalkedTree tree(bytes);
     ASSERT_FALSE(tree.Damaged);
     schema::TNames names;
-    names.Build(tree, bytes);
+    names.Build(tree, bytes, PemLabelOf(input));
+    EXPECT_TRUE(names.Departures().empty());
     for (std::uint32_t e = 0; e < tree.ElementCount(); ++e) {
       if (IsEndOfContents(tree.Header(e))) continue;
       EXPECT_TRUE(names.IsNamed(e)) << "element at offset " << tree.Header(e).Offset;
@@ -274,6 +284,13 @@ const TPathRow PathRows[] = {
      "OneAsymmetricKey.privateKeyAlgorithm.parameters.RSASSA-PSS-params.hashAlgorithm", nullptr},
     {"tests/data/names/ec-explicit-key.der", 50, "ECPrivateKey.parameters.ecParameters.fieldID", nullptr},
     {"tests/data/names/dsa-params.der", 136, "Dss-Parms.q", nullptr},
+    // ECDSA signatures are structure, typed by the signature algorithm beside them.
+    {"tests/data/names/signed-ec.der", 1212, "ContentInfo.content.SignedData.signerInfos[0].signature.ECDSA-Sig-Value",
+     nullptr},
+    {"tests/data/names/ocsp-resp-ec.der", 256,
+     "OCSPResponse.responseBytes.response.BasicOCSPResponse.signature.ECDSA-Sig-Value.s", nullptr},
+    // X9.42 parameters with their validation parameters tell themselves from DSA's.
+    {"tests/data/names/dhx-params.der", 136, "DomainParameters.g", nullptr},
 };
 
 TEST(SchemaNames, ElementsCarryTheirPaths) {
@@ -282,7 +299,7 @@ TEST(SchemaNames, ElementsCarryTheirPaths) {
     const std::vector<std::uint8_t> bytes = ReadInput(row.Input);
     TWalkedTree tree(bytes);
     schema::TNames names;
-    names.Build(tree, bytes);
+    names.Build(tree, bytes, PemLabelOf(row.Input));
     const std::uint32_t e = tree.At(row.Offset);
     ASSERT_NE(e, asn::NoElement);
     EXPECT_EQ(names.Path(e), row.Path);
@@ -327,15 +344,20 @@ TEST(SchemaNames, ItemsOfLargeListsCarryTheirPaths) {
   names.Build(crl, inputs[1].second);
   // Entry 99 ends in its reason, an ENUMERATED; the algorithm and the signature follow.
   EXPECT_EQ(names.Path(crl.ElementCount() - 5), "CertificateList.tbsCertList.revokedCertificates[99].crlEntryExtensions[0].extnValue.CRLReason");
+  // The broken list: without a label the CRL is no CRL at all; with one, its
+  // entries are named up to the INTEGER.
   TWalkedTree broken(inputs[4].second);
-  names.Build(broken, inputs[4].second);
-  std::uint32_t named = 0, unnamed = 0;
-  for (std::uint32_t e = broken.ElementCount(); e-- > 0;) {
-    if (broken.Parent(e) == asn::NoElement || broken.ChildCount(broken.Parent(e)) != 101) continue;
-    (names.IsNamed(e) ? named : unnamed)++;
+  for (const std::string_view label : {"", "X509 CRL"}) {
+    SCOPED_TRACE(label);
+    names.Build(broken, inputs[4].second, label);
+    std::uint32_t named = 0, unnamed = 0;
+    for (std::uint32_t e = broken.ElementCount(); e-- > 0;) {
+      if (broken.Parent(e) == asn::NoElement || broken.ChildCount(broken.Parent(e)) != 101) continue;
+      (names.IsNamed(e) ? named : unnamed)++;
+    }
+    EXPECT_EQ(named, label.empty() ? 0u : 40u);
+    EXPECT_EQ(unnamed, label.empty() ? 101u : 61u);
   }
-  EXPECT_EQ(named, 40u);
-  EXPECT_EQ(unnamed, 61u);
 }
 
 // Elements are named as they are asked about; whatever the order, every
@@ -394,41 +416,110 @@ std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t a
   return bytes;
 }
 
+// Shapes that several types share are typed on evidence only, and the
+// evidence decides which; a label never names what does not fit its type.
+TEST(SchemaNames, TypesAreGivenOnlyWhereTheyFitOrOnEvidence) {
+  const TBytes csr = ReadInput("samples/csr.der");
+  const TBytes threeIntegers = Tlv(0x30, Cat({Tlv(0x02, {0x17}), Tlv(0x02, {0x05}), Tlv(0x02, {0x0B})}));
+  struct TRow {
+    const char* Label;
+    TBytes Bytes;
+    const char* PemLabel;
+    std::int32_t Offset;
+    const char* Path;
+  } rows[] = {
+      {"status-only OCSP response", Tlv(0x30, Tlv(0x0A, {0x06})), "", 2, "OCSPResponse.responseStatus"},
+      {"three INTEGERs", threeIntegers, "", 5, ""},
+      {"three INTEGERs as X9.42 parameters", threeIntegers, "X9.42 DH PARAMETERS", 5, "DomainParameters.g"},
+      {"three INTEGERs as DSA parameters", threeIntegers, "DSA PARAMETERS", 5, "Dss-Parms.q"},
+      {"a CRL labelled CERTIFICATE", ReadInput("samples/crl.der"), "CERTIFICATE", 8,
+       "CertificateList.tbsCertList.version"},
+      {"a CSR with an INTEGER more", Tlv(0x30, Cat({TBytes(csr.begin() + 4, csr.end()), Tlv(0x02, {0x01})})), "", 4,
+       ""},
+      {"a CSR, then an INTEGER", Cat({csr, Tlv(0x02, {0x01})}), "", 4, "CertificationRequest.certificationRequestInfo"},
+      {"a CSR, then an INTEGER: the INTEGER", Cat({csr, Tlv(0x02, {0x01})}), "", static_cast<std::int32_t>(csr.size()),
+       ""},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    TWalkedTree tree(row.Bytes);
+    schema::TNames names;
+    names.Build(tree, row.Bytes, row.PemLabel);
+    ASSERT_NE(tree.At(row.Offset), asn::NoElement);
+    EXPECT_EQ(names.Path(tree.At(row.Offset)), row.Path);
+  }
+}
+
 struct TDamageRow {
   const char* Label;
   std::vector<std::uint8_t> Bytes;
-  std::int32_t NamedOffset;    // still named, with this path
+  const char* PemLabel;
+  std::int32_t NamedOffset;    // still named, with this path; -1: nothing is named
   const char* NamedPath;
   std::int32_t UnnamedOffset;  // no longer named
+  const char* Departures;      // their texts, each ending in "; "
 };
 
-// Damage in samples/cert.der: names stop where the data leaves the schema, the
-// rest of the document is named where it fits.
-TEST(SchemaNames, DamagedInputIsNamedUpToTheDamage) {
+// Damage in samples/cert.der. Without a label a document that does not fit
+// its type wholly gets no names; with one, names stop where the data leaves
+// the schema (and the departure is kept) while the rest is named where it fits.
+// A file cut short is named as far as it goes.
+TEST(SchemaNames, DamagedInputIsNamedOnlyWhereItFits) {
   const std::vector<std::uint8_t> cert = ReadInput("samples/cert.der");
   // Cut after the validity, with the lengths made to fit: no subject, key,
   // extensions or signature.
-  std::vector<std::uint8_t> truncated{0x30, 0x81, 0x99, 0x30, 0x81, 0x96};
-  truncated.insert(truncated.end(), cert.begin() + 8, cert.begin() + 158);
+  std::vector<std::uint8_t> shortened{0x30, 0x81, 0x99, 0x30, 0x81, 0x96};
+  shortened.insert(shortened.end(), cert.begin() + 8, cert.begin() + 158);
+  const std::vector<std::uint8_t> rsa = ReadInput("samples/rsa-key.der");
+  // The RSA key without its prime1 (at offset 533, 132 octets).
+  const std::vector<std::uint8_t> rsaShort =
+      Tlv(0x30, Cat({TBytes(rsa.begin() + 4, rsa.begin() + 533), TBytes(rsa.begin() + 665, rsa.end())}));
   const TDamageRow rows[] = {
-      // The serial number as an ENUMERATED: the TBS stops there, the signature still fits.
-      {"wrong tag", Patched(cert, 13, 0x0A), 1114, "Certificate.signatureAlgorithm", 17},
-      {"wrong tag, before it", Patched(cert, 13, 0x0A), 10, "Certificate.tbsCertificate.version", 13},
+      // The serial number as an ENUMERATED.
+      {"wrong tag", Patched(cert, 13, 0x0A), "", -1, "", 0, ""},
+      {"wrong tag, labelled", Patched(cert, 13, 0x0A), "CERTIFICATE", 1114, "Certificate.signatureAlgorithm", 17,
+       "tbsCertificate: serialNumber expected (INTEGER), found ENUMERATED; "},
+      {"wrong tag, labelled, before it", Patched(cert, 13, 0x0A), "CERTIFICATE", 10,
+       "Certificate.tbsCertificate.version", 13, "tbsCertificate: serialNumber expected (INTEGER), found ENUMERATED; "},
       // The extensions as [4]: an element the TBS does not have.
-      {"extra element", Patched(cert, 590, 0xA4), 296, "Certificate.tbsCertificate.subjectPublicKeyInfo", 590},
-      {"extra element, after it", Patched(cert, 590, 0xA4), 1129, "Certificate.signature", 598},
-      // Cut inside the extensions: the parse fails, what was read is named.
-      {"truncated", truncated, 6 + 143 - 8, "Certificate.tbsCertificate.validity.notAfter.utcTime", -1},
+      {"extra element", Patched(cert, 590, 0xA4), "", -1, "", 0, ""},
+      {"extra element, labelled", Patched(cert, 590, 0xA4), "CERTIFICATE", 296,
+       "Certificate.tbsCertificate.subjectPublicKeyInfo", 590, "tbsCertificate: end expected, found [4]; "},
+      {"extra element, labelled, after it", Patched(cert, 590, 0xA4), "CERTIFICATE", 1129, "Certificate.signature",
+       598, "tbsCertificate: end expected, found [4]; "},
+      // Components missing from whole SEQUENCEs: which one is missing nobody
+      // can tell, so nothing below them is named.
+      {"components missing", shortened, "", -1, "", 0, ""},
+      {"components missing, labelled", shortened, "CERTIFICATE", 0, "Certificate", 8,
+       "Certificate: signatureAlgorithm expected (SEQUENCE), found nothing; "
+       "tbsCertificate: subject expected (SEQUENCE), found nothing; "},
+      {"an INTEGER removed", rsaShort, "", -1, "", 0, ""},
+      {"an INTEGER removed, labelled", rsaShort, "RSA PRIVATE KEY", 0, "RSAPrivateKey", 4,
+       "RSAPrivateKey: coefficient expected (INTEGER), found nothing; "},
+      // The validity's length runs past its parent's end: the parse stops
+      // there, and what was read before is named.
+      {"cut short", Patched(cert, 127, 0x7F), "", 13, "Certificate.tbsCertificate.serialNumber", -1, ""},
   };
   for (const TDamageRow& row : rows) {
     SCOPED_TRACE(row.Label);
     TWalkedTree tree(row.Bytes);
     schema::TNames names;
-    names.Build(tree, row.Bytes);
-    EXPECT_EQ(names.Path(tree.At(row.NamedOffset)), row.NamedPath);
+    names.Build(tree, row.Bytes, row.PemLabel);
+    if (row.NamedOffset >= 0) {
+      EXPECT_EQ(names.Path(tree.At(row.NamedOffset)), row.NamedPath);
+    } else {
+      EXPECT_EQ(names.NamedCount(), 0u);
+    }
     if (row.UnnamedOffset >= 0) {
       EXPECT_FALSE(names.IsNamed(tree.At(row.UnnamedOffset)));
     }
+    std::string departures;
+    for (const auto& d : names.Departures()) {
+      departures += std::string(schema::SchemaWord(d.WithinName)) + ": ";
+      departures += d.Name == 0 ? "end expected" : std::string(schema::SchemaWord(d.Name)) + " expected (" + schema::ExpectedText(d.Type) + ")";
+      departures += d.Missing ? ", found nothing; " : ", found " + schema::TagText(schema::TagCode(tree.Header(d.Element))) + "; ";
+    }
+    EXPECT_EQ(departures, row.Departures);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "settings/lang.h"
+#include "text/base64.h"
 #include "viewer/document.h"
 #include "viewer_test_util.h"
 
@@ -25,6 +26,26 @@ std::string Worded(std::vector<std::uint8_t> bytes, std::set<asn::TDerText>* see
     if (seen) seen->insert(f.Text);
     out += std::string(asn::DerRuleId(f.Rule())) + ": ";
     out += settings::Utf16ToUtf8(DerExplanation(document, f, text)) + "\n";
+  }
+  return out;
+}
+
+// The findings of a PEM file of blocks, each with its label, as Worded gives them.
+std::string WordedPem(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& blocks,
+                      std::set<asn::TDerText>* seen) {
+  test::TTempDir temp;
+  std::string pem;
+  for (const auto& [label, bytes] : blocks) pem += text::PemBlock(label, bytes);
+  test::WriteAll(temp.Path / "in.pem", pem);
+  const settings::TSettings settings;
+  TDecodedDocument document(settings);
+  document.SetFileName(settings::Utf8ToUtf16((temp.Path / "in.pem").string()));
+  document.LoadFile();
+  std::string out;
+  for (const asn::TDerFinding& f : document.CheckDer()) {
+    seen->insert(f.Text);
+    out += std::string(asn::DerRuleId(f.Rule())) + ": ";
+    out += settings::Utf16ToUtf8(DerExplanation(document, f, settings::EnglishTextById)) + "\n";
   }
   return out;
 }
@@ -83,6 +104,11 @@ TEST(DerText, EveryTextReadsAsBramletDumpHasAlwaysWrittenIt) {
       {"1C 04 00 11 00 00",
        "string-charset: UniversalString holds U+110000, above U+10FFFF, which is not a character\n"},
       {"05 00 05 00 05 00", "trailing-data: 4 octets after the first element\n"},
+      {"05 01 00", "null-not-empty: NULL with 1 octet of content\n"},
+      {"05 02 00 00", "null-not-empty: NULL with 2 octets of content\n"},
+      {"06 00", "oid-empty: OBJECT IDENTIFIER with no content\n"},
+      {"17 0D 3236313333303131303930305A",
+       "time-not-instant: UTCTime that names no instant (month, day or time of day out of range)\n"},
   };
   std::set<asn::TDerText> seen;
   for (const auto& row : rows) {
@@ -99,6 +125,42 @@ TEST(DerText, EveryTextReadsAsBramletDumpHasAlwaysWrittenIt) {
             "named-bits-trailing-zero: named bit list KeyUsage ends in 5 zero bits\n");
   EXPECT_EQ(Worded(CertWithKeyUsage(0, 0xA2), &seen),
             "named-bits-trailing-zero: named bit list KeyUsage ends in 1 zero bit\n");
+
+  // A document typed by its PEM label that departs from the type; octets
+  // after a block's element, while a second block is a document of its own.
+  std::vector<std::uint8_t> cert(data.begin(), data.end());
+  std::vector<std::uint8_t> enumerated = cert;
+  enumerated[13] = 0x0A;  // the serial number as an ENUMERATED
+  std::vector<std::uint8_t> extra = cert;
+  extra[590] = 0xA4;  // the extensions as [4], which the TBS does not have
+  EXPECT_EQ(WordedPem({{"CERTIFICATE", enumerated}, {"CERTIFICATE", extra}}, &seen),
+            "schema-mismatch: tbsCertificate: serialNumber expected (INTEGER), found ENUMERATED\n"
+            "schema-mismatch: tbsCertificate: end expected, found [4]\n");
+  // rsa-key.der without its prime1 (at offset 533, 132 octets): every
+  // INTEGER after it moves up a place, and the coefficient is missing.
+  const std::string rsaData = test::ReadAll(test::SamplesDir() / "rsa-key.der");
+  std::vector<std::uint8_t> rsa(rsaData.begin(), rsaData.end());
+  rsa.erase(rsa.begin() + 533, rsa.begin() + 665);
+  const std::size_t content = rsa.size() - 4;
+  rsa[2] = static_cast<std::uint8_t>(content >> 8);
+  rsa[3] = static_cast<std::uint8_t>(content);
+  EXPECT_EQ(WordedPem({{"RSA PRIVATE KEY", rsa}}, &seen),
+            "schema-mismatch: RSAPrivateKey: coefficient expected (INTEGER), found nothing\n");
+  std::vector<std::uint8_t> withNull = cert;
+  withNull.insert(withNull.end(), {0x05, 0x00});
+  EXPECT_EQ(WordedPem({{"CERTIFICATE", withNull}, {"CERTIFICATE", cert}}, &seen),
+            "trailing-data: 2 octets after the first element\n");
+
+  // A SET out of tag order is found only where the schema says SET, which
+  // no sample holds; its text takes no numbers.
+  const settings::TSettings settings;
+  const TDecodedDocument none(settings);
+  asn::TDerFinding setOrder;
+  setOrder.Element = asn::NoElement;
+  setOrder.Text = asn::TDerText::dtSetTagOrder;
+  EXPECT_EQ(settings::Utf16ToUtf8(DerExplanation(none, setOrder, settings::EnglishTextById)),
+            "SET members not in the order of their tags");
+  seen.insert(setOrder.Text);
 
   // A new text needs a row here.
   EXPECT_EQ(seen.size(), static_cast<std::size_t>(asn::TDerText::dtTrailingData) + 1);
