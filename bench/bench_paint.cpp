@@ -121,10 +121,63 @@ void BM_RowAtAndTopMiddleOfCrl(benchmark::State& state) {
   }
 }
 
+// The rows of 16 entries in the middle of the revoked list, fully expanded
+// (serial numbers, dates, reason codes, their extensions and attribute rows).
+std::vector<TNodeId> MiddleEntryRows(TWindow& w) {
+  viewer::VirtualTree& tree = w.Form->TreeVT();
+  std::vector<TNodeId> rows;
+  const TNodeId revoked = tree.Parent(w.Middle);
+  const std::uint32_t middle = tree.Index(w.Middle);
+  for (std::uint32_t k = 0; k < 16 && middle + k < w.Siblings; ++k) {
+    const TNodeId entry = tree.Child(revoked, middle + k);
+    tree.FullExpand(entry);
+    for (TNodeId row = tree.GetNext(entry); row != NoNode && tree.Level(row) > tree.Level(entry); row = tree.GetNext(row))
+      rows.push_back(row);
+  }
+  return rows;
+}
+
+// The value run of each of those rows with its style: what a paint asks of
+// each row's value. Expands the entries, so it runs after the paints above.
+void BM_ValueTextsOfEntriesMiddleOfCrl(benchmark::State& state) {
+  TWindow* w = Window();
+  if (w == nullptr) {
+    state.SkipWithError((BigInput("crl.der") + " is missing; run bench/big-inputs.sh").c_str());
+    return;
+  }
+  viewer::TMainForm& form = *w->Form;
+  viewer::VirtualTree& tree = form.TreeVT();
+  const std::vector<TNodeId> rows = MiddleEntryRows(*w);
+  std::size_t characters = 0;
+  for (auto _ : state) {
+    characters = 0;
+    for (TNodeId row : rows) {
+      characters += form.TreeVTGetText(tree, row, -1, viewer::TTextType::ttStatic).size();
+      benchmark::DoNotOptimize(form.TreeVTPaintText(tree, row, -1, viewer::TTextType::ttStatic));
+    }
+  }
+  state.counters["rows"] = static_cast<double>(rows.size());
+  state.counters["characters"] = static_cast<double>(characters);
+}
+
+// A full paint of the tree with those entries on the screen, expanded.
+void BM_PaintTreeExpandedEntriesMiddleOfCrl(benchmark::State& state) {
+  TWindow* w = Window();
+  if (w == nullptr) {
+    state.SkipWithError((BigInput("crl.der") + " is missing; run bench/big-inputs.sh").c_str());
+    return;
+  }
+  MiddleEntryRows(*w);
+  w->Form->TreeVT().ScrollIntoView(w->Middle, /*center=*/false);
+  PaintView(state, TView::vwTree);
+}
+
 BENCHMARK(BM_RowAtAndTopMiddleOfCrl)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintTreeMiddleOfCrl)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintBytesGridMiddleOfCrl)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintTextGridMiddleOfCrl)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ValueTextsOfEntriesMiddleOfCrl)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintTreeExpandedEntriesMiddleOfCrl)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

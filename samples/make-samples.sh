@@ -186,7 +186,9 @@ openssl smime -sign -binary -nodetach -noattr -md sha256 -in "$work/content.txt"
   -signer "$out/cert.pem" -inkey "$out/rsa-key.pem" -certfile "$out/ca.pem" \
   -outform DER -out "$out/p7-signed.der"
 openssl pkcs7 -inform DER -in "$out/p7-signed.der" -out "$out/p7-signed.pem"
-openssl crl2pkcs7 -nocrl -certfile "$out/chain.pem" -outform DER -out "$out/chain.p7b"
+# The bundle lists the CA first: DER orders a SET OF by the members' encodings,
+# and the CA's certificate is the shorter one.
+openssl crl2pkcs7 -nocrl -certfile "$out/ca.pem" -certfile "$out/cert.pem" -outform DER -out "$out/chain.p7b"
 
 # A streamed CMS: BER with indefinite lengths (0x80) nested several levels deep, and the
 # usual signed attributes (content type, signing time, digest, S/MIME capabilities).

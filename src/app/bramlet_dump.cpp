@@ -16,6 +16,8 @@
 #include "app/dump_diff.h"
 #include "app/dump_printer.h"
 #include "asn/asn.h"
+#include "asn/der_check.h"
+#include "io/files.h"
 #include "settings/text.h"
 #include "viewer/document_text.h"
 #include "viewer/document.h"
@@ -77,6 +79,7 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
                "    --json         an array of objects with the keys kind, offsetA, offsetB (null when\n"
                "                   absent), path and text, or for ~ textA and textB\n"
                "  --no-names       without the field names from the standards' schemas\n"
+               "  --rules          every rule --check applies: its id, what it asks for, where it comes from\n"
                "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
                "  -h, --help       this text\n"
                "  --version        the version\n";
@@ -104,11 +107,6 @@ std::string ExecutableFolder(const char* argv0) {
 }
 
 bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::string& problem) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(name, ec)) {
-    problem = "is a directory";
-    return false;
-  }
   std::ifstream file(name, std::ios::binary);
   if (!file) {
     problem = std::strerror(errno);
@@ -123,9 +121,14 @@ bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::st
 }
 
 int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(input, ec);
-  if (!ec && size > asn::MaxInputSize) {
+  std::uintmax_t size = 0;
+  try {
+    size = io::InputFileSize(input);
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.Reason << '\n';
+    return ExitUsage;
+  }
+  if (size > asn::MaxInputSize) {
     std::cerr << "bramlet-dump: " << input << ": input of " << size << " bytes is too large: at most "
               << asn::MaxInputSize << " are supported\n";
     return ExitUsage;
@@ -201,6 +204,9 @@ bool ParseOffset(const std::string& text, std::int64_t& offset) {
 bool LoadInput(viewer::TDecodedDocument& document, const std::string& input) {
   try {
     document.LoadFile();
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.Reason << '\n';
+    return false;
   } catch (const std::exception& e) {
     std::cerr << "bramlet-dump: cannot read " << input << ": " << e.what() << '\n';
     return false;
@@ -302,6 +308,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
     } else if (arg == "--element") {
       if (++i >= argc) return Usage("--element needs an offset");
       if (!ParseOffset(argv[i], options.ElementOffset)) return Usage("--element needs a decimal or 0x hexadecimal offset");
+    } else if (arg == "--rules") {
+      for (const asn::TDerRuleInfo& rule : asn::DerRules())
+        std::cout << rule.Id << '\t' << rule.Meaning << " (" << rule.Clause << ")\n";
+      return 0;
     } else if (arg == "-h" || arg == "--help") {
       Usage("", std::cout);
       std::cout << HelpEpilogue;

@@ -7,7 +7,9 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
+#include "settings/lang.h"
 #include "text/base64.h"
+#include "viewer/der_text.h"
 
 namespace app {
 
@@ -49,11 +51,16 @@ void AppendJsonString(std::string& out, const std::u16string& text) { AppendJson
 
 namespace {
 
-void AppendFinding(std::string& out, const asn::TDerFinding& f) {
+// "DER: " and what the finding says is wrong, in the built-in English.
+std::string Explanation(const viewer::TDecodedDocument& document, const asn::TDerFinding& f) {
+  return "DER: " + asn::Utf16ToUtf8(viewer::DerExplanation(document, f, settings::EnglishTextById));
+}
+
+void AppendFinding(std::string& out, const viewer::TDecodedDocument& document, const asn::TDerFinding& f) {
   out += "{\"rule\":";
-  AppendJsonString(out, asn::DerRuleId(f.Rule));
+  AppendJsonString(out, asn::DerRuleId(f.Rule()));
   out += ",\"offset\":" + std::to_string(f.Offset) + ",\"length\":" + std::to_string(f.Length) + ",\"explanation\":";
-  AppendJsonString(out, f.Explanation);
+  AppendJsonString(out, Explanation(document, f));
   out += "}";
 }
 
@@ -72,8 +79,9 @@ const char* ClassName(asn::TASN1TagClasses c) {
 }
 
 // The element's own members, up to and including its findings.
-void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t element, std::string_view path,
-                   std::span<const asn::TDerFinding> findings) {
+void AppendElement(std::string& out, const viewer::TDecodedDocument& document, std::uint32_t element,
+                   std::string_view path, std::span<const asn::TDerFinding> findings) {
+  const viewer::TDocument& doc = document.Elements();
   const asn::TASNTag tag = doc.Element(element).ASNTag();
   out += "{\"offset\":" + std::to_string(tag.Offset) + ",\"header\":" + std::to_string(tag.HeaderLength()) +
          ",\"length\":" + std::to_string(tag.Length) + ",\"tag\":";
@@ -90,6 +98,11 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
     out += ",\"value\":";
     AppendJsonString(out, doc.Element(element).Text());
   }
+  // With field names: the value as the element's type reads it, where that says more than its tag.
+  if (document.TypedValue(doc.Element(element)) != nullptr) {
+    out += ",\"typedValue\":";
+    AppendJsonString(out, document.ValueText(doc.Element(element)));
+  }
   if (!tag.Error.empty()) {
     out += ",\"error\":";
     AppendJsonString(out, tag.Error);
@@ -97,9 +110,15 @@ void AppendElement(std::string& out, const viewer::TDocument& doc, std::uint32_t
   out += ",\"findings\":[";
   for (std::size_t i = 0; i < findings.size(); ++i) {
     if (i != 0) out.push_back(',');
-    AppendFinding(out, findings[i]);
+    AppendFinding(out, document, findings[i]);
   }
   out += "]";
+}
+
+// Valid DER: at least one element, the whole input decoded, and no finding.
+// An input that holds no document (an empty file) is not.
+bool IsValidDer(const viewer::TDecodedDocument& document, const std::vector<asn::TDerFinding>& findings) {
+  return document.Elements().ElementCount() > 0 && findings.empty() && FatalOffset(document) < 0;
 }
 
 }  // namespace
@@ -125,12 +144,12 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
     const bool onElement = f.Element != asn::NoElement;
     lines += std::to_string(onElement ? doc.Header(f.Element).Offset : f.Offset);
     lines += '\t';
-    lines += asn::DerRuleId(f.Rule);
+    lines += asn::DerRuleId(f.Rule());
     lines += '\t';
     if (onElement) lines += ElementName(document, f.Element);
     else lines += '-';
     lines += '\t';
-    lines += f.Explanation;
+    lines += Explanation(document, f);
     lines += '\n';
   }
   out << lines;
@@ -140,7 +159,7 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
     out.flush();
     err << "bramlet-dump: " << asn::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
   }
-  return findings.empty() && !fatal ? 0 : 1;
+  return IsValidDer(document, findings) ? 0 : 1;
 }
 
 int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err) {
@@ -169,7 +188,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
   AppendJsonString(json, fileName);
   json += ",\"bytes\":" + std::to_string(document.Bytes()->size());
   json += document.FromBase64() ? ",\"base64\":true" : ",\"base64\":false";
-  json += findings.empty() && FatalOffset(document) < 0 ? ",\"der\":true" : ",\"der\":false";
+  json += IsValidDer(document, findings) ? ",\"der\":true" : ",\"der\":false";
   json += ",\"elements\":[";
 
   // Open elements with children, innermost last; each level's next member
@@ -189,7 +208,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
     if (needComma) json.push_back(',');
     const std::size_t first = nextFinding;
     while (nextFinding < findings.size() && findings[nextFinding].Element == e) ++nextFinding;
-    AppendElement(json, doc, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
+    AppendElement(json, document, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
     if (doc.ChildCount(e) > 0) {
       json += ",\"children\":[";
       open.push_back(e);
@@ -206,7 +225,7 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
   json += "],\"findings\":[";
   for (std::size_t i = nextFinding; i < findings.size(); ++i) {
     if (i != nextFinding) json.push_back(',');
-    AppendFinding(json, findings[i]);
+    AppendFinding(json, document, findings[i]);
   }
   json += "],\"errors\":[";
   const viewer::TTag root = document.Root();

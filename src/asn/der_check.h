@@ -4,9 +4,9 @@
 // the octets at fault.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "asn/element_tree.h"
@@ -27,22 +27,113 @@ enum class TDerRule : std::uint8_t {
   drOidNotMinimal,
   drStringCharset,
   drDefaultEncoded,  // needs the schema
+  drNullNotEmpty,
+  drOidEmpty,
+  drTimeNotInstant,
   drSchemaMismatch,  // needs the schema: a document given its type by evidence departs from it
   drTrailingData,
 };
 
-// The rule's fixed identifier, such as "length-not-minimal".
+// A rule's fixed identifier ("length-not-minimal"), what it asks for in one
+// line and the clause it comes from.
+struct TDerRuleInfo {
+  TDerRule Rule;
+  const char* Id;
+  const char* Meaning;
+  const char* Clause;
+};
+// Every rule, in the order of TDerRule.
+std::span<const TDerRuleInfo> DerRules();
 const char* DerRuleId(TDerRule rule);
+
+// How a finding's number is written into its text: in decimal, as an octet
+// (two hexadecimal digits), as a code point (hexadecimal, at least four
+// digits) or as the name of the universal tag it numbers. The field's name
+// and label take no number: they are read from the element's names. The
+// schema's words are numbered by the schema: a field or type name by its
+// string, an expected type by its type node; a tag by its code as the schema
+// writes tags (class in the top two bits).
+enum class TDerArg : std::uint8_t {
+  daNone,
+  daDecimal,
+  daOctet,
+  daCodePoint,
+  daTagName,
+  daFieldName,
+  daFieldLabel,
+  daSchemaWord,
+  daSchemaType,
+  daTag,
+};
+
+// Each way a finding is put in words.
+enum class TDerText : std::uint8_t {
+  dtLengthNotMinimal,
+  dtIndefiniteLength,
+  dtConstructedString,
+  dtTagNumberLong,
+  dtTagNumberLeading80,
+  dtBooleanLength,
+  dtBooleanTrue,
+  dtIntegerEmpty,
+  dtIntegerLeadingOctet,
+  dtBitStringEmpty,
+  dtUnusedBitsAbove7,
+  dtUnusedBitsWithoutContent,
+  dtUnusedBitsNotZero,
+  dtNamedBitsTrailingZero,
+  dtSetOfOrder,
+  dtSetOrder,
+  dtTimeWithoutZ,
+  dtUtcTimeWithoutSeconds,
+  dtUtcTimeForm,
+  dtGeneralizedTimeWithoutSeconds,
+  dtGeneralizedTimeComma,
+  dtGeneralizedTimeForm,
+  dtGeneralizedTimeEmptyFraction,
+  dtGeneralizedTimeTrailingZero,
+  dtOidLeading80,
+  dtCharsetOctet,
+  dtUtf8Malformed,
+  dtFixedWidthLength,
+  dtSurrogate,
+  dtAboveUnicode,
+  dtDefaultEncoded,
+  dtNullContents,
+  dtOidEmpty,
+  dtTimeNotInstant,
+  dtSchemaExpected,
+  dtSchemaExpectedNothing,
+  dtSchemaEndExpected,
+  dtSetTagOrder,
+  dtTrailingData,
+};
+
+// A text's rule and how it is worded: the text of TextId in the language
+// tables, with %0 to %3 standing for the finding's numbers written as
+// Args says; ManyTextId, when not 0, is the text used instead when the last
+// decimal number is not 1.
+struct TDerTextInfo {
+  TDerText Text;
+  TDerRule Rule;
+  int TextId;
+  int ManyTextId;
+  TDerArg Args[4];
+};
+const TDerTextInfo& DerTextInfo(TDerText text);
 
 struct TDerFinding {
   // The element at fault; NoElement for trailing octets that decoded to none.
   std::uint32_t Element = NoElement;
-  TDerRule Rule = TDerRule::drLengthNotMinimal;
+  TDerText Text = TDerText::dtLengthNotMinimal;
   // The octets at fault, in the decoded buffer.
   std::int32_t Offset = 0;
   std::int32_t Length = 0;
-  // ASCII, for example "DER: length 5 written in 2 octets".
-  std::string Explanation;
+  // What its text says, one per argument: "length 5 written in 2 octets"
+  // holds 5 and 2; an argument that takes no number (a field name) leaves its
+  // place unused.
+  std::array<std::uint32_t, 4> Numbers{};
+  TDerRule Rule() const { return DerTextInfo(Text).Rule; }
 };
 
 // A check that needs more than the encoding (a schema's named bit lists and
@@ -55,14 +146,34 @@ class IDerCheck {
                    std::vector<TDerFinding>& findings) const = 0;
 };
 
+// What the schema says of an element, for the rules that follow its type
+// rather than its tag; the document's typing answers.
+class IDerTyping {
+ public:
+  enum class TSetKind : std::uint8_t { skNone, skSet, skSetOf };
+  virtual ~IDerTyping() = default;
+  // The universal type an IMPLICIT tag hides, or utNone.
+  virtual std::uint8_t ImplicitUniversal(std::uint32_t element) const = 0;
+  // Whether element holds no DER (a digest, a signature, key material):
+  // nothing decoded inside it is checked.
+  virtual bool IsOpaque(std::uint32_t element) const = 0;
+  // Whether element is a SET or a SET OF by its type, whatever its tag.
+  virtual TSetKind SetKind(std::uint32_t element) const = 0;
+};
+
 struct TDerOptions {
   // The buffer is a raw binary file (not decoded from text armour): octets
   // after its first top-level element are trailing data.
   bool RawFile = true;
+  // For a buffer decoded from armour: where each block's octets start. Each
+  // block is then checked for octets after its first element on its own.
+  std::span<const std::int32_t> BlockStarts;
   // Decoding stopped at a malformed header; octets the tree does not cover are
   // then left to the fatal error rather than reported as trailing data.
   std::int32_t FatalOffset = -1;
   std::span<const IDerCheck* const> Extra;
+  // The elements' types, where a schema gives them; without, rules go by the tags.
+  const IDerTyping* Typing = nullptr;
 };
 
 // Checks every element of tree, whose offsets point into bytes, in one pass

@@ -2,8 +2,6 @@
 // OBJECT IDENTIFIER sub-identifiers and the character sets of the strings.
 #include "asn/der_values.h"
 
-#include <cstdio>
-
 #include "asn/asn.h"
 
 namespace asn {
@@ -12,15 +10,11 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-TValueFault Fault(TDerRule rule, std::size_t offset, std::size_t length, std::string explanation) {
-  return {rule, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(length), std::move(explanation)};
+TValueFault Fault(TDerText text, std::size_t offset, std::size_t length, std::array<std::uint32_t, 4> numbers = {}) {
+  return {text, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(length), numbers};
 }
 
-std::string HexOctet(std::uint8_t octet) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", octet);
-  return text;
-}
+std::uint32_t Count(std::size_t n) { return static_cast<std::uint32_t>(n); }
 
 bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
@@ -33,44 +27,54 @@ bool AllDigits(Bytes s) {
 // X.690 11.1.
 TValueFault CheckBoolean(Bytes s) {
   if (s.size() != 1)
-    return Fault(TDerRule::drBooleanNotCanonical, 0, s.size(),
-                 "DER: BOOLEAN of " + std::to_string(s.size()) + " octets, not 1");
+    return Fault(TDerText::dtBooleanLength, 0, s.size(), {Count(s.size())});
   if (s[0] == 0x00 || s[0] == 0xFF) return {};
-  return Fault(TDerRule::drBooleanNotCanonical, 0, 1, "DER: BOOLEAN TRUE written as " + HexOctet(s[0]) + ", not FF");
+  return Fault(TDerText::dtBooleanTrue, 0, 1, {s[0]});
 }
 
 // X.690 8.3.2: the first nine bits are never all zeros or all ones.
-TValueFault CheckInteger(Bytes s, const char* name) {
-  if (s.empty()) return Fault(TDerRule::drIntegerNotMinimal, 0, 0, std::string("DER: ") + name + " with no content");
+TValueFault CheckInteger(Bytes s, std::uint8_t u) {
+  if (s.empty()) return Fault(TDerText::dtIntegerEmpty, 0, 0, {u});
   if (s.size() < 2) return {};
   if ((s[0] == 0x00 && s[1] < 0x80) || (s[0] == 0xFF && s[1] >= 0x80))
-    return Fault(TDerRule::drIntegerNotMinimal, 0, 1,
-                 std::string("DER: ") + name + " with a redundant leading " + HexOctet(s[0]) + " octet");
+    return Fault(TDerText::dtIntegerLeadingOctet, 0, 1, {u, s[0]});
   return {};
 }
 
 // X.690 8.6.2.2, 8.6.2.3 and 11.2.1.
 TValueFault CheckBitString(Bytes s) {
-  if (s.empty()) return Fault(TDerRule::drBitstringPadding, 0, 0, "DER: BIT STRING without its unused-bits octet");
+  if (s.empty()) return Fault(TDerText::dtBitStringEmpty, 0, 0);
   const std::uint8_t unused = s[0];
   if (unused == 0) return {};
-  const std::string count = std::to_string(unused);
-  if (unused > 7) return Fault(TDerRule::drBitstringPadding, 0, 1, "DER: " + count + " unused bits, at most 7 allowed");
-  if (s.size() == 1)
-    return Fault(TDerRule::drBitstringPadding, 0, 1, "DER: " + count + " unused bits in an empty BIT STRING");
+  if (unused > 7) return Fault(TDerText::dtUnusedBitsAbove7, 0, 1, {unused});
+  if (s.size() == 1) return Fault(TDerText::dtUnusedBitsWithoutContent, 0, 1, {unused});
   const std::uint8_t mask = static_cast<std::uint8_t>((1u << unused) - 1);
   if ((s.back() & mask) == 0) return {};
-  return Fault(TDerRule::drBitstringPadding, s.size() - 1, 1, "DER: the " + count + " unused bits are not zero");
+  return Fault(TDerText::dtUnusedBitsNotZero, s.size() - 1, 1, {unused});
 }
 
-// X.690 11.8: YYMMDDHHMMSSZ.
+unsigned TwoDigits(Bytes s, std::size_t at) { return (s[at] - '0') * 10u + (s[at + 1] - '0'); }
+
+// Whether year, month, day and the time of day from digits s (MMDDHHMMSS)
+// name an instant; a leap second (60) is let through.
+bool IsInstant(unsigned year, Bytes s) {
+  static constexpr unsigned Days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const unsigned month = TwoDigits(s, 0);
+  const unsigned day = TwoDigits(s, 2);
+  if (month < 1 || month > 12 || day < 1 || day > Days[month - 1]) return false;
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  if (month == 2 && day == 29 && !leap) return false;
+  return TwoDigits(s, 4) < 24 && TwoDigits(s, 6) < 60 && TwoDigits(s, 8) <= 60;
+}
+
+// X.690 11.8: YYMMDDHHMMSSZ; the two-digit years stand for 1950 to 2049, so
+// every fourth one is a leap year.
 TValueFault CheckUtcTime(Bytes s) {
   if (s.empty() || s.back() != 'Z')
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: UTCTime not ending in Z");
-  if (s.size() == 11 && AllDigits(s.first(10)))
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: UTCTime without seconds");
-  if (s.size() != 13 || !AllDigits(s.first(12)))
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: UTCTime not in the form YYMMDDHHMMSSZ");
+    return Fault(TDerText::dtTimeWithoutZ, 0, s.size(), {utUtcTime});
+  if (s.size() == 11 && AllDigits(s.first(10))) return Fault(TDerText::dtUtcTimeWithoutSeconds, 0, s.size());
+  if (s.size() != 13 || !AllDigits(s.first(12))) return Fault(TDerText::dtUtcTimeForm, 0, s.size());
+  if (!IsInstant(2000 + TwoDigits(s, 0), s.subspan(2))) return Fault(TDerText::dtTimeNotInstant, 0, 12, {utUtcTime});
   return {};
 }
 
@@ -78,27 +82,28 @@ TValueFault CheckUtcTime(Bytes s) {
 // full stop, then Z.
 TValueFault CheckGeneralizedTime(Bytes s) {
   if (s.empty() || s.back() != 'Z')
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: GeneralizedTime not ending in Z");
-  if (s.size() < 15 || !AllDigits(s.first(14)))
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: GeneralizedTime without seconds or not in the form YYYYMMDDHHMMSSZ");
+    return Fault(TDerText::dtTimeWithoutZ, 0, s.size(), {utGeneralizedTime});
+  if (s.size() < 15 || !AllDigits(s.first(14))) return Fault(TDerText::dtGeneralizedTimeWithoutSeconds, 0, s.size());
+  if (!IsInstant(TwoDigits(s, 0) * 100 + TwoDigits(s, 2), s.subspan(4)))
+    return Fault(TDerText::dtTimeNotInstant, 0, 14, {utGeneralizedTime});
   if (s.size() == 15) return {};
   const std::uint8_t mark = s[14];
-  if (mark == ',') return Fault(TDerRule::drTimeNotDer, 14, 1, "DER: GeneralizedTime fraction after a comma, not a full stop");
+  if (mark == ',') return Fault(TDerText::dtGeneralizedTimeComma, 14, 1);
   const Bytes fraction = s.subspan(15, s.size() - 16);
-  if (mark != '.' || !AllDigits(fraction))
-    return Fault(TDerRule::drTimeNotDer, 0, s.size(), "DER: GeneralizedTime not in the form YYYYMMDDHHMMSS[.fff]Z");
-  if (fraction.empty()) return Fault(TDerRule::drTimeNotDer, 14, 1, "DER: GeneralizedTime with an empty fraction");
-  if (fraction.back() == '0')
-    return Fault(TDerRule::drTimeNotDer, s.size() - 2, 1, "DER: GeneralizedTime fraction with a trailing zero");
+  if (mark != '.' || !AllDigits(fraction)) return Fault(TDerText::dtGeneralizedTimeForm, 0, s.size());
+  if (fraction.empty()) return Fault(TDerText::dtGeneralizedTimeEmptyFraction, 14, 1);
+  if (fraction.back() == '0') return Fault(TDerText::dtGeneralizedTimeTrailingZero, s.size() - 2, 1);
   return {};
 }
 
-// X.690 8.19.2: a sub-identifier starts with a non-0x80 octet.
-TValueFault CheckOid(Bytes s) {
+// X.690 8.19.2: at least one sub-identifier, each starting with a non-0x80
+// octet.
+TValueFault CheckOid(Bytes s, std::uint8_t u) {
+  if (s.empty()) return Fault(TDerText::dtOidEmpty, 0, 0, {u});
   bool atStart = true;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (atStart && s[i] == 0x80)
-      return Fault(TDerRule::drOidNotMinimal, i, 1, "DER: sub-identifier with a leading 80 octet");
+      return Fault(TDerText::dtOidLeading80, i, 1);
     atStart = (s[i] & 0x80) == 0;
   }
   return {};
@@ -130,10 +135,10 @@ bool InCharset(std::uint8_t u, std::uint8_t c) {
   }
 }
 
-TValueFault CheckCharset(Bytes s, std::uint8_t u, const char* name) {
+TValueFault CheckCharset(Bytes s, std::uint8_t u) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (InCharset(u, s[i])) continue;
-    return Fault(TDerRule::drStringCharset, i, 1, "DER: octet " + HexOctet(s[i]) + " is not allowed in a " + name);
+    return Fault(TDerText::dtCharsetOctet, i, 1, {s[i], u});
   }
   return {};
 }
@@ -163,7 +168,7 @@ std::size_t Utf8SequenceLength(Bytes s, std::size_t i) {
 TValueFault CheckUtf8(Bytes s) {
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t n = Utf8SequenceLength(s, i);
-    if (n == 0) return Fault(TDerRule::drStringCharset, i, 1, "DER: malformed UTF-8 at octet " + HexOctet(s[i]));
+    if (n == 0) return Fault(TDerText::dtUtf8Malformed, i, 1, {s[i]});
     i += n;
   }
   return {};
@@ -172,17 +177,15 @@ TValueFault CheckUtf8(Bytes s) {
 bool IsSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 // Characters of width octets, big-endian: UCS-2 for BMPString, UCS-4 for UniversalString.
-TValueFault CheckFixedWidth(Bytes s, std::size_t width, const char* name) {
+TValueFault CheckFixedWidth(Bytes s, std::size_t width, std::uint8_t u) {
   if (s.size() % width != 0)
-    return Fault(TDerRule::drStringCharset, s.size() - s.size() % width, s.size() % width,
-                 std::string("DER: ") + name + " of " + std::to_string(s.size()) + " octets, not a multiple of " +
-                     std::to_string(width));
+    return Fault(TDerText::dtFixedWidthLength, s.size() - s.size() % width, s.size() % width,
+                 {u, Count(s.size()), Count(width)});
   for (std::size_t i = 0; i < s.size(); i += width) {
     std::uint32_t c = 0;
     for (std::size_t k = 0; k < width; ++k) c = (c << 8) | s[i + k];
-    if (IsSurrogate(c) || c > 0x10FFFF)
-      return Fault(TDerRule::drStringCharset, i, width, std::string("DER: ") + name + " holds no character " +
-                                                          (c > 0x10FFFF ? "above U+10FFFF" : "in the surrogate range"));
+    if (IsSurrogate(c)) return Fault(TDerText::dtSurrogate, i, width, {u, c});
+    if (c > 0x10FFFF) return Fault(TDerText::dtAboveUnicode, i, width, {u, c});
   }
   return {};
 }
@@ -194,32 +197,31 @@ TValueFault CheckValue(std::uint8_t u, std::span<const std::uint8_t> contents) {
     case utBoolean:
       return CheckBoolean(contents);
     case utInteger:
-      return CheckInteger(contents, "INTEGER");
     case utEnumerated:
-      return CheckInteger(contents, "ENUMERATED");
+      return CheckInteger(contents, u);
     case utBitString:
       return CheckBitString(contents);
+    case utNull:
+      if (contents.empty()) return {};
+      return Fault(TDerText::dtNullContents, 0, contents.size(), {Count(contents.size())});
     case utObjectIdentifier:
     case utRelativeOid:
-      return CheckOid(contents);
+      return CheckOid(contents, u);
     case utUtcTime:
       return CheckUtcTime(contents);
     case utGeneralizedTime:
       return CheckGeneralizedTime(contents);
     case utNumericString:
-      return CheckCharset(contents, u, "NumericString");
     case utPrintableString:
-      return CheckCharset(contents, u, "PrintableString");
     case utIA5String:
-      return CheckCharset(contents, u, "IA5String");
     case utVisibleString:
-      return CheckCharset(contents, u, "VisibleString");
+      return CheckCharset(contents, u);
     case utUtf8String:
       return CheckUtf8(contents);
     case utBmpString:
-      return CheckFixedWidth(contents, 2, "BMPString");
+      return CheckFixedWidth(contents, 2, u);
     case utUniversalString:
-      return CheckFixedWidth(contents, 4, "UniversalString");
+      return CheckFixedWidth(contents, 4, u);
     default:
       return {};
   }

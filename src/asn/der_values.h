@@ -2,19 +2,19 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <optional>
 #include <span>
-#include <string>
 
 #include "asn/der_check.h"
 
 namespace asn {
 
 struct TValueFault {
-  std::optional<TDerRule> Rule;  // none: the contents are sound DER
+  std::optional<TDerText> Text;  // none: the contents are sound DER
   std::int32_t Offset = 0;       // the octets at fault, from the contents' first octet
   std::int32_t Length = 0;
-  std::string Explanation;
+  std::array<std::uint32_t, 4> Numbers{};  // what the text says
 };
 
 // The first DER fault of the contents of a primitive element of universal type

@@ -4,7 +4,9 @@
 // The viewer's document implements it; the analyses know nothing else of it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "asn/asn.h"
 
@@ -46,6 +48,18 @@ inline bool IsStringType(std::uint8_t universal) {
          (universal >= utGraphicString && universal <= utBmpString && universal != utCharacterString);
 }
 
+// Whether the element is in the indefinite form (its one length octet is 80);
+// its Length then counts the end-of-contents octets 00 00 at its end.
+inline bool IsIndefinite(const TElementHeader& h, std::span<const std::uint8_t> bytes) {
+  return h.LengthLength == 1 && bytes[static_cast<std::size_t>(h.Offset + h.TagLength)] == 0x80;
+}
+
+// The element's content proper: Length without the end-of-contents octets of
+// the indefinite form, which close the element and are not its content.
+inline std::int32_t ContentLength(const TElementHeader& h, std::span<const std::uint8_t> bytes) {
+  return IsIndefinite(h, bytes) ? h.Length - 2 : h.Length;
+}
+
 class IElementTree {
  public:
   virtual ~IElementTree() = default;
@@ -56,6 +70,26 @@ class IElementTree {
   // Element children only; for NoElement, the top-level elements.
   virtual std::uint32_t ChildCount(std::uint32_t element) const = 0;
   virtual std::uint32_t Child(std::uint32_t element, std::uint32_t index) const = 0;
+  // The element after element's subtree (ElementCount() after the last one).
+  // This one climbs to the first ancestor with a next sibling, finding each
+  // place among the siblings by a binary search; a store that keeps the end
+  // answers at once.
+  virtual std::uint32_t SubtreeEnd(std::uint32_t element) const;
 };
+
+inline std::uint32_t IElementTree::SubtreeEnd(std::uint32_t element) const {
+  for (; element != NoElement; element = Parent(element)) {
+    const std::uint32_t parent = Parent(element);
+    std::uint32_t low = 0;
+    std::uint32_t high = ChildCount(parent);
+    while (high - low > 1) {  // children come in document order
+      const std::uint32_t middle = low + (high - low) / 2;
+      if (Child(parent, middle) <= element) low = middle;
+      else high = middle;
+    }
+    if (low + 1 < ChildCount(parent)) return Child(parent, low + 1);
+  }
+  return ElementCount();
+}
 
 }  // namespace asn

@@ -55,7 +55,7 @@ fs::path FollowLink(const fs::path& target) {
   std::error_code error;
   if (!fs::is_symlink(target, error)) return target;
   fs::path resolved = fs::weakly_canonical(target, error);
-  if (error) throw EFileError("Cannot follow " + PathText(target) + ": " + error.message());
+  if (error) throw EFileError("Cannot follow", target, error.message());
   return resolved;
 }
 
@@ -84,7 +84,7 @@ TAtomicFile::TAtomicFile(fs::path target, bool ownerOnly) : FTarget(FollowLink(t
   FTemporary += "." + std::to_string(ProcessId()) + ".tmp";
   errno = 0;
   FFile = OpenNew(FTemporary, ownerOnly);
-  if (FFile < 0) throw EFileError("Cannot create " + PathText(target) + ": " + Reason(errno));
+  if (FFile < 0) throw EFileError("Cannot create", target, Reason(errno));
 }
 
 TAtomicFile::~TAtomicFile() {
@@ -104,7 +104,7 @@ void TAtomicFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     long written = WriteSome(FFile, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw EFileError("Cannot write " + PathText(FTarget) + ": " + Reason(errno));
+    if (written <= 0) throw EFileError("Cannot write", FTarget, Reason(errno));
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
 }
@@ -116,7 +116,7 @@ void TAtomicFile::Commit() {
   const int file = FFile;
   FFile = -1;
   if (CloseFile(file) != 0 && error == 0) error = errno;
-  if (error != 0) throw EFileError("Cannot write " + PathText(FTarget) + ": " + Reason(error));
+  if (error != 0) throw EFileError("Cannot write", FTarget, Reason(error));
 
   std::error_code status;
   auto old = fs::status(FTarget, status);
@@ -130,8 +130,18 @@ void TAtomicFile::Commit() {
     renamed.clear();
     fs::rename(FTemporary, FTarget, renamed);
   }
-  if (renamed) throw EFileError("Cannot write " + PathText(FTarget) + ": " + renamed.message());
+  if (renamed) throw EFileError("Cannot write", FTarget, renamed.message());
   FCommitted = true;
+}
+
+std::uintmax_t InputFileSize(const fs::path& path) {
+  std::error_code error;
+  // The library's own message for a folder ("cannot get file size: Is a
+  // directory") names neither the file nor the remedy.
+  if (fs::is_directory(path, error)) throw EFileError("Cannot open", path, "it is a folder, not a file");
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (error) throw EFileError("Cannot open", path, error.message());
+  return size;
 }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes, bool ownerOnly) {

@@ -3,9 +3,10 @@
 // writing a file so that it is either wholly old or wholly new (the content goes
 // to a temporary file beside the target, reaches the disk, and replaces the
 // target by a rename), for the settings store, the INI-location flag and the
-// XML export.
+// XML export; and the size of an input file, in words a user can act on.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -27,14 +28,18 @@ bool IsPathDelimiter(char c);
 // already ("/" everywhere, "\\" too on Windows). An empty folder stays empty.
 std::string WithTrailingDelimiter(std::string folder);
 
-// A file that could not be created, written or put in place; what() names it.
-class EFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // The path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);
+
+// A file that could not be opened, created, written or put in place: what()
+// is "<action> <path>: <reason>", Reason the reason alone, for a caller that
+// names the file in its own words.
+class EFileError : public std::runtime_error {
+ public:
+  EFileError(const std::string& action, const std::filesystem::path& path, const std::string& reason)
+      : std::runtime_error(action + " " + PathText(path) + ": " + reason), Reason(reason) {}
+  std::string Reason;
+};
 
 // A new version of target, written piece by piece. Until Commit succeeds the
 // target is untouched, and a writer destroyed without Commit removes its
@@ -64,6 +69,11 @@ class TAtomicFile {
   int FFile = -1;
   bool FCommitted = false;
 };
+
+// The size of the file at path, asked before it is read whole. Throws
+// EFileError "Cannot open <path>: <reason>" when there is no file there, and
+// says so when path names a folder.
+std::uintmax_t InputFileSize(const std::filesystem::path& path);
 
 // The whole content at once, as TAtomicFile writes it.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, bool ownerOnly = false);

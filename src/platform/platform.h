@@ -85,7 +85,7 @@ class IDisplay {
   virtual int TextHeight(const std::u16string& fontName, int fontSize) = 0;
   // The family the system draws with when asked for fontName: the name itself when
   // it is installed, else the substitute chosen for it.
-  virtual std::u16string UsedFontFamily(const std::u16string& fontName) { return fontName; }
+  virtual std::u16string UsedFontFamily(const std::u16string& fontName) = 0;
   virtual int VerticalScrollBarWidth() = 0;
   // Pixels per logical pixel at 96 dpi, times 100 (100 = unscaled).
   virtual int PixelScalePercent() = 0;

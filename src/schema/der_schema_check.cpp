@@ -1,7 +1,6 @@
 #include "schema/der_schema_check.h"
 
 #include <algorithm>
-#include <string>
 
 #include "schema/schema_tables.h"
 
@@ -37,8 +36,16 @@ void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vecto
   if (FNames.NamedCount() == 0) return;
   for (const TNames::TDeparture& departure : FNames.Departures()) {
     const asn::TElementHeader h = tree.Header(departure.Element);
-    findings.push_back({departure.Element, asn::TDerRule::drSchemaMismatch, h.Offset, h.FullLength(),
-                        FNames.DepartureText(departure)});
+    const std::uint32_t found = TagCode(h);
+    if (departure.Name == 0)
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaEndExpected, h.Offset, h.FullLength(),
+                          {departure.WithinName, found}});
+    else if (departure.Missing)
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaExpectedNothing, h.Offset, h.FullLength(),
+                          {departure.WithinName, departure.Name, departure.Type}});
+    else
+      findings.push_back({departure.Element, asn::TDerText::dtSchemaExpected, h.Offset, h.FullLength(),
+                          {departure.WithinName, departure.Name, departure.Type, found}});
   }
   const std::uint32_t count = tree.ElementCount();
   for (std::uint32_t e = 0; e < count; ++e) {
@@ -52,18 +59,30 @@ void TSchemaDerCheck::Run(const asn::IElementTree& tree, Bytes bytes, std::vecto
     if (node->DefaultLength != 0 && full == node->DefaultLength &&
         std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                    bytes.begin() + static_cast<std::ptrdiff_t>(offset + full), tables::DefaultOctets + node->Default))
-      findings.push_back({e, asn::TDerRule::drDefaultEncoded, h.Offset, h.FullLength(),
-                          "DER: " + std::string(FNames.FieldName(e)) + " encoded with its DEFAULT value"});
+      findings.push_back({e, asn::TDerText::dtDefaultEncoded, h.Offset, h.FullLength()});
     if (node->NamedBits != 0 && !h.Constructed) {
       const Bytes contents = bytes.subspan(offset + static_cast<std::size_t>(h.HeaderLength()),
                                            static_cast<std::size_t>(h.Length));
       const std::uint32_t zeros = TrailingZeroBits(contents);
       if (zeros != 0)
-        findings.push_back({e, asn::TDerRule::drNamedBitsTrailingZero, h.Offset + h.HeaderLength(), h.Length,
-                            "DER: named bit list " + FNames.Label(e) + " ends in " + std::to_string(zeros) +
-                                (zeros == 1 ? " zero bit" : " zero bits")});
+        findings.push_back({e, asn::TDerText::dtNamedBitsTrailingZero, h.Offset + h.HeaderLength(), h.Length,
+                            {0, zeros}});
     }
   }
+}
+
+std::uint8_t TDerTyping::ImplicitUniversal(std::uint32_t element) const {
+  const tables::TTypeNode* node = FNames.TypeNode(element);
+  if (node == nullptr || node->Kind != kPrimitive || node->Universal == 0) return asn::utNone;
+  return node->Universal;
+}
+
+asn::IDerTyping::TSetKind TDerTyping::SetKind(std::uint32_t element) const {
+  const tables::TTypeNode* node = FNames.TypeNode(element);
+  if (node == nullptr) return TSetKind::skNone;
+  if (node->Kind == kSet) return TSetKind::skSet;
+  if (node->Kind == kSetOf) return TSetKind::skSetOf;
+  return TSetKind::skNone;
 }
 
 }  // namespace schema

@@ -409,7 +409,11 @@ class Generator:
             if not isinstance(oid, univ.ObjectIdentifier):
                 continue  # maps keyed by INTEGER (X.400 address attributes) are not followed
             name = None if TypeName(obj) else self.oidNames.get(tuple(oid))
-            entries.append((OidOctets(oid), self.Node(obj, name)))
+            typeIndex = self.Node(obj, name)
+            # Content that is itself a bare OCTET STRING or BIT STRING (a key
+            # identifier, a nonce, a message digest, Data) holds octets, not DER.
+            typeIndex = self.WithFlags(typeIndex, self.FieldFlags('', typeIndex, False))
+            entries.append((OidOctets(oid), typeIndex))
         entries.sort()
         self.maps[index] = (entries, id(typeMap) in opaqueOthers)
         return index

@@ -36,11 +36,6 @@ constexpr std::uint32_t MaxTemplateElements = 64;
 // Shapes remembered at once; a new one replaces the oldest.
 constexpr std::size_t MaxTemplates = 16;
 
-std::uint32_t TagCode(const asn::TElementHeader& h) {
-  if (!h.TagNumberFits || h.TagNumber >= (1u << 30)) return 0xFFFFFFFFu;
-  return static_cast<std::uint32_t>(h.TagClass) << 30 | h.TagNumber;
-}
-
 bool Accepts(std::uint32_t type, const asn::TElementHeader& h) {
   const TTypeNode& n = Types[type];
   if (n.AcceptsAny) return true;
@@ -254,14 +249,7 @@ class TNames::TMatcher {
   }
 
   // The element after element's subtree, which lies in the item being named.
-  std::uint32_t SubtreeEnd(std::uint32_t element) const {
-    for (; element != FItem; element = FTree.Parent(element)) {
-      const std::uint32_t parent = FTree.Parent(element);
-      const std::uint32_t index = FNames.ChildIndexAt(parent, element);
-      if (index + 1 < FTree.ChildCount(parent)) return FTree.Child(parent, index + 1);
-    }
-    return FItemEnd;
-  }
+  std::uint32_t SubtreeEnd(std::uint32_t element) const { return std::min(FTree.SubtreeEnd(element), FItemEnd); }
 
   // Leaves the items of element, a SEQUENCE OF or SET OF of type, for later;
   // inOpen: element lies in an open type's content, whose OID types its items.
@@ -922,35 +910,8 @@ const std::vector<TNames::TDeparture>& TNames::Departures() const {
 
 namespace {
 
-// A tag as ASN.1 writes it: the universal type's name, or the class and number.
-std::string TagText(std::uint32_t code) {
-  static constexpr const char* Universal[31] = {
-      "EOC", "BOOLEAN", "INTEGER", "BIT STRING", "OCTET STRING", "NULL", "OBJECT IDENTIFIER", "ObjectDescriptor",
-      "EXTERNAL", "REAL", "ENUMERATED", "EMBEDDED PDV", "UTF8String", "RELATIVE-OID", nullptr, nullptr, "SEQUENCE",
-      "SET", "NumericString", "PrintableString", "T61String", "VideotexString", "IA5String", "UTCTime",
-      "GeneralizedTime", "GraphicString", "VisibleString", "GeneralString", "UniversalString", "CHARACTER STRING",
-      "BMPString"};
-  static constexpr const char* Classes[4] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "};
-  const std::uint32_t number = code & 0x3FFFFFFFu;
-  if (code >> 30 == 0 && number < 31 && Universal[number] != nullptr) return Universal[number];
-  return std::string("[") + Classes[code >> 30] + std::to_string(number) + "]";
-}
-
 }  // namespace
 
-std::string TNames::DepartureText(const TDeparture& departure) const {
-  std::string text = std::string(Str(departure.WithinName)) + ": ";
-  if (departure.Name == 0) {
-    text += "end expected";
-  } else {
-    text += Str(departure.Name);
-    text += " expected";
-    const TTypeNode& n = Types[departure.Type];
-    if (!n.AcceptsAny && n.AcceptCount == 1) text += " (" + TagText(AcceptTags[n.Accept]) + ")";
-  }
-  if (departure.Missing) return text + ", found nothing";
-  return text + ", found " + TagText(TagCode(FTree->Header(departure.Element)));
-}
 
 std::string_view TNames::FieldName(std::uint32_t element) const {
   return IsNamed(element) ? Str(FSteps[FSlots[element]].Field) : std::string_view{};
@@ -1033,6 +994,32 @@ std::string TNames::Path(std::uint32_t element) const {
     AppendOwnSteps(path, *it, item ? IndexInParent(*it) : 0);
   }
   return path;
+}
+
+std::uint32_t TagCode(const asn::TElementHeader& h) {
+  if (!h.TagNumberFits || h.TagNumber >= (1u << 30)) return 0xFFFFFFFFu;
+  return static_cast<std::uint32_t>(h.TagClass) << 30 | h.TagNumber;
+}
+
+std::string_view SchemaWord(std::uint32_t offset) { return Str(offset); }
+
+std::string ExpectedText(std::uint32_t type) {
+  const TTypeNode& n = Types[type];
+  if (!n.AcceptsAny && n.AcceptCount == 1) return TagText(AcceptTags[n.Accept]);
+  return std::string(Str(n.Name));
+}
+
+std::string TagText(std::uint32_t code) {
+  static constexpr const char* Universal[31] = {
+      "EOC", "BOOLEAN", "INTEGER", "BIT STRING", "OCTET STRING", "NULL", "OBJECT IDENTIFIER", "ObjectDescriptor",
+      "EXTERNAL", "REAL", "ENUMERATED", "EMBEDDED PDV", "UTF8String", "RELATIVE-OID", nullptr, nullptr, "SEQUENCE",
+      "SET", "NumericString", "PrintableString", "T61String", "VideotexString", "IA5String", "UTCTime",
+      "GeneralizedTime", "GraphicString", "VisibleString", "GeneralString", "UniversalString", "CHARACTER STRING",
+      "BMPString"};
+  static constexpr const char* Classes[4] = {"UNIVERSAL ", "APPLICATION ", "", "PRIVATE "};
+  const std::uint32_t number = code & 0x3FFFFFFFu;
+  if (code >> 30 == 0 && number < 31 && Universal[number] != nullptr) return Universal[number];
+  return std::string("[") + Classes[code >> 30] + std::to_string(number) + "]";
 }
 
 }  // namespace schema

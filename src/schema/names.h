@@ -91,8 +91,6 @@ class TNames {
   };
   // Every departure, in document order; names everything first.
   const std::vector<TDeparture>& Departures() const;
-  // "tbsCertificate: issuer expected (SEQUENCE), found INTEGER"
-  std::string DepartureText(const TDeparture& departure) const;
 
  private:
   // What one element adds to the path and shows; elements share these.
@@ -157,9 +155,10 @@ class TNames {
   class TMatcher;
 
   bool Named(std::uint32_t element) const { return element < FSlots.Size() && FSlots[element] != 0; }
-  // Names the item (of the innermost family) that holds element, if not yet done.
+  // Names the item (of the innermost family) that holds element, if not yet
+  // done; a named element's item is (rows ask this once or more per paint).
   void Settle(std::uint32_t element) const {
-    if (FPending) SettleFamilies(element);
+    if (FPending && !Named(element)) SettleFamilies(element);
   }
   void SettleFamilies(std::uint32_t element) const;
   // The step's index, or 0 (unnamed) once the steps no longer fit a slot.
@@ -192,5 +191,14 @@ class TNames {
   mutable std::vector<TDeparture> FDepartures;
   mutable bool FDeparturesSorted = true;
 };
+
+// The words a departure is told in: a field or type name by its string
+// offset; what a type node expects ("SEQUENCE" for one tag, else the type's
+// name); a tag by its code (class in the top two bits), as ASN.1 writes it.
+std::string_view SchemaWord(std::uint32_t offset);
+std::string ExpectedText(std::uint32_t type);
+std::string TagText(std::uint32_t code);
+// A tag's code, 0xFFFFFFFF for a number too large to be one.
+std::uint32_t TagCode(const asn::TElementHeader& h);
 
 }  // namespace schema

@@ -13,8 +13,9 @@ namespace settings {
 
 class TAboutForm final : public TDialogController {
  public:
-  // Lays the box out at pixelScalePercent of 96 dots per inch.
-  explicit TAboutForm(int pixelScalePercent = 100);
+  // Lays the box out at the display's density, wide enough for its texts in
+  // the face the display draws.
+  explicit TAboutForm(platform::IDisplay& display);
 
   static constexpr int TitleId = 115;
 
@@ -26,6 +27,6 @@ class TAboutForm final : public TDialogController {
 
 // The About command: shows the box centred over the viewer and returns when it
 // has closed.
-void ShowAboutBox(IDialogRunner& runner, int pixelScalePercent = 100);
+void ShowAboutBox(IDialogRunner& runner, platform::IDisplay& display);
 
 }  // namespace settings

@@ -1,6 +1,7 @@
 // The control registry and the placement of a dialog over its viewer.
 #include "settings/controls.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace settings {
@@ -24,6 +25,43 @@ const TControl& TControls::operator[](std::string_view name) const {
 
 TControl& TControls::operator[](std::string_view name) {
   return const_cast<TControl&>(static_cast<const TControls&>(*this)[name]);
+}
+
+namespace {
+
+// Room beside the text at 96 dots per inch, enough for the Win32 controls and
+// for Qt's Fusion style (a check box's mark and gap take 26 pixels there).
+int CaptionChrome(TControlKind kind) {
+  switch (kind) {
+    case TControlKind::ckLabel:
+      return 2;
+    case TControlKind::ckButton:
+      return 16;
+    case TControlKind::ckCheckBox:
+    case TControlKind::ckRadioButton:
+      return 26;
+    case TControlKind::ckGroupBox:
+      return 30;
+    case TControlKind::ckComboBox:
+    case TControlKind::ckSpinEdit:
+    case TControlKind::ckEdit:
+    case TControlKind::ckColorSwatch:
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int CaptionWidth(const TControl& control, const std::u16string& caption, const TFormLook& look,
+                 platform::IDisplay& display) {
+  const int chrome = CaptionChrome(control.Kind);
+  if (chrome == 0) return 0;
+  const int measured = control.Bold ? display.BoldTextWidth(caption, look.FontName, look.FontSize)
+                                    : display.TextWidth(caption, look.FontName, look.FontSize);
+  // Text measured on a denser screen is wider by its scale; rounded up.
+  const int percent = std::max(1, display.PixelScalePercent());
+  return (measured * 100 + percent - 1) / percent + chrome;
 }
 
 TScreenRect CentreOver(const TScreenRect& viewer, int width, int height) {

@@ -77,6 +77,15 @@ struct TFormLook {
   int FontSize = 0;
 };
 
+// The width a control needs to show caption whole, in pixels at 96 dots per
+// inch: the text measured in the dialog's font (bold when the control is) at
+// the display's density, taken back to 96 dots per inch, and the room its kind
+// takes besides the text: a check box's or radio button's mark and the gap
+// after it, a button's frame and margins, a group box's frame and the indent
+// of its title. Kinds without a caption need nothing.
+int CaptionWidth(const TControl& control, const std::u16string& caption, const TFormLook& look,
+                 platform::IDisplay& display);
+
 // Where a dialog goes: centred over the viewer, halves truncated toward zero.
 struct TScreenRect {
   int Left = 0;

@@ -40,6 +40,15 @@ std::filesystem::path PathFromUtf8(const std::string& path) {
   return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
+// A translation trimmed of blanks and control characters, else the English text.
+std::u16string TextIn(const TLangTable* table, std::u16string_view name) {
+  if (table) {
+    std::u16string_view translated = TrimControls(table->Value(name));
+    if (!translated.empty()) return std::u16string(translated);
+  }
+  return std::u16string(EnglishText(name));
+}
+
 }  // namespace
 
 void InitLanguages() { State() = TLanguageState{}; }
@@ -48,16 +57,14 @@ void FreeLanguages() { State() = TLanguageState{}; }
 
 std::u16string GetLangText(std::u16string_view name) {
   const TLanguageState& state = State();
-  if (state.CurrentLanguage) {
-    std::u16string_view translated = TrimControls(state.CurrentLanguage->Value(name));
-    if (!translated.empty()) return std::u16string(translated);
-  }
-  return std::u16string(EnglishText(name));
+  return TextIn(state.CurrentLanguage ? &*state.CurrentLanguage : nullptr, name);
 }
 
 std::u16string GetLangTextById(int id) {
   return GetLangText(text::DecimalText(id));
 }
+
+std::u16string EnglishTextById(int id) { return std::u16string(EnglishText(text::DecimalText(id))); }
 
 std::u16string GetLanguageFile() { return State().CurrentLanguageFile; }
 
@@ -109,6 +116,24 @@ void FillLanguageList(platform::TPlatform& platform, TLanguageList& list) {
       // An unreadable file is simply not offered.
     }
   }
+}
+
+TLanguageTexts::TLanguageTexts(platform::ISystem& system, const TLanguageList& list) {
+  const std::string folder = GetPluginFolder(system);
+  for (const TLanguageEntry& entry : list) {
+    if (entry.FileName.empty()) continue;
+    try {
+      FTables.push_back(ReadLanguageFile(folder + Utf16ToUtf8(entry.FileName), system));
+    } catch (const std::exception&) {
+      // Gone since the list was made: it has no captions to make room for.
+    }
+  }
+}
+
+std::vector<std::u16string> TLanguageTexts::All(std::u16string_view name) const {
+  std::vector<std::u16string> texts{TextIn(nullptr, name)};
+  for (const TLangTable& table : FTables) texts.push_back(TextIn(&table, name));
+  return texts;
 }
 
 }  // namespace settings

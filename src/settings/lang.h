@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "settings/lang_file.h"
 
 namespace settings {
 
@@ -33,6 +34,10 @@ std::u16string GetLangText(std::u16string_view name);
 // GetLangText of the id in decimal without leading zeros; empty for unknown ids.
 std::u16string GetLangTextById(int id);
 
+// The built-in English text of id, whatever language is loaded; empty for
+// unknown ids. bramlet-dump words its output with these.
+std::u16string EnglishTextById(int id);
+
 // The file name the loaded language came from; empty for English.
 std::u16string GetLanguageFile();
 
@@ -45,6 +50,20 @@ std::string GetPluginFolder(platform::ISystem& system);
 // warning box "Cann't load language from <name>: <reason>" captioned "Bramlet";
 // English then stays in effect and the result is false.
 bool LoadLanguage(platform::TPlatform& platform, const std::u16string& fileName, bool force);
+
+// Every language of a list read at once, to look a text up in all of them (a
+// dialog sizes its controls for the longest caption). A file that cannot be
+// read adds nothing.
+class TLanguageTexts {
+ public:
+  TLanguageTexts(platform::ISystem& system, const TLanguageList& list);
+  // The text for name in each language read, as GetLangText gives it with that
+  // language loaded; English first.
+  std::vector<std::u16string> All(std::u16string_view name) const;
+
+ private:
+  std::vector<TLangTable> FTables;
+};
 
 // Clears list and fills it with English (file name empty) followed by every
 // readable "*.lng" file in the module folder that names its language, in the order

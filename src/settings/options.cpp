@@ -4,6 +4,7 @@
 #include "settings/options.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "settings/store.h"
@@ -70,6 +71,8 @@ const TSwatch Swatches[] = {
      [](TSettings& s) -> platform::TColor& { return s.Hex.TextColor; }},
     {"PanelHexSelection", "lbHexSelection", 231, false, TSwatchEffect::seRepaintOnly,
      [](TSettings& s) -> platform::TColor& { return s.Hex.SelColor; }},
+    {"PanelHexDer", "lbHexDer", 235, false, TSwatchEffect::seRepaintOnly,
+     [](TSettings& s) -> platform::TColor& { return s.Hex.DerColor; }},
     {"PanelHexFocused", "lbHexFocused", 232, false, TSwatchEffect::seHexColors,
      [](TSettings& s) -> platform::TColor& { return s.Hex.FocusColor; }},
     {"PanelHexLine", "lbHexLine", 233, false, TSwatchEffect::seHexColors,
@@ -127,18 +130,17 @@ const TCheck Checks[] = {
 
 // The dialog's layout at 96 dots per inch and Tahoma 8 pt, in client coordinates:
 // two columns of group boxes, labels above their lists and spin boxes, a colour
-// swatch per row with its label to the left, the buttons below the boxes.
-constexpr int GroupWidth = 261;
+// swatch per row with its label to the left, the buttons below the boxes. The
+// columns and buttons widen where a caption of some language needs more room.
 constexpr int LeftColumn = 8;
-constexpr int RightColumn = LeftColumn + GroupWidth + 8;
+constexpr int ColumnGap = 8;
 constexpr int UpperTop = 8;
 constexpr int UpperHeight = 429;
 constexpr int LowerTop = 443;
 constexpr int LowerHeight = 142;
+constexpr int ClientHeight = 640;
 constexpr int Margin = 12;     // a group box's side to its controls
 constexpr int FirstRow = 20;   // a group box's top to its first control, below the caption
-constexpr int Inner = GroupWidth - 2 * Margin;
-constexpr int Half = Inner / 2;  // the second control of a row, and every swatch, starts here
 constexpr int LabelHeight = 13;
 constexpr int LabelGap = 3;      // a label to the control below it
 constexpr int EditHeight = 21;   // lists, spin boxes, text fields and swatches
@@ -147,54 +149,97 @@ constexpr int RowGap = 8;
 constexpr int SwatchStep = 25;
 constexpr int SpinWidth = 60;
 constexpr int ShortSwatchWidth = 50;
-constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
 constexpr int ButtonTop = LowerTop + LowerHeight + 14;
 
+// The widths the layout is built on: a group's width inside its margins, where
+// the second control of a row and every swatch start, and the buttons' width.
+struct TColumns {
+  int Inner = 237;
+  int Half = 118;
+  int Button = 75;
+  int GroupWidth() const { return Inner + 2 * Margin; }
+  int RightColumn() const { return LeftColumn + GroupWidth() + ColumnGap; }
+  bool operator==(const TColumns&) const = default;
+};
+
 platform::TRect Box(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
-// Places a group's controls from its top down.
+// Places a group's controls from its top down on the given columns, and
+// widens Wanted wherever a caption needs more room than they give it.
 class TGroupLayout {
  public:
-  TGroupLayout(TControls& controls, const char* group, int left, int top, int height)
-      : FControls(controls), FLeft(left + Margin), FY(top + FirstRow) {
-    FControls[group].Bounds = Box(left, top, GroupWidth, height);
+  TGroupLayout(TControls& controls, const TCaptionNeeds& needs, const TColumns& columns, TColumns& wanted,
+               const char* group, int left, int top, int height)
+      : FControls(controls), FNeeds(needs), FColumns(columns), FWanted(wanted), FLeft(left + Margin),
+        FY(top + FirstRow) {
+    FControls[group].Bounds = Box(left, top, columns.GroupWidth(), height);
+    FWanted.Inner = std::max(FWanted.Inner, Need(group) - 2 * Margin);
   }
-  // A label with its control below, both at column offset x; the label may be
-  // wider than a narrow control, up to the next column.
-  void LabelAbove(const char* label, const char* control, int x, int width, int labelWidth = 0) {
-    FControls[label].Bounds = Box(FLeft + x, FY, labelWidth ? labelWidth : width, LabelHeight);
-    FControls[control].Bounds = Box(FLeft + x, FY + LabelHeight + LabelGap, width, EditHeight);
+  // A label across the group with its control below.
+  void WideLabelAbove(const char* label, const char* control) {
+    AcrossGroup(label, 0);
+    FControls[label].Bounds = Box(FLeft, FY, FColumns.Inner, LabelHeight);
+    FControls[control].Bounds = Box(FLeft, FY + LabelHeight + LabelGap, FColumns.Inner, EditHeight);
+  }
+  // A label with a narrow control below, in the left or the right half.
+  void LabelAbove(const char* label, const char* control, bool right) {
+    const int x = right ? FColumns.Half : 0;
+    const int labelWidth = right ? FColumns.Inner - FColumns.Half : FColumns.Half - RowGap;
+    if (right)
+      AcrossGroup(label, FColumns.Half);
+    else
+      LeftOfSwatches(label);
+    FControls[label].Bounds = Box(FLeft + x, FY, labelWidth, LabelHeight);
+    FControls[control].Bounds = Box(FLeft + x, FY + LabelHeight + LabelGap, SpinWidth, EditHeight);
   }
   void EndLabelledRow() { FY += LabelHeight + LabelGap + EditHeight + RowGap; }
   // A swatch row: the label on the left, the swatch (short ones leave room for
   // the check box beside them) on the right.
   void Swatch(const char* label, const char* swatch, const char* beside = nullptr) {
-    FControls[label].Bounds = Box(FLeft, FY + (EditHeight - LabelHeight) / 2, Half - RowGap, LabelHeight);
-    FControls[swatch].Bounds = Box(FLeft + Half, FY, beside ? ShortSwatchWidth : Inner - Half, EditHeight);
+    LeftOfSwatches(label);
+    const int half = FColumns.Half;
+    FControls[label].Bounds = Box(FLeft, FY + (EditHeight - LabelHeight) / 2, half - RowGap, LabelHeight);
+    FControls[swatch].Bounds = Box(FLeft + half, FY, beside ? ShortSwatchWidth : FColumns.Inner - half, EditHeight);
     if (beside) {
-      const int x = Half + ShortSwatchWidth + RowGap;
-      FControls[beside].Bounds = Box(FLeft + x, FY + (EditHeight - CheckHeight) / 2, Inner - x, CheckHeight);
+      const int x = half + ShortSwatchWidth + RowGap;
+      AcrossGroup(beside, x);
+      FControls[beside].Bounds = Box(FLeft + x, FY + (EditHeight - CheckHeight) / 2, FColumns.Inner - x, CheckHeight);
     }
     FY += SwatchStep;
   }
   void Check(const char* name) {
-    FControls[name].Bounds = Box(FLeft, FY, Inner, CheckHeight);
+    AcrossGroup(name, 0);
+    FControls[name].Bounds = Box(FLeft, FY, FColumns.Inner, CheckHeight);
     FY += CheckHeight + 5;
   }
   // Two check boxes side by side, the second at the swatch column.
   void CheckPair(const char* left, const char* right) {
-    FControls[left].Bounds = Box(FLeft, FY, Half - RowGap, CheckHeight);
-    FControls[right].Bounds = Box(FLeft + Half, FY, Inner - Half, CheckHeight);
+    LeftOfSwatches(left);
+    AcrossGroup(right, FColumns.Half);
+    FControls[left].Bounds = Box(FLeft, FY, FColumns.Half - RowGap, CheckHeight);
+    FControls[right].Bounds = Box(FLeft + FColumns.Half, FY, FColumns.Inner - FColumns.Half, CheckHeight);
     FY += CheckHeight + 5;
   }
   void Edit(const char* name) {
-    FControls[name].Bounds = Box(FLeft, FY, Inner, EditHeight);
+    FControls[name].Bounds = Box(FLeft, FY, FColumns.Inner, EditHeight);
     FY += EditHeight + RowGap;
   }
 
  private:
+  int Need(std::string_view name) const {
+    auto it = FNeeds.find(name);
+    return it == FNeeds.end() ? 0 : it->second;
+  }
+  // A control that ends where the swatches begin.
+  void LeftOfSwatches(const char* name) { FWanted.Half = std::max(FWanted.Half, Need(name) + RowGap); }
+  // A control from x to the group's right margin.
+  void AcrossGroup(const char* name, int x) { FWanted.Inner = std::max(FWanted.Inner, x + Need(name)); }
+
   TControls& FControls;
+  const TCaptionNeeds& FNeeds;
+  const TColumns& FColumns;
+  TColumns& FWanted;
   int FLeft;
   int FY;
 };
@@ -244,10 +289,63 @@ bool HasCaption(TK kind) {
   return false;
 }
 
+// Places the dialog's controls on columns; widens wanted where a caption's
+// need does not fit them.
+void PlaceControls(TControls& controls, const TCaptionNeeds& needs, const TColumns& columns, TColumns& wanted) {
+  const int right = columns.RightColumn();
+  TGroupLayout tree(controls, needs, columns, wanted, "gbxTree", LeftColumn, UpperTop, UpperHeight);
+  tree.WideLabelAbove("lbTreeFontName", "cbTreeFontName");
+  tree.EndLabelledRow();
+  tree.LabelAbove("lbTreeFontSize", "edTreeFontSize", /*right=*/false);
+  tree.LabelAbove("lbTreeIndent", "edTreeIndent", /*right=*/true);
+  tree.EndLabelledRow();
+  TGroupLayout hex(controls, needs, columns, wanted, "gbxHex", right, UpperTop, UpperHeight);
+  hex.WideLabelAbove("lbHexFontName", "cbHexFontName");
+  hex.EndLabelledRow();
+  hex.LabelAbove("lbHexFontSize", "edHexFontSize", /*right=*/false);
+  hex.LabelAbove("lbHexStringSize", "cbHexStringSize", /*right=*/true);
+  hex.EndLabelledRow();
+  for (const TSwatch& swatch : Swatches) {
+    // The line colours' swatches are short, with Dotted beside them.
+    const std::string_view name = swatch.Name;
+    const char* beside = name == "PanelTreeLine" ? "chTreeDotted" : name == "PanelHexLine" ? "chHexDotted" : nullptr;
+    (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
+  }
+  // Their captions are too long to sit beside a swatch.
+  tree.CheckPair("chFieldNames", "chDerChecks");
+  tree.Check("chTreeIcons");
+  tree.Check("chSpaceInHex");
+
+  TGroupLayout ini(controls, needs, columns, wanted, "gbxIniFile", LeftColumn, LowerTop, LowerHeight);
+  ini.Check("rbStorePlg");
+  ini.Edit("meStorePlg");
+  ini.Check("rbStoreTC");
+  ini.Edit("meStoreTC");
+  TGroupLayout language(controls, needs, columns, wanted, "gbxInterface", right, LowerTop, LowerHeight);
+  language.WideLabelAbove("lbLanguage", "cbLanguage");
+
+  for (const char* button : {"btnOK", "btnDefaults"}) {
+    auto it = needs.find(button);
+    if (it != needs.end()) wanted.Button = std::max(wanted.Button, it->second);
+  }
+  const int clientWidth = right + columns.GroupWidth() + ColumnGap;
+  controls["btnOK"].Bounds = Box((clientWidth - columns.Button) / 2, ButtonTop, columns.Button, ButtonHeight);
+  controls["btnDefaults"].Bounds =
+      Box(right + columns.GroupWidth() - columns.Button, ButtonTop, columns.Button, ButtonHeight);
+}
+
+// A caption from its control's text: the options read at the next load carry
+// "*", the icons their key.
+std::u16string CaptionOf(std::string_view name, std::u16string text) {
+  if (name == "chSpaceInHex" || name == "chDerChecks") return text + u"*";
+  if (name == "chTreeIcons") return text + u" (Ctrl+I)";
+  return text;
+}
+
 }  // namespace
 
 TSettingsForm::TSettingsForm(ISettingsTarget& owner)
-    : TDialogController({546, 640, u"Tahoma", 8}), MainForm(owner) {
+    : TDialogController({0, ClientHeight, u"Tahoma", 8}), MainForm(owner) {
   FormCreate();
 }
 
@@ -314,55 +412,41 @@ void TSettingsForm::CreateControls() {
   for (const char* group : {"gbxTree", "gbxHex", "gbxIniFile", "gbxInterface"}) Controls[group].Bold = true;
 }
 
-void TSettingsForm::LayOutControls(int percent) {
-  TGroupLayout tree(Controls, "gbxTree", LeftColumn, UpperTop, UpperHeight);
-  tree.LabelAbove("lbTreeFontName", "cbTreeFontName", 0, Inner);
-  tree.EndLabelledRow();
-  tree.LabelAbove("lbTreeFontSize", "edTreeFontSize", 0, SpinWidth, Half - RowGap);
-  tree.LabelAbove("lbTreeIndent", "edTreeIndent", Half, SpinWidth, Half - RowGap);
-  tree.EndLabelledRow();
-  TGroupLayout hex(Controls, "gbxHex", RightColumn, UpperTop, UpperHeight);
-  hex.LabelAbove("lbHexFontName", "cbHexFontName", 0, Inner);
-  hex.EndLabelledRow();
-  hex.LabelAbove("lbHexFontSize", "edHexFontSize", 0, SpinWidth, Half - RowGap);
-  hex.LabelAbove("lbHexStringSize", "cbHexStringSize", Half, SpinWidth, Half - RowGap);
-  hex.EndLabelledRow();
-  for (const TSwatch& swatch : Swatches) {
-    // The line colours' swatches are short, with Dotted beside them.
-    const std::string_view name = swatch.Name;
-    const char* beside = name == "PanelTreeLine" ? "chTreeDotted" : name == "PanelHexLine" ? "chHexDotted" : nullptr;
-    (swatch.InTree ? tree : hex).Swatch(swatch.Label, swatch.Name, beside);
+void TSettingsForm::LayOutControls(const TCaptionNeeds& needs, int percent) {
+  // Columns only widen, and a wider left half can only widen the group, so
+  // this settles within a few rounds.
+  TColumns columns;
+  for (;;) {
+    TColumns wanted;
+    PlaceControls(Controls, needs, columns, wanted);
+    if (wanted == columns) break;
+    columns = wanted;
   }
-  // Their captions are too long to sit beside a swatch.
-  tree.CheckPair("chFieldNames", "chDerChecks");
-  tree.Check("chTreeIcons");
-  tree.Check("chSpaceInHex");
-
-  TGroupLayout ini(Controls, "gbxIniFile", LeftColumn, LowerTop, LowerHeight);
-  ini.Check("rbStorePlg");
-  ini.Edit("meStorePlg");
-  ini.Check("rbStoreTC");
-  ini.Edit("meStoreTC");
-  TGroupLayout language(Controls, "gbxInterface", RightColumn, LowerTop, LowerHeight);
-  language.LabelAbove("lbLanguage", "cbLanguage", 0, Inner);
-
-  const int clientWidth = Look.ClientWidth;
-  Controls["btnOK"].Bounds = Box((clientWidth - ButtonWidth) / 2, ButtonTop, ButtonWidth, ButtonHeight);
-  Controls["btnDefaults"].Bounds =
-      Box(RightColumn + GroupWidth - ButtonWidth, ButtonTop, ButtonWidth, ButtonHeight);
-
   for (const TControl& control : Controls.All())
     Controls[control.Name].Bounds = ScaleRect(control.Bounds, percent);
-  Look.ClientWidth = ScalePixels(Look.ClientWidth, percent);
-  Look.ClientHeight = ScalePixels(Look.ClientHeight, percent);
+  Look.ClientWidth = ScalePixels(columns.RightColumn() + columns.GroupWidth() + ColumnGap, percent);
+  Look.ClientHeight = ScalePixels(ClientHeight, percent);
+}
+
+TCaptionNeeds TSettingsForm::CaptionNeeds() {
+  platform::TPlatform& platform = MainForm.Platform();
+  const TLanguageTexts languages(platform.System, LangList);
+  TCaptionNeeds needs;
+  for (const TControl& control : Controls.All()) {
+    if (control.Tag == 0 || !HasCaption(control.Kind)) continue;
+    int& need = needs[control.Name];
+    for (const std::u16string& text : languages.All(text::DecimalText(control.Tag)))
+      need = std::max(need, CaptionWidth(control, CaptionOf(control.Name, text), Look, platform.Display));
+  }
+  return needs;
 }
 
 void TSettingsForm::FormCreate() {
   platform::TPlatform& platform = MainForm.Platform();
   CreateControls();
-  LayOutControls(platform.Display.PixelScalePercent());
-
   FillLanguageList(platform, LangList);
+  LayOutControls(CaptionNeeds(), platform.Display.PixelScalePercent());
+
   TControl& languages = Controls["cbLanguage"];
   const std::u16string current = GetLanguageFile();
   for (std::size_t i = 0; i < LangList.size(); ++i) {
@@ -388,14 +472,11 @@ void TSettingsForm::FormCreate() {
 
 void TSettingsForm::SetCaptions() {
   if (Tag != 0) Caption = GetLangText(text::DecimalText(Tag));
+  // Each caption is made whole from its text, so the suffixes are never doubled.
   for (const TControl& control : Controls.All()) {
     if (control.Tag == 0 || !HasCaption(control.Kind)) continue;
-    Controls[control.Name].Caption = GetLangText(text::DecimalText(control.Tag));
+    Controls[control.Name].Caption = CaptionOf(control.Name, GetLangText(text::DecimalText(control.Tag)));
   }
-  // The captions were just reset, so the suffixes are never doubled.
-  Controls["chSpaceInHex"].Caption += u"*";
-  Controls["chDerChecks"].Caption += u"*";
-  Controls["chTreeIcons"].Caption += u" (Ctrl+I)";
 }
 
 void TSettingsForm::SettingsToControls() {
@@ -404,22 +485,30 @@ void TSettingsForm::SettingsToControls() {
 
   // A stored face that is not installed shows as the face drawn in its place; the
   // setting keeps the stored name until the user picks a face. A substitute the
-  // list lacks (Wine draws a missing Courier New in a proportional face) joins it.
-  auto fontIndex = [&](TControl& list, const std::u16string& name) {
-    int index = IndexOf(list.Items, name);
-    if (index >= 0) return index;
-    const std::u16string used = display.UsedFontFamily(name);
-    if (used.empty() || used == name) return -1;  // installed, only not listed
+  // list lacks joins it: Wine draws a missing Courier New in a proportional face,
+  // Qt may in a monospace one its font database does not call fixed-pitch (Noto
+  // Sans Mono). The default face's substitute is offered always, so once picked
+  // and stored by its own name it still shows. Returns the face to show, or
+  // nothing for a face that is installed but not listed.
+  auto offerFaceDrawn = [&](TControl& list, const std::u16string& name) -> std::u16string {
+    if (IndexOf(list.Items, name) >= 0) return name;
+    std::u16string used = display.UsedFontFamily(name);
+    if (used.empty() || used == name) return {};
     if (IndexOf(list.Items, used) < 0) {
       list.Items.push_back(used);
       list.Items = SortedFamilies(std::move(list.Items));
     }
-    return IndexOf(list.Items, used);
+    return used;
+  };
+  auto fontIndex = [&](TControl& list, const std::u16string& name, const std::u16string& defaultName) {
+    offerFaceDrawn(list, defaultName);
+    const std::u16string shown = offerFaceDrawn(list, name);
+    return shown.empty() ? -1 : IndexOf(list.Items, shown);
   };
   TControl& treeFont = Controls["cbTreeFontName"];
-  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName);
+  treeFont.ItemIndex = fontIndex(treeFont, settings.FontName, DefaultSettings.FontName);
   TControl& hexFont = Controls["cbHexFontName"];
-  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName);
+  hexFont.ItemIndex = fontIndex(hexFont, settings.Hex.FontName, DefaultSettings.Hex.FontName);
 
   // A spin box cannot show a value outside its range; the setting itself keeps
   // what it holds until the user steps the box.

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -54,6 +56,9 @@ class ISettingsTarget {
 // maroon, purple, olive, grey, blue, silver, lime, aqua, red, fuchsia, yellow, white.
 extern const std::array<platform::TColor, 16> CustomColors;
 
+// Widths in pixels at 96 dots per inch, by control name.
+using TCaptionNeeds = std::map<std::string, int, std::less<>>;
+
 class TSettingsForm final : public TDialogController {
  public:
   // Builds the controls and fills them (the dialog's creation).
@@ -84,8 +89,12 @@ class TSettingsForm final : public TDialogController {
  private:
   void FormCreate();
   void CreateControls();
-  // Every control's Bounds and the client size, at percent of 96 dots per inch.
-  void LayOutControls(int percent);
+  // Each caption control's width for its longest text among the languages of
+  // LangList (CaptionWidth), by name.
+  TCaptionNeeds CaptionNeeds();
+  // Every control's Bounds and the client size, at percent of 96 dots per inch,
+  // with room for the captions' needs.
+  void LayOutControls(const TCaptionNeeds& needs, int percent);
   void SetCaptions();
   void SettingsToControls();
   void SpinChanged(std::string_view name, int value);

@@ -46,6 +46,7 @@ void VisitFields(TSettings& s, TVisitor&& visit) {
   visit(HexSection, u"LenColor", s.Hex.LenColor);
   visit(HexSection, u"UBitsColor", s.Hex.UBitsColor);
   visit(HexSection, u"SelColor", s.Hex.SelColor);
+  visit(HexSection, u"DerColor", s.Hex.DerColor);
   visit(HexSection, u"TextColor", s.Hex.TextColor);
   visit(HexSection, u"LineDotted", s.Hex.LineDotted);
 }

@@ -29,6 +29,8 @@ struct THexSettings {
   TColor LenColor = RGB(0, 0, 255);
   TColor UBitsColor = RGB(255, 0, 255);
   TColor SelColor = RGB(255, 255, 128);
+  // Background of the octets the DER checks find fault with.
+  TColor DerColor = RGB(255, 192, 192);
   TColor TextColor = RGB(0, 96, 0);
   bool LineDotted = true;
   bool operator==(const THexSettings&) const = default;

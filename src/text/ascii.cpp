@@ -67,6 +67,34 @@ std::u16string DecimalText(std::int64_t value) {
   return out;
 }
 
+void AppendHex(std::u16string& out, std::uint64_t v, int minDigits) {
+  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+  char16_t digits[16];
+  int count = 0;
+  do {
+    digits[count++] = Digits[v & 0xF];
+    v >>= 4;
+  } while (v != 0);
+  for (int i = count; i < minDigits; ++i) out.push_back(u'0');
+  while (count > 0) out.push_back(digits[--count]);
+}
+
+std::u16string Placeholders(std::u16string_view pattern, std::span<const std::u16string> values) {
+  std::u16string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const bool marker =
+        pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] >= u'0' && pattern[i + 1] <= u'9';
+    const std::size_t index = marker ? static_cast<std::size_t>(pattern[i + 1] - u'0') : values.size();
+    if (index >= values.size()) {
+      out.push_back(pattern[i]);
+      continue;
+    }
+    out += values[index];
+    ++i;
+  }
+  return out;
+}
+
 int HexDigitValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;

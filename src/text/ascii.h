@@ -1,8 +1,10 @@
-// Small ASCII helpers shared by every layer: decimal digits, hexadecimal digit
-// values and case folding of names. Standard library only.
+// Small ASCII helpers shared by every layer: decimal and hexadecimal digits,
+// case folding of names, and filling in a text's %0 placeholders. Standard
+// library only.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,9 @@ void AppendPaddedDecimal(std::u16string& out, std::uint64_t v, int width);
 // The decimal text of value, with "-" in front when negative.
 std::u16string DecimalText(std::int64_t value);
 
+// Appends v in upper-case hexadecimal, with leading zeros up to minDigits.
+void AppendHex(std::u16string& out, std::uint64_t v, int minDigits);
+
 // 0 to 15 for 0-9, A-F and a-f; -1 for anything else.
 int HexDigitValue(char16_t c);
 
@@ -23,5 +28,9 @@ constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? stati
 std::u16string FoldedAscii(std::u16string_view name);
 // Whether two names are equal with ASCII letters folded to one case.
 bool SameAsciiName(std::u16string_view a, std::u16string_view b);
+
+// pattern with each "%" and digit i replaced by values[i], in one pass, so a
+// value that holds "%1" stays as it is; a digit without a value stays too.
+std::u16string Placeholders(std::u16string_view pattern, std::span<const std::u16string> values);
 
 }  // namespace text

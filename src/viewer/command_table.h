@@ -1,6 +1,7 @@
 // The viewer's commands, one row each: menu item, caption, shortcut text, keys,
-// enabled and checked rules and handler. The context menu, its captions, the key
-// dispatch and HandlesKey are all derived from this one table.
+// enabled and checked rules, handler and what it does. The context menu, its
+// captions, the key dispatch, HandlesKey and the key lists of the manual page
+// and the Windows readme (key_list.h) are all derived from this one table.
 #pragma once
 
 #include <array>
@@ -72,6 +73,8 @@ struct TCommand {
   // Null for rows that only pass keys to the host, and for the Search item,
   // which only shows its key.
   void (TMainForm::*Handler)() = nullptr;
+  // What the keys do, as the manual page and the Windows readme list them.
+  std::string_view Help;
 };
 
 // Menu items top to bottom, then the commands without an item.

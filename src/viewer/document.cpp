@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "schema/der_schema_check.h"
+#include "schema/schema_tables.h"
 #include "settings/lang.h"
 #include "settings/text.h"
 #include "text/ascii.h"
@@ -31,17 +32,24 @@ std::uint32_t ElementOf(TTag tag) {
 // Every finding is of this rule: the encoding is BER, streamed.
 bool OnlyIndefiniteLengths(std::span<const asn::TDerFinding> findings) {
   return std::all_of(findings.begin(), findings.end(),
-                     [](const asn::TDerFinding& f) { return f.Rule == asn::TDerRule::drIndefiniteLength; });
+                     [](const asn::TDerFinding& f) { return f.Rule() == asn::TDerRule::drIndefiniteLength; });
 }
 
-std::u16string Counted(std::size_t count, std::u16string_view one, std::u16string_view many) {
-  return text::DecimalText(static_cast<std::int64_t>(count)) + u" " + std::u16string(count == 1 ? one : many);
-}
+// The verdicts of the DER checks, in the language tables.
+constexpr int DerText = 605;
+constexpr int NotBerText = 606;
+constexpr int ProblemText = 607;            // "%0 DER problem"
+constexpr int ProblemsText = 608;           // "%0 DER problems"
+constexpr int IndefiniteLengthText = 609;   // "BER (%0 indefinite length)"
+constexpr int IndefiniteLengthsText = 610;  // "BER (%0 indefinite lengths)"
 
 }  // namespace
 
 TDecodedDocument::TDecodedDocument(const settings::TSettings& settings, std::u16string fileName)
-    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {}
+    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {
+  // Names are cleared while they are off, so this holds only with names on.
+  FElements.SetContentsHidden([this](std::uint32_t element) { return FNames.IsOpaque(element); });
+}
 
 bool TDecodedDocument::EndsWithFatalError() const {
   const TTag root = Root();
@@ -141,6 +149,7 @@ void TDecodedDocument::ClearTree() {
   if (OnClear) OnClear();
   for (TRoleBlock& block : FRoleBlocks) block.Start = NoBlock;
   FNames.Clear();
+  FTyped.Element = asn::NoElement;
   FElements.Clear();
   FDerFindings.clear();
   FDerChecks = TDerChecks::dcNone;
@@ -148,6 +157,7 @@ void TDecodedDocument::ClearTree() {
 }
 
 void TDecodedDocument::BuildNames() {
+  FTyped.Element = asn::NoElement;
   if (!FSettings.FieldNames) {
     FNames.Clear();
     return;
@@ -167,7 +177,67 @@ std::u16string TDecodedDocument::FieldPath(TTag tag) const {
   return Widen(FNames.Path(element));
 }
 
-std::u16string TDecodedDocument::ValueText(TTag tag) const { return tag.Text(); }
+void TDecodedDocument::TypeOf(TTag tag) const {
+  const std::uint32_t element = tag.ElementIndex();
+  if (FTyped.Element == element) return;
+  FTyped.Element = element;
+  FTyped.Rendered = false;
+  FTyped.Typed = false;
+  FTyped.Type = nullptr;
+  const schema::tables::TTypeNode* type = FNames.TypeNode(element);
+  if (type == nullptr || type->Kind != schema::kPrimitive) return;
+  // Only a string type's octets can be opaque: the names are asked no more than that.
+  FTyped.Opaque = (type->Universal == asn::utBitString || type->Universal == asn::utOctetString) &&
+                  FNames.IsOpaque(element);
+  const bool tagged = FElements.TagClass(element) != asn::ASN1Universal;
+  if (schema::MayReadByType(*type, FTyped.Opaque, tagged)) FTyped.Type = type;
+}
+
+const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return nullptr;
+  const std::uint32_t element = tag.ElementIndex();
+  TypeOf(tag);
+  if (!FTyped.Rendered && FTyped.Type != nullptr) {
+    const asn::TElementHeader h = FElements.Header(element);
+    // A constructed element has no value of its own; its length may be the indefinite form's.
+    const std::span<const std::uint8_t> contents =
+        h.Constructed ? std::span<const std::uint8_t>()
+                      : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(),
+                                                                       static_cast<std::size_t>(h.Length));
+    FTyped.Typed = schema::RenderTypedValue(FTyped.Value, *FTyped.Type, FTyped.Opaque, h, contents,
+                                            FElements.SpaceInHex(), FElements.OIDDictionary());
+  }
+  FTyped.Rendered = true;
+  return FTyped.Typed ? &FTyped.Value : nullptr;
+}
+
+std::u16string_view TDecodedDocument::ValueAlphabet(TTag tag) const {
+  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  TypeOf(tag);
+  return FTyped.Type != nullptr ? schema::TypedAlphabet(*FTyped.Type, FTyped.Opaque) : std::u16string_view{};
+}
+
+std::u16string TDecodedDocument::ValueText(TTag tag) const {
+  const schema::TTypedValue* typed = TypedValue(tag);
+  if (typed == nullptr) return tag.Text();
+  if (typed->Description.empty()) return typed->Value;
+  return typed->Value + u" - " + typed->Description;
+}
+
+std::u16string TDecodedDocument::CopiedValue(TTag tag) const {
+  if (const schema::TTypedValue* typed = TypedValue(tag)) return typed->Value;
+  return tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text();
+}
+
+bool TDecodedDocument::ValueIsHex(TTag tag) const {
+  const schema::TTypedValue* typed = TypedValue(tag);
+  return typed != nullptr ? typed->IsHex : tag.IsHex();
+}
+
+bool TDecodedDocument::ValueShortens(TTag tag) const {
+  if (const schema::TTypedValue* typed = TypedValue(tag)) return typed->Shortens;
+  return tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
+}
 
 std::u16string TDecodedDocument::RowText(TTag tag) const {
   std::u16string line = RowLine(tag, ValueText(tag));
@@ -178,6 +248,7 @@ std::u16string TDecodedDocument::RowText(TTag tag) const {
 
 void TDecodedDocument::ScheduleDerChecks() {
   FDerFindings.clear();
+  FFindingOctets.clear();
   FDerChecks = FSettings.DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
 }
 
@@ -185,19 +256,51 @@ void TDecodedDocument::RunDerChecks() {
   if (FDerChecks != TDerChecks::dcDue) return;
   FDerChecks = TDerChecks::dcNone;
   FDerFindings = CheckDer();
+  FFindingOctets.clear();
+  for (const asn::TDerFinding& f : FDerFindings)
+    if (f.Length > 0) FFindingOctets.emplace_back(f.Offset, f.Offset + f.Length - 1);
+  std::sort(FFindingOctets.begin(), FFindingOctets.end());
+  std::size_t kept = 0;
+  for (const auto& range : FFindingOctets) {
+    if (kept > 0 && range.first <= FFindingOctets[kept - 1].second + 1) {
+      FFindingOctets[kept - 1].second = std::max(FFindingOctets[kept - 1].second, range.second);
+      continue;
+    }
+    FFindingOctets[kept++] = range;
+  }
+  FFindingOctets.resize(kept);
   FDerChecks = TDerChecks::dcDone;
+}
+
+bool TDecodedDocument::IsFindingOctet(std::int32_t offset) const {
+  // The last range starting at or before offset is the only one that can hold it.
+  auto after = std::upper_bound(FFindingOctets.begin(), FFindingOctets.end(), offset,
+                                [](std::int32_t o, const auto& range) { return o < range.first; });
+  return after != FFindingOctets.begin() && offset <= std::prev(after)->second;
 }
 
 std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   asn::TDerOptions options;
-  options.RawFile = !FFromBase64 && !FFromClipboard;
+  // Octets after a block's first element are trailing data, in a file as in
+  // each armoured block of one; a paste is not checked for them.
+  options.RawFile = !FFromClipboard;
+  if (FFromBase64) options.BlockStarts = FBlockStarts;
   const TTag root = Root();
   const std::int32_t rows = root.ChildsCount();
   if (EndsWithFatalError()) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
-  // The rules that need the schema see the names built with the document.
-  const schema::TSchemaDerCheck schemaCheck(FNames);
+  // The checks go by the elements' types, whether or not the names are shown:
+  // without them the typing is built for the checks alone.
+  schema::TNames unshown;
+  const schema::TNames* names = &FNames;
+  if (!FSettings.FieldNames) {
+    unshown.Build(FElements, *FBytes, FPemLabel);
+    names = &unshown;
+  }
+  const schema::TSchemaDerCheck schemaCheck(*names);
+  const schema::TDerTyping typing(*names);
   const asn::IDerCheck* const extra[] = {&schemaCheck};
   options.Extra = extra;
+  options.Typing = &typing;
   return asn::CheckDer(FElements, *FBytes, options);
 }
 
@@ -211,14 +314,14 @@ std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
   return {first, last};
 }
 
-std::u16string TDecodedDocument::DerStatusText() const {
+std::u16string TDecodedDocument::DerStatusText(TTextById text) const {
   if (!FSettings.DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
   // Decoding stopped at a malformed header.
-  if (EndsWithFatalError()) return u"Not BER";
-  if (FDerFindings.empty()) return u"DER";
+  if (EndsWithFatalError()) return text(NotBerText);
+  if (FDerFindings.empty()) return text(DerText);
   if (OnlyIndefiniteLengths(FDerFindings))
-    return u"BER (" + Counted(FDerFindings.size(), u"indefinite length", u"indefinite lengths") + u")";
-  return Counted(FDerFindings.size(), u"DER problem", u"DER problems");
+    return CountedText(FDerFindings.size(), IndefiniteLengthText, IndefiniteLengthsText, text);
+  return CountedText(FDerFindings.size(), ProblemText, ProblemsText, text);
 }
 
 std::span<const std::uint8_t> TDecodedDocument::ElementEncoding(TTag element) const {

@@ -14,7 +14,9 @@
 
 #include "asn/der_check.h"
 #include "schema/names.h"
+#include "schema/typed_value.h"
 #include "settings/settings.h"
+#include "viewer/der_text.h"
 #include "viewer/tag.h"
 #include "viewer/xml_export.h"
 
@@ -72,8 +74,8 @@ class TDecodedDocument {
   void ClearTree();
 
   // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read throws (std::runtime_error or
-  // std::filesystem::filesystem_error) before anything changes.
+  // without armour. A file that cannot be read (missing, a folder, unreadable)
+  // throws io::EFileError before anything changes.
   void LoadFile();
   // Decodes clipboard text: hexadecimal or Base64, blanks and line ends ignored.
   // False, with the document untouched, for any other text.
@@ -91,11 +93,27 @@ class TDecodedDocument {
   // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
-  // The value text a row shows before any shortening, OID description included.
-  std::u16string ValueText(TTag tag) const;
   // The row as the structure tree lists it: the field label when there is one,
   // a blank, then the row's own line ("serialNumber INTEGER: 5").
   std::u16string RowText(TTag tag) const;
+
+  // A row's value. With field names on, an element whose type says more than
+  // its tag (a string under an IMPLICIT tag, an IP address, named bits or
+  // numbers, a serial number, octets that hold no DER) shows its typed value;
+  // every other row shows its Text(). Rendered when asked, the last one kept.
+  // The typed value, or nullptr where Text() stands; valid until the next call.
+  const schema::TTypedValue* TypedValue(TTag tag) const;
+  // The value text the row shows before any shortening, OID description included.
+  std::u16string ValueText(TTag tag) const;
+  // What Copy value copies: an element's value without the OID description.
+  std::u16string CopiedValue(TTag tag) const;
+  // Whether the value is hexadecimal digits (drawn as such), and whether a
+  // long one is cut in the row.
+  bool ValueIsHex(TTag tag) const;
+  bool ValueShortens(TTag tag) const;
+  // The few characters the row's value text is made of where its type
+  // limits them (a serial number, opaque octets); empty otherwise.
+  std::u16string_view ValueAlphabet(TTag tag) const;
 
   // Forgets the findings; the DER checks over the document are then due when
   // DerChecks is on. They run with RunDerChecks, whose caller chooses when.
@@ -109,11 +127,14 @@ class TDecodedDocument {
   std::vector<asn::TDerFinding> CheckDer() const;
   // The findings RunDerChecks left, in document order; empty while they are due.
   const std::vector<asn::TDerFinding>& DerFindings() const { return FDerFindings; }
+  // Whether the octet at offset is among the octets at fault of a finding
+  // RunDerChecks left.
+  bool IsFindingOctet(std::int32_t offset) const;
   // The findings of an element row; empty for every other row.
   std::span<const asn::TDerFinding> FindingsOf(TTag tag) const;
-  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER"; empty
-  // with the checks off and until they have run.
-  std::u16string DerStatusText() const;
+  // "DER", "BER (6 indefinite lengths)", "3 DER problems" or "Not BER" in the
+  // texts of the table; empty with the checks off and until they have run.
+  std::u16string DerStatusText(TTextById text) const;
 
   // Appends the XML lines of tag and everything below it; level 0 is the root.
   void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const;
@@ -121,6 +142,10 @@ class TDecodedDocument {
   std::span<const std::uint8_t> ElementEncoding(TTag element) const;
 
  private:
+  // Fills FTyped's type facts for an element row, unless they are its already:
+  // its type when that may read its value differently from its tag.
+  void TypeOf(TTag tag) const;
+
   const settings::TSettings& FSettings;
   std::u16string FFileName;
   TBytes FBytes;
@@ -137,9 +162,23 @@ class TDecodedDocument {
   bool FFromBase64 = false;
   bool FFromClipboard = false;
   std::string FPemLabel;
+  // Where each armoured block's octets start, for a document decoded from text.
+  std::vector<std::int32_t> FBlockStarts;
   TDocument FElements;
   schema::TNames FNames;
+  // The element last asked about (NoElement: none): its type where that may
+  // read its value, whether its octets are opaque, and its typed value once rendered.
+  mutable struct {
+    std::uint32_t Element = asn::NoElement;
+    const schema::tables::TTypeNode* Type = nullptr;
+    bool Opaque = false;
+    bool Rendered = false;
+    bool Typed = false;
+    schema::TTypedValue Value;
+  } FTyped;
   std::vector<asn::TDerFinding> FDerFindings;
+  // The findings' octets as ranges [first, last] in offset order, overlaps joined.
+  std::vector<std::pair<std::int32_t, std::int32_t>> FFindingOctets;
   // dcDone once the checks have run over the document as it stands.
   enum class TDerChecks : std::uint8_t { dcNone, dcDue, dcDone } FDerChecks = TDerChecks::dcNone;
 };

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "asn/asn.h"
+#include "io/files.h"
 #include "settings/text.h"
 #include "viewer/chunked_array.h"
 #include "viewer/input.h"
@@ -18,14 +19,8 @@ namespace viewer {
 
 namespace {
 
-std::string PathText(const std::filesystem::path& path) {
-  std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 [[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path) {
-  std::error_code error(errno, std::generic_category());
-  throw std::runtime_error(std::string(what) + " " + PathText(path) + ": " + error.message());
+  throw io::EFileError(what, path, std::error_code(errno, std::generic_category()).message());
 }
 
 // Reads at most limit octets from the start of the file.
@@ -45,7 +40,7 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintm
 
 void TDecodedDocument::LoadFile() {
   std::filesystem::path path(FFileName);
-  std::uintmax_t size = std::filesystem::file_size(path);
+  const std::uintmax_t size = io::InputFileSize(path);
   bool tooLarge = size > asn::MaxInputSize;
   // A file too large to decode is classified by its first octets only: a
   // byte-order mark, the tested octets and one more, which tells that the file
@@ -80,7 +75,7 @@ void TDecodedDocument::LoadFile() {
     std::u16string text = settings::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel);
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &FBlockStarts);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;

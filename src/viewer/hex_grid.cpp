@@ -26,7 +26,8 @@ std::u16string HexByteText(std::uint8_t byte) {
 }
 
 std::u16string HexCharText(std::uint8_t byte) {
-  if (byte < 32) return u".";
+  // The C0 and C1 controls have no glyph: most faces would draw a box.
+  if (byte < 0x20 || (byte >= 0x80 && byte <= 0x9F)) return u".";
   return std::u16string(1, static_cast<char16_t>(byte));
 }
 

@@ -22,7 +22,8 @@ std::int32_t HexLastColumn(std::int64_t size, int width);
 // Two upper-case hexadecimal digits.
 std::u16string HexByteText(std::uint8_t byte);
 
-// The byte as one Latin-1 character; bytes below 32 show as ".".
+// The byte as one Latin-1 character; the control bytes 0x00-0x1F and 0x80-0x9F
+// show as ".".
 std::u16string HexCharText(std::uint8_t byte);
 
 }  // namespace viewer

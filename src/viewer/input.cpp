@@ -206,12 +206,17 @@ std::string CommonPemLabel(std::span<const TArmourMatch> matches) {
 }
 
 std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
-                                                            std::string* pemLabel) {
+                                                            std::string* pemLabel,
+                                                            std::vector<std::int32_t>* blockStarts) {
   std::vector<TArmourMatch> matches = FindArmour(text, matchLimit);
   if (matches.empty()) return std::nullopt;
   if (pemLabel != nullptr) *pemLabel = CommonPemLabel(matches);
   std::vector<std::uint8_t> result;
-  for (const TArmourMatch& match : matches) AppendArmourBlock(match, result);
+  if (blockStarts != nullptr) blockStarts->clear();
+  for (const TArmourMatch& match : matches) {
+    if (blockStarts != nullptr) blockStarts->push_back(static_cast<std::int32_t>(result.size()));
+    AppendArmourBlock(match, result);
+  }
   result.shrink_to_fit();  // the buffer lives as long as the document
   return result;
 }

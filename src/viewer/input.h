@@ -55,9 +55,11 @@ void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out
 std::string CommonPemLabel(std::span<const TArmourMatch> matches);
 
 // The octets of all armoured blocks of text, one after the other; nothing when
-// the text has no armour. pemLabel, when given, receives CommonPemLabel.
+// the text has no armour. pemLabel, when given, receives CommonPemLabel;
+// blockStarts, where each block's octets start.
 std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
-                                                            std::string* pemLabel = nullptr);
+                                                            std::string* pemLabel = nullptr,
+                                                            std::vector<std::int32_t>* blockStarts = nullptr);
 
 enum class TClipboardKind { ckNone, ckHex, ckBase64 };
 

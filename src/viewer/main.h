@@ -234,6 +234,8 @@ class TMainForm {
   std::u16string Hex2VTGetText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
   TTextStyle Hex2VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType textType);
+  // Whether the octet at offset is one of the focused element's (HexSel).
+  bool IsSelectedOctet(std::int32_t offset) const;
   TCellPaint Hex1VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   TCellPaint Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column);
   void HexVTNodeDblClick(VirtualTree& sender, TNodeId hitNode, int hitColumn);
@@ -333,6 +335,9 @@ class TMainForm {
   void ExpandTree();
   void CollapseTree();
   void ToggleAttributes();
+  // Re-initialises every row of the structure tree in one update (counts,
+  // visibility, children); whether node still shows the row it showed.
+  bool ReinitStructureTree(TNodeId node);
   void ToggleHexPanel();
   void ToggleIcons();
   // Tab: between the structure tree and the bytes grid (nowhere while the hex
@@ -371,9 +376,9 @@ class TMainForm {
   std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
   // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the
   // checks off and while they are idle work.
-  std::u16string DerStatusText() const { return FDoc->DerStatusText(); }
+  std::u16string DerStatusText() const;
   // A problem row's caption ("DER:") or value (what is wrong).
-  static std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType);
+  std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType) const;
   // Focuses the next element with a finding after the focused row, wrapping
   // round; beeps when there is none.
   void NextProblem();

@@ -2,6 +2,8 @@
 // and Next problem.
 #include <algorithm>
 
+#include "settings/lang.h"
+#include "viewer/der_text.h"
 #include "viewer/main.h"
 
 namespace viewer {
@@ -15,11 +17,9 @@ const asn::TDerFinding* TMainForm::ProblemAt(TNodeId node) const {
   return static_cast<std::size_t>(index) < findings.size() ? &findings[static_cast<std::size_t>(index)] : nullptr;
 }
 
-std::u16string TMainForm::ProblemRowText(const asn::TDerFinding& finding, TTextType textType) {
+std::u16string TMainForm::ProblemRowText(const asn::TDerFinding& finding, TTextType textType) const {
   if (textType == TTextType::ttNormal) return u"DER:";
-  std::string_view explanation = finding.Explanation;
-  if (explanation.rfind("DER: ", 0) == 0) explanation.remove_prefix(5);
-  return std::u16string(explanation.begin(), explanation.end());
+  return DerExplanation(*FDoc, finding, settings::GetLangTextById);
 }
 
 void TMainForm::NextProblem() {

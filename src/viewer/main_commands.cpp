@@ -31,14 +31,14 @@ void TMainForm::WriteClipboard(const std::u16string& text) {
 void TMainForm::CopyValue() {
   TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
-  WriteClipboard(tag.TagType() == ttNode ? tag.ASNTag().Value : tag.Text());
+  WriteClipboard(FDoc->CopiedValue(tag));
 }
 
 void TMainForm::CopyRow() {
   TTag tag = GetTag(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   std::u16string row = tag.Name();
-  std::u16string text = tag.Text();
+  std::u16string text = FDoc->ValueText(tag);
   if (!text.empty()) (row += u": ") += text;
   std::u16string label = FieldLabel(tag);
   WriteClipboard(label.empty() ? row : label + u" " + row);
@@ -76,7 +76,19 @@ void TMainForm::CollapseNode() {
   if (node != NoNode) FTreeVT.FullCollapse(node);
 }
 
-void TMainForm::ExpandTree() { FTreeVT.FullExpand(); }
+void TMainForm::ExpandTree() {
+  // The rows above the focused one grow: it keeps its place on screen, or, when it
+  // was off screen or inside a collapsed branch, is brought to the middle.
+  const TNodeId focused = FTreeVT.FocusedNode();
+  const TRect before = focused == NoNode ? TRect{} : FTreeVT.GetDisplayRect(focused);
+  const bool onScreen = before.Height() > 0 && before.Top >= 0 && before.Bottom <= FTreeVT.ClientHeight();
+  FTreeVT.FullExpand();
+  if (focused == NoNode) return;
+  if (onScreen)
+    FTreeVT.SetOffsetY(FTreeVT.NodeTop(focused) - before.Top);
+  else
+    FTreeVT.ScrollIntoView(focused, /*center=*/true);
+}
 
 void TMainForm::CollapseTree() { FTreeVT.FullCollapse(); }
 
@@ -84,17 +96,20 @@ void TMainForm::ToggleAttributes() {
   FSettings.ShowAttributes = !FSettings.ShowAttributes;
   TNodeId node = FTreeVT.FocusedNode();
   if (node != NoNode && !FSettings.ShowAttributes && GetTag(node).TagType() == ttAttrib) node = FTreeVT.Parent(node);
+  if (!ReinitStructureTree(node)) return;
+  FTreeVT.SetFocusedNode(node);
+  FTreeVT.SetSelected(node, true);
+  FTreeVT.SetExpanded(node, true);
+  FTreeVT.ScrollIntoView(node, true);
+}
+
+bool TMainForm::ReinitStructureTree(TNodeId node) {
   // Remember the document row: re-initialising may rebuild the row's block.
   TTag keep = GetTag(node);
   FTreeVT.BeginUpdate();
   FTreeVT.ReinitAll();
   FTreeVT.EndUpdate();
-  if (!keep.IsValid()) return;
-  if (!FTreeVT.Exists(node) || GetTag(node) != keep) return;
-  FTreeVT.SetFocusedNode(node);
-  FTreeVT.SetSelected(node, true);
-  FTreeVT.SetExpanded(node, true);
-  FTreeVT.ScrollIntoView(node, true);
+  return keep.IsValid() && FTreeVT.Exists(node) && GetTag(node) == keep;
 }
 
 void TMainForm::ToggleHexPanel() {

@@ -52,9 +52,11 @@ void TMainForm::ShowDerFindings() {
     FTreeVT.BeginUpdate();
     FTreeVT.ReinitAll();
     RestoreTreeView(state);
-    // The marks of the elements at fault.
+    // The marks of the elements at fault, and of their octets.
     FTreeVT.Invalidate();
     FTreeVT.EndUpdate();
+    FHex1VT.Invalidate();
+    FHex2VT.Invalidate();
   }
   UpdateMainStatusBar();
 }

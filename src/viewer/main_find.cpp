@@ -2,70 +2,175 @@
 // row's name, its text, or the hexadecimal digits of the bytes it stands for.
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
-#include <cwctype>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "text/ascii.h"
+#include "text/upper_case.h"
 #include "viewer/main.h"
 
 namespace viewer {
 
 namespace {
 
-char16_t FoldUpper(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
-  // Latin-1, Greek and Cyrillic small letters without help from the C locale,
-  // which may be the plain one inside a host process.
-  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-      (c >= 0x430 && c <= 0x44F))
-    return static_cast<char16_t>(c - 0x20);
-  if (c == 0xFF) return 0x178;
-  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
-  if (c >= 0xD800 && c <= 0xDFFF) return c;  // surrogates stay as they are
-  auto upper = std::towupper(static_cast<std::wint_t>(c));
-  return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
-}
-
 void FoldInto(std::u16string_view text, std::u16string& out) {
   out.resize(text.size());
-  std::transform(text.begin(), text.end(), out.begin(), FoldUpper);
+  std::transform(text.begin(), text.end(), out.begin(), text::UpperCase);
 }
 
-// Where the digits of wanted (upper case, at least one) occur in the
-// hexadecimal text of bytes, as digit positions in increasing order. Empty
-// when wanted holds anything but hexadecimal digits.
-std::vector<std::int64_t> HexMatches(const std::vector<std::uint8_t>& bytes, std::u16string_view wanted) {
-  std::vector<std::uint8_t> nibbles;
-  nibbles.reserve(wanted.size());
-  for (char16_t c : wanted) {
-    int value = text::HexDigitValue(c);
-    if (value < 0) return {};
-    nibbles.push_back(static_cast<std::uint8_t>(value));
+constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
+
+// Finds wanted (at least one character) in a text that arrives a character at
+// a time, after Knuth, Morris and Pratt: each character is looked at once, and
+// nothing but wanted is kept, however long the text.
+class TStreamMatcher {
+ public:
+  explicit TStreamMatcher(std::u16string_view wanted) : FWanted(wanted), FFallback(wanted.size(), 0) {
+    // FFallback[i]: the longest proper prefix of wanted[0..i] that also ends it.
+    for (std::size_t i = 1, k = 0; i < FWanted.size(); ++i) {
+      while (k > 0 && FWanted[i] != FWanted[k]) k = FFallback[k - 1];
+      if (FWanted[i] == FWanted[k]) ++k;
+      FFallback[i] = k;
+    }
   }
-  auto digitCount = static_cast<std::int64_t>(bytes.size()) * 2;
-  auto wantedCount = static_cast<std::int64_t>(nibbles.size());
-  auto nibbleAt = [&](std::int64_t p) {
-    std::uint8_t b = bytes[static_cast<std::size_t>(p / 2)];
-    return (p % 2 == 0) ? (b >> 4) : (b & 0x0F);
-  };
-  std::vector<std::int64_t> found;
-  for (std::int64_t p = 0; p + wantedCount <= digitCount; ++p) {
-    std::int64_t k = 0;
-    while (k < wantedCount && nibbleAt(p + k) == nibbles[static_cast<std::size_t>(k)]) ++k;
-    if (k == wantedCount) found.push_back(p);
+  std::size_t Size() const { return FWanted.size(); }
+  // Whether feeding c would leave the matcher as it is: nothing matched yet,
+  // and c does not begin wanted. Lets a long text be skimmed.
+  bool Passes(char16_t c) const { return FMatched == 0 && c != FWanted[0]; }
+  // Starts a new text.
+  void Restart() { FMatched = 0; }
+  // Whether the text so far ends with wanted.
+  bool Feed(char16_t c) {
+    while (FMatched > 0 && c != FWanted[FMatched]) FMatched = FFallback[FMatched - 1];
+    if (c == FWanted[FMatched]) ++FMatched;
+    if (FMatched < FWanted.size()) return false;
+    FMatched = FFallback[FMatched - 1];
+    return true;
   }
-  return found;
+
+ private:
+  std::u16string FWanted;
+  std::vector<std::size_t> FFallback;
+  std::size_t FMatched = 0;
+};
+
+// Whether the hexadecimal text of contents (upper-case pairs, blank-separated
+// when spaced, as values are shown) holds the matcher's text. Looked at in
+// place, so a value of any size costs no memory.
+bool HexTextHolds(TStreamMatcher& matcher, std::span<const std::uint8_t> contents, bool spaced) {
+  matcher.Restart();
+  for (std::size_t i = 0; i < contents.size(); ++i) {
+    if (spaced && i != 0 && matcher.Feed(u' ')) return true;
+    if (matcher.Feed(HexDigits[contents[i] >> 4]) || matcher.Feed(HexDigits[contents[i] & 0x0F])) return true;
+  }
+  return false;
 }
+
+// Where wanted (upper-case hexadecimal digits, at least one) occurs in the
+// hexadecimal digits of the buffer (two per octet; a match may start inside an
+// octet), asked element by element in the order of a walk. The digits are
+// read as the questions reach them, each about once over a whole walk: going
+// forwards, the first match at or after a digit answers every question up to
+// it; going backwards, the digits are read from the end down (the wanted
+// digits reversed), so the lowest match read so far answers the next question.
+class THexDigitsFinder {
+ public:
+  THexDigitsFinder(std::span<const std::uint8_t> bytes, std::u16string_view wanted, bool backwards)
+      : FBytes(bytes), FBackwards(backwards),
+        FMatcher(backwards ? std::u16string(wanted.rbegin(), wanted.rend()) : std::u16string(wanted)),
+        FLow(static_cast<std::int64_t>(bytes.size()) * 2) {}
+
+  // Whether a match lies within the digits of the octets [first, end).
+  bool Holds(std::int64_t first, std::int64_t end) {
+    const std::int64_t lastStart = end * 2 - static_cast<std::int64_t>(FMatcher.Size());
+    if (lastStart < first * 2) return false;
+    return (FBackwards ? LowestMatchDownTo(first * 2) : NextMatch(first * 2)) <= lastStart;
+  }
+
+ private:
+  static constexpr std::int64_t NoMatch = std::numeric_limits<std::int64_t>::max();
+
+  char16_t Digit(std::int64_t p) const {
+    const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
+    return HexDigits[p % 2 == 0 ? octet >> 4 : octet & 0x0F];
+  }
+
+  // The first digit at or after from where a match starts; NoMatch when none does.
+  std::int64_t NextMatch(std::int64_t from) {
+    if (FFrom >= 0 && from >= FFrom && from <= FFound) return FFound;
+    FFrom = from;
+    FFound = NoMatch;
+    const auto size = static_cast<std::int64_t>(FMatcher.Size());
+    const auto digits = static_cast<std::int64_t>(FBytes.size()) * 2;
+    FMatcher.Restart();
+    std::int64_t p = from;
+    if (p % 2 != 0 && FMatcher.Feed(Digit(p++))) return FFound = p - size;
+    // An octet at a time: its high digit, then its low one.
+    for (; p < digits; p += 2) {
+      const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
+      const char16_t high = HexDigits[octet >> 4];
+      const char16_t low = HexDigits[octet & 0x0F];
+      if (FMatcher.Passes(high) && FMatcher.Passes(low)) continue;
+      if (FMatcher.Feed(high)) return FFound = p + 1 - size;
+      if (FMatcher.Feed(low)) return FFound = p + 2 - size;
+    }
+    return FFound;
+  }
+
+  // The same, for a walk whose questions come from ever lower digits.
+  std::int64_t LowestMatchDownTo(std::int64_t from) {
+    if (from > FLow) {
+      // Higher than the last question: read again from the end.
+      FLow = static_cast<std::int64_t>(FBytes.size()) * 2;
+      FLowest = NoMatch;
+      FMatcher.Restart();
+    }
+    if (FLow % 2 != 0 && FLow > from && FMatcher.Feed(Digit(--FLow))) FLowest = FLow;
+    // An octet at a time: its low digit, then its high one.
+    for (; FLow - 2 >= from; FLow -= 2) {
+      const std::uint8_t octet = FBytes[static_cast<std::size_t>(FLow / 2 - 1)];
+      const char16_t high = HexDigits[octet >> 4];
+      const char16_t low = HexDigits[octet & 0x0F];
+      if (FMatcher.Passes(low) && FMatcher.Passes(high)) continue;
+      if (FMatcher.Feed(low)) FLowest = FLow - 1;
+      if (FMatcher.Feed(high)) FLowest = FLow - 2;
+    }
+    if (FLow > from && FMatcher.Feed(Digit(--FLow))) FLowest = FLow;
+    return FLowest;
+  }
+
+  std::span<const std::uint8_t> FBytes;
+  bool FBackwards;
+  TStreamMatcher FMatcher;
+  // Forwards: no match starts at the digits [FFrom, FFound), one does at
+  // FFound (none after FFrom when NoMatch); nothing is known while FFrom is
+  // negative.
+  std::int64_t FFrom = -1;
+  std::int64_t FFound = NoMatch;
+  // Backwards: the digits from FLow to the end are read, and the lowest match
+  // among them starts at FLowest.
+  std::int64_t FLow;
+  std::int64_t FLowest = NoMatch;
+};
 
 // Whether every character of wanted (folded) is one of alphabet's, folded.
 bool Within(std::u16string_view wanted, std::u16string_view alphabet) {
   return std::all_of(wanted.begin(), wanted.end(), [&](char16_t w) {
-    return std::any_of(alphabet.begin(), alphabet.end(), [&](char16_t a) { return FoldUpper(a) == w; });
+    return std::any_of(alphabet.begin(), alphabet.end(), [&](char16_t a) { return text::UpperCase(a) == w; });
   });
 }
+
+// Where the wanted text may lie in an element's value text.
+enum class TValueTest : std::uint8_t {
+  vtNone,      // nowhere: the text cannot hold it
+  vtHex,       // the text is the contents in hexadecimal, read in place
+  vtRendered,  // the text has to be rendered
+};
 
 // What a value's text can hold, by how it is rendered, so that most elements
 // are ruled out without rendering their value. A value that fails to render
@@ -84,32 +189,34 @@ class TValueFilter {
         FTimeExtra.push_back(w);
   }
 
-  // False when the text of the element with this header cannot contain the
-  // wanted text; contents are its contents octets, faulted() whether its
-  // value fails to render.
+  // How the text of the element with this header may hold the wanted text;
+  // contents are its contents octets, faulted() whether its value fails to
+  // render.
   template <typename TFaulted>
-  bool MayMatch(const asn::TElementHeader& h, std::span<const std::uint8_t> contents, TFaulted faulted) const {
+  TValueTest Test(const asn::TElementHeader& h, std::span<const std::uint8_t> contents, TFaulted faulted) const {
+    const TValueTest hex = FHex ? TValueTest::vtHex : TValueTest::vtNone;
+    auto rendered = [](bool may) { return may ? TValueTest::vtRendered : TValueTest::vtNone; };
     // Constructed and encapsulating elements have no value text.
-    if (h.Constructed || h.Encapsulates) return false;
-    if (h.TagClass != asn::ASN1Universal) return FHex;
+    if (h.Constructed || h.Encapsulates) return TValueTest::vtNone;
+    if (h.TagClass != asn::ASN1Universal) return hex;
     switch (h.UniversalTag()) {
       case asn::utBoolean:
-        return FBoolean || (FHex && faulted());
+        return faulted() ? hex : rendered(FBoolean);
       case asn::utBitString:
-        return FBits || (FHex && faulted());
+        return faulted() ? hex : rendered(FBits);
       case asn::utInteger:
       case asn::utEnumerated:
         // Any contents render.
-        return FDecimal;
+        return rendered(FDecimal);
       case asn::utRelativeOid:
-        return FDotted;
+        return rendered(FDotted);
       case asn::utUtcTime:
       case asn::utGeneralizedTime:
-        if (FHex && faulted()) return true;
+        if (faulted()) return hex;
         for (char16_t w : FTimeExtra)
-          if (std::none_of(contents.begin(), contents.end(), [&](std::uint8_t b) { return FoldUpper(b) == w; }))
-            return false;
-        return true;
+          if (std::none_of(contents.begin(), contents.end(), [&](std::uint8_t b) { return text::UpperCase(b) == w; }))
+            return TValueTest::vtNone;
+        return TValueTest::vtRendered;
       case asn::utObjectIdentifier:
       case asn::utReal:
       case asn::utUtf8String:
@@ -123,10 +230,10 @@ class TValueFilter {
       case asn::utGeneralString:
       case asn::utUniversalString:
       case asn::utBmpString:
-        return true;
+        return TValueTest::vtRendered;
       default:
         // The hexadecimal text of everything else.
-        return FHex;
+        return hex;
     }
   }
   // An OBJECT IDENTIFIER's text without a description.
@@ -155,26 +262,26 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   for (char16_t c : wanted)
     if (c != u' ') hexText += c;
 
-  // Computed when the first row reaches the hexadecimal test.
-  bool matchesReady = false;
-  std::vector<std::int64_t> hexMatches;
-  auto bytesContain = [&](TTag tag) {
-    if (hexText.empty() || (matchesReady && hexMatches.empty())) return false;
-    bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
-    if (!coversBytes) return false;
-    std::int64_t offset = tag.Offset();
-    auto size = static_cast<std::int64_t>(Bytes()->size());
-    if (offset < 0 || offset >= size) return false;
-    std::int64_t end = std::min<std::int64_t>(size, offset + std::max(0, tag.FullLength()));
-    if (!matchesReady) {
-      hexMatches = HexMatches(*Bytes(), hexText);
-      matchesReady = true;
-    }
-    // A match inside the element's digits starts no later than this.
-    std::int64_t lastStart = end * 2 - static_cast<std::int64_t>(hexText.size());
-    auto it = std::lower_bound(hexMatches.begin(), hexMatches.end(), offset * 2);
-    return it != hexMatches.end() && *it <= lastStart;
+  // Only hexadecimal digits can be among the bytes' digits.
+  std::span<const std::uint8_t> bytes(*Bytes());
+  const bool hexDigits = !hexText.empty() && std::all_of(hexText.begin(), hexText.end(), [](char16_t c) {
+    return text::HexDigitValue(c) >= 0;
+  });
+  std::optional<THexDigitsFinder> digits;
+  if (hexDigits) digits.emplace(bytes, hexText, backwards);
+  // Whether the octets from offset on, fullLength of them, hold hexText.
+  auto octetsContain = [&](std::int64_t offset, std::int32_t fullLength) {
+    auto size = static_cast<std::int64_t>(bytes.size());
+    if (!digits || offset < 0 || offset >= size) return false;
+    return digits->Holds(offset, std::min<std::int64_t>(size, offset + std::max(0, fullLength)));
   };
+  auto bytesContain = [&](TTag tag) {
+    bool coversBytes = tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Parent().TagType() == ttRoot);
+    return digits && coversBytes && octetsContain(tag.Offset(), tag.FullLength());
+  };
+  // The value texts that are hexadecimal digits are read from the contents.
+  TStreamMatcher valueMatcher(wanted);
+  const bool spacedHex = FDoc->Elements().SpaceInHex();
 
   std::u16string folded;
   auto contains = [&](std::u16string_view text) {
@@ -187,7 +294,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     // Most rows have short texts: compare in place rather than copy.
     for (std::size_t i = 0; i + n <= text.size(); ++i) {
       std::size_t k = 0;
-      while (k < n && FoldUpper(text[i + k]) == wanted[k]) ++k;
+      while (k < n && text::UpperCase(text[i + k]) == wanted[k]) ++k;
       if (k == n) return true;
     }
     return false;
@@ -197,7 +304,7 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
     std::size_t n = wanted.size();
     for (std::size_t i = 0; i + n <= label.size(); ++i) {
       std::size_t k = 0;
-      while (k < n && FoldUpper(static_cast<char16_t>(label[i + k])) == wanted[k]) ++k;
+      while (k < n && text::UpperCase(static_cast<char16_t>(label[i + k])) == wanted[k]) ++k;
       if (k == n) return true;
     }
     return false;
@@ -214,7 +321,18 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   std::array<std::int8_t, 5> attribNames;
   attribNames.fill(-1);
   std::unordered_map<std::string, bool> oidTexts;
-  std::span<const std::uint8_t> bytes(*Bytes());
+
+  // Whether wanted is made of a value alphabet's characters; the alphabets are
+  // a few constant texts, so the last answer is kept.
+  std::u16string_view lastAlphabet;
+  bool lastWithin = false;
+  auto withinAlphabet = [&](std::u16string_view alphabet) {
+    if (alphabet.data() != lastAlphabet.data()) {
+      lastAlphabet = alphabet;
+      lastWithin = Within(wanted, alphabet);
+    }
+    return lastWithin;
+  };
 
   auto elementMatches = [&](TTag tag) {
     const std::uint32_t element = tag.ElementIndex();
@@ -239,19 +357,35 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
                                       static_cast<std::size_t>(h.Length));
     // An element whose value fails to render has an error row after its attribute rows.
     auto faulted = [&] { return tag.TagChildsStart() > FDoc->Elements().AttribCount(element); };
-    if (filter.MayMatch(h, contents, faulted)) {
-      if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
-        // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
-        std::string key(contents.begin(), contents.end());
-        auto it = oidTexts.find(key);
-        if (it == oidTexts.end()) it = oidTexts.emplace(std::move(key), contains(tag.Text())).first;
-        if (it->second) return true;
-      } else if (contains(tag.Text())) {
-        return true;
+    // Only a primitive element has a typed value.
+    const bool typing = names && !h.Constructed;
+    const std::u16string_view alphabet = typing ? FDoc->ValueAlphabet(tag) : std::u16string_view();
+    if (!alphabet.empty() && !withinAlphabet(alphabet)) {
+      // Neither text the value may show can hold the wanted one.
+    } else if (const schema::TTypedValue* typed = typing ? FDoc->TypedValue(tag) : nullptr) {
+      if (contains(typed->Value) || (!typed->Description.empty() && contains(FDoc->ValueText(tag)))) return true;
+    } else {
+      switch (filter.Test(h, contents, faulted)) {
+        case TValueTest::vtNone:
+          break;
+        case TValueTest::vtHex:
+          if (HexTextHolds(valueMatcher, contents, spacedHex)) return true;
+          break;
+        case TValueTest::vtRendered:
+          if (h.UniversalTag() == asn::utObjectIdentifier && h.TagClass == asn::ASN1Universal && !filter.DottedOnly()) {
+            // Only the description can hold the text; OBJECT IDENTIFIERs repeat.
+            std::string key(contents.begin(), contents.end());
+            auto it = oidTexts.find(key);
+            if (it == oidTexts.end()) it = oidTexts.emplace(std::move(key), contains(tag.Text())).first;
+            if (it->second) return true;
+          } else if (contains(tag.Text())) {
+            return true;
+          }
+          break;
       }
     }
     if (names && labelContains(Names().Label(element))) return true;
-    return bytesContain(tag);
+    return octetsContain(h.Offset, h.FullLength());
   };
   // kind: the attribute row's kind when the caller knows it, else -1.
   auto rowMatches = [&](TTag tag, int kind) {
@@ -296,6 +430,24 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   // error rows follow its TopLevelCount elements.
   const TTag root = Root();
   const auto elementCount = static_cast<std::int64_t>(FDoc->Elements().ElementCount());
+  // The elements in row order: an element whose contents its rows leave out
+  // (an opaque field) is followed by the element after them.
+  auto nextShown = [&](std::int64_t e) -> std::int64_t {
+    const auto element = static_cast<std::uint32_t>(e);
+    return FDoc->Elements().ContentsHidden(element) ? FDoc->Elements().SubtreeEnd(element) : e + 1;
+  };
+  // Backwards: e - 1 unless it lies in contents left out, then the outermost
+  // element that leaves them out. Only the elements between e - 1 and e's
+  // parent are looked at, each once over a whole walk.
+  auto previousShown = [&](std::int64_t e) -> std::int64_t {
+    const auto before = static_cast<std::uint32_t>(e - 1);
+    const std::uint32_t stop = e == elementCount ? asn::NoElement : FDoc->Elements().Parent(static_cast<std::uint32_t>(e));
+    if (before == stop) return e - 1;
+    std::int64_t shown = e - 1;
+    for (std::uint32_t up = FDoc->Elements().Parent(before); up != stop; up = FDoc->Elements().Parent(up))
+      if (FDoc->Elements().ContentsHidden(up)) shown = up;
+    return shown;
+  };
   const std::int32_t topLevel = root.GetTagChildsCount();
   const std::int32_t rootRows = root.ChildsCount();
   auto firstSub = [&](std::int64_t e) { return e < elementCount ? -1 : topLevel; };
@@ -377,14 +529,14 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
       if (!backwards) {
         if (++sub < end) return true;
         if (e == elementCount) return false;
-        ++e;
+        e = nextShown(e);
         sub = firstSub(e);
         enter();
         return e < elementCount || sub < end;
       }
       if (--sub >= firstSub(e)) return true;
       if (e == 0) return false;
-      --e;
+      e = previousShown(e);
       enter();
       sub = end - 1;
       return true;

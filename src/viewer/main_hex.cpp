@@ -132,15 +132,22 @@ TTextStyle TMainForm::Hex2VTPaintText(VirtualTree& sender, TNodeId, int, TTextTy
   return {sender.Look.FontBold, ResolveColor(FSettings.Hex.TextColor, FPlatform.Display)};
 }
 
+bool TMainForm::IsSelectedOctet(std::int32_t offset) const {
+  return offset >= 0 && offset >= FHexSel.First && offset <= FHexSel.Last;
+}
+
+// The focused element's highlight lies over the marks of the octets at fault.
 TCellPaint TMainForm::Hex1VTBeforeCellPaint(VirtualTree&, TNodeId node, int column) {
   std::int32_t offset = GetHexOffset(node, column);
-  if (offset < 0 || offset < FHexSel.First || offset > FHexSel.Last) return {};
-  return {ResolveColor(FSettings.Hex.SelColor, FPlatform.Display), std::nullopt};
+  if (offset < 0) return {};
+  if (IsSelectedOctet(offset)) return {ResolveColor(FSettings.Hex.SelColor, FPlatform.Display), std::nullopt};
+  if (FDoc->IsFindingOctet(offset)) return {ResolveColor(FSettings.Hex.DerColor, FPlatform.Display), std::nullopt};
+  return {};
 }
 
 TCellPaint TMainForm::Hex2VTBeforeCellPaint(VirtualTree& sender, TNodeId node, int column) {
   TCellPaint paint = Hex1VTBeforeCellPaint(sender, node, column);
-  if (paint.Fill) paint.Frame = GetSimilarColor(FSettings.Hex.SelColor, 90);
+  if (IsSelectedOctet(GetHexOffset(node, column))) paint.Frame = GetSimilarColor(FSettings.Hex.SelColor, 90);
   return paint;
 }
 

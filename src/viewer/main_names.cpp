@@ -6,8 +6,21 @@
 namespace viewer {
 
 void TMainForm::ApplyFieldNames() {
+  TNodeId node = FTreeVT.FocusedNode();
+  const TNodeId focused = node;
   BuildNames();
-  FTreeVT.Invalidate();
+  // The typing decides which contents show as rows: a focused row inside
+  // contents that no longer show gives the focus to the outermost element
+  // that hides them.
+  for (TNodeId up = focused == NoNode ? NoNode : FTreeVT.Parent(focused); up != NoNode; up = FTreeVT.Parent(up)) {
+    const TTag tag = GetTag(up);
+    if (tag.TagType() == ttNode && FDoc->Elements().ContentsHidden(tag.ElementIndex())) node = up;
+  }
+  if (ReinitStructureTree(node) && node != focused) {
+    FTreeVT.SetFocusedNode(node);
+    FTreeVT.SetSelected(node, true);
+    FTreeVT.ScrollIntoView(node, true);
+  }
   UpdatePathStatus();
 }
 

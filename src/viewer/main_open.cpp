@@ -18,12 +18,6 @@ constexpr int ClipboardText = 604;
 // The expanded rows kept for going back; the rest of a huge tree opens as it did first.
 constexpr std::size_t MaxSavedExpandedRows = 100000;
 
-std::u16string Substituted(std::u16string pattern, std::u16string_view marker, std::u16string_view value) {
-  const std::size_t at = pattern.find(marker);
-  if (at != std::u16string::npos) pattern.replace(at, marker.size(), value);
-  return pattern;
-}
-
 std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 // The bytes the element opens as: an encapsulating OCTET STRING's contents, an
@@ -52,10 +46,8 @@ void TMainForm::OpenElement() {
   std::u16string where = FLocation;
   if (where.empty() && FDoc->FromClipboard()) where = settings::GetLangTextById(ClipboardText);
   if (where.empty()) where = FileName().substr(FileName().find_last_of(u"/\\") + 1);
-  std::u16string location = settings::GetLangTextById(LocationText);
-  location = Substituted(location, u"%0", name);
-  location = Substituted(location, u"%1", text::DecimalText(element.Offset()));
-  location = Substituted(location, u"%2", where);
+  const std::u16string parts[] = {name, text::DecimalText(element.Offset()), where};
+  std::u16string location = text::Placeholders(settings::GetLangTextById(LocationText), parts);
 
   auto opened = MakeDocument();
   TOpenedFrame frame{std::move(FDoc), SaveTreeView(), std::move(FLocation)};

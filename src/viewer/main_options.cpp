@@ -83,7 +83,7 @@ void TMainForm::ShowSettings() {
 
 void TMainForm::ShowAbout() {
   if (!FDialogRunner) return;
-  settings::ShowAboutBox(*FDialogRunner, FPlatform.Display.PixelScalePercent());
+  settings::ShowAboutBox(*FDialogRunner, FPlatform.Display);
 }
 
 }  // namespace viewer

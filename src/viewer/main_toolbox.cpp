@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "asn/element_tree.h"
 #include "asn/pem_label.h"
 #include "io/files.h"
 #include "settings/lang.h"
@@ -79,13 +80,15 @@ TElementInfo TMainForm::ElementInfoOf(TTag element) {
   // The header alone: the value text is not needed here.
   const asn::TElementHeader header = FDoc->Elements().Header(element.ElementIndex());
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
-  const std::span<const std::uint8_t> content = encoding.subspan(static_cast<std::size_t>(header.HeaderLength()));
+  const std::int32_t contentLength = asn::ContentLength(header, *Bytes());
+  const std::span<const std::uint8_t> content =
+      encoding.subspan(static_cast<std::size_t>(header.HeaderLength()), static_cast<std::size_t>(contentLength));
   platform::ISystem& system = FPlatform.System;
   using platform::THashAlgorithm;
   TElementInfo info;
   info.Offset = header.Offset;
   info.HeaderLength = header.HeaderLength();
-  info.ContentLength = header.Length;
+  info.ContentLength = contentLength;
   info.Path = FieldPath(element);
   if (info.Path.empty()) info.Path = element.Name();
   info.Sha256 = HexDigest(system.Digest(THashAlgorithm::haSha256, encoding));

@@ -167,10 +167,9 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
     if (tag.TagType() != ttNode) caption += u":";
     return caption;
   }
-  std::u16string value = tag.Text();
+  std::u16string value = FDoc->ValueText(tag);
   std::size_t limit = ShortValueLength + (FSettings.SpaceInHex ? 1 : 0);
-  bool shortens = tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
-  if (!shortens || value.size() <= limit) return value;
+  if (value.size() <= limit || !FDoc->ValueShortens(tag)) return value;
   value.resize(limit);
   while (!value.empty() && value.back() < 33) value.pop_back();
   return value + u"...";
@@ -211,8 +210,9 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
   }
   if (!tag.IsValid()) return style;
   if (textType == TTextType::ttStatic) {
-    style.Bold = !tag.IsHex();
-    style.Color = ResolveColor(tag.IsHex() ? FSettings.HexColor : FSettings.ValueColor, display);
+    const bool hex = FDoc->ValueIsHex(tag);
+    style.Bold = !hex;
+    style.Color = ResolveColor(hex ? FSettings.HexColor : FSettings.ValueColor, display);
     return style;
   }
   style.Bold = tag.GetTagChildsCount() > 0;

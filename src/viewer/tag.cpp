@@ -163,6 +163,8 @@ std::uint32_t TDocument::ChildCountOf(std::uint32_t index) const {
   return count < pkChildCountMax ? count : FamilyOf(index).Count;
 }
 
+bool TDocument::AskContentsHidden(std::uint32_t index) const { return FContentsHidden && FContentsHidden(index); }
+
 std::uint32_t TDocument::ChildOf(std::uint32_t index, std::uint32_t child) const {
   // The first child follows its parent; each later one follows the previous
   // one's descendants. A large family's samples shorten the steps.
@@ -371,7 +373,7 @@ std::int32_t TTag::ChildsCount() const {
   if (FSlot == SlotRoot) return FDoc->TopLevelCount() + static_cast<std::int32_t>(FDoc->FRootErrors.size());
   if (FSlot != SlotElement) return 0;
   return FDoc->AttribCount(FIndex) + (FDoc->HasError(FDoc->At(FIndex)) ? 1 : 0) +
-         static_cast<std::int32_t>(FDoc->ChildCountOf(FIndex));
+         static_cast<std::int32_t>(FDoc->ShownChildCountOf(FIndex));
 }
 
 TTag TTag::Childs(std::int32_t index) const {
@@ -393,7 +395,7 @@ TTag TTag::Childs(std::int32_t index) const {
 std::int32_t TTag::GetTagChildsCount() const {
   if (FSlot == SlotRoot) return FDoc->TopLevelCount();
   if (FSlot != SlotElement) return 0;
-  return static_cast<std::int32_t>(FDoc->ChildCountOf(FIndex));
+  return static_cast<std::int32_t>(FDoc->ShownChildCountOf(FIndex));
 }
 
 std::int32_t TTag::TagChildsStart() const {
@@ -412,7 +414,7 @@ bool TTag::HasChildren(bool withAttr) const {
   // Every element has at least its three attribute rows.
   if (withAttr) return true;
   const auto& e = FDoc->At(FIndex);
-  return FDoc->HasError(e) || e.End > FIndex + 1;
+  return FDoc->HasError(e) || (e.End > FIndex + 1 && !FDoc->ContentsHidden(FIndex));
 }
 
 TTag TTag::Parent() const {

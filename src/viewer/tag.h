@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -121,6 +122,7 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t Parent(std::uint32_t element) const override;
   std::uint32_t ChildCount(std::uint32_t element) const override;
   std::uint32_t Child(std::uint32_t element, std::uint32_t index) const override;
+  std::uint32_t SubtreeEnd(std::uint32_t element) const override { return At(element).End; }
   TTag Element(std::uint32_t index) const { return TTag(this, index, TTag::SlotElement); }
   TTag TagByKey(std::uint64_t key) const;
   // The last element whose header starts at or before offset (elements come
@@ -128,9 +130,19 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t LastStartingAtOrBefore(std::int64_t offset) const;
   // Bytes the document's records, side tables and value cache hold, for benchmarks.
   std::size_t MemoryUsed() const;
+  // How values render, as Start was told.
+  bool SpaceInHex() const { return FSpaceInHex; }
+  const asn::TOIDDictionary* OIDDictionary() const { return FOids; }
 
-  // The element after index's last descendant (ElementCount at the end).
-  std::uint32_t SubtreeEnd(std::uint32_t index) const { return At(index).End; }
+  // Decides which elements whose contents were decoded as elements show them
+  // as rows: one it answers true for shows none (its octets are its value),
+  // and the rows and walks over TTag pass over them. The element tree
+  // (ChildCount, Child) keeps them. Asked only about encapsulating elements.
+  void SetContentsHidden(std::function<bool(std::uint32_t)> hidden) { FContentsHidden = std::move(hidden); }
+  bool ContentsHidden(std::uint32_t index) const { return (At(index).Packed & pkEncapsulates) && AskContentsHidden(index); }
+  asn::TASN1TagClasses TagClass(std::uint32_t index) const {
+    return static_cast<asn::TASN1TagClasses>(TagClassOf(At(index)));
+  }
 
   // The attribute rows an element shows, in row order.
   std::int32_t AttribCount(std::uint32_t index) const;
@@ -200,6 +212,12 @@ class TDocument final : public asn::IElementTree {
   // The element's identifier and length octet counts.
   std::pair<std::int32_t, std::int32_t> HeaderLengthsOf(std::uint32_t index) const;
   std::uint32_t ChildCountOf(std::uint32_t index) const;
+  // FContentsHidden's answer, out of line: walks over every element test the flag first.
+  bool AskContentsHidden(std::uint32_t index) const;
+  // The element children its rows show: none when its contents are hidden.
+  std::uint32_t ShownChildCountOf(std::uint32_t index) const {
+    return ContentsHidden(index) ? 0 : ChildCountOf(index);
+  }
   std::uint32_t ChildOf(std::uint32_t index, std::uint32_t child) const;
   const TFamily& FamilyOf(std::uint32_t index) const;
   std::uint8_t UniversalTagOf(const TElement& e) const;
@@ -214,6 +232,7 @@ class TDocument final : public asn::IElementTree {
   std::shared_ptr<const std::vector<std::uint8_t>> FBytes;
   bool FSpaceInHex = false;
   const asn::TOIDDictionary* FOids = nullptr;
+  std::function<bool(std::uint32_t)> FContentsHidden;
   // Chunks of 10 MiB: five whole huge pages each, where the system offers them.
   TChunkedArray<TElement, 19> FElements;
   std::vector<std::uint32_t> FTopLevel;

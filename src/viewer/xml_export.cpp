@@ -225,19 +225,23 @@ void TDecodedDocument::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t le
 
   if (tag.TagType() == ttAttrib || tag.TagType() == ttError) return;
   // Open elements and the next element child of each; attribute and error rows
-  // are not exported, so only element children are visited.
+  // are not exported, so only element children are visited. The export is the
+  // decoding's: it walks the element tree, which keeps the contents the rows
+  // of an opaque field leave out.
   struct TFrame {
     TTag Tag;
-    std::int32_t NextChild;
+    std::uint32_t NextChild;
   };
+  auto element = [](TTag node) { return node.TagType() == ttRoot ? asn::NoElement : node.ElementIndex(); };
   std::vector<TFrame> stack;
   writeStart(tag, level);
   stack.push_back({tag, 0});
   while (!stack.empty()) {
     TFrame& top = stack.back();
     auto depth = level + static_cast<std::int32_t>(stack.size()) - 1;
-    if (top.NextChild < top.Tag.GetTagChildsCount()) {
-      TTag child = top.Tag.TagChild(top.NextChild++);
+    const std::uint32_t parent = element(top.Tag);
+    if (top.NextChild < FElements.ChildCount(parent)) {
+      TTag child = FElements.Element(FElements.Child(parent, top.NextChild++));
       writeStart(child, depth + 1);
       stack.push_back({child, 0});
       continue;

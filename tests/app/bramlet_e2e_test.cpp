@@ -88,7 +88,7 @@ const std::map<std::string, std::vector<std::string>> EveryKey = {
       "SpaceInHex", "FieldNames", "NameColor", "DerChecks", "DerColor"}},
     {"Hex",
      {"Show", "FontName", "FontSize", "Background", "FocusColor", "LineColor", "HexColor", "TagColor", "LenColor",
-      "UBitsColor", "SelColor", "TextColor", "LineDotted", "StringSize"}},
+      "UBitsColor", "SelColor", "DerColor", "TextColor", "LineDotted", "StringSize"}},
 };
 
 int CountPixels(const QImage& image, QRgb colour, int tolerance = 0) {

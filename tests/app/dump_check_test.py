@@ -9,6 +9,7 @@ offset; the unbroken samples pass. --json parses for every sample and for damage
   dump_check_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
 """
 import argparse
+import base64
 import copy
 import json
 import os
@@ -208,6 +209,79 @@ RULES = [
 ]
 
 
+def tlv(tag, content):
+    return Node(bytes([tag]), content=content)
+
+
+def seq(tag, *children):
+    return Node(bytes([tag]), children=list(children))
+
+
+def extension(oid, value_hex):
+    """An Extension of that OID (its contents octets) whose extnValue holds value_hex."""
+    return seq(0x30, tlv(0x06, oid), Node(b"\x04", content=bytes.fromhex(value_hex)))
+
+
+def cert_with(change):
+    """samples/cert.der as nodes, changed by change(tbs) or change(certificate)."""
+    def make(samples):
+        with open(os.path.join(samples, "cert.der"), "rb") as f:
+            nodes = parse(f.read())
+        change(nodes[0])
+        return place(nodes)
+    return make
+
+
+def add_extension(oid, value_hex):
+    def change(cert):
+        tbs = cert.children[0]
+        tbs.children[-1].children[0].children.append(extension(oid, value_hex))
+    return cert_with(change)
+
+
+def add_unique_id(cert):
+    tbs = cert.children[0]
+    tbs.children.insert(len(tbs.children) - 1, tlv(0x82, b"\x01\x01"))  # subjectUniqueID, a padding bit set
+
+
+def signature_holding_a_fault(cert):
+    cert.children[2] = tlv(0x03, b"\x00\x01\x01\x01")  # as if it held a BOOLEAN 01
+
+
+def chain_out_of_order(samples):
+    with open(os.path.join(samples, "chain.p7b"), "rb") as f:
+        nodes = parse(f.read())
+    certificates = nodes[0].children[1].children[0].children[3]
+    certificates.children.reverse()
+    return place(nodes)
+
+
+def pem_with_trailing_null(samples):
+    with open(os.path.join(samples, "cert.der"), "rb") as f:
+        body = base64.encodebytes(f.read() + b"\x05\x00").decode()
+    return ("-----BEGIN CERTIFICATE-----\n%s-----END CERTIFICATE-----\n" % body).encode()
+
+
+# Checks that follow the schema's type of an element whatever its tag: each
+# input with the rules --check gives and the last step of each path.
+TYPED_CHECKS = [
+    ("[1] IMPLICIT BOOLEAN 01 in an IssuingDistributionPoint", add_extension(b"\x55\x1d\x1c", "30038101 01"),
+     [("boolean-not-canonical", "onlyContainsUserCerts")]),
+    ("[2] IMPLICIT INTEGER 00 3F 20 in an AuthorityKeyIdentifier", add_extension(b"\x55\x1d\x23", "3005820300 3F20"),
+     [("integer-not-minimal", "authorityCertSerialNumber")]),
+    ("ReasonFlags [1] 05 61", add_extension(b"\x55\x1d\x1f", "3006 3004 8102 0561"),
+     [("bitstring-padding", "reasons")]),
+    ("a dNSName holding E9", add_extension(b"\x55\x1d\x11", "3005 8203 61E962"), [("string-charset", "dNSName")]),
+    ("[0] IMPLICIT GeneralizedTime ...03.0Z", add_extension(b"\x55\x1d\x10", "3013 8011" + b"20260101000003.0Z".hex()),
+     [("time-not-der", "notBefore")]),
+    ("subjectUniqueID with a padding bit", cert_with(add_unique_id), [("bitstring-padding", "subjectUniqueID")]),
+    ("a signature whose octets look like a BOOLEAN 01", cert_with(signature_holding_a_fault), []),
+    ("chain.p7b's certificates in the order openssl wrote them", chain_out_of_order,
+     [("set-not-sorted", "certificates")]),
+    ("a PEM block with a NULL after its certificate", pem_with_trailing_null, [("trailing-data", "NULL")]),
+]
+
+
 def run(dump, *args):
     result = subprocess.run([dump, *args], capture_output=True)
     return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
@@ -261,7 +335,10 @@ def main():
                 # The third column: the element's path, or its tag name when it has none.
                 element_path, tag = paths(dump, broken).get(target.offset, ("", "?"))
                 want = "%d\t%s\t%s\t" % (target.offset, rule, element_path or tag)
-                lines = out.decode().splitlines()
+                # Breaking an item may move it out of its SET OF's order: that
+                # finding belongs to the enclosing set, ahead of the item.
+                lines = [line for line in out.decode().splitlines()
+                         if not (line.split("\t")[1] == "set-not-sorted" and int(line.split("\t")[0]) < target.offset)]
                 if rc != 1 or len(lines) != 1 or not lines[0].startswith(want):
                     failures.append("%s broken for %s at %d: exit %d, %r %s" % (sample, rule, target.offset, rc,
                                                                                lines[:4], err))
@@ -269,6 +346,16 @@ def main():
             rc, out, _ = run(dump, "--check", write(sample + ".trailing", original + b"\x05\x00"))
             if rc != 1 or out.decode() != "%d\ttrailing-data\tNULL\tDER: 2 octets after the first element\n" % len(original):
                 failures.append("%s trailing: %d %r" % (sample, rc, out))
+
+        for label, make, expected in TYPED_CHECKS:
+            path = write("typed", make(samples))
+            for names in ([], ["--no-names"]):
+                rc, out, err = run(dump, "--check", *names, path)
+                got = [(line.split("\t")[1], line.split("\t")[2].rsplit(".", 1)[-1]) for line in out.decode().splitlines()]
+                if names:  # the same findings; without names the third column is the tag name
+                    got = [(rule, field) for (rule, _), (_, field) in zip(got, expected)] + got[len(expected):]
+                if rc != (1 if expected else 0) or got != expected:
+                    failures.append("%s %s: exit %d, %r %s" % (label, " ".join(names), rc, got, err))
 
         if broken_count < 60:
             failures.append("only %d broken files were made" % broken_count)
@@ -324,6 +411,18 @@ def main():
                 if checked < 20:
                     failures.append("--element checked only %d elements" % checked)
 
+        # "der" holds for a document of valid DER only; an input that holds no document is not.
+        for label, data, der, exit_code in [("empty file", b"", False, 1), ("a line break", b"\n", False, 1),
+                                            ("one Base64 letter", b"A", False, 1), ("one zero octet", b"\x00", False, 1),
+                                            ("NULL", b"\x05\x00", True, 0), ("indefinite", b"\x30\x80\x00\x00", False, 0)]:
+            rc, out, err = run(dump, "--json", write("der-" + label.replace(" ", "-"), data))
+            try:
+                got = json.loads(out)["der"]
+            except (ValueError, KeyError) as e:
+                got = e
+            if rc != exit_code or got is not der:
+                failures.append("--json of %s: exit %d, der %r %s" % (label, rc, got, err))
+
         # A certificate taken out of a PKCS#7 file as PEM is read by openssl.
         if shutil.which("openssl"):
             rc, out, _ = run(dump, "--json", os.path.join(samples, "chain.p7b"))
@@ -346,6 +445,15 @@ def main():
         for mode in (b"--check", b"--element", b"--pem", b"--json", b"--xml", b"--elements", b"--no-attributes"):
             if rc != 0 or mode not in out:
                 failures.append("--help lacks %r" % mode)
+        # --rules: one line per rule id --check can give, with the clause it comes from.
+        rc, out, _ = run(dump, "--rules")
+        rules = [line.split("\t") for line in out.decode().splitlines()]
+        ids = [r[0] for r in rules]
+        wanted = [rule for rule, _, _ in RULES] + ["trailing-data", "schema-mismatch", "null-not-empty", "oid-empty",
+                                                    "time-not-instant"]
+        if rc != 0 or len(set(ids)) != len(ids) or not set(wanted) <= set(ids) or \
+                any(len(r) != 2 or not r[1].endswith(")") for r in rules):
+            failures.append("--rules: exit %d, %r" % (rc, out[:300]))
         rc, _, _ = run(dump, "--element", "zz", os.path.join(samples, "cert.der"))
         if rc != 2:
             failures.append("--element zz: exit %d" % rc)

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """bramlet-dump's document modes: the tree and its status line, --no-attributes, --xml, the
-refusal of text without armour, and the fatal-error exit.
+refusal of text without armour, the fatal-error exit, and the words for files that cannot be read.
 
   dump_modes_test.py --dump BRAMLET_DUMP --samples SAMPLES_DIR
 """
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -17,9 +18,38 @@ def run(dump, *args):
     return result.returncode, result.stdout, result.stderr.decode("utf-8", errors="replace")
 
 
+def as_reader(dump, work):
+    """The command prefix that runs bramlet-dump as a user whom permissions stop: none when
+    not root, setpriv as nobody when root; None when neither is possible."""
+    if os.geteuid() != 0:
+        return []
+    try:
+        import pwd
+        nobody = pwd.getpwnam("nobody")
+    except (ImportError, KeyError):
+        return None
+    if not shutil.which("setpriv"):
+        return None
+    os.chmod(work, 0o755)
+    prefix = ["setpriv", "--reuid=%d" % nobody.pw_uid, "--regid=%d" % nobody.pw_gid, "--clear-groups"]
+    # A folder on the way to the program may be closed to nobody.
+    if subprocess.run(prefix + [dump, "--version"], capture_output=True).returncode != 0:
+        return None
+    return prefix
+
+
 def check(failures, label, condition, detail=""):
     if not condition:
         failures.append("%s %s" % (label, detail))
+
+
+def Flattened(elements):
+    out, stack = [], list(reversed(elements))
+    while stack:
+        e = stack.pop()
+        out.append(e)
+        stack.extend(reversed(e.get("children", [])))
+    return out
 
 
 def main():
@@ -94,8 +124,37 @@ def main():
         rc2, plain, _ = run(dump, "--no-names", "--no-attributes", cert)
         check(failures, "names in the tree", rc == 0 and b"\n    serialNumber INTEGER: " in named, repr(named[:200]))
         check(failures, "--no-names", rc2 == 0 and b"serialNumber" not in plain and b"\n    INTEGER: " in plain)
+        # Names add the field label before the tag name and read values by their types; the
+        # tag names and the rows stay.
         check(failures, "names only prefix rows", len(named.splitlines()) == len(plain.splitlines()) and all(
-            n.endswith(p.lstrip()) for n, p in zip(named.splitlines(), plain.splitlines())))
+            n.split(b": ")[0].endswith(p.lstrip().split(b": ")[0]) for n, p in zip(named.splitlines(), plain.splitlines())))
+        for line in (b"\n      version INTEGER: v3 (2)\n", b"\n    serialNumber INTEGER: 10:01 (4097)\n",
+                     b" dNSName Context-specific[2]: www.example.test\n", b" iPAddress Context-specific[7]: 192.0.2.10\n",
+                     b" KeyUsage BIT STRING: digitalSignature, keyEncipherment (101)\n",
+                     b" uniformResourceIdentifier Context-specific[6]: http://crl.example.test/sample-ca.crl\n"):
+            check(failures, "typed value", line in named, repr(line))
+        check(failures, "octets without names", b"\n              Context-specific[2]: 77 77 77 2E " in plain)
+        rc, crl, _ = run(dump, "--no-attributes", os.path.join(samples, "crl.der"))
+        check(failures, "typed CRL reason", rc == 0 and b" CRLReason ENUMERATED: keyCompromise (1)\n" in crl)
+        # An opaque field's octets are its value: what the walk decoded inside is no row.
+        typed = os.path.join(samples, "..", "tests", "data", "names", "typed-values.der")
+        rc, named_typed, _ = run(dump, "--no-attributes", typed)
+        rc2, plain_typed, _ = run(dump, "--no-attributes", "--no-names", typed)
+        check(failures, "opaque field", rc == 0 and b" SubjectKeyIdentifier OCTET STRING: 04 03 01 02 03\n" in named_typed and
+              len(named_typed.splitlines()) == len(plain_typed.splitlines()) - 1 and
+              b"base iPAddress Context-specific[7]: 192.0.2.0/24\n" in named_typed, repr(named_typed[-300:]))
+        # --json gives the typed text beside the value, only with names and only where it says more.
+        elements = Flattened(json.loads(run(dump, "--json", cert)[1])["elements"])
+        plain_elements = Flattened(json.loads(run(dump, "--json", "--no-names", cert)[1])["elements"])
+        dns = [e for e in elements if e["path"].endswith(".SubjectAltName[0].dNSName")]
+        check(failures, "--json typedValue", len(dns) == 1 and dns[0].get("typedValue") == "www.example.test" and
+              dns[0]["value"].startswith("77 77 77 2E"), repr(dns))
+        check(failures, "--json typedValue where the type says more",
+              sorted(e["path"].rsplit(".", 1)[-1] for e in elements if "typedValue" in e) ==
+              ["KeyUsage", "dNSName", "dNSName", "iPAddress", "rfc822Name", "serialNumber", "signature",
+               "uniformResourceIdentifier", "uniformResourceIdentifier", "uniformResourceIdentifier", "version"] and
+              all("typedValue" not in e for e in plain_elements),
+              repr([e["path"] for e in elements if "typedValue" in e]))
         rc, paths, _ = run(dump, "--paths", cert)
         rows = [line.split(b"\t") for line in paths.splitlines()]
         tags = int(plain.splitlines()[-1].split(b"Tags: ")[1].split()[0])
@@ -117,6 +176,24 @@ def main():
         check(failures, "bad combination", rc == 2 and "does not combine" in err)
         rc, _, err = run(dump, os.path.join(work, "missing.der"))
         check(failures, "missing file", rc == 2 and "cannot read" in err, err)
+
+        # Every mode names the file and says why it cannot be read, in one line, with exit 2.
+        unreadable = write("unreadable.der", b"\x05\x00")
+        os.chmod(unreadable, 0)
+        prefix = as_reader(dump, work)
+        cert = os.path.join(samples, "cert.der")
+        cases = [("missing file", [], os.path.join(work, "missing.der"), "No such file or directory"),
+                 ("folder", [], work, "it is a folder, not a file"),
+                 ("below a file", [], os.path.join(cert, "x"), "Not a directory")]
+        if prefix is not None:
+            cases.append(("unreadable file", prefix, unreadable, "Permission denied"))
+        for label, before, path, reason in cases:
+            for mode in ([], ["--elements"], ["--json"], ["--check"], ["--xml"]):
+                result = subprocess.run(before + [dump] + mode + [path], capture_output=True)
+                err = result.stderr.decode("utf-8", errors="replace")
+                want = "bramlet-dump: cannot read %s: %s\n" % (path, reason)
+                check(failures, "%s %s" % (label, " ".join(mode)), result.returncode == 2 and err == want and
+                      not result.stdout, "exit %d %r" % (result.returncode, err))
     finally:
         shutil.rmtree(work)
 

@@ -61,16 +61,17 @@ class TParsedTree final : public IElementTree {
 };
 
 // "rule@offset+length" per finding, joined by blanks.
-std::string Findings(const std::string& hex, bool rawFile = true) {
+std::string Findings(const std::string& hex, bool rawFile = true, const IDerTyping* typing = nullptr) {
   const std::vector<std::uint8_t> bytes = Hex(hex);
   TParsedTree tree(bytes);
   TDerOptions options;
   options.RawFile = rawFile;
   options.FatalOffset = tree.FatalOffset;
+  options.Typing = typing;
   std::string out;
   for (const TDerFinding& f : CheckDer(tree, bytes, options)) {
     if (!out.empty()) out += ' ';
-    out += std::string(DerRuleId(f.Rule)) + "@" + std::to_string(f.Offset) + "+" + std::to_string(f.Length);
+    out += std::string(DerRuleId(f.Rule())) + "@" + std::to_string(f.Offset) + "+" + std::to_string(f.Length);
   }
   return out;
 }
@@ -123,6 +124,14 @@ TEST(DerCheck, EachRuleFindsItsFaultAndSoundEncodingsPass) {
       {"GeneralizedTime sound fraction", "18 11 32303236313230393131303930302E355A", ""},
       {"OID leading 80", "06 04 2A 80 86 48", "oid-not-minimal@3+1"},
       {"OID sound", "06 03 2A 86 48", ""},
+      {"empty OID", "06 00", "oid-empty@2+0"},
+      {"NULL with contents", "05 01 00", "null-not-empty@2+1"},
+      {"UTCTime month 13", "17 0D 3236313330393131303930305A", "time-not-instant@2+12"},
+      {"UTCTime 30 February", "17 0D 3236303233303131303930305A", "time-not-instant@2+12"},
+      {"UTCTime 29 February 2024", "17 0D 3234303232393131303930305A", ""},
+      {"GeneralizedTime 29 February 2100", "18 0F 32313030303232393131303930305A", "time-not-instant@2+14"},
+      {"GeneralizedTime hour 24", "18 0F 32303236313230393234303930305A", "time-not-instant@2+14"},
+      {"GeneralizedTime leap second", "18 0F 32303136313233313233353936305A", ""},
       {"PrintableString with @", "13 03 61 40 62", "string-charset@3+1"},
       {"NumericString with a letter", "12 02 31 41", "string-charset@3+1"},
       {"IA5String above 7F", "16 02 41 C9", "string-charset@3+1"},
@@ -145,6 +154,68 @@ TEST(DerCheck, EachRuleFindsItsFaultAndSoundEncodingsPass) {
   }
 }
 
+// What a schema says of the first element decides the rules applied to it:
+// the type under an IMPLICIT tag, a SET or SET OF under any tag, octets that
+// hold no DER.
+TEST(DerCheck, TheTypingDecidesTheRulesOfAnElement) {
+  struct TFirstTyped final : IDerTyping {
+    std::uint8_t Universal = utNone;
+    bool Opaque = false;
+    TSetKind Kind = TSetKind::skNone;
+    std::uint8_t ImplicitUniversal(std::uint32_t e) const override { return e == 0 ? Universal : utNone; }
+    bool IsOpaque(std::uint32_t e) const override { return e == 0 && Opaque; }
+    TSetKind SetKind(std::uint32_t e) const override { return e == 0 ? Kind : TSetKind::skNone; }
+  };
+  using K = IDerTyping::TSetKind;
+  struct Row {
+    const char* Label;
+    const char* Hex;
+    std::uint8_t Universal;
+    bool Opaque;
+    K Kind;
+    const char* Expected;
+  };
+  const Row rows[] = {
+      {"[1] IMPLICIT BOOLEAN 01", "81 01 01", utBoolean, false, K::skNone, "boolean-not-canonical@2+1"},
+      {"[1] untyped", "81 01 01", utNone, false, K::skNone, ""},
+      {"[2] IMPLICIT INTEGER 00 3F", "82 02 00 3F", utInteger, false, K::skNone, "integer-not-minimal@2+1"},
+      {"[0] IMPLICIT GeneralizedTime .0Z", "80 11 32303236303130313030303030332E305A", utGeneralizedTime, false,
+       K::skNone, "time-not-der@17+1"},
+      {"[0] IMPLICIT SET OF out of order", "A0 06 02 01 07 02 01 05", utNone, false, K::skSetOf, "set-not-sorted@5+3"},
+      {"SET OF with distinct tags in tag order", "31 05 A1 00 82 01 00", utNone, false, K::skSetOf,
+       "set-not-sorted@4+3"},
+      {"SET in tag order, encodings not", "31 05 A1 00 82 01 00", utNone, false, K::skSet, ""},
+      {"SET in encoding order, tags not", "31 05 82 01 00 A1 00", utNone, false, K::skSet, "set-not-sorted@5+2"},
+      {"opaque OCTET STRING holding a fault", "04 05 30 03 01 01 01", utNone, true, K::skNone, ""},
+      {"the same, not opaque", "04 05 30 03 01 01 01", utNone, false, K::skNone, "boolean-not-canonical@6+1"},
+      {"opaque, the element itself still checked", "04 81 05 30 03 01 01 01", utNone, true, K::skNone,
+       "length-not-minimal@1+2"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Label);
+    TFirstTyped typing;
+    typing.Universal = row.Universal;
+    typing.Opaque = row.Opaque;
+    typing.Kind = row.Kind;
+    EXPECT_EQ(Findings(row.Hex, true, &typing), row.Expected);
+  }
+}
+
+// Each armoured block is a unit of its own: octets after its element are
+// trailing data, a second block is not.
+TEST(DerCheck, TrailingDataIsFoundInEachBlock) {
+  const std::vector<std::uint8_t> bytes = Hex("05 00 05 00 05 00 30 00");
+  TParsedTree tree(bytes);
+  const std::int32_t blocks[] = {0, 2, 6};
+  TDerOptions options;
+  options.BlockStarts = blocks;
+  const std::vector<TDerFinding> findings = CheckDer(tree, bytes, options);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(findings[0].Rule(), TDerRule::drTrailingData);
+  EXPECT_EQ(findings[0].Offset, 4);
+  EXPECT_EQ(findings[0].Length, 2);
+}
+
 TEST(DerCheck, TrailingDataOnlyInRawFiles) {
   EXPECT_EQ(Findings("05 00 05 00", /*rawFile=*/false), "");
 }
@@ -152,7 +223,7 @@ TEST(DerCheck, TrailingDataOnlyInRawFiles) {
 TEST(DerCheck, ExtraChecksPlugInAndFindingsStayInDocumentOrder) {
   struct TFlagSecond final : IDerCheck {
     void Run(const IElementTree& tree, std::span<const std::uint8_t>, std::vector<TDerFinding>& f) const override {
-      f.push_back({1, TDerRule::drDefaultEncoded, tree.Header(1).Offset, 3, "DER: DEFAULT value encoded"});
+      f.push_back({1, TDerText::dtDefaultEncoded, tree.Header(1).Offset, 3});
     }
   };
   const std::vector<std::uint8_t> bytes = Hex("30 07 01 01 00 02 81 01 05");
@@ -163,9 +234,9 @@ TEST(DerCheck, ExtraChecksPlugInAndFindingsStayInDocumentOrder) {
   options.Extra = extras;
   const std::vector<TDerFinding> findings = CheckDer(tree, bytes, options);
   ASSERT_EQ(findings.size(), 2u);
-  EXPECT_EQ(findings[0].Rule, TDerRule::drDefaultEncoded);
-  EXPECT_EQ(findings[1].Rule, TDerRule::drLengthNotMinimal);
-  EXPECT_EQ(findings[1].Explanation, "DER: length 1 written in 2 octets");
+  EXPECT_EQ(findings[0].Rule(), TDerRule::drDefaultEncoded);
+  EXPECT_EQ(findings[1].Text, TDerText::dtLengthNotMinimal);
+  EXPECT_EQ(findings[1].Numbers, (std::array<std::uint32_t, 4>{1, 2, 0, 0}));
 }
 
 TEST(DerCheck, DeepNestingNeedsNoNativeStack) {

@@ -62,7 +62,7 @@ fi
 : > "$work/empty.der"
 check "empty file" 0 "" "" "$work/empty.der"
 check "missing file" 2 "" "cannot read $work/missing.der" "$work/missing.der"
-check "directory" 2 "" "is a directory" "$work"
+check "directory" 2 "" "cannot read $work: it is a folder, not a file" "$work"
 check "no file" 2 "" "Usage: bramlet-dump" 
 check "two files" 2 "" "only one FILE" "$work/seq.der" "$work/seq.der"
 check "unknown option" 2 "" "unknown option --x" --x "$work/seq.der"

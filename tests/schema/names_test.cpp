@@ -514,7 +514,11 @@ TEST(SchemaNames, DamagedInputIsNamedOnlyWhereItFits) {
       EXPECT_FALSE(names.IsNamed(tree.At(row.UnnamedOffset)));
     }
     std::string departures;
-    for (const auto& departure : names.Departures()) departures += names.DepartureText(departure) + "; ";
+    for (const auto& d : names.Departures()) {
+      departures += std::string(schema::SchemaWord(d.WithinName)) + ": ";
+      departures += d.Name == 0 ? "end expected" : std::string(schema::SchemaWord(d.Name)) + " expected (" + schema::ExpectedText(d.Type) + ")";
+      departures += d.Missing ? ", found nothing; " : ", found " + schema::TagText(schema::TagCode(tree.Header(d.Element))) + "; ";
+    }
     EXPECT_EQ(departures, row.Departures);
   }
 }

@@ -21,7 +21,7 @@ TEST_F(AboutForm, OnlyTheTitleFollowsTheLanguage) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     ASSERT_TRUE(LoadLanguage(Fake.Platform, c.Language, /*force=*/true));
-    TAboutForm form;
+    TAboutForm form(Fake.Display);
     EXPECT_EQ(Utf16ToUtf8(form.Caption), c.Title);
     EXPECT_EQ(form.Controls["lbName"].Caption, u"Bramlet");
     EXPECT_EQ(form.Controls["lbVersion"].Caption, u"Version 1.1, Feb 2024");
@@ -42,7 +42,8 @@ TEST(AboutBox, OkEnterAndEscClose) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    TAboutForm form;
+    platform::fake::TFakeDisplay display;
+    TAboutForm form(display);
     int requests = 0;
     form.OnCloseRequest = [&] { ++requests; };
     EXPECT_EQ(c.Act(form), c.Closes);

@@ -22,10 +22,10 @@ class Lang : public TSettingsTest {
   }
 };
 
-TEST(LangEnglish, HasTheLanguageNameAnd96DistinctIds) {
+TEST(LangEnglish, HasTheLanguageNameAnd143DistinctIds) {
   std::set<std::u16string_view> names;
   for (const TBuiltInText& entry : DefaultLanguage) names.insert(entry.Name);
-  EXPECT_EQ(names.size(), 96u);
+  EXPECT_EQ(names.size(), 143u);
   EXPECT_EQ(DefaultLanguage.front().Name, u"Language");
   EXPECT_EQ(DefaultLanguage[27].Name, u"200");
   EXPECT_EQ(DefaultLanguage[28].Name, u"271");  // built in this order
@@ -41,9 +41,11 @@ TEST_F(Lang, EnglishAnswersWithoutALanguageLoaded) {
       {122, u"Element info"}, {125, u""},       {200, u"Settings"},
       {215, u"Separate bytes in binary strings"},                   {217, u"Field names"},  {219, u"DER checks"},
       {220, u""},
-      {253, u"Total Commander's folder"},                           {273, u"Restore default settings?"},
+      {253, u"Host program's settings folder"},                     {273, u"Restore default settings?"},
       {301, u"XML files"},  {302, u"All files"}, {601, u"Tags"},    {604, u"clipboard"},
-      {605, u""},           {0, u""},            {-101, u""},
+      {605, u"DER"},        {610, u"BER (%0 indefinite lengths)"}, {611, u""},
+      {801, u"length %0 written in %1 octets"},                     {833, u"%0 octets after the first element"},
+      {840, u"%0 that names no instant (month, day or time of day out of range)"}, {841, u""},           {0, u""},            {-101, u""},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Id);
@@ -241,6 +243,14 @@ TEST_F(Lang, ListOfAMissingFolderHoldsEnglishOnly) {
   EXPECT_EQ(list, (TLanguageList{{u"English", u""}}));
 }
 
+// The %0 to %9 a text shows, sorted.
+std::multiset<char16_t> Placeholders(std::u16string_view text) {
+  std::multiset<char16_t> digits;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i)
+    if (text[i] == u'%' && text[i + 1] >= u'0' && text[i + 1] <= u'9') digits.insert(text[i + 1]);
+  return digits;
+}
+
 // The sample files shipped beside the module: every id translated.
 TEST(LangSamples, TranslateEveryId) {
   struct TCase {
@@ -265,6 +275,7 @@ TEST(LangSamples, TranslateEveryId) {
       ASSERT_TRUE(translated.has_value());
       EXPECT_FALSE(TrimControls(*translated).empty());
       EXPECT_EQ(std::count(translated->begin(), translated->end(), u'\uFFFD'), 0);
+      EXPECT_EQ(Placeholders(*translated), Placeholders(entry.Text)) << "every number the English text shows";
     }
   }
 }

@@ -148,6 +148,14 @@ TEST_F(SettingsForm, ASubstituteTheListLacksJoinsItToShowTheFaceDrawn) {
   EXPECT_EQ(hex.ItemIndex, 0) << "DejaVu Sans";
   EXPECT_EQ(Target.Record.Hex.FontName, u"Courier New") << "kept until the user picks";
   EXPECT_TRUE(Target.Log.empty());
+
+  // Picked, it is stored by its own name, installed but not fixed-pitch: as
+  // the default face's stand-in it is still offered, and shown.
+  form.ComboBoxChange("cbHexFontName", 0);
+  ASSERT_EQ(Target.Record.Hex.FontName, u"DejaVu Sans");
+  TSettingsForm reopened(Target);
+  EXPECT_EQ(Utf8(reopened.Controls["cbHexFontName"].Items), (std::vector<std::string>{"DejaVu Sans", "DejaVu Sans Mono"}));
+  EXPECT_EQ(reopened.Controls["cbHexFontName"].ItemIndex, 0) << "DejaVu Sans";
 }
 
 TEST_F(SettingsForm, ThePluginFolderFieldShowsTheFileThatWillReallyBeWritten) {
@@ -220,7 +228,7 @@ TEST_F(SettingsForm, CaptionsComeFromTheLanguageAndCarryTheirSuffixesOnce) {
   EXPECT_EQ(Caption(form, "chTreeIcons"), "Symbole (Ctrl+I)");
   EXPECT_EQ(Caption(form, "chSpaceInHex"), "Trennen*");
   EXPECT_EQ(Caption(form, "rbStorePlg"), "Modul");
-  EXPECT_EQ(Caption(form, "rbStoreTC"), "Total Commander's folder") << "untranslated ids stay English";
+  EXPECT_EQ(Caption(form, "rbStoreTC"), "Host program's settings folder") << "untranslated ids stay English";
 }
 
 TEST_F(SettingsForm, ALanguageFileRemovedSinceOpeningFallsBackToEnglish) {
@@ -260,6 +268,7 @@ TEST_F(SettingsForm, EachSwatchStoresItsColourAndRefreshesItsGroup) {
       {"PanelHexUBits", nullptr, &THexSettings::UBitsColor, {"RepaintHex"}},
       {"PanelHexText", nullptr, &THexSettings::TextColor, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexSelection", nullptr, &THexSettings::SelColor, {"RepaintHex"}},
+      {"PanelHexDer", nullptr, &THexSettings::DerColor, {"RepaintHex"}},
       {"PanelHexFocused", nullptr, &THexSettings::FocusColor, {"ApplyHexColors", "RepaintHex"}},
       {"PanelHexLine", nullptr, &THexSettings::LineColor, {"ApplyHexColors", "RepaintHex"}},
   };
@@ -607,10 +616,40 @@ TEST_F(SettingsForm, LayoutFollowsTheDialogsArrangement) {
   EXPECT_TRUE(label.Top >= swatch.Top && label.Bottom <= swatch.Bottom);
 }
 
+// Whichever shipped language is shown, no caption is wider than its control:
+// the dialog is laid out for the longest of them, and it stays sound.
+TEST_F(SettingsForm, NoCaptionOfAShippedLanguageIsCut) {
+  Fake.System.Folder = std::string(BRAMLET_SOURCE_DIR) + "/data/lang/";
+  TSettingsForm form(Target);
+  ASSERT_EQ(form.LangList.size(), 3u) << "English, German and Russian";
+  ExpectSoundLayout(form.Controls, form.Look);
+  for (int item = 0; item < 3; ++item) {
+    SCOPED_TRACE(Utf16ToUtf8(form.LangList[static_cast<std::size_t>(item)].Name));
+    form.ComboBoxChange("cbLanguage", item);
+    for (const TControl& control : form.Controls.All()) {
+      if (control.Caption.empty()) continue;
+      EXPECT_LE(CaptionWidth(control, control.Caption, form.Look, Fake.Display), control.Bounds.Width())
+          << control.Name << ": " << Utf16ToUtf8(control.Caption);
+    }
+  }
+  // The German captions the fixed layout cut.
+  for (std::size_t item = 0; item < form.LangList.size(); ++item)
+    if (form.LangList[item].FileName == u"german.lng") form.ComboBoxChange("cbLanguage", static_cast<int>(item));
+  EXPECT_EQ(Caption(form, "chTreeDotted"), "Gepunktet");
+  EXPECT_EQ(Caption(form, "btnDefaults"), "Standardwerte");
+
+  TAboutForm about(Fake.Display);
+  for (const TControl& control : about.Controls.All())
+    EXPECT_LE(CaptionWidth(control, control.Caption, about.Look, Fake.Display), control.Bounds.Width())
+        << control.Name;
+}
+
 TEST(AboutBoxLayout, ControlsStackInsideTheBoxAtEachScale) {
   for (int percent : {100, 150}) {
     SCOPED_TRACE(percent);
-    TAboutForm form(percent);
+    platform::fake::TFakeDisplay display;
+    display.ScalePercent = percent;
+    TAboutForm form(display);
     EXPECT_EQ(form.Look.ClientWidth, ScalePixels(174, percent));
     EXPECT_EQ(form.Look.ClientHeight, ScalePixels(115, percent));
     ExpectSoundLayout(form.Controls, form.Look);

@@ -52,6 +52,7 @@ const char* const DefaultFile =
     "LenColor=16711680\n"
     "UBitsColor=16711935\n"
     "SelColor=8454143\n"
+    "DerColor=12632319\n"
     "TextColor=24576\n"
     "LineDotted=1\n"
     "StringSize=8\n";
@@ -101,6 +102,7 @@ TEST_F(Settings, ChangedRecordReadsBackUnchanged) {
   changed.Hex.FontName = u"";
   changed.Hex.FontSize = 0;
   changed.Hex.UBitsColor = SysColor(13);
+  changed.Hex.DerColor = 0x00ABCDEF;
   changed.Hex.LineDotted = false;
   SaveSettings(Fake.Platform, changed);
   TSettings loaded;

@@ -1,5 +1,5 @@
 // The shared text helpers: decimal text, hexadecimal digits, case folding,
-// byte-order marks, lines and name=value pairs.
+// upper case, byte-order marks, lines and name=value pairs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "text/ascii.h"
 #include "text/lines.h"
+#include "text/upper_case.h"
 #include "text/utf.h"
 
 namespace text {
@@ -50,6 +51,27 @@ TEST(TextNames, FoldingTouchesAsciiCapitalsOnly) {
   EXPECT_TRUE(SameAsciiName(u"LANGUAGE", u"language"));
   EXPECT_FALSE(SameAsciiName(u"\u00C4", u"\u00E4"));
   EXPECT_FALSE(SameAsciiName(u"ab", u"abc"));
+}
+
+TEST(TextUpperCase, ALetterBecomesOneLetter) {
+  const std::pair<char16_t, char16_t> cases[] = {
+      {u'a', u'A'}, {u'z', u'Z'}, {u'{', u'{'}, {u'A', u'A'},
+      {u'\u00E9', u'\u00C9'},  // Latin-1
+      {u'\u00F7', u'\u00F7'},  // the division sign amid the small letters
+      {u'\u00FF', u'\u0178'}, {u'\u00B5', u'\u039C'},
+      {u'\u00DF', u'\u00DF'},  // sharp s: its upper case is two letters
+      {u'\u0101', u'\u0100'}, {u'\u0100', u'\u0100'}, {u'\u0103', u'\u0102'},  // every other letter
+      {u'\u0131', u'I'}, {u'\u017F', u'S'},  // to ASCII
+      {u'\u01C5', u'\u01C4'}, {u'\u01C6', u'\u01C4'},
+      {u'\u03C2', u'\u03A3'}, {u'\u03C9', u'\u03A9'}, {u'\u044F', u'\u042F'}, {u'\u0451', u'\u0401'},
+      {u'\u1FB3', u'\u1FBC'},  // with ypogegrammeni: the title-case letter
+      {u'\u2170', u'\u2160'}, {u'\uAB70', u'\u13A0'}, {u'\uFF41', u'\uFF21'}, {u'\uFFFF', u'\uFFFF'},
+      {0xD801, 0xD801}, {0xDC28, 0xDC28},  // the halves of a supplementary letter stay
+  };
+  for (const auto& [letter, upper] : cases) {
+    SCOPED_TRACE(static_cast<int>(letter));
+    EXPECT_EQ(static_cast<int>(UpperCase(letter)), static_cast<int>(upper));
+  }
 }
 
 TEST(TextLines, ByteOrderMarksAreRecognisedByTheirOctets) {

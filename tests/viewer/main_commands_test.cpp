@@ -426,6 +426,41 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   EXPECT_EQ(ShownRows().size(), 1u);
 }
 
+TEST_F(CommandsTest, ExpandTreeKeepsTheFocusedRowOnScreen) {
+  // Forty top-level SEQUENCE { INTEGER }: collapsed, they fill two screens; expanded
+  // with their attribute rows, over twenty.
+  std::string hex;
+  for (int i = 0; i < 40; ++i) hex += "30 03 02 01 05 ";
+  struct {
+    const char* Label;
+    int TopLevelRow;  // the element focused, from 0
+    bool Inner;       // its INTEGER, hidden while the tree is collapsed, instead
+    std::int64_t Offset;
+  } cases[] = {
+      {"a row on screen stays where it stood", 12, false, 0},
+      {"a row scrolled away", 1, false, 300},
+      {"a row inside a collapsed element", 30, true, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    ShowHex(hex);
+    TNodeId element = RowOf(u"SEQUENCE", c.TopLevelRow);
+    TNodeId focused = c.Inner ? RowOf(u"INTEGER", c.TopLevelRow) : element;
+    Press(vk::Subtract, true, true);
+    Form.TreeVT().SetOffsetY(c.Offset);
+    Focus(focused);
+    const std::int64_t before = Form.TreeVT().NodeTop(element) - Form.TreeVT().OffsetY();
+    Press(vk::Add, true, true);
+    ASSERT_TRUE(Form.TreeVT().IsFullyVisible(focused));
+    const TRect shown = Form.TreeVT().GetDisplayRect(focused);
+    EXPECT_GE(shown.Top, 0);
+    EXPECT_LE(shown.Bottom, Form.TreeVT().ClientHeight());
+    if (c.Offset == 0 && !c.Inner) {
+      EXPECT_EQ(shown.Top, before);
+    }
+  }
+}
+
 TEST_F(CommandsTest, AttributesToggleTwiceRestoresTheTreeAndKeepsTheElement) {
   ShowHex(SeqInt5);
   std::vector<std::u16string> before = ShownRows();

@@ -1,5 +1,6 @@
 // Find: the walk from the focused row, what matches (names, texts, bytes as
 // hexadecimal digits, without regard to case) and what a hit changes.
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,66 @@ TEST_F(FindTest, SuccessiveFindsFromNoFocus) {
     TList hits = Hits(c.Text, c.Backwards);
     EXPECT_EQ(hits, c.Expected);
   }
+}
+
+TEST_F(FindTest, HexadecimalDigitsMatchAfterPartialMatchesAndAcrossElements) {
+  using TList = std::vector<std::string>;
+  struct {
+    std::string Name;
+    std::string_view Hex;
+    bool SpaceInHex;
+    std::u16string Text;
+    bool Backwards;
+    TList Expected;
+  } cases[] = {
+      {"after a partial match", "02 03 00 00 01", true, u"0001", false, {"INTEGER: 1"}},
+      {"after a repeated prefix", "04 03 AB AB AC", false, u"ABAC", false, {"OCTET STRING: ABABAC"}},
+      // A blank alone is no hexadecimal digit: only the value's text can hold it.
+      {"a blank of a spaced value", "80 02 AB CD", true, u" ", false, {"Context-specific[0]: AB CD"}},
+      {"no blank in an unspaced value", "80 02 AB CD", false, u" ", false, {}},
+      // Only the SEQUENCE holds both OCTET STRINGs' octets.
+      {"across two elements", "30 06 04 01 AB 04 01 CD", true, u"AB04", false, {"SEQUENCE"}},
+      {"across two elements, backwards", "30 06 04 01 AB 04 01 CD", true, u"AB04", true, {"SEQUENCE"}},
+      {"backwards past elements without it", "30 09 04 01 AB 04 01 CD 04 01 EF", true, u"01AB", true,
+       {"OCTET STRING: AB", "SEQUENCE"}},
+      {"backwards, one octet further each time", "30 09 04 01 AB 04 01 CD 04 01 EF", true, u"01", true,
+       {"OCTET STRING: EF", "OCTET STRING: CD", "OCTET STRING: AB", "SEQUENCE"}},
+      {"mid-octet digits, backwards", "30 03 02 01 05", true, u"10", true, {"INTEGER: 5", "SEQUENCE"}},
+      {"a top-level error row, backwards", "02 01 05 02 85 01", true, u"02", true,
+       {"Fatal error: Incorrect data length for tag at offset 3", "INTEGER: 5"}},
+  };
+  Form.Settings().ShowAttributes = false;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Form.Settings().SpaceInHex = c.SpaceInHex;
+    ShowHex(c.Hex);
+    Focus(NoNode);
+    EXPECT_EQ(Hits(c.Text, c.Backwards), c.Expected);
+  }
+}
+
+TEST_F(FindTest, CaseIsFoldedAlikeInEveryLocale) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  struct {
+    std::string_view Hex;
+    std::u16string Text;
+  } cases[] = {
+      {"0C 02 C4 81", u"\u0100"},  // a with macron, found as A with macron
+      {"0C 03 C4 B1 78", u"IX"},    // dotless i
+      {"0C 02 CF 82", u"\u03A3"},  // final sigma
+      {"0C 03 E1 BE B3", u"\u1FBC"},
+  };
+  // The Turkish locale only where it is installed.
+  for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8"}) {
+    if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(locale) + ": " + std::string(c.Hex));
+      ShowHex(c.Hex);
+      Focus(NoNode);
+      EXPECT_TRUE(Form.Find(c.Text, false));
+    }
+  }
+  std::setlocale(LC_ALL, before.c_str());
 }
 
 TEST_F(FindTest, AHitIsFocusedSelectedAndShownInsideCollapsedBranches) {

@@ -212,6 +212,9 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
   EXPECT_EQ(texts[0]->Text, u"0");
   EXPECT_TRUE(texts[0]->Font.Bold);
   EXPECT_EQ(texts[0]->Rect.Left, Form.GridCellRect(Form.Hex2VT(), 0, 0, 1).Left);
+  texts = text.At(TDrawKind::dkText, CellMid(Form.Hex2VT(), 0, 1).first, CellMid(Form.Hex2VT(), 0, 1).second);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0]->Text, u".") << "0x82, a C1 control";
 
   // Grid lines: both ways in the bytes grid, horizontal only in the text grid.
   EXPECT_FALSE(bytes.OfKind(TDrawKind::dkVertLine).empty());
@@ -220,6 +223,50 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
   ASSERT_FALSE(text.OfKind(TDrawKind::dkHorzLine).empty());
   EXPECT_EQ(text.OfKind(TDrawKind::dkHorzLine)[0]->Color, Form.Hex2VT().Look.LineColor);
   EXPECT_EQ(text.OfKind(TDrawKind::dkHorzLine)[0]->Dotted, hex.LineDotted);
+}
+
+// Once the checks have run, the octets at fault show in their own colour in
+// both grids with no row focused; the focused element's highlight lies over
+// them; with the checks off nothing is marked.
+TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
+  const settings::THexSettings& hex = Form.Settings().Hex;
+  // SEQUENCE { INTEGER 00 05 (its 00 redundant), BOOLEAN 01 (not FF) }: octets 4 and 8 at fault.
+  const std::vector<std::uint8_t> bytes = HexBytes("30 07 02 02 00 05 01 01 01");
+  auto colorOf = [&](const TRecordingCanvas& canvas, const VirtualTree& grid, int offset) {
+    auto [x, y] = CellMid(grid, offset / hex.StringSize, offset % hex.StringSize);
+    return canvas.ColorAt(x, y);
+  };
+  // Offset 0 holds the focused cell, drawn over everything.
+  auto marked = [&](TView view) {
+    const VirtualTree& grid = view == TView::vwHex1 ? Form.Hex1VT() : Form.Hex2VT();
+    const TRecordingCanvas canvas = Painted(view);
+    std::string out;
+    for (int offset = 1; offset < 9; ++offset) {
+      const std::optional<TColor> color = colorOf(canvas, grid, offset);
+      out += color == Resolved(hex.DerColor) ? 'D' : color == Resolved(hex.SelColor) ? 'S' : '.';
+    }
+    return out;
+  };
+  Form.Controller().Attach(&Log, nullptr);
+  Load(bytes);
+  EXPECT_EQ(marked(TView::vwHex1), "........") << "not before the checks have run";
+  Form.RunIdleWork();
+  EXPECT_TRUE(Log.Saw("invalidate hex1") && Log.Saw("invalidate hex2"));
+  EXPECT_EQ(Form.TreeVT().FocusedNode(), NoNode);
+  EXPECT_EQ(marked(TView::vwHex1), "...D...D");
+  EXPECT_EQ(marked(TView::vwHex2), "...D...D");
+  // The text grid frames only the highlight, not the marks.
+  const TRecordingCanvas text = Painted(TView::vwHex2);
+  EXPECT_TRUE(text.OfKind(TDrawKind::dkFrame).empty());
+
+  Focus(RowNamed("INTEGER"));
+  EXPECT_EQ(marked(TView::vwHex1), ".SSSS..D");
+  EXPECT_EQ(marked(TView::vwHex2), ".SSSS..D");
+
+  Form.Settings().DerChecks = false;
+  Show(bytes);
+  EXPECT_EQ(marked(TView::vwHex1), "........");
+  Form.Controller().Detach(&Log, nullptr);
 }
 
 TEST_F(PaintTest, CellsPastTheLastByteStayEmptyAndUnhighlighted) {

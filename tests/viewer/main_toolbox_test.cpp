@@ -158,6 +158,37 @@ TEST_F(ToolboxTest, ElementInfoShowsOffsetsPathAndTheDigestsOpensslComputes) {
   }
 }
 
+TEST_F(ToolboxTest, ElementInfoLeavesTheEndOfContentsOutOfTheContent) {
+  // A streamed CMS: 30 80 at 0 ends with the file; the constructed OCTET
+  // STRING 24 80 at 50 holds one of 34 octets (52 to 86), then 00 00.
+  const std::string ber = ReadAll(SamplesDir() / "cms-stream.der");
+  ASSERT_EQ(ber.substr(ber.size() - 2), std::string(2, '\0'));
+  ShowSample("cms-stream.der");
+  TTempDir dir;
+  auto sha256 = [&](std::size_t from, std::size_t end) {
+    WriteAll(dir.Path / "slice.bin", ber.substr(from, end - from));
+    return DigestOf(Shell("openssl dgst -sha256 < " + (dir.Path / "slice.bin").string()));
+  };
+  struct {
+    std::int32_t Offset;
+    std::size_t ContentStart, ContentEnd, End;
+  } cases[] = {
+      {0, 2, ber.size() - 2, ber.size()},
+      {50, 52, 86, 88},
+      {52, 54, 86, 86},  // definite: all of it
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Offset);
+    const TTag element = Form.ElementOfRow(Form.GetNodeByOffset(c.Offset));
+    ASSERT_EQ(element.Offset(), c.Offset);
+    const TElementInfo info = Form.ElementInfoOf(element);
+    EXPECT_EQ(info.ContentLength, static_cast<std::int32_t>(c.ContentEnd - c.ContentStart));
+    EXPECT_EQ(settings::Utf16ToUtf8(info.ContentSha256), sha256(c.ContentStart, c.ContentEnd));
+    EXPECT_EQ(settings::Utf16ToUtf8(info.Sha256), sha256(static_cast<std::size_t>(c.Offset), c.End))
+        << "the whole encoding keeps them";
+  }
+}
+
 TEST_F(ToolboxTest, SaveElementAsWritesACertificateOutOfPkcs7AsDerAndPem) {
   TTempDir dir;
   const std::filesystem::path cert = SamplesDir() / "cert.pem";

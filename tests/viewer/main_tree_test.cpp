@@ -31,7 +31,7 @@ TEST_F(TreeViewTest, ACertificateShowsItsRows) {
       {3, "Length:", "1386", TIcon::icAttribute},
       {4, "SEQUENCE", "", TIcon::icSequence},
       {8, "Context-specific[0]", "", TIcon::icContextFolder},
-      {12, "INTEGER", "2", TIcon::icInteger},
+      {12, "INTEGER", "v3 (2)", TIcon::icInteger},  // with field names, the version by its name
       {20, "SEQUENCE", "", TIcon::icSequence},
       {24, "OBJECT IDENTIFIER", "", TIcon::icObjectId},
       {28, "NULL", "", TIcon::icNull},

@@ -4,7 +4,9 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 
@@ -32,7 +34,20 @@ constexpr const char* Help =
     "Exit status:\n"
     "  0  the window was closed\n"
     "  1  Bramlet.wlx was not found or could not be loaded\n"
-    "  2  a bad command line\n";
+    "  2  a bad command line, or no display to show the window on\n";
+
+// Whether Qt can be expected to find a screen: a platform named outright (the
+// tests' offscreen one), or an X11 or Wayland display. Without any, Qt's
+// platform plug-in aborts the process.
+bool HaveDisplay(int argc, char** argv) {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != 0) return true;
+  }
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "-platform") == 0) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -45,6 +60,12 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::puts("bramlet " BRAMLET_VERSION);
     return 0;
+  }
+  if (!HaveDisplay(argc, argv)) {
+    std::fputs("bramlet: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+               "bramlet-dump FILE prints a file's structure without one\n",
+               stderr);
+    return 2;
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("bramlet");

@@ -1,6 +1,7 @@
 // System services over kernel32 and advapi32.
 #include "frontend/win32/win32_system.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -116,6 +117,30 @@ char16_t TWin32System::ThousandsSeparator() {
   return static_cast<char16_t>(separator[0]);
 }
 
+namespace {
+
+// CNG handles, closed on every path.
+struct TAlgorithmHandle {
+  BCRYPT_ALG_HANDLE Handle = nullptr;
+  ~TAlgorithmHandle() {
+    if (Handle) BCryptCloseAlgorithmProvider(Handle, 0);
+  }
+};
+struct THashHandle {
+  BCRYPT_HASH_HANDLE Handle = nullptr;
+  ~THashHandle() {
+    if (Handle) BCryptDestroyHash(Handle);
+  }
+};
+
+bool DwordProperty(BCRYPT_HANDLE handle, const wchar_t* property, DWORD& value) {
+  ULONG written = 0;
+  return BCRYPT_SUCCESS(
+      BCryptGetProperty(handle, property, reinterpret_cast<PUCHAR>(&value), sizeof value, &written, 0));
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> TWin32System::Digest(platform::THashAlgorithm algorithm,
                                                std::span<const std::uint8_t> data) {
   const wchar_t* name = BCRYPT_SHA256_ALGORITHM;
@@ -123,21 +148,27 @@ std::vector<std::uint8_t> TWin32System::Digest(platform::THashAlgorithm algorith
     case platform::THashAlgorithm::haSha1: name = BCRYPT_SHA1_ALGORITHM; break;
     case platform::THashAlgorithm::haSha256: name = BCRYPT_SHA256_ALGORITHM; break;
   }
-  BCRYPT_ALG_HANDLE provider = nullptr;
-  if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&provider, name, nullptr, 0))) return {};
-  std::vector<std::uint8_t> digest;
-  DWORD size = 0;
-  ULONG written = 0;
-  if (BCRYPT_SUCCESS(BCryptGetProperty(provider, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&size), sizeof size,
-                                       &written, 0)) &&
-      data.size() <= ULONG_MAX) {
-    digest.resize(size);
-    // BCryptHash takes a non-const input pointer but only reads it.
-    if (!BCRYPT_SUCCESS(BCryptHash(provider, nullptr, 0, const_cast<PUCHAR>(data.data()),
-                                   static_cast<ULONG>(data.size()), digest.data(), size)))
-      digest.clear();
+  // Create, hash, finish: these exist from Vista on, where the one-call
+  // BCryptHash needs Windows 10. The hash object's memory is ours, as Vista wants.
+  TAlgorithmHandle provider;
+  if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&provider.Handle, name, nullptr, 0))) return {};
+  DWORD objectSize = 0;
+  DWORD digestSize = 0;
+  if (!DwordProperty(provider.Handle, BCRYPT_OBJECT_LENGTH, objectSize) ||
+      !DwordProperty(provider.Handle, BCRYPT_HASH_LENGTH, digestSize))
+    return {};
+  std::vector<std::uint8_t> object(objectSize);
+  THashHandle hash;
+  if (!BCRYPT_SUCCESS(BCryptCreateHash(provider.Handle, &hash.Handle, object.data(), objectSize, nullptr, 0, 0)))
+    return {};
+  // BCryptHashData takes a ULONG length and a non-const pointer it only reads.
+  constexpr std::size_t Chunk = 1u << 30;
+  for (std::size_t at = 0; at < data.size(); at += Chunk) {
+    const auto length = static_cast<ULONG>(std::min(Chunk, data.size() - at));
+    if (!BCRYPT_SUCCESS(BCryptHashData(hash.Handle, const_cast<PUCHAR>(data.data() + at), length, 0))) return {};
   }
-  BCryptCloseAlgorithmProvider(provider, 0);
+  std::vector<std::uint8_t> digest(digestSize);
+  if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.Handle, digest.data(), digestSize, 0))) return {};
   return digest;
 }
 

@@ -63,3 +63,19 @@ openssl ocsp -index "$work/index.txt" -rsigner "$s/p256-cert.pem" -rkey "$s/ec-k
   -reqin ocsp-req.der -respout ocsp-resp-ec.der >/dev/null 2>&1
 openssl genpkey -genparam -algorithm DHX -pkeyopt dh_paramgen_prime_len:1024 -out "$work/dhx.pem" 2>/dev/null
 sed '1d;$d' "$work/dhx.pem" | base64 -d >dhx-params.der
+# A certificate whose values read by their types: an IPv6 and a URI name, IP
+# addresses with masks in name constraints, a 20-octet serial number, and a
+# subject key identifier whose octets happen to be BER (04 03 01 02 03).
+cat >"$work/typed.cnf" <<CNF
+[ v3 ]
+subjectKeyIdentifier = 04:03:01:02:03
+authorityKeyIdentifier = keyid:always
+subjectAltName = DNS:typed.example.test, IP:2001:db8::1, URI:http://crl.example.test/typed
+nameConstraints = permitted;IP:192.0.2.0/255.255.255.0, permitted;IP:2001:db8::/ffff:ffff::, excluded;IP:10.0.0.0/255.0.255.0
+keyUsage = critical, digitalSignature, keyCertSign
+basicConstraints = critical, CA:true
+CNF
+openssl req -new -key "$s/rsa-key.pem" -subj "/CN=Typed values" -out "$work/typed-req.pem"
+openssl x509 -req -in "$work/typed-req.pem" -CA "$s/ca.pem" -CAkey "$s/ca-key.pem" \
+  -set_serial 0x7A3B00112233445566778899AABBCCDDEEFF0102 -days 3650 -extfile "$work/typed.cnf" -extensions v3 \
+  -outform DER -out typed-values.der

@@ -4,18 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -55,6 +63,7 @@ class TThrowingDisplay : public platform::IDisplay {
     return FInner.BoldTextWidth(t, f, s);
   }
   int TextHeight(const std::u16string& f, int s) override { return FInner.TextHeight(f, s); }
+  std::u16string UsedFontFamily(const std::u16string& f) override { return FInner.UsedFontFamily(f); }
   int VerticalScrollBarWidth() override { return FInner.VerticalScrollBarWidth(); }
   int PixelScalePercent() override { return FInner.PixelScalePercent(); }
 
@@ -174,6 +183,37 @@ int PixelsNear(const QImage& image, const QRect& rect, platform::TColor color, i
   return count;
 }
 
+// Pixels of rect inked in color. A text stroke blends its colour into the
+// cell's background, wholly or, where a light face draws strokes thinner than a
+// pixel, in part: either way its pixels lie on the line from the background
+// (the rect's commonest colour) towards color, and at least a third of the way.
+int InkPixels(const QImage& image, const QRect& cell, platform::TColor color) {
+  const QRect rect = cell.adjusted(1, 1, -1, -1);  // inside the grid lines
+  std::map<QRgb, int> seen;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x) ++seen[image.pixel(x, y)];
+  if (seen.empty()) return 0;
+  const QColor background(std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) {
+                            return a.second < b.second;
+                          })->first);
+  const QColor want = ToQColor(color);
+  const double towards[3] = {double(want.red() - background.red()), double(want.green() - background.green()),
+                             double(want.blue() - background.blue())};
+  const double length2 = towards[0] * towards[0] + towards[1] * towards[1] + towards[2] * towards[2];
+  if (length2 == 0) return 0;
+  int count = 0;
+  for (const auto& [rgb, pixels] : seen) {
+    const QColor got(rgb);
+    const double step[3] = {double(got.red() - background.red()), double(got.green() - background.green()),
+                            double(got.blue() - background.blue())};
+    const double along = (step[0] * towards[0] + step[1] * towards[1] + step[2] * towards[2]) / length2;
+    double off = 0;
+    for (int i = 0; i < 3; ++i) off += (step[i] - along * towards[i]) * (step[i] - along * towards[i]);
+    if (along >= 1.0 / 3 && along <= 1.1 && off <= 24.0 * 24.0) count += pixels;
+  }
+  return count;
+}
+
 // Answers the next message box with Ok and keeps its text.
 void CloseNextMessageBox(QString& text) {
   QTimer::singleShot(0, [&text] {
@@ -205,8 +245,8 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
     SCOPED_TRACE(c.Label);
     const QRect cell = CellOf(TView::vwHex1, c.Offset);
     ASSERT_FALSE(cell.isEmpty());
-    EXPECT_GE(PixelsNear(image, cell, c.Present), 3);
-    EXPECT_EQ(PixelsNear(image, cell, c.Absent), 0);
+    EXPECT_GE(InkPixels(image, cell, c.Present), 3);
+    EXPECT_EQ(InkPixels(image, cell, c.Absent), 0);
   }
 
   // A click on the inner SEQUENCE focuses tbsCertificate: its bytes take the
@@ -441,7 +481,7 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
   EXPECT_EQ(offered.size(), 16u);
   EXPECT_EQ(FForm->GetHexNodeIndex(15), 0) << "16 bytes in a row";
   const QImage hex = Grab(TView::vwHex1);
-  EXPECT_GE(PixelsNear(hex, CellOf(TView::vwHex1, 15), FForm->Settings().Hex.HexColor), 3)
+  EXPECT_GE(InkPixels(hex, CellOf(TView::vwHex1, 15), FForm->Settings().Hex.HexColor), 3)
       << "byte 15 drawn in the first row";
   const QImage tree = Grab(TView::vwTree);
   const QRect rightOfRows(tree.width() - 40, 2, 10, 10);
@@ -503,20 +543,112 @@ TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
   EXPECT_EQ(TViewerScope::Current(), nullptr) << "never a destroyed viewer";
 }
 
-TEST(QtDisplay, AFaceThatIsNotInstalledIsDrawnInOneTheFontListsOffer) {
-  TQtPlatform qt("/nonexistent/");
-  platform::IDisplay& display = qt.Platform().Display;
-  // The default faces, installed or (as on Linux) not: the settings dialog's
-  // lists offer the face each is drawn in.
-  for (auto [face, fixedPitch] : {std::pair{u"Tahoma", false}, std::pair{u"Courier New", true}}) {
-    SCOPED_TRACE(fixedPitch ? "fixed pitch" : "all");
-    const std::vector<std::u16string> families = display.FontFamilies(fixedPitch);
-    ASSERT_FALSE(families.empty());
-    EXPECT_EQ(display.UsedFontFamily(families.front()), families.front());
-    const std::u16string used = display.UsedFontFamily(face);
-    EXPECT_NE(std::find(families.begin(), families.end(), used), families.end())
-        << QString::fromStdU16String(used).toStdString();
+// The default faces, installed or (as on Linux) not: the settings dialog's font
+// boxes open on the face each is drawn in, also where that face is missing from
+// the display's own lists, and a face picked there shows again next time.
+TEST_F(QtViewer, FontBoxesOpenOnTheFacesDrawnAndKeepOnePickedThere) {
+  Open("cert.der");
+  platform::IDisplay& display = FQt->Platform().Display;
+  const std::vector<std::u16string> installed = display.FontFamilies(/*fixedPitchOnly=*/false);
+  ASSERT_FALSE(installed.empty());
+  EXPECT_EQ(display.UsedFontFamily(installed.front()), installed.front()) << "an installed face is drawn as itself";
+
+  // Opens the dialog, notes what each font box shows and picks that item.
+  auto showAndPick = [&] {
+    std::vector<std::string> shown;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      for (const char* name : {"cbTreeFontName", "cbHexFontName"}) {
+        auto* box = dialog->findChild<QComboBox*>(name);
+        shown.push_back(box ? box->currentText().toStdString() : "");
+        if (box && box->currentIndex() >= 0) emit box->activated(box->currentIndex());
+      }
+      if (auto* close = dialog->findChild<QPushButton*>("btnOK")) QTest::mouseClick(close, Qt::LeftButton);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    FForm->ShowSettings();
+    return shown;
+  };
+  auto utf8 = [](const std::u16string& face) { return QString::fromStdU16String(face).toStdString(); };
+  const std::vector<std::string> drawn = {utf8(display.UsedFontFamily(FForm->Settings().FontName)),
+                                          utf8(display.UsedFontFamily(FForm->Settings().Hex.FontName))};
+  EXPECT_EQ(showAndPick(), drawn);
+  EXPECT_EQ(utf8(FForm->Settings().Hex.FontName), drawn[1]) << "stored by its own name";
+  EXPECT_EQ(showAndPick(), drawn) << "shown again";
+}
+
+// "name: caption" for each widget of dialog whose caption the style draws cut:
+// wider than a label, a check box or radio button with its mark, a group box
+// with its frame, or the text room a button leaves inside its frame.
+std::vector<std::string> CutCaptions(const QDialog& dialog) {
+  std::vector<std::string> cut;
+  for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+    QString caption;
+    bool fits = true;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      caption = label->text();
+      fits = label->sizeHint().width() <= label->width();
+    } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+      caption = check->text();
+      fits = check->sizeHint().width() <= check->width();
+    } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+      caption = radio->text();
+      fits = radio->sizeHint().width() <= radio->width();
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      caption = group->title();
+      fits = group->minimumSizeHint().width() <= group->width();
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      caption = button->text();
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = caption;
+      const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+      fits = button->fontMetrics().horizontalAdvance(caption) <= room.width();
+    }
+    if (!caption.isEmpty() && !fits) cut.push_back((widget->objectName() + ": " + caption).toStdString());
   }
+  return cut;
+}
+
+// In each shipped language the settings dialog, drawn by Qt's own style in the
+// face it takes for Tahoma, shows every caption whole; so does the About box.
+TEST_F(QtViewer, NoCaptionOfAShippedLanguageIsCut) {
+  for (const char* language : {"german.lng", "russian.lng"})
+    fs::copy_file(fs::path(BRAMLET_SOURCE_DIR) / "data" / "lang" / language, FModuleDir / language);
+  Open("cert.der");
+  std::vector<std::string> cut;
+  int languages = 0;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* list = dialog->findChild<QComboBox*>("cbLanguage")) {
+      for (int item = 0; item < list->count(); ++item) {
+        list->setCurrentIndex(item);
+        emit list->activated(item);
+        ++languages;
+        for (const std::string& caption : CutCaptions(*dialog))
+          cut.push_back(list->itemText(item).toStdString() + " " + caption);
+        if (list->itemText(item).contains("german.lng")) {
+          EXPECT_TRUE(dialog->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-settings-de.png")));
+        }
+      }
+      emit list->activated(0);
+    }
+    if (dialog->isVisible()) dialog->reject();
+  });
+  FForm->ShowSettings();
+  EXPECT_EQ(languages, 3);
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    for (const std::string& caption : CutCaptions(*box)) cut.push_back("About " + caption);
+    ++languages;
+    box->reject();
+  });
+  FForm->ShowAbout();
+  EXPECT_EQ(languages, 4);
+  EXPECT_EQ(cut, std::vector<std::string>{});
 }
 
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -113,6 +114,71 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM) {
   DialogTexts.push_back(text);
   return TRUE;
 }
+// The captions of dialog that GDI cannot show whole: wider than a label, than
+// a push button less its edges, than a check box or radio button less its mark
+// and gap, than a group box less its frame; each is printed.
+int CutCaptionCount = 0;
+BOOL CALLBACK CountCutCaption(HWND child, LPARAM) {
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  const bool button = _wcsicmp(className, L"Button") == 0;
+  if (text[0] == 0 || (!button && _wcsicmp(className, L"Static") != 0)) return TRUE;
+  int chrome = 0;
+  if (button) {
+    switch (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) {
+      case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON:
+        chrome = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+        break;
+      case BS_GROUPBOX: chrome = 16; break;
+      default: chrome = 8; break;
+    }
+  }
+  HDC dc = GetDC(child);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(child, dc);
+  RECT client{};
+  GetClientRect(child, &client);
+  if (extent.cx + chrome <= client.right) return TRUE;
+  ++CutCaptionCount;
+  char utf8[768] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("cut caption: %s (%ld + %d of %ld pixels)\n", utf8, extent.cx, chrome, client.right);
+  return TRUE;
+}
+
+// Set, the settings dialog is shown in German and in Russian, each checked for
+// cut captions (the German one photographed), and left in English again.
+bool DialogInEachLanguage = false;
+int LanguagesShown = 0;
+bool ChooseLanguage(HWND dialog, const wchar_t* name) {
+  for (HWND combo = FindWindowExW(dialog, nullptr, L"COMBOBOX", nullptr); combo;
+       combo = FindWindowExW(dialog, combo, L"COMBOBOX", nullptr)) {
+    const LRESULT item = SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+    if (item == CB_ERR) continue;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+  }
+  return false;
+}
+void ShowEachLanguage(HWND dialog) {
+  LanguagesShown = 0;
+  CutCaptionCount = 0;
+  for (const wchar_t* language : {L"Deutsch", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439"}) {
+    if (!ChooseLanguage(dialog, language)) continue;
+    ++LanguagesShown;
+    Pump(100);
+    EnumChildWindows(dialog, CountCutCaption, 0);
+    if (language[0] == L'D') Screenshot(DialogShot, true);
+  }
+  ChooseLanguage(dialog, L"English");
+}
+
 void CALLBACK InspectDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   HWND dialog = FindWindowW(L"BramletDialog", nullptr);
@@ -120,6 +186,11 @@ void CALLBACK InspectDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   DialogControls = 0;
   DialogTexts.clear();
   EnumChildWindows(dialog, ReadChild, 0);
+  if (DialogInEachLanguage) {
+    ShowEachLanguage(dialog);
+    PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+    return;
+  }
   if (DialogTyped != nullptr) {
     HWND edit = FindWindowExW(dialog, nullptr, L"EDIT", nullptr);
     SetWindowTextW(edit, DialogTyped);
@@ -300,6 +371,11 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("settings dialog: %d native controls\n", DialogControls);
   Check(DialogControls >= 50, "the settings dialog shows its controls");
   Check(IsWindowEnabled(host) && IsWindow(viewer), "both dialogs closed on Escape and gave the host back");
+  DialogInEachLanguage = true;
+  OpenDialog(viewer, 114, L"settings-de");
+  DialogInEachLanguage = false;
+  Check(LanguagesShown == 2 && CutCaptionCount == 0,
+        "in German and in Russian every caption of the settings dialog is whole");
 
   // The element toolbox on the certificate: Element info with its digests from
   // CNG, and Go to offset, whose element Element info then describes.
@@ -323,7 +399,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);  // a second close of the same handle does nothing
 
   auto ini = ReadIni(iniPath);
-  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 14, "Bramlet.ini holds all 34 keys");
+  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 15, "Bramlet.ini holds all 35 keys");
   Check(ini["Main"]["ShowAttributes"] == "0" && ini["Hex"]["Show"] == "0",
         "the keys A and H reached the viewer and were saved");
   Check(ini["Main"]["FontName"] == "Tahoma" && ini["Hex"]["StringSize"] == "8", "the defaults are saved");
@@ -348,7 +424,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Bramlet");
   auto hostSettings = ReadIni(hostIniFile);
-  Check(hostSettings["Main"].size() == 20 && hostSettings["Hex"].size() == 14,
+  Check(hostSettings["Main"].size() == 20 && hostSettings["Hex"].size() == 15,
         "with INIFolder = 1 the settings go into the host's folder, named in its code page");
 
   DestroyWindow(host);

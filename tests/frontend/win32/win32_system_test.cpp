@@ -38,6 +38,33 @@ TEST(Win32System, CodePagesConvertLikeWindows) {
   EXPECT_EQ(system.DefaultCodePage(), GetACP());
 }
 
+TEST(Win32System, DigestsMatchTheStandardsTestVectors) {
+  TWin32System system(nullptr, TestKey);
+  using enum platform::THashAlgorithm;
+  struct TRow {
+    const char* Label;
+    platform::THashAlgorithm Algorithm;
+    std::string Input;
+    const char* Expected;  // FIPS 180 examples and the digests of nothing
+  } rows[] = {
+      {"SHA-1 of abc", haSha1, "abc", "A9993E364706816ABA3E25717850C26C9CD0D89D"},
+      {"SHA-256 of abc", haSha256, "abc", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"},
+      {"SHA-1 of nothing", haSha1, "", "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"},
+      {"SHA-256 of nothing", haSha256, "", "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    const std::vector<std::uint8_t> digest = system.Digest(
+        row.Algorithm, std::span(reinterpret_cast<const std::uint8_t*>(row.Input.data()), row.Input.size()));
+    std::string hex;
+    for (std::uint8_t octet : digest) {
+      hex += "0123456789ABCDEF"[octet >> 4];
+      hex += "0123456789ABCDEF"[octet & 15];
+    }
+    EXPECT_EQ(hex, row.Expected);
+  }
+}
+
 TEST(Win32System, IniFolderFlagLivesInTheRegistry) {
   DeleteTestKey();
   TWin32System system(nullptr, TestKey);
