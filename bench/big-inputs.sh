@@ -3,6 +3,9 @@
 #   crl.der       a signed CRL with 600,000 revoked entries (about 26 MB, 4.75 million
 #                 elements as openssl asn1parse counts them)
 #   certs.der     100 MiB of DER certificates, a few dozen distinct ones repeated
+#   crl-diff-a.der, crl-diff-b.der
+#                 two CRLs of 600,000 entries like crl.der, signed by one CA, that differ in 10
+#                 entries (4 removed, 3 added, 3 with another reason) and in their CRL number
 # Usage: bench/big-inputs.sh [DIR]   (default /tmp/bramlet-big). Skips what already exists.
 set -euo pipefail
 dir=${1:-/tmp/bramlet-big}
@@ -56,29 +59,48 @@ openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$work/
 openssl req -new -x509 -config "$work/ca.cnf" -key "$work/ca-key.pem" -extensions v3_ca \
   -subj "/O=Bramlet Bench/CN=Bramlet Bench CA" -days 3650 -out "$work/ca.pem"
 
-if [ ! -s "$dir/crl.der" ]; then
-  echo "big-inputs: making $dir/crl.der (600,000 revoked entries)" >&2
-  # One revoked line per serial. All but 1% carry a reason code (4 more elements); 30% are
-  # key compromises with an invalidity date and 2% holds with an instruction code (3 more).
-  awk 'BEGIN {
-    OFS = "\t"
+# The revoked lines of index.txt, one per serial. All but 1% carry a reason code (4 more
+# elements); 30% are key compromises with an invalidity date and 2% holds with an
+# instruction code (3 more). With "changed", 10 entries differ: 4 left out, 3 with another
+# plain reason and 3 new ones at the end.
+revoked_index() {
+  awk -v changed="${1:-}" 'BEGIN {
     split("unspecified superseded affiliationChanged cessationOfOperation", plain, " ")
-    for (i = 0; i < 600000; i++) {
+    split("123455 300001 450007 599999", gone, " "); for (k in gone) out[gone[k]] = 1
+    split("1002 250002 500004", moved, " "); for (k in moved) other[moved[k]] = 1
+    for (i = 0; i < 600000 + (changed ? 3 : 0); i++) {
+      if (changed && i in out) continue
       day = 1 + i % 28; month = 1 + int(i / 28) % 12; sec = i % 60
       rev = sprintf("24%02d%02d12%02d%02dZ", month, day, int(i / 60) % 60, sec)
       if (i % 100 == 0)                                   why = ""
       else if (i % 10 == 0 || i % 10 == 3 || i % 10 == 6) why = sprintf(",keyTime,2024%02d%02d000000Z", month, day)
       else if (i % 25 == 1)                               why = ",holdInstruction,1.2.840.10040.2.2"
-      else                                                why = "," plain[1 + i % 4]
+      else                                                why = "," plain[1 + (i + (changed && i in other)) % 4]
       printf "R\t300101000000Z\t%s%s\t%X\tunknown\t/CN=revoked %d\n", rev, why, 1048576 + i, i
     }
-  }' >"$work/index.txt"
+  }'
+}
+
+# A CRL of the index on standard input, numbered $1, written to $2.
+make_crl() {
+  cat >"$work/index.txt"
   echo 01 >"$work/serial"
-  echo 01 >"$work/crlnumber"
+  echo "$1" >"$work/crlnumber"
   openssl ca -config "$work/ca.cnf" -batch -gencrl -cert "$work/ca.pem" -keyfile "$work/ca-key.pem" \
-    -crlexts crl_ext -crldays 30 -out "$work/crl.pem" 2>/dev/null
-  openssl crl -in "$work/crl.pem" -outform DER -out "$dir/crl.der.part"
-  mv "$dir/crl.der.part" "$dir/crl.der"
+    -crlexts crl_ext -crl_lastupdate 20250601000000Z -crl_nextupdate 20250701000000Z -out "$work/crl.pem" 2>/dev/null
+  openssl crl -in "$work/crl.pem" -outform DER -out "$2.part"
+  mv "$2.part" "$2"
+}
+
+if [ ! -s "$dir/crl.der" ]; then
+  echo "big-inputs: making $dir/crl.der (600,000 revoked entries)" >&2
+  revoked_index | make_crl 01 "$dir/crl.der"
+fi
+
+if [ ! -s "$dir/crl-diff-a.der" ] || [ ! -s "$dir/crl-diff-b.der" ]; then
+  echo "big-inputs: making $dir/crl-diff-a.der and crl-diff-b.der (600,000 entries, 10 differing)" >&2
+  revoked_index | make_crl 01 "$dir/crl-diff-a.der"
+  revoked_index changed | make_crl 02 "$dir/crl-diff-b.der"
 fi
 
 if [ ! -s "$dir/certs.der" ]; then
@@ -119,4 +141,4 @@ if [ ! -s "$dir/certs.der" ]; then
   mv "$dir/certs.der.part" "$dir/certs.der"
 fi
 
-ls -l "$dir"/crl.der "$dir"/certs.der
+ls -l "$dir"/crl.der "$dir"/certs.der "$dir"/crl-diff-a.der "$dir"/crl-diff-b.der

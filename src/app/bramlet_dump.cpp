@@ -1,7 +1,7 @@
 // bramlet-dump FILE: the document of any input the viewer takes (raw BER, PEM
 // blocks, begin-base64, bare Base64) as the structure tree lists it, or its XML
 // export; --elements keeps the one-line-per-element walk of a raw BER file;
-// --check, --element and --json are in dump_check.cpp.
+// --check, --element and --json are in dump_check.cpp, --diff in dump_diff.cpp.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +13,7 @@
 
 #include "app/dump_names.h"
 #include "app/dump_check.h"
+#include "app/dump_diff.h"
 #include "app/dump_printer.h"
 #include "asn/asn.h"
 #include "asn/der_check.h"
@@ -28,6 +29,7 @@ constexpr int ExitNoDocument = 1;
 
 struct TOptions {
   std::string Input;
+  std::string InputB;  // --diff: the second document
   std::string Oids;
   bool HaveOids = false;
   bool Attributes = true;
@@ -40,12 +42,15 @@ struct TOptions {
   bool Json = false;
   std::int64_t ElementOffset = -1;  // --element: the element starting here
   bool Pem = false;
+  bool Diff = false;
+  bool Bytes = false;  // --diff: also the elements whose encodings alone differ
 };
 
 // The option list; --help prints it to out, a bad command line to standard error.
 int Usage(const char* message, std::ostream& out = std::cerr) {
   if (*message != 0) std::cerr << "bramlet-dump: " << message << '\n';
   out << "Usage: bramlet-dump [--oids DICTIONARY] [--no-names] [MODE] FILE\n"
+               "       bramlet-dump [--oids DICTIONARY] [--no-names] --diff [--bytes] [--json] A B\n"
                "Prints the ASN.1 structure of FILE as the viewer's tree shows it, or as XML.\n"
                "  default          the document as the viewer's tree lists it, then a status line\n"
                "  --no-attributes  without the offset and length rows\n"
@@ -58,6 +63,21 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
                "                   the encoding of the element starting at OFFSET (decimal, or 0x/$\n"
                "                   hexadecimal), raw or as PEM\n"
                "  --json           the document as JSON, with each element's path and DER findings\n"
+               "  --diff A B       what differs between documents A and B by what their elements are,\n"
+               "                   in A's order, one line each: KIND, OFFSET_A, OFFSET_B, PATH, TEXT,\n"
+               "                   tab-separated. KIND is - (only in A), + (only in B) or ~ (value\n"
+               "                   changed: TEXT is A's value, a tab, B's value); an absent offset is -;\n"
+               "                   TEXT is the row as the tree shows it; PATH is as --paths writes it,\n"
+               "                   for an unnamed element its parent's path, its tag name and its place\n"
+               "                   among the parent's children from 0: SEQUENCE[0].INTEGER[1].\n"
+               "                   Elements match by field name (unnamed: by tag and count); the items\n"
+               "                   of a SEQUENCE OF or SET OF (unnamed: two or more constructed children\n"
+               "                   of one tag) by value, then by key (their first primitive's value), an\n"
+               "                   item left over being one line; values compare as decoded, whatever\n"
+               "                   the form of the lengths\n"
+               "    --bytes        also # lines: the same value, encoded differently\n"
+               "    --json         an array of objects with the keys kind, offsetA, offsetB (null when\n"
+               "                   absent), path and text, or for ~ textA and textB\n"
                "  --no-names       without the field names from the standards' schemas\n"
                "  --rules          every rule --check applies: its id, what it asks for, where it comes from\n"
                "  --oids DICTIONARY  OID names from DICTIONARY, not from oid.txt beside the program\n"
@@ -68,12 +88,15 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
 
 // What --help says after the options: the input and the exit codes.
 constexpr const char* HelpEpilogue =
-    "\nFILE may be raw BER (DER, CER), PEM (several blocks too), a begin-base64 block or bare Base64.\n"
+    "\nFILE, A and B may be raw BER (DER, CER), PEM (several blocks too), a begin-base64 block or bare\n"
+    "Base64.\n"
     "\nExit status:\n"
-    "  0  the whole document was shown\n"
+    "  0  the whole document was shown; with --diff, documents of the same values\n"
     "  1  the document ends in a fatal decoding error, or a text file holds no armour;\n"
-    "     with --check, also a document that is not valid DER\n"
-    "  2  a bad command line, or a file that cannot be read or written\n";
+    "     with --check, also a document that is not valid DER; with --diff, documents whose\n"
+    "     values differ (# lines do not count)\n"
+    "  2  a bad command line, or a file that cannot be read or written;\n"
+    "     with --diff, also a file that holds no document or ends in a fatal decoding error\n";
 
 // The folder of the running executable, where oid.txt is shipped.
 std::string ExecutableFolder(const char* argv0) {
@@ -124,7 +147,7 @@ void PrintTree(const viewer::TDecodedDocument& document, bool attributes) {
   std::string out;
   viewer::WalkRows(document.Root(), attributes, [&](viewer::TTag row, std::int32_t depth) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
-    app::AppendShown(out, app::NamedRowLine(document, row));
+    app::AppendShown(out, document.RowText(row));
     out.push_back('\n');
     if (out.size() < (1u << 20)) return;
     std::cout << out;
@@ -177,28 +200,37 @@ bool ParseOffset(const std::string& text, std::int64_t& offset) {
   return true;
 }
 
+// Loads the document's file; false, with a message, when it cannot be read.
+bool LoadInput(viewer::TDecodedDocument& document, const std::string& input) {
+  try {
+    document.LoadFile();
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.Reason << '\n';
+    return false;
+  } catch (const std::exception& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.what() << '\n';
+    return false;
+  }
+  return true;
+}
+
+void ReportNoArmour(const std::string& input) {
+  std::cerr << "bramlet-dump: " << input << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
+}
+
 int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   settings::TSettings documentSettings;
   documentSettings.FieldNames = options.Names && !options.Xml;  // the export has no names
   viewer::TDecodedDocument document(documentSettings, settings::Utf8ToUtf16(options.Input));
   document.OIDDictionary = &oids;
-  try {
-    document.LoadFile();
-  } catch (const io::EFileError& e) {
-    std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.Reason << '\n';
-    return ExitUsage;
-  } catch (const std::exception& e) {
-    std::cerr << "bramlet-dump: cannot read " << options.Input << ": " << e.what() << '\n';
-    return ExitUsage;
-  }
+  if (!LoadInput(document, options.Input)) return ExitUsage;
   // JSON stays a document for any input the file could be read from.
   if (options.Json) {
     app::WriteJson(document, options.Input, std::cout);
     return document.Root().ChildsCount() == 0 || app::FatalOffset(document) >= 0 ? 1 : 0;
   }
   if (document.Root().ChildsCount() == 0) {
-    std::cerr << "bramlet-dump: " << options.Input
-              << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
+    ReportNoArmour(options.Input);
     return ExitNoDocument;
   }
   if (options.Check) return app::WriteCheck(document, std::cout, std::cerr);
@@ -217,6 +249,29 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
               << '\n';
   }
   return 1;
+}
+
+// --diff: both documents must decode whole, as a comparison of parts would mislead.
+int DumpDiff(const TOptions& options, const asn::TOIDDictionary& oids) {
+  settings::TSettings documentSettings;
+  documentSettings.FieldNames = options.Names;
+  viewer::TDecodedDocument a(documentSettings, settings::Utf8ToUtf16(options.Input));
+  viewer::TDecodedDocument b(documentSettings, settings::Utf8ToUtf16(options.InputB));
+  for (auto [document, input] : {std::pair{&a, &options.Input}, std::pair{&b, &options.InputB}}) {
+    document->OIDDictionary = &oids;
+    if (!LoadInput(*document, *input)) return ExitUsage;
+    const viewer::TTag root = document->Root();
+    if (root.ChildsCount() == 0) {
+      ReportNoArmour(*input);
+      return ExitUsage;
+    }
+    if (document->EndsWithFatalError()) {
+      std::cerr << "bramlet-dump: " << *input << ": "
+                << settings::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
+      return ExitUsage;
+    }
+  }
+  return app::WriteDiff(a, b, options.Bytes, options.Json, std::cout);
 }
 
 // Parses the command line; a negative result is an exit code to leave with.
@@ -244,6 +299,10 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       options.Check = true;
     } else if (arg == "--json") {
       options.Json = true;
+    } else if (arg == "--diff") {
+      options.Diff = true;
+    } else if (arg == "--bytes") {
+      options.Bytes = true;
     } else if (arg == "--pem") {
       options.Pem = true;
     } else if (arg == "--element") {
@@ -271,12 +330,21 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
     options.XmlOut = positional[0];
     positional.erase(positional.begin());
   }
-  if (positional.empty()) return Usage("no FILE given");
-  if (positional.size() > 1) return Usage("only one FILE can be dumped");
+  // --json with --diff is the form of the differences, not a mode of its own.
   const int modes = int(options.Elements) + int(options.Xml) + int(!options.Attributes) + int(options.Check) +
-                    int(options.Json) + int(options.ElementOffset >= 0) + int(options.Paths);
+                    int(options.Json && !options.Diff) + int(options.ElementOffset >= 0) + int(options.Paths) +
+                    int(options.Diff);
   if (modes > 1) return Usage("a mode does not combine with another: choose one");
   if (options.Pem && options.ElementOffset < 0) return Usage("--pem goes with --element");
+  if (options.Bytes && !options.Diff) return Usage("--bytes goes with --diff");
+  if (options.Diff) {
+    if (positional.size() != 2) return Usage("--diff needs two files, A and B");
+    options.Input = positional[0];
+    options.InputB = positional[1];
+    return -1;
+  }
+  if (positional.empty()) return Usage("no FILE given");
+  if (positional.size() > 1) return Usage("only one FILE can be dumped");
   options.Input = positional[0];
   return -1;
 }
@@ -299,7 +367,9 @@ int main(int argc, char** argv) {
   }
 
   std::ios::sync_with_stdio(false);
-  const int result = options.Elements ? DumpRawElements(options.Input, oids) : DumpDocument(options, oids);
+  const int result = options.Elements ? DumpRawElements(options.Input, oids)
+                     : options.Diff   ? DumpDiff(options, oids)
+                                      : DumpDocument(options, oids);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "bramlet-dump: cannot write the output\n";

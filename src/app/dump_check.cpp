@@ -27,6 +27,8 @@ std::string ElementName(const viewer::TDecodedDocument& document, std::uint32_t 
   return name;
 }
 
+}  // namespace
+
 void AppendJsonString(std::string& out, std::string_view utf8) {
   out.push_back('"');
   for (char c : utf8) {
@@ -46,6 +48,8 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
 }
 
 void AppendJsonString(std::string& out, const std::u16string& text) { AppendJsonString(out, asn::Utf16ToUtf8(text)); }
+
+namespace {
 
 // "DER: " and what the finding says is wrong, in the built-in English.
 std::string Explanation(const viewer::TDecodedDocument& document, const asn::TDerFinding& f) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "asn/der_check.h"
@@ -27,6 +28,11 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
 // --element: the whole encoding of the outermost element starting at offset,
 // raw or as a PEM block; 1 (with a message to err) when no element starts there.
 int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, bool pem, std::ostream& out, std::ostream& err);
+
+// Appends text as a JSON string, quotes included: quote, backslash and control
+// characters escaped, the rest as UTF-8.
+void AppendJsonString(std::string& out, std::string_view utf8);
+void AppendJsonString(std::string& out, const std::u16string& text);
 
 // --json: one object for the document, elements nested in "children", in
 // document order without recursion; written out in pieces as it grows.

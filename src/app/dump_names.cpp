@@ -10,13 +10,6 @@
 
 namespace app {
 
-std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row) {
-  std::u16string label = document.FieldLabel(row);
-  std::u16string line = viewer::RowLine(row, document.ValueText(row));
-  if (label.empty()) return line;
-  return label + u" " + line;
-}
-
 TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)
     : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {
   // Every element will be asked about: name them in one go.

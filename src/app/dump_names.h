@@ -11,10 +11,6 @@
 
 namespace app {
 
-// The row as the structure tree shows it: the field label (when the document has
-// one for the row), a blank, then the row's own line with its typed value.
-std::u16string NamedRowLine(const viewer::TDecodedDocument& document, viewer::TTag row);
-
 // Every element's path along a walk in document order, each built from its
 // parent's: a stack of the open ancestors and the length of their paths.
 class TPathWalk {

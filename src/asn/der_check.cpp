@@ -14,16 +14,6 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-bool IsStringType(std::uint8_t u) {
-  return u == utBitString || u == utOctetString || u == utUtf8String || (u >= utNumericString && u <= utVideotexString) ||
-         u == utIA5String || (u >= utGraphicString && u <= utBmpString && u != utCharacterString);
-}
-
-// An end-of-contents pair, which belongs to its indefinite parent's encoding.
-bool IsEndOfContents(const TElementHeader& h) {
-  return h.UniversalTag() == utEndOfContents && !h.Constructed && h.Length == 0;
-}
-
 // Orders two tags as X.690 10.3 orders a SET's components: by class
 // (universal, application, context-specific, private), then by number.
 int CompareTags(const TElementHeader& a, const TElementHeader& b) {
@@ -61,7 +51,7 @@ class TChecker {
 
   void CheckElement(std::uint32_t element) {
     const TElementHeader h = FTree.Header(element);
-    if (IsEndOfContents(h)) return;
+    if (h.IsEndOfContents()) return;
     FElement = element;
     CheckTag(h);
     CheckLength(h);
@@ -155,7 +145,7 @@ class TChecker {
   // nor in order of their encodings.
   void CheckSetOrder(std::uint32_t element, IDerTyping::TSetKind kind) {
     std::uint32_t count = FTree.ChildCount(element);
-    if (count > 0 && IsEndOfContents(FTree.Header(FTree.Child(element, count - 1)))) --count;
+    if (count > 0 && FTree.Header(FTree.Child(element, count - 1)).IsEndOfContents()) --count;
     if (count < 2) return;
     bool sharedTag = false;
     std::int32_t firstEncodingFault = -1;  // child index

@@ -36,7 +36,17 @@ struct TElementHeader {
     return TagClass == ASN1Universal && TagNumberFits && TagNumber < 100 ? static_cast<std::uint8_t>(TagNumber)
                                                                          : std::uint8_t{utNone};
   }
+  // An end-of-contents pair, which belongs to its indefinite parent's encoding.
+  bool IsEndOfContents() const { return UniversalTag() == utEndOfContents && !Constructed && Length == 0; }
 };
+
+// The universal string types, which BER may also encode constructed, in
+// segments whose contents joined are the value (X.690 8.6, 8.7, 8.23).
+inline bool IsStringType(std::uint8_t universal) {
+  return universal == utBitString || universal == utOctetString || universal == utUtf8String ||
+         (universal >= utNumericString && universal <= utVideotexString) || universal == utIA5String ||
+         (universal >= utGraphicString && universal <= utBmpString && universal != utCharacterString);
+}
 
 // Whether the element is in the indefinite form (its one length octet is 80);
 // its Length then counts the end-of-contents octets 00 00 at its end.

@@ -9,6 +9,8 @@
 #include "schema/schema_tables.h"
 #include "settings/lang.h"
 #include "settings/text.h"
+#include "text/ascii.h"
+#include "viewer/document_text.h"
 
 namespace viewer {
 
@@ -235,6 +237,13 @@ bool TDecodedDocument::ValueIsHex(TTag tag) const {
 bool TDecodedDocument::ValueShortens(TTag tag) const {
   if (const schema::TTypedValue* typed = TypedValue(tag)) return typed->Shortens;
   return tag.IsHex() || (tag.TagType() == ttNode && tag.UniversalTag() == asn::utInteger);
+}
+
+std::u16string TDecodedDocument::RowText(TTag tag) const {
+  std::u16string line = RowLine(tag, ValueText(tag));
+  std::u16string label = FieldLabel(tag);
+  if (label.empty()) return line;
+  return label + u" " + line;
 }
 
 void TDecodedDocument::ScheduleDerChecks() {

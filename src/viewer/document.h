@@ -93,6 +93,9 @@ class TDecodedDocument {
   // The element's path ("Certificate.tbsCertificate.serialNumber"); for an
   // attribute or error row, its element's. Empty when unnamed or names are off.
   std::u16string FieldPath(TTag tag) const;
+  // The row as the structure tree lists it: the field label when there is one,
+  // a blank, then the row's own line ("serialNumber INTEGER: 5").
+  std::u16string RowText(TTag tag) const;
 
   // A row's value. With field names on, an element whose type says more than
   // its tag (a string under an IMPLICIT tag, an IP address, named bits or
