@@ -24,8 +24,10 @@ class TSchemaDerCheck final : public asn::IDerCheck {
 
 class TDerTyping final : public asn::IDerTyping {
  public:
-  // names must have been built over the tree the checks run on, and outlive them.
-  explicit TDerTyping(const TNames& names) : FNames(names) {}
+  // names must have been built over the tree the checks run on, and outlive
+  // them. Every element will be asked about: they are named in one go, not
+  // item by item as the checks reach them.
+  explicit TDerTyping(const TNames& names) : FNames(names) { FNames.NameAll(); }
   std::uint8_t ImplicitUniversal(std::uint32_t element) const override;
   bool IsOpaque(std::uint32_t element) const override { return FNames.IsOpaque(element); }
   TSetKind SetKind(std::uint32_t element) const override;

@@ -256,6 +256,15 @@ def chain_out_of_order(samples):
     return place(nodes)
 
 
+def mac_digest_like_a_time(samples):
+    """bundle.p12 whose MAC digest's octets read as a UTCTime without its Z."""
+    with open(os.path.join(samples, "bundle.p12"), "rb") as f:
+        data = bytearray(f.read())
+    at = data.index(bytes([0x04, 0x20]), len(data) - 80) + 2  # the 32-octet digest near the end
+    data[at:at + 32] = bytes([0x17, 0x1E]) + b"1" * 30
+    return bytes(data)
+
+
 def pem_with_trailing_null(samples):
     with open(os.path.join(samples, "cert.der"), "rb") as f:
         body = base64.encodebytes(f.read() + b"\x05\x00").decode()
@@ -276,6 +285,7 @@ TYPED_CHECKS = [
      [("time-not-der", "notBefore")]),
     ("subjectUniqueID with a padding bit", cert_with(add_unique_id), [("bitstring-padding", "subjectUniqueID")]),
     ("a signature whose octets look like a BOOLEAN 01", cert_with(signature_holding_a_fault), []),
+    ("a PKCS#12 MAC whose octets look like a UTCTime", mac_digest_like_a_time, []),
     ("chain.p7b's certificates in the order openssl wrote them", chain_out_of_order,
      [("set-not-sorted", "certificates")]),
     ("a PEM block with a NULL after its certificate", pem_with_trailing_null, [("trailing-data", "NULL")]),
