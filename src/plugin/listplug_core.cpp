@@ -9,12 +9,14 @@
 #include <stdexcept>
 
 #include "asn/asn.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 #include "settings/lang.h"
 #include "settings/store.h"
 #include "text/utf.h"
 
 namespace plugin {
+
+using platform::Fence;
 
 TListPlugin::TListPlugin(platform::TPlatform& platform, IWindowFactory& windows, TEightBitText eightBitText)
     : FPlatform(platform), FWindows(windows), FEightBitText(eightBitText) {
@@ -139,11 +141,9 @@ int TListPlugin::ListSearchTextW(THandle listWin, const std::u16string& searchSt
 std::string TListPlugin::FocusedRow(THandle handle) const {
   viewer::TMainForm* form = FindForm(handle);
   if (form == nullptr) return {};
-  viewer::TNodeId node = form->TreeVT().FocusedNode();
-  if (node == viewer::NoNode) return {};
-  return text::Utf16ToUtf8(form->TreeVTGetText(form->TreeVT(), node, 0, viewer::TTextType::ttNormal) + u" " +
-                           form->TreeVTGetText(form->TreeVT(), node, 0, viewer::TTextType::ttStatic)) +
-         " @" + std::to_string(form->GetTag(node).Offset());
+  const auto row = form->Controller().FocusedRow();
+  if (!row) return {};
+  return text::Utf16ToUtf8(row->Text) + " @" + std::to_string(row->Offset);
 }
 
 int TListPlugin::ListSendCommand(THandle, int, int) noexcept { return ListOk; }

@@ -84,6 +84,14 @@ bool TViewerController::TakesKeys(TView view) {
   return false;
 }
 
+std::optional<TViewerController::TRowSummary> TViewerController::FocusedRow() const {
+  const TNodeId node = FForm.TreeVT().FocusedNode();
+  if (node == NoNode) return std::nullopt;
+  return TRowSummary{FForm.TreeVTGetText(FForm.TreeVT(), node, 0, TTextType::ttNormal) + u" " +
+                         FForm.TreeVTGetText(FForm.TreeVT(), node, 0, TTextType::ttStatic),
+                     FForm.GetTag(node).Offset()};
+}
+
 TView TViewerController::FocusedView() const {
   switch (FForm.ActiveControl()) {
     case TFocusedControl::fcTree: return TView::vwTree;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/canvas.h"
@@ -72,6 +73,13 @@ class TViewerController {
   static bool TakesKeys(TView view);
   // The view that has the keyboard focus inside the viewer.
   TView FocusedView() const;
+  // The structure tree's focused row, for a host's log: its text with its
+  // value, and its element's offset; nothing without a focused row.
+  struct TRowSummary {
+    std::u16string Text;
+    std::int64_t Offset = 0;
+  };
+  std::optional<TRowSummary> FocusedRow() const;
 
   // Scroll bars.
   // The bar that shows view's position; none for a view without one.

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "asn/asn.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 #include "plugin_test_util.h"
 #include "settings/store.h"
 #include "settings/text.h"
@@ -26,6 +26,7 @@ namespace plugin {
 namespace {
 
 using namespace plugin::test;
+using platform::Fence;
 namespace fs = std::filesystem;
 
 TEST(ListPluginDetect, CopiesAtMostMaxLenMinusOneCharactersAndANul) {

@@ -13,7 +13,7 @@
 #include "frontend/qt/qt_canvas.h"
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/view_widget.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 
 namespace frontend::qt {
 
@@ -57,7 +57,7 @@ QWidget* TViewerWidget::ViewWidget(TView view) const { return FViews[ViewIndex(v
 bool TViewerWidget::Guard(const std::function<void()>& body, bool showMessage) noexcept {
   // The scope outlives the body, so a failure's message box sits over this viewer.
   TViewerScope scope(this);
-  return plugin::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
+  return platform::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
 }
 
 void TViewerWidget::InvalidateView(TView view, const platform::TRect* rect) {

@@ -8,7 +8,7 @@
 #include "frontend/win32/gdi_canvas.h"
 #include "frontend/win32/gdi_font.h"
 #include "frontend/win32/win32_api.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 
 namespace frontend::win32 {
 
@@ -80,7 +80,7 @@ class TDialog {
 };
 
 void TDialog::Act(const std::function<void()>& action) {
-  plugin::ReportingFence(action, &FDialogs);
+  platform::ReportingFence(action, &FDialogs);
   Refresh();
 }
 

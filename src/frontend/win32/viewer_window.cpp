@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "frontend/win32/dialog_window.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 
 namespace frontend::win32 {
 
@@ -117,7 +117,7 @@ TViewerWindow::~TViewerWindow() { Destroy(); }
 
 bool TViewerWindow::Guard(const std::function<void()>& body, bool showMessage) noexcept {
   TCurrentViewer current(FWindow);
-  return plugin::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
+  return platform::ReportingFence(body, showMessage ? &FController.Platform().Dialogs : nullptr);
 }
 
 void TViewerWindow::Create(HWND host) {

@@ -11,7 +11,7 @@
 
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/viewer_widget.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 #include "plugin/listplug_core.h"
 #include "plugin/wlx_abi.h"
 
@@ -64,7 +64,7 @@ TModuleState* State() noexcept {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return nullptr;
   static TModuleState* state = nullptr;
   if (state == nullptr) {
-    state = plugin::Fence<TModuleState*>(nullptr, [] { return new TModuleState; });
+    state = platform::Fence<TModuleState*>(nullptr, [] { return new TModuleState; });
   }
   return state;
 }
@@ -97,7 +97,7 @@ BRAMLET_EXPORT wlx::HWND ListLoad(wlx::HWND parentWin, char* fileToLoad, int) {
 BRAMLET_EXPORT wlx::HWND ListLoadW(wlx::HWND parentWin, wlx::WCHAR* fileToLoad, int) {
   TModuleState* state = State();
   if (state == nullptr || fileToLoad == nullptr) return nullptr;
-  std::u16string name = plugin::Fence<std::u16string>({}, [&] { return WideText(fileToLoad); });
+  std::u16string name = platform::Fence<std::u16string>({}, [&] { return WideText(fileToLoad); });
   if (name.empty()) return nullptr;
   return reinterpret_cast<wlx::HWND>(state->Plugin.ListLoadW(reinterpret_cast<THandle>(parentWin), name));
 }
@@ -105,7 +105,7 @@ BRAMLET_EXPORT wlx::HWND ListLoadW(wlx::HWND parentWin, wlx::WCHAR* fileToLoad, 
 BRAMLET_EXPORT int ListSearchTextW(wlx::HWND listWin, wlx::WCHAR* searchString, int searchParameter) {
   TModuleState* state = State();
   if (state == nullptr) return plugin::ListError;
-  return plugin::Fence(plugin::ListError, [&] {
+  return platform::Fence(plugin::ListError, [&] {
     return state->Plugin.ListSearchTextW(reinterpret_cast<THandle>(listWin), WideText(searchString), searchParameter);
   });
 }

@@ -5,7 +5,7 @@
 #include "frontend/win32/win32_api.h"
 #include "frontend/win32/win32_services.h"
 #include "frontend/win32/win32_system.h"
-#include "plugin/fence.h"
+#include "platform/fence.h"
 #include "plugin/listplug_core.h"
 #include "plugin/wlx_abi.h"
 
@@ -70,23 +70,23 @@ void WINAPI ListGetDetectString(char* detectString, int maxLen) {
 
 void WINAPI ListSetDefaultParams(wlx::TListDefaultParamStruct* params) {
   // Start-up first: it clears the host's INI name, so it must not come later.
-  plugin::Fence([&] { Plugin().ListSetDefaultParams(params); });
+  platform::Fence([&] { Plugin().ListSetDefaultParams(params); });
 }
 
 HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int) {
-  return plugin::Fence<HWND>(nullptr, [&] {
+  return platform::Fence<HWND>(nullptr, [&] {
     return reinterpret_cast<HWND>(Plugin().ListLoad(Handle(parentWin), fileToLoad ? fileToLoad : ""));
   });
 }
 
 HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int) {
-  return plugin::Fence<HWND>(nullptr, [&] {
+  return platform::Fence<HWND>(nullptr, [&] {
     return reinterpret_cast<HWND>(Plugin().ListLoadW(Handle(parentWin), FromWideZ(fileToLoad)));
   });
 }
 
 int WINAPI ListSearchTextW(HWND listWin, wchar_t* searchString, int searchParameter) {
-  return plugin::Fence(plugin::ListError, [&] {
+  return platform::Fence(plugin::ListError, [&] {
     return Plugin().ListSearchTextW(Handle(listWin), FromWideZ(searchString), searchParameter);
   });
 }
@@ -96,14 +96,14 @@ int WINAPI ListSendCommand(HWND listWin, int command, int parameter) {
 }
 
 void WINAPI ListCloseWindow(HWND listWin) {
-  plugin::Fence([&] { Plugin().ListCloseWindow(Handle(listWin)); });
+  platform::Fence([&] { Plugin().ListCloseWindow(Handle(listWin)); });
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   // At FreeLibrary (not at process exit, when other threads are gone and the
   // windows with them) open viewers are destroyed and the start-up undone.
   if (reason == DLL_PROCESS_DETACH && reserved == nullptr && State != nullptr) {
-    plugin::Fence([] { delete State; });
+    platform::Fence([] { delete State; });
     State = nullptr;
   }
   return TRUE;

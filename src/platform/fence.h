@@ -1,6 +1,7 @@
 // The one error fence: every exported function and every entry from a
 // toolkit's event loop into the core stands behind it, so nothing thrown
-// inside reaches the host. Header-light, so the front-ends use it too.
+// inside reaches the host. Header-light, below the front-ends and the plug-in,
+// which both use it.
 #pragma once
 
 #include <exception>
@@ -10,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace plugin {
+namespace platform {
 
 // Runs body and returns what it returns; any exception gives failure instead.
 template <typename TResult, typename TBody>
@@ -39,6 +40,6 @@ std::u16string FailureText(const std::exception_ptr& failure);
 // text is shown in an error box captioned "Bramlet" (itself fenced: a failing
 // box is dropped); without, it is dropped, as for painting, where a box would
 // only bring the next paint. False when body threw.
-bool ReportingFence(const std::function<void()>& body, platform::IDialogs* dialogs) noexcept;
+bool ReportingFence(const std::function<void()>& body, IDialogs* dialogs) noexcept;
 
-}  // namespace plugin
+}  // namespace platform

@@ -1,9 +1,9 @@
 // The fence's report of a failure.
-#include "plugin/fence.h"
+#include "platform/fence.h"
 
 #include "text/utf.h"
 
-namespace plugin {
+namespace platform {
 
 std::u16string FailureText(const std::exception_ptr& failure) {
   try {
@@ -15,7 +15,7 @@ std::u16string FailureText(const std::exception_ptr& failure) {
   }
 }
 
-bool ReportingFence(const std::function<void()>& body, platform::IDialogs* dialogs) noexcept {
+bool ReportingFence(const std::function<void()>& body, IDialogs* dialogs) noexcept {
   try {
     body();
     return true;
@@ -28,4 +28,4 @@ bool ReportingFence(const std::function<void()>& body, platform::IDialogs* dialo
   }
 }
 
-}  // namespace plugin
+}  // namespace platform
