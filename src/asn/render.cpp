@@ -166,16 +166,10 @@ void RenderUniversalString(std::u16string& out, Bytes s) {
   for (std::size_t i = 0; i < s.size(); i += 4) {
     std::uint32_t cp = (std::uint32_t{s[i]} << 24) | (std::uint32_t{s[i + 1]} << 16) |
                        (std::uint32_t{s[i + 2]} << 8) | s[i + 3];
-    if (cp <= 0xFFFF) {
-      out.push_back(static_cast<char16_t>(cp));
-    } else if (cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
-    } else {
-      // No UTF-16 form exists above U+10FFFF.
-      out.push_back(u'\uFFFD');
-    }
+    if (cp <= 0x10FFFF)
+      text::AppendCodePoint(out, cp);
+    else
+      out.push_back(u'\uFFFD');  // no UTF-16 form exists above U+10FFFF
   }
 }
 
