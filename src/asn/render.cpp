@@ -13,8 +13,6 @@ namespace asn {
 
 namespace {
 
-constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
-
 // Eight characters "0"/"1" for every octet, most significant bit first.
 struct BitTable {
   std::array<std::array<char16_t, 8>, 256> Bits;
@@ -57,18 +55,6 @@ void AppendArc(std::u16string& out, Bytes arc, bool first) {
 }
 
 }  // namespace
-
-void AppendHex(std::u16string& out, Bytes s, bool addSpace) {
-  if (s.empty()) return;
-  const std::size_t start = out.size();
-  out.resize(start + s.size() * (addSpace ? 3 : 2) - (addSpace ? 1 : 0));
-  char16_t* dst = out.data() + start;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (addSpace && i != 0) *dst++ = u' ';
-    *dst++ = HexDigits[s[i] >> 4];
-    *dst++ = HexDigits[s[i] & 0x0F];
-  }
-}
 
 void RenderBoolean(std::u16string& out, Bytes s) {
   if (s.size() != 1) throw EParserException("Incorrect length", -1);

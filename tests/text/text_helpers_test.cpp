@@ -1,10 +1,11 @@
-// The shared text helpers: decimal text, hexadecimal digits, offsets, case folding,
-// upper case, byte-order marks, lines and name=value pairs.
+// The shared text helpers: decimal and hexadecimal text and digits, offsets,
+// case folding, upper case, byte-order marks, lines and name=value pairs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,32 @@ TEST(TextNumbers, HexDigitValueTakesBothCasesOnly) {
     SCOPED_TRACE(static_cast<int>(c));
     EXPECT_EQ(HexDigitValue(c), value);
   }
+}
+
+TEST(TextNumbers, HexOctetsArePairsOfCapitalsWithTheSeparatorBetween) {
+  const std::vector<std::uint8_t> octets = {0x00, 0x9A, 0xF0, 0xFF};
+  const struct {
+    const char* Label;
+    std::size_t Count;
+    char16_t Separator;
+    std::u16string_view Text;
+  } cases[] = {
+      {"none", 0, u' ', u"x"},
+      {"one octet has no separator", 1, u' ', u"x00"},
+      {"blanks", 4, u' ', u"x00 9A F0 FF"},
+      {"colons", 4, u':', u"x00:9A:F0:FF"},
+      {"together", 4, 0, u"x009AF0FF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    std::u16string out = u"x";
+    AppendHexOctets(out, std::span(octets).first(c.Count), c.Separator);
+    EXPECT_EQ(out, c.Text);
+  }
+  std::u16string number;
+  AppendHex(number, 0xB, 2);
+  AppendHex(number, 0x80000000, 1);
+  EXPECT_EQ(number, u"0B80000000");
 }
 
 TEST(TextNumbers, OffsetsAreDecimalOrHexadecimalUpToTheLargestOffset) {
