@@ -6,19 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "text/ascii.h"
 #include "text/base64.h"
 
 namespace text {
 namespace {
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::uint8_t b : bytes) {
-    if (!out.empty()) out.push_back(' ');
-    out.push_back(digits[b >> 4]);
-    out.push_back(digits[b & 15]);
-  }
+std::u16string Hex(const std::vector<std::uint8_t>& bytes) {
+  std::u16string out;
+  AppendHexOctets(out, bytes, u' ');
   return out;
 }
 
@@ -26,17 +22,17 @@ TEST(Base64Test, SkipsEverythingOutsideTheAlphabet) {
   struct {
     const char* Label;
     std::u16string_view Text;
-    const char* Hex;
+    std::u16string_view Hex;
   } cases[] = {
-      {"padded group", u"MAMCAQU=", "30 03 02 01 05"},
-      {"breaks and blanks", u"MAMC\r\n AQU", "30 03 02 01 05"},
-      {"padding in the middle is skipped", u"MA=MCAQU", "30 03 02 01 05"},
-      {"two leftovers give one octet", u"QQ", "41"},
-      {"three leftovers give two", u"QUI", "41 42"},
-      {"one leftover gives none", u"QUJDR", "41 42 43"},
-      {"terminator contributes nothing", u"QUJD\n====\n", "41 42 43"},
-      {"non-ASCII skipped", u"QU\u00e9JD", "41 42 43"},
-      {"url-safe characters are not in the alphabet", u"-_QUJD", "41 42 43"},
+      {"padded group", u"MAMCAQU=", u"30 03 02 01 05"},
+      {"breaks and blanks", u"MAMC\r\n AQU", u"30 03 02 01 05"},
+      {"padding in the middle is skipped", u"MA=MCAQU", u"30 03 02 01 05"},
+      {"two leftovers give one octet", u"QQ", u"41"},
+      {"three leftovers give two", u"QUI", u"41 42"},
+      {"one leftover gives none", u"QUJDR", u"41 42 43"},
+      {"terminator contributes nothing", u"QUJD\n====\n", u"41 42 43"},
+      {"non-ASCII skipped", u"QU\u00e9JD", u"41 42 43"},
+      {"url-safe characters are not in the alphabet", u"-_QUJD", u"41 42 43"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
