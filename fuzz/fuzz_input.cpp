@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/text.h"
+#include "text/base64.h"
 #include "viewer/input.h"
 
 namespace {
@@ -33,7 +34,7 @@ void CheckClipboard(std::u16string_view text) {
       break;
     case viewer::TClipboardKind::ckBase64:
       Require(stripped.size() % 4 == 0 && !stripped.empty());
-      Require(viewer::DecodeBase64(stripped).size() <= stripped.size() / 4 * 3);
+      Require(text::DecodeBase64(stripped).size() <= stripped.size() / 4 * 3);
       break;
     case viewer::TClipboardKind::ckNone:
       break;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "asn/der_check.h"
 #include "io/files.h"
 #include "settings/text.h"
+#include "text/offset.h"
 #include "viewer/document_text.h"
 #include "viewer/document.h"
 
@@ -181,25 +183,6 @@ bool WriteXml(const viewer::TDecodedDocument& document, const std::string& targe
   return true;
 }
 
-// An offset in decimal, or in hexadecimal after "0x" or "$"; false for anything else.
-bool ParseOffset(const std::string& text, std::int64_t& offset) {
-  std::size_t at = 0;
-  int base = 10;
-  if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) at = 2, base = 16;
-  else if (text.rfind("$", 0) == 0) at = 1, base = 16;
-  if (at >= text.size() || text.size() - at > 12) return false;
-  offset = 0;
-  for (std::size_t i = at; i < text.size(); ++i) {
-    const char c = text[i];
-    int digit = c >= '0' && c <= '9' ? c - '0' : -1;
-    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return false;
-    offset = offset * base + digit;
-  }
-  return true;
-}
-
 // Loads the document's file; false, with a message, when it cannot be read.
 bool LoadInput(viewer::TDecodedDocument& document, const std::string& input) {
   try {
@@ -307,7 +290,9 @@ int ParseArguments(int argc, char** argv, TOptions& options) {
       options.Pem = true;
     } else if (arg == "--element") {
       if (++i >= argc) return Usage("--element needs an offset");
-      if (!ParseOffset(argv[i], options.ElementOffset)) return Usage("--element needs a decimal or 0x hexadecimal offset");
+      const std::optional<std::int32_t> offset = text::ParseOffset(settings::Utf8ToUtf16(argv[i]));
+      if (!offset) return Usage("--element needs a decimal or 0x hexadecimal offset");
+      options.ElementOffset = *offset;
     } else if (arg == "--rules") {
       for (const asn::TDerRuleInfo& rule : asn::DerRules())
         std::cout << rule.Id << '\t' << rule.Meaning << " (" << rule.Clause << ")\n";

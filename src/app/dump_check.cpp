@@ -1,13 +1,12 @@
 // bramlet-dump --check, --element and --json.
 #include "app/dump_check.h"
 
-#include <cstdio>
-
 #include "app/dump_names.h"
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
 #include "settings/lang.h"
+#include "text/ascii.h"
 #include "text/base64.h"
 #include "viewer/der_text.h"
 
@@ -37,9 +36,9 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
       out.push_back('\\');
       out.push_back(c);
     } else if (u < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", u);
-      out += escaped;
+      const char escaped[6] = {'\\', 'u', '0', '0', static_cast<char>(text::UpperHexDigit(u >> 4)),
+                               static_cast<char>(text::UpperHexDigit(u & 15))};
+      out.append(escaped, 6);
     } else {
       out.push_back(c);
     }

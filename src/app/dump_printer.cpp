@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "asn/utf.h"
+#include "text/ascii.h"
 
 namespace app {
 
@@ -14,8 +15,8 @@ namespace {
 constexpr std::size_t FlushThreshold = 1 << 20;
 
 void AppendEscaped(std::string& line, unsigned char u) {
-  static constexpr char Hex[] = "0123456789ABCDEF";
-  const char escaped[4] = {'\\', 'x', Hex[u >> 4], Hex[u & 15]};
+  const char escaped[4] = {'\\', 'x', static_cast<char>(text::UpperHexDigit(u >> 4)),
+                           static_cast<char>(text::UpperHexDigit(u & 15))};
   line.append(escaped, 4);
 }
 

@@ -3,6 +3,7 @@
 #include "asn/der_values.h"
 
 #include "asn/asn.h"
+#include "text/utf.h"
 
 namespace asn {
 
@@ -143,33 +144,16 @@ TValueFault CheckCharset(Bytes s, std::uint8_t u) {
   return {};
 }
 
-// Length of the well-formed UTF-8 sequence at s[i] (RFC 3629: shortest form,
-// no surrogates, at most U+10FFFF); 0 when it is malformed.
-std::size_t Utf8SequenceLength(Bytes s, std::size_t i) {
-  const std::uint8_t c = s[i];
-  if (c < 0x80) return 1;
-  std::size_t n = 0;
-  std::uint8_t low = 0x80, high = 0xBF;  // range of the second octet
-  if (c >= 0xC2 && c <= 0xDF) n = 2;
-  else if (c == 0xE0) n = 3, low = 0xA0;
-  else if (c == 0xED) n = 3, high = 0x9F;
-  else if (c >= 0xE1 && c <= 0xEF) n = 3;
-  else if (c == 0xF0) n = 4, low = 0x90;
-  else if (c == 0xF4) n = 4, high = 0x8F;
-  else if (c >= 0xF1 && c <= 0xF3) n = 4;
-  else return 0;
-  if (i + n > s.size()) return 0;
-  if (s[i + 1] < low || s[i + 1] > high) return 0;
-  for (std::size_t k = 2; k < n; ++k)
-    if (s[i + k] < 0x80 || s[i + k] > 0xBF) return 0;
-  return n;
-}
-
+// RFC 3629: shortest form, no surrogates, at most U+10FFFF.
 TValueFault CheckUtf8(Bytes s) {
   for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = Utf8SequenceLength(s, i);
-    if (n == 0) return Fault(TDerText::dtUtf8Malformed, i, 1, {s[i]});
-    i += n;
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const text::TUtf8Sequence sequence = text::ReadUtf8Sequence(s.subspan(i));
+    if (sequence.Status != text::TUtf8Status::usWellFormed) return Fault(TDerText::dtUtf8Malformed, i, 1, {s[i]});
+    i += sequence.Length;
   }
   return {};
 }

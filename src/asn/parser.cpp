@@ -7,6 +7,7 @@
 #include "asn/ber_header.h"
 #include "asn/render.h"
 #include "asn/utf.h"
+#include "text/ascii.h"
 
 namespace asn {
 
@@ -82,7 +83,7 @@ namespace {
 
 void SetFault(TASNTag& tag, Bytes contents, bool spaceInHex, const char* message) {
   tag.Value.clear();
-  AppendHex(tag.Value, contents, spaceInHex);
+  text::AppendHexOctets(tag.Value, contents, spaceInHex ? u' ' : u'\0');
   tag.IsHex = true;
   tag.Error.clear();
   for (const char* c = message; *c != 0; ++c) tag.Error.push_back(static_cast<unsigned char>(*c));
@@ -93,7 +94,7 @@ void SetFault(TASNTag& tag, Bytes contents, bool spaceInHex, const char* message
 void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDictionary* dictionary) {
   std::u16string& out = tag.Value;
   if (tag.TagClass != ASN1Universal) {
-    AppendHex(out, contents, spaceInHex);
+    text::AppendHexOctets(out, contents, spaceInHex ? u' ' : u'\0');
     tag.IsHex = true;
     return;
   }
@@ -145,7 +146,7 @@ void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDic
         RenderBMPString(out, contents);
         break;
       default:
-        AppendHex(out, contents, spaceInHex);
+        text::AppendHexOctets(out, contents, spaceInHex ? u' ' : u'\0');
         tag.IsHex = true;
         break;
     }

@@ -13,8 +13,6 @@ namespace asn {
 
 namespace {
 
-constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
-
 // Eight characters "0"/"1" for every octet, most significant bit first.
 struct BitTable {
   std::array<std::array<char16_t, 8>, 256> Bits;
@@ -57,18 +55,6 @@ void AppendArc(std::u16string& out, Bytes arc, bool first) {
 }
 
 }  // namespace
-
-void AppendHex(std::u16string& out, Bytes s, bool addSpace) {
-  if (s.empty()) return;
-  const std::size_t start = out.size();
-  out.resize(start + s.size() * (addSpace ? 3 : 2) - (addSpace ? 1 : 0));
-  char16_t* dst = out.data() + start;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (addSpace && i != 0) *dst++ = u' ';
-    *dst++ = HexDigits[s[i] >> 4];
-    *dst++ = HexDigits[s[i] & 0x0F];
-  }
-}
 
 void RenderBoolean(std::u16string& out, Bytes s) {
   if (s.size() != 1) throw EParserException("Incorrect length", -1);
@@ -166,16 +152,10 @@ void RenderUniversalString(std::u16string& out, Bytes s) {
   for (std::size_t i = 0; i < s.size(); i += 4) {
     std::uint32_t cp = (std::uint32_t{s[i]} << 24) | (std::uint32_t{s[i + 1]} << 16) |
                        (std::uint32_t{s[i + 2]} << 8) | s[i + 3];
-    if (cp <= 0xFFFF) {
-      out.push_back(static_cast<char16_t>(cp));
-    } else if (cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
-    } else {
-      // No UTF-16 form exists above U+10FFFF.
-      out.push_back(u'\uFFFD');
-    }
+    if (cp <= 0x10FFFF)
+      text::AppendCodePoint(out, cp);
+    else
+      out.push_back(u'\uFFFD');  // no UTF-16 form exists above U+10FFFF
   }
 }
 

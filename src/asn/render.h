@@ -12,7 +12,6 @@ namespace asn {
 
 using Bytes = std::span<const std::uint8_t>;
 
-void AppendHex(std::u16string& out, Bytes s, bool addSpace);
 void RenderBoolean(std::u16string& out, Bytes s);
 void RenderInteger(std::u16string& out, Bytes s, std::int32_t& bitLength, std::uint8_t scale);
 // The unsigned big-endian number in s times scale (0 meaning 1).

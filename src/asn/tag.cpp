@@ -2,6 +2,7 @@
 #include "asn/asn.h"
 
 #include "asn/render.h"
+#include "text/ascii.h"
 
 namespace asn {
 
@@ -69,7 +70,7 @@ void TASNTag::Clear() {
 
 std::u16string HexString(std::span<const std::uint8_t> s, bool addSpace) {
   std::u16string out;
-  AppendHex(out, s, addSpace);
+  text::AppendHexOctets(out, s, addSpace ? u' ' : u'\0');
   return out;
 }
 

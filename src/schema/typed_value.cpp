@@ -22,7 +22,6 @@ using Bytes = std::span<const std::uint8_t>;
 // bit of a long string would say less than the digits.
 constexpr std::size_t MaxNamedBitOctets = 16;
 
-constexpr char16_t UpperHex[] = u"0123456789ABCDEF";
 constexpr char16_t LowerHex[] = u"0123456789abcdef";
 
 void AppendName(std::u16string& out, std::uint32_t offset) {
@@ -141,11 +140,7 @@ bool RenderIpAddress(TTypedValue& value, Bytes s) {
 // quoted ("10:01"), then the number in decimal.
 bool RenderIdentifier(TTypedValue& value, Bytes s) {
   if (s.empty()) return false;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (i != 0) value.Value.push_back(u':');
-    value.Value.push_back(UpperHex[s[i] >> 4]);
-    value.Value.push_back(UpperHex[s[i] & 0xF]);
-  }
+  text::AppendHexOctets(value.Value, s, u':');
   value.Value.append(u" (");
   std::int32_t bitLength = 0;
   asn::RenderInteger(value.Value, s, bitLength, 0);
@@ -194,7 +189,7 @@ bool RenderNamedBits(TTypedValue& value, const tables::TTypeNode& type, Bytes s,
 // Octets that hold no DER: a BIT STRING's without its unused-bits octet.
 void RenderOctets(TTypedValue& value, Bytes s, bool bitString, bool spaceInHex) {
   if (bitString && !s.empty() && s[0] <= 7) s = s.subspan(1);
-  asn::AppendHex(value.Value, s, spaceInHex);
+  text::AppendHexOctets(value.Value, s, spaceInHex ? u' ' : u'\0');
   value.IsHex = true;
   value.Shortens = true;
 }

@@ -68,15 +68,28 @@ std::u16string DecimalText(std::int64_t value) {
 }
 
 void AppendHex(std::u16string& out, std::uint64_t v, int minDigits) {
-  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
   char16_t digits[16];
   int count = 0;
   do {
-    digits[count++] = Digits[v & 0xF];
+    digits[count++] = UpperHexDigit(v & 0xF);
     v >>= 4;
   } while (v != 0);
   for (int i = count; i < minDigits; ++i) out.push_back(u'0');
   while (count > 0) out.push_back(digits[--count]);
+}
+
+void AppendHexOctets(std::u16string& out, std::span<const std::uint8_t> s, char16_t separator) {
+  if (s.empty()) return;
+  // Sized once and written in place: values can be megabytes of octets.
+  const std::size_t start = out.size();
+  const std::size_t width = separator != 0 ? 3 : 2;
+  out.resize(start + s.size() * width - (width - 2));
+  char16_t* dst = out.data() + start;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (separator != 0 && i != 0) *dst++ = separator;
+    *dst++ = UpperHexDigit(s[i] >> 4);
+    *dst++ = UpperHexDigit(s[i] & 0x0F);
+  }
 }
 
 std::u16string Placeholders(std::u16string_view pattern, std::span<const std::u16string> values) {

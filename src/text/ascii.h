@@ -17,8 +17,13 @@ void AppendPaddedDecimal(std::u16string& out, std::uint64_t v, int width);
 // The decimal text of value, with "-" in front when negative.
 std::u16string DecimalText(std::int64_t value);
 
+// The upper-case hexadecimal digit of v, 0 to 15.
+constexpr char16_t UpperHexDigit(unsigned v) { return u"0123456789ABCDEF"[v]; }
 // Appends v in upper-case hexadecimal, with leading zeros up to minDigits.
 void AppendHex(std::u16string& out, std::uint64_t v, int minDigits);
+// Appends each octet of s as two upper-case hexadecimal digits, with separator
+// between two octets unless it is 0: "30 03", "30:03" or "3003".
+void AppendHexOctets(std::u16string& out, std::span<const std::uint8_t> s, char16_t separator = 0);
 
 // 0 to 15 for 0-9, A-F and a-f; -1 for anything else.
 int HexDigitValue(char16_t c);

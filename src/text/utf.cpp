@@ -7,16 +7,6 @@ namespace {
 
 constexpr char16_t Replacement = 0xFFFD;
 
-void AppendCodePoint(std::u16string& out, std::uint32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-    return;
-  }
-  cp -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
-}
-
 void AppendUtf8Char(std::string& out, std::uint32_t cp) {
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
@@ -36,6 +26,16 @@ void AppendUtf8Char(std::string& out, std::uint32_t cp) {
 }
 
 }  // namespace
+
+void AppendCodePoint(std::u16string& out, std::uint32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+    return;
+  }
+  cp -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+}
 
 TUtf8Sequence ReadUtf8Sequence(std::span<const std::uint8_t> s) {
   const std::uint8_t b = s[0];

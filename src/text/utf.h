@@ -25,6 +25,9 @@ struct TUtf8Sequence {
 };
 TUtf8Sequence ReadUtf8Sequence(std::span<const std::uint8_t> s);
 
+// Appends code point cp (at most U+10FFFF) as UTF-16: one unit, or a
+// surrogate pair above U+FFFF.
+void AppendCodePoint(std::u16string& out, std::uint32_t cp);
 // Appends UTF-8 octets as UTF-16; every maximal ill-formed subsequence
 // (overlong forms, surrogates, values above U+10FFFF, truncations) becomes
 // one U+FFFD.

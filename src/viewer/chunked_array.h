@@ -1,5 +1,5 @@
-// Storage for millions of small records or text that grows without ever moving
-// what it holds (the document's elements, VirtualTree's rows and blocks):
+// Storage for millions of small records that grows without ever moving what
+// it holds (the document's elements, VirtualTree's rows and blocks):
 // fixed-size chunks instead of one buffer that is copied on every growth.
 // Growing a document of 5 million elements this way touches each byte once
 // instead of about three times.
@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <utility>
-#include <stdexcept>
 #include <vector>
 
 #ifdef __linux__
@@ -131,50 +129,6 @@ class TChunkedArray {
   std::vector<std::unique_ptr<T[]>> FChunks;
   std::size_t FSize = 0;
   std::size_t FTaken = 0;  // PushBack needs TakeMore from this size on (Append and Grow pass it)
-};
-
-// Append-only text units in chunks. Room handed out by Allocate stays together
-// in one chunk and never moves. A handle names the chunk (11 bits) and the place
-// in it (20 bits); its top bit is left to the owner. Room larger than a chunk
-// gets a chunk of its own.
-template <typename TChar>
-class TTextPool {
- public:
-  static constexpr unsigned OffsetBits = 20;
-  static constexpr std::size_t ChunkUnits = std::size_t{1} << OffsetBits;
-  static constexpr std::size_t MaxChunks = std::size_t{1} << (31 - OffsetBits);
-
-  // Room for count units (count > 0): its handle and where to write. Throws
-  // std::length_error when the pool cannot address more.
-  std::pair<std::uint32_t, TChar*> Allocate(std::size_t count) {
-    if (FChunks.empty() || FChunks.back().Capacity - FChunks.back().Used < count) {
-      if (FChunks.size() == MaxChunks) throw std::length_error("The document's texts are too large");
-      std::size_t capacity = count > ChunkUnits ? count : ChunkUnits;
-      FChunks.push_back({std::make_unique_for_overwrite<TChar[]>(capacity), capacity, 0});
-    }
-    TChunk& chunk = FChunks.back();
-    auto handle = static_cast<std::uint32_t>(((FChunks.size() - 1) << OffsetBits) | chunk.Used);
-    TChar* room = chunk.Text.get() + chunk.Used;
-    chunk.Used += count;
-    return {handle, room};
-  }
-  const TChar* Data(std::uint32_t handle) const {
-    return FChunks[handle >> OffsetBits].Text.get() + (handle & (ChunkUnits - 1));
-  }
-  void clear() { std::vector<TChunk>().swap(FChunks); }
-  std::size_t MemoryUsed() const {
-    std::size_t bytes = FChunks.capacity() * sizeof(TChunk);
-    for (const TChunk& chunk : FChunks) bytes += chunk.Capacity * sizeof(TChar);
-    return bytes;
-  }
-
- private:
-  struct TChunk {
-    std::unique_ptr<TChar[]> Text;
-    std::size_t Capacity;
-    std::size_t Used;
-  };
-  std::vector<TChunk> FChunks;
 };
 
 }  // namespace viewer

@@ -12,6 +12,7 @@
 #include "asn/asn.h"
 #include "io/files.h"
 #include "settings/text.h"
+#include "text/base64.h"
 #include "viewer/chunked_array.h"
 #include "viewer/input.h"
 
@@ -94,7 +95,7 @@ bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
   TClipboardKind kind = ClassifyClipboardText(text);
   std::vector<std::uint8_t> data;
   if (kind == TClipboardKind::ckHex) data = DecodeHexText(text);
-  if (kind == TClipboardKind::ckBase64) data = DecodeBase64(text);
+  if (kind == TClipboardKind::ckBase64) data = text::DecodeBase64(text);
   // Text that is not hexadecimal or Base64, or Base64 of padding only ("===="),
   // yields no document: the one there stays, with its flags.
   if (data.empty()) return false;

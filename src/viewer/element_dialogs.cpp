@@ -1,11 +1,11 @@
 // The Element info and Go to offset dialogs as controllers over plain controls.
 #include "viewer/element_dialogs.h"
 
-#include <limits>
 
 #include "platform/keys.h"
 #include "settings/lang.h"
 #include "text/ascii.h"
+#include "text/offset.h"
 
 namespace viewer {
 
@@ -41,13 +41,6 @@ constexpr int InfoWidth = 760;  // room for 64 hexadecimal digits in a wide fall
 
 // "edSha1" has the button "btnCopySha1".
 std::string CopyButtonOf(std::string_view field) { return "btnCopy" + std::string(field.substr(2)); }
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -91,23 +84,7 @@ bool TElementInfoForm::KeyDown(std::uint16_t virtualKey) {
 std::optional<std::int32_t> ParseOffsetText(std::u16string_view text) {
   while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
-  int base = 10;
-  if (text.starts_with(u"$")) {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.starts_with(u"0x") || text.starts_with(u"0X")) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (char16_t c : text) {
-    int digit = HexDigit(c);
-    if (digit < 0 || digit >= base) return std::nullopt;
-    value = value * base + digit;
-    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-  }
-  return static_cast<std::int32_t>(value);
+  return text::ParseOffset(text);
 }
 
 TGoToOffsetForm::TGoToOffsetForm(std::function<std::u16string(const std::u16string&)> go, int pixelScalePercent)

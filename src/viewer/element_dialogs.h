@@ -43,9 +43,8 @@ class TElementInfoForm final : public settings::TDialogController {
   std::function<void(const std::u16string&)> FCopy;
 };
 
-// An offset as the user types it: decimal digits, or hexadecimal digits after
-// "$" or "0x" (either case), blanks around it allowed. Empty for anything else
-// and for a value above the largest offset a document has (2^31 - 1).
+// An offset as the user types it (see text::ParseOffset), blanks around it
+// allowed. Empty for anything else and for a value above text::MaxOffset.
 std::optional<std::int32_t> ParseOffsetText(std::u16string_view text);
 
 class TGoToOffsetForm final : public settings::TDialogController {

@@ -1,6 +1,8 @@
 // Kept apart from the panel's event handlers so the arithmetic is tested alone.
 #include "viewer/hex_grid.h"
 
+#include "text/ascii.h"
+
 namespace viewer {
 
 std::int32_t HexLineCount(std::int64_t size, int width) {
@@ -21,8 +23,7 @@ std::int32_t HexLastColumn(std::int64_t size, int width) {
 }
 
 std::u16string HexByteText(std::uint8_t byte) {
-  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
-  return {Digits[byte >> 4], Digits[byte & 0xF]};
+  return {text::UpperHexDigit(byte >> 4), text::UpperHexDigit(byte & 0xF)};
 }
 
 std::u16string HexCharText(std::uint8_t byte) {

@@ -1,5 +1,5 @@
-// Input acquisition's text rules: the binary test, the armour search with PCRE2,
-// Base64 and hexadecimal text.
+// Input acquisition's text rules: the binary test, the armour search with PCRE2
+// (its Base64 decoded by text/base64) and hexadecimal text.
 #include "viewer/input.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -12,6 +12,7 @@
 #include "asn/asn.h"
 #include "settings/text.h"
 #include "text/ascii.h"
+#include "text/base64.h"
 #include "text/lines.h"
 #include "text/utf.h"
 
@@ -20,17 +21,6 @@ namespace viewer {
 namespace {
 
 bool IsTextOctet(std::uint8_t c) { return c == 0x09 || c == 0x0A || c == 0x0D || (c >= 0x20 && c <= 0x7F); }
-
-int Base64Value(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return c - u'A';
-  if (c >= u'a' && c <= u'z') return c - u'a' + 26;
-  if (c >= u'0' && c <= u'9') return c - u'0' + 52;
-  if (c == u'+') return 62;
-  if (c == u'/') return 63;
-  return -1;
-}
-
-bool IsBase64Char(char16_t c) { return Base64Value(c) >= 0 || c == u'='; }
 
 bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
@@ -100,34 +90,6 @@ std::size_t Utf8BomLength(std::span<const std::uint8_t> data) {
   return mark == text::TByteOrderMark::bomUtf8 ? text::ByteOrderMarkLength(mark) : 0;
 }
 
-void AppendBase64(std::u16string_view text, std::vector<std::uint8_t>& out) {
-  std::uint32_t group = 0;
-  int count = 0;
-  for (char16_t c : text) {
-    int value = Base64Value(c);
-    if (value < 0) continue;
-    group = (group << 6) | static_cast<std::uint32_t>(value);
-    if (++count < 4) continue;
-    out.push_back(static_cast<std::uint8_t>(group >> 16));
-    out.push_back(static_cast<std::uint8_t>(group >> 8));
-    out.push_back(static_cast<std::uint8_t>(group));
-    group = 0;
-    count = 0;
-  }
-  if (count == 2) out.push_back(static_cast<std::uint8_t>(group >> 4));
-  if (count == 3) {
-    out.push_back(static_cast<std::uint8_t>(group >> 10));
-    out.push_back(static_cast<std::uint8_t>(group >> 2));
-  }
-}
-
-std::vector<std::uint8_t> DecodeBase64(std::u16string_view text) {
-  std::vector<std::uint8_t> out;
-  out.reserve(text.size() / 4 * 3 + 2);
-  AppendBase64(text, out);
-  return out;
-}
-
 std::vector<TArmourMatch> FindArmour(std::u16string_view text, std::uint32_t matchLimit) {
   const pcre2_code* code = ArmourCode();
   std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData(pcre2_match_data_create_from_pattern(code, nullptr));
@@ -173,7 +135,7 @@ void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out
   if (StartsWith(text.substr(lastStart), u"-----")) {
     if (lastStart == 0) {
       // A PEM block on one line: only the text between its markers is Base64.
-      AppendBase64(match.PemBody, out);
+      text::AppendBase64(match.PemBody, out);
       return;
     }
     bodyTo = lastStart;
@@ -184,7 +146,7 @@ void AppendArmourBlock(const TArmourMatch& match, std::vector<std::uint8_t>& out
     bodyFrom = firstEnd == std::u16string_view::npos ? bodyTo : firstEnd;
   }
   // The lines are joined by line breaks, which Base64 decoding skips.
-  AppendBase64(text.substr(bodyFrom, bodyTo - bodyFrom), out);
+  text::AppendBase64(text.substr(bodyFrom, bodyTo - bodyFrom), out);
 }
 
 std::string CommonPemLabel(std::span<const TArmourMatch> matches) {
@@ -236,7 +198,7 @@ TClipboardKind ClassifyClipboardText(std::u16string_view stripped) {
   for (char16_t c : stripped) {
     if (!hex && !b64) break;
     hex = hex && text::HexDigitValue(c) >= 0;
-    b64 = b64 && IsBase64Char(c);
+    b64 = b64 && text::IsBase64Char(c);
   }
   if (hex) return TClipboardKind::ckHex;
   if (b64) return TClipboardKind::ckBase64;

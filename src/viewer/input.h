@@ -1,5 +1,5 @@
 // Where a document's bytes come from: telling binary files from text, finding
-// the text armour (PEM, begin-base64, bare Base64), Base64 and the clipboard's
+// the text armour (PEM, begin-base64, bare Base64) and the clipboard's
 // hexadecimal or Base64 text. Pure functions; TDecodedDocument's LoadFile and
 // LoadFromText put them together.
 #pragma once
@@ -25,12 +25,6 @@ bool IsBinary(std::span<const std::uint8_t> data);
 
 // Length of a UTF-8 byte-order mark at the start of data: 3 or 0.
 std::size_t Utf8BomLength(std::span<const std::uint8_t> data);
-
-// Appends the octets of Base64 text. Characters outside the alphabet ("="
-// included) are skipped wherever they stand; two leftover characters give one
-// octet, three give two, one gives none. Never fails.
-void AppendBase64(std::u16string_view text, std::vector<std::uint8_t>& out);
-std::vector<std::uint8_t> DecodeBase64(std::u16string_view text);
 
 // One match of the armour pattern: the whole match and, for a PEM block, the
 // body between its markers (empty for the other armours).

@@ -23,8 +23,6 @@ void FoldInto(std::u16string_view text, std::u16string& out) {
   std::transform(text.begin(), text.end(), out.begin(), text::UpperCase);
 }
 
-constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
-
 // Finds wanted (at least one character) in a text that arrives a character at
 // a time, after Knuth, Morris and Pratt: each character is looked at once, and
 // nothing but wanted is kept, however long the text.
@@ -66,7 +64,7 @@ bool HexTextHolds(TStreamMatcher& matcher, std::span<const std::uint8_t> content
   matcher.Restart();
   for (std::size_t i = 0; i < contents.size(); ++i) {
     if (spaced && i != 0 && matcher.Feed(u' ')) return true;
-    if (matcher.Feed(HexDigits[contents[i] >> 4]) || matcher.Feed(HexDigits[contents[i] & 0x0F])) return true;
+    if (matcher.Feed(text::UpperHexDigit(contents[i] >> 4)) || matcher.Feed(text::UpperHexDigit(contents[i] & 0x0F))) return true;
   }
   return false;
 }
@@ -97,7 +95,7 @@ class THexDigitsFinder {
 
   char16_t Digit(std::int64_t p) const {
     const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
-    return HexDigits[p % 2 == 0 ? octet >> 4 : octet & 0x0F];
+    return text::UpperHexDigit(p % 2 == 0 ? octet >> 4 : octet & 0x0F);
   }
 
   // The first digit at or after from where a match starts; NoMatch when none does.
@@ -113,8 +111,8 @@ class THexDigitsFinder {
     // An octet at a time: its high digit, then its low one.
     for (; p < digits; p += 2) {
       const std::uint8_t octet = FBytes[static_cast<std::size_t>(p / 2)];
-      const char16_t high = HexDigits[octet >> 4];
-      const char16_t low = HexDigits[octet & 0x0F];
+      const char16_t high = text::UpperHexDigit(octet >> 4);
+      const char16_t low = text::UpperHexDigit(octet & 0x0F);
       if (FMatcher.Passes(high) && FMatcher.Passes(low)) continue;
       if (FMatcher.Feed(high)) return FFound = p + 1 - size;
       if (FMatcher.Feed(low)) return FFound = p + 2 - size;
@@ -134,8 +132,8 @@ class THexDigitsFinder {
     // An octet at a time: its low digit, then its high one.
     for (; FLow - 2 >= from; FLow -= 2) {
       const std::uint8_t octet = FBytes[static_cast<std::size_t>(FLow / 2 - 1)];
-      const char16_t high = HexDigits[octet >> 4];
-      const char16_t low = HexDigits[octet & 0x0F];
+      const char16_t high = text::UpperHexDigit(octet >> 4);
+      const char16_t low = text::UpperHexDigit(octet & 0x0F);
       if (FMatcher.Passes(low) && FMatcher.Passes(high)) continue;
       if (FMatcher.Feed(low)) FLowest = FLow - 1;
       if (FMatcher.Feed(high)) FLowest = FLow - 2;

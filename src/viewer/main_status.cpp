@@ -28,15 +28,9 @@ std::u16string Grouped(std::int64_t value, char16_t separator) {
 
 // "$" and upper-case hexadecimal with at least two digits.
 std::u16string DollarHex(std::int32_t value) {
-  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
-  std::u16string out;
-  auto rest = static_cast<std::uint32_t>(value);
-  do {
-    out.insert(out.begin(), Digits[rest & 0xF]);
-    rest >>= 4;
-  } while (rest != 0);
-  if (out.size() < 2) out.insert(out.begin(), u'0');
-  return u"$" + out;
+  std::u16string out = u"$";
+  text::AppendHex(out, static_cast<std::uint32_t>(value), 2);
+  return out;
 }
 
 }  // namespace

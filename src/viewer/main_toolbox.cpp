@@ -1,7 +1,6 @@
 // The element toolbox, core side: the encoding of the focused row's element
 // copied as Base64, PEM or a C array, saved to a file, its facts and digests,
 // and going to an offset.
-#include <cstdio>
 #include <filesystem>
 
 #include "asn/element_tree.h"
@@ -23,12 +22,8 @@ constexpr std::size_t CArrayColumns = 12;
 std::u16string Widened(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 std::u16string HexDigest(const std::vector<std::uint8_t>& digest) {
-  static constexpr char16_t Digits[] = u"0123456789ABCDEF";
   std::u16string text;
-  for (std::uint8_t octet : digest) {
-    text.push_back(Digits[octet >> 4]);
-    text.push_back(Digits[octet & 15]);
-  }
+  text::AppendHexOctets(text, digest);
   return text;
 }
 
@@ -65,15 +60,16 @@ void TMainForm::CopyAsCArray() {
   const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
-  std::string out = "const unsigned char element[" + std::to_string(encoding.size()) + "] = {";
+  std::u16string out = u"const unsigned char element[";
+  text::AppendDecimal(out, encoding.size());
+  out += u"] = {";
   for (std::size_t i = 0; i < encoding.size(); ++i) {
-    out += i % CArrayColumns == 0 ? "\n    " : " ";
-    char octet[8];
-    std::snprintf(octet, sizeof octet, "0x%02X,", encoding[i]);
-    out += octet;
+    out += i % CArrayColumns == 0 ? u"\n    0x" : u" 0x";
+    text::AppendHexOctets(out, encoding.subspan(i, 1));
+    out += u',';
   }
-  out += "\n};\n";
-  WriteClipboard(Widened(out));
+  out += u"\n};\n";
+  WriteClipboard(out);
 }
 
 TElementInfo TMainForm::ElementInfoOf(TTag element) {
@@ -128,9 +124,9 @@ std::u16string TMainForm::GoToOffsetText(const std::u16string& text) {
     error = settings::GetLangTextById(702);
   else if (!FocusOffset(*offset)) {
     const auto last = static_cast<std::int64_t>(Bytes()->size()) - 1;
-    char hex[24];
-    std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(last));
-    error = settings::GetLangTextById(703) + u" " + text::DecimalText(last) + u" ($" + Widened(hex) + u").";
+    error = settings::GetLangTextById(703) + u" " + text::DecimalText(last) + u" ($";
+    text::AppendHex(error, static_cast<std::uint64_t>(last), 1);
+    error += u").";
   }
   if (!error.empty()) FPlatform.Dialogs.MessageBox(error, u"Bramlet", platform::TMessageBoxKind::mbWarning);
   return error;

@@ -138,6 +138,8 @@ TEST(DerCheck, EachRuleFindsItsFaultAndSoundEncodingsPass) {
       {"VisibleString control", "1A 02 41 0A", "string-charset@3+1"},
       {"UTF8String overlong", "0C 02 C0 80", "string-charset@2+1"},
       {"UTF8String surrogate", "0C 03 ED A0 80", "string-charset@2+1"},
+      {"UTF8String above U+10FFFF", "0C 05 41 F4 90 80 80", "string-charset@3+1"},
+      {"UTF8String cut short", "0C 03 41 E2 82", "string-charset@3+1"},
       {"UTF8String sound", "0C 04 F0 9F 98 80", ""},
       {"BMPString odd", "1E 03 00 41 00", "string-charset@4+1"},
       {"BMPString surrogate", "1E 02 D8 00", "string-charset@2+2"},

@@ -1,14 +1,17 @@
-// The shared text helpers: decimal text, hexadecimal digits, case folding,
-// upper case, byte-order marks, lines and name=value pairs.
+// The shared text helpers: decimal and hexadecimal text and digits, offsets,
+// case folding, upper case, byte-order marks, lines and name=value pairs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "text/ascii.h"
 #include "text/lines.h"
+#include "text/offset.h"
 #include "text/upper_case.h"
 #include "text/utf.h"
 
@@ -43,6 +46,64 @@ TEST(TextNumbers, HexDigitValueTakesBothCasesOnly) {
   for (const auto& [c, value] : cases) {
     SCOPED_TRACE(static_cast<int>(c));
     EXPECT_EQ(HexDigitValue(c), value);
+  }
+}
+
+TEST(TextNumbers, HexOctetsArePairsOfCapitalsWithTheSeparatorBetween) {
+  const std::vector<std::uint8_t> octets = {0x00, 0x9A, 0xF0, 0xFF};
+  const struct {
+    const char* Label;
+    std::size_t Count;
+    char16_t Separator;
+    std::u16string_view Text;
+  } cases[] = {
+      {"none", 0, u' ', u"x"},
+      {"one octet has no separator", 1, u' ', u"x00"},
+      {"blanks", 4, u' ', u"x00 9A F0 FF"},
+      {"colons", 4, u':', u"x00:9A:F0:FF"},
+      {"together", 4, 0, u"x009AF0FF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    std::u16string out = u"x";
+    AppendHexOctets(out, std::span(octets).first(c.Count), c.Separator);
+    EXPECT_EQ(out, c.Text);
+  }
+  std::u16string number;
+  AppendHex(number, 0xB, 2);
+  AppendHex(number, 0x80000000, 1);
+  EXPECT_EQ(number, u"0B80000000");
+}
+
+TEST(TextNumbers, OffsetsAreDecimalOrHexadecimalUpToTheLargestOffset) {
+  const struct {
+    std::u16string_view Text;
+    std::optional<std::int32_t> Offset;
+  } cases[] = {
+      {u"0", 0},
+      {u"1386", 1386},
+      {u"0x56A", 0x56A},
+      {u"0Xff", 0xFF},
+      {u"$7fFfFfFf", MaxOffset},
+      {u"2147483647", MaxOffset},
+      {u"000000000000001", 1},  // leading zeros do not count against the limit
+      {u"2147483648", std::nullopt},
+      {u"$80000000", std::nullopt},
+      {u"99999999999999999999999", std::nullopt},  // stops before it overflows
+      {u"1A", std::nullopt},  // hexadecimal digits need their prefix
+      {u"0x", std::nullopt},
+      {u"$", std::nullopt},
+      {u"", std::nullopt},
+      {u"$0x1", std::nullopt},
+      {u"-1", std::nullopt},
+      {u"+1", std::nullopt},
+      {u" 1", std::nullopt},
+      {u"0x1G", std::nullopt},
+      {u"\uFF11", std::nullopt},  // a full-width digit
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.Text));
+    EXPECT_EQ(ParseOffset(c.Text), c.Offset);
   }
 }
 

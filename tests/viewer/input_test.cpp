@@ -1,10 +1,11 @@
-// Input acquisition: binary test, armour, Base64, clipboard text, and the file,
+// Input acquisition: binary test, armour, clipboard text, and the file,
 // clipboard and reload paths of the window.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include "platform/fake/fake_platform.h"
+#include "text/base64.h"
 #include "viewer/input.h"
 #include "viewer_test_util.h"
 
@@ -66,28 +67,6 @@ TEST(BinaryTest, LooksAtTheFirst513OctetsOnly) {
   EXPECT_FALSE(IsBinary(cut)) << "cut by the end of the tested octets";
   cut.resize(513);
   EXPECT_TRUE(IsBinary(cut)) << "cut by the end of the file";
-}
-
-TEST(Base64Test, SkipsEverythingOutsideTheAlphabet) {
-  struct {
-    const char* Label;
-    std::u16string_view Text;
-    const char* Hex;
-  } cases[] = {
-      {"padded group", u"MAMCAQU=", "30 03 02 01 05"},
-      {"breaks and blanks", u"MAMC\r\n AQU", "30 03 02 01 05"},
-      {"padding in the middle is skipped", u"MA=MCAQU", "30 03 02 01 05"},
-      {"two leftovers give one octet", u"QQ", "41"},
-      {"three leftovers give two", u"QUI", "41 42"},
-      {"one leftover gives none", u"QUJDR", "41 42 43"},
-      {"terminator contributes nothing", u"QUJD\n====\n", "41 42 43"},
-      {"non-ASCII skipped", u"QU\u00e9JD", "41 42 43"},
-      {"url-safe characters are not in the alphabet", u"-_QUJD", "41 42 43"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Label);
-    EXPECT_EQ(Hex(DecodeBase64(c.Text)), c.Hex);
-  }
 }
 
 TEST(ArmourTest, FindsBlocksAndDecodesTheirBodies) {
@@ -171,7 +150,7 @@ TEST(ClipboardTextTest, ClassifiesHexBeforeBase64) {
       EXPECT_EQ(Hex(DecodeHexText(stripped)), c.Hex);
     }
     if (kind == TClipboardKind::ckBase64) {
-      EXPECT_EQ(Hex(DecodeBase64(stripped)), c.Hex);
+      EXPECT_EQ(Hex(text::DecodeBase64(stripped)), c.Hex);
     }
   }
 }

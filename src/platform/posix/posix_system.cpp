@@ -18,6 +18,7 @@
 #include <iterator>
 
 #include "io/files.h"
+#include "text/utf.h"
 
 namespace platform::posix {
 
@@ -211,14 +212,11 @@ char16_t TPosixSystem::ThousandsSeparator() {
   std::string separator = nl_langinfo_l(THOUSEP, locale);
   freelocale(locale);
   if (separator.empty()) return u',';
-  auto first = static_cast<unsigned char>(separator[0]);
-  if (first < 0x80) return first;
   // Multi-byte separators (a no-break space, U+202F) are UTF-8 in UTF-8 locales.
-  if ((first & 0xE0) == 0xC0 && separator.size() >= 2)
-    return static_cast<char16_t>((first & 0x1F) << 6 | (separator[1] & 0x3F));
-  if ((first & 0xF0) == 0xE0 && separator.size() >= 3)
-    return static_cast<char16_t>((first & 0x0F) << 12 | (separator[1] & 0x3F) << 6 | (separator[2] & 0x3F));
-  return u',';
+  const text::TUtf8Sequence sequence =
+      text::ReadUtf8Sequence({reinterpret_cast<const std::uint8_t*>(separator.data()), separator.size()});
+  if (sequence.Status != text::TUtf8Status::usWellFormed || sequence.CodePoint > 0xFFFF) return u',';
+  return static_cast<char16_t>(sequence.CodePoint);
 }
 
 }  // namespace platform::posix
