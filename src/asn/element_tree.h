@@ -40,6 +40,26 @@ struct TElementHeader {
   bool IsEndOfContents() const { return UniversalTag() == utEndOfContents && !Constructed && Length == 0; }
 };
 
+// The universal types whose contents are characters.
+inline bool IsCharacterString(std::uint8_t universal) {
+  switch (universal) {
+    case utUtf8String:
+    case utNumericString:
+    case utPrintableString:
+    case utT61String:
+    case utVideotexString:
+    case utIA5String:
+    case utGraphicString:
+    case utVisibleString:
+    case utGeneralString:
+    case utUniversalString:
+    case utBmpString:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The universal string types, which BER may also encode constructed, in
 // segments whose contents joined are the value (X.690 8.6, 8.7, 8.23).
 inline bool IsStringType(std::uint8_t universal) {

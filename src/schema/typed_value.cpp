@@ -7,6 +7,7 @@
 #include <bit>
 
 #include "asn/der_values.h"
+#include "asn/element_tree.h"
 #include "asn/render.h"
 #include "schema/schema_tables.h"
 #include "text/ascii.h"
@@ -194,31 +195,12 @@ void RenderOctets(TTypedValue& value, Bytes s, bool bitString, bool spaceInHex) 
   value.Shortens = true;
 }
 
-bool IsCharacterString(std::uint8_t u) {
-  switch (u) {
-    case asn::utUtf8String:
-    case asn::utNumericString:
-    case asn::utPrintableString:
-    case asn::utT61String:
-    case asn::utVideotexString:
-    case asn::utIA5String:
-    case asn::utGraphicString:
-    case asn::utVisibleString:
-    case asn::utGeneralString:
-    case asn::utUniversalString:
-    case asn::utBmpString:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The contents rendered as the universal type u that an IMPLICIT tag hides,
 // as the walk renders that type; false where the walk would show the octets
 // (a value it rejects, or a type it shows in hexadecimal anyway) and for
 // characters the string type does not allow.
 bool RenderAsUniversal(TTypedValue& value, std::uint8_t u, Bytes s, bool spaceInHex, const asn::TOIDDictionary* oids) {
-  if (IsCharacterString(u)) {
+  if (asn::IsCharacterString(u)) {
     const asn::TValueFault fault = asn::CheckValue(u, s);
     if (fault.Text && asn::DerTextInfo(*fault.Text).Rule == asn::TDerRule::drStringCharset) return false;
   }

@@ -217,21 +217,10 @@ class TValueFilter {
         return TValueTest::vtRendered;
       case asn::utObjectIdentifier:
       case asn::utReal:
-      case asn::utUtf8String:
-      case asn::utNumericString:
-      case asn::utPrintableString:
-      case asn::utT61String:
-      case asn::utVideotexString:
-      case asn::utIA5String:
-      case asn::utGraphicString:
-      case asn::utVisibleString:
-      case asn::utGeneralString:
-      case asn::utUniversalString:
-      case asn::utBmpString:
         return TValueTest::vtRendered;
       default:
-        // The hexadecimal text of everything else.
-        return hex;
+        // Strings as their characters, the hexadecimal text of everything else.
+        return asn::IsCharacterString(h.UniversalTag()) ? TValueTest::vtRendered : hex;
     }
   }
   // An OBJECT IDENTIFIER's text without a description.
