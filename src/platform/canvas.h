@@ -29,6 +29,12 @@ struct TFont {
   bool operator==(const TFont&) const = default;
 };
 
+// The first pixel a dotted line lights at or after from, on a line at across
+// (y for a horizontal line, x for a vertical one); it lights every second one
+// from there. Lit pixels have an even x + y on every line, so a row's lines
+// meet their neighbours' whatever the parity of where each starts.
+constexpr int FirstDot(int from, int across) { return from + ((from + across) & 1); }
+
 class ICanvas {
  public:
   virtual ~ICanvas() = default;
@@ -36,7 +42,7 @@ class ICanvas {
   // A one-pixel frame just inside rect.
   virtual void FrameRect(const TRect& rect, TColor color) = 0;
   // From x1 to x2 exclusive at y; dotted lines light every other pixel,
-  // starting with the pixel at an even x + y, so lines in a column join up.
+  // those at an even x + y (FirstDot), so lines in a column join up.
   virtual void HorzLine(int x1, int x2, int y, TColor color, bool dotted) = 0;
   virtual void VertLine(int x, int y1, int y2, TColor color, bool dotted) = 0;
   // Text with its top-left corner at (x, y), clipped to clip as well as to the

@@ -51,4 +51,22 @@ struct TKeyEvent {
   bool operator==(const TKeyEvent&) const = default;
 };
 
+// Where a key the viewer passes to its host goes, for a host whose hotkey
+// table posted key events never reach (Esc and F7 live only there): Esc closes
+// the host's window, F7 becomes F (the host's Find) posted to that window with
+// the same modifiers, and every other key is posted to the viewer's parent.
+enum class THostKeyRoute : std::uint8_t { hrPostToParent, hrPostToWindow, hrCloseWindow };
+
+struct THostKey {
+  THostKeyRoute Route = THostKeyRoute::hrPostToParent;
+  TKeyEvent Key;  // what to post; unused for hrCloseWindow
+  bool operator==(const THostKey&) const = default;
+};
+
+constexpr THostKey RouteHostKey(const TKeyEvent& key) {
+  if (key.Key == vk::Escape) return {THostKeyRoute::hrCloseWindow, key};
+  if (key.Key == vk::F7) return {THostKeyRoute::hrPostToWindow, {vk::Char('F'), key.Shift, key.Ctrl, key.Alt}};
+  return {THostKeyRoute::hrPostToParent, key};
+}
+
 }  // namespace platform

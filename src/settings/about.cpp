@@ -9,6 +9,7 @@ namespace settings {
 
 TAboutForm::TAboutForm(platform::IDisplay& display) : TDialogController({0, 115, u"Tahoma", 10}) {
   Caption = GetLangTextById(TitleId);
+  DefaultButton = "btnOK";
   // Top to bottom at 96 dots per inch and Tahoma 10 pt, in client coordinates:
   // the two labels across the whole box, which widens when the face drawn for
   // Tahoma needs more room for them, the button centred below them.

@@ -1,8 +1,12 @@
-// The control registry and the placement of a dialog over its viewer.
+// The control registry, the checks of a dialog's description and the placement
+// of a dialog over its viewer.
 #include "settings/controls.h"
 
 #include <algorithm>
 #include <cassert>
+#include <string>
+
+#include "settings/dialog_controller.h"
 
 namespace settings {
 
@@ -25,6 +29,47 @@ const TControl& TControls::operator[](std::string_view name) const {
 
 TControl& TControls::operator[](std::string_view name) {
   return const_cast<TControl&>(static_cast<const TControls&>(*this)[name]);
+}
+
+namespace {
+
+// Characters the decimal text of value takes, its minus sign included.
+int DecimalLength(int value) {
+  return static_cast<int>(std::to_string(value).size());
+}
+
+}  // namespace
+
+void SetSpinRange(TControl& control, int minValue, int maxValue) {
+  assert(minValue <= maxValue && "a spin range runs upward");
+  control.MinValue = minValue;
+  control.MaxValue = maxValue;
+  control.MaxLength = std::max(DecimalLength(minValue), DecimalLength(maxValue));
+  control.Value = std::clamp(control.Value, minValue, maxValue);
+}
+
+std::vector<std::string> DescriptionFaults(const TDialogController& controller) {
+  std::vector<std::string> faults;
+  const TControls& controls = controller.Controls;
+  if (!controller.FocusedControl.empty() && !controls.Find(controller.FocusedControl))
+    faults.push_back("focused control " + controller.FocusedControl + " is missing");
+  if (!controller.DefaultButton.empty()) {
+    const TControl* button = controls.Find(controller.DefaultButton);
+    if (!button)
+      faults.push_back("default button " + controller.DefaultButton + " is missing");
+    else if (button->Kind != TControlKind::ckButton)
+      faults.push_back("default button " + controller.DefaultButton + " is no button");
+  }
+  for (const TControl& control : controls.All()) {
+    if (control.Kind == TControlKind::ckComboBox && control.DropDownRows < 1)
+      faults.push_back(control.Name + " drops down no rows");
+    if (control.Kind != TControlKind::ckSpinEdit) continue;
+    if (control.Value < control.MinValue || control.Value > control.MaxValue)
+      faults.push_back(control.Name + " holds a value outside its range");
+    if (control.MaxLength < std::max(DecimalLength(control.MinValue), DecimalLength(control.MaxValue)))
+      faults.push_back(control.Name + " is too short for its range");
+  }
+  return faults;
 }
 
 namespace {

@@ -41,7 +41,8 @@ struct TControl {
   int Value = 0;
   int MinValue = 0;
   int MaxValue = 0;
-  int MaxLength = 0;  // digits a spin box shows; 0 for no limit
+  int MaxLength = 0;  // characters a spin box or text field takes; 0 for no limit
+  int DropDownRows = 20;  // rows a drop-down list shows before it scrolls
   platform::TColor Color = 0;
   bool Bold = false;
   bool Enabled = true;
@@ -51,6 +52,10 @@ struct TControl {
   // group box are placed in the dialog's coordinates too, not the box's.
   platform::TRect Bounds;
 };
+
+// Makes control a spin box over minValue..maxValue: its value clamped into the
+// range, and as many characters as the longer limit needs, sign included.
+void SetSpinRange(TControl& control, int minValue, int maxValue);
 
 // Controls in creation order (the front-end's layout order within each group),
 // looked up by name. References stay valid while the registry lives.

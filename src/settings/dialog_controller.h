@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/controls.h"
 
@@ -26,6 +27,9 @@ class TDialogController {
   TControls Controls;
   // The control that has the keys when the dialog opens; empty for the last one.
   std::string FocusedControl;
+  // The button shown as the dialog's default, the one Enter stands for (the
+  // controller's KeyDown takes Enter itself); empty for none.
+  std::string DefaultButton;
 
   // The user's actions. Each updates the controls it concerns; a controller
   // ignores the events of kinds it has no controls of.
@@ -60,5 +64,11 @@ class TDialogController {
  private:
   bool FCloseRequested = false;
 };
+
+// What in controller's description a front-end could not follow, one line
+// each: a focused or default control that is not there, a default that is no
+// button, a spin value outside its range or a limit longer than its length, a
+// drop-down list without rows. Empty for a sound description.
+std::vector<std::string> DescriptionFaults(const TDialogController& controller);
 
 }  // namespace settings

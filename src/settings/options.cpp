@@ -90,17 +90,16 @@ struct TSpin {
   const char* Name;
   int MinValue;
   int MaxValue;
-  int MaxLength;
   std::int32_t& (*Field)(TSettings&);
   void (ISettingsTarget::*Apply)();
 };
 
 const TSpin Spins[] = {
-    {"edTreeFontSize", 1, 99, 2, [](TSettings& s) -> std::int32_t& { return s.FontSize; },
+    {"edTreeFontSize", 1, 99, [](TSettings& s) -> std::int32_t& { return s.FontSize; },
      &ISettingsTarget::SetTreeFontSize},
-    {"edTreeIndent", 0, 999, 3, [](TSettings& s) -> std::int32_t& { return s.Indent; },
+    {"edTreeIndent", 0, 999, [](TSettings& s) -> std::int32_t& { return s.Indent; },
      &ISettingsTarget::ApplyTreeIndent},
-    {"edHexFontSize", 1, 99, 2, [](TSettings& s) -> std::int32_t& { return s.Hex.FontSize; },
+    {"edHexFontSize", 1, 99, [](TSettings& s) -> std::int32_t& { return s.Hex.FontSize; },
      &ISettingsTarget::SetHexFont},
 };
 
@@ -346,6 +345,7 @@ std::u16string CaptionOf(std::string_view name, std::u16string text) {
 
 TSettingsForm::TSettingsForm(ISettingsTarget& owner)
     : TDialogController({0, ClientHeight, u"Tahoma", 8}), MainForm(owner) {
+  DefaultButton = "btnOK";
   FormCreate();
 }
 
@@ -387,12 +387,7 @@ void TSettingsForm::CreateControls() {
   }
   Controls.Add(Make("chHexDotted", TK::ckCheckBox, hex, 234));
 
-  for (const TSpin& spin : Spins) {
-    TControl& edit = Controls[spin.Name];
-    edit.MinValue = spin.MinValue;
-    edit.MaxValue = spin.MaxValue;
-    edit.MaxLength = spin.MaxLength;
-  }
+  for (const TSpin& spin : Spins) SetSpinRange(Controls[spin.Name], spin.MinValue, spin.MaxValue);
 
   const char* ini = "gbxIniFile";
   Controls.Add(Make(ini, TK::ckGroupBox, "", 251));

@@ -101,6 +101,13 @@ TView TViewerController::FocusedView() const {
   return TView::vwTree;
 }
 
+void TViewerController::FocusChanged(TView view, bool focused) {
+  if (focused)
+    FKeyFocus = view;
+  else if (FKeyFocus == view)
+    FKeyFocus.reset();
+}
+
 std::optional<TScrollBar> TViewerController::ScrollBarOf(TView view) {
   switch (view) {
     case TView::vwTree: return TScrollBar::sbTree;
@@ -145,7 +152,11 @@ void TViewerController::Scroll(TScrollBar bar, TScrollRequest request, int posit
 
 bool TViewerController::HasIdleWork() const { return FForm.HasIdleWork(); }
 
-void TViewerController::RunIdleWork() { FForm.RunIdleWork(); }
+void TViewerController::RunIdleWork() {
+  if (!FForm.HasIdleWork()) return;
+  FForm.RunIdleWork();
+  if (FForm.HasIdleWork() && FForm.Events() != nullptr) FForm.Events()->IdleWorkQueued();
+}
 
 bool TViewerController::HandlesKey(const platform::TKeyEvent& key) const { return FForm.HandlesKey(key); }
 

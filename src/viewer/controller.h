@@ -73,6 +73,14 @@ class TViewerController {
   static bool TakesKeys(TView view);
   // The view that has the keyboard focus inside the viewer.
   TView FocusedView() const;
+  // The toolkit's keyboard focus: the front-end reports each view gaining or
+  // losing it, in whatever order the toolkit sends the two. A popup menu does
+  // not take it.
+  void FocusChanged(TView view, bool focused);
+  // On ActiveViewChanged: whether the front-end moves the keyboard focus to the
+  // new active view. Only while one of the viewer's views holds it, so a change
+  // of view never takes the focus from the host or another window.
+  bool FocusFollowsActiveView() const { return FKeyFocus.has_value(); }
   // The structure tree's focused row, for a host's log: its text with its
   // value, and its element's offset; nothing without a focused row.
   struct TRowSummary {
@@ -89,9 +97,11 @@ class TViewerController {
   // srThumb, to position (in the bar's units).
   void Scroll(TScrollBar bar, TScrollRequest request, int position = 0);
 
-  // Idle work: what the viewer left for when the window is idle (IdleWorkQueued
-  // says when). RunIdleWork does it and repaints what shows its results; a
-  // front-end calls it again while HasIdleWork stays true.
+  // Idle work: what the viewer left for when the window is idle. IdleWorkQueued
+  // says when; the front-end answers each one with one call of RunIdleWork once
+  // the events pending then are handled. RunIdleWork does a step, if any is
+  // left, repaints what shows its results and queues itself again (another
+  // IdleWorkQueued) while work remains.
   bool HasIdleWork() const;
   void RunIdleWork();
 
@@ -114,6 +124,7 @@ class TViewerController {
 
  private:
   TMainForm& FForm;
+  std::optional<TView> FKeyFocus;  // the view holding the toolkit's focus
 };
 
 }  // namespace viewer

@@ -65,6 +65,7 @@ TElementInfoForm::TElementInfoForm(const TElementInfo& info, std::function<void(
   }
   top += 8;
   Controls.Add(MakeControl("btnOK", TControlKind::ckButton, CloseTextId, {340, top, 420, top + 25}, pixelScalePercent));
+  DefaultButton = "btnOK";
   Look.ClientWidth = settings::ScalePixels(Look.ClientWidth, pixelScalePercent);
   Look.ClientHeight = settings::ScalePixels(Look.ClientHeight, pixelScalePercent);
 }
@@ -96,6 +97,7 @@ TGoToOffsetForm::TGoToOffsetForm(std::function<std::u16string(const std::u16stri
   Controls.Add(MakeControl("btnGo", TControlKind::ckButton, 292, {122, 66, 202, 91}, pixelScalePercent));
   Controls.Add(MakeControl("btnCancel", TControlKind::ckButton, 293, {208, 66, 288, 91}, pixelScalePercent));
   FocusedControl = "edOffset";
+  DefaultButton = "btnGo";
   Look.ClientWidth = settings::ScalePixels(Look.ClientWidth, pixelScalePercent);
   Look.ClientHeight = settings::ScalePixels(Look.ClientHeight, pixelScalePercent);
 }

@@ -1,9 +1,14 @@
 // The controller as a front-end drives it: scroll bars that fit an int and move
 // the view the core says, steps clamped to the range, the views that take
-// keys, where each view goes and the hex panel's border on the window.
+// keys and when the focus follows the active one, the idle work's queue, where
+// each view goes and the hex panel's border on the window.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/fake/recording_canvas.h"
 #include "viewer/controller.h"
@@ -131,6 +136,127 @@ TEST_F(ControllerTest, FocusedViewFollowsTheActiveControl) {
   click.Y = 5;
   Controller().MouseDown(TView::vwHex2, click);
   EXPECT_EQ(Controller().FocusedView(), TView::vwHex2);
+}
+
+// A front-end as both toolkits behave: it moves its focus only where the core
+// says and reports each move back, focus out before focus in.
+struct TFocusFrontEnd : IViewEvents {
+  TViewerController* Controller = nullptr;
+  std::optional<TView> Focus;  // the toolkit's focus; none: somewhere outside the viewer
+  int IdleQueued = 0;
+  void Give(std::optional<TView> view) {
+    if (Focus) Controller->FocusChanged(*Focus, false);
+    Focus = view;
+    if (view) Controller->FocusChanged(*view, true);
+  }
+  void ActiveViewChanged(TView view) override {
+    if (Controller->FocusFollowsActiveView()) Give(view);
+  }
+  void InvalidateView(TView, const TRect*) override {}
+  void ScrollChanged(TView) override {}
+  void LayoutChanged() override {}
+  void StatusChanged(TView) override {}
+  void PopupMenu(TView, int, int) override {}
+  void IdleWorkQueued() override { ++IdleQueued; }
+};
+
+TEST_F(ControllerTest, TheFocusFollowsTheActiveViewOnlyWhileTheViewerHoldsIt) {
+  ShowCert();
+  TMouseEvent click;
+  click.X = 5;
+  click.Y = 5;
+  using TStep = std::function<void(TFocusFrontEnd&, TViewerController&)>;
+  const TStep tab = [](TFocusFrontEnd&, TViewerController& c) { c.KeyDown(TKeyEvent{vk::Tab}); };
+  struct {
+    const char* Label;
+    TStep Before;
+    TStep Act;
+    TView Active;
+    std::optional<TView> Focus;
+  } cases[] = {
+      {"held by the tree: Tab takes it along", [](TFocusFrontEnd& f, auto&) { f.Give(TView::vwTree); }, tab,
+       TView::vwHex1, TView::vwHex1},
+      {"held outside: Tab changes the view only", [](TFocusFrontEnd& f, auto&) { f.Give(std::nullopt); }, tab,
+       TView::vwHex1, std::nullopt},
+      {"given and taken back", [](TFocusFrontEnd& f, auto&) { f.Give(TView::vwTree); f.Give(std::nullopt); }, tab,
+       TView::vwHex1, std::nullopt},
+      {"a click while held outside", [](TFocusFrontEnd& f, auto&) { f.Give(std::nullopt); },
+       [&](TFocusFrontEnd&, TViewerController& c) { c.MouseDown(TView::vwHex2, click); }, TView::vwHex2,
+       std::nullopt},
+      {"in before out, as a toolkit may send them",
+       [](TFocusFrontEnd& f, TViewerController& c) {
+         f.Focus = TView::vwTree;
+         c.FocusChanged(TView::vwTree, true);
+         c.FocusChanged(TView::vwHex2, false);
+       },
+       tab, TView::vwHex1, TView::vwHex1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    TFocusFrontEnd front;
+    front.Controller = &Controller();
+    Form.SetActiveControl(TFocusedControl::fcTree);
+    Controller().Attach(&front, nullptr);
+    c.Before(front, Controller());
+    c.Act(front, Controller());
+    EXPECT_EQ(Controller().FocusedView(), c.Active);
+    EXPECT_EQ(front.Focus, c.Focus);
+    front.Give(std::nullopt);
+    Controller().Detach(&front, nullptr);
+  }
+}
+
+TEST_F(ControllerTest, IdleWorkIsQueuedOnceAndRunsOnlyWhileSomeIsLeft) {
+  TFocusFrontEnd front;
+  front.Controller = &Controller();
+  struct {
+    const char* Label;
+    std::function<void()> Step;
+    int Queued;
+    bool Left;
+  } steps[] = {
+      {"attached with nothing to do", [&] { Controller().Attach(&front, nullptr); }, 0, false},
+      {"running then does nothing", [&] { Controller().RunIdleWork(); }, 0, false},
+      {"a document's checks", [&] { Load(HexBytes("30 03 01 01 01")); }, 1, true},
+      {"attached again: the work left is queued", [&] {
+         Controller().Detach(&front, nullptr);
+         Controller().Attach(&front, nullptr);
+       }, 2, true},
+      {"one run does it and queues nothing more", [&] { Controller().RunIdleWork(); }, 2, false},
+      {"a second run finds nothing", [&] { Controller().RunIdleWork(); }, 2, false},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.Label);
+    s.Step();
+    EXPECT_EQ(front.IdleQueued, s.Queued);
+    EXPECT_EQ(Controller().HasIdleWork(), s.Left);
+  }
+  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "1 DER problem") << "the checks ran";
+  Controller().Detach(&front, nullptr);
+}
+
+// Runs nothing: keeps what each dialog asks the front-end to follow.
+struct TCheckingRunner : settings::IDialogRunner {
+  std::vector<std::string> Seen;  // each dialog's default button, then its faults
+  settings::TScreenRect ViewerScreenRect() override { return {0, 0, 800, 400}; }
+  void RunDialog(settings::TDialogController& dialog, const settings::TScreenRect&) override {
+    std::string line = "default " + dialog.DefaultButton;
+    for (const std::string& fault : settings::DescriptionFaults(dialog)) line += "; " + fault;
+    Seen.push_back(line);
+  }
+};
+
+TEST_F(ControllerTest, EveryDialogTheViewerRunsIsOneTheFrontEndsCanFollow) {
+  ShowCert();
+  Focus(Row(0));
+  TCheckingRunner runner;
+  Controller().Attach(nullptr, &runner);
+  for (const char* name : {"mnElementInfo", "mnGoToOffset", "mnSettings", "mnAbout"})
+    for (const TMenuItem& item : Controller().MenuItems())
+      if (item.Name == name) Controller().RunMenuItem(item.Tag);
+  EXPECT_EQ(runner.Seen,
+            (std::vector<std::string>{"default btnOK", "default btnGo", "default btnOK", "default btnOK"}));
+  Controller().Detach(nullptr, &runner);
 }
 
 TEST_F(ControllerTest, ViewsGoWhereTheLayoutSays) {

@@ -117,6 +117,7 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
       return new QLabel(parent);
     case TControlKind::ckButton: {
       auto* button = new QPushButton(parent);
+      button->setDefault(name == FController.DefaultButton);
       connect(button, &QPushButton::clicked, this, [this, name] { Act([&] { FController.ButtonClick(name); }); });
       return button;
     }
@@ -141,7 +142,7 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
     }
     case TControlKind::ckComboBox: {
       auto* combo = new QComboBox(parent);
-      combo->setMaxVisibleItems(20);
+      combo->setMaxVisibleItems(control.DropDownRows);
       connect(combo, QOverload<int>::of(&QComboBox::activated), this,
               [this, name](int index) { Act([&] { FController.ComboBoxChange(name, index); }); });
       return combo;
@@ -154,6 +155,7 @@ QWidget* TControlsDialog::MakeWidget(const TControl& control, QWidget* parent) {
     case TControlKind::ckEdit: {
       auto* edit = new QLineEdit(parent);
       edit->setReadOnly(control.ReadOnly);
+      if (control.MaxLength > 0) edit->setMaxLength(control.MaxLength);
       connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
         Act([&] { FController.EditChange(name, text.toStdU16String()); });
       });

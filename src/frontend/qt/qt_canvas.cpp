@@ -100,7 +100,7 @@ void TQtCanvas::HorzLine(int x1, int x2, int y, platform::TColor color, bool dot
     FPainter.fillRect(QRect(x1, y, x2 - x1, 1), qcolor);
     return;
   }
-  for (int x = x1 + ((x1 + y) & 1); x < x2; x += 2) FPainter.fillRect(QRect(x, y, 1, 1), qcolor);
+  for (int x = platform::FirstDot(x1, y); x < x2; x += 2) FPainter.fillRect(QRect(x, y, 1, 1), qcolor);
 }
 
 void TQtCanvas::VertLine(int x, int y1, int y2, platform::TColor color, bool dotted) {
@@ -110,7 +110,7 @@ void TQtCanvas::VertLine(int x, int y1, int y2, platform::TColor color, bool dot
     FPainter.fillRect(QRect(x, y1, 1, y2 - y1), qcolor);
     return;
   }
-  for (int y = y1 + ((x + y1) & 1); y < y2; y += 2) FPainter.fillRect(QRect(x, y, 1, 1), qcolor);
+  for (int y = platform::FirstDot(y1, x); y < y2; y += 2) FPainter.fillRect(QRect(x, y, 1, 1), qcolor);
 }
 
 void TQtCanvas::DrawText(int x, int y, const std::u16string& text, const platform::TFont& font, platform::TColor color,

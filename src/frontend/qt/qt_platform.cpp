@@ -135,28 +135,25 @@ class TQtWindowHost : public platform::IWindowHost {
       QApplication::restoreOverrideCursor();
   }
 
-  // The host's viewer keeps Esc and F7 in a hotkey table that posted key events
-  // never reach: Esc closes its window, F7 becomes the F of its Find command.
+  // Where each key goes is the core's rule (RouteHostKey): the host's viewer
+  // keeps Esc and F7 in a hotkey table that posted key events never reach.
   // Other keys go to the parent as key presses, which is the best a widget can do.
   void PostKeyToParent(const platform::TKeyEvent& key) override {
     QWidget* viewer = TViewerScope::Current();
     if (!viewer) return;
+    const platform::THostKey routed = platform::RouteHostKey(key);
     QWidget* window = viewer->window();
-    const Qt::KeyboardModifiers modifiers = (key.Shift ? Qt::ShiftModifier : Qt::NoModifier) |
-                                            (key.Ctrl ? Qt::ControlModifier : Qt::NoModifier) |
-                                            (key.Alt ? Qt::AltModifier : Qt::NoModifier);
-    if (key.Key == vk::Escape) {
+    if (routed.Route == platform::THostKeyRoute::hrCloseWindow) {
       QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
       return;
     }
-    if (key.Key == vk::F7) {
-      QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_F, modifiers));
-      return;
-    }
-    const int qtKey = QtKeyFromKey(key.Key);
-    QWidget* parent = viewer->parentWidget();
-    if (qtKey == 0 || !parent) return;
-    QCoreApplication::postEvent(parent, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers));
+    const Qt::KeyboardModifiers modifiers = (routed.Key.Shift ? Qt::ShiftModifier : Qt::NoModifier) |
+                                            (routed.Key.Ctrl ? Qt::ControlModifier : Qt::NoModifier) |
+                                            (routed.Key.Alt ? Qt::AltModifier : Qt::NoModifier);
+    const int qtKey = QtKeyFromKey(routed.Key.Key);
+    QWidget* target = routed.Route == platform::THostKeyRoute::hrPostToWindow ? window : viewer->parentWidget();
+    if (qtKey == 0 || !target) return;
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers));
   }
 
   void ActivateParent() override {

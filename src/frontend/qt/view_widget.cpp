@@ -1,6 +1,7 @@
 // Painting and input of one view, forwarded to the viewer's core.
 #include "frontend/qt/view_widget.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -81,6 +82,18 @@ void TViewWidget::wheelEvent(QWheelEvent* event) {
                              modifiers.testFlag(Qt::ControlModifier));
   });
   event->accept();
+}
+
+// The core keeps where the focus is; a popup menu leaves it where it was, as
+// QWidget::hasFocus has it.
+void TViewWidget::focusInEvent(QFocusEvent* event) {
+  FOwner.Controller().FocusChanged(FView, true);
+  QWidget::focusInEvent(event);
+}
+
+void TViewWidget::focusOutEvent(QFocusEvent* event) {
+  if (event->reason() != Qt::PopupFocusReason) FOwner.Controller().FocusChanged(FView, false);
+  QWidget::focusOutEvent(event);
 }
 
 // The core decides what becomes of every key, also those it passes to the

@@ -2,7 +2,6 @@
 // and focus kept as the core says, the context menu from its menu items.
 #include "frontend/qt/viewer_widget.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -76,7 +75,7 @@ void TViewerWidget::ActiveViewChanged(TView view) {
   QWidget* widget = FViews[ViewIndex(view)];
   // Focus the host gives the viewer goes where the core's focus is.
   setFocusProxy(widget);
-  if (hasFocus() || isAncestorOf(QApplication::focusWidget())) widget->setFocus();
+  if (FController.FocusFollowsActiveView()) widget->setFocus();
 }
 
 void TViewerWidget::LayoutChanged() { PlaceChildren(); }
@@ -118,12 +117,7 @@ void TViewerWidget::ViewPainted() {
 }
 
 void TViewerWidget::RunIdleWork() {
-  bool more = false;
-  const bool ran = Guard([&] {
-    if (FController.HasIdleWork()) FController.RunIdleWork();
-    more = FController.HasIdleWork();
-  });
-  if (ran && more) IdleWorkQueued();
+  Guard([&] { FController.RunIdleWork(); });
 }
 
 settings::TScreenRect TViewerWidget::ViewerScreenRect() {

@@ -18,7 +18,6 @@ using settings::TControl;
 using settings::TControlKind;
 
 constexpr int FirstId = 100;
-constexpr int VisibleComboRows = 20;
 constexpr DWORD DialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD DialogExStyle = WS_EX_DLGMODALFRAME;
 
@@ -143,7 +142,7 @@ void TDialog::CreateControls() {
       case TControlKind::ckLabel: break;
       case TControlKind::ckButton:
         className = L"BUTTON";
-        style |= WS_TABSTOP | (control.Name == "btnOK" ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        style |= WS_TABSTOP | (control.Name == FController.DefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         break;
       case TControlKind::ckCheckBox: className = L"BUTTON"; style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
       case TControlKind::ckRadioButton: className = L"BUTTON"; style |= WS_TABSTOP | BS_AUTORADIOBUTTON; break;
@@ -151,7 +150,7 @@ void TDialog::CreateControls() {
       case TControlKind::ckComboBox:
         className = L"COMBOBOX";
         style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-        height = r.Height() * (VisibleComboRows + 1);  // the list drops below the field
+        height = r.Height() * (control.DropDownRows + 1);  // the list drops below the field
         break;
       case TControlKind::ckSpinEdit:
       case TControlKind::ckEdit:
@@ -168,10 +167,15 @@ void TDialog::CreateControls() {
                                     nullptr);
     SendMessageW(native.Window, WM_SETFONT,
                  reinterpret_cast<WPARAM>(Fonts().Get({look.FontName, look.FontSize, control.Bold})), FALSE);
+    const bool typedInto = control.Kind == TControlKind::ckSpinEdit || control.Kind == TControlKind::ckEdit;
+    if (typedInto && control.MaxLength > 0)
+      SendMessageW(native.Window, EM_LIMITTEXT, static_cast<WPARAM>(control.MaxLength), 0);
     if (control.Kind == TControlKind::ckSpinEdit) {
       native.Arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, r.Right - arrowsWidth, r.Top,
                                       arrowsWidth, r.Height(), FWindow, nullptr, ThisModule(), nullptr);
-      SendMessageW(native.Arrows, UDM_SETRANGE32, 0, 100);  // up is +1; the range is the controller's
+      // The arrows know the controller's range; their steps still only go to it.
+      SendMessageW(native.Arrows, UDM_SETRANGE32, static_cast<WPARAM>(control.MinValue),
+                   static_cast<LPARAM>(control.MaxValue));
       SetWindowSubclass(native.Window, SpinProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     FNatives.push_back(native);
@@ -207,6 +211,7 @@ void TDialog::Refresh() {
         break;
       case TControlKind::ckSpinEdit:
         SetWindowTextW(native.Window, std::to_wstring(c.Value).c_str());
+        SendMessageW(native.Arrows, UDM_SETPOS32, 0, static_cast<LPARAM>(c.Value));
         break;
       case TControlKind::ckEdit:
         // Setting the same text again would move the caret of a field being typed in.

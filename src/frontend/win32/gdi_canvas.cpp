@@ -74,13 +74,13 @@ void TGdiCanvas::FrameRect(const platform::TRect& rect, platform::TColor color) 
 void TGdiCanvas::HorzLine(int x1, int x2, int y, platform::TColor color, bool dotted) {
   if (!dotted) return FillRect({x1, y, x2, y + 1}, color);
   COLORREF c = ToColorRef(color);
-  for (int x = x1 + ((x1 + y) & 1); x < x2; x += 2) SetPixelV(FDC, x, y, c);
+  for (int x = platform::FirstDot(x1, y); x < x2; x += 2) SetPixelV(FDC, x, y, c);
 }
 
 void TGdiCanvas::VertLine(int x, int y1, int y2, platform::TColor color, bool dotted) {
   if (!dotted) return FillRect({x, y1, x + 1, y2}, color);
   COLORREF c = ToColorRef(color);
-  for (int y = y1 + ((x + y1) & 1); y < y2; y += 2) SetPixelV(FDC, x, y, c);
+  for (int y = platform::FirstDot(y1, x); y < y2; y += 2) SetPixelV(FDC, x, y, c);
 }
 
 void TGdiCanvas::DrawText(int x, int y, const std::u16string& text, const platform::TFont& font, platform::TColor color,

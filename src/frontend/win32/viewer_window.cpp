@@ -234,6 +234,10 @@ LRESULT TViewerWindow::ViewMessage(TView view, HWND window, UINT message, WPARAM
       return 1;  // the double buffer paints every pixel
     case WM_GETDLGCODE:
       return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      FController.FocusChanged(view, message == WM_SETFOCUS);
+      return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       viewer::TKeyEvent key{static_cast<std::uint16_t>(wParam), KeyIsDown(VK_SHIFT), KeyIsDown(VK_CONTROL),
@@ -355,7 +359,7 @@ void TViewerWindow::ScrollChanged(TView view) {
 
 void TViewerWindow::ActiveViewChanged(TView view) {
   HWND window = ViewWindow(view);
-  if (window != nullptr && GetFocus() != window) SetFocus(window);
+  if (window != nullptr && FController.FocusFollowsActiveView() && GetFocus() != window) SetFocus(window);
 }
 
 void TViewerWindow::LayoutChanged() { PlaceChildren(); }
@@ -390,12 +394,7 @@ void TViewerWindow::IdleWorkQueued() {
 
 void TViewerWindow::RunIdleWork() {
   KillTimer(FWindow, IdleTimer);
-  bool more = false;
-  const bool ran = Guard([&] {
-    if (FController.HasIdleWork()) FController.RunIdleWork();
-    more = FController.HasIdleWork();
-  });
-  if (ran && more) IdleWorkQueued();
+  Guard([&] { FController.RunIdleWork(); });
 }
 
 settings::TScreenRect TViewerWindow::ViewerScreenRect() {
