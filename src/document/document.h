@@ -28,8 +28,8 @@ class TDecodedDocument {
  public:
   // Options that stay as given.
   explicit TDecodedDocument(TDocumentOptions options, std::u16string fileName = {});
-  // Options read from options each time the document needs one (at each
-  // decoding; FieldNames and DerChecks also as rows and the verdict are asked for).
+  // Options asked of the source each time one is read: at each decoding, and
+  // for FieldNames and DerChecks also whenever a row or the verdict is asked for.
   explicit TDecodedDocument(TDocumentOptionsSource options, std::u16string fileName = {});
   TDecodedDocument(const TDecodedDocument&) = delete;
   TDecodedDocument& operator=(const TDecodedDocument&) = delete;
@@ -43,6 +43,7 @@ class TDecodedDocument {
   // Runs before the nodes of the document go, so that nothing keeps referring to them.
   std::function<void()> OnClear;
 
+  // The options as they stand.
   TDocumentOptions Options() const { return FOptions(); }
   TTag Root() const { return FElements.Root(); }
   // The element store, as the schema matcher and the checks walk it.
