@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "document/input.h"
 #include "settings/text.h"
 #include "text/base64.h"
-#include "viewer/input.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/dump_check.h"
-#include "settings/settings.h"
-#include "viewer/document.h"
+#include "document/document.h"
+#include "settings/lang.h"
 
 namespace {
 
@@ -132,9 +132,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(input.Path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  // As bramlet-dump loads it: the document alone, with the default settings.
-  const settings::TSettings settings;
-  viewer::TDecodedDocument form(settings, input.Path.u16string());
+  // As bramlet-dump loads it: the document alone, with the default options.
+  viewer::TDocumentOptions options;
+  options.Text = settings::EnglishTextById;
+  viewer::TDecodedDocument form(options, input.Path.u16string());
   try {
     form.LoadFile();
   } catch (const std::exception&) {

@@ -12,17 +12,18 @@
 #include <system_error>
 #include <vector>
 
-#include "app/dump_names.h"
 #include "app/dump_check.h"
 #include "app/dump_diff.h"
+#include "app/dump_names.h"
 #include "app/dump_printer.h"
 #include "asn/asn.h"
 #include "asn/der_check.h"
+#include "document/document.h"
+#include "document/document_text.h"
 #include "io/files.h"
+#include "settings/lang.h"
 #include "settings/text.h"
 #include "text/offset.h"
-#include "viewer/document_text.h"
-#include "viewer/document.h"
 
 namespace {
 
@@ -202,9 +203,10 @@ void ReportNoArmour(const std::string& input) {
 }
 
 int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
-  settings::TSettings documentSettings;
-  documentSettings.FieldNames = options.Names && !options.Xml;  // the export has no names
-  viewer::TDecodedDocument document(documentSettings, settings::Utf8ToUtf16(options.Input));
+  viewer::TDocumentOptions documentOptions;
+  documentOptions.FieldNames = options.Names && !options.Xml;  // the export has no names
+  documentOptions.Text = settings::EnglishTextById;
+  viewer::TDecodedDocument document(documentOptions, settings::Utf8ToUtf16(options.Input));
   document.OIDDictionary = &oids;
   if (!LoadInput(document, options.Input)) return ExitUsage;
   // JSON stays a document for any input the file could be read from.
@@ -236,10 +238,11 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
 
 // --diff: both documents must decode whole, as a comparison of parts would mislead.
 int DumpDiff(const TOptions& options, const asn::TOIDDictionary& oids) {
-  settings::TSettings documentSettings;
-  documentSettings.FieldNames = options.Names;
-  viewer::TDecodedDocument a(documentSettings, settings::Utf8ToUtf16(options.Input));
-  viewer::TDecodedDocument b(documentSettings, settings::Utf8ToUtf16(options.InputB));
+  viewer::TDocumentOptions documentOptions;
+  documentOptions.FieldNames = options.Names;
+  documentOptions.Text = settings::EnglishTextById;
+  viewer::TDecodedDocument a(documentOptions, settings::Utf8ToUtf16(options.Input));
+  viewer::TDecodedDocument b(documentOptions, settings::Utf8ToUtf16(options.InputB));
   for (auto [document, input] : {std::pair{&a, &options.Input}, std::pair{&b, &options.InputB}}) {
     document->OIDDictionary = &oids;
     if (!LoadInput(*document, *input)) return ExitUsage;

@@ -5,10 +5,10 @@
 #include "app/dump_printer.h"
 #include "asn/pem_label.h"
 #include "asn/utf.h"
+#include "document/der_text.h"
 #include "settings/lang.h"
 #include "text/ascii.h"
 #include "text/base64.h"
-#include "viewer/der_text.h"
 
 namespace app {
 

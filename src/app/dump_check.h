@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "asn/der_check.h"
-#include "viewer/document.h"
+#include "document/document.h"
 
 namespace app {
 

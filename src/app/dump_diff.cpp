@@ -5,7 +5,7 @@
 
 #include "app/dump_check.h"
 #include "app/dump_printer.h"
-#include "viewer/compare.h"
+#include "document/compare.h"
 
 namespace app {
 

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "viewer/document.h"
+#include "document/document.h"
 
 namespace app {
 

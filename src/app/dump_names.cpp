@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "app/dump_printer.h"
-#include "viewer/document_text.h"
+#include "document/document_text.h"
 
 namespace app {
 
 TPathWalk::TPathWalk(const viewer::TDecodedDocument& document)
-    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Settings().FieldNames) {
+    : FDocument(document.Elements()), FNames(document.Names()), FNamed(document.Options().FieldNames) {
   // Every element will be asked about: name them in one go.
   if (FNamed) FNames.NameAll();
 }

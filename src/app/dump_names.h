@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "viewer/document.h"
+#include "document/document.h"
 
 namespace app {
 

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "asn/der_check.h"
+#include "document/document.h"
+#include "document/tag.h"
+#include "document/xml_export.h"
 #include "platform/canvas.h"
 #include "platform/icons.h"
 #include "platform/platform.h"
@@ -22,12 +25,9 @@
 #include "viewer/command_table.h"
 #include "viewer/commands.h"
 #include "viewer/controller.h"
-#include "viewer/document.h"
 #include "viewer/element_dialogs.h"
-#include "viewer/tag.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
-#include "viewer/xml_export.h"
 
 namespace viewer {
 
@@ -176,7 +176,7 @@ class TMainForm {
   void LoadFromClipboard();
   void Reload();
 
-  // ---- XML export (xml_export.cpp)
+  // ---- XML export (main_export.cpp; the document's in xml_export.cpp)
   void WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const { FDoc->WriteTag(tag, strList, level); }
   // Asks for a file name and writes the document there; a failed write is
   // reported in a message box and leaves any existing file as it was.

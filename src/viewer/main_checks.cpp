@@ -2,8 +2,8 @@
 // and Next problem.
 #include <algorithm>
 
+#include "document/der_text.h"
 #include "settings/lang.h"
-#include "viewer/der_text.h"
 #include "viewer/main.h"
 
 namespace viewer {

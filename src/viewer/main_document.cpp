@@ -2,7 +2,18 @@
 // decoded document to the views, and the load commands.
 #include "viewer/main.h"
 
+#include "settings/lang.h"
+
 namespace viewer {
+
+namespace {
+
+// What the document reads of the settings, in the language in effect.
+TDocumentOptions DocumentOptions(const settings::TSettings& settings) {
+  return {settings.SpaceInHex, settings.FieldNames, settings.DerChecks, settings::GetLangTextById};
+}
+
+}  // namespace
 
 TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : FPlatform(platform) {
   FDoc = MakeDocument();
@@ -10,7 +21,8 @@ TMainForm::TMainForm(platform::TPlatform& platform, std::u16string fileName) : F
 }
 
 std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
-  auto document = std::make_unique<TDecodedDocument>(FSettings);
+  // Read as the document needs them: a setting changed later counts from then on.
+  auto document = std::make_unique<TDecodedDocument>(TDocumentOptionsSource([this] { return DocumentOptions(FSettings); }));
   if (FDoc != nullptr) {
     document->SetFileName(FDoc->FileName());
     document->OIDDictionary = FDoc->OIDDictionary;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "viewer/chunked_array.h"
+#include "document/chunked_array.h"
 #include "viewer/virtual_tree.h"
 
 namespace viewer {

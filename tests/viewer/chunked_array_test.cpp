@@ -1,4 +1,4 @@
-#include "viewer/chunked_array.h"
+#include "document/chunked_array.h"
 
 #include <gtest/gtest.h>
 

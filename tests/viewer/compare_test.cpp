@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "document/compare.h"
 #include "settings/text.h"
-#include "viewer/compare.h"
 #include "viewer_test_util.h"
 
 namespace viewer {
@@ -17,8 +17,8 @@ namespace {
 using test::HexBytes;
 using test::Shared;
 
-std::unique_ptr<TDecodedDocument> Load(const settings::TSettings& settings, std::vector<std::uint8_t> bytes) {
-  auto document = std::make_unique<TDecodedDocument>(settings);
+std::unique_ptr<TDecodedDocument> Load(const TDocumentOptions& options, std::vector<std::uint8_t> bytes) {
+  auto document = std::make_unique<TDecodedDocument>(options);
   document->LoadBytes(Shared(std::move(bytes)));
   return document;
 }
@@ -120,7 +120,7 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
        {"~ 2 2 SEQUENCE[0].INTEGER[0] (1 / 3)", "~ 7 7 SEQUENCE[1].INTEGER[0] (2 / 4)", "- 10 - NULL[2]"},
        {"~ 2 2 SEQUENCE[0].INTEGER[0] (1 / 3)", "~ 7 7 SEQUENCE[1].INTEGER[0] (2 / 4)", "- 10 - NULL[2]"}},
   };
-  settings::TSettings options;
+  TDocumentOptions options;
   options.FieldNames = false;
   for (const TCompareCase& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -143,7 +143,7 @@ TEST(Compare, MillionLevelsDeepFindsTheInnermostChange) {
     for (std::size_t i = 0; i < Depth; ++i) bytes.insert(bytes.end(), {0x00, 0x00});
     return bytes;
   };
-  settings::TSettings options;
+  TDocumentOptions options;
   options.FieldNames = false;
   auto a = Load(options, nest(5));
   auto b = Load(options, nest(6));
@@ -169,7 +169,7 @@ std::vector<std::uint8_t> NestedLists(std::size_t levels, std::uint8_t value) {
 
 TEST(Compare, ListsNestedDeepFindTheInnermostChange) {
   constexpr std::size_t Levels = 100'000;
-  settings::TSettings options;
+  TDocumentOptions options;
   options.FieldNames = false;
   auto a = Load(options, NestedLists(Levels, 5));
   auto b = Load(options, NestedLists(Levels, 6));
@@ -217,7 +217,7 @@ TEST(Compare, ListsNestedDeepInBerAndDerDifferOnlyInEncoding) {
   }
   der.insert(der.end(), {0x02, 0x01, 0x05});
   for (std::size_t k = 0; k < Levels; ++k) der.insert(der.end(), {0x30, 0x00});
-  settings::TSettings options;
+  TDocumentOptions options;
   options.FieldNames = false;
   auto a = Load(options, ber);
   auto b = Load(options, der);

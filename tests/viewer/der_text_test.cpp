@@ -1,13 +1,13 @@
 // DER findings in words: every text of the checks with its numbers, field
 // names and labels filled in, in the built-in English and in a translation.
-#include "viewer/der_text.h"
+#include "document/der_text.h"
 
 #include <set>
 
+#include "document/document.h"
 #include "platform/fake/fake_platform.h"
 #include "settings/lang.h"
 #include "text/base64.h"
-#include "viewer/document.h"
 #include "viewer_test_util.h"
 
 namespace viewer {
@@ -18,8 +18,7 @@ using test::HexBytes;
 // The findings of bytes as "rule: explanation", one per line.
 std::string Worded(std::vector<std::uint8_t> bytes, std::set<asn::TDerText>* seen = nullptr,
                    TTextById text = settings::EnglishTextById) {
-  const settings::TSettings settings;
-  TDecodedDocument document(settings);
+  TDecodedDocument document(TDocumentOptions{});
   document.LoadBytes(test::Shared(std::move(bytes)));
   std::string out;
   for (const asn::TDerFinding& f : document.CheckDer()) {
@@ -37,8 +36,7 @@ std::string WordedPem(const std::vector<std::pair<std::string, std::vector<std::
   std::string pem;
   for (const auto& [label, bytes] : blocks) pem += text::PemBlock(label, bytes);
   test::WriteAll(temp.Path / "in.pem", pem);
-  const settings::TSettings settings;
-  TDecodedDocument document(settings);
+  TDecodedDocument document(TDocumentOptions{});
   document.SetFileName(settings::Utf8ToUtf16((temp.Path / "in.pem").string()));
   document.LoadFile();
   std::string out;
@@ -153,8 +151,7 @@ TEST(DerText, EveryTextReadsAsBramletDumpHasAlwaysWrittenIt) {
 
   // A SET out of tag order is found only where the schema says SET, which
   // no sample holds; its text takes no numbers.
-  const settings::TSettings settings;
-  const TDecodedDocument none(settings);
+  const TDecodedDocument none(TDocumentOptions{});
   asn::TDerFinding setOrder;
   setOrder.Element = asn::NoElement;
   setOrder.Text = asn::TDerText::dtSetTagOrder;

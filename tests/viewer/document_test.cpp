@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
+#include "settings/lang.h"
 #include "viewer_test_util.h"
 
 namespace viewer {
@@ -115,6 +116,24 @@ TEST_F(DocumentTest, MemoryRunningOutMidWalkLeavesOnlyItsMessage) {
   EXPECT_EQ(Form.TagsCount(), 0);
   EXPECT_EQ(Form.Root().GetTagChildsCount(), 0);
   EXPECT_TRUE(Form.Bytes()->empty());
+}
+
+TEST_F(DocumentTest, MemoryRunningOutIsSaidInTheLanguageInEffect) {
+  // The window hands the document the language tables, read when the row is made.
+  Fake.System.Folder = std::string(BRAMLET_SOURCE_DIR) + "/data/lang/";
+  const struct {
+    const char16_t* Language;
+    const char* Rows;
+  } cases[] = {
+      {u"german.lng", "Fatal error: Nicht genug Speicher, um diese Datei anzuzeigen\n"},
+      {u"", "Fatal error: Not enough memory to show this file\n"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, c.Language, /*force=*/true));
+    Form.RunCaptured([] { throw std::bad_alloc(); });
+    EXPECT_EQ(Dump(Form.Root()), c.Rows);
+  }
+  settings::FreeLanguages();
 }
 
 TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {

@@ -4,9 +4,9 @@
 
 #include <unistd.h>
 
+#include "document/input.h"
 #include "platform/fake/fake_platform.h"
 #include "text/base64.h"
-#include "viewer/input.h"
 #include "viewer_test_util.h"
 
 namespace viewer {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "document/document_text.h"
 #include "settings/text.h"
-#include "viewer/document_text.h"
 #include "viewer/main.h"
 
 namespace viewer::test {

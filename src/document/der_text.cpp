@@ -1,12 +1,12 @@
 // Wording a DER finding: its text from the table, each number written as the
 // text's row in the checks' table says.
-#include "viewer/der_text.h"
+#include "document/der_text.h"
 
 #include <vector>
 
+#include "document/document.h"
 #include "schema/names.h"
 #include "text/ascii.h"
-#include "viewer/document.h"
 
 namespace viewer {
 

@@ -1,6 +1,6 @@
 // Where a document comes from: a file, clipboard text or the bytes of another
 // document, each decoded inside the failure capture.
-#include "viewer/document.h"
+#include "document/document.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -10,11 +10,11 @@
 #include <system_error>
 
 #include "asn/asn.h"
+#include "document/chunked_array.h"
+#include "document/input.h"
 #include "io/files.h"
-#include "settings/text.h"
 #include "text/base64.h"
-#include "viewer/chunked_array.h"
-#include "viewer/input.h"
+#include "text/utf.h"
 
 namespace viewer {
 
@@ -73,7 +73,7 @@ void TDecodedDocument::LoadFile() {
       ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)));
       return;
     }
-    std::u16string text = settings::Utf8ToUtf16(
+    std::u16string text = text::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
     std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &FBlockStarts);

@@ -1,6 +1,6 @@
 // Document storage and the row handle: every row fact is derived on demand from
 // the compact element records.
-#include "viewer/tag.h"
+#include "document/tag.h"
 
 #include <algorithm>
 #include <limits>

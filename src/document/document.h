@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "asn/der_check.h"
+#include "document/der_text.h"
+#include "document/options.h"
+#include "document/tag.h"
+#include "document/xml_export.h"
 #include "schema/names.h"
 #include "schema/typed_value.h"
-#include "settings/settings.h"
-#include "viewer/der_text.h"
-#include "viewer/tag.h"
-#include "viewer/xml_export.h"
 
 namespace viewer {
 
@@ -26,9 +26,11 @@ using TBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 class TDecodedDocument {
  public:
-  // settings (SpaceInHex, FieldNames, DerChecks) is read at each decoding and
-  // must outlive the document.
-  explicit TDecodedDocument(const settings::TSettings& settings, std::u16string fileName = {});
+  // Options that stay as given.
+  explicit TDecodedDocument(TDocumentOptions options, std::u16string fileName = {});
+  // Options asked of the source each time one is read: at each decoding, and
+  // for FieldNames and DerChecks also whenever a row or the verdict is asked for.
+  explicit TDecodedDocument(TDocumentOptionsSource options, std::u16string fileName = {});
   TDecodedDocument(const TDecodedDocument&) = delete;
   TDecodedDocument& operator=(const TDecodedDocument&) = delete;
 
@@ -41,7 +43,8 @@ class TDecodedDocument {
   // Runs before the nodes of the document go, so that nothing keeps referring to them.
   std::function<void()> OnClear;
 
-  const settings::TSettings& Settings() const { return FSettings; }
+  // The options as they stand.
+  TDocumentOptions Options() const { return FOptions(); }
   TTag Root() const { return FElements.Root(); }
   // The element store, as the schema matcher and the checks walk it.
   const TDocument& Elements() const { return FElements; }
@@ -146,7 +149,7 @@ class TDecodedDocument {
   // its type when that may read its value differently from its tag.
   void TypeOf(TTag tag) const;
 
-  const settings::TSettings& FSettings;
+  TDocumentOptionsSource FOptions;
   std::u16string FFileName;
   TBytes FBytes;
   // Byte roles of recently shown blocks; Start is NoBlock while a slot is empty.

@@ -3,7 +3,7 @@
 // output order. A list's items pair through hash tables: of their octets, of
 // their decoded values (made when the walk reaches the list, or kept from the
 // walk into an item around it) and of their keys.
-#include "viewer/compare.h"
+#include "document/compare.h"
 
 #include <algorithm>
 #include <cassert>
@@ -678,7 +678,7 @@ std::u16string ComparedValue(const TDecodedDocument& document, std::uint32_t ele
   const std::uint8_t type = side.ValueType(element, h);
   tag.TagNumber = type != asn::utNone ? type : std::uint8_t{asn::utOctetString};
   tag.Tag = text::DecimalText(static_cast<std::int64_t>(tag.TagNumber));
-  asn::RenderContents(tag, value, document.Settings().SpaceInHex, document.OIDDictionary);
+  asn::RenderContents(tag, value, document.Options().SpaceInHex, document.OIDDictionary);
   return tag.Value;
 }
 

@@ -1,15 +1,14 @@
 // XML export: one element per decoded ASN.1 element, header facts as
 // attributes, the display value as text. Written through a line sink, without
 // native recursion, so any nesting depth exports.
-#include "viewer/xml_export.h"
+#include "document/xml_export.h"
 
 #include <array>
 #include <vector>
 
-#include "settings/lang.h"
-#include "settings/text.h"
+#include "document/document.h"
 #include "text/ascii.h"
-#include "viewer/main.h"
+#include "text/utf.h"
 
 namespace viewer {
 
@@ -48,7 +47,7 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     std::size_t end = i;
     while (end < n && text[end] >= 0x80) ++end;
     if (end > i) {
-      out += settings::Utf16ToUtf8(text.substr(i, end - i));
+      out += text::Utf16ToUtf8(text.substr(i, end - i));
       i = end;
     }
   }
@@ -168,7 +167,7 @@ void TXmlFileWriter::Commit() {
   FFile.Commit();
 }
 
-// ---- The window's export
+// ---- The document's export
 
 void TDecodedDocument::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t level) const {
   // One line buffer for every element.
@@ -249,30 +248,6 @@ void TDecodedDocument::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t le
     writeEnd(top.Tag, depth);
     stack.pop_back();
   }
-}
-
-std::u16string TMainForm::ProposedXmlName() const {
-  std::u16string name = FileName().substr(FileName().find_last_of(u"/\\") + 1);
-  std::size_t dot = name.find_last_of(u'.');
-  if (dot != std::u16string::npos) name.erase(dot);
-  return name + u".xml";
-}
-
-void TMainForm::SaveToXML() {
-  std::u16string filter =
-      settings::GetLangTextById(301) + u" (*.xml)|*.xml|" + settings::GetLangTextById(302) + u" (*.*)|*.*";
-  std::optional<std::u16string> chosen = FPlatform.Dialogs.SaveFileDialog(filter, ProposedXmlName(), /*filterIndex=*/nullptr);
-  if (!chosen) return;
-  try {
-    TXmlFileWriter writer{std::filesystem::path(*chosen)};
-    writer.AddLine(0, XmlDeclaration);
-    WriteTag(Root(), writer, 0);
-    writer.Commit();
-  } catch (const std::exception& e) {
-    FPlatform.Dialogs.MessageBox(settings::Utf8ToUtf16(e.what()), u"Bramlet", platform::TMessageBoxKind::mbError);
-    return;
-  }
-  FPlatform.Host.ActivateParent();
 }
 
 }  // namespace viewer

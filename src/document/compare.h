@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/document.h"
+#include "document/document.h"
 
 namespace viewer {
 

@@ -1,16 +1,15 @@
 // The decoded document: decoding a buffer into the node store, marking the role
 // of every byte, turning failures into rows, and the names and DER findings
 // that are built beside the elements.
-#include "viewer/document.h"
+#include "document/document.h"
 
 #include <algorithm>
 
+#include "document/document_text.h"
 #include "schema/der_schema_check.h"
 #include "schema/schema_tables.h"
-#include "settings/lang.h"
-#include "settings/text.h"
 #include "text/ascii.h"
-#include "viewer/document_text.h"
+#include "text/utf.h"
 
 namespace viewer {
 
@@ -45,8 +44,11 @@ constexpr int IndefiniteLengthsText = 610;  // "BER (%0 indefinite lengths)"
 
 }  // namespace
 
-TDecodedDocument::TDecodedDocument(const settings::TSettings& settings, std::u16string fileName)
-    : FSettings(settings), FFileName(std::move(fileName)), FBytes(EmptyBytes) {
+TDecodedDocument::TDecodedDocument(TDocumentOptions options, std::u16string fileName)
+    : TDecodedDocument([options] { return options; }, std::move(fileName)) {}
+
+TDecodedDocument::TDecodedDocument(TDocumentOptionsSource options, std::u16string fileName)
+    : FOptions(std::move(options)), FFileName(std::move(fileName)), FBytes(EmptyBytes) {
   // Names are cleared while they are off, so this holds only with names on.
   FElements.SetContentsHidden([this](std::uint32_t element) { return FNames.IsOpaque(element); });
 }
@@ -60,7 +62,8 @@ bool TDecodedDocument::EndsWithFatalError() const {
 void TDecodedDocument::ParseASN(TBytes s) {
   ClearTree();
   FBytes = s ? std::move(s) : EmptyBytes;
-  FElements.Start(FBytes, FSettings.SpaceInHex, OIDDictionary);
+  const bool spaceInHex = Options().SpaceInHex;
+  FElements.Start(FBytes, spaceInHex, OIDDictionary);
 
   // Entry k receives the elements found at depth k; entry 0 is the root.
   std::vector<std::uint32_t> parentList;
@@ -69,7 +72,7 @@ void TDecodedDocument::ParseASN(TBytes s) {
   std::size_t level = 0;
 
   asn::TASNParser parser;
-  parser.SpaceInHex = FSettings.SpaceInHex;
+  parser.SpaceInHex = spaceInHex;
   parser.OIDDictionary = OIDDictionary;
   parser.RenderValues = false;  // the document renders values when they are shown
   parser.OnNewConstructed = [&](const asn::TASNTag& tag) {
@@ -135,13 +138,14 @@ void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
     // gives the memory back, and say why in the user's language.
     ClearTree();
     FBytes = EmptyBytes;
-    FElements.CreateErrorTag(u"Fatal error", settings::GetLangTextById(NotEnoughMemoryText), -1);
+    const TTextById text = Options().Text;
+    FElements.CreateErrorTag(u"Fatal error", text != nullptr ? text(NotEnoughMemoryText) : std::u16string(), -1);
   } catch (const asn::EParserException& e) {
     std::string offset = std::to_string(e.Offset);
-    FElements.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
+    FElements.CreateErrorTag(u"Fatal error", text::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
                              e.Offset);
   } catch (const std::exception& e) {
-    FElements.CreateErrorTag(u"Fatal error", settings::Utf8ToUtf16(e.what()), -1);
+    FElements.CreateErrorTag(u"Fatal error", text::Utf8ToUtf16(e.what()), -1);
   }
 }
 
@@ -158,7 +162,7 @@ void TDecodedDocument::ClearTree() {
 
 void TDecodedDocument::BuildNames() {
   FTyped.Element = asn::NoElement;
-  if (!FSettings.FieldNames) {
+  if (!Options().FieldNames) {
     FNames.Clear();
     return;
   }
@@ -166,12 +170,12 @@ void TDecodedDocument::BuildNames() {
 }
 
 std::u16string TDecodedDocument::FieldLabel(TTag tag) const {
-  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  if (!Options().FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
   return Widen(FNames.Label(tag.ElementIndex()));
 }
 
 std::u16string TDecodedDocument::FieldPath(TTag tag) const {
-  if (!FSettings.FieldNames || !tag.IsValid()) return {};
+  if (!Options().FieldNames || !tag.IsValid()) return {};
   std::uint32_t element = ElementOf(tag);
   if (element == asn::NoElement) return {};
   return Widen(FNames.Path(element));
@@ -194,7 +198,7 @@ void TDecodedDocument::TypeOf(TTag tag) const {
 }
 
 const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
-  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return nullptr;
+  if (!Options().FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return nullptr;
   const std::uint32_t element = tag.ElementIndex();
   TypeOf(tag);
   if (!FTyped.Rendered && FTyped.Type != nullptr) {
@@ -212,7 +216,7 @@ const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
 }
 
 std::u16string_view TDecodedDocument::ValueAlphabet(TTag tag) const {
-  if (!FSettings.FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
+  if (!Options().FieldNames || !tag.IsValid() || tag.TagType() != ttNode) return {};
   TypeOf(tag);
   return FTyped.Type != nullptr ? schema::TypedAlphabet(*FTyped.Type, FTyped.Opaque) : std::u16string_view{};
 }
@@ -249,7 +253,7 @@ std::u16string TDecodedDocument::RowText(TTag tag) const {
 void TDecodedDocument::ScheduleDerChecks() {
   FDerFindings.clear();
   FFindingOctets.clear();
-  FDerChecks = FSettings.DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
+  FDerChecks = Options().DerChecks ? TDerChecks::dcDue : TDerChecks::dcNone;
 }
 
 void TDecodedDocument::RunDerChecks() {
@@ -292,7 +296,7 @@ std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   // without them the typing is built for the checks alone.
   schema::TNames unshown;
   const schema::TNames* names = &FNames;
-  if (!FSettings.FieldNames) {
+  if (!Options().FieldNames) {
     unshown.Build(FElements, *FBytes, FPemLabel);
     names = &unshown;
   }
@@ -315,7 +319,7 @@ std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
 }
 
 std::u16string TDecodedDocument::DerStatusText(TTextById text) const {
-  if (!FSettings.DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
+  if (!Options().DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
   // Decoding stopped at a malformed header.
   if (EndsWithFatalError()) return text(NotBerText);
   if (FDerFindings.empty()) return text(DerText);

@@ -15,7 +15,7 @@
 
 #include "asn/asn.h"
 #include "asn/element_tree.h"
-#include "viewer/chunked_array.h"
+#include "document/chunked_array.h"
 
 namespace viewer {
 

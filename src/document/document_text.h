@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "viewer/tag.h"
+#include "document/tag.h"
 
 namespace viewer {
 

@@ -1,6 +1,6 @@
 // Input acquisition's text rules: the binary test, the armour search with PCRE2
 // (its Base64 decoded by text/base64) and hexadecimal text.
-#include "viewer/input.h"
+#include "document/input.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "asn/asn.h"
-#include "settings/text.h"
 #include "text/ascii.h"
 #include "text/base64.h"
 #include "text/lines.h"
@@ -36,7 +35,7 @@ std::string PcreMessage(int code) {
   PCRE2_UCHAR buffer[256];
   int length = pcre2_get_error_message(code, buffer, sizeof buffer / sizeof buffer[0]);
   if (length < 0) return "error " + std::to_string(code);
-  return settings::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
+  return text::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
 }
 
 struct TCodeDeleter {

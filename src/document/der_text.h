@@ -5,13 +5,11 @@
 #include <string>
 
 #include "asn/der_check.h"
+#include "document/options.h"
 
 namespace viewer {
 
 class TDecodedDocument;
-
-// A text table: the text of an id, empty for an unknown one.
-using TTextById = std::u16string (*)(int id);
 
 // What the finding says is wrong ("length 5 written in 2 octets"): its text
 // with its numbers filled in, and the element's field name or label where the

@@ -1,5 +1,5 @@
 // Row lines of the document as text.
-#include "viewer/document_text.h"
+#include "document/document_text.h"
 
 namespace viewer {
 
