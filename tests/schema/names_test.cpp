@@ -23,18 +23,8 @@ class TWalkedTree final : public asn::IElementTree {
     asn::TASNParser parser;
     std::vector<std::uint32_t> open{asn::NoElement};
     auto add = [&](const asn::TASNTag& tag) {
-      asn::TElementHeader h;
-      h.TagClass = tag.TagClass;
-      h.TagNumberFits = tag.TagNumberFits && tag.TagNumber <= 0xFFFFFFFFu;
-      h.TagNumber = h.TagNumberFits ? static_cast<std::uint32_t>(tag.TagNumber) : 0;
-      h.Constructed = tag.Constructed;
-      h.Encapsulates = tag.Encapsulates;
-      h.Offset = tag.Offset;
-      h.TagLength = tag.TagLength;
-      h.LengthLength = tag.LengthLength;
-      h.Length = tag.Length;
       const std::uint32_t index = static_cast<std::uint32_t>(FHeaders.size());
-      FHeaders.push_back(h);
+      FHeaders.push_back(tag);  // the header part of the record
       FParents.push_back(open.back());
       FChildren.emplace_back();
       (open.back() == asn::NoElement ? FTop : FChildren[open.back()]).push_back(index);
