@@ -203,7 +203,7 @@ std::string ContentsFault(const TASNTag& tag, Bytes contents) {
 }
 
 bool TASNParser::RenderPrimitive() {
-  const Bytes contents = Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length);
+  const Bytes contents = Content.subspan(static_cast<std::size_t>(FTag.Offset + FTag.HeaderLength()), static_cast<std::size_t>(FTag.Length));
   if (FTag.TagClass == ASN1Universal) {
     const bool bitString = FUniversalTag == utBitString;
     if ((bitString || FUniversalTag == utOctetString) && PassesEncapsulationTrial(bitString)) return true;
