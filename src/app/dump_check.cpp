@@ -3,9 +3,9 @@
 
 #include "app/dump_names.h"
 #include "app/dump_printer.h"
-#include "asn/pem_label.h"
 #include "asn/utf.h"
 #include "document/der_text.h"
+#include "schema/names.h"
 #include "settings/lang.h"
 #include "text/ascii.h"
 #include "text/base64.h"
@@ -170,7 +170,7 @@ int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, 
     const std::span<const std::uint8_t> encoding =
         std::span<const std::uint8_t>(*document.Bytes()).subspan(h.Offset, h.FullLength());
     if (pem) {
-      out << text::PemBlock(asn::PemLabel(doc, *document.Bytes(), e), encoding);
+      out << text::PemBlock(schema::PemLabel(doc, *document.Bytes(), e, document.PemLabel()), encoding);
     } else {
       out.write(reinterpret_cast<const char*>(encoding.data()), static_cast<std::streamsize>(encoding.size()));
     }

@@ -22,7 +22,7 @@ enum TASN1TagClasses : std::uint8_t {
 };
 
 // The universal tag numbers that have a name (X.680 8.6), and utNone for "not
-// universal, or a number of three digits or more". GetUniversalTag answers in
+// universal, or a number of three digits or more". UniversalTag answers in
 // these terms.
 enum TUniversalTag : std::uint8_t {
   utEndOfContents = 0,
@@ -57,21 +57,41 @@ enum TUniversalTag : std::uint8_t {
   utNone = 255,
 };
 
-// One BER element as the parser describes it: where it lies, how its header is
-// built and, for a primitive element, the display text of its value.
-struct TASNTag {
+// The header of one element and where its parts lie in the buffer: what the
+// analyses over an element tree read (IElementTree::Header), and the part of
+// the walk's record (TASNTag) that comes from the identifier and length octets.
+struct TElementHeader {
   TASN1TagClasses TagClass = ASN1Universal;
-  std::u16string Tag;  // tag number in decimal digits, any length
-  // The same number, when TagNumberFits; the parser sets both, so nothing
-  // parses Tag back.
-  std::uint64_t TagNumber = 0;
-  bool TagNumberFits = true;
+  std::uint32_t TagNumber = 0;  // valid when TagNumberFits
+  bool TagNumberFits = true;    // false for a number above 32 bits
   bool Constructed = false;
+  // An OCTET STRING or BIT STRING whose children are its decoded contents.
   bool Encapsulates = false;
   std::int32_t Offset = 0;
   std::int32_t TagLength = 0;
   std::int32_t LengthLength = 0;
   std::int32_t Length = 0;  // indefinite form: includes the end-of-contents octets
+
+  std::int32_t HeaderLength() const { return TagLength + LengthLength; }
+  std::int32_t FullLength() const { return TagLength + LengthLength + Length; }
+  bool IsUniversal() const { return TagClass == ASN1Universal; }
+  // The universal tag number, or utNone (255) when the class is not universal
+  // or the number has more than two digits.
+  std::uint8_t UniversalTag() const {
+    return TagClass == ASN1Universal && TagNumberFits && TagNumber < 100 ? static_cast<std::uint8_t>(TagNumber)
+                                                                         : std::uint8_t{utNone};
+  }
+  bool IsBitString() const { return UniversalTag() == utBitString; }
+  // An end-of-contents pair, which belongs to its indefinite parent's encoding.
+  bool IsEndOfContents() const { return UniversalTag() == utEndOfContents && !Constructed && Length == 0; }
+};
+
+// One BER element as the walk reports it: its header, the tag number as text
+// and, for a primitive element, the display text of its value.
+struct TASNTag : TElementHeader {
+  // The tag number in decimal digits, any length: the only form of a number
+  // above 32 bits.
+  std::u16string Tag;
   std::uint8_t UnusedBits = 0;
   std::int32_t BitLength = 0;
   std::u16string Value;
@@ -79,13 +99,6 @@ struct TASNTag {
   bool IsHex = false;
   std::u16string Error;
 
-  std::int32_t FullLength() const { return TagLength + LengthLength + Length; }
-  std::int32_t HeaderLength() const { return TagLength + LengthLength; }
-  bool IsUniversal() const { return TagClass == ASN1Universal; }
-  bool IsBitString() const { return GetUniversalTag() == utBitString; }
-  // The universal tag number, or utNone (255) when the class is not universal
-  // or the number has more than two digits.
-  std::uint8_t GetUniversalTag() const;
   std::u16string GetTagClassName() const;
   std::u16string GetTagName() const;
   // Back to the cleared state (empty texts, zeros, false, universal); the
@@ -222,7 +235,7 @@ class TASNParser {
 
   std::vector<LevelFrame> FLevels;
   TASNTag FTag;
-  std::uint8_t FUniversalTag = utNone;  // FTag's GetUniversalTag, known from the header
+  std::uint8_t FUniversalTag = utNone;  // FTag's UniversalTag, known from the header
   std::unique_ptr<IndefiniteEnds> FEnds;
 };
 

@@ -86,7 +86,7 @@ void AppendTagNumber(std::u16string& out, std::span<const std::uint8_t> buf, std
     return;
   }
   TBigNum number;
-  for (std::int32_t k = 1; k < h.TagLength; ++k) number.MultAdd(128, buf[pos + k] & 0x7F);
+  for (std::int32_t k = 1; k < h.TagLength; ++k) number.MultAdd(128, buf[static_cast<std::size_t>(pos + k)] & 0x7F);
   std::string digits = number.ToString();
   out.append(digits.begin(), digits.end());
 }
@@ -184,19 +184,19 @@ std::int32_t IndefiniteEnds::NextPair(std::int32_t from) {
   for (std::int32_t i = from; i < blockEnd; ++i)
     if (b[i] == 0 && b[i + 1] == 0) return i;
   if (blockEnd >= size - 1) return -1;
-  return FBlockPairs[block + 1];
+  return FBlockPairs[static_cast<std::size_t>(block + 1)];
 }
 
 void IndefiniteEnds::BuildPairIndex() {
   FIndexed = true;
   const std::int32_t size = static_cast<std::int32_t>(FBuf.size());
   const std::int32_t lastPair = size - 2;  // last position a pair can start at
-  FBlockPairs.assign(lastPair / PairBlock + 2, -1);
+  FBlockPairs.assign(static_cast<std::size_t>(lastPair / PairBlock + 2), -1);
   const std::uint8_t* b = FBuf.data();
   std::int32_t next = -1;
   for (std::int32_t i = lastPair; i >= 0; --i) {
     if (b[i] == 0 && b[i + 1] == 0) next = i;
-    if (i % PairBlock == 0) FBlockPairs[i / PairBlock] = next;
+    if (i % PairBlock == 0) FBlockPairs[static_cast<std::size_t>(i / PairBlock)] = next;
   }
 }
 

@@ -71,7 +71,7 @@ class TChecker {
     // An encapsulating BIT STRING still has its unused-bits octet to check.
     if (h.Encapsulates && u != utBitString) return;
     if (u == utNone) return;
-    const TValueFault fault = CheckValue(u, FBytes.subspan(start, h.Length));
+    const TValueFault fault = CheckValue(u, FBytes.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(h.Length)));
     if (fault.Text) Add(*fault.Text, start + fault.Offset, fault.Length, fault.Numbers);
   }
 
@@ -118,7 +118,7 @@ class TChecker {
           {static_cast<std::uint32_t>(h.TagNumber), static_cast<std::uint32_t>(h.TagLength)});
       return;
     }
-    if (FBytes[h.Offset + 1] == 0x80)
+    if (FBytes[static_cast<std::size_t>(h.Offset) + 1] == 0x80)
       Add(TDerText::dtTagNumberLeading80, h.Offset, h.TagLength);
   }
 
@@ -130,7 +130,7 @@ class TChecker {
       return;
     }
     if (h.LengthLength < 2) return;
-    const bool leadingZero = FBytes[at + 1] == 0;
+    const bool leadingZero = FBytes[static_cast<std::size_t>(at) + 1] == 0;
     if (!leadingZero && h.Length >= 0x80) return;
     Add(TDerText::dtLengthNotMinimal, at, h.LengthLength,
         {static_cast<std::uint32_t>(h.Length), static_cast<std::uint32_t>(h.LengthLength)});
@@ -176,7 +176,7 @@ class TChecker {
       Add(TDerText::dtSetOrder, at.Offset, at.FullLength());
   }
 
-  Bytes Encoding(const TElementHeader& h) const { return FBytes.subspan(h.Offset, h.FullLength()); }
+  Bytes Encoding(const TElementHeader& h) const { return FBytes.subspan(static_cast<std::size_t>(h.Offset), static_cast<std::size_t>(h.FullLength())); }
 
   const IElementTree& FTree;
   Bytes FBytes;

@@ -16,30 +16,6 @@ namespace asn {
 // are the top-level elements.
 inline constexpr std::uint32_t NoElement = 0xFFFFFFFFu;
 
-// The header of one element and where its parts lie in the decoded buffer.
-struct TElementHeader {
-  TASN1TagClasses TagClass = ASN1Universal;
-  std::uint32_t TagNumber = 0;  // valid when TagNumberFits
-  bool TagNumberFits = true;    // false for a number above 32 bits
-  bool Constructed = false;
-  // An OCTET STRING or BIT STRING whose children are its decoded contents.
-  bool Encapsulates = false;
-  std::int32_t Offset = 0;
-  std::int32_t TagLength = 0;
-  std::int32_t LengthLength = 0;
-  std::int32_t Length = 0;  // indefinite form: includes the end-of-contents octets
-
-  std::int32_t HeaderLength() const { return TagLength + LengthLength; }
-  std::int32_t FullLength() const { return TagLength + LengthLength + Length; }
-  // Universal number when it names one (below 100), else utNone.
-  std::uint8_t UniversalTag() const {
-    return TagClass == ASN1Universal && TagNumberFits && TagNumber < 100 ? static_cast<std::uint8_t>(TagNumber)
-                                                                         : std::uint8_t{utNone};
-  }
-  // An end-of-contents pair, which belongs to its indefinite parent's encoding.
-  bool IsEndOfContents() const { return UniversalTag() == utEndOfContents && !Constructed && Length == 0; }
-};
-
 // The universal types whose contents are characters.
 inline bool IsCharacterString(std::uint8_t universal) {
   switch (universal) {

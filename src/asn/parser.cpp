@@ -63,10 +63,12 @@ const char* TASNParser::ReadHeader(std::int32_t levelEnd, std::int32_t& next) {
   FTag.TagLength = h.TagLength;
   FTag.LengthLength = h.LengthLength;
   if (fault != HeaderFault::hfNone) return HeaderFaultMessage(fault);
-  if (RenderValues || !h.TagNumberFits) AppendTagNumber(FTag.Tag, Content, pos, h);
-  FTag.TagNumber = h.TagNumber;
-  FTag.TagNumberFits = h.TagNumberFits;
-  FUniversalTag = FTag.GetUniversalTag();
+  // The record keeps a number of up to 32 bits; a larger one only as text,
+  // which is then written even when the values are not rendered.
+  FTag.TagNumberFits = h.TagNumberFits && h.TagNumber <= 0xFFFFFFFFu;
+  FTag.TagNumber = FTag.TagNumberFits ? static_cast<std::uint32_t>(h.TagNumber) : 0;
+  if (RenderValues || !FTag.TagNumberFits) AppendTagNumber(FTag.Tag, Content, pos, h);
+  FUniversalTag = FTag.UniversalTag();
   const std::int32_t contentStart = pos + h.TagLength + h.LengthLength;
   if (h.Indefinite) {
     const std::int32_t end = FEnds->FindEnd(pos, contentStart, h.Constructed(), levelEnd);
@@ -99,7 +101,7 @@ void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDic
     return;
   }
   try {
-    switch (tag.GetUniversalTag()) {
+    switch (tag.UniversalTag()) {
       case utBoolean:
         RenderBoolean(out, contents);
         break;
@@ -166,7 +168,7 @@ std::string ContentsFault(const TASNTag& tag, Bytes contents) {
   // into a scratch text that stays small (REAL values).
   void (*render)(std::u16string&, Bytes) = nullptr;
   auto digit = [&](std::size_t i) { return contents[i] >= '0' && contents[i] <= '9'; };
-  switch (tag.GetUniversalTag()) {
+  switch (tag.UniversalTag()) {
     case utBoolean:
       return contents.size() == 1 ? std::string() : std::string("Incorrect length");
     case utBitString:
@@ -201,7 +203,7 @@ std::string ContentsFault(const TASNTag& tag, Bytes contents) {
 }
 
 bool TASNParser::RenderPrimitive() {
-  const Bytes contents = Content.subspan(FTag.Offset + FTag.HeaderLength(), FTag.Length);
+  const Bytes contents = Content.subspan(static_cast<std::size_t>(FTag.Offset + FTag.HeaderLength()), static_cast<std::size_t>(FTag.Length));
   if (FTag.TagClass == ASN1Universal) {
     const bool bitString = FUniversalTag == utBitString;
     if ((bitString || FUniversalTag == utOctetString) && PassesEncapsulationTrial(bitString)) return true;

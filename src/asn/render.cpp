@@ -17,8 +17,8 @@ namespace {
 struct BitTable {
   std::array<std::array<char16_t, 8>, 256> Bits;
   constexpr BitTable() : Bits() {
-    for (int b = 0; b < 256; ++b)
-      for (int k = 0; k < 8; ++k) Bits[b][k] = (b >> (7 - k)) & 1 ? u'1' : u'0';
+    for (std::size_t b = 0; b < 256; ++b)
+      for (std::size_t k = 0; k < 8; ++k) Bits[b][k] = (b >> (7 - k)) & 1 ? u'1' : u'0';
   }
 };
 constexpr BitTable Bits;

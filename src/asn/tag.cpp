@@ -22,12 +22,6 @@ constexpr const char16_t* UniversalNames[31] = {
 
 }  // namespace
 
-std::uint8_t TASNTag::GetUniversalTag() const {
-  // Numbers from 100 on have more than two digits: no universal type of their own.
-  if (TagClass != ASN1Universal || !TagNumberFits || TagNumber > 99) return utNone;
-  return static_cast<std::uint8_t>(TagNumber);
-}
-
 std::u16string TASNTag::GetTagClassName() const {
   switch (TagClass) {
     case ASN1Universal:
@@ -44,7 +38,7 @@ std::u16string TASNTag::GetTagClassName() const {
 
 std::u16string TASNTag::GetTagName() const {
   if (TagClass != ASN1Universal) return GetTagClassName() + u"[" + Tag + u"]";
-  std::uint8_t number = GetUniversalTag();
+  std::uint8_t number = UniversalTag();
   if (number > 30 || UniversalNames[number] == nullptr) return u"Unknown";
   return UniversalNames[number];
 }

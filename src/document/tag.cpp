@@ -90,12 +90,8 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
     e.Packed |= static_cast<std::uint32_t>(tag.TagNumber) << pkTagNumberShift;
   } else {
     e.Packed |= pkTagNumberMax << pkTagNumberShift;
-    bool fits = tag.TagNumberFits && tag.TagNumber <= std::numeric_limits<std::uint32_t>::max();
-    // The walk writes the text only for a number above 64 bits.
-    std::u16string text;
-    if (!fits && tag.TagNumberFits) text::AppendDecimal(text, tag.TagNumber);
-    if (!fits && !tag.TagNumberFits) text = tag.Tag;
-    FBigTags.emplace(index, TBigTag{std::move(text), tag.TagNumber, fits});
+    // A number above 32 bits comes only as text.
+    FBigTags.emplace(index, TBigTag{tag.TagNumberFits ? std::u16string() : tag.Tag, tag.TagNumber, tag.TagNumberFits});
   }
   FElements.PushBack(e);
   // A primitive element gets no children: it is complete as it stands.

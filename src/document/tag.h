@@ -67,7 +67,7 @@ class TTag {
   std::int32_t FullLength() const;   // 1 for an error row at an offset, else 0 for non-elements
   bool IsHex() const;
   bool Constructed() const;
-  std::uint8_t UniversalTag() const;  // GetUniversalTag; 255 for non-elements
+  std::uint8_t UniversalTag() const;  // the record's UniversalTag; 255 for non-elements
   // The element's index in its document (as asn::IElementTree counts), or
   // asn::NoElement for the other rows.
   std::uint32_t ElementIndex() const;

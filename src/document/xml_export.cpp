@@ -191,7 +191,7 @@ void TDecodedDocument::WriteTag(TTag tag, IXmlLineSink& strList, std::int32_t le
       return;
     }
     asn::TASNTag record = node.ASNTag();
-    std::uint8_t universal = record.GetUniversalTag();
+    std::uint8_t universal = record.UniversalTag();
     line.assign(u"<").append(elementName(node));
     AppendAttribute(line, u"TagClass", std::int64_t{record.TagClass});
     AppendAttribute(line, u"TagNumber", record.Tag);

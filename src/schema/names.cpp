@@ -1022,4 +1022,41 @@ std::string TagText(std::uint32_t code) {
   return std::string("[") + Classes[code >> 30] + std::to_string(number) + "]";
 }
 
+const TTypeNode* TNames::SoleFit(std::uint32_t element) const {
+  if (FTree == nullptr || element >= FTree->ElementCount()) return nullptr;
+  TMatcher matcher(*this, *FTree, FBytes);
+  const asn::TElementHeader h = FTree->Header(element);
+  const TTypeNode* found = nullptr;
+  for (std::uint32_t c = 0; c < TopLevelCount; ++c) {
+    const TTopLevel& top = TopLevel[c];
+    if (top.LabelCount == 0 || !Accepts(top.Type, h) || ShallowFit(*FTree, element, top.Type) != TFit::fFull) continue;
+    if (matcher.Trial(element, top.Type, TrialBudget).Departed) continue;
+    if (found != nullptr) return nullptr;
+    found = &Types[top.Type];
+  }
+  return found;
+}
+
+std::string_view PemLabel(const TNames& names, std::uint32_t element) {
+  // By the type's name: the schemas specialise a type for where it stands (the
+  // ContentInfo of a PKCS#12 authSafe knows its content), and each such node
+  // is still that type.
+  const TTypeNode* node = names.TypeNode(element);
+  if (node == nullptr) node = names.SoleFit(element);
+  if (node != nullptr) {
+    const std::string_view name = Str(node->Name);
+    for (std::uint32_t i = 0; i < TopLevelCount; ++i)
+      if (TopLevel[i].LabelCount > 0 && Str(Types[TopLevel[i].Type].Name) == name)
+        return Str(PemLabels[TopLevel[i].FirstLabel]);
+  }
+  return "ASN1 DATA";
+}
+
+std::string_view PemLabel(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::uint32_t element,
+                          std::string_view pemLabel) {
+  TNames names;
+  names.Build(tree, bytes, pemLabel);
+  return PemLabel(names, element);
+}
+
 }  // namespace schema

@@ -75,6 +75,10 @@ class TNames {
   // The schema's node for a named element (for the element inside an EXPLICIT
   // tag, the inner type's); nullptr for an unnamed one.
   const tables::TTypeNode* TypeNode(std::uint32_t element) const;
+  // For an element left unnamed: the one top-level type with a PEM label whose
+  // schema it fits whole, however common its shape (a bare RSA key is nothing
+  // but INTEGERs); nullptr when none or several do.
+  const tables::TTypeNode* SoleFit(std::uint32_t element) const;
   // Whether element is an OCTET STRING or BIT STRING whose type says it holds
   // no DER (a digest, a signature, key material): what it encapsulates is
   // not structure.
@@ -200,5 +204,14 @@ std::string ExpectedText(std::uint32_t type);
 std::string TagText(std::uint32_t code);
 // A tag's code, 0xFFFFFFFF for a number too large to be one.
 std::uint32_t TagCode(const asn::TElementHeader& h);
+
+// The PEM label for element's encoding: the first label of the top-level type
+// the matcher gave it (CERTIFICATE, X509 CRL, PKCS7 ...); "ASN1 DATA" for an
+// element of no type that has one.
+std::string_view PemLabel(const TNames& names, std::uint32_t element);
+// The same from names built here over tree (pemLabel as for Build), for a
+// caller whose own names may be off.
+std::string_view PemLabel(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::uint32_t element,
+                          std::string_view pemLabel = {});
 
 }  // namespace schema

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "asn/element_tree.h"
-#include "asn/pem_label.h"
 #include "io/files.h"
+#include "schema/names.h"
 #include "settings/lang.h"
 #include "settings/text.h"
 #include "text/ascii.h"
@@ -52,7 +52,7 @@ void TMainForm::CopyAsBase64() {
 void TMainForm::CopyAsPem() {
   const TTag element = ElementOfRow(FTreeVT.FocusedNode());
   if (!element.IsValid()) return;
-  const char* label = asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex());
+  const std::string_view label = schema::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex(), FDoc->PemLabel());
   WriteClipboard(Widened(text::PemBlock(label, ElementEncoding(element))));
 }
 
@@ -159,7 +159,7 @@ void TMainForm::SaveElementAs() {
   const std::span<const std::uint8_t> encoding = ElementEncoding(element);
   std::string bytes;
   if (filterIndex == PemFilter)
-    bytes = text::PemBlock(asn::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex()), encoding);
+    bytes = text::PemBlock(schema::PemLabel(FDoc->Elements(), *Bytes(), element.ElementIndex(), FDoc->PemLabel()), encoding);
   else
     bytes.assign(encoding.begin(), encoding.end());
   try {

@@ -16,18 +16,8 @@ class TParsedTree final : public IElementTree {
     TASNParser parser;
     std::vector<std::uint32_t> open{NoElement};
     auto add = [&](const TASNTag& tag) {
-      TElementHeader h;
-      h.TagClass = tag.TagClass;
-      h.TagNumber = static_cast<std::uint32_t>(tag.TagNumber);
-      h.TagNumberFits = tag.TagNumberFits && tag.TagNumber <= 0xFFFFFFFFu;
-      h.Constructed = tag.Constructed;
-      h.Encapsulates = tag.Encapsulates;
-      h.Offset = tag.Offset;
-      h.TagLength = tag.TagLength;
-      h.LengthLength = tag.LengthLength;
-      h.Length = tag.Length;
       const auto index = static_cast<std::uint32_t>(FHeaders.size());
-      FHeaders.push_back(h);
+      FHeaders.push_back(tag);  // the header part of the record
       FParents.push_back(open.back());
       FChildren.emplace_back();
       (open.back() == NoElement ? FTop : FChildren[open.back()]).push_back(index);

@@ -36,11 +36,11 @@ TEST(TagName, NamesByClassAndNumber) {
     t.TagClass = c.Class;
     t.Tag = c.Tag;
     const std::string digits = test::U8(t.Tag);
-    t.TagNumberFits = digits.size() < 20;
-    if (t.TagNumberFits) t.TagNumber = std::stoull(digits);
+    t.TagNumberFits = digits.size() < 20 && std::stoull(digits) <= 0xFFFFFFFFu;
+    if (t.TagNumberFits) t.TagNumber = static_cast<std::uint32_t>(std::stoull(digits));
     SCOPED_TRACE(digits);
     EXPECT_EQ(test::U8(t.GetTagName()), c.Name);
-    EXPECT_EQ(t.GetUniversalTag(), c.Universal);
+    EXPECT_EQ(t.UniversalTag(), c.Universal);
   }
 }
 
@@ -56,8 +56,11 @@ TEST(TagName, ParserKeepsTheNumberBesideItsText) {
       {"1F 05 00", "5", true, 5, "NULL"},
       {"1F 81 00 00", "128", true, 128, "Unknown"},
       {"5F 81 48 00", "200", true, 200, "APPLICATION[200]"},
-      // 2^63 - 1 needs nine octets of seven bits; 2^70 needs eleven and no longer fits.
-      {"1F FF FF FF FF FF FF FF FF 7F 00", "9223372036854775807", true, 9223372036854775807u, "Unknown"},
+      // The record keeps up to 32 bits: 2^32 - 1 fits, 2^32 and above only as text,
+      // 2^63 - 1 in nine octets of seven bits, 2^70 in eleven.
+      {"1F 8F FF FF FF 7F 00", "4294967295", true, 4294967295u, "Unknown"},
+      {"1F 90 80 80 80 00 00", "4294967296", false, 0, "Unknown"},
+      {"1F FF FF FF FF FF FF FF FF 7F 00", "9223372036854775807", false, 0, "Unknown"},
       {"1F 81 80 80 80 80 80 80 80 80 80 00 00", "1180591620717411303424", false, 0, "Unknown"},
   };
   for (const auto& c : cases) {

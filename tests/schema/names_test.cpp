@@ -23,18 +23,8 @@ class TWalkedTree final : public asn::IElementTree {
     asn::TASNParser parser;
     std::vector<std::uint32_t> open{asn::NoElement};
     auto add = [&](const asn::TASNTag& tag) {
-      asn::TElementHeader h;
-      h.TagClass = tag.TagClass;
-      h.TagNumberFits = tag.TagNumberFits && tag.TagNumber <= 0xFFFFFFFFu;
-      h.TagNumber = h.TagNumberFits ? static_cast<std::uint32_t>(tag.TagNumber) : 0;
-      h.Constructed = tag.Constructed;
-      h.Encapsulates = tag.Encapsulates;
-      h.Offset = tag.Offset;
-      h.TagLength = tag.TagLength;
-      h.LengthLength = tag.LengthLength;
-      h.Length = tag.Length;
       const std::uint32_t index = static_cast<std::uint32_t>(FHeaders.size());
-      FHeaders.push_back(h);
+      FHeaders.push_back(tag);  // the header part of the record
       FParents.push_back(open.back());
       FChildren.emplace_back();
       (open.back() == asn::NoElement ? FTop : FChildren[open.back()]).push_back(index);
@@ -549,6 +539,39 @@ TEST(SchemaNames, UnknownStructuresStayUnnamed) {
   schema::TNames names;
   names.Build(tree, deep);
   EXPECT_LT(names.NamedCount(), 10u);
+}
+
+// The PEM label of an element is its type's first label, found by the type's
+// name where the schemas specialise it (a PKCS#12 authSafe's ContentInfo), by
+// the one type it fits for a shape the matcher leaves unnamed (a bare RSA
+// key), and the generic one for a type without a label of its own.
+TEST(SchemaNames, PemLabelFromTheRecognisedType) {
+  const struct {
+    const char* Input;
+    std::int32_t Offset;
+    const char* Label;
+  } rows[] = {
+      {"samples/cert.der", 0, "CERTIFICATE"},
+      {"samples/cert.der", 320, "RSA PUBLIC KEY"},  // subjectPublicKey's contents
+      {"samples/cert.der", 4, "ASN1 DATA"},         // the TBSCertificate
+      {"samples/crl.der", 0, "X509 CRL"},
+      {"samples/csr.der", 0, "CERTIFICATE REQUEST"},
+      {"samples/cms-stream.der", 0, "PKCS7"},  // indefinite lengths, end-of-contents among the children
+      {"samples/bundle.p12", 0, "PKCS12"},
+      {"samples/bundle.p12", 7, "PKCS7"},
+      {"samples/rsa-key.der", 0, "RSA PRIVATE KEY"},
+      {"samples/ec-key.der", 0, "EC PRIVATE KEY"},
+      {"samples/ec-key.der", 39, "EC PARAMETERS"},
+      {"samples/p7-signed.der", 43, "ASN1 DATA"},  // EncapsulatedContentInfo, not a ContentInfo
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.Input) + " @" + std::to_string(row.Offset));
+    const std::vector<std::uint8_t> bytes = ReadInput(row.Input);
+    const TWalkedTree tree(bytes);
+    const std::uint32_t element = tree.At(row.Offset);
+    ASSERT_NE(element, asn::NoElement);
+    EXPECT_EQ(schema::PemLabel(tree, bytes, element), row.Label);
+  }
 }
 
 }  // namespace
