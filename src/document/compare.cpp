@@ -120,7 +120,10 @@ class TSide {
   }
 
   Bytes Contents(const asn::TElementHeader& h) const {
-    return All.subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(), static_cast<std::size_t>(h.Length));
+    return All.subspan(static_cast<std::size_t>(h.Offset + h.HeaderLength()), static_cast<std::size_t>(h.Length));
+  }
+  Bytes TagOctets(const asn::TElementHeader& h) const {
+    return All.subspan(static_cast<std::size_t>(h.Offset), static_cast<std::size_t>(h.TagLength));
   }
   Bytes Encoding(const asn::TElementHeader& h) const {
     return All.subspan(static_cast<std::size_t>(h.Offset), static_cast<std::size_t>(h.FullLength()));
@@ -445,7 +448,7 @@ void TComparer::ComparePair(const TOp& pair) {
   bool reordered = false;
   if (pair.Equal) MatchEqualChildren(a, b, frame);
   else MatchChildren(a, b, frame, reordered);
-  const bool headerDiffers = !Equal(FA.All.subspan(ha.Offset, ha.TagLength), FB.All.subspan(hb.Offset, hb.TagLength)) ||
+  const bool headerDiffers = !Equal(FA.TagOctets(ha), FB.TagOctets(hb)) ||
                              FA.LengthForm(ha) != FB.LengthForm(hb);
   if (FOptions.Encodings && (headerDiffers || reordered)) {
     frame.Placeholder = FResult.size();

@@ -206,7 +206,7 @@ const schema::TTypedValue* TDecodedDocument::TypedValue(TTag tag) const {
     // A constructed element has no value of its own; its length may be the indefinite form's.
     const std::span<const std::uint8_t> contents =
         h.Constructed ? std::span<const std::uint8_t>()
-                      : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset) + h.HeaderLength(),
+                      : std::span<const std::uint8_t>(*FBytes).subspan(static_cast<std::size_t>(h.Offset + h.HeaderLength()),
                                                                        static_cast<std::size_t>(h.Length));
     FTyped.Typed = schema::RenderTypedValue(FTyped.Value, *FTyped.Type, FTyped.Opaque, h, contents,
                                             FElements.SpaceInHex(), FElements.OIDDictionary());

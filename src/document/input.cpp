@@ -35,7 +35,7 @@ std::string PcreMessage(int code) {
   PCRE2_UCHAR buffer[256];
   int length = pcre2_get_error_message(code, buffer, sizeof buffer / sizeof buffer[0]);
   if (length < 0) return "error " + std::to_string(code);
-  return text::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
+  return text::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(length)));
 }
 
 struct TCodeDeleter {

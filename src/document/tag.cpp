@@ -400,7 +400,7 @@ std::int32_t TTag::TagChildsStart() const {
 }
 
 TTag TTag::TagChild(std::int32_t index) const {
-  if (FSlot == SlotRoot) return FDoc->Element(FDoc->FTopLevel[index]);
+  if (FSlot == SlotRoot) return FDoc->Element(FDoc->FTopLevel[static_cast<std::size_t>(index)]);
   return FDoc->Element(FDoc->ChildOf(FIndex, static_cast<std::uint32_t>(index)));
 }
 
