@@ -296,7 +296,8 @@ class TMainForm {
   // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
   // Focuses the next (or previous) row whose name, text or bytes contain
-  // searchString; false, with nothing changed, when none does.
+  // searchString, as the finder (finder.h) answers from the focused row; false,
+  // with nothing changed, when none does.
   bool Find(const std::u16string& searchString, bool backwards);
 
   TMainMenu& MainMenu() { return FMainMenu; }
@@ -357,8 +358,8 @@ class TMainForm {
   // The About command.
   void ShowAbout();
 
-  // ---- DER checks (main_checks.cpp). With Settings.DerChecks off there are no
-  // findings, and nothing below shows anywhere.
+  // ---- DER checks (main_checks.cpp, findings_display.h). With Settings.DerChecks
+  // off there are no findings, and nothing below shows anywhere.
   // The findings of the document FillTrees last showed, in document order;
   // runs the checks first when they are still idle work.
   const std::vector<asn::TDerFinding>& DerFindings() {
@@ -383,7 +384,7 @@ class TMainForm {
   // round; beeps when there is none.
   void NextProblem();
 
-  // ---- Element toolbox (main_toolbox.cpp)
+  // ---- Element toolbox (main_toolbox.cpp; what it makes of an element in toolbox.h)
   // The element a row stands for: itself, or the element its attribute, error
   // or problem row belongs to; invalid for a top-level error row and no row.
   TTag ElementOfRow(TNodeId node) const;

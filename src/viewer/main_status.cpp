@@ -52,8 +52,6 @@ int TMainForm::StatusTextWidth(const std::u16string& text) const {
   return FPlatform.Display.TextWidth(text, FStatusBarFontName, FStatusBarFontSize);
 }
 
-std::u16string TMainForm::DerStatusText() const { return FDoc->DerStatusText(settings::GetLangTextById); }
-
 void TMainForm::UpdateMainStatusBar() {
   char16_t separator = FPlatform.System.ThousandsSeparator();
   FMainStatusBar[0].Text = settings::GetLangTextById(602) + u": " + Grouped(Root().GetTagChildsCount(), separator);
