@@ -23,6 +23,7 @@
 #include "viewer/commands.h"
 #include "viewer/controller.h"
 #include "viewer/document.h"
+#include "viewer/document_stack.h"
 #include "viewer/element_dialogs.h"
 #include "viewer/tag.h"
 #include "viewer/view.h"
@@ -424,10 +425,10 @@ class TMainForm {
   // expanded rows and scroll position; beeps when there is none.
   void GoBack();
   // Documents under the shown one: 0 while the file's own document is shown.
-  std::size_t OpenedDepth() const { return FOpened.size(); }
+  std::size_t OpenedDepth() const { return FOpened.Depth(); }
   // Where the shown document lies ("Certificate at offset 1234 of chain.p7b");
   // empty for the file's own document.
-  const std::u16string& Location() const { return FLocation; }
+  const std::u16string& Location() const { return FOpened.Location(); }
 
   // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
   // Builds the viewer once its window exists: settings, captions, the file and
@@ -501,26 +502,12 @@ class TMainForm {
   settings::IDialogRunner* FDialogRunner = nullptr;
   TViewerController FController{*this};
   std::unique_ptr<TDecodedDocument> FDoc;
-  // What the structure tree showed, to show it again: rows as index paths from the top.
-  struct TTreeViewState {
-    std::vector<std::vector<std::uint32_t>> Expanded;  // shown expanded rows, in document order
-    std::vector<std::uint32_t> Focused;                // empty: none
-    int FocusedColumn = 0;
-    std::int64_t OffsetY = 0;
-  };
-  struct TOpenedFrame {
-    std::unique_ptr<TDecodedDocument> Document;
-    TTreeViewState View;
-    std::u16string Location;
-  };
-  std::vector<TOpenedFrame> FOpened;  // the file's own document first
-  std::u16string FLocation;
+  // The documents the shown one was opened from.
+  TDocumentStack FOpened;
   // An empty document decoded like the window's, clearing the views when it clears.
   std::unique_ptr<TDecodedDocument> MakeDocument();
   // Back to the file's own document, the stack dropped; nothing while it is shown.
   void CloseOpened();
-  TTreeViewState SaveTreeView();
-  void RestoreTreeView(const TTreeViewState& state);
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;
