@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -111,14 +112,14 @@ void ParseAsn(benchmark::State& state, const TInput& input, bool names = true) {
   double rssBefore = PeakRssMiB();
   platform::fake::TFakePlatform fake;
   auto form = std::make_unique<viewer::TMainForm>(fake.Platform);
-  form->Settings().FieldNames = names;
+  Probe(*form).Settings().FieldNames = names;
   for (auto _ : state) {
-    form->RunCaptured([&] { form->ParseASN(input.Bytes); });
-    benchmark::DoNotOptimize(form->TagsCount());
+    Probe(*form).RunCaptured([&] { Probe(*form).ParseASN(input.Bytes); });
+    benchmark::DoNotOptimize(Probe(*form).TagsCount());
   }
-  std::int64_t elements = form->TagsCount();
-  std::int64_t rows = CountRows(form->Root());
-  double documentBytes = static_cast<double>(form->Document().Elements().MemoryUsed());
+  std::int64_t elements = Probe(*form).TagsCount();
+  std::int64_t rows = CountRows(Probe(*form).Root());
+  double documentBytes = static_cast<double>(Probe(*form).Document().Elements().MemoryUsed());
   state.SetLabel(input.Label);
   state.counters["elements"] = static_cast<double>(elements);
   state.counters["rows"] = static_cast<double>(rows);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -36,10 +37,10 @@ TWindow* Window() {
     if (bytes->empty()) return std::unique_ptr<TWindow>();
     auto w = std::make_unique<TWindow>();
     w->Form = std::make_unique<viewer::TMainForm>(w->Fake.Platform);
-    w->Form->ApplySettings();
-    w->Form->RunCaptured([&] { w->Form->ParseASN(bytes); });
-    w->Form->FillTrees();
-    w->Form->TreeVT().SetClientSize(400, 600);
+    Probe(*w->Form).ApplySettings();
+    Probe(*w->Form).RunCaptured([&] { Probe(*w->Form).ParseASN(bytes); });
+    Probe(*w->Form).FillTrees();
+    Probe(*w->Form).TreeVT().SetClientSize(400, 600);
     return w;
   }();
   return window.get();
@@ -52,15 +53,15 @@ void FindNowhere(benchmark::State& state, const std::u16string& text, bool backw
     return;
   }
   viewer::TMainForm& form = *w->Form;
-  form.TreeVT().SetFocusedNode(viewer::NoNode);
+  Probe(form).TreeVT().SetFocusedNode(viewer::NoNode);
   bool found = false;
   for (auto _ : state) {
     found = form.Find(text, backwards);
     benchmark::DoNotOptimize(found);
   }
   if (found) state.SkipWithError("the text was found; the walk did not cover the tree");
-  state.counters["tree_rows"] = static_cast<double>(form.TreeVT().AllocatedRowCount());
-  state.counters["elements"] = form.TagsCount();
+  state.counters["tree_rows"] = static_cast<double>(Probe(form).TreeVT().AllocatedRowCount());
+  state.counters["elements"] = Probe(form).TagsCount();
 }
 
 void BM_FindTextNowhere(benchmark::State& state) { FindNowhere(state, u"no such text here", false); }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -60,15 +61,15 @@ viewer::TBytes Zeros(bool wrapped) {
 void FindZeros(benchmark::State& state, bool wrapped, const std::u16string& text, bool there) {
   platform::fake::TFakePlatform fake;
   viewer::TMainForm form(fake.Platform);
-  form.ApplySettings();
-  form.RunCaptured([&] { form.ParseASN(Zeros(wrapped)); });
-  form.FillTrees();
-  form.TreeVT().SetClientSize(400, 600);
+  Probe(form).ApplySettings();
+  Probe(form).RunCaptured([&] { Probe(form).ParseASN(Zeros(wrapped)); });
+  Probe(form).FillTrees();
+  Probe(form).TreeVT().SetClientSize(400, 600);
   const double document = StatusBytes("VmRSS");
   double peak = 0;
   bool found = false;
   for (auto _ : state) {
-    form.TreeVT().SetFocusedNode(viewer::NoNode);
+    Probe(form).TreeVT().SetFocusedNode(viewer::NoNode);
     state.PauseTiming();
     const bool reset = ResetPeak();
     state.ResumeTiming();

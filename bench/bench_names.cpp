@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -56,11 +57,11 @@ void Parse(benchmark::State& state, const std::string& name, bool names) {
   platform::fake::TFakePlatform fake;
   for (auto _ : state) {
     viewer::TMainForm form(fake.Platform);
-    form.Settings().FieldNames = names;
-    form.ParseASN(bytes);
+    Probe(form).Settings().FieldNames = names;
+    Probe(form).ParseASN(bytes);
     state.PauseTiming();  // counting names them all
-    state.counters["named"] = form.Names().NamedCount();
-    state.counters["elements"] = form.Document().Elements().ElementCount();
+    state.counters["named"] = Probe(form).Names().NamedCount();
+    state.counters["elements"] = Probe(form).Document().Elements().ElementCount();
     state.ResumeTiming();
   }
 }
@@ -74,11 +75,11 @@ void MatchOnly(benchmark::State& state, const std::string& name, bool all) {
   }
   platform::fake::TFakePlatform fake;
   viewer::TMainForm form(fake.Platform);
-  form.Settings().FieldNames = false;
-  form.ParseASN(bytes);
+  Probe(form).Settings().FieldNames = false;
+  Probe(form).ParseASN(bytes);
   schema::TNames names;
   for (auto _ : state) {
-    names.Build(form.Document().Elements(), *bytes);
+    names.Build(Probe(form).Document().Elements(), *bytes);
     if (all) names.NameAll();
     benchmark::DoNotOptimize(names.IsNamed(0));
   }
@@ -92,10 +93,10 @@ void AllPaths(benchmark::State& state, const std::string& name) {
   }
   platform::fake::TFakePlatform fake;
   viewer::TMainForm form(fake.Platform);
-  form.ParseASN(bytes);
-  const schema::TNames& names = form.Names();
+  Probe(form).ParseASN(bytes);
+  const schema::TNames& names = Probe(form).Names();
   names.NameAll();
-  const viewer::TDocument& document = form.Document().Elements();
+  const viewer::TDocument& document = Probe(form).Document().Elements();
   for (auto _ : state) {
     std::vector<std::size_t> lengths(document.ElementCount());
     std::vector<std::uint32_t> children(document.ElementCount());

@@ -14,6 +14,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/recording_canvas.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -63,18 +64,18 @@ TWindow* Window() {
   auto w = std::make_unique<TWindow>();
   w->Form = std::make_unique<viewer::TMainForm>(w->Fake.Platform);
   viewer::TMainForm& form = *w->Form;
-  form.ApplySettings();
-  form.RunCaptured([&] { form.ParseASN(bytes); });
-  form.FillTrees();
-  form.Resize(1280, 800);
+  Probe(form).ApplySettings();
+  Probe(form).RunCaptured([&] { Probe(form).ParseASN(bytes); });
+  Probe(form).FillTrees();
+  Probe(form).Resize(1280, 800);
   // CertificateList, then tbsCertList, then revokedCertificates.
-  viewer::VirtualTree& tree = form.TreeVT();
+  viewer::VirtualTree& tree = Probe(form).TreeVT();
   TNodeId revoked = Widest(tree, Widest(tree, tree.GetFirst()));
   if (revoked == NoNode) return nullptr;
   w->Siblings = tree.ChildCount(revoked);
   w->Middle = tree.Child(revoked, w->Siblings / 2);
   tree.ScrollIntoView(w->Middle, /*center=*/true);
-  form.ScrollTo(TView::vwHex2, form.Hex2VT().TotalHeight() / 2);
+  Probe(form).ScrollTo(TView::vwHex2, Probe(form).Hex2VT().TotalHeight() / 2);
   window = std::move(w);
   return window.get();
 }
@@ -86,13 +87,13 @@ void PaintView(benchmark::State& state, TView view) {
     return;
   }
   viewer::TMainForm& form = *w->Form;
-  const viewer::VirtualTree& tree = view == TView::vwTree ? form.TreeVT() : view == TView::vwHex1 ? form.Hex1VT() : form.Hex2VT();
+  const viewer::VirtualTree& tree = view == TView::vwTree ? Probe(form).TreeVT() : view == TView::vwHex1 ? Probe(form).Hex1VT() : Probe(form).Hex2VT();
   viewer::TRect all{0, 0, tree.ClientWidth(), tree.ClientHeight()};
   platform::fake::TRecordingCanvas canvas;
   std::size_t calls = 0;
   for (auto _ : state) {
     canvas.Clear();
-    form.Paint(view, canvas, all);
+    Probe(form).Paint(view, canvas, all);
     calls = canvas.Calls.size();
     benchmark::DoNotOptimize(canvas.Calls.data());
   }
@@ -114,7 +115,7 @@ void BM_RowAtAndTopMiddleOfCrl(benchmark::State& state) {
     state.SkipWithError((BigInput("crl.der") + " is missing; run bench/big-inputs.sh").c_str());
     return;
   }
-  viewer::VirtualTree& tree = w->Form->TreeVT();
+  viewer::VirtualTree& tree = Probe(*w->Form).TreeVT();
   for (auto _ : state) {
     TNodeId node = tree.GetNodeAt(0);
     benchmark::DoNotOptimize(tree.NodeTop(node));
@@ -124,7 +125,7 @@ void BM_RowAtAndTopMiddleOfCrl(benchmark::State& state) {
 // The rows of 16 entries in the middle of the revoked list, fully expanded
 // (serial numbers, dates, reason codes, their extensions and attribute rows).
 std::vector<TNodeId> MiddleEntryRows(TWindow& w) {
-  viewer::VirtualTree& tree = w.Form->TreeVT();
+  viewer::VirtualTree& tree = Probe(*w.Form).TreeVT();
   std::vector<TNodeId> rows;
   const TNodeId revoked = tree.Parent(w.Middle);
   const std::uint32_t middle = tree.Index(w.Middle);
@@ -146,14 +147,14 @@ void BM_ValueTextsOfEntriesMiddleOfCrl(benchmark::State& state) {
     return;
   }
   viewer::TMainForm& form = *w->Form;
-  viewer::VirtualTree& tree = form.TreeVT();
+  viewer::VirtualTree& tree = Probe(form).TreeVT();
   const std::vector<TNodeId> rows = MiddleEntryRows(*w);
   std::size_t characters = 0;
   for (auto _ : state) {
     characters = 0;
     for (TNodeId row : rows) {
-      characters += form.TreeVTGetText(tree, row, -1, viewer::TTextType::ttStatic).size();
-      benchmark::DoNotOptimize(form.TreeVTPaintText(tree, row, -1, viewer::TTextType::ttStatic));
+      characters += Probe(form).TreeVTGetText(tree, row, -1, viewer::TTextType::ttStatic).size();
+      benchmark::DoNotOptimize(Probe(form).TreeVTPaintText(tree, row, -1, viewer::TTextType::ttStatic));
     }
   }
   state.counters["rows"] = static_cast<double>(rows.size());
@@ -168,7 +169,7 @@ void BM_PaintTreeExpandedEntriesMiddleOfCrl(benchmark::State& state) {
     return;
   }
   MiddleEntryRows(*w);
-  w->Form->TreeVT().ScrollIntoView(w->Middle, /*center=*/false);
+  Probe(*w->Form).TreeVT().ScrollIntoView(w->Middle, /*center=*/false);
   PaintView(state, TView::vwTree);
 }
 

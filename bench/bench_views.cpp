@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -44,28 +45,28 @@ TWindow* Window(const char* file) {
   auto w = std::make_unique<TWindow>();
   w->Name = name;
   w->Form = std::make_unique<viewer::TMainForm>(w->Fake.Platform);
-  w->Form->ApplySettings();
-  w->Form->RunCaptured([&] { w->Form->ParseASN(bytes); });
-  w->Form->TreeVT().SetClientSize(400, 600);
-  w->Form->Hex1VT().SetClientSize(200, 600);
-  w->Form->Hex2VT().SetClientSize(100, 600);
+  Probe(*w->Form).ApplySettings();
+  Probe(*w->Form).RunCaptured([&] { Probe(*w->Form).ParseASN(bytes); });
+  Probe(*w->Form).TreeVT().SetClientSize(400, 600);
+  Probe(*w->Form).Hex1VT().SetClientSize(200, 600);
+  Probe(*w->Form).Hex2VT().SetClientSize(100, 600);
   windows.push_back(std::move(w));
   return windows.back().get();
 }
 
 void Report(benchmark::State& state, TWindow& w) {
   viewer::TMainForm& form = *w.Form;
-  double document = static_cast<double>(form.Document().Elements().MemoryUsed());
-  double tree = static_cast<double>(form.TreeVT().MemoryBytes());
-  double rows = static_cast<double>(form.TreeVT().AllocatedRowCount());
+  double document = static_cast<double>(Probe(form).Document().Elements().MemoryUsed());
+  double tree = static_cast<double>(Probe(form).TreeVT().MemoryBytes());
+  double rows = static_cast<double>(Probe(form).TreeVT().AllocatedRowCount());
   state.SetLabel(w.Name);
   state.counters["doc_MiB"] = document / (1024.0 * 1024.0);
   state.counters["tree_rows"] = rows;
   state.counters["tree_MiB"] = tree / (1024.0 * 1024.0);
   state.counters["tree_bytes_per_row"] = rows > 0 ? tree / rows : 0.0;
   state.counters["tree_share_of_doc"] = tree / document;
-  state.counters["hex_rows"] = form.Hex1VT().RootNodeCount();
-  state.counters["hex_views_bytes"] = static_cast<double>(form.Hex1VT().MemoryBytes() + form.Hex2VT().MemoryBytes());
+  state.counters["hex_rows"] = Probe(form).Hex1VT().RootNodeCount();
+  state.counters["hex_views_bytes"] = static_cast<double>(Probe(form).Hex1VT().MemoryBytes() + Probe(form).Hex2VT().MemoryBytes());
 }
 
 TWindow* Need(benchmark::State& state, const char* file) {
@@ -77,14 +78,14 @@ TWindow* Need(benchmark::State& state, const char* file) {
 void BM_FillTreesCrl(benchmark::State& state) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
-  for (auto _ : state) w->Form->FillTrees();
+  for (auto _ : state) Probe(*w->Form).FillTrees();
   Report(state, *w);
 }
 BENCHMARK(BM_FillTreesCrl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Where in the CRL a byte lies: 300 bytes in, the middle, 300 bytes before the end.
 std::int32_t CrlOffset(const TWindow& w, int where) {
-  auto size = static_cast<std::int32_t>(w.Form->Bytes()->size());
+  auto size = static_cast<std::int32_t>(Probe(*w.Form).Bytes()->size());
   return where == 0 ? 300 : where == 1 ? size / 2 : size - 300;
 }
 
@@ -97,9 +98,9 @@ void BM_GetNodeByOffsetFreshCrl(benchmark::State& state, int where) {
   std::int32_t offset = CrlOffset(*w, where);
   for (auto _ : state) {
     state.PauseTiming();
-    w->Form->FillTrees();
+    Probe(*w->Form).FillTrees();
     state.ResumeTiming();
-    benchmark::DoNotOptimize(w->Form->GetNodeByOffset(offset));
+    benchmark::DoNotOptimize(Probe(*w->Form).GetNodeByOffset(offset));
   }
   Report(state, *w);
 }
@@ -112,14 +113,14 @@ BENCHMARK_CAPTURE(BM_GetNodeByOffsetFreshCrl, end, 2)->Unit(benchmark::kMillisec
 void BM_GetNodeByOffsetCrl(benchmark::State& state, int where) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
-  w->Form->FillTrees();
+  Probe(*w->Form).FillTrees();
   std::int32_t offset = CrlOffset(*w, where);
-  w->Form->GetNodeByOffset(offset);
+  Probe(*w->Form).GetNodeByOffset(offset);
   std::int32_t step = 0;
   for (auto _ : state) {
     step = (step + 4096) % (1 << 20);
     std::int32_t at = where == 2 ? offset - step : offset + step;
-    benchmark::DoNotOptimize(w->Form->GetNodeByOffset(at));
+    benchmark::DoNotOptimize(Probe(*w->Form).GetNodeByOffset(at));
   }
   Report(state, *w);
 }
@@ -129,9 +130,9 @@ BENCHMARK_CAPTURE(BM_GetNodeByOffsetCrl, end, 2)->Unit(benchmark::kMicrosecond);
 
 // The entry of the revoked list holding the middle byte, shown and centred.
 viewer::TNodeId MiddleEntry(TWindow& w) {
-  viewer::VirtualTree& tree = w.Form->TreeVT();
-  w.Form->FillTrees();
-  viewer::TNodeId node = w.Form->GetNodeByOffset(CrlOffset(w, 1));
+  viewer::VirtualTree& tree = Probe(*w.Form).TreeVT();
+  Probe(*w.Form).FillTrees();
+  viewer::TNodeId node = Probe(*w.Form).GetNodeByOffset(CrlOffset(w, 1));
   while (node != viewer::NoNode && tree.ChildCount(tree.Parent(node)) < 100000) node = tree.Parent(node);
   if (node != viewer::NoNode) tree.ScrollIntoView(node, /*center=*/true);
   return node;
@@ -144,11 +145,11 @@ void BM_NodeTopMiddleCrl(benchmark::State& state) {
   viewer::TNodeId entry = MiddleEntry(*w);
   if (entry == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
   for (auto _ : state) {
-    benchmark::DoNotOptimize(w->Form->TreeVT().NodeTop(entry));
-    benchmark::DoNotOptimize(w->Form->TreeVT().GetDisplayRect(entry));
+    benchmark::DoNotOptimize(Probe(*w->Form).TreeVT().NodeTop(entry));
+    benchmark::DoNotOptimize(Probe(*w->Form).TreeVT().GetDisplayRect(entry));
   }
   Report(state, *w);
-  state.counters["index"] = w->Form->TreeVT().Index(entry);
+  state.counters["index"] = Probe(*w->Form).TreeVT().Index(entry);
 }
 BENCHMARK(BM_NodeTopMiddleCrl)->Unit(benchmark::kMicrosecond);
 
@@ -157,8 +158,8 @@ void BM_GetNodeAtMiddleCrl(benchmark::State& state) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
   if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
-  int y = w->Form->TreeVT().ClientHeight() / 2;
-  for (auto _ : state) benchmark::DoNotOptimize(w->Form->TreeVT().GetNodeAt(y));
+  int y = Probe(*w->Form).TreeVT().ClientHeight() / 2;
+  for (auto _ : state) benchmark::DoNotOptimize(Probe(*w->Form).TreeVT().GetNodeAt(y));
   Report(state, *w);
 }
 BENCHMARK(BM_GetNodeAtMiddleCrl)->Unit(benchmark::kMicrosecond);
@@ -169,7 +170,7 @@ void BM_PaintRowsMiddleCrl(benchmark::State& state) {
   TWindow* w = Need(state, "crl.der");
   if (w == nullptr) return;
   if (MiddleEntry(*w) == viewer::NoNode) return state.SkipWithError("no entry with 100,000 siblings");
-  viewer::VirtualTree& tree = w->Form->TreeVT();
+  viewer::VirtualTree& tree = Probe(*w->Form).TreeVT();
   for (auto _ : state) {
     viewer::TNodeId node = tree.GetNodeAt(0);
     for (int i = 1; i < 34 && node != viewer::NoNode; ++i) node = tree.GetNextVisible(node);
@@ -187,10 +188,10 @@ void BM_WalkEveryRowCrl(benchmark::State& state) {
   std::int64_t visited = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    w->Form->FillTrees();
+    Probe(*w->Form).FillTrees();
     state.ResumeTiming();
     visited = 0;
-    for (viewer::TNodeId n = w->Form->TreeVT().GetFirst(); n != viewer::NoNode; n = w->Form->TreeVT().GetNext(n))
+    for (viewer::TNodeId n = Probe(*w->Form).TreeVT().GetFirst(); n != viewer::NoNode; n = Probe(*w->Form).TreeVT().GetNext(n))
       ++visited;
   }
   Report(state, *w);
@@ -202,7 +203,7 @@ BENCHMARK(BM_WalkEveryRowCrl)->Unit(benchmark::kMillisecond)->Iterations(2);
 void BM_FillHexTreeCertificates(benchmark::State& state) {
   TWindow* w = Need(state, "certs.der");
   if (w == nullptr) return;
-  for (auto _ : state) w->Form->FillHexTree();
+  for (auto _ : state) Probe(*w->Form).FillHexTree();
   Report(state, *w);
 }
 BENCHMARK(BM_FillHexTreeCertificates)->Unit(benchmark::kMillisecond)->Iterations(3);

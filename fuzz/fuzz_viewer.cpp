@@ -19,6 +19,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/recording_canvas.h"
+#include "../tests/viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace {
@@ -83,13 +84,13 @@ viewer::TRect ViewRect(const viewer::TWindowLayout& layout, TView view) {
 }
 
 void CheckState(viewer::TMainForm& form) {
-  viewer::TNodeId focused = form.TreeVT().FocusedNode();
-  Require(focused == viewer::NoNode || form.TreeVT().Exists(focused));
-  const viewer::THexSelection& sel = form.HexSel();
-  auto size = static_cast<std::int64_t>(form.Bytes()->size());
+  viewer::TNodeId focused = Probe(form).TreeVT().FocusedNode();
+  Require(focused == viewer::NoNode || Probe(form).TreeVT().Exists(focused));
+  const viewer::THexSelection& sel = Probe(form).HexSel();
+  auto size = static_cast<std::int64_t>(Probe(form).Bytes()->size());
   Require(sel == viewer::THexSelection{} || (sel.First >= 0 && sel.First <= sel.Last && sel.Last < size));
   for (TView view : {TView::vwTree, TView::vwHex1, TView::vwHex2}) {
-    viewer::TScrollInfo info = form.ScrollInfo(view);
+    viewer::TScrollInfo info = Probe(form).ScrollInfo(view);
     Require(info.Position >= 0 && info.Position <= std::max<std::int64_t>(0, info.Max - info.Page));
   }
 }
@@ -97,14 +98,14 @@ void CheckState(viewer::TMainForm& form) {
 void PaintAll(viewer::TMainForm& form, TReader& in) {
   platform::fake::TRecordingCanvas canvas;
   for (TView view : Views) {
-    viewer::TRect placed = ViewRect(form.Layout(), view);
+    viewer::TRect placed = ViewRect(Probe(form).Layout(), view);
     viewer::TRect whole{0, 0, placed.Width(), placed.Height()};
     // The whole view, then a part picked by the input, partly outside it perhaps.
     int left = in.Byte() * 4 - 40, top = in.Byte() * 4 - 40;
     viewer::TRect part{left, top, left + in.Byte() * 3, top + in.Byte() * 3};
     for (const viewer::TRect& update : {whole, part}) {
       canvas.Clear();
-      form.Paint(view, canvas, update);
+      Probe(form).Paint(view, canvas, update);
       Require(canvas.ClipDepth() == 0);
       Require(canvas.FirstOutside(update) == nullptr);
       Require(canvas.FirstMissing(update) == nullptr);
@@ -115,13 +116,13 @@ void PaintAll(viewer::TMainForm& form, TReader& in) {
 void Act(viewer::TMainForm& form, platform::fake::TFakePlatform& fake, TReader& in) {
   std::uint8_t op = in.Byte() % 10;
   TView view = Views[in.Byte() % 5];
-  viewer::TRect placed = ViewRect(form.Layout(), view);
+  viewer::TRect placed = ViewRect(Probe(form).Layout(), view);
   auto coordinate = [&](int extent) { return static_cast<int>(in.Word() % (extent + 40)) - 20; };
   switch (op) {
     case 0: {
       std::uint8_t key = in.Byte();
       std::uint8_t mods = in.Byte();
-      form.KeyDown({Keys[key % std::size(Keys)], (mods & 1) != 0, (mods & 2) != 0, (mods & 4) != 0});
+      Probe(form).KeyDown({Keys[key % std::size(Keys)], (mods & 1) != 0, (mods & 2) != 0, (mods & 4) != 0});
       break;
     }
     case 1:
@@ -131,19 +132,19 @@ void Act(viewer::TMainForm& form, platform::fake::TFakePlatform& fake, TReader& 
       event.Y = coordinate(placed.Height());
       event.Button = static_cast<viewer::TMouseButton>(in.Byte() % 3);
       if (op == 1)
-        form.MouseDown(view, event);
+        Probe(form).MouseDown(view, event);
       else
-        form.MouseDoubleClick(view, event);
-      form.MouseUp(view, event);
+        Probe(form).MouseDoubleClick(view, event);
+      Probe(form).MouseUp(view, event);
       break;
     }
-    case 3: form.MouseWheel(view, static_cast<std::int8_t>(in.Byte()) * 20, false, false); break;
-    case 4: form.ScrollTo(view, in.Long()); break;
-    case 5: form.Resize(in.Word() % 2000, in.Word() % 1200); break;
+    case 3: Probe(form).MouseWheel(view, static_cast<std::int8_t>(in.Byte()) * 20, false, false); break;
+    case 4: Probe(form).ScrollTo(view, in.Long()); break;
+    case 5: Probe(form).Resize(in.Word() % 2000, in.Word() % 1200); break;
     case 6: {
       int tag = 101 + in.Byte() % 15;
-      form.MainMenuPopup();
-      form.MainMenuClick(tag);
+      Probe(form).MainMenuPopup();
+      Probe(form).MainMenuClick(tag);
       break;
     }
     case 7: {
@@ -154,11 +155,11 @@ void Act(viewer::TMainForm& form, platform::fake::TFakePlatform& fake, TReader& 
     }
     case 8: {
       std::uint8_t which = in.Byte();
-      if (which & 1) form.Settings().FontSize = 5 + which / 2 % 12;
-      if (which & 2) form.Settings().Hex.FontSize = 5 + which / 4 % 12;
-      if (which & 4) form.Settings().Hex.StringSize = (which & 8) ? 16 : 8;
-      if (which & 16) form.Settings().Indent = which / 32 * 6;
-      form.ApplySettings();
+      if (which & 1) Probe(form).Settings().FontSize = 5 + which / 2 % 12;
+      if (which & 2) Probe(form).Settings().Hex.FontSize = 5 + which / 4 % 12;
+      if (which & 4) Probe(form).Settings().Hex.StringSize = (which & 8) ? 16 : 8;
+      if (which & 16) Probe(form).Settings().Indent = which / 32 * 6;
+      Probe(form).ApplySettings();
       break;
     }
     case 9: fake.Clipboard.Text = (in.Byte() & 1) ? u"30 03 02 01 05" : u"MAMCAQU="; break;
@@ -187,24 +188,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::fake::TFakePlatform fake;
   TCheckingEvents events;
   viewer::TMainForm form(fake.Platform, file.u16string());
-  form.SetEvents(&events);
-  form.ApplySettings();
-  form.Resize(800, 500);
+  Probe(form).SetEvents(&events);
+  Probe(form).ApplySettings();
+  Probe(form).Resize(800, 500);
   try {
-    form.LoadFile();
+    Probe(form).LoadFile();
   } catch (const std::exception&) {
     return 0;
   }
-  form.FillTrees();
+  Probe(form).FillTrees();
   TReader in(data + 2 + fileSize, size - 2 - fileSize);
   PaintAll(form, in);
   // What a front-end does once the screen is painted: the DER checks.
-  if (form.HasIdleWork()) form.RunIdleWork();
+  if (Probe(form).HasIdleWork()) Probe(form).RunIdleWork();
   for (int steps = 0; !in.AtEnd() && steps < 64; ++steps) {
     Act(form, fake, in);
     CheckState(form);
     PaintAll(form, in);
-    if (form.HasIdleWork()) form.RunIdleWork();
+    if (Probe(form).HasIdleWork()) Probe(form).RunIdleWork();
   }
   return 0;
 }

@@ -90,7 +90,7 @@ THandle TListPlugin::Load(THandle listerWin, const std::u16string& fileName, con
 
 THandle TListPlugin::CreateViewer(THandle listerWin, const std::u16string& fileName) {
   auto form = std::make_unique<viewer::TMainForm>(FPlatform, fileName);
-  form->Document().OIDDictionary = &FOIDDictionary;
+  form->UseOIDDictionary(&FOIDDictionary);
   std::unique_ptr<IViewerWindow> window = FWindows.NewWindow(*form);
   // Until the viewer owns the window, a failed Create is cleaned up here.
   try {

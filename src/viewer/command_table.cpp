@@ -20,86 +20,6 @@ constexpr TKeyBinding Host(std::uint16_t key, TKeyMods mods = kmAny) {
 
 constexpr TKeyMods ShiftCtrl = kmShift | kmCtrl;
 
-// Menu items top to bottom. Expand tree and Collapse tree are the tree control's
-// own Shift+Ctrl+keypad keys; binding them here makes them reach the same
-// handler as the menu items.
-constexpr TCommand Commands[] = {
-    {"mnCopyVal", 101, false, u"Ctrl+C", {Tree('C', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
-     &TF::CopyValue, "copy the value of the focused row"},
-    {"mnCopyName", 102, false, u"Ctrl+D", {Tree('D', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
-     &TF::CopyRow, "copy the focused row, name and value"},
-    {"mnCopyHex", 103, false, u"Ctrl+Alt+C", {Tree('C', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::CopyBytes, "copy the element's bytes as hexadecimal"},
-    {"mnCopyPath", 116, false, u"Shift+Ctrl+C", {Tree('C', ShiftCtrl)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::CopyPath, "copy the element's path (Certificate.tbsCertificate.serialNumber)"},
-    {"mnCopyBase64", 119, false, u"Ctrl+Alt+B", {Tree('B', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::CopyAsBase64, "copy the element's encoding as Base64"},
-    {"mnCopyPem", 120, false, u"Ctrl+Alt+K", {Tree('K', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::CopyAsPem, "copy the element's encoding as PEM"},
-    {"mnCopyCArray", 121, false, u"Ctrl+Alt+A", {Tree('A', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::CopyAsCArray, "copy the element's encoding as a C array"},
-    {"mnElementInfo", 122, false, u"Ctrl+Alt+I", {Tree('I', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::ShowElementInfo, "show the element's place, lengths, path and digests"},
-    {"mnSaveElementAs", 124, false, u"Shift+Ctrl+S", {Tree('S', ShiftCtrl)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::SaveElementAs, "save the element's encoding to a file, DER or PEM"},
-    // Keys no host binds; Backspace goes back in the viewer wherever the focus is.
-    {"mnOpenElement", 128, false, u"Ctrl+Enter", {Window(vk::Return, kmCtrl)}, TEnabledRule::erRowFocused,
-     TCheckedRule::crNever, &TF::OpenElement, "open the element, or what its OCTET or BIT STRING holds, as a document"},
-    {"mnBack", 129, false, u"Backspace", {Window(vk::Back)}, TEnabledRule::erOpened, TCheckedRule::crNever,
-     &TF::GoBack, "back to the document the element was opened from"},
-    // The host searches; its results come back through ListSearchTextW.
-    {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr,
-     "find a text: the host asks for it, the viewer finds it"},
-    {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
-     &TF::ExpandNode, "expand the focused element and everything below it"},
-    {"mnCollapse", 106, false, u"F2", {Tree(vk::F2)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
-     &TF::CollapseNode, "collapse the focused element and everything below it"},
-    {"mnExpandTree", 107, false, u"Shift+Ctrl+", {Tree(vk::Add, ShiftCtrl)}, TEnabledRule::erAlways,
-     TCheckedRule::crNever, &TF::ExpandTree, "expand the whole tree"},
-    {"mnCollapseTree", 108, false, u"Shift+Ctrl-", {Tree(vk::Subtract, ShiftCtrl)}, TEnabledRule::erAlways,
-     TCheckedRule::crNever, &TF::CollapseTree, "collapse the whole tree"},
-    {"mnShowAttributes", 109, true, u"A", {Window('A')}, TEnabledRule::erAlways, TCheckedRule::crShowAttributes,
-     &TF::ToggleAttributes, "show or hide the attribute rows (offset, lengths, unused bits)"},
-    {"mnShowHex", 110, false, u"H", {Window('H')}, TEnabledRule::erAlways, TCheckedRule::crHexPanelVisible,
-     &TF::ToggleHexPanel, "show or hide the hex panel"},
-    // A key neither Lister nor the other hosts' viewers bind.
-    {"mnFieldNames", 117, false, u"Shift+Ctrl+L", {Window('L', ShiftCtrl)}, TEnabledRule::erAlways,
-     TCheckedRule::crFieldNames, &TF::ToggleFieldNames,
-     "show or hide the field names (tbsCertificate, serialNumber ...)"},
-    {"mnNextProblem", 118, false, u"F8", {Window(vk::F8)}, TEnabledRule::erAlways, TCheckedRule::crNever,
-     &TF::NextProblem, "go to the next element that breaks a DER rule"},
-    {"mnGoToOffset", 123, false, u"Ctrl+G", {Window('G', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever,
-     &TF::GoToOffset, "go to the element at a byte offset"},
-    {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
-     TCheckedRule::crNever, &TF::LoadFromClipboard, "show the hexadecimal or Base64 text on the clipboard"},
-    {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload,
-     "read the file again"},
-    {"mnSaveToXML", 113, false, u"Ctrl+S", {Window('S', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever,
-     &TF::SaveToXML, "save the tree as XML"},
-    {"mnSettings", 114, true, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowSettings, ""},
-    {"mnAbout", 115, false, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowAbout, ""},
-
-    // Keys without a menu item.
-    {"", 0, false, u"", {Window('I', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ToggleIcons,
-     "show or hide the icons"},
-    {"", 0, false, u"", {Tree(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusHexGrid,
-     "move to the hex panel"},
-    {"", 0, false, u"", {Hex(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusStructureTree,
-     "move back to the structure tree"},
-    {"", 0, false, u"", {Hex(vk::Return)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::HexVTEnter,
-     "go to the element that holds the byte under the cursor"},
-    {"",
-     0,
-     false,
-     u"",
-     {Host('1'), Host('2'), Host('3'), Host('4'), Host('5'), Host('6'), Host('7'), Host('8'), Host('F'), Host('N'),
-      Host('P'), Host(vk::F3), Host(vk::Escape, kmNone)},
-     TEnabledRule::erAlways,
-     TCheckedRule::crNever,
-     nullptr,
-     "the host's own: view modes, find, next and previous file, find again, close"},
-};
-
 }  // namespace
 
 TKeyMods ModsOf(const platform::TKeyEvent& key) {
@@ -110,6 +30,89 @@ bool TKeyBinding::Matches(const platform::TKeyEvent& key, TKeyScope scope) const
   return Scope == scope && Key == key.Key && (Mods == kmAny || Mods == ModsOf(key));
 }
 
-std::span<const TCommand> CommandTable() { return Commands; }
+// Defined in here, a friend of TMainForm, so that the table may name its private handlers.
+std::span<const TCommand> CommandTable() {
+  // Menu items top to bottom. Expand tree and Collapse tree are the tree control's
+  // own Shift+Ctrl+keypad keys; binding them here makes them reach the same
+  // handler as the menu items.
+  static constexpr TCommand Commands[] = {
+      {"mnCopyVal", 101, false, u"Ctrl+C", {Tree('C', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
+       &TF::CopyValue, "copy the value of the focused row"},
+      {"mnCopyName", 102, false, u"Ctrl+D", {Tree('D', kmCtrl)}, TEnabledRule::erRowFocused, TCheckedRule::crNever,
+       &TF::CopyRow, "copy the focused row, name and value"},
+      {"mnCopyHex", 103, false, u"Ctrl+Alt+C", {Tree('C', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::CopyBytes, "copy the element's bytes as hexadecimal"},
+      {"mnCopyPath", 116, false, u"Shift+Ctrl+C", {Tree('C', ShiftCtrl)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::CopyPath, "copy the element's path (Certificate.tbsCertificate.serialNumber)"},
+      {"mnCopyBase64", 119, false, u"Ctrl+Alt+B", {Tree('B', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::CopyAsBase64, "copy the element's encoding as Base64"},
+      {"mnCopyPem", 120, false, u"Ctrl+Alt+K", {Tree('K', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::CopyAsPem, "copy the element's encoding as PEM"},
+      {"mnCopyCArray", 121, false, u"Ctrl+Alt+A", {Tree('A', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::CopyAsCArray, "copy the element's encoding as a C array"},
+      {"mnElementInfo", 122, false, u"Ctrl+Alt+I", {Tree('I', kmCtrl | kmAlt)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::ShowElementInfo, "show the element's place, lengths, path and digests"},
+      {"mnSaveElementAs", 124, false, u"Shift+Ctrl+S", {Tree('S', ShiftCtrl)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::SaveElementAs, "save the element's encoding to a file, DER or PEM"},
+      // Keys no host binds; Backspace goes back in the viewer wherever the focus is.
+      {"mnOpenElement", 128, false, u"Ctrl+Enter", {Window(vk::Return, kmCtrl)}, TEnabledRule::erRowFocused,
+       TCheckedRule::crNever, &TF::OpenElement,
+       "open the element, or what its OCTET or BIT STRING holds, as a document"},
+      {"mnBack", 129, false, u"Backspace", {Window(vk::Back)}, TEnabledRule::erOpened, TCheckedRule::crNever,
+       &TF::GoBack, "back to the document the element was opened from"},
+      // The host searches; its results come back through ListSearchTextW.
+      {"mnSearch", 104, false, u"F7", {Host(vk::F7)}, TEnabledRule::erAlways, TCheckedRule::crNever, nullptr,
+       "find a text: the host asks for it, the viewer finds it"},
+      {"mnExpand", 105, false, u"F4", {Tree(vk::F4)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
+       &TF::ExpandNode, "expand the focused element and everything below it"},
+      {"mnCollapse", 106, false, u"F2", {Tree(vk::F2)}, TEnabledRule::erFocusedHasChildren, TCheckedRule::crNever,
+       &TF::CollapseNode, "collapse the focused element and everything below it"},
+      {"mnExpandTree", 107, false, u"Shift+Ctrl+", {Tree(vk::Add, ShiftCtrl)}, TEnabledRule::erAlways,
+       TCheckedRule::crNever, &TF::ExpandTree, "expand the whole tree"},
+      {"mnCollapseTree", 108, false, u"Shift+Ctrl-", {Tree(vk::Subtract, ShiftCtrl)}, TEnabledRule::erAlways,
+       TCheckedRule::crNever, &TF::CollapseTree, "collapse the whole tree"},
+      {"mnShowAttributes", 109, true, u"A", {Window('A')}, TEnabledRule::erAlways, TCheckedRule::crShowAttributes,
+       &TF::ToggleAttributes, "show or hide the attribute rows (offset, lengths, unused bits)"},
+      {"mnShowHex", 110, false, u"H", {Window('H')}, TEnabledRule::erAlways, TCheckedRule::crHexPanelVisible,
+       &TF::ToggleHexPanel, "show or hide the hex panel"},
+      // A key neither Lister nor the other hosts' viewers bind.
+      {"mnFieldNames", 117, false, u"Shift+Ctrl+L", {Window('L', ShiftCtrl)}, TEnabledRule::erAlways,
+       TCheckedRule::crFieldNames, &TF::ToggleFieldNames,
+       "show or hide the field names (tbsCertificate, serialNumber ...)"},
+      {"mnNextProblem", 118, false, u"F8", {Window(vk::F8)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+       &TF::NextProblem, "go to the next element that breaks a DER rule"},
+      {"mnGoToOffset", 123, false, u"Ctrl+G", {Window('G', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+       &TF::GoToOffset, "go to the element at a byte offset"},
+      {"mnLoadFromClipboard", 111, true, u"Ctrl+V", {Window('V', kmCtrl)}, TEnabledRule::erAlways,
+       TCheckedRule::crNever, &TF::LoadFromClipboard, "show the hexadecimal or Base64 text on the clipboard"},
+      {"mnReload", 112, false, u"F5", {Window(vk::F5)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::Reload,
+       "read the file again"},
+      {"mnSaveToXML", 113, false, u"Ctrl+S", {Window('S', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever,
+       &TF::SaveToXML, "save the tree as XML"},
+      {"mnSettings", 114, true, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowSettings, ""},
+      {"mnAbout", 115, false, u"", {}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ShowAbout, ""},
+
+      // Keys without a menu item.
+      {"", 0, false, u"", {Window('I', kmCtrl)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::ToggleIcons,
+       "show or hide the icons"},
+      {"", 0, false, u"", {Tree(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusHexGrid,
+       "move to the hex panel"},
+      {"", 0, false, u"", {Hex(vk::Tab)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::FocusStructureTree,
+       "move back to the structure tree"},
+      {"", 0, false, u"", {Hex(vk::Return)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::HexVTEnter,
+       "go to the element that holds the byte under the cursor"},
+      {"",
+       0,
+       false,
+       u"",
+       {Host('1'), Host('2'), Host('3'), Host('4'), Host('5'), Host('6'), Host('7'), Host('8'), Host('F'), Host('N'),
+        Host('P'), Host(vk::F3), Host(vk::Escape, kmNone)},
+       TEnabledRule::erAlways,
+       TCheckedRule::crNever,
+       nullptr,
+       "the host's own: view modes, find, next and previous file, find again, close"},
+  };
+  return Commands;
+}
 
 }  // namespace viewer

@@ -1,6 +1,6 @@
-// TMainForm, the viewer window: its document, where the document comes from,
-// the views that show it and the commands that act on it. The class is split
-// across several .cpp files by concern; this header lists them per section.
+// TMainForm, the viewer window: its document, the views and the commands, split
+// across several .cpp files by concern (listed per section). Public is what the
+// plug-in calls; a front-end goes through the controller, tests through a probe.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,7 @@
 #include "viewer/command_table.h"
 #include "viewer/commands.h"
 #include "viewer/controller.h"
+#include "viewer/document_stack.h"
 #include "viewer/element_dialogs.h"
 #include "viewer/view.h"
 #include "viewer/virtual_tree.h"
@@ -113,19 +114,121 @@ enum class TTreeExpansion { teAll, teFirstRow, teNone };
 // Documents of fewer elements than this are expanded completely when shown.
 inline constexpr std::int32_t FullExpansionLimit = 10000;
 
+namespace test {
+class TMainFormProbe;
+}
+
 class TMainForm {
  public:
   explicit TMainForm(platform::TPlatform& platform, std::u16string fileName = {});
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
+  // What a front-end sees of this viewer.
+  TViewerController& Controller() { return FController; }
+  // The OID names the plug-in loaded, for this and every document the window opens.
+  void UseOIDDictionary(const asn::TOIDDictionary* dictionary) { FDoc->OIDDictionary = dictionary; }
+  // Drops the document, and with it the views' rows, before the window goes.
+  void ClearTree() { FDoc->ClearTree(); }
+
+  // ---- Lifecycle (main_lifecycle.cpp)
+  // Builds the viewer once its window exists: settings, captions, the file and
+  // the views. False, with the views left unfilled, when the file yields no
+  // document (the plug-in declines the file); throws what LoadFile throws for a
+  // file that cannot be read.
+  [[nodiscard]] bool FormCreate();
+  // The window has just been shown: the structure tree takes the keys and the
+  // three trees repaint from the model.
+  void FormShow();
+  // The window is closing: settings saved, then the structure tree drops its
+  // rows so that none refers to a node while the document goes.
+  void FormClose();
+
+  // Rows the wheel moves per notch.
+  static constexpr int WheelRows = 3;
+  // Status bars' height, and their panels' text margin.
+  static constexpr int StatusBarHeight = 20;
+  static constexpr int PanelMargin = 2;
+
+  // ---- Search, DER checks and the element toolbox: commands and queries the
+  // plug-in and the tests call, public while they move to parts of their own.
+  // Focuses the next (or previous) row whose name, text or bytes contain
+  // searchString, as the finder (finder.h) answers from the focused row; false,
+  // with nothing changed, when none does.
+  bool Find(const std::u16string& searchString, bool backwards);
+
+  // ---- DER checks (main_checks.cpp, findings_display.h). With Settings.DerChecks
+  // off there are no findings, and nothing below shows anywhere.
+  // The findings of the document FillTrees last showed, in document order;
+  // runs the checks first when they are still idle work.
+  const std::vector<asn::TDerFinding>& DerFindings() {
+    RunIdleWork();
+    return FDoc->DerFindings();
+  }
+  // The findings of an element row as the tree shows them (none while the
+  // checks are idle work); empty for every other row.
+  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const { return FDoc->FindingsOf(tag); }
+  // The finding a problem row shows, or null when node is not a problem row.
+  // An element's problem rows follow all its other child rows, one a finding,
+  // shown while attribute rows are.
+  const asn::TDerFinding* ProblemAt(TNodeId node) const;
+  // Problem rows among the tree children of tag.
+  std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
+  // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the
+  // checks off and while they are idle work.
+  std::u16string DerStatusText() const;
+  // A problem row's caption ("DER:") or value (what is wrong).
+  std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType) const;
+  // Focuses the next element with a finding after the focused row, wrapping
+  // round; beeps when there is none.
+  void NextProblem();
+
+  // ---- Element toolbox (main_toolbox.cpp; what it makes of an element in toolbox.h)
+  // The element a row stands for: itself, or the element its attribute, error
+  // or problem row belongs to; invalid for a top-level error row and no row.
+  TTag ElementOfRow(TNodeId node) const;
+  // The element's whole encoding in Bytes.
+  std::span<const std::uint8_t> ElementEncoding(TTag element) const { return FDoc->ElementEncoding(element); }
+  // The focused row's element to the clipboard; nothing without a focused row.
+  void CopyAsBase64();
+  void CopyAsPem();
+  void CopyAsCArray();
+  // What Element info shows for element: where it sits, its path and the
+  // digests of its whole encoding and of its content.
+  TElementInfo ElementInfoOf(TTag element);
+  // Element info on the focused row's element, through DialogRunner.
+  void ShowElementInfo();
+  // The element holding byte offset focused in the structure tree and the byte
+  // focused in the hex grids; false, with nothing changed, outside Bytes.
+  bool FocusOffset(std::int32_t offset);
+  // Goes to the offset text names (see ParseOffsetText). A bad or out-of-range
+  // entry is shown in a message box, changes nothing and is returned; empty
+  // when it went there.
+  std::u16string GoToOffsetText(const std::u16string& text);
+  // The Go to offset dialog, through DialogRunner.
+  void GoToOffset();
+  // The focused row's element to a file the user chooses, as DER or PEM by the
+  // chosen filter, written atomically; a failure is shown in a message box and
+  // leaves an existing file as it was.
+  void SaveElementAs();
+  // The file name offered: the document's name, the element's offset, ".der".
+  std::u16string ProposedElementName(TTag element) const;
+
+ private:
+  // The controller forwards to the members below; the command table names
+  // their handlers; tests look in through the probe.
+  friend class TViewerController;
+  friend std::span<const TCommand> CommandTable();
+  friend class test::TMainFormProbe;
+  // What the settings dialog changes through (main_options.cpp).
+  class TSettingsTarget;
+
+  // What every part below works with: the platform, the settings, the document.
   platform::TPlatform& Platform() const { return FPlatform; }
   // The viewer's own settings; a change shows once ApplySettings (or the
   // command it belongs to) has run.
   settings::TSettings& Settings() { return FSettings; }
   const settings::TSettings& Settings() const { return FSettings; }
-  // What a front-end sees of this viewer.
-  TViewerController& Controller() { return FController; }
   // ---- Document (document.h; its hand-over to the views in main_document.cpp).
   // The window shows one document, decoded with its Settings; these forward to it.
   TDecodedDocument& Document() { return *FDoc; }
@@ -141,7 +244,6 @@ class TMainForm {
   // Clearing the document also clears the views and HexSel.
   void ParseASN(TBytes s) { FDoc->ParseASN(std::move(s)); }
   void RunCaptured(const std::function<void()>& step) { FDoc->RunCaptured(step); }
-  void ClearTree() { FDoc->ClearTree(); }
 
   // ---- Field names (main_names.cpp)
   void BuildNames() { FDoc->BuildNames(); }
@@ -275,11 +377,6 @@ class TMainForm {
   void MouseDoubleClick(TView view, const TMouseEvent& event);
   // delta in wheel units, 120 per notch, positive away from the user.
   void MouseWheel(TView view, int delta, bool shift, bool ctrl);
-  // Rows the wheel moves per notch.
-  static constexpr int WheelRows = 3;
-  // Status bars' height, and their panels' text margin.
-  static constexpr int StatusBarHeight = 20;
-  static constexpr int PanelMargin = 2;
 
   // Row geometry and hit-testing, shared by the painters and the mouse
   // (main_paint.cpp). Client coordinates of the view.
@@ -295,10 +392,6 @@ class TMainForm {
 
   // ---- Commands, keys and search (command_table.cpp, main_commands.cpp, main_keys.cpp,
   // main_find.cpp, main_menu.cpp)
-  // Focuses the next (or previous) row whose name, text or bytes contain
-  // searchString, as the finder (finder.h) answers from the focused row; false,
-  // with nothing changed, when none does.
-  bool Find(const std::u16string& searchString, bool backwards);
 
   TMainMenu& MainMenu() { return FMainMenu; }
   const TMainMenu& MainMenu() const { return FMainMenu; }
@@ -358,63 +451,6 @@ class TMainForm {
   // The About command.
   void ShowAbout();
 
-  // ---- DER checks (main_checks.cpp, findings_display.h). With Settings.DerChecks
-  // off there are no findings, and nothing below shows anywhere.
-  // The findings of the document FillTrees last showed, in document order;
-  // runs the checks first when they are still idle work.
-  const std::vector<asn::TDerFinding>& DerFindings() {
-    RunIdleWork();
-    return FDoc->DerFindings();
-  }
-  // The findings of an element row as the tree shows them (none while the
-  // checks are idle work); empty for every other row.
-  std::span<const asn::TDerFinding> FindingsOf(TTag tag) const { return FDoc->FindingsOf(tag); }
-  // The finding a problem row shows, or null when node is not a problem row.
-  // An element's problem rows follow all its other child rows, one a finding,
-  // shown while attribute rows are.
-  const asn::TDerFinding* ProblemAt(TNodeId node) const;
-  // Problem rows among the tree children of tag.
-  std::uint32_t ProblemRowCount(TTag tag) const { return static_cast<std::uint32_t>(FindingsOf(tag).size()); }
-  // "DER", "BER (6 indefinite lengths)" or "3 DER problems"; empty with the
-  // checks off and while they are idle work.
-  std::u16string DerStatusText() const;
-  // A problem row's caption ("DER:") or value (what is wrong).
-  std::u16string ProblemRowText(const asn::TDerFinding& finding, TTextType textType) const;
-  // Focuses the next element with a finding after the focused row, wrapping
-  // round; beeps when there is none.
-  void NextProblem();
-
-  // ---- Element toolbox (main_toolbox.cpp; what it makes of an element in toolbox.h)
-  // The element a row stands for: itself, or the element its attribute, error
-  // or problem row belongs to; invalid for a top-level error row and no row.
-  TTag ElementOfRow(TNodeId node) const;
-  // The element's whole encoding in Bytes.
-  std::span<const std::uint8_t> ElementEncoding(TTag element) const { return FDoc->ElementEncoding(element); }
-  // The focused row's element to the clipboard; nothing without a focused row.
-  void CopyAsBase64();
-  void CopyAsPem();
-  void CopyAsCArray();
-  // What Element info shows for element: where it sits, its path and the
-  // digests of its whole encoding and of its content.
-  TElementInfo ElementInfoOf(TTag element);
-  // Element info on the focused row's element, through DialogRunner.
-  void ShowElementInfo();
-  // The element holding byte offset focused in the structure tree and the byte
-  // focused in the hex grids; false, with nothing changed, outside Bytes.
-  bool FocusOffset(std::int32_t offset);
-  // Goes to the offset text names (see ParseOffsetText). A bad or out-of-range
-  // entry is shown in a message box, changes nothing and is returned; empty
-  // when it went there.
-  std::u16string GoToOffsetText(const std::u16string& text);
-  // The Go to offset dialog, through DialogRunner.
-  void GoToOffset();
-  // The focused row's element to a file the user chooses, as DER or PEM by the
-  // chosen filter, written atomically; a failure is shown in a message box and
-  // leaves an existing file as it was.
-  void SaveElementAs();
-  // The file name offered: the document's name, the element's offset, ".der".
-  std::u16string ProposedElementName(TTag element) const;
-
   // ---- Opened elements (main_open.cpp). An element opens as a document of its
   // own in the same window; the documents it was opened from wait on a stack.
   // The focused row's element as a document: the decoded contents of an OCTET
@@ -425,28 +461,15 @@ class TMainForm {
   // expanded rows and scroll position; beeps when there is none.
   void GoBack();
   // Documents under the shown one: 0 while the file's own document is shown.
-  std::size_t OpenedDepth() const { return FOpened.size(); }
+  std::size_t OpenedDepth() const { return FOpened.Depth(); }
   // Where the shown document lies ("Certificate at offset 1234 of chain.p7b");
   // empty for the file's own document.
-  const std::u16string& Location() const { return FLocation; }
+  const std::u16string& Location() const { return FOpened.Location(); }
 
-  // ---- Lifecycle (main_lifecycle.cpp, main_settings.cpp)
-  // Builds the viewer once its window exists: settings, captions, the file and
-  // the views. False, with the views left unfilled, when the file yields no
-  // document (the plug-in declines the file); throws what LoadFile throws for a
-  // file that cannot be read.
-  [[nodiscard]] bool FormCreate();
-  // The window has just been shown: the structure tree takes the keys and the
-  // three trees repaint from the model.
-  void FormShow();
-  // The window is closing: settings saved, then the structure tree drops its
-  // rows so that none refers to a node while the document goes.
-  void FormClose();
-  // Settings from and to the INI file; failures fall back or are skipped silently.
+  // Settings from and to the INI file (main_settings.cpp); failures fall back or are skipped silently.
   void LoadSettings();
   void SaveSettings();
 
- private:
   // Handlers the trees, keys and commands call (wired in ConnectViews and the
   // command table), and the steps of filling and laying out the views.
   // The focused row's path into the main status bar's last panel.
@@ -502,26 +525,12 @@ class TMainForm {
   settings::IDialogRunner* FDialogRunner = nullptr;
   TViewerController FController{*this};
   std::unique_ptr<TDecodedDocument> FDoc;
-  // What the structure tree showed, to show it again: rows as index paths from the top.
-  struct TTreeViewState {
-    std::vector<std::vector<std::uint32_t>> Expanded;  // shown expanded rows, in document order
-    std::vector<std::uint32_t> Focused;                // empty: none
-    int FocusedColumn = 0;
-    std::int64_t OffsetY = 0;
-  };
-  struct TOpenedFrame {
-    std::unique_ptr<TDecodedDocument> Document;
-    TTreeViewState View;
-    std::u16string Location;
-  };
-  std::vector<TOpenedFrame> FOpened;  // the file's own document first
-  std::u16string FLocation;
+  // The documents the shown one was opened from.
+  TDocumentStack FOpened;
   // An empty document decoded like the window's, clearing the views when it clears.
   std::unique_ptr<TDecodedDocument> MakeDocument();
   // Back to the file's own document, the stack dropped; nothing while it is shown.
   void CloseOpened();
-  TTreeViewState SaveTreeView();
-  void RestoreTreeView(const TTreeViewState& state);
   TWindowLayout FLayout;
   int FClientWidth = 0;
   int FClientHeight = 0;

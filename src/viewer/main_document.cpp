@@ -60,10 +60,10 @@ void TMainForm::ShowDerFindings() {
     // An element at fault gains problem rows after its other children: rows
     // whose children exist are asked again, which rebuilds the blocks that
     // grow, and the tree is put back as it stood (expanded rows, focus, scroll).
-    const TTreeViewState state = SaveTreeView();
+    const TTreeViewState state = SaveTreeView(FTreeVT);
     FTreeVT.BeginUpdate();
     FTreeVT.ReinitAll();
-    RestoreTreeView(state);
+    RestoreTreeView(FTreeVT, state);
     // The marks of the elements at fault, and of their octets.
     FTreeVT.Invalidate();
     FTreeVT.EndUpdate();
@@ -81,8 +81,7 @@ void TMainForm::LoadFromClipboard() {
     return;
   }
   ClearViews();
-  FOpened.clear();
-  FLocation.clear();
+  FOpened.Clear();
   FDoc = std::move(loaded);
   FillTrees();
 }

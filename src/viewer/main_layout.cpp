@@ -3,17 +3,11 @@
 #include <algorithm>
 
 #include "viewer/main.h"
+#include "viewer/window_layout.h"
 
 namespace viewer {
 
 namespace {
-
-// The structure tree needs its bar when its rows do not fit its height; the
-// bar's rectangle is never empty when it is needed, which the check for a
-// change of need relies on.
-bool NeedsScrollBar(const VirtualTree& tree, int right, int bottom, int scrollBar) {
-  return scrollBar > 0 && right > scrollBar && bottom > 0 && tree.TotalHeight() > bottom;
-}
 
 int ScrollIndex(TView view) { return view == TView::vwTree ? 0 : view == TView::vwHex1 ? 1 : 2; }
 
@@ -83,8 +77,8 @@ void TMainForm::ViewInvalidated(TView view, VirtualTree& tree, TNodeId node) {
 void TMainForm::CheckScroll(TView view) {
   // The structure tree's bar takes room from the tree when it appears.
   if (view == TView::vwTree) {
-    bool need = NeedsScrollBar(FTreeVT, FLayout.MainStatus.Right, FLayout.MainStatus.Top,
-                               FPlatform.Display.VerticalScrollBarWidth());
+    bool need = TreeNeedsScrollBar(FTreeVT.TotalHeight(), FLayout.MainStatus.Right, FLayout.MainStatus.Top,
+                                   FPlatform.Display.VerticalScrollBarWidth());
     if (need == FLayout.TreeScrollBar.IsEmpty()) UpdateLayout();
   }
   if (FEvents == nullptr) return;
@@ -129,35 +123,16 @@ void TMainForm::Resize(int clientWidth, int clientHeight) {
 }
 
 void TMainForm::UpdateLayout() {
-  const int width = FClientWidth;
-  const int height = FClientHeight;
-  const int bar = std::min(StatusBarHeight, height);
-  const int scrollBar = FPlatform.Display.VerticalScrollBarWidth();
-  TWindowLayout layout;
-  layout.HexVisible = FHexPanelVisible;
-  int treeRight = width;
-  if (FHexPanelVisible) {
-    int left = std::max(0, width - FHexPanelWidth);
-    layout.HexPanel = {left, 0, width, height};
-    // Inside the one-pixel border.
-    TRect inner{std::min(left + 1, width), std::min(1, height), std::max(left, width - 1), std::max(0, height - 1)};
-    int gridsBottom = std::max(inner.Top, inner.Bottom - bar);
-    int hex1Right = std::min(inner.Right, inner.Left + FHex1VTWidth);
-    int barLeft = std::max(hex1Right, inner.Right - scrollBar);
-    layout.Hex1 = {inner.Left, inner.Top, hex1Right, gridsBottom};
-    layout.Hex2 = {hex1Right, inner.Top, barLeft, gridsBottom};
-    layout.HexScrollBar = {barLeft, inner.Top, inner.Right, gridsBottom};
-    layout.HexStatus = {inner.Left, gridsBottom, inner.Right, inner.Bottom};
-    treeRight = left;
-  }
-  int treeBottom = height - bar;
-  layout.MainStatus = {0, treeBottom, treeRight, height};
-  layout.Tree = {0, 0, treeRight, treeBottom};
-  // The bar is needed when the rows do not fit the tree's height.
-  if (NeedsScrollBar(FTreeVT, treeRight, treeBottom, scrollBar)) {
-    layout.TreeScrollBar = {treeRight - scrollBar, 0, treeRight, treeBottom};
-    layout.Tree.Right = treeRight - scrollBar;
-  }
+  TLayoutInput input;
+  input.ClientWidth = FClientWidth;
+  input.ClientHeight = FClientHeight;
+  input.HexVisible = FHexPanelVisible;
+  input.HexPanelWidth = FHexPanelWidth;
+  input.Hex1Width = FHex1VTWidth;
+  input.ScrollBarWidth = FPlatform.Display.VerticalScrollBarWidth();
+  input.StatusBarHeight = StatusBarHeight;
+  input.TreeHeight = FTreeVT.TotalHeight();
+  const TWindowLayout layout = LayOutWindow(input);
 
   // Stored first: the trees' repaints on resizing check the bar against it.
   bool changed = layout != FLayout;

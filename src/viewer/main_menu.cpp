@@ -55,7 +55,7 @@ bool TMainForm::CommandEnabled(const TCommand& command) const {
     case TEnabledRule::erAlways: return true;
     case TEnabledRule::erRowFocused: return focused != NoNode;
     case TEnabledRule::erFocusedHasChildren: return focused != NoNode && FTreeVT.HasChildren(focused);
-    case TEnabledRule::erOpened: return !FOpened.empty();
+    case TEnabledRule::erOpened: return FOpened.Depth() > 0;
   }
   return true;
 }

@@ -7,9 +7,7 @@
 
 namespace viewer {
 
-namespace {
-
-class TSettingsTarget final : public settings::ISettingsTarget {
+class TMainForm::TSettingsTarget final : public settings::ISettingsTarget {
  public:
   explicit TSettingsTarget(TMainForm& form) : FForm(form) {}
 
@@ -72,8 +70,6 @@ class TSettingsTarget final : public settings::ISettingsTarget {
     look.FocusedSelectionColor = color;
   }
 };
-
-}  // namespace
 
 void TMainForm::ShowSettings() {
   if (!FDialogRunner) return;

@@ -61,7 +61,7 @@ void TMainForm::UpdateMainStatusBar() {
   FMainStatusBar[3].Text = FromBase64() ? u"base64" : u"";
   // Where the document came from: the clipboard, or the element it was opened from.
   TStatusPanel& source = FMainStatusBar[4];
-  source.Text = !FLocation.empty() ? FLocation : FromClipboard() ? settings::GetLangTextById(604) : u"";
+  source.Text = !FOpened.Location().empty() ? FOpened.Location() : FromClipboard() ? settings::GetLangTextById(604) : u"";
   source.Width = std::max(SourcePanelWidth, FPlatform.Display.BoldTextWidth(source.Text, FStatusBarFontName,
                                                                            FStatusBarFontSize) + 2 * PanelMargin + 1);
   TStatusPanel& verdict = FMainStatusBar[5];

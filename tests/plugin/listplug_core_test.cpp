@@ -106,10 +106,10 @@ TEST_F(ListPlugin, LoadShowsASampleInAChildOfTheListerWindow) {
   EXPECT_EQ(FWindows.Log, (TWindowLog{"create 100 in 20816", "show 100"}));
   ASSERT_EQ(FPlugin->Viewers().Count(), 1u);
   viewer::TMainForm& form = Form(handle);
-  EXPECT_TRUE(form.FromBase64());
-  EXPECT_EQ(form.Root().GetTagChildsCount(), 1);
-  EXPECT_GT(form.TreeVT().RootNodeCount(), 0u);
-  EXPECT_EQ(form.HexSel(), viewer::THexSelection{});
+  EXPECT_TRUE(Probe(form).FromBase64());
+  EXPECT_EQ(Probe(form).Root().GetTagChildsCount(), 1);
+  EXPECT_GT(Probe(form).TreeVT().RootNodeCount(), 0u);
+  EXPECT_EQ(Probe(form).HexSel(), viewer::THexSelection{});
 }
 
 TEST_F(ListPlugin, EachViewerReadsTheSettingsFileAnew) {
@@ -117,8 +117,8 @@ TEST_F(ListPlugin, EachViewerReadsTheSettingsFileAnew) {
   THandle first = Load(SamplesDir / "cert.der");
   WriteBytes(IniPath(), "[Main]\nFontSize=12\n");
   THandle second = Load(SamplesDir / "cert.der");
-  EXPECT_EQ(Form(first).Settings().FontSize, 14);
-  EXPECT_EQ(Form(second).Settings().FontSize, 12);
+  EXPECT_EQ(Probe(Form(first)).Settings().FontSize, 14);
+  EXPECT_EQ(Probe(Form(second)).Settings().FontSize, 12);
 }
 
 TEST_F(ListPlugin, DeclinedFilesLeaveNoWindowNoViewerAndNoSettings) {
@@ -171,7 +171,7 @@ TEST_F(ListPlugin, ATruncatedSecondElementStillOpensWithAFatalErrorRow) {
   WriteBytes(FModuleDir / "cut.der", std::string("\x30\x03\x02\x01\x05\x30\x05\x02\x01", 9));
   THandle handle = Load(FModuleDir / "cut.der");
   ASSERT_NE(handle, 0u);
-  viewer::TTag root = Form(handle).Root();
+  viewer::TTag root = Probe(Form(handle)).Root();
   ASSERT_EQ(root.ChildsCount(), 2);
   EXPECT_EQ(root.Childs(0).Name(), u"SEQUENCE");
   EXPECT_EQ(root.Childs(1).TagType(), viewer::TTagType::ttError);
@@ -184,15 +184,15 @@ TEST_F(ListPlugin, AnsiLoadConvertsTheNameFromTheSystemCodePage) {
   std::string ansiName = FModuleDir.string() + "/caf\xE9.der";
   THandle handle = FPlugin->ListLoad(ListerHandle, ansiName);
   ASSERT_NE(handle, 0u);
-  EXPECT_EQ(Form(handle).FileName(), (FModuleDir / fs::path(u8"caf\u00e9.der")).u16string());
+  EXPECT_EQ(Probe(Form(handle)).FileName(), (FModuleDir / fs::path(u8"caf\u00e9.der")).u16string());
 }
 
 TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
   THandle handle = Load(SamplesDir / "cert.der");
   ASSERT_NE(handle, 0u);
   viewer::TMainForm& form = Form(handle);
-  viewer::TNodeId first = form.TreeVT().GetFirst();
-  viewer::TNodeId last = form.TreeVT().GetLast();
+  viewer::TNodeId first = Probe(form).TreeVT().GetFirst();
+  viewer::TNodeId last = Probe(form).TreeVT().GetLast();
   struct {
     const char* Label;
     int Flags;
@@ -204,14 +204,14 @@ TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     viewer::TNodeId start = c.FromLast ? last : first;
-    form.TreeVT().SetFocusedNode(start);
+    Probe(form).TreeVT().SetFocusedNode(start);
     ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"integer", c.Flags), ListOk);
-    viewer::TNodeId found = form.TreeVT().FocusedNode();
+    viewer::TNodeId found = Probe(form).TreeVT().FocusedNode();
     ASSERT_NE(found, start);
-    EXPECT_EQ(form.GetTag(found).UniversalTag(), 2);  // an INTEGER row
+    EXPECT_EQ(Probe(form).GetTag(found).UniversalTag(), 2);  // an INTEGER row
     // Moving down from the first row, or up from the last one.
     bool below = false;
-    for (viewer::TNodeId row = form.TreeVT().GetNext(start); row != viewer::NoNode; row = form.TreeVT().GetNext(row))
+    for (viewer::TNodeId row = Probe(form).TreeVT().GetNext(start); row != viewer::NoNode; row = Probe(form).TreeVT().GetNext(row))
       if (row == found) below = true;
     EXPECT_EQ(below, !c.FromLast);
   }
@@ -220,18 +220,18 @@ TEST_F(ListPlugin, SearchReadsOnlyTheBackwardsFlagAndIgnoresCase) {
 TEST_F(ListPlugin, SearchThatFindsNothingLeavesTheFocusAndReportsFailure) {
   THandle handle = Load(SamplesDir / "cert.der");
   viewer::TMainForm& form = Form(handle);
-  viewer::TNodeId start = form.TreeVT().GetFirst();
-  form.TreeVT().SetFocusedNode(start);
+  viewer::TNodeId start = Probe(form).TreeVT().GetFirst();
+  Probe(form).TreeVT().SetFocusedNode(start);
   EXPECT_EQ(FPlugin->ListSearchTextW(handle, u"text found nowhere at all", 0), ListError);
-  EXPECT_EQ(form.TreeVT().FocusedNode(), start);
+  EXPECT_EQ(Probe(form).TreeVT().FocusedNode(), start);
   EXPECT_EQ(FPlugin->ListSearchTextW(handle + 1000, u"integer", 0), ListOk);
 }
 
 TEST_F(ListPlugin, CloseSavesSettingsThenDropsRowsAndDocumentBeforeTheWindow) {
   THandle handle = Load(SamplesDir / "crl.pem");
   ASSERT_NE(handle, 0u);
-  Form(handle).Settings().FontSize = 13;
-  Form(handle).Settings().Hex.Show = false;
+  Probe(Form(handle)).Settings().FontSize = 13;
+  Probe(Form(handle)).Settings().Hex.Show = false;
   FWindows.Log.clear();
   FPlugin->ListCloseWindow(handle);
   EXPECT_EQ(FWindows.Log, (TWindowLog{"destroy 100 rows=0 elements=0"}));
@@ -282,8 +282,8 @@ TEST_F(ListPlugin, HandlesLeadToTheirOwnViewerAmongSeveral) {
   ASSERT_EQ(FPlugin->Viewers().Count(), 3u);
   FPlugin->ListCloseWindow(b);
   EXPECT_EQ(FPlugin->FindForm(b), nullptr);
-  EXPECT_EQ(Form(a).FileName(), (SamplesDir / "cert.der").u16string());
-  EXPECT_EQ(Form(c).FileName(), (SamplesDir / "crl.der").u16string());
+  EXPECT_EQ(Probe(Form(a)).FileName(), (SamplesDir / "cert.der").u16string());
+  EXPECT_EQ(Probe(Form(c)).FileName(), (SamplesDir / "crl.der").u16string());
   EXPECT_EQ(FPlugin->FindForm(0), nullptr);
 }
 
@@ -345,7 +345,7 @@ TEST_F(ListPlugin, HostParamsPointCloseAtTheHostsIniFolder) {
 
   FFake.System.IniFolderFlag = true;
   THandle handle = Load(SamplesDir / "cert.der");
-  Form(handle).Settings().Indent = 25;
+  Probe(Form(handle)).Settings().Indent = 25;
   FPlugin->ListCloseWindow(handle);
   EXPECT_NE(ReadText(hostDir / settings::IniFileName).find("Indent=25"), std::string::npos);
   EXPECT_FALSE(fs::exists(IniPath()));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../viewer/main_form_probe.h"
 #include "platform/fake/fake_platform.h"
 #include "plugin/listplug_core.h"
 #include "settings/store.h"
@@ -45,8 +46,8 @@ class TFakeWindow : public IViewerWindow {
   // Records whether the document and the tree rows were already gone.
   void Destroy() noexcept override {
     FLog.push_back("destroy " + std::to_string(FHandle) +
-                   " rows=" + std::to_string(FForm.TreeVT().RootNodeCount()) +
-                   " elements=" + std::to_string(FForm.Root().ChildsCount()));
+                   " rows=" + std::to_string(Probe(FForm).TreeVT().RootNodeCount()) +
+                   " elements=" + std::to_string(Probe(FForm).Root().ChildsCount()));
   }
 
  private:

@@ -40,7 +40,7 @@ class ViewerSession : public ListPlugin {
   TScriptedRunner FRunner;
   void SetUp() override {
     ListPlugin::SetUp();
-    FWindows.Prepare = [this](viewer::TMainForm& form) { form.SetDialogRunner(&FRunner); };
+    FWindows.Prepare = [this](viewer::TMainForm& form) { Probe(form).SetDialogRunner(&FRunner); };
   }
 };
 
@@ -50,39 +50,39 @@ TEST_F(ViewerSession, KeysMenuSearchDialogAndCloseReachTheirTargets) {
   viewer::TMainForm& form = Form(handle);
 
   // Built in order: captions from the language table, keys to the tree once shown.
-  EXPECT_EQ(form.MainMenu().Item("mnAbout").Caption, settings::GetLangTextById(115));
-  EXPECT_FALSE(form.MainMenu().Item("mnAbout").Caption.empty());
-  EXPECT_EQ(form.ActiveControl(), viewer::TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(form).MainMenu().Item("mnAbout").Caption, settings::GetLangTextById(115));
+  EXPECT_FALSE(Probe(form).MainMenu().Item("mnAbout").Caption.empty());
+  EXPECT_EQ(Probe(form).ActiveControl(), viewer::TFocusedControl::fcTree);
 
   // The host's search finds the first common name, then the next; backwards
   // from the second leads back to the first.
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 0), ListOk);
-  TNodeId firstName = form.TreeVT().FocusedNode();
+  TNodeId firstName = Probe(form).TreeVT().FocusedNode();
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 1), ListOk);
-  TNodeId secondName = form.TreeVT().FocusedNode();
+  TNodeId secondName = Probe(form).TreeVT().FocusedNode();
   EXPECT_NE(secondName, firstName);
   ASSERT_EQ(FPlugin->ListSearchTextW(handle, u"2.5.4.3", 8), ListOk);
-  EXPECT_EQ(form.TreeVT().FocusedNode(), firstName);
+  EXPECT_EQ(Probe(form).TreeVT().FocusedNode(), firstName);
 
   // Ctrl+C copies the focused row's value.
-  form.KeyDown(TKeyEvent{vk::Char('C'), false, /*Ctrl=*/true, false});
+  Probe(form).KeyDown(TKeyEvent{vk::Char('C'), false, /*Ctrl=*/true, false});
   EXPECT_EQ(FFake.Clipboard.Text.rfind(u"2.5.4.3", 0), 0u) << settings::Utf16ToUtf8(FFake.Clipboard.Text);
 
   // Escape belongs to the host window.
-  form.KeyDown(TKeyEvent{vk::Escape});
+  Probe(form).KeyDown(TKeyEvent{vk::Escape});
   EXPECT_EQ(FFake.Host.PostedKeys, (std::vector<TKeyEvent>{{vk::Escape}}));
 
   // H hides the hex panel; Tab then has nowhere to go.
-  form.KeyDown(TKeyEvent{vk::Char('H')});
-  EXPECT_FALSE(form.HexPanelVisible());
-  form.KeyDown(TKeyEvent{vk::Tab});
-  EXPECT_EQ(form.ActiveControl(), viewer::TFocusedControl::fcTree);
+  Probe(form).KeyDown(TKeyEvent{vk::Char('H')});
+  EXPECT_FALSE(Probe(form).HexPanelVisible());
+  Probe(form).KeyDown(TKeyEvent{vk::Tab});
+  EXPECT_EQ(Probe(form).ActiveControl(), viewer::TFocusedControl::fcTree);
 
   // The Settings item runs the dialog over this viewer, which saves on closing.
   FRunner.Script = [](settings::TSettingsForm& dialog) { dialog.CheckBoxClick("chTreeIcons", false); };
-  form.MainMenuClick(form.MainMenu().Item("mnSettings").Tag);
+  Probe(form).MainMenuClick(Probe(form).MainMenu().Item("mnSettings").Tag);
   EXPECT_EQ(FRunner.SettingsRuns, 1);
-  EXPECT_FALSE(form.Settings().ShowIcons);
+  EXPECT_FALSE(Probe(form).Settings().ShowIcons);
   EXPECT_NE(ReadText(IniPath()).find("ShowIcons=0"), std::string::npos);
 
   // Closing saves the hidden hex panel as well and leaves no viewer.

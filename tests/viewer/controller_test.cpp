@@ -24,7 +24,7 @@ class ControllerTest : public ViewsTest {
  protected:
   void ShowCert() {
     ShowSample("cert.der");
-    Form.Resize(800, 400);
+    Probe(Form).Resize(800, 400);
   }
   TViewerController& Controller() { return Form.Controller(); }
 };
@@ -44,19 +44,19 @@ TEST_F(ControllerTest, EachBarMovesItsViewAndTheHexBarBothGrids) {
     SCOPED_TRACE(c.Label);
     EXPECT_EQ(TViewerController::ScrollBarOf(c.View), c.Bar);
   }
-  const int line = Form.Hex2VT().DefaultNodeHeight();
+  const int line = Probe(Form).Hex2VT().DefaultNodeHeight();
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srLineDown);
-  EXPECT_EQ(Form.Hex2VT().OffsetY(), line);
-  EXPECT_EQ(Form.Hex1VT().OffsetY(), line) << "the bytes grid follows the text grid";
-  EXPECT_EQ(Form.TreeVT().OffsetY(), 0);
+  EXPECT_EQ(Probe(Form).Hex2VT().OffsetY(), line);
+  EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), line) << "the bytes grid follows the text grid";
+  EXPECT_EQ(Probe(Form).TreeVT().OffsetY(), 0);
   EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Position, line);
-  EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Bounds, Form.Layout().HexScrollBar);
+  EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Bounds, Probe(Form).Layout().HexScrollBar);
 }
 
 TEST_F(ControllerTest, RequestsStepAndStayWithinTheRange) {
   ShowCert();
-  Form.ExpandTree();
-  VirtualTree& tree = Form.TreeVT();
+  Probe(Form).ExpandTree();
+  VirtualTree& tree = Probe(Form).TreeVT();
   const std::int64_t range = tree.TotalHeight() - tree.ClientHeight();
   ASSERT_GT(range, 3 * tree.ClientHeight()) << "the sample's tree must scroll";
   const int line = tree.DefaultNodeHeight();
@@ -96,9 +96,9 @@ TEST_F(ControllerTest, RangesBeyondAnIntAreScaledToFitOne) {
   ShowCert();
   // Billions of pixels of rows, as a multi-gigabyte file would have; the grids
   // follow each other, so both get them.
-  Form.Hex1VT().SetRootNodeCount(200'000'000);
-  Form.Hex2VT().SetRootNodeCount(200'000'000);
-  const std::int64_t range = Form.Hex2VT().TotalHeight() - Form.Hex2VT().ClientHeight();
+  Probe(Form).Hex1VT().SetRootNodeCount(200'000'000);
+  Probe(Form).Hex2VT().SetRootNodeCount(200'000'000);
+  const std::int64_t range = Probe(Form).Hex2VT().TotalHeight() - Probe(Form).Hex2VT().ClientHeight();
   ASSERT_GT(range, std::int64_t{INT_MAX});
   TScrollBarState state = Controller().ScrollBarState(TScrollBar::sbHex);
   EXPECT_GT(state.Max, INT_MAX / 4) << "the bar keeps most of its resolution";
@@ -106,16 +106,16 @@ TEST_F(ControllerTest, RangesBeyondAnIntAreScaledToFitOne) {
   EXPECT_GE(state.LineStep, 1);
 
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srBottom);
-  EXPECT_EQ(Form.Hex2VT().OffsetY(), range);
+  EXPECT_EQ(Probe(Form).Hex2VT().OffsetY(), range);
   EXPECT_EQ(Controller().ScrollBarState(TScrollBar::sbHex).Position, state.Max);
   // The thumb halfway down the bar lands halfway down the grid, within one unit.
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srThumb, state.Max / 2);
   const std::int64_t unit = range / state.Max + 1;
-  EXPECT_NEAR(static_cast<double>(Form.Hex2VT().OffsetY()), static_cast<double>(range / 2), 2.0 * unit);
+  EXPECT_NEAR(static_cast<double>(Probe(Form).Hex2VT().OffsetY()), static_cast<double>(range / 2), 2.0 * unit);
   // A line step still moves by one row, not by one unit of the bar.
-  const std::int64_t before = Form.Hex2VT().OffsetY();
+  const std::int64_t before = Probe(Form).Hex2VT().OffsetY();
   Controller().Scroll(TScrollBar::sbHex, TScrollRequest::srLineDown);
-  EXPECT_EQ(Form.Hex2VT().OffsetY() - before, Form.Hex2VT().DefaultNodeHeight());
+  EXPECT_EQ(Probe(Form).Hex2VT().OffsetY() - before, Probe(Form).Hex2VT().DefaultNodeHeight());
 }
 
 TEST_F(ControllerTest, OnlyTheTreeAndTheGridsTakeKeys) {
@@ -276,7 +276,7 @@ TEST_F(ControllerTest, TheWindowDrawsTheHexPanelsBorderWhileItIsShown) {
   Controller().PaintWindow(canvas, {0, 0, 800, 400});
   ASSERT_EQ(canvas.Calls.size(), 1u);
   EXPECT_EQ(canvas.Calls[0].Kind, TDrawKind::dkFrame);
-  EXPECT_EQ(canvas.Calls[0].Rect, Form.Layout().HexPanel);
+  EXPECT_EQ(canvas.Calls[0].Rect, Probe(Form).Layout().HexPanel);
   EXPECT_EQ(canvas.Calls[0].Color, 0x00808080u);
   EXPECT_EQ(canvas.ClipDepth(), 0);
 
@@ -284,7 +284,7 @@ TEST_F(ControllerTest, TheWindowDrawsTheHexPanelsBorderWhileItIsShown) {
   Controller().PaintWindow(outside, {0, 0, 10, 10});
   EXPECT_TRUE(outside.Calls.empty()) << "an update away from the panel draws nothing";
 
-  Form.ToggleHexPanel();
+  Probe(Form).ToggleHexPanel();
   TRecordingCanvas hidden;
   Controller().PaintWindow(hidden, {0, 0, 800, 400});
   EXPECT_TRUE(hidden.Calls.empty());
@@ -292,13 +292,13 @@ TEST_F(ControllerTest, TheWindowDrawsTheHexPanelsBorderWhileItIsShown) {
 
 TEST_F(ControllerTest, MenuItemsRunTheirCommands) {
   ShowCert();
-  const bool shown = Form.HexPanelVisible();
+  const bool shown = Probe(Form).HexPanelVisible();
   int tag = 0;
   for (const TMenuItem& item : Controller().MenuItems())
     if (item.Name == "mnShowHex") tag = item.Tag;
   ASSERT_NE(tag, 0);
   Controller().RunMenuItem(tag);
-  EXPECT_NE(Form.HexPanelVisible(), shown);
+  EXPECT_NE(Probe(Form).HexPanelVisible(), shown);
 }
 
 }  // namespace

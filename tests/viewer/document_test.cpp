@@ -15,14 +15,14 @@ using test::Shared;
 
 std::string CellString(const TMainForm& form) {
   std::string out;
-  for (std::size_t i = 0; i < form.Bytes()->size(); ++i) out.push_back(static_cast<char>('0' + form.ByteRole(i)));
+  for (std::size_t i = 0; i < Probe(form).Bytes()->size(); ++i) out.push_back(static_cast<char>('0' + Probe(form).ByteRole(i)));
   return out;
 }
 
 class DocumentTest : public ::testing::Test {
  protected:
   void Decode(std::string_view hex) {
-    Form.RunCaptured([&] { Form.ParseASN(Shared(HexBytes(hex))); });
+    Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(Shared(HexBytes(hex))); });
   }
   platform::fake::TFakePlatform Fake;
   TMainForm Form{Fake.Platform};
@@ -82,40 +82,40 @@ TEST_F(DocumentTest, BuildsRowsAndMarksBytes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     Decode(c.Hex);
-    EXPECT_EQ(Dump(Form.Root()), c.Rows);
-    EXPECT_EQ(Form.TagsCount(), c.Tags);
+    EXPECT_EQ(Dump(Probe(Form).Root()), c.Rows);
+    EXPECT_EQ(Probe(Form).TagsCount(), c.Tags);
     EXPECT_EQ(CellString(Form), c.Cells);
-    EXPECT_EQ(Form.Bytes()->size(), HexBytes(c.Hex).size());
+    EXPECT_EQ(Probe(Form).Bytes()->size(), HexBytes(c.Hex).size());
   }
 }
 
 TEST_F(DocumentTest, FatalErrorRowCoversTheFailingByte) {
   Decode("30 03 02 05 00");
-  TTag fatal = Form.Root().Childs(1);
+  TTag fatal = Probe(Form).Root().Childs(1);
   ASSERT_EQ(fatal.TagType(), ttError);
   asn::TASNTag record = fatal.ASNTag();
   EXPECT_EQ(record.Offset, 2);
   EXPECT_EQ(record.FullLength(), 1);
-  EXPECT_EQ(Form.Root().GetTagChildsCount(), 1);
-  EXPECT_EQ(fatal.Parent(), Form.Root());
+  EXPECT_EQ(Probe(Form).Root().GetTagChildsCount(), 1);
+  EXPECT_EQ(fatal.Parent(), Probe(Form).Root());
 }
 
 TEST_F(DocumentTest, FailureWithoutOffsetGivesItsMessageAlone) {
-  Form.RunCaptured([] { throw std::runtime_error("handler broke"); });
-  EXPECT_EQ(Dump(Form.Root()), "Fatal error: handler broke\n");
-  EXPECT_EQ(Form.Root().Childs(0).ASNTag().Offset, -1);
+  Probe(Form).RunCaptured([] { throw std::runtime_error("handler broke"); });
+  EXPECT_EQ(Dump(Probe(Form).Root()), "Fatal error: handler broke\n");
+  EXPECT_EQ(Probe(Form).Root().Childs(0).ASNTag().Offset, -1);
 }
 
 TEST_F(DocumentTest, MemoryRunningOutMidWalkLeavesOnlyItsMessage) {
   // Elements are already in when the allocation fails: none of them may stay.
-  Form.RunCaptured([&] {
-    Form.ParseASN(Shared(HexBytes("30 03 02 01 05 05 00")));
+  Probe(Form).RunCaptured([&] {
+    Probe(Form).ParseASN(Shared(HexBytes("30 03 02 01 05 05 00")));
     throw std::bad_alloc();
   });
-  EXPECT_EQ(Dump(Form.Root()), "Fatal error: Not enough memory to show this file\n");
-  EXPECT_EQ(Form.TagsCount(), 0);
-  EXPECT_EQ(Form.Root().GetTagChildsCount(), 0);
-  EXPECT_TRUE(Form.Bytes()->empty());
+  EXPECT_EQ(Dump(Probe(Form).Root()), "Fatal error: Not enough memory to show this file\n");
+  EXPECT_EQ(Probe(Form).TagsCount(), 0);
+  EXPECT_EQ(Probe(Form).Root().GetTagChildsCount(), 0);
+  EXPECT_TRUE(Probe(Form).Bytes()->empty());
 }
 
 TEST_F(DocumentTest, MemoryRunningOutIsSaidInTheLanguageInEffect) {
@@ -138,27 +138,27 @@ TEST_F(DocumentTest, MemoryRunningOutIsSaidInTheLanguageInEffect) {
 
 TEST_F(DocumentTest, ElementErrorRowCoversNoByte) {
   Decode("01 02 FF FF");
-  TTag error = Form.Root().Childs(0).Childs(3);
+  TTag error = Probe(Form).Root().Childs(0).Childs(3);
   ASSERT_EQ(error.TagType(), ttError);
   EXPECT_EQ(error.ASNTag().Offset, -1);
   EXPECT_EQ(error.ASNTag().TagLength, 1);
   EXPECT_FALSE(error.HasChildren(true));
-  EXPECT_TRUE(Form.Root().Childs(0).HasChildren(false));
+  EXPECT_TRUE(Probe(Form).Root().Childs(0).HasChildren(false));
 }
 
 TEST_F(DocumentTest, SecondDecodingLeavesNothingOfTheFirst) {
   Decode("30 03 02 05 00");
-  Form.SetHexSel({0, 4});
+  Probe(Form).SetHexSel({0, 4});
   Decode("05 00");
-  EXPECT_EQ(Dump(Form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
-  EXPECT_EQ(Form.TagsCount(), 1);
+  EXPECT_EQ(Dump(Probe(Form).Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
+  EXPECT_EQ(Probe(Form).TagsCount(), 1);
   EXPECT_EQ(CellString(Form), "12");
-  EXPECT_EQ(Form.HexSel(), THexSelection{});
+  EXPECT_EQ(Probe(Form).HexSel(), THexSelection{});
 }
 
 TEST_F(DocumentTest, ElementRecordsComeBackWhole) {
   Decode("30 80 1F 81 00 00 00 00");
-  TTag sequence = Form.Root().Childs(0);
+  TTag sequence = Probe(Form).Root().Childs(0);
   asn::TASNTag outer = sequence.ASNTag();
   EXPECT_TRUE(outer.Constructed);
   EXPECT_EQ(outer.LengthLength, 1);
@@ -179,7 +179,7 @@ TEST_F(DocumentTest, ElementRecordsComeBackWhole) {
 // agree with the rows, encapsulated contents included.
 TEST_F(DocumentTest, ElementTreeViewAgreesWithTheRows) {
   Decode("30 07 04 03 02 01 05 05 00 9F 81 00 00");
-  const asn::IElementTree& tree = Form.Document().Elements();
+  const asn::IElementTree& tree = Probe(Form).Document().Elements();
   ASSERT_EQ(tree.ElementCount(), 5u);
   ASSERT_EQ(tree.ChildCount(asn::NoElement), 2u);
   std::uint32_t sequence = tree.Child(asn::NoElement, 0);
@@ -202,7 +202,7 @@ TEST_F(DocumentTest, ElementTreeViewAgreesWithTheRows) {
 TEST_F(DocumentTest, TagNumbersBeyondThirtyTwoBitsKeepTheirDigits) {
   // Tag number 2^35 in the high form: 1F 81 80 80 80 80 00, then an empty length.
   Decode("9F 81 80 80 80 80 00 00");
-  TTag tag = Form.Root().Childs(0);
+  TTag tag = Probe(Form).Root().Childs(0);
   EXPECT_EQ(tag.ASNTag().Tag, u"34359738368");
   EXPECT_EQ(tag.Name(), u"Context-specific[34359738368]");
   EXPECT_EQ(tag.UniversalTag(), 255);
@@ -214,7 +214,7 @@ TEST_F(DocumentTest, IdentifiersOfHundredsOfOctetsKeepTheirLength) {
   for (int i = 0; i < 298; ++i) hex += "81";
   hex += "01 01 AA";
   Decode(hex);
-  TTag tag = Form.Root().Childs(0);
+  TTag tag = Probe(Form).Root().Childs(0);
   EXPECT_EQ(tag.ASNTag().TagLength, 300);
   EXPECT_EQ(tag.FullLength(), 302);
   EXPECT_EQ(tag.Childs(1).Text(), u"301");
@@ -242,7 +242,7 @@ TEST_F(DocumentTest, ByteRolesHoldAcrossBlocksInAnyOrder) {
   // Backwards, so that every block is worked out again from its far end.
   Decode(hex);
   for (std::size_t i = expected.size(); i-- > 0;)
-    ASSERT_EQ(static_cast<char>('0' + Form.ByteRole(i)), expected[i]) << "offset " << i;
+    ASSERT_EQ(static_cast<char>('0' + Probe(Form).ByteRole(i)), expected[i]) << "offset " << i;
 }
 
 TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
@@ -250,27 +250,27 @@ TEST_F(DocumentTest, OidDescriptionJoinsTheValue) {
   std::string dictionary = "\xEF\xBB\xBF" "1.2.3=Test & <description>\n1.2.5=\xD0\x98\xD0\xBC\xD1\x8F\n";
   asn::TOIDDictionary oids;
   oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
-  Form.Document().OIDDictionary = &oids;
+  Probe(Form).Document().OIDDictionary = &oids;
   Decode("06 02 2A 03 06 02 2A 04 06 02 2A 05");
-  Form.Document().OIDDictionary = nullptr;
-  EXPECT_EQ(Form.Root().Childs(0).Text(), u"1.2.3 - Test & <description>");
-  EXPECT_EQ(Form.Root().Childs(1).Text(), u"1.2.4");
-  EXPECT_EQ(Form.Root().Childs(2).Text(), u"1.2.5 - \u0418\u043C\u044F");
-  EXPECT_EQ(Form.Root().Childs(2).ASNTag().OIDDescr, u"\u0418\u043C\u044F");
-  EXPECT_EQ(Form.Root().Childs(2).ASNTag().Value, u"1.2.5");
+  Probe(Form).Document().OIDDictionary = nullptr;
+  EXPECT_EQ(Probe(Form).Root().Childs(0).Text(), u"1.2.3 - Test & <description>");
+  EXPECT_EQ(Probe(Form).Root().Childs(1).Text(), u"1.2.4");
+  EXPECT_EQ(Probe(Form).Root().Childs(2).Text(), u"1.2.5 - \u0418\u043C\u044F");
+  EXPECT_EQ(Probe(Form).Root().Childs(2).ASNTag().OIDDescr, u"\u0418\u043C\u044F");
+  EXPECT_EQ(Probe(Form).Root().Childs(2).ASNTag().Value, u"1.2.5");
 }
 
 TEST_F(DocumentTest, RowsKnowTheirParentsAndKeys) {
   auto der = test::ReadAll(test::SamplesDir() / "cert.der");
   Decode("");
-  Form.RunCaptured([&] { Form.ParseASN(Shared(std::vector<std::uint8_t>(der.begin(), der.end()))); });
-  ASSERT_GT(Form.TagsCount(), 50);
+  Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(Shared(std::vector<std::uint8_t>(der.begin(), der.end()))); });
+  ASSERT_GT(Probe(Form).TagsCount(), 50);
   std::int32_t elements = 0;
-  std::vector<TTag> stack{Form.Root()};
+  std::vector<TTag> stack{Probe(Form).Root()};
   while (!stack.empty()) {
     TTag tag = stack.back();
     stack.pop_back();
-    ASSERT_EQ(Form.Document().Elements().TagByKey(tag.Key()), tag);
+    ASSERT_EQ(Probe(Form).Document().Elements().TagByKey(tag.Key()), tag);
     std::int32_t nonElements = 0;
     for (std::int32_t i = 0; i < tag.ChildsCount(); ++i) {
       TTag child = tag.Childs(i);
@@ -285,7 +285,7 @@ TEST_F(DocumentTest, RowsKnowTheirParentsAndKeys) {
     }
     ASSERT_EQ(tag.ChildsCount() - nonElements, tag.GetTagChildsCount());
   }
-  EXPECT_EQ(elements, Form.TagsCount());
+  EXPECT_EQ(elements, Probe(Form).TagsCount());
 }
 
 // 1,000,000 SEQUENCEs nested around a NULL.
@@ -327,11 +327,11 @@ TEST_F(DocumentTest, MillionLevelsBuildExportAndFree) {
   constexpr std::size_t depth = 1'000'000;
   {
     TMainForm deep(Fake.Platform);
-    deep.RunCaptured([&] { deep.ParseASN(Shared(DeepNesting(depth))); });
-    ASSERT_EQ(deep.TagsCount(), static_cast<std::int32_t>(depth + 1));
-    ASSERT_EQ(deep.Root().ChildsCount(), 1);
+    Probe(deep).RunCaptured([&] { Probe(deep).ParseASN(Shared(DeepNesting(depth))); });
+    ASSERT_EQ(Probe(deep).TagsCount(), static_cast<std::int32_t>(depth + 1));
+    ASSERT_EQ(Probe(deep).Root().ChildsCount(), 1);
     // The innermost NULL is the last element; its parents lead back to the root.
-    TTag tag = deep.Document().Elements().Element(depth);
+    TTag tag = Probe(deep).Document().Elements().Element(depth);
     EXPECT_EQ(tag.Name(), u"NULL");
     std::size_t parents = 0;
     while (tag.Parent().IsValid()) {
@@ -339,20 +339,20 @@ TEST_F(DocumentTest, MillionLevelsBuildExportAndFree) {
       ++parents;
     }
     EXPECT_EQ(parents, depth + 1);
-    EXPECT_EQ(tag, deep.Root());
+    EXPECT_EQ(tag, Probe(deep).Root());
 
     TLevelRecorder lines;
-    deep.WriteTag(deep.Root(), lines, 0);
+    Probe(deep).WriteTag(Probe(deep).Root(), lines, 0);
     EXPECT_EQ(lines.Lines, 2 * (depth + 2));
     EXPECT_EQ(lines.MaxLevel, static_cast<std::int32_t>(depth + 1));
     EXPECT_EQ(lines.Jumps, 0);
     EXPECT_EQ(lines.LastLevel, 0);
-    std::string size = std::to_string(deep.Bytes()->size());
+    std::string size = std::to_string(Probe(deep).Bytes()->size());
     EXPECT_TRUE(lines.First.starts_with(u"<Root Size=\"" + std::u16string(size.begin(), size.end()) +
                                         u"\">|<SEQUENCE TagClass"));
     deep.ClearTree();
-    EXPECT_EQ(deep.Root().ChildsCount(), 0);
-    deep.RunCaptured([&] { deep.ParseASN(Shared(DeepNesting(depth))); });
+    EXPECT_EQ(Probe(deep).Root().ChildsCount(), 0);
+    Probe(deep).RunCaptured([&] { Probe(deep).ParseASN(Shared(DeepNesting(depth))); });
   }  // destroyed with the whole document in place
 }
 
@@ -385,8 +385,8 @@ TEST_F(DocumentTest, ExpansionDependsOnSizeAndTopLevel) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.RunCaptured([&] { Form.ParseASN(Shared(WideDocument(c))); });
-    EXPECT_EQ(Form.TreeExpansion(), c.Expected);
+    Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(Shared(WideDocument(c))); });
+    EXPECT_EQ(Probe(Form).TreeExpansion(), c.Expected);
   }
 }
 

@@ -165,7 +165,7 @@ class LoadFileTest : public ::testing::Test {
   // Loads a file into a fresh window and returns it.
   std::unique_ptr<TMainForm> Load(const std::filesystem::path& path) {
     auto form = std::make_unique<TMainForm>(Fake.Platform, path.u16string());
-    form->LoadFile();
+    Probe(*form).LoadFile();
     return form;
   }
   std::filesystem::path Sample(const char* name) { return test::SamplesDir() / name; }
@@ -195,12 +195,12 @@ TEST_F(LoadFileTest, TextFormsGiveTheDocumentOfTheirDer) {
     SCOPED_TRACE(text);
     auto binary = Load(Sample(der));
     auto armoured = Load(Sample(text));
-    EXPECT_FALSE(binary->FromBase64());
-    EXPECT_TRUE(armoured->FromBase64());
-    ASSERT_GT(binary->TagsCount(), 3);
-    EXPECT_EQ(binary->Root().GetTagChildsCount(), 1);
-    EXPECT_EQ(Dump(binary->Root()), Dump(armoured->Root()));
-    EXPECT_EQ(*binary->Bytes(), *armoured->Bytes());
+    EXPECT_FALSE(Probe(*binary).FromBase64());
+    EXPECT_TRUE(Probe(*armoured).FromBase64());
+    ASSERT_GT(Probe(*binary).TagsCount(), 3);
+    EXPECT_EQ(Probe(*binary).Root().GetTagChildsCount(), 1);
+    EXPECT_EQ(Dump(Probe(*binary).Root()), Dump(Probe(*armoured).Root()));
+    EXPECT_EQ(*Probe(*binary).Bytes(), *Probe(*armoured).Bytes());
   }
 }
 
@@ -208,11 +208,11 @@ TEST_F(LoadFileTest, ChainGivesOneTopLevelElementPerCertificate) {
   auto chain = Load(Sample("chain.pem"));
   auto leaf = Load(Sample("cert.der"));
   auto ca = Load(Sample("ca.pem"));
-  ASSERT_EQ(chain->Root().ChildsCount(), 2);
-  EXPECT_EQ(Dump(chain->Root().Childs(0), false), Dump(leaf->Root().Childs(0), false));
-  EXPECT_EQ(Dump(chain->Root().Childs(1), false), Dump(ca->Root().Childs(0), false));
-  EXPECT_EQ(chain->Bytes()->size(), leaf->Bytes()->size() + ca->Bytes()->size());
-  EXPECT_EQ(chain->Root().Childs(1).Offset(), static_cast<std::int32_t>(leaf->Bytes()->size()));
+  ASSERT_EQ(Probe(*chain).Root().ChildsCount(), 2);
+  EXPECT_EQ(Dump(Probe(*chain).Root().Childs(0), false), Dump(Probe(*leaf).Root().Childs(0), false));
+  EXPECT_EQ(Dump(Probe(*chain).Root().Childs(1), false), Dump(Probe(*ca).Root().Childs(0), false));
+  EXPECT_EQ(Probe(*chain).Bytes()->size(), Probe(*leaf).Bytes()->size() + Probe(*ca).Bytes()->size());
+  EXPECT_EQ(Probe(*chain).Root().Childs(1).Offset(), static_cast<std::int32_t>(Probe(*leaf).Bytes()->size()));
 }
 
 // SEQUENCE { INTEGER, INTEGER } fits several key and parameter types: the PEM
@@ -237,21 +237,21 @@ TEST_F(LoadFileTest, PemLabelPicksTheTypeOfAnAmbiguousStructure) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Case);
     auto form = Load(Write("ambiguous.pem", row.Text));
-    EXPECT_EQ(form->Document().PemLabel(), row.Label);
-    ASSERT_GE(form->Document().Elements().ElementCount(), 3u);
-    EXPECT_EQ(form->Names().Path(0), row.TopPath);
-    EXPECT_EQ(form->Names().Path(2), row.SecondIntegerPath);
+    EXPECT_EQ(Probe(*form).Document().PemLabel(), row.Label);
+    ASSERT_GE(Probe(*form).Document().Elements().ElementCount(), 3u);
+    EXPECT_EQ(Probe(*form).Names().Path(0), row.TopPath);
+    EXPECT_EQ(Probe(*form).Names().Path(2), row.SecondIntegerPath);
   }
   // A binary file after a PEM file carries no label.
   auto form = Load(Write("ambiguous.pem", block("RSA PUBLIC KEY")));
-  form->Document().SetFileName(Sample("cert.der").u16string());
-  form->LoadFile();
-  EXPECT_EQ(form->Document().PemLabel(), "");
+  Probe(*form).Document().SetFileName(Sample("cert.der").u16string());
+  Probe(*form).LoadFile();
+  EXPECT_EQ(Probe(*form).Document().PemLabel(), "");
 }
 
 TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
   const std::string pem = test::ReadAll(Sample("cert.pem"));
-  const std::string der = Dump(Load(Sample("cert.der"))->Root());
+  const std::string der = Dump(Probe(*Load(Sample("cert.der"))).Root());
   struct {
     const char* Label;
     std::string Data;
@@ -265,8 +265,8 @@ TEST_F(LoadFileTest, ByteOrderMarkAndUtf8NotesBeforeTheArmourStayText) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     auto form = Load(Write("noted.pem", c.Data));
-    EXPECT_EQ(form->FromBase64(), c.Text);
-    EXPECT_EQ(Dump(form->Root()) == der, c.Text);
+    EXPECT_EQ(Probe(*form).FromBase64(), c.Text);
+    EXPECT_EQ(Dump(Probe(*form).Root()) == der, c.Text);
   }
 }
 
@@ -275,43 +275,43 @@ TEST_F(LoadFileTest, NulAfterTheTestedOctetsStaysText) {
   ASSERT_GT(pem.size(), 600u);
   pem.push_back('\0');
   auto form = Load(Write("nul.pem", pem));
-  EXPECT_TRUE(form->FromBase64());
-  EXPECT_EQ(Dump(form->Root()), Dump(Load(Sample("cert.der"))->Root()));
+  EXPECT_TRUE(Probe(*form).FromBase64());
+  EXPECT_EQ(Dump(Probe(*form).Root()), Dump(Probe(*Load(Sample("cert.der"))).Root()));
 }
 
 TEST_F(LoadFileTest, TextWithoutArmourLeavesTheDocument) {
   auto empty = Load(Write("empty.txt", ""));
-  EXPECT_EQ(empty->Root().ChildsCount(), 0);
-  EXPECT_FALSE(empty->FromBase64()) << "no document, so the flags stay";
+  EXPECT_EQ(Probe(*empty).Root().ChildsCount(), 0);
+  EXPECT_FALSE(Probe(*empty).FromBase64()) << "no document, so the flags stay";
 
   // A DER file rewritten as plain text: the old document and its flags stay.
   TMainForm form(Fake.Platform, Write("doc.der", std::string_view("\x05\x00", 2)).u16string());
-  form.LoadFile();
-  ASSERT_EQ(form.TagsCount(), 1);
+  Probe(form).LoadFile();
+  ASSERT_EQ(Probe(form).TagsCount(), 1);
   test::WriteAll(Temp.Path / "doc.der", "no armour here, just words.");
-  form.Reload();
-  EXPECT_EQ(form.TagsCount(), 1);
-  EXPECT_EQ(Dump(form.Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
-  EXPECT_FALSE(form.FromBase64());
-  EXPECT_FALSE(form.FromClipboard());
+  Probe(form).Reload();
+  EXPECT_EQ(Probe(form).TagsCount(), 1);
+  EXPECT_EQ(Dump(Probe(form).Root()), "NULL\n  Offset: 0\n  Header length: 2\n  Length: 0\n");
+  EXPECT_FALSE(Probe(form).FromBase64());
+  EXPECT_FALSE(Probe(form).FromClipboard());
 
   Fake.Clipboard.Text = u"MAMCAQU=";
-  form.LoadFromClipboard();
-  ASSERT_EQ(form.TagsCount(), 2);
-  form.Reload();
-  EXPECT_EQ(form.TagsCount(), 2);
-  EXPECT_TRUE(form.FromBase64());
-  EXPECT_TRUE(form.FromClipboard());
+  Probe(form).LoadFromClipboard();
+  ASSERT_EQ(Probe(form).TagsCount(), 2);
+  Probe(form).Reload();
+  EXPECT_EQ(Probe(form).TagsCount(), 2);
+  EXPECT_TRUE(Probe(form).FromBase64());
+  EXPECT_TRUE(Probe(form).FromClipboard());
 
   // Base64 of padding alone decodes to nothing: refused like other text.
   Fake.Clipboard.Text = u"05 00";
-  form.LoadFromClipboard();
+  Probe(form).LoadFromClipboard();
   Fake.Clipboard.Text = u"====";
-  form.LoadFromClipboard();
+  Probe(form).LoadFromClipboard();
   EXPECT_EQ(Fake.Host.Beeps, 1);
-  EXPECT_EQ(form.TagsCount(), 1);
-  EXPECT_FALSE(form.FromBase64());
-  EXPECT_TRUE(form.FromClipboard());
+  EXPECT_EQ(Probe(form).TagsCount(), 1);
+  EXPECT_FALSE(Probe(form).FromBase64());
+  EXPECT_TRUE(Probe(form).FromClipboard());
 }
 
 TEST_F(LoadFileTest, FileOf2GiBGivesAFatalErrorWithoutReadingIt) {
@@ -319,64 +319,64 @@ TEST_F(LoadFileTest, FileOf2GiBGivesAFatalErrorWithoutReadingIt) {
   test::WriteAll(path, "\x30\x84");
   ASSERT_EQ(::truncate(path.c_str(), 0x80000000LL), 0);
   auto form = Load(path);
-  EXPECT_EQ(Dump(form->Root()),
+  EXPECT_EQ(Dump(Probe(*form).Root()),
             "Fatal error: File is too large to decode: 2147483648 bytes, at most 2147483647 can be addressed\n");
-  EXPECT_EQ(form->TagsCount(), 0);
-  EXPECT_TRUE(form->Bytes()->empty());
-  EXPECT_FALSE(form->FromBase64());
+  EXPECT_EQ(Probe(*form).TagsCount(), 0);
+  EXPECT_TRUE(Probe(*form).Bytes()->empty());
+  EXPECT_FALSE(Probe(*form).FromBase64());
 }
 
 TEST_F(LoadFileTest, ArmourMatchLimitGivesAFatalError) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "begin-base64 x\n=== ";
   TMainForm form(Fake.Platform, Write("hostile.txt", text).u16string());
-  form.Document().ArmourMatchLimit = 10;
-  form.LoadFile();
-  EXPECT_EQ(Dump(form.Root()),
+  Probe(form).Document().ArmourMatchLimit = 10;
+  Probe(form).LoadFile();
+  EXPECT_EQ(Dump(Probe(form).Root()),
             "Fatal error: Text armour search stopped: the text needs more than 10 pattern match steps\n");
 }
 
 TEST_F(LoadFileTest, UnreadableFileThrowsAndChangesNothing) {
   TMainForm form(Fake.Platform, (Temp.Path / "missing.der").u16string());
-  ASSERT_TRUE(form.Document().LoadFromText(u"BQA="));  // 05 00 as Base64
-  EXPECT_ANY_THROW(form.LoadFile());
-  EXPECT_TRUE(form.FromClipboard());
-  EXPECT_TRUE(form.FromBase64());
-  EXPECT_EQ(form.TagsCount(), 1);
+  ASSERT_TRUE(Probe(form).Document().LoadFromText(u"BQA="));  // 05 00 as Base64
+  EXPECT_ANY_THROW(Probe(form).LoadFile());
+  EXPECT_TRUE(Probe(form).FromClipboard());
+  EXPECT_TRUE(Probe(form).FromBase64());
+  EXPECT_EQ(Probe(form).TagsCount(), 1);
 }
 
 TEST_F(LoadFileTest, ClipboardLoadsHexOrBase64AndReloadGoesBackToTheFile) {
   TMainForm form(Fake.Platform, Sample("cert.der").u16string());
-  form.LoadFile();
-  std::string fileRows = Dump(form.Root());
+  Probe(form).LoadFile();
+  std::string fileRows = Dump(Probe(form).Root());
 
   Fake.Clipboard.Text = u"30 03 02 01 05";
-  form.LoadFromClipboard();
-  EXPECT_TRUE(form.FromClipboard());
-  EXPECT_FALSE(form.FromBase64());
-  std::string hexRows = Dump(form.Root());
-  EXPECT_EQ(form.TagsCount(), 2);
+  Probe(form).LoadFromClipboard();
+  EXPECT_TRUE(Probe(form).FromClipboard());
+  EXPECT_FALSE(Probe(form).FromBase64());
+  std::string hexRows = Dump(Probe(form).Root());
+  EXPECT_EQ(Probe(form).TagsCount(), 2);
 
   Fake.Clipboard.Text = u"MAMC\r\nAQU=";
-  form.LoadFromClipboard();
-  EXPECT_TRUE(form.FromClipboard());
-  EXPECT_TRUE(form.FromBase64());
-  EXPECT_EQ(Dump(form.Root()), hexRows);
+  Probe(form).LoadFromClipboard();
+  EXPECT_TRUE(Probe(form).FromClipboard());
+  EXPECT_TRUE(Probe(form).FromBase64());
+  EXPECT_EQ(Dump(Probe(form).Root()), hexRows);
 
   Fake.Clipboard.Text = u"-----BEGIN X-----";
-  form.LoadFromClipboard();
+  Probe(form).LoadFromClipboard();
   EXPECT_EQ(Fake.Host.Beeps, 1);
-  EXPECT_TRUE(form.FromBase64());
-  EXPECT_EQ(Dump(form.Root()), hexRows);
+  EXPECT_TRUE(Probe(form).FromBase64());
+  EXPECT_EQ(Dump(Probe(form).Root()), hexRows);
 
   Fake.Clipboard.Text = u"30030201";  // a SEQUENCE one octet short
-  form.LoadFromClipboard();
-  EXPECT_EQ(Dump(form.Root()), "Fatal error: Incorrect data length for tag at offset 0\n");
+  Probe(form).LoadFromClipboard();
+  EXPECT_EQ(Dump(Probe(form).Root()), "Fatal error: Incorrect data length for tag at offset 0\n");
 
-  form.Reload();
-  EXPECT_FALSE(form.FromClipboard());
-  EXPECT_FALSE(form.FromBase64());
-  EXPECT_EQ(Dump(form.Root()), fileRows);
+  Probe(form).Reload();
+  EXPECT_FALSE(Probe(form).FromClipboard());
+  EXPECT_FALSE(Probe(form).FromBase64());
+  EXPECT_EQ(Dump(Probe(form).Root()), fileRows);
   EXPECT_EQ(Fake.Host.Beeps, 1);
 }
 

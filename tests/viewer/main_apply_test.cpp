@@ -11,7 +11,7 @@ using settings::RGB;
 class ApplySettingsTest : public test::ViewsTest {};
 
 TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
-  settings::TSettings& s = Form.Settings();
+  settings::TSettings& s = Probe(Form).Settings();
   s.FontName = u"DejaVu Sans";
   s.FontSize = 12;
   s.Indent = 22;
@@ -19,8 +19,8 @@ TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
   s.Hex.LineDotted = true;
   s.Hex.Background = RGB(1, 2, 3);
   s.Hex.FocusColor = settings::SysColor(13);
-  Form.ApplySettings();
-  const TTreeLook& tree = Form.TreeVT().Look;
+  Probe(Form).ApplySettings();
+  const TTreeLook& tree = Probe(Form).TreeVT().Look;
   EXPECT_EQ(tree.FontName, u"DejaVu Sans");
   EXPECT_EQ(tree.FontSize, 12);
   EXPECT_EQ(tree.Indent, 22);
@@ -28,13 +28,13 @@ TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
   EXPECT_EQ(tree.FocusedSelectionColor, 0xD77800u);
   EXPECT_EQ(tree.LineColor, 0xA0A0A0u);
   EXPECT_EQ(tree.LineStyle, TLineStyle::lsSolid);
-  EXPECT_EQ(Form.TreeVT().DefaultNodeHeight(), 24);
+  EXPECT_EQ(Probe(Form).TreeVT().DefaultNodeHeight(), 24);
   struct {
     const char* Label;
     const VirtualTree& Grid;
     TColor FontColor;
     bool Bold;
-  } grids[] = {{"bytes", Form.Hex1VT(), s.Hex.HexColor, false}, {"text", Form.Hex2VT(), s.Hex.TextColor, true}};
+  } grids[] = {{"bytes", Probe(Form).Hex1VT(), s.Hex.HexColor, false}, {"text", Probe(Form).Hex2VT(), s.Hex.TextColor, true}};
   for (const auto& g : grids) {
     SCOPED_TRACE(g.Label);
     EXPECT_EQ(g.Grid.Look.FontColor, g.FontColor);
@@ -45,8 +45,8 @@ TEST_F(ApplySettingsTest, TreesTakeTheirFontsColoursAndLines) {
     EXPECT_EQ(g.Grid.Look.LineStyle, TLineStyle::lsDotted);
     EXPECT_EQ(g.Grid.Look.FontName, s.Hex.FontName);
   }
-  EXPECT_TRUE(Form.Hex1VT().Look.VertGridLines);
-  EXPECT_FALSE(Form.Hex2VT().Look.VertGridLines);
+  EXPECT_TRUE(Probe(Form).Hex1VT().Look.VertGridLines);
+  EXPECT_FALSE(Probe(Form).Hex2VT().Look.VertGridLines);
 }
 
 TEST_F(ApplySettingsTest, BytesPerRowAndPanelVisibility) {
@@ -56,25 +56,25 @@ TEST_F(ApplySettingsTest, BytesPerRowAndPanelVisibility) {
   } cases[] = {{16, true}, {8, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.StringSize);
-    Form.Settings().Hex.StringSize = c.StringSize;
-    Form.Settings().Hex.Show = c.Show;
-    Form.ApplySettings();
+    Probe(Form).Settings().Hex.StringSize = c.StringSize;
+    Probe(Form).Settings().Hex.Show = c.Show;
+    Probe(Form).ApplySettings();
     ShowHex("30 03 02 01 05");
-    EXPECT_EQ(Form.Hex1VT().ColumnCount(), c.StringSize);
-    EXPECT_EQ(Form.Hex2VT().ColumnCount(), c.StringSize);
-    EXPECT_EQ(Form.HexPanelVisible(), c.Show);
-    EXPECT_EQ(Form.Hex1VT().RootNodeCount(), 1u);
+    EXPECT_EQ(Probe(Form).Hex1VT().ColumnCount(), c.StringSize);
+    EXPECT_EQ(Probe(Form).Hex2VT().ColumnCount(), c.StringSize);
+    EXPECT_EQ(Probe(Form).HexPanelVisible(), c.Show);
+    EXPECT_EQ(Probe(Form).Hex1VT().RootNodeCount(), 1u);
   }
 }
 
 TEST_F(ApplySettingsTest, ReappliedSettingsKeepTheDocumentAndHighlight) {
   ShowHex("30 03 02 01 05");
   Focus(RowNamed("INTEGER"));
-  Form.Settings().Hex.StringSize = 16;
-  Form.ApplySettings();
-  EXPECT_EQ(Form.HexSel(), (THexSelection{2, 4}));
-  EXPECT_EQ(Caption(Form.TreeVT().FocusedNode()), "INTEGER");
-  EXPECT_EQ(Form.Hex1VT().FocusedNode(), 0u);
+  Probe(Form).Settings().Hex.StringSize = 16;
+  Probe(Form).ApplySettings();
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{2, 4}));
+  EXPECT_EQ(Caption(Probe(Form).TreeVT().FocusedNode()), "INTEGER");
+  EXPECT_EQ(Probe(Form).Hex1VT().FocusedNode(), 0u);
 }
 
 }  // namespace

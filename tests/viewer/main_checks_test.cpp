@@ -16,11 +16,11 @@ class ChecksTest : public ViewsTest {
  protected:
   std::vector<std::string> ShownCaptions() {
     std::vector<std::string> rows;
-    for (TNodeId n = Form.TreeVT().GetFirstVisible(); n != NoNode; n = Form.TreeVT().GetNextVisible(n))
+    for (TNodeId n = Probe(Form).TreeVT().GetFirstVisible(); n != NoNode; n = Probe(Form).TreeVT().GetNextVisible(n))
       rows.push_back(Caption(n) + Value(n));
     return rows;
   }
-  TColor CaptionColor(TNodeId node) { return Form.TreeVTPaintText(Form.TreeVT(), node, -1, TTextType::ttNormal).Color; }
+  TColor CaptionColor(TNodeId node) { return Probe(Form).TreeVTPaintText(Probe(Form).TreeVT(), node, -1, TTextType::ttNormal).Color; }
 };
 
 TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
@@ -35,17 +35,17 @@ TEST_F(ChecksTest, ProblemRowSaysWhatIsWrongAndHighlightsTheOctets) {
   const TNodeId problem = RowNamed("DER:");
   ASSERT_NE(problem, NoNode);
   Focus(problem);
-  EXPECT_EQ(Form.HexSel(), (THexSelection{4, 4}));
-  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT(), problem, TImageKind::ikNormal, -1), TIcon::icError);
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{4, 4}));
+  EXPECT_EQ(Probe(Form).TreeVTGetImageIndex(Probe(Form).TreeVT(), problem, TImageKind::ikNormal, -1), TIcon::icError);
 
   // The element at fault carries the DER colour; the sound SEQUENCE keeps its own.
-  EXPECT_EQ(CaptionColor(RowNamed("INTEGER")), Form.Settings().DerColor);
-  EXPECT_EQ(CaptionColor(RowNamed("SEQUENCE")), Form.Settings().ConstructedColor);
+  EXPECT_EQ(CaptionColor(RowNamed("INTEGER")), Probe(Form).Settings().DerColor);
+  EXPECT_EQ(CaptionColor(RowNamed("SEQUENCE")), Probe(Form).Settings().ConstructedColor);
 
   // Hidden with the attribute rows, and the focus leaves with them.
-  Form.ToggleAttributes();
+  Probe(Form).ToggleAttributes();
   EXPECT_EQ(ShownCaptions(), (std::vector<std::string>{"SEQUENCE", "INTEGER5", "BOOLEANTrue"}));
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name(), u"INTEGER");
 }
 
 // A certificate whose version is v1 written out, the DEFAULT: a finding only
@@ -79,11 +79,11 @@ TEST_F(ChecksTest, ChecksAreIdleWorkAfterEachLoad) {
       {"opened element",
        [&] {
          Focus(RowNamed("SEQUENCE"));
-         Form.OpenElement();
+         Probe(Form).OpenElement();
        },
        "2 DER problems"},
-      {"back", [&] { Form.GoBack(); }, "3 DER problems"},
-      {"clipboard", [&] { Fake.Clipboard.Text = u"30 80 02 01 05 00 00"; Form.LoadFromClipboard(); },
+      {"back", [&] { Probe(Form).GoBack(); }, "3 DER problems"},
+      {"clipboard", [&] { Fake.Clipboard.Text = u"30 80 02 01 05 00 00"; Probe(Form).LoadFromClipboard(); },
        "BER (1 indefinite length)"},
   };
   for (const auto& way : ways) {
@@ -91,17 +91,17 @@ TEST_F(ChecksTest, ChecksAreIdleWorkAfterEachLoad) {
     const int queued = log.Queued;
     way.Load();
     EXPECT_EQ(log.Queued, queued + 1);
-    EXPECT_TRUE(Form.HasIdleWork());
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "");
+    EXPECT_TRUE(Probe(Form).HasIdleWork());
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), "");
     EXPECT_EQ(RowNamed("DER:"), NoNode);
     // The focus in a block the problem rows rebuild: the BOOLEAN's attribute row.
-    for (TNodeId n = Form.TreeVT().GetFirst(); n != NoNode; n = Form.TreeVT().GetNext(n))
+    for (TNodeId n = Probe(Form).TreeVT().GetFirst(); n != NoNode; n = Probe(Form).TreeVT().GetNext(n))
       if (Caption(n) + Value(n) == "Offset:6") Focus(n);
-    const std::string focused = Caption(Form.TreeVT().FocusedNode()) + Value(Form.TreeVT().FocusedNode());
+    const std::string focused = Caption(Probe(Form).TreeVT().FocusedNode()) + Value(Probe(Form).TreeVT().FocusedNode());
     Form.Controller().RunIdleWork();
-    EXPECT_FALSE(Form.HasIdleWork());
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), way.Verdict);
-    EXPECT_EQ(Caption(Form.TreeVT().FocusedNode()) + Value(Form.TreeVT().FocusedNode()), focused);
+    EXPECT_FALSE(Probe(Form).HasIdleWork());
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), way.Verdict);
+    EXPECT_EQ(Caption(Probe(Form).TreeVT().FocusedNode()) + Value(Probe(Form).TreeVT().FocusedNode()), focused);
   }
   // What needs the findings before the idle step runs the checks itself:
   // the findings themselves and Next problem.
@@ -110,18 +110,18 @@ TEST_F(ChecksTest, ChecksAreIdleWorkAfterEachLoad) {
   for (const asn::TDerFinding& f : Form.DerFindings())
     found.push_back(std::string(asn::DerRuleId(f.Rule())) + "@" + std::to_string(f.Offset));
   EXPECT_EQ(found, (std::vector<std::string>{"integer-not-minimal@4", "boolean-not-canonical@8"}));
-  EXPECT_FALSE(Form.HasIdleWork());
-  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "2 DER problems");
+  EXPECT_FALSE(Probe(Form).HasIdleWork());
+  EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), "2 DER problems");
   Load(HexBytes(TwoFaults));
   Focus(RowNamed("SEQUENCE"));
   Form.NextProblem();
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name(), u"INTEGER");
   EXPECT_NE(RowNamed("DER:"), NoNode);
   // Checks off: nothing to wait for. A viewer attached with work left hears of it at once.
-  Form.Settings().DerChecks = false;
+  Probe(Form).Settings().DerChecks = false;
   Load(HexBytes(TwoFaults));
-  EXPECT_FALSE(Form.HasIdleWork());
-  Form.Settings().DerChecks = true;
+  EXPECT_FALSE(Probe(Form).HasIdleWork());
+  Probe(Form).Settings().DerChecks = true;
   Load(HexBytes(TwoFaults));
   Form.Controller().Detach(&log, nullptr);
   TIdleLog late;
@@ -137,7 +137,7 @@ TEST_F(ChecksTest, SchemaRulesHoldWithTheFieldNamesOff) {
   data[12] = 0;
   for (const bool names : {true, false}) {
     SCOPED_TRACE(names ? "names on" : "names off");
-    Form.Settings().FieldNames = names;
+    Probe(Form).Settings().FieldNames = names;
     Show(std::vector<std::uint8_t>(data.begin(), data.end()));
     std::vector<std::string> found;
     for (const asn::TDerFinding& f : Form.DerFindings())
@@ -162,20 +162,20 @@ TEST_F(ChecksTest, StatusPanelNamesTheEncoding) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Hex));
-    Form.Settings().DerChecks = c.Checks;
+    Probe(Form).Settings().DerChecks = c.Checks;
     ShowHex(c.Hex);
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), c.Status);
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), c.Status);
   }
 }
 
 TEST_F(ChecksTest, ChecksOffLeaveTheTreeAsWithoutThem) {
-  Form.Settings().DerChecks = false;
+  Probe(Form).Settings().DerChecks = false;
   ShowHex(TwoFaults);
   EXPECT_TRUE(Form.DerFindings().empty());
   EXPECT_EQ(RowNamed("DER:"), NoNode);
   const TNodeId integer = RowNamed("INTEGER");
-  EXPECT_EQ(Form.TreeVT().ChildCount(integer), static_cast<std::uint32_t>(Form.GetTag(integer).ChildsCount()));
-  EXPECT_EQ(CaptionColor(integer), Form.Settings().PrimitiveColor);
+  EXPECT_EQ(Probe(Form).TreeVT().ChildCount(integer), static_cast<std::uint32_t>(Probe(Form).GetTag(integer).ChildsCount()));
+  EXPECT_EQ(CaptionColor(integer), Probe(Form).Settings().PrimitiveColor);
   Form.NextProblem();
   EXPECT_EQ(Fake.Host.Beeps, 1);
 }
@@ -185,14 +185,14 @@ TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
   Focus(RowNamed("SEQUENCE"));
   std::vector<std::u16string> visited;
   for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(Form.KeyDown({vk::F8, false, false, false}));
-    visited.push_back(Form.GetTag(Form.TreeVT().FocusedNode()).Name());
+    EXPECT_TRUE(Probe(Form).KeyDown({vk::F8, false, false, false}));
+    visited.push_back(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name());
   }
   EXPECT_EQ(visited, (std::vector<std::u16string>{u"INTEGER", u"BOOLEAN", u"INTEGER"}));
   // From a problem row, the next element after the row's own.
   Focus(RowNamed("DER:"));
   Form.NextProblem();
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"BOOLEAN");
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name(), u"BOOLEAN");
   EXPECT_EQ(Fake.Host.Beeps, 0);
 
   ShowHex("30 03 02 01 05");
@@ -202,14 +202,14 @@ TEST_F(ChecksTest, NextProblemWrapsAndBeepsWhenThereIsNone) {
 
 TEST_F(ChecksTest, StreamedCmsShowsOnlyItsIndefiniteLengths) {
   ShowSample("cms-stream.der");
-  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "BER (6 indefinite lengths)");
+  EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), "BER (6 indefinite lengths)");
   // The panel takes the verdict's whole width, margins included.
-  EXPECT_GT(Form.MainStatusBar()[5].Width,
-            Fake.Platform.Display.TextWidth(u"BER (6 indefinite lengths)", Form.StatusBarFontName(), Form.StatusBarFontSize()));
+  EXPECT_GT(Probe(Form).MainStatusBar()[5].Width,
+            Fake.Platform.Display.TextWidth(u"BER (6 indefinite lengths)", Probe(Form).StatusBarFontName(), Probe(Form).StatusBarFontSize()));
   for (const char* sample : {"cert.der", "crl.der", "p7-signed.der", "chain.p7b", "bundle.p12"}) {
     SCOPED_TRACE(sample);
     ShowSample(sample);
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "DER");
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), "DER");
   }
 }
 

@@ -25,26 +25,26 @@ class CommandsTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.SetClipboardWait([this](int ms) { Waits.push_back(ms); });
-    Form.SetMainMenuCaptions();
-    Form.SetDialogRunner(&Runner);
+    Probe(Form).SetClipboardWait([this](int ms) { Waits.push_back(ms); });
+    Probe(Form).SetMainMenuCaptions();
+    Probe(Form).SetDialogRunner(&Runner);
   }
   TNotingRunner Runner;
   // The n-th row (from 0), in document order, whose node is called name.
   TNodeId RowOf(const std::u16string& name, int n = 0) {
-    for (TNodeId row = Form.TreeVT().GetFirst(); row != NoNode; row = Form.TreeVT().GetNext(row))
-      if (Form.GetTag(row).Name() == name && n-- == 0) return row;
+    for (TNodeId row = Probe(Form).TreeVT().GetFirst(); row != NoNode; row = Probe(Form).TreeVT().GetNext(row))
+      if (Probe(Form).GetTag(row).Name() == name && n-- == 0) return row;
     return NoNode;
   }
   bool Press(std::uint16_t key, bool shift = false, bool ctrl = false, bool alt = false) {
-    return Form.KeyDown({key, shift, ctrl, alt});
+    return Probe(Form).KeyDown({key, shift, ctrl, alt});
   }
   std::string Clipboard() { return settings::Utf16ToUtf8(Fake.Clipboard.Text); }
   // Names of the shown rows, top to bottom.
   std::vector<std::u16string> ShownRows() {
     std::vector<std::u16string> rows;
-    for (TNodeId n = Form.TreeVT().GetFirstVisible(); n != NoNode; n = Form.TreeVT().GetNextVisible(n))
-      rows.push_back(Form.GetTag(n).Name());
+    for (TNodeId n = Probe(Form).TreeVT().GetFirstVisible(); n != NoNode; n = Probe(Form).TreeVT().GetNextVisible(n))
+      rows.push_back(Probe(Form).GetTag(n).Name());
     return rows;
   }
   std::vector<int> Waits;
@@ -81,13 +81,13 @@ TEST_F(CommandsTest, CopyCommandsOnEachKindOfRow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Hex) + " " + settings::Utf16ToUtf8(c.Name) + " #" + std::to_string(c.Command));
     ShowHex(c.Hex);
-    Form.Settings().SpaceInHex = c.SpaceInHex;
+    Probe(Form).Settings().SpaceInHex = c.SpaceInHex;
     TNodeId row = RowOf(c.Name, c.Occurrence);
     ASSERT_NE(row, NoNode);
     Focus(row);
     Fake.Clipboard.Text = u"unchanged";
-    Form.MainMenuPopup();
-    Form.MainMenuClick(101 + c.Command);
+    Probe(Form).MainMenuPopup();
+    Probe(Form).MainMenuClick(101 + c.Command);
     EXPECT_EQ(Clipboard(), c.Expected);
   }
 }
@@ -163,15 +163,15 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
   };
   auto run = [&](const TCase& c, bool byKey) {
-    Form.Settings().ShowAttributes = true;
-    Form.Settings().Hex.Show = true;
-    Form.SetHexPanelVisible(true);
-    Form.Settings().FieldNames = true;
-    Form.Document().SetFileName(settings::Utf8ToUtf16((dir.Path / "two.der").string()));
+    Probe(Form).Settings().ShowAttributes = true;
+    Probe(Form).Settings().Hex.Show = true;
+    Probe(Form).SetHexPanelVisible(true);
+    Probe(Form).Settings().FieldNames = true;
+    Probe(Form).Document().SetFileName(settings::Utf8ToUtf16((dir.Path / "two.der").string()));
     ShowHex("30 05 30 03 02 01 05");
-    if (std::string_view(c.Item).starts_with("mnExpand")) Form.TreeVT().FullCollapse();
+    if (std::string_view(c.Item).starts_with("mnExpand")) Probe(Form).TreeVT().FullCollapse();
     Focus(c.FocusRow.empty() ? NoNode : RowOf(c.FocusRow));
-    if (c.OpenFirst) Form.OpenElement();
+    if (c.OpenFirst) Probe(Form).OpenElement();
     Fake.Host.Beeps = 0;
     Fake.Host.BusyCursorChanges.clear();
     Fake.Dialogs.Messages.clear();
@@ -179,17 +179,17 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     Runner.Shown.clear();
     Fake.Clipboard.Text = u"02 01 09";
     if (byKey) {
-      Form.KeyDown(c.Key);
+      Probe(Form).KeyDown(c.Key);
     } else {
-      Form.MainMenuPopup();
-      Form.MainMenuClick(Form.MainMenu().Item(c.Item).Tag);
+      Probe(Form).MainMenuPopup();
+      Probe(Form).MainMenuClick(Probe(Form).MainMenu().Item(c.Item).Tag);
     }
-    TNodeId focused = Form.TreeVT().FocusedNode();
-    return TEffects{Fake.Clipboard.Text, Form.Settings().ShowAttributes, Form.HexPanelVisible(), Form.Settings().Hex.Show,
-                    Form.Settings().ShowIcons, Form.Settings().FieldNames, ShownRows(), Form.TagsCount(), Fake.Host.Beeps,
+    TNodeId focused = Probe(Form).TreeVT().FocusedNode();
+    return TEffects{Fake.Clipboard.Text, Probe(Form).Settings().ShowAttributes, Probe(Form).HexPanelVisible(), Probe(Form).Settings().Hex.Show,
+                    Probe(Form).Settings().ShowIcons, Probe(Form).Settings().FieldNames, ShownRows(), Probe(Form).TagsCount(), Fake.Host.Beeps,
                     static_cast<int>(Fake.Dialogs.Messages.size()),
-                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Form.ActiveControl(),
-                    focused == NoNode ? u"" : Form.GetTag(focused).Name()};
+                    static_cast<int>(Fake.Host.BusyCursorChanges.size()), Fake.Dialogs.LastFilter, Runner.Shown, Probe(Form).ActiveControl(),
+                    focused == NoNode ? u"" : Probe(Form).GetTag(focused).Name()};
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Item);
@@ -242,13 +242,13 @@ TEST_F(CommandsTest, HandlesKeyIsExactlyWhatTheViewerTakes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.SetHexPanelVisible(true);
+    Probe(Form).SetHexPanelVisible(true);
     ShowHex(SeqInt5);
     Focus(RowOf(u"INTEGER"));
-    Form.SetActiveControl(c.Active);
-    EXPECT_EQ(Form.HandlesKey(c.Key), c.Handled);
+    Probe(Form).SetActiveControl(c.Active);
+    EXPECT_EQ(Probe(Form).HandlesKey(c.Key), c.Handled);
     // The claim matches what dispatching the key then does.
-    EXPECT_EQ(Form.KeyDown(c.Key), c.Handled);
+    EXPECT_EQ(Probe(Form).KeyDown(c.Key), c.Handled);
   }
 }
 
@@ -278,11 +278,11 @@ TEST_F(CommandsTest, ClipboardWriterTriesThreeTimesThenReports) {
 
 TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
-  for (const TMenuItem& item : Form.MainMenu().Items()) tags.push_back(item.Tag);
+  for (const TMenuItem& item : Probe(Form).MainMenu().Items()) tags.push_back(item.Tag);
   EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 128, 129, 104, 105, 106, 107, 108, 0,
                                     109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
-  EXPECT_EQ(Form.MainMenu().Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
-  EXPECT_EQ(Form.MainMenu().Item("mnAbout").Caption, u"About");
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnAbout").Caption, u"About");
 }
 
 TEST_F(CommandsTest, MenuStatesWhenItOpens) {
@@ -300,11 +300,11 @@ TEST_F(CommandsTest, MenuStatesWhenItOpens) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    Form.Settings().ShowAttributes = c.ShowAttributes;
+    Probe(Form).Settings().ShowAttributes = c.ShowAttributes;
     ShowHex(SeqInt5);
     Focus(c.Row.empty() ? NoNode : RowOf(c.Row));
-    Form.MainMenuPopup();
-    const TMainMenu& m = Form.MainMenu();
+    Probe(Form).MainMenuPopup();
+    const TMainMenu& m = Probe(Form).MainMenu();
     for (const char* item : {"mnCopyVal", "mnCopyName", "mnCopyHex"}) EXPECT_EQ(m.Item(item).Enabled, c.CopyEnabled);
     EXPECT_EQ(m.Item("mnExpand").Enabled, c.ExpandEnabled);
     EXPECT_EQ(m.Item("mnCollapse").Enabled, c.ExpandEnabled);
@@ -317,9 +317,9 @@ TEST_F(CommandsTest, MenuStatesWhenItOpens) {
 TEST_F(CommandsTest, DisabledItemsDoNothing) {
   ShowHex(SeqInt5);
   Focus(NoNode);
-  Form.MainMenuPopup();
-  Form.MainMenuClick(101);
-  Form.MainMenuClick(105);
+  Probe(Form).MainMenuPopup();
+  Probe(Form).MainMenuClick(101);
+  Probe(Form).MainMenuClick(105);
   EXPECT_EQ(Fake.Clipboard.SetTextCalls, 0);
   EXPECT_TRUE(Fake.Host.BusyCursorChanges.empty());
 }
@@ -350,43 +350,43 @@ TEST_F(CommandsTest, HostKeysArePostedToTheListerWindow) {
 TEST_F(CommandsTest, TogglesFollowExactModifiers) {
   ShowHex(SeqInt5);
   Press('H', false, true);  // Ctrl+H is not the panel's key
-  EXPECT_TRUE(Form.HexPanelVisible());
+  EXPECT_TRUE(Probe(Form).HexPanelVisible());
   Press('H');
-  EXPECT_FALSE(Form.HexPanelVisible());
-  EXPECT_FALSE(Form.Settings().Hex.Show);
-  Form.MainMenuPopup();
-  EXPECT_FALSE(Form.MainMenu().Item("mnShowHex").Checked);
-  Form.MainMenuClick(110);
-  EXPECT_TRUE(Form.HexPanelVisible());
-  EXPECT_TRUE(Form.Settings().Hex.Show);
+  EXPECT_FALSE(Probe(Form).HexPanelVisible());
+  EXPECT_FALSE(Probe(Form).Settings().Hex.Show);
+  Probe(Form).MainMenuPopup();
+  EXPECT_FALSE(Probe(Form).MainMenu().Item("mnShowHex").Checked);
+  Probe(Form).MainMenuClick(110);
+  EXPECT_TRUE(Probe(Form).HexPanelVisible());
+  EXPECT_TRUE(Probe(Form).Settings().Hex.Show);
 
-  bool icons = Form.Settings().ShowIcons;
+  bool icons = Probe(Form).Settings().ShowIcons;
   Press('I');
-  EXPECT_EQ(Form.Settings().ShowIcons, icons);
+  EXPECT_EQ(Probe(Form).Settings().ShowIcons, icons);
   Press('I', false, true);
-  EXPECT_EQ(Form.Settings().ShowIcons, !icons);
+  EXPECT_EQ(Probe(Form).Settings().ShowIcons, !icons);
 }
 
 TEST_F(CommandsTest, TabMovesTheFocusBetweenTreeAndGrids) {
   ShowHex(SeqInt5);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcHex1);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcHex1);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
-  Form.SetActiveControl(TFocusedControl::fcHex2);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
+  Probe(Form).SetActiveControl(TFocusedControl::fcHex2);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
   Press(vk::Tab, true);  // Shift+Tab is not the tree's key
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
 }
 
 TEST_F(CommandsTest, TabIsDroppedWhileTheHexPanelIsHidden) {
   ShowHex(SeqInt5);
-  Form.SetActiveControl(TFocusedControl::fcHex2);
+  Probe(Form).SetActiveControl(TFocusedControl::fcHex2);
   Press('H');  // hiding the panel takes the keyboard back to the tree
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
   Press(vk::Tab);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
 }
 
 TEST_F(CommandsTest, EnterInEitherGridFocusesTheElementOfTheBytesGridCell) {
@@ -394,14 +394,14 @@ TEST_F(CommandsTest, EnterInEitherGridFocusesTheElementOfTheBytesGridCell) {
     SCOPED_TRACE(static_cast<int>(grid));
     ShowHex(SeqInt5);
     Focus(NoNode);
-    Form.Hex1VT().SetFocusedNode(0);
+    Probe(Form).Hex1VT().SetFocusedNode(0);
     int column = 0;
-    while (column < Form.Hex1VT().ColumnCount() && Form.GetHexOffset(0, column) != 3) ++column;
-    ASSERT_LT(column, Form.Hex1VT().ColumnCount());
-    Form.Hex1VT().SetFocusedColumn(column);
-    Form.SetActiveControl(grid);
+    while (column < Probe(Form).Hex1VT().ColumnCount() && Probe(Form).GetHexOffset(0, column) != 3) ++column;
+    ASSERT_LT(column, Probe(Form).Hex1VT().ColumnCount());
+    Probe(Form).Hex1VT().SetFocusedColumn(column);
+    Probe(Form).SetActiveControl(grid);
     Press(vk::Return);
-    EXPECT_EQ(Form.TreeVT().FocusedNode(), RowOf(u"INTEGER"));
+    EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), RowOf(u"INTEGER"));
   }
 }
 
@@ -410,7 +410,7 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   TNodeId outer = RowOf(u"SEQUENCE");
   TNodeId inner = RowOf(u"SEQUENCE", 1);
   Press('A');  // attributes off: only the elements remain as rows
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   Focus(outer);
   Press(vk::F4);
   EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"SEQUENCE", u"INTEGER"}));
@@ -418,11 +418,11 @@ TEST_F(CommandsTest, ExpandAndCollapseNodeAndTree) {
   Press(vk::F2);
   EXPECT_EQ(ShownRows(), std::vector<std::u16string>{u"SEQUENCE"});
   // Collapse node collapses everything below, too.
-  Form.TreeVT().SetExpanded(outer, true);
-  EXPECT_FALSE(Form.TreeVT().IsExpanded(inner));
-  Form.MainMenuClick(107);
+  Probe(Form).TreeVT().SetExpanded(outer, true);
+  EXPECT_FALSE(Probe(Form).TreeVT().IsExpanded(inner));
+  Probe(Form).MainMenuClick(107);
   EXPECT_EQ(ShownRows().size(), 3u);
-  Form.MainMenuClick(108);
+  Probe(Form).MainMenuClick(108);
   EXPECT_EQ(ShownRows().size(), 1u);
 }
 
@@ -447,14 +447,14 @@ TEST_F(CommandsTest, ExpandTreeKeepsTheFocusedRowOnScreen) {
     TNodeId element = RowOf(u"SEQUENCE", c.TopLevelRow);
     TNodeId focused = c.Inner ? RowOf(u"INTEGER", c.TopLevelRow) : element;
     Press(vk::Subtract, true, true);
-    Form.TreeVT().SetOffsetY(c.Offset);
+    Probe(Form).TreeVT().SetOffsetY(c.Offset);
     Focus(focused);
-    const std::int64_t before = Form.TreeVT().NodeTop(element) - Form.TreeVT().OffsetY();
+    const std::int64_t before = Probe(Form).TreeVT().NodeTop(element) - Probe(Form).TreeVT().OffsetY();
     Press(vk::Add, true, true);
-    ASSERT_TRUE(Form.TreeVT().IsFullyVisible(focused));
-    const TRect shown = Form.TreeVT().GetDisplayRect(focused);
+    ASSERT_TRUE(Probe(Form).TreeVT().IsFullyVisible(focused));
+    const TRect shown = Probe(Form).TreeVT().GetDisplayRect(focused);
     EXPECT_GE(shown.Top, 0);
-    EXPECT_LE(shown.Bottom, Form.TreeVT().ClientHeight());
+    EXPECT_LE(shown.Bottom, Probe(Form).TreeVT().ClientHeight());
     if (c.Offset == 0 && !c.Inner) {
       EXPECT_EQ(shown.Top, before);
     }
@@ -467,13 +467,13 @@ TEST_F(CommandsTest, AttributesToggleTwiceRestoresTheTreeAndKeepsTheElement) {
   TNodeId integer = RowOf(u"INTEGER");
   Focus(RowOf(u"Length", 1));  // an attribute row of the INTEGER
   Press('A');
-  EXPECT_FALSE(Form.Settings().ShowAttributes);
+  EXPECT_FALSE(Probe(Form).Settings().ShowAttributes);
   EXPECT_EQ(ShownRows(), (std::vector<std::u16string>{u"SEQUENCE", u"INTEGER"}));
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Name(), u"INTEGER");
-  EXPECT_TRUE(Form.TreeVT().IsSelected(Form.TreeVT().FocusedNode()));
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name(), u"INTEGER");
+  EXPECT_TRUE(Probe(Form).TreeVT().IsSelected(Probe(Form).TreeVT().FocusedNode()));
   Press('A');
   EXPECT_EQ(ShownRows(), before);
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), integer);
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), integer);
 }
 
 TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
@@ -484,13 +484,13 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
   WriteAll(module.Path / "de.lng", "language=Deutsch\n101=Wert kopieren\n114=Einstellungen\n");
   Fake.System.Folder = module.Path.string() + "/";
   ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"de.lng", true));
-  Form.SetMainMenuCaptions();
-  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption, u"Wert kopieren\tCtrl+C");
-  EXPECT_EQ(Form.MainMenu().Item("mnSettings").Caption, u"Einstellungen");
-  EXPECT_EQ(Form.MainMenu().Item("mnCopyName").Caption, u"Copy row\tCtrl+D");  // not in the file: English
-  Form.SetMainMenuCaptions();  // again: nothing piles up
+  Probe(Form).SetMainMenuCaptions();
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnCopyVal").Caption, u"Wert kopieren\tCtrl+C");
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnSettings").Caption, u"Einstellungen");
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnCopyName").Caption, u"Copy row\tCtrl+D");  // not in the file: English
+  Probe(Form).SetMainMenuCaptions();  // again: nothing piles up
   int tabs = 0;
-  for (const TMenuItem& item : Form.MainMenu().Items()) {
+  for (const TMenuItem& item : Probe(Form).MainMenu().Items()) {
     tabs += static_cast<int>(std::count(item.Caption.begin(), item.Caption.end(), u'\t'));
     if (item.IsSeparator()) {
       EXPECT_EQ(item.Caption, u"-");
@@ -498,8 +498,8 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
   }
   EXPECT_EQ(tabs, 24);
   settings::FreeLanguages();
-  Form.SetMainMenuCaptions();
-  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");
+  Probe(Form).SetMainMenuCaptions();
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");
 }
 
 }  // namespace

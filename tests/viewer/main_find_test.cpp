@@ -15,12 +15,12 @@ class FindTest : public ViewsTest {
   std::vector<std::string> Hits(const std::u16string& text, bool backwards) {
     std::vector<std::string> hits;
     for (int i = 0; i < 20 && Form.Find(text, backwards); ++i)
-      hits.push_back(settings::Utf16ToUtf8(RowLine(Form.GetTag(Form.TreeVT().FocusedNode()))));
+      hits.push_back(settings::Utf16ToUtf8(RowLine(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()))));
     return hits;
   }
   TNodeId RowOf(const std::u16string& name, int n = 0) {
-    for (TNodeId row = Form.TreeVT().GetFirst(); row != NoNode; row = Form.TreeVT().GetNext(row))
-      if (Form.GetTag(row).Name() == name && n-- == 0) return row;
+    for (TNodeId row = Probe(Form).TreeVT().GetFirst(); row != NoNode; row = Probe(Form).TreeVT().GetNext(row))
+      if (Probe(Form).GetTag(row).Name() == name && n-- == 0) return row;
     return NoNode;
   }
 };
@@ -51,7 +51,7 @@ TEST_F(FindTest, SuccessiveFindsFromNoFocus) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    Form.Settings().ShowAttributes = c.ShowAttributes;
+    Probe(Form).Settings().ShowAttributes = c.ShowAttributes;
     ShowHex(c.Hex);
     Focus(NoNode);
     TList hits = Hits(c.Text, c.Backwards);
@@ -85,10 +85,10 @@ TEST_F(FindTest, HexadecimalDigitsMatchAfterPartialMatchesAndAcrossElements) {
       {"a top-level error row, backwards", "02 01 05 02 85 01", true, u"02", true,
        {"Fatal error: Incorrect data length for tag at offset 3", "INTEGER: 5"}},
   };
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    Form.Settings().SpaceInHex = c.SpaceInHex;
+    Probe(Form).Settings().SpaceInHex = c.SpaceInHex;
     ShowHex(c.Hex);
     Focus(NoNode);
     EXPECT_EQ(Hits(c.Text, c.Backwards), c.Expected);
@@ -120,32 +120,32 @@ TEST_F(FindTest, CaseIsFoldedAlikeInEveryLocale) {
 }
 
 TEST_F(FindTest, AHitIsFocusedSelectedAndShownInsideCollapsedBranches) {
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   ShowHex("30 08 30 06 02 01 05 02 01 07");
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   Focus(NoNode);
   ASSERT_TRUE(Form.Find(u"07", false));
-  TNodeId hit = Form.TreeVT().FocusedNode();
+  TNodeId hit = Probe(Form).TreeVT().FocusedNode();
   // The outer SEQUENCE is the first whose bytes hold 07.
   EXPECT_EQ(hit, RowOf(u"SEQUENCE"));
   ASSERT_TRUE(Form.Find(u"07", false));
   ASSERT_TRUE(Form.Find(u"07", false));
-  hit = Form.TreeVT().FocusedNode();
-  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Form.GetTag(hit))), "INTEGER: 7");
-  EXPECT_TRUE(Form.TreeVT().IsSelected(hit));
-  EXPECT_TRUE(Form.TreeVT().IsFullyVisible(hit));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{7, 9}));
+  hit = Probe(Form).TreeVT().FocusedNode();
+  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Probe(Form).GetTag(hit))), "INTEGER: 7");
+  EXPECT_TRUE(Probe(Form).TreeVT().IsSelected(hit));
+  EXPECT_TRUE(Probe(Form).TreeVT().IsFullyVisible(hit));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{7, 9}));
 }
 
 TEST_F(FindTest, BackwardsFromNoFocusStartsAtTheLastShownRow) {
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   // INTEGER 7, then a SEQUENCE holding INTEGER 5; collapsed, the SEQUENCE is
   // the last shown row and what lies inside it comes after it.
   ShowHex("02 01 07 30 03 02 01 05");
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   Focus(NoNode);
   ASSERT_TRUE(Form.Find(u"integer", true));
-  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Form.GetTag(Form.TreeVT().FocusedNode()))), "INTEGER: 7");
+  EXPECT_EQ(settings::Utf16ToUtf8(RowLine(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()))), "INTEGER: 7");
   EXPECT_FALSE(Form.Find(u"integer", true));
 }
 
@@ -153,14 +153,14 @@ TEST_F(FindTest, NoMatchChangesNothing) {
   ShowHex("30 06 02 01 05 02 01 07");
   TNodeId focused = RowOf(u"INTEGER");
   Focus(focused);
-  Form.TreeVT().SetSelected(focused, true);
-  Form.TreeVT().SetOffsetY(0);
-  THexSelection sel = Form.HexSel();
+  Probe(Form).TreeVT().SetSelected(focused, true);
+  Probe(Form).TreeVT().SetOffsetY(0);
+  THexSelection sel = Probe(Form).HexSel();
   EXPECT_FALSE(Form.Find(u"SEQUENCE", false));  // behind the focus; no wrap-around
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), focused);
-  EXPECT_TRUE(Form.TreeVT().IsSelected(focused));
-  EXPECT_EQ(Form.TreeVT().OffsetY(), 0);
-  EXPECT_EQ(Form.HexSel(), sel);
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), focused);
+  EXPECT_TRUE(Probe(Form).TreeVT().IsSelected(focused));
+  EXPECT_EQ(Probe(Form).TreeVT().OffsetY(), 0);
+  EXPECT_EQ(Probe(Form).HexSel(), sel);
 }
 
 TEST_F(FindTest, DeepNestingIsWalkedWithoutRecursion) {
@@ -170,33 +170,33 @@ TEST_F(FindTest, DeepNestingIsWalkedWithoutRecursion) {
   for (int i = 0; i < depth; ++i) bytes.insert(bytes.end(), {0x30, 0x80});
   bytes.insert(bytes.end(), {0x02, 0x01, 0x2A});
   for (int i = 0; i < depth; ++i) bytes.insert(bytes.end(), {0x00, 0x00});
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   Show(bytes);
   Focus(NoNode);
   ASSERT_TRUE(Form.Find(u"integer", false));
-  EXPECT_EQ(Form.TreeVT().Level(Form.TreeVT().FocusedNode()), static_cast<std::uint32_t>(depth));
+  EXPECT_EQ(Probe(Form).TreeVT().Level(Probe(Form).TreeVT().FocusedNode()), static_cast<std::uint32_t>(depth));
   ASSERT_TRUE(Form.Find(u"sequence", true));
-  EXPECT_EQ(Form.TreeVT().Level(Form.TreeVT().FocusedNode()), static_cast<std::uint32_t>(depth - 1));
+  EXPECT_EQ(Probe(Form).TreeVT().Level(Probe(Form).TreeVT().FocusedNode()), static_cast<std::uint32_t>(depth - 1));
 }
 
 TEST_F(FindTest, ATopLevelErrorRowMatchesItsOneOctet) {
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   ShowHex("02 01 05 02 85 01");  // the second header is bad: "Fatal error" at offset 3
   Focus(NoNode);
   ASSERT_TRUE(Form.Find(u"02", false));
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).TagType(), ttNode);
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).TagType(), ttNode);
   ASSERT_TRUE(Form.Find(u"02", false));
-  TTag error = Form.GetTag(Form.TreeVT().FocusedNode());
+  TTag error = Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode());
   EXPECT_EQ(error.TagType(), ttError);
   EXPECT_EQ(error.Offset(), 3);
   EXPECT_FALSE(Form.Find(u"0285", false));
 }
 
 TEST_F(FindTest, NothingIsFoundBeforeTheTreeHoldsTheDocument) {
-  Form.RunCaptured([&] { Form.ParseASN(Shared(HexBytes("02 01 05"))); });
+  Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(Shared(HexBytes("02 01 05"))); });
   EXPECT_FALSE(Form.Find(u"INTEGER", false));
   EXPECT_FALSE(Form.Find(u"INTEGER", true));
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), NoNode);
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), NoNode);
 }
 
 TEST_F(FindTest, LongTextsAreFoldedToo) {

@@ -13,27 +13,27 @@ namespace {
 class HexViewTest : public test::ViewsTest {
  protected:
   std::string Cell1(TNodeId row, int column) {
-    return settings::Utf16ToUtf8(Form.Hex1VTGetText(Form.Hex1VT(), row, column, TTextType::ttNormal));
+    return settings::Utf16ToUtf8(Probe(Form).Hex1VTGetText(Probe(Form).Hex1VT(), row, column, TTextType::ttNormal));
   }
   std::u16string Cell2(TNodeId row, int column) {
-    return Form.Hex2VTGetText(Form.Hex2VT(), row, column, TTextType::ttNormal);
+    return Probe(Form).Hex2VTGetText(Probe(Form).Hex2VT(), row, column, TTextType::ttNormal);
   }
   // The structure-tree row a double-click on byte offset focuses.
   std::string DoubleClick(std::int32_t offset) {
-    int width = Form.Settings().Hex.StringSize;
-    Form.HexVTNodeDblClick(Form.Hex1VT(), static_cast<TNodeId>(offset / width), offset % width);
-    return Caption(Form.TreeVT().FocusedNode());
+    int width = Probe(Form).Settings().Hex.StringSize;
+    Probe(Form).HexVTNodeDblClick(Probe(Form).Hex1VT(), static_cast<TNodeId>(offset / width), offset % width);
+    return Caption(Probe(Form).TreeVT().FocusedNode());
   }
 };
 
 TEST_F(HexViewTest, APartialLastRowShowsEmptyCellsAndSnapsFocusBack) {
-  Form.Settings().Hex.StringSize = 16;
-  Form.ApplySettings();
+  Probe(Form).Settings().Hex.StringSize = 16;
+  Probe(Form).ApplySettings();
   std::vector<std::uint8_t> bytes(20, 0x41);
   Show(bytes);
-  EXPECT_EQ(Form.GetHexLineCount(), 2);
-  EXPECT_EQ(Form.Hex1VT().RootNodeCount(), 2u);
-  EXPECT_EQ(Form.Hex2VT().RootNodeCount(), 2u);
+  EXPECT_EQ(Probe(Form).GetHexLineCount(), 2);
+  EXPECT_EQ(Probe(Form).Hex1VT().RootNodeCount(), 2u);
+  EXPECT_EQ(Probe(Form).Hex2VT().RootNodeCount(), 2u);
   EXPECT_EQ(Cell1(1, 3), "41");
   EXPECT_EQ(Cell1(1, 4), "");
   EXPECT_EQ(Cell2(1, 15), u"");
@@ -43,23 +43,23 @@ TEST_F(HexViewTest, APartialLastRowShowsEmptyCellsAndSnapsFocusBack) {
   } cases[] = {{"in the bytes grid", false}, {"in the text grid", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    VirtualTree& grid = c.FromTextGrid ? Form.Hex2VT() : Form.Hex1VT();
+    VirtualTree& grid = c.FromTextGrid ? Probe(Form).Hex2VT() : Probe(Form).Hex1VT();
     grid.SetFocusedNode(0);
     grid.SetFocusedColumn(0);
     grid.SetFocusedNode(1);
     grid.SetFocusedColumn(10);
-    for (VirtualTree* g : {&Form.Hex1VT(), &Form.Hex2VT()}) {
+    for (VirtualTree* g : {&Probe(Form).Hex1VT(), &Probe(Form).Hex2VT()}) {
       EXPECT_EQ(g->FocusedNode(), 1u);
       EXPECT_EQ(g->FocusedColumn(), 3);
     }
-    VirtualTree& other = c.FromTextGrid ? Form.Hex1VT() : Form.Hex2VT();
+    VirtualTree& other = c.FromTextGrid ? Probe(Form).Hex1VT() : Probe(Form).Hex2VT();
     EXPECT_TRUE(other.IsSelected(1)) << "the mirrored row is selected";
-    EXPECT_EQ(Panel(Form.HexStatusBar(), 0), "19");
+    EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 0), "19");
   }
 }
 
 TEST_F(HexViewTest, BytesAreColouredByTheirRole) {
-  const settings::THexSettings& hex = Form.Settings().Hex;
+  const settings::THexSettings& hex = Probe(Form).Settings().Hex;
   struct {
     const char* Hex;
     std::vector<TColor> Colors;
@@ -71,9 +71,9 @@ TEST_F(HexViewTest, BytesAreColouredByTheirRole) {
     SCOPED_TRACE(c.Hex);
     ShowHex(c.Hex);
     for (std::size_t i = 0; i < c.Colors.size(); ++i)
-      EXPECT_EQ(Form.Hex1VTPaintText(Form.Hex1VT(), 0, static_cast<int>(i), TTextType::ttNormal).Color, c.Colors[i])
+      EXPECT_EQ(Probe(Form).Hex1VTPaintText(Probe(Form).Hex1VT(), 0, static_cast<int>(i), TTextType::ttNormal).Color, c.Colors[i])
           << i;
-    EXPECT_EQ(Form.Hex2VTPaintText(Form.Hex2VT(), 0, 0, TTextType::ttNormal), (TTextStyle{true, hex.TextColor}));
+    EXPECT_EQ(Probe(Form).Hex2VTPaintText(Probe(Form).Hex2VT(), 0, 0, TTextType::ttNormal), (TTextStyle{true, hex.TextColor}));
   }
 }
 
@@ -87,24 +87,24 @@ TEST_F(HexViewTest, TheTextGridShowsLatin1) {
 
 TEST_F(HexViewTest, TheFocusedElementIsHighlightedInBothGrids) {
   ShowHex("30 03 02 01 05");
-  TColor sel = Form.Settings().Hex.SelColor;
-  TColor frame = Form.GetSimilarColor(sel, 90);
+  TColor sel = Probe(Form).Settings().Hex.SelColor;
+  TColor frame = Probe(Form).GetSimilarColor(sel, 90);
   Focus(RowNamed("INTEGER"));
   for (int column = 0; column < 8; ++column) {
     SCOPED_TRACE(column);
     bool lit = column >= 2 && column <= 4;
     TCellPaint bytes = lit ? TCellPaint{sel, std::nullopt} : TCellPaint{};
     TCellPaint text = lit ? TCellPaint{sel, frame} : TCellPaint{};
-    EXPECT_EQ(Form.Hex1VTBeforeCellPaint(Form.Hex1VT(), 0, column), bytes);
-    EXPECT_EQ(Form.Hex2VTBeforeCellPaint(Form.Hex2VT(), 0, column), text);
+    EXPECT_EQ(Probe(Form).Hex1VTBeforeCellPaint(Probe(Form).Hex1VT(), 0, column), bytes);
+    EXPECT_EQ(Probe(Form).Hex2VTBeforeCellPaint(Probe(Form).Hex2VT(), 0, column), text);
   }
   EXPECT_EQ(frame, settings::RGB(191, 191, 0));
   // A refill keeps the highlight and puts the focus on the first byte.
-  Form.Hex1VT().SetFocusedColumn(3);
-  Form.FillHexTree();
-  EXPECT_EQ(Form.HexSel(), (THexSelection{2, 4}));
-  EXPECT_EQ(Form.Hex1VT().FocusedColumn(), 0);
-  EXPECT_EQ(Form.Hex2VT().FocusedNode(), 0u);
+  Probe(Form).Hex1VT().SetFocusedColumn(3);
+  Probe(Form).FillHexTree();
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{2, 4}));
+  EXPECT_EQ(Probe(Form).Hex1VT().FocusedColumn(), 0);
+  EXPECT_EQ(Probe(Form).Hex2VT().FocusedNode(), 0u);
 }
 
 TEST_F(HexViewTest, ABytePointsBackToItsInnermostElement) {
@@ -130,8 +130,8 @@ TEST_F(HexViewTest, ABytePointsBackToItsInnermostElement) {
   }
   ShowHex("05 00 05 00 05 00");
   DoubleClick(3);
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Offset(), 2);
-  EXPECT_EQ(Form.HexSel(), (THexSelection{2, 3}));
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset(), 2);
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{2, 3}));
 }
 
 // Where byte offset leads by a walk over every row from the nearer end of the
@@ -139,22 +139,22 @@ TEST_F(HexViewTest, ABytePointsBackToItsInnermostElement) {
 // past the byte (the first row while none is met); backwards, the first
 // qualifying row that starts at or before it.
 TTag WalkedElementAt(TMainForm& form, std::int32_t offset) {
-  VirtualTree& tree = form.TreeVT();
+  VirtualTree& tree = Probe(form).TreeVT();
   auto qualifies = [](TTag tag) {
     return tag.TagType() == ttNode || (tag.TagType() == ttError && tag.Offset() >= 0);
   };
-  if (offset <= static_cast<std::int64_t>(form.Bytes()->size()) / 2) {
+  if (offset <= static_cast<std::int64_t>(Probe(form).Bytes()->size()) / 2) {
     TNodeId result = tree.GetFirst();
     for (TNodeId node = result; node != NoNode; node = tree.GetNext(node)) {
-      TTag tag = form.GetTag(node);
+      TTag tag = Probe(form).GetTag(node);
       if (!qualifies(tag)) continue;
       if (tag.Offset() > offset) break;
       result = node;
     }
-    return form.GetTag(result);
+    return Probe(form).GetTag(result);
   }
   for (TNodeId node = tree.GetLast(); node != NoNode; node = tree.GetPrevious(node)) {
-    TTag tag = form.GetTag(node);
+    TTag tag = Probe(form).GetTag(node);
     if (qualifies(tag) && tag.Offset() <= offset) return tag;
   }
   return {};
@@ -166,16 +166,16 @@ class ByteToElementTest : public HexViewTest {
   // every other byte on a tree holding only its top rows, where the rows on
   // the way are still to be made.
   void ExpectEveryByteLeadsWhereTheWalkDoes() {
-    auto size = static_cast<std::int32_t>(Form.Bytes()->size());
+    auto size = static_cast<std::int32_t>(Probe(Form).Bytes()->size());
     ASSERT_GT(size, 0);
-    TTag root = Form.Root();
+    TTag root = Probe(Form).Root();
     for (std::int32_t offset = 0; offset < size; ++offset) {
       bool fresh = offset % 2 == 1;
-      if (fresh) Form.TreeVT().SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
-      TNodeId found = Form.GetNodeByOffset(offset);
-      TTag got = Form.GetTag(found);
+      if (fresh) Probe(Form).TreeVT().SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+      TNodeId found = Probe(Form).GetNodeByOffset(offset);
+      TTag got = Probe(Form).GetTag(found);
       TTag want = WalkedElementAt(Form, offset);
-      if (got == want && (found == NoNode || Form.TreeVT().FocusedNode() == found)) continue;
+      if (got == want && (found == NoNode || Probe(Form).TreeVT().FocusedNode() == found)) continue;
       ADD_FAILURE() << "byte " << offset << (fresh ? " on a fresh tree" : "") << ": " << Caption(found) << " at "
                     << got.Offset() << ", the walk finds " << settings::Utf16ToUtf8(want.Name()) << " at "
                     << want.Offset();
@@ -183,7 +183,7 @@ class ByteToElementTest : public HexViewTest {
     }
   }
   void Fail(const asn::EParserException& e) {
-    Form.RunCaptured([&] { throw e; });
+    Probe(Form).RunCaptured([&] { throw e; });
   }
 };
 
@@ -194,10 +194,10 @@ TEST_F(ByteToElementTest, EveryByteOfEverySampleLeadsWhereTheWalkDoes) {
     if (name == "README.md" || name == "make-samples.sh") continue;
     for (bool attributes : {true, false}) {
       SCOPED_TRACE(name + (attributes ? "" : " without attribute rows"));
-      Form.Settings().ShowAttributes = attributes;
-      Form.Document().SetFileName(entry.path().u16string());
-      Form.LoadFile();
-      Form.FillTrees();
+      Probe(Form).Settings().ShowAttributes = attributes;
+      Probe(Form).Document().SetFileName(entry.path().u16string());
+      Probe(Form).LoadFile();
+      Probe(Form).FillTrees();
       ExpectEveryByteLeadsWhereTheWalkDoes();
     }
     ++files;
@@ -223,14 +223,14 @@ TEST_F(ByteToElementTest, CraftedDocumentsLeadWhereTheWalkDoes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.RunCaptured([&] { Form.ParseASN(test::Shared(test::HexBytes(c.Hex))); });
+    Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(test::Shared(test::HexBytes(c.Hex))); });
     for (std::int32_t offset : c.MoreFatalErrors) {
       if (offset < 0)
-        Form.RunCaptured([] { throw std::runtime_error("no offset"); });
+        Probe(Form).RunCaptured([] { throw std::runtime_error("no offset"); });
       else
         Fail(asn::EParserException("crafted", offset));
     }
-    Form.FillTrees();
+    Probe(Form).FillTrees();
     ExpectEveryByteLeadsWhereTheWalkDoes();
   }
 }
@@ -243,32 +243,32 @@ TEST_F(ByteToElementTest, AByteCreatesOnlyTheRowsOnItsPath) {
   std::vector<std::uint8_t> bytes{0x30, 0x82, 0x5C, 0xF8};
   for (int i = 0; i < entries; ++i) bytes.insert(bytes.end(), {0x30, 0x05, 0x02, 0x01, 0x01, 0x05, 0x00});
   Show(bytes);
-  ASSERT_EQ(Form.TreeExpansion(), TTreeExpansion::teFirstRow);
-  std::size_t rows = Form.TreeVT().AllocatedRowCount();
+  ASSERT_EQ(Probe(Form).TreeExpansion(), TTreeExpansion::teFirstRow);
+  std::size_t rows = Probe(Form).TreeVT().AllocatedRowCount();
   std::int32_t integer = 4 + 7 * 1700 + 2;
-  TNodeId found = Form.GetNodeByOffset(integer + 2);
+  TNodeId found = Probe(Form).GetNodeByOffset(integer + 2);
   EXPECT_EQ(Caption(found), "INTEGER");
-  EXPECT_EQ(Form.GetTag(found).Offset(), integer);
-  EXPECT_EQ(Form.TreeVT().AllocatedRowCount(), rows + 5) << "three attribute rows and two elements";
-  EXPECT_TRUE(Form.TreeVT().IsFullyVisible(found));
+  EXPECT_EQ(Probe(Form).GetTag(found).Offset(), integer);
+  EXPECT_EQ(Probe(Form).TreeVT().AllocatedRowCount(), rows + 5) << "three attribute rows and two elements";
+  EXPECT_TRUE(Probe(Form).TreeVT().IsFullyVisible(found));
   for (std::int32_t offset : {0, 3, 4, 9, 7 * 1000 + 5, integer + 2, 7 * 2000 + 1, 7 * 3000, 4 + 7 * entries - 1}) {
     SCOPED_TRACE(offset);
-    EXPECT_EQ(Form.GetTag(Form.GetNodeByOffset(offset)), WalkedElementAt(Form, offset));
+    EXPECT_EQ(Probe(Form).GetTag(Probe(Form).GetNodeByOffset(offset)), WalkedElementAt(Form, offset));
   }
 }
 
 TEST_F(HexViewTest, ADoubleClickOpensACollapsedBranch) {
   ShowSample("cert.der");
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   Fake.Host.BusyCursorChanges.clear();
   EXPECT_EQ(DoubleClick(57), "UTF8String");  // inside "Bramlet Samples"
-  TNodeId focused = Form.TreeVT().FocusedNode();
-  EXPECT_TRUE(Form.TreeVT().IsFullyVisible(focused));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{56, 72}));
+  TNodeId focused = Probe(Form).TreeVT().FocusedNode();
+  EXPECT_TRUE(Probe(Form).TreeVT().IsFullyVisible(focused));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{56, 72}));
   EXPECT_EQ(Fake.Host.BusyCursorChanges, (std::vector<bool>{true, false}));
   // The row is centred in the tree.
-  TRect rect = Form.TreeVT().GetDisplayRect(focused);
-  EXPECT_NEAR(rect.Top + (rect.Bottom - rect.Top) / 2, Form.TreeVT().ClientHeight() / 2, Form.TreeVT().DefaultNodeHeight());
+  TRect rect = Probe(Form).TreeVT().GetDisplayRect(focused);
+  EXPECT_NEAR(rect.Top + (rect.Bottom - rect.Top) / 2, Probe(Form).TreeVT().ClientHeight() / 2, Probe(Form).TreeVT().DefaultNodeHeight());
 }
 
 TEST_F(HexViewTest, OffsetsOutsideTheBufferDoNothing) {
@@ -277,30 +277,30 @@ TEST_F(HexViewTest, OffsetsOutsideTheBufferDoNothing) {
   Fake.Host.BusyCursorChanges.clear();
   for (std::int32_t offset : {-1, 5, 100}) {
     SCOPED_TRACE(offset);
-    EXPECT_EQ(Form.GetNodeByOffset(offset), NoNode);
-    EXPECT_EQ(Form.TreeVT().FocusedNode(), Row(0));
+    EXPECT_EQ(Probe(Form).GetNodeByOffset(offset), NoNode);
+    EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), Row(0));
   }
   EXPECT_TRUE(Fake.Host.BusyCursorChanges.empty());
-  Form.HexVTNodeDblClick(Form.Hex1VT(), 0, 6);  // an empty cell of the last row
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), Row(0));
+  Probe(Form).HexVTNodeDblClick(Probe(Form).Hex1VT(), 0, 6);  // an empty cell of the last row
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), Row(0));
 }
 
 TEST_F(HexViewTest, EnterUsesTheBytesGridsCell) {
   ShowHex("30 03 02 01 05");
-  Form.Hex2VT().SetFocusedColumn(3);  // mirrored to the bytes grid
-  Form.HexVTEnter();
-  EXPECT_EQ(Caption(Form.TreeVT().FocusedNode()), "INTEGER");
+  Probe(Form).Hex2VT().SetFocusedColumn(3);  // mirrored to the bytes grid
+  Probe(Form).HexVTEnter();
+  EXPECT_EQ(Caption(Probe(Form).TreeVT().FocusedNode()), "INTEGER");
 }
 
 TEST_F(HexViewTest, TheGridsScrollTogether) {
   std::vector<std::uint8_t> bytes(800, 0);
   Show(bytes);
-  int row = Form.Hex1VT().DefaultNodeHeight();
-  Form.Hex2VT().SetOffsetY(row);
-  EXPECT_EQ(Form.Hex1VT().OffsetY(), row);
-  Form.Hex1VT().SetOffsetY(5 * row);
-  EXPECT_EQ(Form.Hex2VT().OffsetY(), 5 * row);
-  EXPECT_EQ(Form.Hex1VT().GetNodeAt(0), Form.Hex2VT().GetNodeAt(0));
+  int row = Probe(Form).Hex1VT().DefaultNodeHeight();
+  Probe(Form).Hex2VT().SetOffsetY(row);
+  EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), row);
+  Probe(Form).Hex1VT().SetOffsetY(5 * row);
+  EXPECT_EQ(Probe(Form).Hex2VT().OffsetY(), 5 * row);
+  EXPECT_EQ(Probe(Form).Hex1VT().GetNodeAt(0), Probe(Form).Hex2VT().GetNodeAt(0));
 }
 
 TEST_F(HexViewTest, SixteenBytesPerRowRebuildsColumnsAndWidths) {
@@ -317,26 +317,26 @@ TEST_F(HexViewTest, SixteenBytesPerRowRebuildsColumnsAndWidths) {
                {8, 174, 20, 11, 8 * 20 + 11, 17 + 8 * 11 + 171 + 13}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Width);
-    Form.Settings().Hex.StringSize = static_cast<std::uint8_t>(c.Width);
-    Form.HexVTSetColumns();
-    for (VirtualTree* grid : {&Form.Hex1VT(), &Form.Hex2VT()}) {
+    Probe(Form).Settings().Hex.StringSize = static_cast<std::uint8_t>(c.Width);
+    Probe(Form).HexVTSetColumns();
+    for (VirtualTree* grid : {&Probe(Form).Hex1VT(), &Probe(Form).Hex2VT()}) {
       EXPECT_EQ(grid->ColumnCount(), c.Width);
       EXPECT_EQ(grid->RootNodeCount(), static_cast<std::uint32_t>(c.Rows));
     }
-    EXPECT_EQ(Form.Hex1VT().Column(0).Alignment, TAlignment::taCenter);
-    EXPECT_EQ(Form.Hex2VT().Column(0).Alignment, TAlignment::taLeftJustify);
-    EXPECT_EQ(Form.Hex1VT().Column(c.Width - 1).Width, c.Hex1Column);
-    EXPECT_EQ(Form.Hex2VT().Column(c.Width - 1).Width, c.Hex2Column);
-    EXPECT_EQ(Form.Hex1VTWidth(), c.Hex1Width);
-    EXPECT_EQ(Form.HexPanelWidth(), c.PanelWidth);
+    EXPECT_EQ(Probe(Form).Hex1VT().Column(0).Alignment, TAlignment::taCenter);
+    EXPECT_EQ(Probe(Form).Hex2VT().Column(0).Alignment, TAlignment::taLeftJustify);
+    EXPECT_EQ(Probe(Form).Hex1VT().Column(c.Width - 1).Width, c.Hex1Column);
+    EXPECT_EQ(Probe(Form).Hex2VT().Column(c.Width - 1).Width, c.Hex2Column);
+    EXPECT_EQ(Probe(Form).Hex1VTWidth(), c.Hex1Width);
+    EXPECT_EQ(Probe(Form).HexPanelWidth(), c.PanelWidth);
   }
   // With 16 a row, the version INTEGER (bytes 10 to 12) lies in row 0, columns 10 to 12.
-  Form.Settings().Hex.StringSize = 16;
-  Form.HexVTSetColumns();
+  Probe(Form).Settings().Hex.StringSize = 16;
+  Probe(Form).HexVTSetColumns();
   Focus(RowNamed("INTEGER"));
-  ASSERT_EQ(Form.HexSel(), (THexSelection{10, 12}));
+  ASSERT_EQ(Probe(Form).HexSel(), (THexSelection{10, 12}));
   for (int column : {9, 10, 12, 13})
-    EXPECT_EQ(Form.Hex1VTBeforeCellPaint(Form.Hex1VT(), 0, column).Fill.has_value(), column >= 10 && column <= 12)
+    EXPECT_EQ(Probe(Form).Hex1VTBeforeCellPaint(Probe(Form).Hex1VT(), 0, column).Fill.has_value(), column >= 10 && column <= 12)
         << column;
 }
 
@@ -348,11 +348,11 @@ TEST_F(HexViewTest, RowHeightsFollowTheFontAndScale) {
   } cases[] = {{10, 100, 18}, {9, 100, 16}, {5, 100, 9}, {10, 150, 27}, {7, 125, 16}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize * 1000 + c.ScalePercent);
-    Form.Settings().Hex.FontSize = c.FontSize;
+    Probe(Form).Settings().Hex.FontSize = c.FontSize;
     Fake.Display.ScalePercent = c.ScalePercent;
-    Form.SetHexFont();
-    EXPECT_EQ(Form.Hex1VT().DefaultNodeHeight(), c.Height);
-    EXPECT_EQ(Form.Hex2VT().DefaultNodeHeight(), c.Height);
+    Probe(Form).SetHexFont();
+    EXPECT_EQ(Probe(Form).Hex1VT().DefaultNodeHeight(), c.Height);
+    EXPECT_EQ(Probe(Form).Hex2VT().DefaultNodeHeight(), c.Height);
   }
 }
 

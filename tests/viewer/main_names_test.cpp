@@ -21,18 +21,18 @@ class NamesTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.SetClipboardWait([](int) {});
+    Probe(Form).SetClipboardWait([](int) {});
     ShowSample("cert.der");
-    Form.Settings().ShowAttributes = false;
-    Form.ApplySettings();
-    Form.FillTrees();
-    Form.Resize(800, 400);
+    Probe(Form).Settings().ShowAttributes = false;
+    Probe(Form).ApplySettings();
+    Probe(Form).FillTrees();
+    Probe(Form).Resize(800, 400);
   }
   // The texts painted on the k-th shown row, left to right.
   std::vector<std::string> Painted(int k) {
     TRecordingCanvas canvas;
-    Form.Paint(TView::vwTree, canvas, {0, 0, 4000, 4000});
-    const int height = Form.TreeVT().DefaultNodeHeight();
+    Probe(Form).Paint(TView::vwTree, canvas, {0, 0, 4000, 4000});
+    const int height = Probe(Form).TreeVT().DefaultNodeHeight();
     std::vector<std::string> texts;
     for (const auto* call : canvas.OfKind(TDrawKind::dkText))
       if (call->Rect.Top >= k * height && call->Rect.Top < (k + 1) * height)
@@ -41,8 +41,8 @@ class NamesTest : public ViewsTest {
   }
   TColor PaintedColor(int k, const std::string& text) {
     TRecordingCanvas canvas;
-    Form.Paint(TView::vwTree, canvas, {0, 0, 4000, 4000});
-    const int height = Form.TreeVT().DefaultNodeHeight();
+    Probe(Form).Paint(TView::vwTree, canvas, {0, 0, 4000, 4000});
+    const int height = Probe(Form).TreeVT().DefaultNodeHeight();
     for (const auto* call : canvas.OfKind(TDrawKind::dkText))
       if (call->Rect.Top >= k * height && call->Rect.Top < (k + 1) * height && settings::Utf16ToUtf8(call->Text) == text)
         return call->Color;
@@ -54,9 +54,9 @@ class NamesTest : public ViewsTest {
     ASSERT_FALSE(data.empty()) << path;
     Show(std::vector<std::uint8_t>(data.begin(), data.end()));
   }
-  std::string Label(TNodeId node) { return settings::Utf16ToUtf8(Form.FieldLabel(Form.GetTag(node))); }
+  std::string Label(TNodeId node) { return settings::Utf16ToUtf8(Probe(Form).FieldLabel(Probe(Form).GetTag(node))); }
   std::string Command(const char* item) {
-    Form.MainMenuClick(Form.MainMenu().Item(item).Tag);
+    Probe(Form).MainMenuClick(Probe(Form).MainMenu().Item(item).Tag);
     return Clipboard();
   }
   // The XML export of the shown document, one line per entry.
@@ -65,17 +65,17 @@ class NamesTest : public ViewsTest {
       std::vector<std::u16string> Lines;
       void AddLine(std::int32_t, std::u16string_view text) override { Lines.emplace_back(text); }
     } lines;
-    Form.Document().WriteTag(Form.Root(), lines, 0);
+    Probe(Form).Document().WriteTag(Probe(Form).Root(), lines, 0);
     return lines.Lines;
   }
   // The offsets of the rows Find focuses, one search after another.
   std::vector<std::int32_t> Hits(const std::u16string& text, bool backwards) {
-    Form.TreeVT().SetFocusedNode(NoNode);
+    Probe(Form).TreeVT().SetFocusedNode(NoNode);
     std::vector<std::int32_t> hits;
-    while (Form.Find(text, backwards)) hits.push_back(Form.GetTag(Form.TreeVT().FocusedNode()).Offset());
+    while (Form.Find(text, backwards)) hits.push_back(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset());
     return hits;
   }
-  bool PressFieldNamesKey() { return Form.KeyDown({'L', /*Shift=*/true, /*Ctrl=*/true, false}); }
+  bool PressFieldNamesKey() { return Probe(Form).KeyDown({'L', /*Shift=*/true, /*Ctrl=*/true, false}); }
 };
 
 // Rows 0..4 without attribute rows: the certificate, its TBS, the version tag,
@@ -85,23 +85,23 @@ TEST_F(NamesTest, RowsShowTheFieldNameBeforeTheTagNameInItsOwnColour) {
   EXPECT_EQ(Painted(1), (std::vector<std::string>{"tbsCertificate", "SEQUENCE"}));
   EXPECT_EQ(Painted(3), (std::vector<std::string>{"version", "INTEGER", "v3 (2)"}));
   EXPECT_EQ(Painted(4), (std::vector<std::string>{"serialNumber", "INTEGER", "10:01 (4097)"}));
-  EXPECT_EQ(PaintedColor(4, "serialNumber"), settings::ResolveColor(Form.Settings().NameColor, Fake.Display));
-  EXPECT_NE(Form.Settings().NameColor, Form.Settings().PrimitiveColor);
+  EXPECT_EQ(PaintedColor(4, "serialNumber"), settings::ResolveColor(Probe(Form).Settings().NameColor, Fake.Display));
+  EXPECT_NE(Probe(Form).Settings().NameColor, Probe(Form).Settings().PrimitiveColor);
 }
 
 TEST_F(NamesTest, TurnedOffEveryRowIsPlainAgain) {
   ASSERT_TRUE(PressFieldNamesKey());
-  EXPECT_FALSE(Form.Settings().FieldNames);
+  EXPECT_FALSE(Probe(Form).Settings().FieldNames);
   EXPECT_EQ(Painted(0), (std::vector<std::string>{"SEQUENCE"}));
   EXPECT_EQ(Painted(4), (std::vector<std::string>{"INTEGER", "4097"}));
-  EXPECT_EQ(Form.Names().NamedCount(), 0u) << "nothing built while off";
-  Form.MainMenuPopup();
-  EXPECT_FALSE(Form.MainMenu().Item("mnFieldNames").Checked);
-  Form.MainMenuClick(Form.MainMenu().Item("mnFieldNames").Tag);
-  EXPECT_TRUE(Form.Settings().FieldNames);
+  EXPECT_EQ(Probe(Form).Names().NamedCount(), 0u) << "nothing built while off";
+  Probe(Form).MainMenuPopup();
+  EXPECT_FALSE(Probe(Form).MainMenu().Item("mnFieldNames").Checked);
+  Probe(Form).MainMenuClick(Probe(Form).MainMenu().Item("mnFieldNames").Tag);
+  EXPECT_TRUE(Probe(Form).Settings().FieldNames);
   EXPECT_EQ(Painted(4), (std::vector<std::string>{"serialNumber", "INTEGER", "10:01 (4097)"}));
-  Form.MainMenuPopup();
-  EXPECT_TRUE(Form.MainMenu().Item("mnFieldNames").Checked);
+  Probe(Form).MainMenuPopup();
+  EXPECT_TRUE(Probe(Form).MainMenu().Item("mnFieldNames").Checked);
 }
 
 TEST_F(NamesTest, CopyRowCopiesWhatTheRowShowsAndCopyPathThePath) {
@@ -117,19 +117,19 @@ TEST_F(NamesTest, CopyRowCopiesWhatTheRowShowsAndCopyPathThePath) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.RowText);
-    if (Form.Settings().FieldNames != c.Names) PressFieldNamesKey();
+    if (Probe(Form).Settings().FieldNames != c.Names) PressFieldNamesKey();
     Focus(Row(c.Row));
-    Form.MainMenuClick(Form.MainMenu().Item("mnCopyName").Tag);
+    Probe(Form).MainMenuClick(Probe(Form).MainMenu().Item("mnCopyName").Tag);
     EXPECT_EQ(Clipboard(), c.RowText);
     Fake.Clipboard.Text = u"untouched";
-    ASSERT_TRUE(Form.KeyDown({'C', /*Shift=*/true, /*Ctrl=*/true, false}));
+    ASSERT_TRUE(Probe(Form).KeyDown({'C', /*Shift=*/true, /*Ctrl=*/true, false}));
     EXPECT_EQ(Clipboard(), c.Path);
   }
 }
 
 TEST_F(NamesTest, FindSearchesTheNamesOnlyWhileTheyShow) {
   ASSERT_TRUE(Form.Find(u"subjectpublickeyinfo", false));
-  EXPECT_EQ(settings::Utf16ToUtf8(Form.FieldPath(Form.GetTag(Form.TreeVT().FocusedNode()))),
+  EXPECT_EQ(settings::Utf16ToUtf8(Probe(Form).FieldPath(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()))),
             "Certificate.tbsCertificate.subjectPublicKeyInfo");
   PressFieldNamesKey();
   Focus(Row(0));
@@ -157,9 +157,9 @@ TEST_F(NamesTest, ValuesReadByTheirTypeInTheRowCopiesAndFind) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Find);
     Open(SamplesDir() / c.Sample);
-    Form.TreeVT().SetFocusedNode(NoNode);
+    Probe(Form).TreeVT().SetFocusedNode(NoNode);
     ASSERT_TRUE(Form.Find(settings::Utf8ToUtf16(c.Find), false));
-    const TNodeId hit = Form.TreeVT().FocusedNode();
+    const TNodeId hit = Probe(Form).TreeVT().FocusedNode();
     EXPECT_EQ(Label(hit), c.Label);
     EXPECT_EQ(Value(hit), c.Value);
     EXPECT_EQ(Command("mnCopyVal"), c.Value);
@@ -168,11 +168,11 @@ TEST_F(NamesTest, ValuesReadByTheirTypeInTheRowCopiesAndFind) {
   // Without names the same row shows the octets its tag gives, and Find does not see the text.
   Open(SamplesDir() / "cert.der");
   ASSERT_TRUE(Form.Find(u"crl.example", false));
-  const TNodeId uri = Form.TreeVT().FocusedNode();
+  const TNodeId uri = Probe(Form).TreeVT().FocusedNode();
   PressFieldNamesKey();
   EXPECT_EQ(Value(uri).substr(0, 23), "68 74 74 70 3A 2F 2F 63");
   EXPECT_EQ(Command("mnCopyVal").substr(0, 11), "68 74 74 70");
-  Form.TreeVT().SetFocusedNode(NoNode);
+  Probe(Form).TreeVT().SetFocusedNode(NoNode);
   EXPECT_FALSE(Form.Find(u"crl.example", false));
 }
 
@@ -181,10 +181,10 @@ TEST_F(NamesTest, ValuesReadByTheirTypeInTheRowCopiesAndFind) {
 TEST_F(NamesTest, OpaqueOctetsShowNoContentsAndFindPassesOverThem) {
   Open(std::filesystem::path(BRAMLET_SOURCE_DIR) / "tests/data/names/typed-values.der");
   ASSERT_TRUE(Form.Find(u"SubjectKeyIdentifier", false));
-  const TNodeId key = Form.TreeVT().FocusedNode();
-  const std::int32_t keyOffset = Form.GetTag(key).Offset();
+  const TNodeId key = Probe(Form).TreeVT().FocusedNode();
+  const std::int32_t keyOffset = Probe(Form).GetTag(key).Offset();
   EXPECT_EQ(Value(key), "04 03 01 02 03");
-  EXPECT_FALSE(Form.TreeVT().HasChildren(key));
+  EXPECT_FALSE(Probe(Form).TreeVT().HasChildren(key));
   const std::vector<std::int32_t> forward = Hits(u"octet string", false);
   const std::vector<std::int32_t> backward = Hits(u"octet string", true);
   const std::vector<std::u16string> namedXml = Xml();
@@ -199,23 +199,23 @@ TEST_F(NamesTest, OpaqueOctetsShowNoContentsAndFindPassesOverThem) {
   expected.erase(expected.begin() + (inner - plainForward.begin()));
   EXPECT_EQ(forward, expected);
   EXPECT_EQ(backward, std::vector<std::int32_t>(expected.rbegin(), expected.rend()));
-  Form.TreeVT().SetFocusedNode(NoNode);
+  Probe(Form).TreeVT().SetFocusedNode(NoNode);
   for (std::int32_t offset = 0; offset != keyOffset + 2 && Form.Find(u"octet string", false);)
-    offset = Form.GetTag(Form.TreeVT().FocusedNode()).Offset();
-  EXPECT_EQ(Value(Form.TreeVT().FocusedNode()), "01 02 03");
+    offset = Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset();
+  EXPECT_EQ(Value(Probe(Form).TreeVT().FocusedNode()), "01 02 03");
   PressFieldNamesKey();
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Offset(), keyOffset) << "the focus goes to the opaque field";
-  EXPECT_EQ(Value(Form.TreeVT().FocusedNode()), "04 03 01 02 03");
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset(), keyOffset) << "the focus goes to the opaque field";
+  EXPECT_EQ(Value(Probe(Form).TreeVT().FocusedNode()), "04 03 01 02 03");
 }
 
 TEST_F(NamesTest, TheStatusBarShowsTheFocusedPath) {
   Focus(Row(4));
-  const TStatusPanel& panel = Form.MainStatusBar().back();
+  const TStatusPanel& panel = Probe(Form).MainStatusBar().back();
   EXPECT_EQ(settings::Utf16ToUtf8(panel.Text), "Certificate.tbsCertificate.serialNumber");
-  EXPECT_GE(panel.Width, Fake.Display.TextWidth(panel.Text, Form.StatusBarFontName(), Form.StatusBarFontSize()));
+  EXPECT_GE(panel.Width, Fake.Display.TextWidth(panel.Text, Probe(Form).StatusBarFontName(), Probe(Form).StatusBarFontSize()));
   PressFieldNamesKey();
   EXPECT_EQ(panel.Text, u"");
-  EXPECT_EQ(panel.Width, TMainForm::MakeMainStatusBar().back().Width);
+  EXPECT_EQ(panel.Width, test::TMainFormProbe::MakeMainStatusBar().back().Width);
 }
 
 }  // namespace

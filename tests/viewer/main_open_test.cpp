@@ -16,17 +16,17 @@ constexpr const char* Nested = "30 12 04 05 30 03 02 01 07 02 01 05 03 06 00 30 
 class OpenElementTest : public test::ViewsTest {
  protected:
   void ShowNested() {
-    Form.Settings().ShowAttributes = true;
-    Form.Document().SetFileName(u"/data/nested.der");
+    Probe(Form).Settings().ShowAttributes = true;
+    Probe(Form).Document().SetFileName(u"/data/nested.der");
     ShowHex(Nested);
   }
   // The focused row's element and offset.
   std::string Focused() {
-    const TTag tag = Form.GetTag(Form.TreeVT().FocusedNode());
+    const TTag tag = Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode());
     if (!tag.IsValid()) return "none";
     return settings::Utf16ToUtf8(tag.Name()) + " at " + std::to_string(tag.Offset());
   }
-  std::string Location() { return settings::Utf16ToUtf8(Form.Location()); }
+  std::string Location() { return settings::Utf16ToUtf8(Probe(Form).Location()); }
   const TKeyEvent Backspace{vk::Back, false, false, false};
   const TKeyEvent CtrlEnter{vk::Return, false, true, false};
 };
@@ -51,35 +51,35 @@ TEST_F(OpenElementTest, OpensTheElementOrTheContentItHolds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
     ShowNested();
-    TNodeId row = Form.GetNodeByOffset(c.Offset);
+    TNodeId row = Probe(Form).GetNodeByOffset(c.Offset);
     ASSERT_NE(row, NoNode);
-    if (c.AttributeRow) Focus(Form.TreeVT().Child(row, 0));
+    if (c.AttributeRow) Focus(Probe(Form).TreeVT().Child(row, 0));
     Fake.Host.Beeps = 0;
-    Form.KeyDown(CtrlEnter);
+    Probe(Form).KeyDown(CtrlEnter);
     const bool opened = *c.Bytes != 0;
-    EXPECT_EQ(Form.OpenedDepth(), opened ? 1u : 0u);
+    EXPECT_EQ(Probe(Form).OpenedDepth(), opened ? 1u : 0u);
     EXPECT_EQ(Fake.Host.Beeps, opened ? 0 : 1);
-    EXPECT_EQ(*Form.Bytes(), opened ? HexBytes(c.Bytes) : HexBytes(Nested));
+    EXPECT_EQ(*Probe(Form).Bytes(), opened ? HexBytes(c.Bytes) : HexBytes(Nested));
     EXPECT_EQ(Location(), c.Location);
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), c.Location) << "the status bar says where the user is";
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 2), "Bytes: " + std::to_string(Form.Bytes()->size()));
-    while (Form.OpenedDepth() > 0) Form.GoBack();
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 4), c.Location) << "the status bar says where the user is";
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 2), "Bytes: " + std::to_string(Probe(Form).Bytes()->size()));
+    while (Probe(Form).OpenedDepth() > 0) Probe(Form).GoBack();
   }
 }
 
 TEST_F(OpenElementTest, BackspaceUndoesNestedOpensAsTheUserLeftEachDocument) {
   ShowNested();
-  Form.TreeVT().SetExpanded(Form.GetNodeByOffset(12), false);  // the user closed the BIT STRING
+  Probe(Form).TreeVT().SetExpanded(Probe(Form).GetNodeByOffset(12), false);  // the user closed the BIT STRING
   const std::size_t shownBefore = [&] {
     std::size_t n = 0;
-    for (TNodeId node = Form.TreeVT().GetFirstVisible(); node != NoNode; node = Form.TreeVT().GetNextVisible(node)) ++n;
+    for (TNodeId node = Probe(Form).TreeVT().GetFirstVisible(); node != NoNode; node = Probe(Form).TreeVT().GetNextVisible(node)) ++n;
     return n;
   }();
-  Form.GetNodeByOffset(2);
-  Form.KeyDown(CtrlEnter);  // the OCTET STRING's SEQUENCE { INTEGER 7 }
-  Form.GetNodeByOffset(2);
-  Form.KeyDown(CtrlEnter);  // its INTEGER 7
-  EXPECT_EQ(Form.OpenedDepth(), 2u);
+  Probe(Form).GetNodeByOffset(2);
+  Probe(Form).KeyDown(CtrlEnter);  // the OCTET STRING's SEQUENCE { INTEGER 7 }
+  Probe(Form).GetNodeByOffset(2);
+  Probe(Form).KeyDown(CtrlEnter);  // its INTEGER 7
+  EXPECT_EQ(Probe(Form).OpenedDepth(), 2u);
   EXPECT_EQ(Location(), "INTEGER at offset 2 of OCTET STRING at offset 2 of nested.der");
   EXPECT_EQ(Focused(), "INTEGER at 0") << "the opened document's first row has the focus";
 
@@ -97,37 +97,37 @@ TEST_F(OpenElementTest, BackspaceUndoesNestedOpensAsTheUserLeftEachDocument) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.Label);
     Fake.Host.Beeps = 0;
-    EXPECT_TRUE(Form.KeyDown(Backspace));
-    EXPECT_EQ(Form.OpenedDepth(), step.Depth);
+    EXPECT_TRUE(Probe(Form).KeyDown(Backspace));
+    EXPECT_EQ(Probe(Form).OpenedDepth(), step.Depth);
     EXPECT_EQ(Focused(), step.Focused);
     EXPECT_EQ(Location(), step.Location);
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), step.Location);
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 4), step.Location);
     EXPECT_EQ(Fake.Host.Beeps, step.Beeps);
   }
-  EXPECT_EQ(*Form.Bytes(), HexBytes(Nested));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{2, 8})) << "the hex panel highlights the focused element again";
-  EXPECT_FALSE(Form.TreeVT().IsExpanded(Form.GetNodeByOffset(12))) << "the closed row stays closed";
+  EXPECT_EQ(*Probe(Form).Bytes(), HexBytes(Nested));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{2, 8})) << "the hex panel highlights the focused element again";
+  EXPECT_FALSE(Probe(Form).TreeVT().IsExpanded(Probe(Form).GetNodeByOffset(12))) << "the closed row stays closed";
   std::size_t shownAfter = 0;
-  for (TNodeId node = Form.TreeVT().GetFirstVisible(); node != NoNode; node = Form.TreeVT().GetNextVisible(node)) ++shownAfter;
+  for (TNodeId node = Probe(Form).TreeVT().GetFirstVisible(); node != NoNode; node = Probe(Form).TreeVT().GetNextVisible(node)) ++shownAfter;
   EXPECT_EQ(shownAfter, shownBefore);
 }
 
 TEST_F(OpenElementTest, ACertificateInsideAPkcs7FileOpensAsACertificateAndScrollComesBack) {
-  Form.Document().SetFileName(u"chain.p7b");
+  Probe(Form).Document().SetFileName(u"chain.p7b");
   ShowSample("chain.p7b");
-  Form.TreeVT().SetClientSize(400, 120);
-  const TNodeId certificate = Form.GetNodeByOffset(45);
-  Form.TreeVT().SetOffsetY(Form.TreeVT().NodeTop(certificate) - 40);
-  const std::int64_t scrolled = Form.TreeVT().OffsetY();
+  Probe(Form).TreeVT().SetClientSize(400, 120);
+  const TNodeId certificate = Probe(Form).GetNodeByOffset(45);
+  Probe(Form).TreeVT().SetOffsetY(Probe(Form).TreeVT().NodeTop(certificate) - 40);
+  const std::int64_t scrolled = Probe(Form).TreeVT().OffsetY();
   ASSERT_GT(scrolled, 0);
 
-  Form.OpenElement();
+  Probe(Form).OpenElement();
   EXPECT_EQ(Location(), "Certificate at offset 45 of chain.p7b");
-  EXPECT_EQ(Form.FieldLabel(Form.Root().TagChild(0)), u"Certificate") << "named as a document of its own";
-  EXPECT_EQ(Form.TreeVT().OffsetY(), 0);
+  EXPECT_EQ(Probe(Form).FieldLabel(Probe(Form).Root().TagChild(0)), u"Certificate") << "named as a document of its own";
+  EXPECT_EQ(Probe(Form).TreeVT().OffsetY(), 0);
 
-  Form.GoBack();
-  EXPECT_EQ(Form.TreeVT().OffsetY(), scrolled);
+  Probe(Form).GoBack();
+  EXPECT_EQ(Probe(Form).TreeVT().OffsetY(), scrolled);
   EXPECT_EQ(Focused(), "SEQUENCE at 45");
 }
 
@@ -136,18 +136,18 @@ TEST_F(OpenElementTest, ReloadAndALoadFromTheClipboardLeaveTheOpenedDocuments) {
   test::WriteAll(dir.Path / "nested.der", std::string_view("\x30\x05\x02\x01\x05\x05\x00", 7));
   for (bool reload : {true, false}) {
     SCOPED_TRACE(reload ? "Reload" : "Load from clipboard");
-    Form.Document().SetFileName((dir.Path / "nested.der").u16string());
-    Form.Reload();
-    Form.GetNodeByOffset(2);
-    Form.OpenElement();
-    ASSERT_EQ(Form.OpenedDepth(), 1u);
+    Probe(Form).Document().SetFileName((dir.Path / "nested.der").u16string());
+    Probe(Form).Reload();
+    Probe(Form).GetNodeByOffset(2);
+    Probe(Form).OpenElement();
+    ASSERT_EQ(Probe(Form).OpenedDepth(), 1u);
     Fake.Clipboard.Text = u"05 00";
-    if (reload) Form.Reload();
-    else Form.LoadFromClipboard();
-    EXPECT_EQ(Form.OpenedDepth(), 0u);
+    if (reload) Probe(Form).Reload();
+    else Probe(Form).LoadFromClipboard();
+    EXPECT_EQ(Probe(Form).OpenedDepth(), 0u);
     EXPECT_EQ(Location(), "");
-    EXPECT_EQ(Form.Bytes()->size(), reload ? 7u : 2u);
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 4), reload ? "" : "clipboard");
+    EXPECT_EQ(Probe(Form).Bytes()->size(), reload ? 7u : 2u);
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 4), reload ? "" : "clipboard");
   }
 }
 

@@ -45,7 +45,7 @@ class SettingsDialogTest : public test::ViewsTest {
     settings::InitLanguages();
     settings::InitIniFileNames(Fake.System);
     ViewsTest::SetUp();
-    Form.SetDialogRunner(&Runner);
+    Probe(Form).SetDialogRunner(&Runner);
   }
   void TearDown() override {
     settings::FreeLanguages();
@@ -54,7 +54,7 @@ class SettingsDialogTest : public test::ViewsTest {
   // Opens the dialog through the menu and lets the user act in it.
   void InDialog(std::function<void(TSettingsForm&)> user) {
     Runner.User = std::move(user);
-    Form.MainMenuClick(114);
+    Probe(Form).MainMenuClick(114);
   }
 
   test::TTempDir Module;
@@ -63,7 +63,7 @@ class SettingsDialogTest : public test::ViewsTest {
 
 TEST_F(SettingsDialogTest, BytesInRowRebuildsBothHexGrids) {
   ShowSample("cert.der");
-  const auto bytes = static_cast<std::int32_t>(Form.Bytes()->size());
+  const auto bytes = static_cast<std::int32_t>(Probe(Form).Bytes()->size());
   struct {
     int Item;
     int Columns;
@@ -71,29 +71,29 @@ TEST_F(SettingsDialogTest, BytesInRowRebuildsBothHexGrids) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Columns);
     InDialog([&](TSettingsForm& form) { form.ComboBoxChange("cbHexStringSize", c.Item); });
-    EXPECT_EQ(Form.Settings().Hex.StringSize, c.Columns);
-    EXPECT_EQ(Form.Hex1VT().ColumnCount(), c.Columns);
-    EXPECT_EQ(Form.Hex2VT().ColumnCount(), c.Columns);
-    EXPECT_EQ(Form.GetHexLineCount(), (bytes + c.Columns - 1) / c.Columns);
+    EXPECT_EQ(Probe(Form).Settings().Hex.StringSize, c.Columns);
+    EXPECT_EQ(Probe(Form).Hex1VT().ColumnCount(), c.Columns);
+    EXPECT_EQ(Probe(Form).Hex2VT().ColumnCount(), c.Columns);
+    EXPECT_EQ(Probe(Form).GetHexLineCount(), (bytes + c.Columns - 1) / c.Columns);
   }
 }
 
 TEST_F(SettingsDialogTest, DefaultsKeepAHiddenHexPanelAndHiddenAttributes) {
-  Form.Settings().Hex.Show = false;
-  Form.Settings().ShowAttributes = false;
-  Form.Settings().Hex.StringSize = 16;
-  Form.Settings().FontSize = 20;
-  Form.ApplySettings();
+  Probe(Form).Settings().Hex.Show = false;
+  Probe(Form).Settings().ShowAttributes = false;
+  Probe(Form).Settings().Hex.StringSize = 16;
+  Probe(Form).Settings().FontSize = 20;
+  Probe(Form).ApplySettings();
   ShowSample("cert.der");
-  ASSERT_FALSE(Form.HexPanelVisible());
+  ASSERT_FALSE(Probe(Form).HexPanelVisible());
   Fake.Dialogs.NextAnswer = platform::TMessageBoxResult::mrYes;
   InDialog([](TSettingsForm& form) { form.ButtonClick("btnDefaults"); });
-  EXPECT_FALSE(Form.Settings().Hex.Show);
-  EXPECT_FALSE(Form.HexPanelVisible());
-  EXPECT_FALSE(Form.Settings().ShowAttributes);
-  EXPECT_EQ(Form.Settings().Hex.StringSize, 8);
-  EXPECT_EQ(Form.Hex1VT().ColumnCount(), 8);
-  EXPECT_EQ(Form.TreeVT().Look.FontSize, 10);
+  EXPECT_FALSE(Probe(Form).Settings().Hex.Show);
+  EXPECT_FALSE(Probe(Form).HexPanelVisible());
+  EXPECT_FALSE(Probe(Form).Settings().ShowAttributes);
+  EXPECT_EQ(Probe(Form).Settings().Hex.StringSize, 8);
+  EXPECT_EQ(Probe(Form).Hex1VT().ColumnCount(), 8);
+  EXPECT_EQ(Probe(Form).TreeVT().Look.FontSize, 10);
 }
 
 TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
@@ -104,20 +104,20 @@ TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
     bool TreeRepainted;
     bool HexRepainted;
   } cases[] = {
-      {"PanelTreeBackground", [&] { return Form.TreeVT().Look.Color; }, true, false},
-      {"PanelTreeFocused", [&] { return Form.TreeVT().Look.FocusedSelectionColor; }, true, false},
-      {"PanelTreeLine", [&] { return Form.TreeVT().Look.LineColor; }, true, false},
+      {"PanelTreeBackground", [&] { return Probe(Form).TreeVT().Look.Color; }, true, false},
+      {"PanelTreeFocused", [&] { return Probe(Form).TreeVT().Look.FocusedSelectionColor; }, true, false},
+      {"PanelTreeLine", [&] { return Probe(Form).TreeVT().Look.LineColor; }, true, false},
       {"PanelTreeConstructed",
-       [&] { return Form.TreeVTPaintText(Form.TreeVT(), Row(0), -1, TTextType::ttNormal).Color; }, true, false},
-      {"PanelHexBackground", [&] { return Form.Hex2VT().Look.Color; }, false, true},
-      {"PanelHexFocused", [&] { return Form.Hex1VT().Look.FocusedSelectionColor; }, false, true},
-      {"PanelHexLine", [&] { return Form.Hex1VT().Look.LineColor; }, false, true},
-      {"PanelHexText", [&] { return Form.Hex2VT().Look.FontColor; }, false, true},
+       [&] { return Probe(Form).TreeVTPaintText(Probe(Form).TreeVT(), Row(0), -1, TTextType::ttNormal).Color; }, true, false},
+      {"PanelHexBackground", [&] { return Probe(Form).Hex2VT().Look.Color; }, false, true},
+      {"PanelHexFocused", [&] { return Probe(Form).Hex1VT().Look.FocusedSelectionColor; }, false, true},
+      {"PanelHexLine", [&] { return Probe(Form).Hex1VT().Look.LineColor; }, false, true},
+      {"PanelHexText", [&] { return Probe(Form).Hex2VT().Look.FontColor; }, false, true},
   };
   int treeRepaints = 0;
   int hexRepaints = 0;
-  Form.TreeVT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++treeRepaints; };
-  Form.Hex1VT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++hexRepaints; };
+  Probe(Form).TreeVT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++treeRepaints; };
+  Probe(Form).Hex1VT().OnInvalidate = [&](VirtualTree&, TNodeId) { ++hexRepaints; };
   TColor chosen = RGB(1, 2, 3);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Swatch);
@@ -129,14 +129,14 @@ TEST_F(SettingsDialogTest, SwatchesRecolourTheTreesTheyBelongTo) {
     EXPECT_EQ(treeRepaints > 0, c.TreeRepainted);
     EXPECT_EQ(hexRepaints > 0, c.HexRepainted);
   }
-  EXPECT_NE(Form.Hex1VT().Look.FontColor, chosen) << "the text colour is the text grid's alone";
+  EXPECT_NE(Probe(Form).Hex1VT().Look.FontColor, chosen) << "the text colour is the text grid's alone";
 }
 
 TEST_F(SettingsDialogTest, ByteSpacingChangesOnlyWhenTheDocumentIsDecodedAgain) {
   ShowHex("0403010203");
   ASSERT_EQ(Value(Row(0)), "01 02 03");
   InDialog([](TSettingsForm& form) { form.CheckBoxClick("chSpaceInHex", false); });
-  EXPECT_FALSE(Form.Settings().SpaceInHex);
+  EXPECT_FALSE(Probe(Form).Settings().SpaceInHex);
   EXPECT_EQ(Value(Row(0)), "01 02 03");
   ShowHex("0403010203");
   EXPECT_EQ(Value(Row(0)), "010203");
@@ -145,14 +145,14 @@ TEST_F(SettingsDialogTest, ByteSpacingChangesOnlyWhenTheDocumentIsDecodedAgain) 
 TEST_F(SettingsDialogTest, ALanguageChosenRetitlesOnlyItsOwnViewer) {
   test::WriteAll(Module.Path / "de.lng", "language=Deutsch\n101=Wert kopieren\n602=Objekte\n");
   TMainForm other{Fake.Platform};
-  other.SetMainMenuCaptions();
-  Form.SetMainMenuCaptions();
+  Probe(other).SetMainMenuCaptions();
+  Probe(Form).SetMainMenuCaptions();
   ShowSample("cert.der");
   InDialog([](TSettingsForm& form) { form.ComboBoxChange("cbLanguage", 1); });
-  EXPECT_EQ(Form.MainMenu().Item("mnCopyVal").Caption.rfind(u"Wert kopieren", 0), 0u);
-  EXPECT_EQ(other.MainMenu().Item("mnCopyVal").Caption.rfind(u"Copy value", 0), 0u);
+  EXPECT_EQ(Probe(Form).MainMenu().Item("mnCopyVal").Caption.rfind(u"Wert kopieren", 0), 0u);
+  EXPECT_EQ(Probe(other).MainMenu().Item("mnCopyVal").Caption.rfind(u"Copy value", 0), 0u);
   bool objects = false;
-  for (const TStatusPanel& panel : Form.MainStatusBar()) objects |= panel.Text.find(u"Objekte") != std::u16string::npos;
+  for (const TStatusPanel& panel : Probe(Form).MainStatusBar()) objects |= panel.Text.find(u"Objekte") != std::u16string::npos;
   EXPECT_TRUE(objects) << "the main status bar speaks the new language";
 }
 
@@ -171,16 +171,16 @@ TEST_F(SettingsDialogTest, TheSettingsCommandSavesIntoTheFolderChosenInTheDialog
 }
 
 TEST_F(SettingsDialogTest, TheAboutCommandShowsTheBoxAndSavesNothing) {
-  Form.MainMenuClick(115);
+  Probe(Form).MainMenuClick(115);
   EXPECT_EQ(Runner.AboutRuns, 1);
   EXPECT_EQ(Runner.SettingsRuns, 0);
   EXPECT_FALSE(std::filesystem::exists(Module.Path / "Bramlet.ini"));
 }
 
 TEST_F(SettingsDialogTest, WithoutARunnerTheCommandsDoNothing) {
-  Form.SetDialogRunner(nullptr);
-  Form.MainMenuClick(114);
-  Form.MainMenuClick(115);
+  Probe(Form).SetDialogRunner(nullptr);
+  Probe(Form).MainMenuClick(114);
+  Probe(Form).MainMenuClick(115);
   EXPECT_TRUE(Fake.Dialogs.Messages.empty());
   EXPECT_FALSE(std::filesystem::exists(Module.Path / "Bramlet.ini"));
 }

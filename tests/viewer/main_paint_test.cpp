@@ -44,17 +44,17 @@ class PaintTest : public ViewsTest {
  protected:
   // The rows as they are without field names (main_names_test.cpp has them with).
   void ShowCert() {
-    Form.Settings().FieldNames = false;
+    Probe(Form).Settings().FieldNames = false;
     ShowSample("cert.der");
-    Form.Resize(800, 400);
+    Probe(Form).Resize(800, 400);
   }
   TRecordingCanvas Painted(TView view, TRect update = {0, 0, 4000, 4000}) {
     TRecordingCanvas canvas;
-    Form.Paint(view, canvas, update);
+    Probe(Form).Paint(view, canvas, update);
     EXPECT_EQ(canvas.ClipDepth(), 0) << "clips left pushed";
     return canvas;
   }
-  int RowHeight() const { return Form.TreeVT().DefaultNodeHeight(); }
+  int RowHeight() const { return Probe(Form).TreeVT().DefaultNodeHeight(); }
   // Client y of the middle of the k-th shown row (the tree is not scrolled).
   int RowMid(int k) const { return k * RowHeight() + RowHeight() / 2; }
   TColor Resolved(TColor c) { return ResolveColor(c, Fake.Display); }
@@ -67,7 +67,7 @@ class PaintTest : public ViewsTest {
   }
   // The centre of grid cell (row, column) in client coordinates, not scrolled.
   std::pair<int, int> CellMid(const VirtualTree& grid, int row, int column) {
-    TRect cell = Form.GridCellRect(grid, column, row * grid.DefaultNodeHeight(), grid.DefaultNodeHeight());
+    TRect cell = Probe(Form).GridCellRect(grid, column, row * grid.DefaultNodeHeight(), grid.DefaultNodeHeight());
     return {(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2};
   }
   TEventLog Log;
@@ -77,7 +77,7 @@ TEST_F(PaintTest, TreeRowsDrawIconCaptionInTheirColourAndWeightAndTheFocusedShad
   ShowCert();
   Focus(Row(4));  // the first element below the certificate's SEQUENCE, after its three attribute rows
   TRecordingCanvas canvas = Painted(TView::vwTree);
-  const settings::TSettings& s = Form.Settings();
+  const settings::TSettings& s = Probe(Form).Settings();
   TColor focusText = GetWhiteOrBlackColor(s.FocusColor, Fake.Display);
   struct {
     int Row;
@@ -113,13 +113,13 @@ TEST_F(PaintTest, TreeRowsDrawIconCaptionInTheirColourAndWeightAndTheFocusedShad
   EXPECT_GT(offsetTexts[1]->Rect.Left, offsetTexts[0]->Rect.Right);
 
   // The focused row: shaded across, highlighted behind the caption only.
-  const int right = Form.TreeVT().ClientWidth() - 1;
+  const int right = Probe(Form).TreeVT().ClientWidth() - 1;
   auto caption = TextsInBand(canvas, 4 * RowHeight(), 5 * RowHeight())[0];
   EXPECT_EQ(canvas.ColorAt(right, RowMid(4)), GetSimilarColor(s.BackgroundColor, 14, Fake.Display));
-  EXPECT_EQ(canvas.ColorAt(caption->Rect.Left + 1, RowMid(4)), Form.TreeVT().Look.FocusedSelectionColor);
+  EXPECT_EQ(canvas.ColorAt(caption->Rect.Left + 1, RowMid(4)), Probe(Form).TreeVT().Look.FocusedSelectionColor);
   EXPECT_EQ(canvas.ColorAt(caption->Rect.Right + 3, RowMid(4)), GetSimilarColor(s.BackgroundColor, 14, Fake.Display));
-  EXPECT_EQ(canvas.ColorAt(right, RowMid(3)), Form.TreeVT().Look.Color);
-  EXPECT_EQ(canvas.ColorAt(caption->Rect.Left + 1, RowMid(3)), Form.TreeVT().Look.Color);
+  EXPECT_EQ(canvas.ColorAt(right, RowMid(3)), Probe(Form).TreeVT().Look.Color);
+  EXPECT_EQ(canvas.ColorAt(caption->Rect.Left + 1, RowMid(3)), Probe(Form).TreeVT().Look.Color);
 }
 
 TEST_F(PaintTest, IconsOnlyFromFontSizeEight) {
@@ -129,8 +129,8 @@ TEST_F(PaintTest, IconsOnlyFromFontSizeEight) {
   } cases[] = {{7, false}, {8, true}, {12, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize);
-    Form.Settings().FontSize = c.FontSize;
-    Form.ApplySettings();
+    Probe(Form).Settings().FontSize = c.FontSize;
+    Probe(Form).ApplySettings();
     ShowCert();
     EXPECT_EQ(!Painted(TView::vwTree).OfKind(TDrawKind::dkIcon).empty(), c.Icons);
   }
@@ -139,25 +139,25 @@ TEST_F(PaintTest, IconsOnlyFromFontSizeEight) {
 TEST_F(PaintTest, TreeLinesFollowTheStyleAndButtonsShowTheState) {
   for (bool dotted : {true, false}) {
     SCOPED_TRACE(dotted);
-    Form.Settings().LineDotted = dotted;
-    Form.ApplySettings();
+    Probe(Form).Settings().LineDotted = dotted;
+    Probe(Form).ApplySettings();
     ShowCert();
-    Form.TreeVT().SetExpanded(Row(4), false);  // tbsCertificate collapsed: a plus; the certificate a minus
+    Probe(Form).TreeVT().SetExpanded(Row(4), false);  // tbsCertificate collapsed: a plus; the certificate a minus
     TRecordingCanvas canvas = Painted(TView::vwTree);
     int lines = 0;
     for (const TDrawCall& call : canvas.Calls)
       if ((call.Kind == TDrawKind::dkHorzLine || call.Kind == TDrawKind::dkVertLine) &&
-          call.Color == Form.TreeVT().Look.LineColor) {
+          call.Color == Probe(Form).TreeVT().Look.LineColor) {
         ++lines;
         EXPECT_EQ(call.Dotted, dotted);
       }
     EXPECT_GT(lines, 10);
     auto buttonLines = [&](int row) {
-      TTreeRowGeometry g = Form.TreeRowGeometry(Row(row), row * RowHeight());
+      TTreeRowGeometry g = Probe(Form).TreeRowGeometry(Row(row), row * RowHeight());
       int count = 0;
       for (const TDrawCall& call : canvas.Calls)
         if ((call.Kind == TDrawKind::dkHorzLine || call.Kind == TDrawKind::dkVertLine) && !call.Dotted &&
-            call.Color == Form.TreeVT().Look.FontColor && g.Expander.Contains(call.Rect.Left, call.Rect.Top))
+            call.Color == Probe(Form).TreeVT().Look.FontColor && g.Expander.Contains(call.Rect.Left, call.Rect.Top))
           ++count;
       return count;
     };
@@ -170,7 +170,7 @@ TEST_F(PaintTest, TreeLinesFollowTheStyleAndButtonsShowTheState) {
 TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) {
   ShowCert();
   Focus(Row(0));  // the whole certificate: every byte highlighted
-  const settings::THexSettings& hex = Form.Settings().Hex;
+  const settings::THexSettings& hex = Probe(Form).Settings().Hex;
   TRecordingCanvas bytes = Painted(TView::vwHex1);
   TRecordingCanvas text = Painted(TView::vwHex2);
   // cert.der starts 30 82 05 6A 30 82: tag, three length bytes, the next tag.
@@ -182,37 +182,37 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
                {4, "30", Resolved(hex.TagColor)}};
   for (const auto& c : cells) {
     SCOPED_TRACE(c.Column);
-    auto [x, y] = CellMid(Form.Hex1VT(), 0, c.Column);
+    auto [x, y] = CellMid(Probe(Form).Hex1VT(), 0, c.Column);
     auto texts = bytes.At(TDrawKind::dkText, x, y);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(settings::Utf16ToUtf8(texts[0]->Text), c.Text);
     EXPECT_EQ(texts[0]->Color, c.Color);
     EXPECT_FALSE(texts[0]->Font.Bold);
     // Centred in its cell.
-    TRect cell = Form.GridCellRect(Form.Hex1VT(), c.Column, 0, Form.Hex1VT().DefaultNodeHeight());
+    TRect cell = Probe(Form).GridCellRect(Probe(Form).Hex1VT(), c.Column, 0, Probe(Form).Hex1VT().DefaultNodeHeight());
     EXPECT_LE(std::abs((texts[0]->Rect.Left - cell.Left) - (cell.Right - texts[0]->Rect.Right)), 1);
   }
   TColor sel = Resolved(hex.SelColor);
   TColor frame = GetSimilarColor(hex.SelColor, 90, Fake.Display);
-  TColor focus = Form.Hex1VT().Look.FocusedSelectionColor;
+  TColor focus = Probe(Form).Hex1VT().Look.FocusedSelectionColor;
   // The focused cell (0, 0) is drawn over the highlight, in both grids.
-  for (VirtualTree* grid : {&Form.Hex1VT(), &Form.Hex2VT()}) {
-    const TRecordingCanvas& canvas = grid == &Form.Hex1VT() ? bytes : text;
+  for (VirtualTree* grid : {&Probe(Form).Hex1VT(), &Probe(Form).Hex2VT()}) {
+    const TRecordingCanvas& canvas = grid == &Probe(Form).Hex1VT() ? bytes : text;
     auto [x0, y0] = CellMid(*grid, 0, 0);
     auto [x1, y1] = CellMid(*grid, 0, 1);
     EXPECT_EQ(canvas.ColorAt(x0, y0), focus);
     EXPECT_EQ(canvas.ColorAt(x1, y1), sel);
   }
   // The text grid frames each highlighted cell; the bytes grid does not.
-  TRect cell1 = Form.GridCellRect(Form.Hex2VT(), 1, 0, Form.Hex2VT().DefaultNodeHeight());
+  TRect cell1 = Probe(Form).GridCellRect(Probe(Form).Hex2VT(), 1, 0, Probe(Form).Hex2VT().DefaultNodeHeight());
   EXPECT_EQ(text.ColorAt(cell1.Left, cell1.Top + 3), frame);
   EXPECT_TRUE(bytes.OfKind(TDrawKind::dkFrame).empty());
-  auto texts = text.At(TDrawKind::dkText, CellMid(Form.Hex2VT(), 0, 0).first, CellMid(Form.Hex2VT(), 0, 0).second);
+  auto texts = text.At(TDrawKind::dkText, CellMid(Probe(Form).Hex2VT(), 0, 0).first, CellMid(Probe(Form).Hex2VT(), 0, 0).second);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0]->Text, u"0");
   EXPECT_TRUE(texts[0]->Font.Bold);
-  EXPECT_EQ(texts[0]->Rect.Left, Form.GridCellRect(Form.Hex2VT(), 0, 0, 1).Left);
-  texts = text.At(TDrawKind::dkText, CellMid(Form.Hex2VT(), 0, 1).first, CellMid(Form.Hex2VT(), 0, 1).second);
+  EXPECT_EQ(texts[0]->Rect.Left, Probe(Form).GridCellRect(Probe(Form).Hex2VT(), 0, 0, 1).Left);
+  texts = text.At(TDrawKind::dkText, CellMid(Probe(Form).Hex2VT(), 0, 1).first, CellMid(Probe(Form).Hex2VT(), 0, 1).second);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0]->Text, u".") << "0x82, a C1 control";
 
@@ -221,7 +221,7 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
   EXPECT_FALSE(bytes.OfKind(TDrawKind::dkHorzLine).empty());
   EXPECT_TRUE(text.OfKind(TDrawKind::dkVertLine).empty());
   ASSERT_FALSE(text.OfKind(TDrawKind::dkHorzLine).empty());
-  EXPECT_EQ(text.OfKind(TDrawKind::dkHorzLine)[0]->Color, Form.Hex2VT().Look.LineColor);
+  EXPECT_EQ(text.OfKind(TDrawKind::dkHorzLine)[0]->Color, Probe(Form).Hex2VT().Look.LineColor);
   EXPECT_EQ(text.OfKind(TDrawKind::dkHorzLine)[0]->Dotted, hex.LineDotted);
 }
 
@@ -229,7 +229,7 @@ TEST_F(PaintTest, HexGridsColourRolesAndHighlightTheElementUnderTheFocusedCell) 
 // both grids with no row focused; the focused element's highlight lies over
 // them; with the checks off nothing is marked.
 TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
-  const settings::THexSettings& hex = Form.Settings().Hex;
+  const settings::THexSettings& hex = Probe(Form).Settings().Hex;
   // SEQUENCE { INTEGER 00 05 (its 00 redundant), BOOLEAN 01 (not FF) }: octets 4 and 8 at fault.
   const std::vector<std::uint8_t> bytes = HexBytes("30 07 02 02 00 05 01 01 01");
   auto colorOf = [&](const TRecordingCanvas& canvas, const VirtualTree& grid, int offset) {
@@ -238,7 +238,7 @@ TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
   };
   // Offset 0 holds the focused cell, drawn over everything.
   auto marked = [&](TView view) {
-    const VirtualTree& grid = view == TView::vwHex1 ? Form.Hex1VT() : Form.Hex2VT();
+    const VirtualTree& grid = view == TView::vwHex1 ? Probe(Form).Hex1VT() : Probe(Form).Hex2VT();
     const TRecordingCanvas canvas = Painted(view);
     std::string out;
     for (int offset = 1; offset < 9; ++offset) {
@@ -250,9 +250,9 @@ TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
   Form.Controller().Attach(&Log, nullptr);
   Load(bytes);
   EXPECT_EQ(marked(TView::vwHex1), "........") << "not before the checks have run";
-  Form.RunIdleWork();
+  Probe(Form).RunIdleWork();
   EXPECT_TRUE(Log.Saw("invalidate hex1") && Log.Saw("invalidate hex2"));
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), NoNode);
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), NoNode);
   EXPECT_EQ(marked(TView::vwHex1), "...D...D");
   EXPECT_EQ(marked(TView::vwHex2), "...D...D");
   // The text grid frames only the highlight, not the marks.
@@ -263,7 +263,7 @@ TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
   EXPECT_EQ(marked(TView::vwHex1), ".SSSS..D");
   EXPECT_EQ(marked(TView::vwHex2), ".SSSS..D");
 
-  Form.Settings().DerChecks = false;
+  Probe(Form).Settings().DerChecks = false;
   Show(bytes);
   EXPECT_EQ(marked(TView::vwHex1), "........");
   Form.Controller().Detach(&Log, nullptr);
@@ -272,21 +272,21 @@ TEST_F(PaintTest, TheOctetsOfEveryFindingAreMarkedOnceTheChecksHaveRun) {
 TEST_F(PaintTest, CellsPastTheLastByteStayEmptyAndUnhighlighted) {
   ShowCert();
   Focus(Row(0));
-  Form.ScrollTo(TView::vwHex2, 1 << 30);  // the bar moves both grids to the end
-  ASSERT_EQ(Form.Hex1VT().OffsetY(), Form.Hex2VT().OffsetY());
-  ASSERT_GT(Form.Hex1VT().OffsetY(), 0);
-  int size = static_cast<int>(Form.Bytes()->size());
-  int w = Form.Settings().Hex.StringSize;
+  Probe(Form).ScrollTo(TView::vwHex2, 1 << 30);  // the bar moves both grids to the end
+  ASSERT_EQ(Probe(Form).Hex1VT().OffsetY(), Probe(Form).Hex2VT().OffsetY());
+  ASSERT_GT(Probe(Form).Hex1VT().OffsetY(), 0);
+  int size = static_cast<int>(Probe(Form).Bytes()->size());
+  int w = Probe(Form).Settings().Hex.StringSize;
   ASSERT_NE(size % w, 0) << "the sample needs a partial last row";
   int lastRow = size / w;
-  int top = static_cast<int>(lastRow * Form.Hex1VT().DefaultNodeHeight() - Form.Hex1VT().OffsetY());
+  int top = static_cast<int>(lastRow * Probe(Form).Hex1VT().DefaultNodeHeight() - Probe(Form).Hex1VT().OffsetY());
   TRecordingCanvas canvas = Painted(TView::vwHex1);
-  TRect last = Form.GridCellRect(Form.Hex1VT(), size % w - 1, top, Form.Hex1VT().DefaultNodeHeight());
-  TRect empty = Form.GridCellRect(Form.Hex1VT(), size % w, top, Form.Hex1VT().DefaultNodeHeight());
+  TRect last = Probe(Form).GridCellRect(Probe(Form).Hex1VT(), size % w - 1, top, Probe(Form).Hex1VT().DefaultNodeHeight());
+  TRect empty = Probe(Form).GridCellRect(Probe(Form).Hex1VT(), size % w, top, Probe(Form).Hex1VT().DefaultNodeHeight());
   int midY = (top + last.Bottom) / 2;
-  EXPECT_EQ(canvas.ColorAt((last.Left + last.Right) / 2, midY), Resolved(Form.Settings().Hex.SelColor));
+  EXPECT_EQ(canvas.ColorAt((last.Left + last.Right) / 2, midY), Resolved(Probe(Form).Settings().Hex.SelColor));
   EXPECT_EQ(canvas.At(TDrawKind::dkText, (last.Left + last.Right) / 2, midY).size(), 1u);
-  EXPECT_EQ(canvas.ColorAt((empty.Left + empty.Right) / 2, midY), Form.Hex1VT().Look.Color);
+  EXPECT_EQ(canvas.ColorAt((empty.Left + empty.Right) / 2, midY), Probe(Form).Hex1VT().Look.Color);
   EXPECT_TRUE(canvas.At(TDrawKind::dkText, (empty.Left + empty.Right) / 2, midY).empty());
 }
 
@@ -307,17 +307,17 @@ TEST_F(PaintTest, StatusPanelsDrawTheirTextsAndTheWindowDrawnMarks) {
     SCOPED_TRACE(c.Name);
     platform::fake::TFakePlatform fake;
     TMainForm form(fake.Platform, c.Sample ? (SamplesDir() / c.Sample).u16string() : u"");
-    form.ApplySettings();
+    Probe(form).ApplySettings();
     if (c.Sample) {
-      form.LoadFile();
-      form.FillTrees();
+      Probe(form).LoadFile();
+      Probe(form).FillTrees();
     } else {
       fake.Clipboard.Text = settings::Utf8ToUtf16(c.Clipboard);
-      form.LoadFromClipboard();
+      Probe(form).LoadFromClipboard();
     }
-    form.Resize(900, 400);
+    Probe(form).Resize(900, 400);
     TRecordingCanvas canvas;
-    form.Paint(TView::vwMainStatus, canvas, {0, 0, 900, 20});
+    Probe(form).Paint(TView::vwMainStatus, canvas, {0, 0, 900, 20});
     auto base64 = canvas.TextsEqual(u"base64");
     auto clip = canvas.TextsEqual(u"clipboard");
     EXPECT_EQ(base64.size(), c.Base64 ? 1u : 0u);
@@ -325,7 +325,7 @@ TEST_F(PaintTest, StatusPanelsDrawTheirTextsAndTheWindowDrawnMarks) {
     if (!base64.empty()) {
       // Panel 3 runs from 330 to 400, the text centred one pixel left of the middle.
       EXPECT_FALSE(base64[0]->Font.Bold);
-      int width = fake.Display.TextWidth(u"base64", form.StatusBarFontName(), form.StatusBarFontSize());
+      int width = fake.Display.TextWidth(u"base64", Probe(form).StatusBarFontName(), Probe(form).StatusBarFontSize());
       EXPECT_EQ(base64[0]->Rect.Left, 330 + (69 - width) / 2 - 1);
     }
     if (!clip.empty()) {
@@ -335,7 +335,7 @@ TEST_F(PaintTest, StatusPanelsDrawTheirTextsAndTheWindowDrawnMarks) {
     }
     auto objects = canvas.TextsEqual(u"Objects: 1");
     ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0]->Font.Name, form.StatusBarFontName());
+    EXPECT_EQ(objects[0]->Font.Name, Probe(form).StatusBarFontName());
     EXPECT_EQ(objects[0]->Rect.Left, 2);
   }
 }
@@ -364,9 +364,9 @@ TEST_F(PaintTest, TheRangePanelGrowsToShowABigFilesWholeRange) {
   bytes[Second] = 0x80;
   bytes[Second + 1] = 66;
   Show(std::move(bytes));
-  Form.Resize(800, 400);
-  Focus(Form.TreeVT().GetLast());
-  ASSERT_EQ(Form.HexSel(), (THexSelection{0x19424AB, 0x19424EE}));
+  Probe(Form).Resize(800, 400);
+  Focus(Probe(Form).TreeVT().GetLast());
+  ASSERT_EQ(Probe(Form).HexSel(), (THexSelection{0x19424AB, 0x19424EE}));
 
   TRecordingCanvas canvas = Painted(TView::vwHexStatus);
   auto range = canvas.TextsEqual(u"$19424AB - $19424EE");
@@ -381,15 +381,15 @@ TEST_F(PaintTest, TheRangePanelGrowsToShowABigFilesWholeRange) {
   EXPECT_GE(separators[2]->Rect.Left, range[0]->Rect.Right);
 
   // A short range keeps the panel at its 100 pixels.
-  Form.SetHexSel({10, 279});
-  Form.UpdateHexStatusBar();
-  EXPECT_EQ(Form.HexStatusBar()[2].Width, 100);
+  Probe(Form).SetHexSel({10, 279});
+  Probe(Form).UpdateHexStatusBar();
+  EXPECT_EQ(Probe(Form).HexStatusBar()[2].Width, 100);
 }
 
 TEST_F(PaintTest, NothingIsPaintedOutsideTheUpdateAndOnlyRowsMeetingItAreDrawn) {
   ShowCert();
   Focus(Row(6));
-  Form.ScrollTo(TView::vwTree, 7);  // rows cut at the top
+  Probe(Form).ScrollTo(TView::vwTree, 7);  // rows cut at the top
   const int h = RowHeight();
   struct {
     TView View;
@@ -417,7 +417,7 @@ TEST_F(PaintTest, NothingIsPaintedOutsideTheUpdateAndOnlyRowsMeetingItAreDrawn) 
 
 TEST_F(PaintTest, TreeClicksToggleAtTheButtonAndFocusAnywhereElseOnTheRow) {
   ShowCert();
-  Form.SetEvents(&Log);
+  Probe(Form).SetEvents(&Log);
   struct {
     const char* Name;
     int Row;
@@ -435,9 +435,9 @@ TEST_F(PaintTest, TreeClicksToggleAtTheButtonAndFocusAnywhereElseOnTheRow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TNodeId node = Row(c.Row);
-    TNodeId before = Form.TreeVT().FocusedNode();
-    bool expanded = Form.TreeVT().IsExpanded(node);
-    TTreeRowGeometry g = Form.TreeRowGeometry(node, c.Row * RowHeight());
+    TNodeId before = Probe(Form).TreeVT().FocusedNode();
+    bool expanded = Probe(Form).TreeVT().IsExpanded(node);
+    TTreeRowGeometry g = Probe(Form).TreeRowGeometry(node, c.Row * RowHeight());
     int x = 0;
     switch (c.Part) {
       case TTreePart::tpExpander: x = (g.Expander.Left + g.Expander.Right) / 2; break;
@@ -448,61 +448,61 @@ TEST_F(PaintTest, TreeClicksToggleAtTheButtonAndFocusAnywhereElseOnTheRow) {
       default: x = 2; break;
     }
     int y = RowMid(c.Row);
-    EXPECT_EQ(Form.TreeHitTest(x, y), (TTreeHit{node, c.Part}));
-    Form.MouseDown(TView::vwTree, {x, y});
-    EXPECT_EQ(Form.TreeVT().FocusedNode(), c.Focuses ? node : before);
-    EXPECT_EQ(Form.TreeVT().IsExpanded(node), c.Toggles ? !expanded : expanded);
+    EXPECT_EQ(Probe(Form).TreeHitTest(x, y), (TTreeHit{node, c.Part}));
+    Probe(Form).MouseDown(TView::vwTree, {x, y});
+    EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), c.Focuses ? node : before);
+    EXPECT_EQ(Probe(Form).TreeVT().IsExpanded(node), c.Toggles ? !expanded : expanded);
   }
   // Below the last row: no row, nothing changes.
-  Form.TreeVT().FullCollapse();
-  TNodeId focused = Form.TreeVT().FocusedNode();
-  EXPECT_EQ(Form.TreeHitTest(50, 300), TTreeHit{});
-  Form.MouseDown(TView::vwTree, {50, 300});
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), focused);
+  Probe(Form).TreeVT().FullCollapse();
+  TNodeId focused = Probe(Form).TreeVT().FocusedNode();
+  EXPECT_EQ(Probe(Form).TreeHitTest(50, 300), TTreeHit{});
+  Probe(Form).MouseDown(TView::vwTree, {50, 300});
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), focused);
 
   // A double-click toggles the row; a right click focuses it and opens the menu there.
-  Form.TreeVT().FullExpand();
-  Form.MouseDoubleClick(TView::vwTree, {200, RowMid(0)});
-  EXPECT_FALSE(Form.TreeVT().IsExpanded(Row(0)));
-  Form.MouseDoubleClick(TView::vwTree, {200, RowMid(0)});
-  EXPECT_TRUE(Form.TreeVT().IsExpanded(Row(0)));
-  Form.MouseDown(TView::vwTree, {300, RowMid(7), TMouseButton::mbRight});
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), Row(7));
+  Probe(Form).TreeVT().FullExpand();
+  Probe(Form).MouseDoubleClick(TView::vwTree, {200, RowMid(0)});
+  EXPECT_FALSE(Probe(Form).TreeVT().IsExpanded(Row(0)));
+  Probe(Form).MouseDoubleClick(TView::vwTree, {200, RowMid(0)});
+  EXPECT_TRUE(Probe(Form).TreeVT().IsExpanded(Row(0)));
+  Probe(Form).MouseDown(TView::vwTree, {300, RowMid(7), TMouseButton::mbRight});
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), Row(7));
   EXPECT_TRUE(Log.Saw("popup tree 300," + std::to_string(RowMid(7))));
 }
 
 TEST_F(PaintTest, HexClicksFocusTheCellAndDoubleClicksTheElement) {
   ShowCert();
-  Form.SetEvents(&Log);
-  int w = Form.Settings().Hex.StringSize;
+  Probe(Form).SetEvents(&Log);
+  int w = Probe(Form).Settings().Hex.StringSize;
   // A click in the text grid: the cell gets focus in both grids, the keys go there.
-  auto [x, y] = CellMid(Form.Hex2VT(), 1, 2);
-  EXPECT_EQ(Form.GridHitTest(TView::vwHex2, x, y), (TGridHit{1, 2}));
-  Form.MouseDown(TView::vwHex2, {x, y});
-  EXPECT_EQ(Form.Hex1VT().FocusedNode(), 1u);
-  EXPECT_EQ(Form.Hex1VT().FocusedColumn(), 2);
-  EXPECT_EQ(Form.Hex2VT().FocusedColumn(), 2);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcHex2);
+  auto [x, y] = CellMid(Probe(Form).Hex2VT(), 1, 2);
+  EXPECT_EQ(Probe(Form).GridHitTest(TView::vwHex2, x, y), (TGridHit{1, 2}));
+  Probe(Form).MouseDown(TView::vwHex2, {x, y});
+  EXPECT_EQ(Probe(Form).Hex1VT().FocusedNode(), 1u);
+  EXPECT_EQ(Probe(Form).Hex1VT().FocusedColumn(), 2);
+  EXPECT_EQ(Probe(Form).Hex2VT().FocusedColumn(), 2);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcHex2);
   EXPECT_TRUE(Log.Saw("active hex2"));
-  EXPECT_EQ(Form.HexStatusBar()[0].Text, settings::Utf8ToUtf16(std::to_string(w + 2)));
-  EXPECT_EQ(Form.TreeVT().FocusedNode(), NoNode) << "a click leaves the structure tree alone";
+  EXPECT_EQ(Probe(Form).HexStatusBar()[0].Text, settings::Utf8ToUtf16(std::to_string(w + 2)));
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), NoNode) << "a click leaves the structure tree alone";
   // Right of the columns is no cell.
-  EXPECT_EQ(Form.GridHitTest(TView::vwHex1, Form.Hex1VT().TotalColumnWidth() + 1, y), TGridHit{});
+  EXPECT_EQ(Probe(Form).GridHitTest(TView::vwHex1, Probe(Form).Hex1VT().TotalColumnWidth() + 1, y), TGridHit{});
 
   // A double-click on byte 4 (the tbsCertificate's tag) focuses that element.
-  auto [dx, dy] = CellMid(Form.Hex1VT(), 0, 4);
-  Form.MouseDoubleClick(TView::vwHex1, {dx, dy});
-  ASSERT_NE(Form.TreeVT().FocusedNode(), NoNode);
-  EXPECT_EQ(Form.GetTag(Form.TreeVT().FocusedNode()).Offset(), 4);
-  EXPECT_EQ(Form.HexSel().First, 4);
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcHex1);
+  auto [dx, dy] = CellMid(Probe(Form).Hex1VT(), 0, 4);
+  Probe(Form).MouseDoubleClick(TView::vwHex1, {dx, dy});
+  ASSERT_NE(Probe(Form).TreeVT().FocusedNode(), NoNode);
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset(), 4);
+  EXPECT_EQ(Probe(Form).HexSel().First, 4);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcHex1);
 }
 
 TEST_F(PaintTest, WheelScrollsThreeRowsPerNotchAndTheGridsTogether) {
   ShowCert();
-  Form.SetEvents(&Log);
+  Probe(Form).SetEvents(&Log);
   const std::int64_t tree = 3 * RowHeight();
-  const std::int64_t grid = 3 * Form.Hex1VT().DefaultNodeHeight();
+  const std::int64_t grid = 3 * Probe(Form).Hex1VT().DefaultNodeHeight();
   struct {
     TView View;
     std::vector<int> Deltas;
@@ -519,14 +519,14 @@ TEST_F(PaintTest, WheelScrollsThreeRowsPerNotchAndTheGridsTogether) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(TEventLog::Name(c.View));
-    Form.ScrollTo(TView::vwTree, 0);
-    Form.ScrollTo(TView::vwHex2, 0);
+    Probe(Form).ScrollTo(TView::vwTree, 0);
+    Probe(Form).ScrollTo(TView::vwHex2, 0);
     Log.Lines.clear();
-    for (int d : c.Deltas) Form.MouseWheel(c.View, d, false, false);
-    EXPECT_EQ(Form.TreeVT().OffsetY(), c.TreeOffset);
-    EXPECT_EQ(Form.Hex1VT().OffsetY(), c.GridOffset);
-    EXPECT_EQ(Form.Hex2VT().OffsetY(), c.GridOffset);
-    EXPECT_EQ(Form.ScrollInfo(TView::vwHex2).Position, c.GridOffset);
+    for (int d : c.Deltas) Probe(Form).MouseWheel(c.View, d, false, false);
+    EXPECT_EQ(Probe(Form).TreeVT().OffsetY(), c.TreeOffset);
+    EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), c.GridOffset);
+    EXPECT_EQ(Probe(Form).Hex2VT().OffsetY(), c.GridOffset);
+    EXPECT_EQ(Probe(Form).ScrollInfo(TView::vwHex2).Position, c.GridOffset);
     if (c.TreeOffset != 0) {
       EXPECT_TRUE(Log.Saw("scroll tree"));
     }
@@ -538,12 +538,12 @@ TEST_F(PaintTest, WheelScrollsThreeRowsPerNotchAndTheGridsTogether) {
 
 TEST_F(PaintTest, LayoutPlacesThePanesAndFollowsTheHexPanel) {
   ShowCert();
-  Form.SetEvents(&Log);
-  const TWindowLayout& l = Form.Layout();
+  Probe(Form).SetEvents(&Log);
+  const TWindowLayout& l = Probe(Form).Layout();
   const int sb = Fake.Display.ScrollBarWidth;
   EXPECT_TRUE(l.HexVisible);
-  EXPECT_EQ(l.HexPanel, (TRect{800 - Form.HexPanelWidth(), 0, 800, 400}));
-  EXPECT_EQ(l.Hex1, (TRect{l.HexPanel.Left + 1, 1, l.HexPanel.Left + 1 + Form.Hex1VTWidth(), 379}));
+  EXPECT_EQ(l.HexPanel, (TRect{800 - Probe(Form).HexPanelWidth(), 0, 800, 400}));
+  EXPECT_EQ(l.Hex1, (TRect{l.HexPanel.Left + 1, 1, l.HexPanel.Left + 1 + Probe(Form).Hex1VTWidth(), 379}));
   EXPECT_EQ(l.Hex2, (TRect{l.Hex1.Right, 1, 799 - sb, 379}));
   EXPECT_EQ(l.HexScrollBar, (TRect{799 - sb, 1, 799, 379}));
   EXPECT_EQ(l.HexStatus, (TRect{l.HexPanel.Left + 1, 379, 799, 399}));
@@ -551,51 +551,51 @@ TEST_F(PaintTest, LayoutPlacesThePanesAndFollowsTheHexPanel) {
   // The expanded certificate is taller than the tree: its bar takes the right edge.
   EXPECT_EQ(l.TreeScrollBar, (TRect{l.HexPanel.Left - sb, 0, l.HexPanel.Left, 380}));
   EXPECT_EQ(l.Tree, (TRect{0, 0, l.HexPanel.Left - sb, 380}));
-  EXPECT_EQ(Form.TreeVT().ClientWidth(), l.Tree.Width());
-  EXPECT_EQ(Form.Hex2VT().ClientHeight(), l.Hex2.Height());
-  EXPECT_EQ(Form.ScrollInfo(TView::vwTree).Page, 380);
-  EXPECT_TRUE(Form.ScrollInfo(TView::vwTree).Visible);
-  EXPECT_FALSE(Form.ScrollInfo(TView::vwHex1).Visible);
+  EXPECT_EQ(Probe(Form).TreeVT().ClientWidth(), l.Tree.Width());
+  EXPECT_EQ(Probe(Form).Hex2VT().ClientHeight(), l.Hex2.Height());
+  EXPECT_EQ(Probe(Form).ScrollInfo(TView::vwTree).Page, 380);
+  EXPECT_TRUE(Probe(Form).ScrollInfo(TView::vwTree).Visible);
+  EXPECT_FALSE(Probe(Form).ScrollInfo(TView::vwHex1).Visible);
 
   // Collapsed, the rows fit: the bar goes and the tree takes its room.
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   EXPECT_TRUE(l.TreeScrollBar.IsEmpty());
   EXPECT_EQ(l.Tree.Right, l.HexPanel.Left);
   EXPECT_TRUE(Log.Saw("layout"));
 
   // H hides the panel: the tree and its bar fill the width, the keys stay in the tree.
   Log.Lines.clear();
-  Form.KeyDown({vk::Tab});
+  Probe(Form).KeyDown({vk::Tab});
   EXPECT_TRUE(Log.Saw("active hex1"));
-  Form.KeyDown({vk::Char('H')});
+  Probe(Form).KeyDown({vk::Char('H')});
   EXPECT_FALSE(l.HexVisible);
   EXPECT_TRUE(l.HexPanel.IsEmpty() && l.Hex1.IsEmpty() && l.HexStatus.IsEmpty());
   EXPECT_EQ(l.Tree, (TRect{0, 0, 800, 380}));
   EXPECT_EQ(l.MainStatus, (TRect{0, 380, 800, 400}));
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
   EXPECT_TRUE(Log.Saw("layout"));
   EXPECT_TRUE(Log.Saw("active tree"));
   // A click on a hidden grid cannot take the keys.
-  Form.MouseDown(TView::vwHex1, {5, 5});
-  EXPECT_EQ(Form.ActiveControl(), TFocusedControl::fcTree);
+  Probe(Form).MouseDown(TView::vwHex1, {5, 5});
+  EXPECT_EQ(Probe(Form).ActiveControl(), TFocusedControl::fcTree);
 }
 
 TEST_F(PaintTest, ChangesReachTheFrontEndAsEvents) {
   ShowCert();
-  Form.SetEvents(&Log);
+  Probe(Form).SetEvents(&Log);
   struct {
     const char* Name;
     std::function<void()> Act;
     std::vector<std::string> Expected;
   } cases[] = {
-      {"focus a row", [&] { Form.TreeVT().SetFocusedNode(Row(3)); },
+      {"focus a row", [&] { Probe(Form).TreeVT().SetFocusedNode(Row(3)); },
        {"invalidate tree", "invalidate hex1", "invalidate hex2", "status hex-status"}},
-      {"collapse", [&] { Form.TreeVT().SetExpanded(Row(0), false); }, {"invalidate tree", "scroll tree"}},
-      {"scroll the text grid", [&] { Form.ScrollTo(TView::vwHex2, 40); }, {"scroll hex1", "scroll hex2"}},
-      {"new document", [&] { Form.FillTrees(); }, {"status main-status", "status hex-status"}},
+      {"collapse", [&] { Probe(Form).TreeVT().SetExpanded(Row(0), false); }, {"invalidate tree", "scroll tree"}},
+      {"scroll the text grid", [&] { Probe(Form).ScrollTo(TView::vwHex2, 40); }, {"scroll hex1", "scroll hex2"}},
+      {"new document", [&] { Probe(Form).FillTrees(); }, {"status main-status", "status hex-status"}},
       {"wider hex font", [&] {
-         Form.Settings().Hex.FontSize = 14;
-         Form.SetHexFont();
+         Probe(Form).Settings().Hex.FontSize = 14;
+         Probe(Form).SetHexFont();
        },
        {"layout"}},
   };

@@ -12,20 +12,20 @@ class StatusBarTest : public test::ViewsTest {
  protected:
   void TearDown() override { settings::FreeLanguages(); }
   void LoadSample(const char* name) {
-    Form.Document().SetFileName(settings::Utf8ToUtf16((test::SamplesDir() / name).string()));
-    Form.LoadFile();
-    Form.FillTrees();
+    Probe(Form).Document().SetFileName(settings::Utf8ToUtf16((test::SamplesDir() / name).string()));
+    Probe(Form).LoadFile();
+    Probe(Form).FillTrees();
   }
   std::string MainBar() {
     std::string out;
-    for (int i = 0; i < 7; ++i) out += (i ? "|" : "") + Panel(Form.MainStatusBar(), i);
+    for (int i = 0; i < 7; ++i) out += (i ? "|" : "") + Panel(Probe(Form).MainStatusBar(), i);
     return out;
   }
   // Focuses byte offset in the bytes grid.
   void FocusByte(std::int32_t offset) {
-    int width = Form.Settings().Hex.StringSize;
-    Form.Hex1VT().SetFocusedNode(static_cast<TNodeId>(offset / width));
-    Form.Hex1VT().SetFocusedColumn(offset % width);
+    int width = Probe(Form).Settings().Hex.StringSize;
+    Probe(Form).Hex1VT().SetFocusedNode(static_cast<TNodeId>(offset / width));
+    Probe(Form).Hex1VT().SetFocusedColumn(offset % width);
   }
 };
 
@@ -34,14 +34,14 @@ TEST_F(StatusBarTest, TheMainBarCountsTheDocument) {
   std::vector<std::uint8_t> two(cert.begin(), cert.end());
   two.insert(two.end(), cert.begin(), cert.end());
   Show(two);
-  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Form.TagsCount()) + "|Bytes: 2,780|||1 DER problem|");
+  EXPECT_EQ(MainBar(), "Objects: 2|Tags: " + std::to_string(Probe(Form).TagsCount()) + "|Bytes: 2,780|||1 DER problem|");
   std::vector<std::uint8_t> nulls;
   for (int i = 0; i < 1500; ++i) nulls.insert(nulls.end(), {0x05, 0x00});
   Show(nulls);
   EXPECT_EQ(MainBar(), "Objects: 1,500|Tags: 1,500|Bytes: 3,000|||1 DER problem|");
   Fake.System.Separator = u'.';
-  Form.UpdateMainStatusBar();
-  EXPECT_EQ(Panel(Form.MainStatusBar(), 2), "Bytes: 3.000");
+  Probe(Form).UpdateMainStatusBar();
+  EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 2), "Bytes: 3.000");
 }
 
 TEST_F(StatusBarTest, AFailureBeforeAnyElementCountsNothing) {
@@ -68,19 +68,19 @@ TEST_F(StatusBarTest, InputMarksFollowWhereTheBytesCameFrom) {
       LoadSample(c.Sample);
     } else {
       Fake.Clipboard.Text = settings::Utf8ToUtf16(c.Clipboard);
-      Form.LoadFromClipboard();
+      Probe(Form).LoadFromClipboard();
     }
-    EXPECT_EQ(Panel(Form.MainStatusBar(), 3) + "|" + Panel(Form.MainStatusBar(), 4), c.Marks);
+    EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 3) + "|" + Panel(Probe(Form).MainStatusBar(), 4), c.Marks);
   }
 }
 
 TEST_F(StatusBarTest, TheLabelsFollowTheLanguage) {
   Fake.System.Folder = std::string(BRAMLET_SOURCE_DIR) + "/data/lang/";
   Fake.Clipboard.Text = u"MAMCAQU=";
-  Form.LoadFromClipboard();
-  Form.RunIdleWork();
+  Probe(Form).LoadFromClipboard();
+  Probe(Form).RunIdleWork();
   ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, u"german.lng", /*force=*/true));
-  Form.UpdateMainStatusBar();
+  Probe(Form).UpdateMainStatusBar();
   EXPECT_EQ(MainBar(), "Objekte: 1|Tags: 2|Bytes: 5|base64|Zwischenablage|DER|");
 }
 
@@ -98,32 +98,32 @@ TEST_F(StatusBarTest, TheHexBarShowsTheFocusedByteAndTheRange) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Offset);
     FocusByte(c.Offset);
-    EXPECT_EQ(Panel(Form.HexStatusBar(), 0), c.Decimal);
-    EXPECT_EQ(Panel(Form.HexStatusBar(), 1), c.Hex);
+    EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 0), c.Decimal);
+    EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 1), c.Hex);
   }
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "");
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 2), "");
   Focus(RowNamed("OCTET STRING"));
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$0A - $117");
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 2), "$0A - $117");
 }
 
 TEST_F(StatusBarTest, AnEmptyBufferLeavesTheHexBarEmpty) {
   Show({});
-  EXPECT_EQ(Form.Hex1VT().FocusedNode(), NoNode);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Panel(Form.HexStatusBar(), i), "") << i;
+  EXPECT_EQ(Probe(Form).Hex1VT().FocusedNode(), NoNode);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), i), "") << i;
 }
 
 TEST_F(StatusBarTest, PanelsHaveTheirWidthsAndDrawing) {
   std::vector<int> widths;
-  for (const TStatusPanel& p : Form.MainStatusBar()) widths.push_back(p.Width);
+  for (const TStatusPanel& p : Probe(Form).MainStatusBar()) widths.push_back(p.Width);
   EXPECT_EQ(widths, (std::vector<int>{100, 110, 120, 70, 110, 100, 100}));
-  EXPECT_EQ(Form.HexStatusBar()[0].Alignment, TAlignment::taRightJustify);
-  EXPECT_EQ(Form.HexStatusBar()[2].Alignment, TAlignment::taCenter);
-  EXPECT_EQ(Form.HexStatusBar()[2].Width, 100);
+  EXPECT_EQ(Probe(Form).HexStatusBar()[0].Alignment, TAlignment::taRightJustify);
+  EXPECT_EQ(Probe(Form).HexStatusBar()[2].Alignment, TAlignment::taCenter);
+  EXPECT_EQ(Probe(Form).HexStatusBar()[2].Width, 100);
 
   Fake.Clipboard.Text = u"MAMCAQU=";
-  Form.LoadFromClipboard();
-  int base64 = Fake.Display.TextWidth(u"base64", Form.StatusBarFontName(), Form.StatusBarFontSize());
-  int clipboard = Fake.Display.BoldTextWidth(u"clipboard", Form.StatusBarFontName(), Form.StatusBarFontSize());
+  Probe(Form).LoadFromClipboard();
+  int base64 = Fake.Display.TextWidth(u"base64", Probe(Form).StatusBarFontName(), Probe(Form).StatusBarFontSize());
+  int clipboard = Fake.Display.BoldTextWidth(u"clipboard", Probe(Form).StatusBarFontName(), Probe(Form).StatusBarFontSize());
   struct {
     int Panel;
     TRect Rect;
@@ -135,7 +135,7 @@ TEST_F(StatusBarTest, PanelsHaveTheirWidthsAndDrawing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Panel);
-    TPanelDrawing d = Form.MainStatusBarDrawPanel(c.Panel, c.Rect);
+    TPanelDrawing d = Probe(Form).MainStatusBarDrawPanel(c.Panel, c.Rect);
     EXPECT_EQ(d.Draw, c.Expected.Draw);
     EXPECT_EQ(d.Text, c.Expected.Text);
     EXPECT_EQ(d.X, c.Expected.X);
@@ -154,21 +154,21 @@ TEST_F(StatusBarTest, ACertificateThroughAllViews) {
   Focus(third);
   EXPECT_EQ(Caption(third), "Header length:");
   EXPECT_EQ(Value(third), "4");
-  EXPECT_EQ(Form.TreeVTGetImageIndex(Form.TreeVT(), third, TImageKind::ikNormal, -1), TIcon::icAttribute);
-  EXPECT_EQ(Form.TreeVTPaintText(Form.TreeVT(), third, -1, TTextType::ttNormal).Color, settings::RGB(255, 255, 255));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{0, 1389}));
-  EXPECT_EQ(Form.Hex1VT().OffsetY(), 0);
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 0), "0");
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$00 - $56D");
+  EXPECT_EQ(Probe(Form).TreeVTGetImageIndex(Probe(Form).TreeVT(), third, TImageKind::ikNormal, -1), TIcon::icAttribute);
+  EXPECT_EQ(Probe(Form).TreeVTPaintText(Probe(Form).TreeVT(), third, -1, TTextType::ttNormal).Color, settings::RGB(255, 255, 255));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{0, 1389}));
+  EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), 0);
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 0), "0");
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 2), "$00 - $56D");
 
-  Form.TreeVT().FullCollapse();
+  Probe(Form).TreeVT().FullCollapse();
   FocusByte(1300);  // inside the signature BIT STRING
-  Form.HexVTEnter();
-  TNodeId focused = Form.TreeVT().FocusedNode();
+  Probe(Form).HexVTEnter();
+  TNodeId focused = Probe(Form).TreeVT().FocusedNode();
   EXPECT_EQ(Caption(focused), "BIT STRING");
-  EXPECT_TRUE(Form.TreeVT().IsFullyVisible(focused));
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 0), "1300");
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "$469 - $56D");
+  EXPECT_TRUE(Probe(Form).TreeVT().IsFullyVisible(focused));
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 0), "1300");
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 2), "$469 - $56D");
 }
 
 }  // namespace

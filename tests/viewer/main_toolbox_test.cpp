@@ -58,8 +58,8 @@ class ToolboxTest : public ViewsTest {
  protected:
   void SetUp() override {
     ViewsTest::SetUp();
-    Form.SetClipboardWait([](int) {});
-    Form.SetDialogRunner(&Runner);
+    Probe(Form).SetClipboardWait([](int) {});
+    Probe(Form).SetDialogRunner(&Runner);
     Fake.System.Digester = platform::posix::LibcryptoDigest;
     settings::InitLanguages();
   }
@@ -110,7 +110,7 @@ TEST_F(ToolboxTest, PemLabelComesFromTheRecognisedStructure) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Sample);
     ShowSample(c.Sample);
-    Focus(Form.TreeVT().GetFirst());
+    Focus(Probe(Form).TreeVT().GetFirst());
     const std::string pem = Copied(&TMainForm::CopyAsPem);
     EXPECT_EQ(pem.substr(0, pem.find('\n')), std::string("-----BEGIN ") + c.Label + "-----");
   }
@@ -119,8 +119,8 @@ TEST_F(ToolboxTest, PemLabelComesFromTheRecognisedStructure) {
 TEST_F(ToolboxTest, ElementInfoShowsOffsetsPathAndTheDigestsOpensslComputes) {
   const std::filesystem::path cert = SamplesDir() / "cert.der";
   const std::string der = ReadAll(cert);
-  Form.Settings().FieldNames = true;
-  Form.Settings().ShowAttributes = true;
+  Probe(Form).Settings().FieldNames = true;
+  Probe(Form).Settings().ShowAttributes = true;
   ShowSample("cert.der");
   TTempDir dir;
   WriteAll(dir.Path / "content.bin", der.substr(4));  // a certificate's header is 30 82 hh ll
@@ -151,7 +151,7 @@ TEST_F(ToolboxTest, ElementInfoShowsOffsetsPathAndTheDigestsOpensslComputes) {
       EXPECT_FALSE(dialog.CloseRequested());
       dialog.ButtonClick("btnOK");
     };
-    ASSERT_TRUE(Form.KeyDown({'I', false, true, true}));
+    ASSERT_TRUE(Probe(Form).KeyDown({'I', false, true, true}));
     EXPECT_EQ(shown, (std::vector<std::string>{c.Offset, c.HeaderLength, c.ContentLength, c.Path, c.Sha256, c.Sha1,
                                                c.ContentSha256}));
     EXPECT_EQ(settings::Utf16ToUtf8(Fake.Clipboard.Text), c.Sha256) << "the copy button copies its field";
@@ -179,7 +179,7 @@ TEST_F(ToolboxTest, ElementInfoLeavesTheEndOfContentsOutOfTheContent) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Offset);
-    const TTag element = Form.ElementOfRow(Form.GetNodeByOffset(c.Offset));
+    const TTag element = Form.ElementOfRow(Probe(Form).GetNodeByOffset(c.Offset));
     ASSERT_EQ(element.Offset(), c.Offset);
     const TElementInfo info = Form.ElementInfoOf(element);
     EXPECT_EQ(info.ContentLength, static_cast<std::int32_t>(c.ContentEnd - c.ContentStart));
@@ -201,7 +201,7 @@ TEST_F(ToolboxTest, SaveElementAsWritesACertificateOutOfPkcs7AsDerAndPem) {
   const std::size_t at = p7Der.find(certDer);
   ASSERT_NE(at, std::string::npos);
   Show(std::vector<std::uint8_t>(p7Der.begin(), p7Der.end()));
-  Form.Document().SetFileName(settings::Utf8ToUtf16(p7.string()));
+  Probe(Form).Document().SetFileName(settings::Utf8ToUtf16(p7.string()));
   const std::string fingerprint = Shell("openssl x509 -noout -fingerprint -sha256 -in " + cert.string());
   ASSERT_FALSE(fingerprint.empty());
 
@@ -219,12 +219,12 @@ TEST_F(ToolboxTest, SaveElementAsWritesACertificateOutOfPkcs7AsDerAndPem) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    ASSERT_NE(Form.GetNodeByOffset(static_cast<std::int32_t>(at)), NoNode);
+    ASSERT_NE(Probe(Form).GetNodeByOffset(static_cast<std::int32_t>(at)), NoNode);
     const std::filesystem::path out = dir.Path / c.Name;
     Fake.Dialogs.SaveFileAnswer = settings::Utf8ToUtf16(out.string());
     Fake.Dialogs.SaveFilterAnswer = c.Filter;
     Fake.Dialogs.Messages.clear();
-    ASSERT_TRUE(Form.KeyDown({'S', true, true, false}));
+    ASSERT_TRUE(Probe(Form).KeyDown({'S', true, true, false}));
     EXPECT_EQ(Fake.Dialogs.LastProposedName, u"chain-" + text::DecimalText(static_cast<std::int64_t>(at)) + u".der");
     if (*c.Inform == '\0') {
       EXPECT_EQ(Fake.Dialogs.Messages.size(), 1u);
@@ -269,9 +269,9 @@ TEST_F(ToolboxTest, GoToOffsetFocusesTheElementAndTheByteOrSaysWhatIsWrong) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(settings::Utf16ToUtf8(c.Typed));
-    Focus(Form.TreeVT().GetFirst());  // the SEQUENCE
-    Form.Hex1VT().SetFocusedNode(Form.HexNodes(0).Hex1);
-    Form.Hex1VT().SetFocusedColumn(6);
+    Focus(Probe(Form).TreeVT().GetFirst());  // the SEQUENCE
+    Probe(Form).Hex1VT().SetFocusedNode(Probe(Form).HexNodes(0).Hex1);
+    Probe(Form).Hex1VT().SetFocusedColumn(6);
     Fake.Dialogs.Messages.clear();
     std::u16string error = u"not run";
     Runner.User = [&](settings::TDialogController& dialog) {
@@ -281,14 +281,14 @@ TEST_F(ToolboxTest, GoToOffsetFocusesTheElementAndTheByteOrSaysWhatIsWrong) {
       error = static_cast<TGoToOffsetForm&>(dialog).Error();
       EXPECT_EQ(dialog.CloseRequested(), c.Error.empty()) << "a bad entry leaves the dialog open";
     };
-    ASSERT_TRUE(Form.KeyDown({'G', false, true, false}));
+    ASSERT_TRUE(Probe(Form).KeyDown({'G', false, true, false}));
     EXPECT_EQ(error, c.Error);
     const bool moved = !c.Element.empty();
     EXPECT_EQ(Fake.Dialogs.Messages.size(), moved ? 0u : 1u);
-    EXPECT_EQ(settings::Utf16ToUtf8(Form.GetTag(Form.TreeVT().FocusedNode()).Name()), moved ? c.Element : "SEQUENCE");
-    EXPECT_EQ(Form.Hex1VT().FocusedNode(), Form.HexNodes(moved ? c.Row : 0).Hex1);
-    EXPECT_EQ(Form.Hex1VT().FocusedColumn(), moved ? c.Column : 6);
-    EXPECT_EQ(Form.Hex2VT().FocusedColumn(), Form.Hex1VT().FocusedColumn()) << "the text grid follows";
+    EXPECT_EQ(settings::Utf16ToUtf8(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Name()), moved ? c.Element : "SEQUENCE");
+    EXPECT_EQ(Probe(Form).Hex1VT().FocusedNode(), Probe(Form).HexNodes(moved ? c.Row : 0).Hex1);
+    EXPECT_EQ(Probe(Form).Hex1VT().FocusedColumn(), moved ? c.Column : 6);
+    EXPECT_EQ(Probe(Form).Hex2VT().FocusedColumn(), Probe(Form).Hex1VT().FocusedColumn()) << "the text grid follows";
   }
 }
 

@@ -12,9 +12,9 @@ using settings::RGB;
 class TreeViewTest : public test::ViewsTest {
  protected:
   std::optional<TIcon> Image(TNodeId node, TImageKind kind = TImageKind::ikNormal) {
-    return Form.TreeVTGetImageIndex(Form.TreeVT(), node, kind, -1);
+    return Probe(Form).TreeVTGetImageIndex(Probe(Form).TreeVT(), node, kind, -1);
   }
-  TTextStyle Style(TNodeId node, TTextType type) { return Form.TreeVTPaintText(Form.TreeVT(), node, -1, type); }
+  TTextStyle Style(TNodeId node, TTextType type) { return Probe(Form).TreeVTPaintText(Probe(Form).TreeVT(), node, -1, type); }
 };
 
 TEST_F(TreeViewTest, ACertificateShowsItsRows) {
@@ -55,15 +55,15 @@ TEST_F(TreeViewTest, FocusingTheThirdRowOfACertificate) {
   Focus(third);
   EXPECT_EQ(Caption(third), "Header length:");
   EXPECT_EQ(Caption(Row(0)), "SEQUENCE") << "only the focused row counts its children";
-  EXPECT_TRUE(Form.TreeVT().IsSelected(third));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{0, 1389})) << "an attribute row selects its element";
+  EXPECT_TRUE(Probe(Form).TreeVT().IsSelected(third));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{0, 1389})) << "an attribute row selects its element";
   Focus(Row(0));
   EXPECT_EQ(Caption(Row(0)), "SEQUENCE(3)");
   // The focused row's caption contrasts with the focus colour; its value keeps its own.
   TTextStyle caption = Style(Row(0), TTextType::ttNormal);
   EXPECT_EQ(caption, (TTextStyle{true, RGB(255, 255, 255)}));
-  EXPECT_EQ(Form.TreeVTBeforeCellPaint(Form.TreeVT(), Row(0), -1).Fill, RGB(240, 240, 240));
-  EXPECT_FALSE(Form.TreeVTBeforeCellPaint(Form.TreeVT(), Row(1), -1).Fill);
+  EXPECT_EQ(Probe(Form).TreeVTBeforeCellPaint(Probe(Form).TreeVT(), Row(0), -1).Fill, RGB(240, 240, 240));
+  EXPECT_FALSE(Probe(Form).TreeVTBeforeCellPaint(Probe(Form).TreeVT(), Row(1), -1).Fill);
 }
 
 TEST_F(TreeViewTest, CaptionsCountElementChildrenOfTheFocusedRowOnly) {
@@ -94,7 +94,7 @@ TEST_F(TreeViewTest, NonElementRowsGetAColon) {
   EXPECT_EQ(Value(Row(4)), "Incorrect length");
   EXPECT_EQ(Image(Row(4)), TIcon::icError);
   ShowHex("30 03 02 05 00");
-  TNodeId fatal = Form.TreeVT().Child(NoNode, 1);
+  TNodeId fatal = Probe(Form).TreeVT().Child(NoNode, 1);
   EXPECT_EQ(Caption(fatal), "Fatal error:");
   EXPECT_EQ(Value(fatal), "Incorrect data length for tag at offset 2");
 }
@@ -131,19 +131,19 @@ TEST_F(TreeViewTest, LongHexAndIntegerValuesAreShortened) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.Settings().SpaceInHex = c.SpaceInHex;
+    Probe(Form).Settings().SpaceInHex = c.SpaceInHex;
     ShowHex(c.Hex);
-    TTag tag = Form.GetTag(Row(0));
+    TTag tag = Probe(Form).GetTag(Row(0));
     ASSERT_EQ(tag.Text().size(), c.TextLength);
     EXPECT_EQ(Value(Row(0)), c.Shown);
     EXPECT_EQ(tag.Text().size(), c.TextLength) << "the stored text stays whole";
   }
   // 2^208 has 63 decimal digits: whole at 63, cut at 62.
-  Form.Settings().SpaceInHex = true;
+  Probe(Form).Settings().SpaceInHex = true;
   ShowHex("02 1B 01" + Repeat(" 00", 26));
   std::string digits = Value(Row(0));
   ASSERT_EQ(digits.size(), 63u) << digits;
-  Form.Settings().SpaceInHex = false;
+  Probe(Form).Settings().SpaceInHex = false;
   EXPECT_EQ(Value(Row(0)), digits.substr(0, 62) + "...");
 }
 
@@ -193,21 +193,21 @@ TEST_F(TreeViewTest, IconsNeedRowsOfSixteenPixels) {
   } cases[] = {{8, 100, 16, true}, {7, 100, 14, false}, {7, 150, 21, true}, {10, 125, 25, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize * 1000 + c.ScalePercent);
-    Form.Settings().FontSize = c.FontSize;
+    Probe(Form).Settings().FontSize = c.FontSize;
     Fake.Display.ScalePercent = c.ScalePercent;
-    Form.SetTreeFontSize();
-    EXPECT_EQ(Form.TreeVT().DefaultNodeHeight(), c.RowHeight);
+    Probe(Form).SetTreeFontSize();
+    EXPECT_EQ(Probe(Form).TreeVT().DefaultNodeHeight(), c.RowHeight);
     EXPECT_EQ(Image(Row(0)).has_value(), c.Icons);
   }
-  Form.Settings().ShowIcons = false;
-  Form.Settings().FontSize = 10;
-  Form.SetTreeFontSize();
+  Probe(Form).Settings().ShowIcons = false;
+  Probe(Form).Settings().FontSize = 10;
+  Probe(Form).SetTreeFontSize();
   EXPECT_EQ(Image(Row(0)), std::nullopt);
 }
 
 TEST_F(TreeViewTest, RunStylesFollowTheRowKind) {
   ShowHex("30 0A 30 00 02 01 05 04 03 01 02 03");  // SEQUENCE { SEQUENCE {}, INTEGER, OCTET STRING }
-  const settings::TSettings& s = Form.Settings();
+  const settings::TSettings& s = Probe(Form).Settings();
   struct {
     const char* Caption;
     TTextStyle CaptionStyle;
@@ -225,21 +225,21 @@ TEST_F(TreeViewTest, RunStylesFollowTheRowKind) {
     EXPECT_EQ(Style(node, TTextType::ttNormal), c.CaptionStyle);
     EXPECT_EQ(Style(node, TTextType::ttStatic), c.ValueStyle);
   }
-  TNodeId inner = Form.TreeVT().GetNextVisible(RowNamed("Length:"));
+  TNodeId inner = Probe(Form).TreeVT().GetNextVisible(RowNamed("Length:"));
   ASSERT_EQ(Caption(inner), "SEQUENCE");
   EXPECT_EQ(Style(inner, TTextType::ttNormal), (TTextStyle{false, s.ConstructedColor}));
   // Colours are read at every paint.
-  Form.Settings().ConstructedColor = RGB(1, 2, 3);
+  Probe(Form).Settings().ConstructedColor = RGB(1, 2, 3);
   EXPECT_EQ(Style(Row(0), TTextType::ttNormal).Color, RGB(1, 2, 3));
 }
 
 TEST_F(TreeViewTest, HiddenAttributesDecideExpandButtons) {
-  Form.Settings().ShowAttributes = false;
+  Probe(Form).Settings().ShowAttributes = false;
   ShowHex("30 0C 02 01 05 01 02 FF FF 04 03 02 01 07");  // INTEGER, bad BOOLEAN, OCTET STRING { INTEGER }
   EXPECT_EQ(Caption(Row(1)), "INTEGER");
-  EXPECT_FALSE(Form.TreeVT().HasChildren(Row(1))) << "only attribute rows below";
+  EXPECT_FALSE(Probe(Form).TreeVT().HasChildren(Row(1))) << "only attribute rows below";
   EXPECT_EQ(Caption(Row(2)), "BOOLEAN");
-  EXPECT_TRUE(Form.TreeVT().HasChildren(Row(2))) << "its error row";
+  EXPECT_TRUE(Probe(Form).TreeVT().HasChildren(Row(2))) << "its error row";
   EXPECT_EQ(Caption(Row(3)), "Error:");
   EXPECT_EQ(Caption(Row(4)), "OCTET STRING");
   EXPECT_EQ(Caption(Row(5)), "INTEGER") << "the nested element, its attributes hidden";
@@ -256,12 +256,12 @@ TEST_F(TreeViewTest, ALargeBlockCountsItsShownRowsBeforeMakingThem) {
   hex += " 01 02 FF FF";
   for (bool attributes : {true, false}) {
     SCOPED_TRACE(attributes);
-    Form.Settings().ShowAttributes = attributes;
+    Probe(Form).Settings().ShowAttributes = attributes;
     ShowHex(hex);
-    TTag root = Form.Root();
+    TTag root = Probe(Form).Root();
     ASSERT_GE(Form.ProblemRowCount(root.TagChild(0)), 1u);
     // A fresh tree with its first row expanded, as a large document opens.
-    VirtualTree& tree = Form.TreeVT();
+    VirtualTree& tree = Probe(Form).TreeVT();
     tree.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
     tree.SetExpanded(tree.GetFirst(), true);
     std::int64_t counted = tree.TotalHeight();
@@ -277,20 +277,20 @@ TEST_F(TreeViewTest, ReinitialisingAfterAToggleOfAttributesRebuildsTheRows) {
   ShowHex("30 06 02 01 05 02 01 06");
   auto rows = [&] {
     std::string out;
-    for (TNodeId n = Form.TreeVT().GetFirstVisible(); n != NoNode; n = Form.TreeVT().GetNextVisible(n))
+    for (TNodeId n = Probe(Form).TreeVT().GetFirstVisible(); n != NoNode; n = Probe(Form).TreeVT().GetNextVisible(n))
       out += (out.empty() ? "" : " ") + Caption(n);
     return out;
   };
   std::string all = rows();
   EXPECT_EQ(all, "SEQUENCE Offset: Header length: Length: INTEGER Offset: Header length: Length: INTEGER Offset: "
                  "Header length: Length:");
-  Form.Settings().ShowAttributes = false;
-  Form.TreeVT().ReinitAll();
+  Probe(Form).Settings().ShowAttributes = false;
+  Probe(Form).TreeVT().ReinitAll();
   EXPECT_EQ(rows(), "SEQUENCE INTEGER INTEGER");
-  EXPECT_FALSE(Form.TreeVT().HasChildren(Row(1)));
-  Form.Settings().ShowAttributes = true;
-  Form.TreeVT().ReinitAll();
-  Form.TreeVT().FullExpand();
+  EXPECT_FALSE(Probe(Form).TreeVT().HasChildren(Row(1)));
+  Probe(Form).Settings().ShowAttributes = true;
+  Probe(Form).TreeVT().ReinitAll();
+  Probe(Form).TreeVT().FullExpand();
   EXPECT_EQ(rows(), all);
 }
 
@@ -311,44 +311,44 @@ TEST_F(TreeViewTest, FocusMovesTheHexHighlightAndScroll) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Form.Hex1VT().SetOffsetY(0);
+    Probe(Form).Hex1VT().SetOffsetY(0);
     TNodeId node = NoNode;
-    for (TNodeId n = Form.TreeVT().GetFirst(); n != NoNode && node == NoNode; n = Form.TreeVT().GetNext(n))
-      if (Form.GetTag(n).TagType() == ttNode && Form.GetTag(n).Offset() == c.Element) node = n;
+    for (TNodeId n = Probe(Form).TreeVT().GetFirst(); n != NoNode && node == NoNode; n = Probe(Form).TreeVT().GetNext(n))
+      if (Probe(Form).GetTag(n).TagType() == ttNode && Probe(Form).GetTag(n).Offset() == c.Element) node = n;
     Focus(node);
-    EXPECT_EQ(Form.HexSel(), c.Sel);
-    EXPECT_EQ(Form.Hex1VT().OffsetY(), c.Offset);
-    EXPECT_EQ(Form.Hex2VT().OffsetY(), c.Offset) << "the text grid follows";
+    EXPECT_EQ(Probe(Form).HexSel(), c.Sel);
+    EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), c.Offset);
+    EXPECT_EQ(Probe(Form).Hex2VT().OffsetY(), c.Offset) << "the text grid follows";
   }
   // An attribute row stands for its element.
   Focus(Row(3));
-  EXPECT_EQ(Form.HexSel(), (THexSelection{0, 1389}));
+  EXPECT_EQ(Probe(Form).HexSel(), (THexSelection{0, 1389}));
 }
 
 TEST_F(TreeViewTest, AFatalErrorWithoutOffsetSelectsNothing) {
-  Form.RunCaptured([] { throw std::runtime_error("broken"); });
-  Form.FillTrees();
+  Probe(Form).RunCaptured([] { throw std::runtime_error("broken"); });
+  Probe(Form).FillTrees();
   TNodeId fatal = Row(0);
   ASSERT_EQ(Caption(fatal), "Fatal error:");
-  Form.Hex1VT().SetOffsetY(40);
+  Probe(Form).Hex1VT().SetOffsetY(40);
   Focus(fatal);
-  EXPECT_EQ(Form.HexSel(), THexSelection{});
-  EXPECT_EQ(Form.Hex1VT().OffsetY(), 0);
-  EXPECT_EQ(Panel(Form.HexStatusBar(), 2), "");
+  EXPECT_EQ(Probe(Form).HexSel(), THexSelection{});
+  EXPECT_EQ(Probe(Form).Hex1VT().OffsetY(), 0);
+  EXPECT_EQ(Panel(Probe(Form).HexStatusBar(), 2), "");
 }
 
 TEST_F(TreeViewTest, AClickFocusesTheRowAtThatHeight) {
   ShowHex("30 03 02 01 05");
-  int height = Form.TreeVT().DefaultNodeHeight();
+  int height = Probe(Form).TreeVT().DefaultNodeHeight();
   struct {
     int X, Y;
     int Row;  // -1: nothing focused
   } clicks[] = {{390, 0, 0}, {5, height * 4 + 1, 4}, {390, height * 8 - 1, 7}, {10, height * 8, -1}};
   for (const auto& c : clicks) {
     SCOPED_TRACE(c.Y);
-    Form.TreeVT().SetFocusedNode(NoNode);
-    Form.TreeVTClick(Form.TreeVT(), c.X, c.Y);
-    EXPECT_EQ(Form.TreeVT().FocusedNode(), c.Row < 0 ? NoNode : Row(c.Row));
+    Probe(Form).TreeVT().SetFocusedNode(NoNode);
+    Probe(Form).TreeVTClick(Probe(Form).TreeVT(), c.X, c.Y);
+    EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), c.Row < 0 ? NoNode : Row(c.Row));
   }
 }
 

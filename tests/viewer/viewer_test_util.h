@@ -11,6 +11,7 @@
 
 #include "document/document_text.h"
 #include "settings/text.h"
+#include "main_form_probe.h"
 #include "viewer/main.h"
 
 namespace viewer::test {

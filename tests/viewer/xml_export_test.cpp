@@ -28,11 +28,11 @@ std::size_t FilesIn(const std::filesystem::path& folder) {
 class XmlExportTest : public ::testing::Test {
  protected:
   void Decode(std::string_view hex) {
-    Form.RunCaptured([&] { Form.ParseASN(Shared(HexBytes(hex))); });
+    Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(Shared(HexBytes(hex))); });
   }
   std::string Lines() {
     TRecorder recorder;
-    Form.WriteTag(Form.Root(), recorder, 0);
+    Probe(Form).WriteTag(Probe(Form).Root(), recorder, 0);
     return recorder.Lines;
   }
   platform::fake::TFakePlatform Fake;
@@ -44,7 +44,7 @@ TEST_F(XmlExportTest, WritesTheEightLinesOfASmallDocument) {
   Decode("30 03 02 01 05");
   auto target = Temp.Path / "out.xml";
   Fake.Dialogs.SaveFileAnswer = target.u16string();
-  Form.SaveToXML();
+  Probe(Form).SaveToXML();
   EXPECT_EQ(test::ReadAll(target),
             "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
             "<Root Size=\"5\">\r\n"
@@ -64,7 +64,7 @@ TEST_F(XmlExportTest, WritesTheEightLinesOfASmallDocument) {
 
 TEST_F(XmlExportTest, CancelWritesNothing) {
   Decode("05 00");
-  Form.SaveToXML();
+  Probe(Form).SaveToXML();
   EXPECT_EQ(FilesIn(Temp.Path), 0u);
   EXPECT_EQ(Fake.Host.ParentActivations, 0);
 }
@@ -78,8 +78,8 @@ TEST_F(XmlExportTest, ProposesTheFilePartWithXml) {
   };
   for (const auto& [file, proposed] : cases) {
     SCOPED_TRACE(settings::Utf16ToUtf8(file));
-    Form.Document().SetFileName(file);
-    EXPECT_EQ(Form.ProposedXmlName(), proposed);
+    Probe(Form).Document().SetFileName(file);
+    EXPECT_EQ(Probe(Form).ProposedXmlName(), proposed);
   }
 }
 
@@ -134,9 +134,9 @@ TEST_F(XmlExportTest, DescriptionGoesToItsAttributeEscaped) {
   std::string dictionary = "1.2.3=R&D \"lab\"\n";
   asn::TOIDDictionary oids;
   oids.LoadBytes(std::span(reinterpret_cast<const std::uint8_t*>(dictionary.data()), dictionary.size()));
-  Form.Document().OIDDictionary = &oids;
+  Probe(Form).Document().OIDDictionary = &oids;
   Decode("06 02 2A 03");
-  Form.Document().OIDDictionary = nullptr;
+  Probe(Form).Document().OIDDictionary = nullptr;
   EXPECT_EQ(Lines(),
             "0|<Root Size=\"4\">\n1|<OBJECT_IDENTIFIER TagClass=\"0\" TagNumber=\"6\" Constructed=\"False\" "
             "Offset=\"0\" HeaderLength=\"2\" Length=\"2\" Description=\"R&amp;D &quot;lab&quot;\">\n2|1.2.3\n"
@@ -174,7 +174,7 @@ TEST_F(XmlExportTest, ReplacesAGoodFileOnlyWhenTheNewOneIsComplete) {
 
   Decode("05 00");
   Fake.Dialogs.SaveFileAnswer = target.u16string();
-  Form.SaveToXML();
+  Probe(Form).SaveToXML();
   EXPECT_EQ(test::ReadAll(target).substr(0, 8), "\xEF\xBB\xBF<?xml");
   EXPECT_EQ(FilesIn(Temp.Path), 1u);
 }
@@ -185,7 +185,7 @@ TEST_F(XmlExportTest, FailedWriteIsReportedAndLeavesNoTrace) {
   std::filesystem::create_directory(occupied);
   test::WriteAll(occupied / "inside", "x");
   Fake.Dialogs.SaveFileAnswer = occupied.u16string();
-  Form.SaveToXML();
+  Probe(Form).SaveToXML();
   ASSERT_EQ(Fake.Dialogs.Messages.size(), 1u);
   EXPECT_TRUE(Fake.Dialogs.Messages[0].Text.starts_with(u"Cannot write " + occupied.u16string()));
   EXPECT_EQ(Fake.Dialogs.Messages[0].Kind, platform::TMessageBoxKind::mbError);
@@ -194,7 +194,7 @@ TEST_F(XmlExportTest, FailedWriteIsReportedAndLeavesNoTrace) {
   EXPECT_TRUE(std::filesystem::is_directory(occupied));
 
   Fake.Dialogs.SaveFileAnswer = (Temp.Path / "no-such-folder" / "out.xml").u16string();
-  Form.SaveToXML();
+  Probe(Form).SaveToXML();
   ASSERT_EQ(Fake.Dialogs.Messages.size(), 2u);
   EXPECT_TRUE(Fake.Dialogs.Messages[1].Text.starts_with(u"Cannot create "));
 }
@@ -216,11 +216,11 @@ TEST_F(XmlExportTest, EverySampleExportsWellFormed) {
     if (name == "README.md" || name.ends_with(".sh")) continue;
     SCOPED_TRACE(name);
     TMainForm form(Fake.Platform, input.u16string());
-    form.LoadFile();
-    ASSERT_GT(form.TagsCount(), 0);
+    Probe(form).LoadFile();
+    ASSERT_GT(Probe(form).TagsCount(), 0);
     auto target = Temp.Path / (name + ".xml");
     Fake.Dialogs.SaveFileAnswer = target.u16string();
-    form.SaveToXML();
+    Probe(form).SaveToXML();
     std::string command = "xmllint --noout '" + target.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     ++exported;

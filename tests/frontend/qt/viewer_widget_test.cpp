@@ -38,6 +38,7 @@
 #include "frontend/qt/viewer_widget.h"
 #include "settings/lang.h"
 #include "settings/store.h"
+#include "../../viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace frontend::qt {
@@ -125,7 +126,7 @@ class QtViewer : public testing::Test {
     FHost = std::make_unique<QWidget>();
     FHost->resize(1000, 700);
     FForm = std::make_unique<viewer::TMainForm>(platform ? *platform : *FPlatform, (SamplesDir / file).u16string());
-    FForm->Document().OIDDictionary = &FOIDs;
+    Probe(*FForm).Document().OIDDictionary = &FOIDs;
     FWidget = new TViewerWidget(FForm->Controller(), FHost.get());
     ASSERT_TRUE(FForm->FormCreate());
     FWidget->setGeometry(0, 0, 1000, 700);
@@ -137,20 +138,20 @@ class QtViewer : public testing::Test {
 
   // The cell of a hex grid that shows byte offset, in the grid's coordinates.
   QRect CellOf(TView view, std::int32_t offset) {
-    viewer::VirtualTree& grid = *FForm->ViewTree(view);
-    const viewer::TNodeId node = FForm->GetHexNodeIndex(offset);
+    viewer::VirtualTree& grid = *Probe(*FForm).ViewTree(view);
+    const viewer::TNodeId node = Probe(*FForm).GetHexNodeIndex(offset);
     for (int c = 0; c < grid.ColumnCount(); ++c) {
-      if (FForm->GetHexOffset(node, c) != offset) continue;
+      if (Probe(*FForm).GetHexOffset(node, c) != offset) continue;
       const auto top = static_cast<int>(grid.NodeTop(node) - grid.OffsetY());
-      return ToQRect(FForm->GridCellRect(grid, c, top, grid.NodeHeight(node)));
+      return ToQRect(Probe(*FForm).GridCellRect(grid, c, top, grid.NodeHeight(node)));
     }
     return {};
   }
 
   // The first shown row after `after` whose caption is caption.
   viewer::TNodeId RowCaptioned(const std::u16string& caption, viewer::TNodeId after) {
-    for (viewer::TNodeId node = FForm->TreeVT().GetNextVisible(after); node != viewer::NoNode;
-         node = FForm->TreeVT().GetNextVisible(node))
+    for (viewer::TNodeId node = Probe(*FForm).TreeVT().GetNextVisible(after); node != viewer::NoNode;
+         node = Probe(*FForm).TreeVT().GetNextVisible(node))
       if (RowOf(node).CaptionText == caption) return node;
     return viewer::NoNode;
   }
@@ -164,8 +165,8 @@ class QtViewer : public testing::Test {
 
   // Tree row of node and its geometry, in the tree's coordinates.
   viewer::TTreeRowGeometry RowOf(viewer::TNodeId node) {
-    const auto top = static_cast<int>(FForm->TreeVT().NodeTop(node) - FForm->TreeVT().OffsetY());
-    return FForm->TreeRowGeometry(node, top);
+    const auto top = static_cast<int>(Probe(*FForm).TreeVT().NodeTop(node) - Probe(*FForm).TreeVT().OffsetY());
+    return Probe(*FForm).TreeRowGeometry(node, top);
   }
 };
 
@@ -227,7 +228,7 @@ void CloseNextMessageBox(QString& text) {
 
 TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
   Open("cert.der");
-  const settings::THexSettings& hex = FForm->Settings().Hex;
+  const settings::THexSettings& hex = Probe(*FForm).Settings().Hex;
   QImage image = Grab(TView::vwHex1);
   image.save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-hex.png"));
   // cert.der opens with 30 82 len len: a SEQUENCE tag, then its length bytes.
@@ -252,11 +253,11 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
 
   // A click on the inner SEQUENCE focuses tbsCertificate: its bytes take the
   // selection colour, the outer SEQUENCE's own header does not.
-  const viewer::TNodeId row = RowCaptioned(u"SEQUENCE", FForm->TreeVT().GetFirst());
+  const viewer::TNodeId row = RowCaptioned(u"SEQUENCE", Probe(*FForm).TreeVT().GetFirst());
   ASSERT_NE(row, viewer::NoNode);
   ClickRow(row);
-  ASSERT_EQ(FForm->TreeVT().FocusedNode(), row);
-  ASSERT_EQ(FForm->HexSel().First, 4);
+  ASSERT_EQ(Probe(*FForm).TreeVT().FocusedNode(), row);
+  ASSERT_EQ(Probe(*FForm).HexSel().First, 4);
   image = Grab(TView::vwHex1);
   for (std::int32_t offset : {4, 5, 9, 40}) {
     SCOPED_TRACE(offset);
@@ -270,7 +271,7 @@ TEST_F(QtViewer, HexBytesShowTheirRoleColoursAndTheFocusedElementsHighlight) {
 // loop by themselves, after a load and after a reload; a repaint alone runs nothing.
 TEST_F(QtViewer, IdleWorkRunsByItselfOnceTheScreenIsPainted) {
   auto pending = [this] { return FWidget->property("idleWork").toBool(); };
-  auto verdict = [this] { return QString::fromStdU16String(FForm->MainStatusBar()[5].Text); };
+  auto verdict = [this] { return QString::fromStdU16String(Probe(*FForm).MainStatusBar()[5].Text); };
   Load("cms-stream.der");
   EXPECT_TRUE(pending());
   EXPECT_EQ(verdict(), "");
@@ -288,7 +289,7 @@ TEST_F(QtViewer, IdleWorkRunsByItselfOnceTheScreenIsPainted) {
 
 TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
   Open("cert.der");
-  const viewer::TNodeId row = FForm->TreeVT().GetFirst();
+  const viewer::TNodeId row = Probe(*FForm).TreeVT().GetFirst();
   struct {
     int FontSize;
     bool Icons;
@@ -297,8 +298,8 @@ TEST_F(QtViewer, TreeIconsShowFromFontSizeEightOnly) {
   std::optional<platform::TIcon> icon;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.FontSize);
-    FForm->Settings().FontSize = c.FontSize;
-    FForm->SetTreeFontSize();
+    Probe(*FForm).Settings().FontSize = c.FontSize;
+    Probe(*FForm).SetTreeFontSize();
     QApplication::processEvents();
     const viewer::TTreeRowGeometry geometry = RowOf(row);
     EXPECT_EQ(geometry.Icon.has_value(), c.Icons);
@@ -431,7 +432,7 @@ TEST_F(QtViewer, NothingTheCoreThrowsLeavesAPaintAKeyOrAMenuCommand) {
   FDisplay->Throw = false;
 
   // Ctrl+C and the menu's Copy value reach the throwing clipboard; the user is told.
-  const viewer::TNodeId row = RowCaptioned(u"INTEGER", FForm->TreeVT().GetFirst());
+  const viewer::TNodeId row = RowCaptioned(u"INTEGER", Probe(*FForm).TreeVT().GetFirst());
   ASSERT_NE(row, viewer::NoNode);
   ClickRow(row);
   QString shown;
@@ -460,7 +461,7 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
     offered.assign(custom.begin(), custom.end());
     return std::optional<platform::TColor>(chosen);
   });
-  ASSERT_EQ(FForm->GetHexNodeIndex(15), 1) << "8 bytes in a row to begin with";
+  ASSERT_EQ(Probe(*FForm).GetHexNodeIndex(15), 1) << "8 bytes in a row to begin with";
   bool ran = false;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -485,12 +486,12 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
     // Whatever went wrong above, the test goes on.
     if (dialog->isVisible()) dialog->reject();
   });
-  FForm->ShowSettings();
+  Probe(*FForm).ShowSettings();
   ASSERT_TRUE(ran);
   EXPECT_EQ(offered.size(), 16u);
-  EXPECT_EQ(FForm->GetHexNodeIndex(15), 0) << "16 bytes in a row";
+  EXPECT_EQ(Probe(*FForm).GetHexNodeIndex(15), 0) << "16 bytes in a row";
   const QImage hex = Grab(TView::vwHex1);
-  EXPECT_GE(InkPixels(hex, CellOf(TView::vwHex1, 15), FForm->Settings().Hex.HexColor), 3)
+  EXPECT_GE(InkPixels(hex, CellOf(TView::vwHex1, 15), Probe(*FForm).Settings().Hex.HexColor), 3)
       << "byte 15 drawn in the first row";
   const QImage tree = Grab(TView::vwTree);
   const QRect rightOfRows(tree.width() - 40, 2, 10, 10);
@@ -509,7 +510,7 @@ TEST_F(QtViewer, AboutBoxClosesOnEscape) {
     closedByKey = !box->isVisible() && box->result() == QDialog::Accepted;
     if (box->isVisible()) box->reject();
   });
-  FForm->ShowAbout();
+  Probe(*FForm).ShowAbout();
   EXPECT_TRUE(closedByKey);
 }
 
@@ -530,8 +531,8 @@ TEST_F(QtViewer, GoToOffsetTakesWhatIsTypedIntoItsFieldAndEnter) {
   FForm->GoToOffset();
   EXPECT_TRUE(closedByEnter);
   // Byte 14 lies in the certificate's serial number, which starts at 13.
-  EXPECT_EQ(FForm->GetTag(FForm->TreeVT().FocusedNode()).Offset(), 13);
-  EXPECT_EQ(FForm->GetHexOffset(FForm->Hex1VT().FocusedNode(), FForm->Hex1VT().FocusedColumn()), 14);
+  EXPECT_EQ(Probe(*FForm).GetTag(Probe(*FForm).TreeVT().FocusedNode()).Offset(), 13);
+  EXPECT_EQ(Probe(*FForm).GetHexOffset(Probe(*FForm).Hex1VT().FocusedNode(), Probe(*FForm).Hex1VT().FocusedColumn()), 14);
 }
 
 TEST(ViewerScope, WindowServicesActForTheViewerOfTheInnermostOrLastScope) {
@@ -576,14 +577,14 @@ TEST_F(QtViewer, FontBoxesOpenOnTheFacesDrawnAndKeepOnePickedThere) {
       if (auto* close = dialog->findChild<QPushButton*>("btnOK")) QTest::mouseClick(close, Qt::LeftButton);
       if (dialog->isVisible()) dialog->reject();
     });
-    FForm->ShowSettings();
+    Probe(*FForm).ShowSettings();
     return shown;
   };
   auto utf8 = [](const std::u16string& face) { return QString::fromStdU16String(face).toStdString(); };
-  const std::vector<std::string> drawn = {utf8(display.UsedFontFamily(FForm->Settings().FontName)),
-                                          utf8(display.UsedFontFamily(FForm->Settings().Hex.FontName))};
+  const std::vector<std::string> drawn = {utf8(display.UsedFontFamily(Probe(*FForm).Settings().FontName)),
+                                          utf8(display.UsedFontFamily(Probe(*FForm).Settings().Hex.FontName))};
   EXPECT_EQ(showAndPick(), drawn);
-  EXPECT_EQ(utf8(FForm->Settings().Hex.FontName), drawn[1]) << "stored by its own name";
+  EXPECT_EQ(utf8(Probe(*FForm).Settings().Hex.FontName), drawn[1]) << "stored by its own name";
   EXPECT_EQ(showAndPick(), drawn) << "shown again";
 }
 
@@ -646,7 +647,7 @@ TEST_F(QtViewer, NoCaptionOfAShippedLanguageIsCut) {
     }
     if (dialog->isVisible()) dialog->reject();
   });
-  FForm->ShowSettings();
+  Probe(*FForm).ShowSettings();
   EXPECT_EQ(languages, 3);
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -655,7 +656,7 @@ TEST_F(QtViewer, NoCaptionOfAShippedLanguageIsCut) {
     ++languages;
     box->reject();
   });
-  FForm->ShowAbout();
+  Probe(*FForm).ShowAbout();
   EXPECT_EQ(languages, 4);
   EXPECT_EQ(cut, std::vector<std::string>{});
 }
@@ -663,7 +664,7 @@ TEST_F(QtViewer, NoCaptionOfAShippedLanguageIsCut) {
 TEST_F(QtViewer, ScreenshotOfTheWholeViewer) {
   Open("cert.der");
   // With an element focused, as a user looks at it.
-  ClickRow(RowCaptioned(u"SEQUENCE", RowCaptioned(u"INTEGER", FForm->TreeVT().GetFirst())));
+  ClickRow(RowCaptioned(u"SEQUENCE", RowCaptioned(u"INTEGER", Probe(*FForm).TreeVT().GetFirst())));
   const QImage image = FHost->grab().toImage();
   ASSERT_EQ(image.size(), QSize(1000, 700));
   EXPECT_TRUE(image.save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-viewer.png")));

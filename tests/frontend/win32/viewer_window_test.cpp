@@ -9,6 +9,7 @@
 #include "platform/fake/fake_platform.h"
 #include "frontend/win32/dialog_window.h"
 #include "frontend/win32/viewer_window.h"
+#include "../../viewer/main_form_probe.h"
 #include "viewer/main.h"
 
 namespace frontend::win32 {
@@ -107,7 +108,7 @@ TEST_F(ViewerWindow, FailuresStopAtTheFenceAndTheWindowGoesOn) {
   // A focused row gives the copy commands something to copy.
   SendMessageW(Tree(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 5));
   SendMessageW(Tree(), WM_LBUTTONUP, 0, MAKELPARAM(40, 5));
-  ASSERT_NE(Form->TreeVT().FocusedNode(), viewer::NoNode);
+  ASSERT_NE(Probe(*Form).TreeVT().FocusedNode(), viewer::NoNode);
   for (const TEntry& entry : entries) {
     SCOPED_TRACE(entry.Label);
     Dialogs.Messages.clear();
@@ -131,16 +132,16 @@ TEST_F(ViewerWindow, FailuresStopAtTheFenceAndTheWindowGoesOn) {
 
 // The DER checks left for when the window is idle run from its message loop by themselves.
 TEST_F(ViewerWindow, IdleWorkRunsFromTheMessageLoop) {
-  for (int i = 0; i < 200 && Form->HasIdleWork(); ++i) {
+  for (int i = 0; i < 200 && Probe(*Form).HasIdleWork(); ++i) {
     Sleep(10);
     Pump();
   }
-  EXPECT_FALSE(Form->HasIdleWork());
-  EXPECT_EQ(Form->MainStatusBar()[5].Text, u"DER");
+  EXPECT_FALSE(Probe(*Form).HasIdleWork());
+  EXPECT_EQ(Probe(*Form).MainStatusBar()[5].Text, u"DER");
 }
 
 TEST_F(ViewerWindow, LayoutPlacesEveryViewWhereTheCoreSays) {
-  const viewer::TWindowLayout& layout = Form->Layout();
+  const viewer::TWindowLayout& layout = Probe(*Form).Layout();
   struct TRow {
     viewer::TView View;
     viewer::TRect Rect;
@@ -164,7 +165,7 @@ TEST_F(ViewerWindow, LayoutPlacesEveryViewWhereTheCoreSays) {
   EXPECT_FALSE(IsWindowVisible(Window->ViewWindow(viewer::TView::vwHex1)));
   RECT tree;
   GetClientRect(Tree(), &tree);
-  EXPECT_EQ(tree.right, Form->Layout().Tree.Width());
+  EXPECT_EQ(tree.right, Probe(*Form).Layout().Tree.Width());
 }
 
 // Runs inside the settings dialog's modal loop: ticks "Show icons" the way a
@@ -186,12 +187,12 @@ void CALLBACK ActInDialog(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(ViewerWindow, SettingsDialogChangesTheLiveSettingsAndClosesOnEscape) {
-  bool iconsBefore = Form->Settings().ShowIcons;
+  bool iconsBefore = Probe(*Form).Settings().ShowIcons;
   DialogChildren = 0;
   SetTimer(nullptr, 0, 200, ActInDialog);
   SendMessageW(reinterpret_cast<HWND>(Window->Handle()), WM_COMMAND, 114, 0);  // returns once it has closed
   EXPECT_GT(DialogChildren, 50);
-  EXPECT_EQ(Form->Settings().ShowIcons, !iconsBefore);
+  EXPECT_EQ(Probe(*Form).Settings().ShowIcons, !iconsBefore);
   EXPECT_EQ(FindWindowW(DialogClassName, nullptr), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Parent));
 }
