@@ -195,7 +195,7 @@ TEST_F(ControllerTest, TheFocusFollowsTheActiveViewOnlyWhileTheViewerHoldsIt) {
     SCOPED_TRACE(c.Label);
     TFocusFrontEnd front;
     front.Controller = &Controller();
-    Form.SetActiveControl(TFocusedControl::fcTree);
+    Probe(Form).SetActiveControl(TFocusedControl::fcTree);
     Controller().Attach(&front, nullptr);
     c.Before(front, Controller());
     c.Act(front, Controller());
@@ -231,7 +231,7 @@ TEST_F(ControllerTest, IdleWorkIsQueuedOnceAndRunsOnlyWhileSomeIsLeft) {
     EXPECT_EQ(front.IdleQueued, s.Queued);
     EXPECT_EQ(Controller().HasIdleWork(), s.Left);
   }
-  EXPECT_EQ(Panel(Form.MainStatusBar(), 5), "1 DER problem") << "the checks ran";
+  EXPECT_EQ(Panel(Probe(Form).MainStatusBar(), 5), "1 DER problem") << "the checks ran";
   Controller().Detach(&front, nullptr);
 }
 

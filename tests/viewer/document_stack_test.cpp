@@ -16,8 +16,8 @@ using test::Shared;
 //            BIT STRING holding SEQUENCE { INTEGER 9 } }
 constexpr const char* Nested = "30 12 04 05 30 03 02 01 07 02 01 05 03 06 00 30 03 02 01 09";
 
-std::unique_ptr<TDecodedDocument> Decode(const settings::TSettings& settings, std::vector<std::uint8_t> bytes) {
-  auto document = std::make_unique<TDecodedDocument>(settings, u"C:\\data\\nested.der");
+std::unique_ptr<TDecodedDocument> Decode(const TDocumentOptions& options, std::vector<std::uint8_t> bytes) {
+  auto document = std::make_unique<TDecodedDocument>(options, u"C:\\data\\nested.der");
   document->LoadBytes(Shared(std::move(bytes)));
   return document;
 }
@@ -33,9 +33,9 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 }
 
 TEST(DocumentStack, OpensNestsLocationsAndUnwindsInOrder) {
-  settings::TSettings settings;
+  TDocumentOptions options;
   TDocumentStack stack;
-  std::unique_ptr<TDecodedDocument> shown = Decode(settings, HexBytes(Nested));
+  std::unique_ptr<TDecodedDocument> shown = Decode(options, HexBytes(Nested));
   const TDecodedDocument* own = shown.get();
   // Each step opens the element at Offset of the shown document.
   struct {
@@ -57,7 +57,7 @@ TEST(DocumentStack, OpensNestsLocationsAndUnwindsInOrder) {
     TTreeViewState view;
     view.OffsetY = step.Offset;
     stack.Push(std::move(shown), view, std::move(location));
-    shown = Decode(settings, {bytes.begin(), bytes.end()});
+    shown = Decode(options, {bytes.begin(), bytes.end()});
     opened.push_back(shown.get());
     EXPECT_EQ(settings::Utf16ToUtf8(stack.Location()), step.Location);
     EXPECT_EQ(stack.Depth(), opened.size() - 1);
@@ -76,8 +76,8 @@ TEST(DocumentStack, OpensNestsLocationsAndUnwindsInOrder) {
 }
 
 TEST(DocumentStack, ClipboardDocumentsLieInTheClipboard) {
-  settings::TSettings settings;
-  TDecodedDocument document(settings);
+  TDocumentOptions options;
+  TDecodedDocument document(options);
   ASSERT_TRUE(document.LoadFromText(u"30 03 02 01 07"));
   TDocumentStack stack;
   EXPECT_EQ(settings::Utf16ToUtf8(stack.LocationOf(document, ElementAt(document, 2), /*typeNames=*/true)),

@@ -130,8 +130,8 @@ TEST_F(DocumentTest, MemoryRunningOutIsSaidInTheLanguageInEffect) {
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(settings::LoadLanguage(Fake.Platform, c.Language, /*force=*/true));
-    Form.RunCaptured([] { throw std::bad_alloc(); });
-    EXPECT_EQ(Dump(Form.Root()), c.Rows);
+    Probe(Form).RunCaptured([] { throw std::bad_alloc(); });
+    EXPECT_EQ(Dump(Probe(Form).Root()), c.Rows);
   }
   settings::FreeLanguages();
 }

@@ -94,9 +94,9 @@ TEST(Finder, AnswersEveryRowThatShowsTheTextInOrderBothWays) {
   const std::u16string texts[] = {u"0",     u"05",     u"a5",   u"DE AD", u"EAD",    u"true", u"5",
                                   u"seq",   u"STRING", u"hello", u"offset", u"length", u"2A8648", u"1.2.840",
                                   u"20-01", u":",      u"Z",     u" ",      u"ff",     u"error", u"b e"};
-  settings::TSettings settings;
+  TDocumentOptions options;
   for (const char* hex : documents) {
-    TDecodedDocument doc(settings);
+    TDecodedDocument doc(options);
     doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes(hex))); });
     for (bool attributes : {false, true}) {
       const std::vector<TRowPath> rows = Rows(doc, attributes);
@@ -117,8 +117,8 @@ TEST(Finder, AnswersEveryRowThatShowsTheTextInOrderBothWays) {
 
 TEST(Finder, FromAProblemRowWalksOnPastItsElementsRows) {
   // A problem row follows all of its element's other rows: the SEQUENCE's here.
-  settings::TSettings settings;
-  TDecodedDocument doc(settings);
+  TDocumentOptions options;
+  TDecodedDocument doc(options);
   doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes("30 06 02 01 05 02 01 07 02 01 09"))); });
   const TFinder finder(doc, /*attributes=*/true, /*fieldNames=*/false);
   const std::int32_t rows = doc.Root().Childs(0).ChildsCount();

@@ -25,10 +25,10 @@ TEST(Toolbox, CArrayBreaksALineEveryTwelveOctets) {
        "    0x04, 0x0B, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09,\n    0xFF,\n};\n"},
       {"05 00", "const unsigned char element[2] = {\n    0x05, 0x00,\n};\n"},
   };
-  settings::TSettings settings;
+  TDocumentOptions options;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Hex);
-    TDecodedDocument doc(settings);
+    TDecodedDocument doc(options);
     doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes(c.Hex))); });
     EXPECT_EQ(settings::Utf16ToUtf8(TToolbox(doc).CArray(doc.Root().Childs(0))), c.Expected);
   }
@@ -45,10 +45,10 @@ TEST(Toolbox, ProposedNameIsTheFilesNameWithoutFolderOrExtension) {
       {u"/tmp/.der", u"element-2.der"},       // nothing left of the name
       {u"", u"element-2.der"},                // the clipboard's document
   };
-  settings::TSettings settings;
+  TDocumentOptions options;
   for (const auto& c : cases) {
     SCOPED_TRACE(settings::Utf16ToUtf8(c.FileName));
-    TDecodedDocument doc(settings, c.FileName);
+    TDecodedDocument doc(options, c.FileName);
     doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes("30 03 02 01 05"))); });
     const TTag integer = doc.Root().Childs(0).Childs(doc.Root().Childs(0).ChildsCount() - 1);
     EXPECT_EQ(TToolbox(doc).ProposedName(integer), c.Expected);
