@@ -103,13 +103,13 @@ void TMainForm::HexVTSetWidth() {
 std::u16string TMainForm::Hex1VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
   std::int32_t offset = GetHexOffset(node, column);
   if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes()->size()) return {};
-  return HexByteText((*Bytes())[offset]);
+  return HexByteText((*Bytes())[static_cast<std::size_t>(offset)]);
 }
 
 std::u16string TMainForm::Hex2VTGetText(VirtualTree&, TNodeId node, int column, TTextType) {
   std::int32_t offset = GetHexOffset(node, column);
   if (offset < 0 || static_cast<std::size_t>(offset) >= Bytes()->size()) return {};
-  return HexCharText((*Bytes())[offset]);
+  return HexCharText((*Bytes())[static_cast<std::size_t>(offset)]);
 }
 
 TTextStyle TMainForm::Hex1VTPaintText(VirtualTree& sender, TNodeId node, int column, TTextType) {

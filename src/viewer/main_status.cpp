@@ -88,7 +88,7 @@ TPanelDrawing TMainForm::MainStatusBarDrawPanel(int panel, TRect rect) {
   if (panel != 3 && panel != 4) return {};
   TPanelDrawing drawing;
   drawing.Draw = true;
-  drawing.Text = FMainStatusBar[panel].Text;
+  drawing.Text = FMainStatusBar[static_cast<std::size_t>(panel)].Text;
   drawing.Bold = panel == 4;
   if (drawing.Bold) drawing.Color = Olive;
   platform::IDisplay& display = FPlatform.Display;

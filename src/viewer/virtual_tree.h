@@ -190,7 +190,7 @@ class VirtualTree {
   void ClearColumns();
   int AddColumn(const TColumn& column);
   int ColumnCount() const { return static_cast<int>(FColumns.size()); }
-  const TColumn& Column(int index) const { return FColumns.at(index); }
+  const TColumn& Column(int index) const { return FColumns.at(static_cast<std::size_t>(index)); }
   void SetColumnWidth(int index, int width);
   int TotalColumnWidth() const;
 

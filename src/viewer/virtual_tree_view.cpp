@@ -56,7 +56,7 @@ int VirtualTree::AddColumn(const TColumn& column) {
 }
 
 void VirtualTree::SetColumnWidth(int index, int width) {
-  FColumns.at(index).Width = width;
+  FColumns.at(static_cast<std::size_t>(index)).Width = width;
   Invalidate();
 }
 

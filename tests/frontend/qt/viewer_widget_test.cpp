@@ -470,12 +470,14 @@ TEST_F(QtViewer, SettingsDialogRebuildsTheGridsAndRepaintsTheTreeInAChosenColour
     EXPECT_TRUE(dialog->grab().save(QString::fromStdString(BRAMLET_BINARY_DIR "/qt-settings.png")));
     // The widgets follow the description: its default button, a spin box's
     // range and length, a list's rows.
-    if (auto* ok = dialog->findChild<QPushButton*>("btnOK")) EXPECT_TRUE(ok->isDefault());
-    if (auto* indent = dialog->findChild<QSpinBox*>("edTreeIndent")) {
-      EXPECT_EQ(indent->maximum(), 999);
-      EXPECT_EQ(indent->findChild<QLineEdit*>()->maxLength(), 3);
-    }
-    if (auto* languages = dialog->findChild<QComboBox*>("cbLanguage")) EXPECT_EQ(languages->maxVisibleItems(), 20);
+    auto* ok = dialog->findChild<QPushButton*>("btnOK");
+    auto* indent = dialog->findChild<QSpinBox*>("edTreeIndent");
+    auto* languages = dialog->findChild<QComboBox*>("cbLanguage");
+    ASSERT_TRUE(ok && indent && languages);
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(indent->maximum(), 999);
+    EXPECT_EQ(indent->findChild<QLineEdit*>()->maxLength(), 3);
+    EXPECT_EQ(languages->maxVisibleItems(), 20);
     if (auto* bytesInRow = dialog->findChild<QComboBox*>("cbHexStringSize")) {
       bytesInRow->setCurrentIndex(1);
       emit bytesInRow->activated(1);
