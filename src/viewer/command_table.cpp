@@ -101,15 +101,10 @@ std::span<const TCommand> CommandTable() {
        "move back to the structure tree"},
       {"", 0, false, u"", {Hex(vk::Return)}, TEnabledRule::erAlways, TCheckedRule::crNever, &TF::HexVTEnter,
        "go to the element that holds the byte under the cursor"},
-      {"",
-       0,
-       false,
-       u"",
+      {"", 0, false, u"",
        {Host('1'), Host('2'), Host('3'), Host('4'), Host('5'), Host('6'), Host('7'), Host('8'), Host('F'), Host('N'),
         Host('P'), Host(vk::F3), Host(vk::Escape, kmNone)},
-       TEnabledRule::erAlways,
-       TCheckedRule::crNever,
-       nullptr,
+       TEnabledRule::erAlways, TCheckedRule::crNever, nullptr,
        "the host's own: view modes, find, next and previous file, find again, close"},
   };
   return Commands;
