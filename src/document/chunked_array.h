@@ -39,14 +39,14 @@ inline void AdviseWholeUnits(void* memory, std::size_t bytes, std::uintptr_t uni
 }
 
 // Offers huge pages for the 2 MiB-aligned part of a range; takes no memory.
-inline void AdviseHugePages(void* memory, std::size_t bytes) {
+inline void AdviseHugePages([[maybe_unused]] void* memory, [[maybe_unused]] std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
   AdviseWholeUnits(memory, bytes, std::uintptr_t{2} << 20, MADV_HUGEPAGE);
 #endif
 }
 
 // Takes the pages of a range that is about to be written, in one call.
-inline void PopulateForWriting(void* memory, std::size_t bytes) {
+inline void PopulateForWriting([[maybe_unused]] void* memory, [[maybe_unused]] std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
   AdviseWholeUnits(memory, bytes, 4096, MADV_POPULATE_WRITE);
 #endif
