@@ -49,7 +49,17 @@ TViewerWidget::TViewerWidget(viewer::TViewerController& controller, QWidget* par
   FController.Attach(this, this);
 }
 
-TViewerWidget::~TViewerWidget() { FController.Detach(this, this); }
+TViewerWidget::~TViewerWidget() {
+  // The views tell the controller of their focus through this widget, so they
+  // go while it is whole: QWidget's own destructor would take the focus from
+  // them when this is no longer a TViewerWidget.
+  setFocusProxy(nullptr);
+  for (TViewWidget*& view : FViews) {
+    delete view;
+    view = nullptr;
+  }
+  FController.Detach(this, this);
+}
 
 QWidget* TViewerWidget::ViewWidget(TView view) const { return FViews[ViewIndex(view)]; }
 
