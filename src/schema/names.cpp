@@ -318,6 +318,57 @@ class TNames::TMatcher {
     return word != 0 ? word : Types[type].Name;
   }
 
+  // The step of Assign where element, declared as n (ANY or a primitive), holds
+  // the open type open: names it as that type, or as the declared one with the
+  // open type inside its encapsulated content. True: go on stepping with the
+  // state as changed here; false: element is done.
+  bool StepIntoOpenType(const TTypeNode& n, std::uint32_t& element, asn::TElementHeader& h, std::uint32_t& type,
+                        TParts& parts, std::uint32_t& open, bool& inOpen) {
+    const std::uint32_t target = open;
+    open = NoType;
+    const bool declaredFits = n.Kind == kAny || TagMatches(n, h);
+    if (n.Kind == kAny && Accepts(target, h)) {
+      if (Types[target].Name != 0) parts.Open = Types[target].Name;
+      type = target;
+      inOpen = true;
+      return true;
+    }
+    if (!declaredFits) {
+      // A PKCS #7 content that is the structure itself, not its DER in an OCTET STRING.
+      if (!Accepts(target, h)) {
+        Depart(element, FTree.Parent(element), target, Types[target].Name, false, true);
+        return false;
+      }
+      if (Types[target].Name != 0) parts.Open = Types[target].Name;
+      type = target;
+      inOpen = true;
+      return true;
+    }
+    Record(element, type, parts);
+    if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive)
+      Push(element, type, NoType, inOpen, SameWord(parts));
+    // A primitive content of the declared type is the string itself (PKCS #7 data).
+    const bool sameString = Types[target].Kind == kPrimitive && Types[target].Tag == n.Tag;
+    if (!h.Encapsulates || FTree.ChildCount(element) == 0) {
+      // Octets that do not decode as the DER the OID announces.
+      if (!sameString && !h.Constructed && n.Kind == kPrimitive)
+        Depart(element, element, target, Types[target].Name, false, true);
+      return false;
+    }
+    const std::uint32_t inner = FTree.Child(element, 0);
+    const asn::TElementHeader innerHeader = FTree.Header(inner);
+    if (!Accepts(target, innerHeader)) {
+      if (!sameString) Depart(inner, element, target, Types[target].Name, false, true);
+      return false;
+    }
+    element = inner;
+    h = innerHeader;
+    type = target;
+    parts = OpenContent(target);
+    inOpen = true;
+    return true;
+  }
+
   // Names element (whose header is h) as type, resolving EXPLICIT tags,
   // CHOICEs and the open type open, each a step of this loop, and pushes a
   // frame for its children. inOpen: element lies in an open type's content.
@@ -326,46 +377,8 @@ class TNames::TMatcher {
     for (;;) {
       const TTypeNode& n = Types[type];
       if (open != NoType && (n.Kind == kAny || n.Kind == kPrimitive)) {
-        const std::uint32_t target = open;
-        open = NoType;
-        const bool declaredFits = n.Kind == kAny || TagMatches(n, h);
-        if (n.Kind == kAny && Accepts(target, h)) {
-          if (Types[target].Name != 0) parts.Open = Types[target].Name;
-          type = target;
-          inOpen = true;
-          continue;
-        }
-        if (!declaredFits) {
-          // A PKCS #7 content that is the structure itself, not its DER in an OCTET STRING.
-          if (!Accepts(target, h)) return Depart(element, FTree.Parent(element), target, Types[target].Name, false, true);
-          if (Types[target].Name != 0) parts.Open = Types[target].Name;
-          type = target;
-          inOpen = true;
-          continue;
-        }
-        Record(element, type, parts);
-        if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive)
-          Push(element, type, NoType, inOpen, SameWord(parts));
-        // A primitive content of the declared type is the string itself (PKCS #7 data).
-        const bool sameString = Types[target].Kind == kPrimitive && Types[target].Tag == n.Tag;
-        if (!h.Encapsulates || FTree.ChildCount(element) == 0) {
-          // Octets that do not decode as the DER the OID announces.
-          if (!sameString && !h.Constructed && n.Kind == kPrimitive)
-            Depart(element, element, target, Types[target].Name, false, true);
-          return;
-        }
-        const std::uint32_t inner = FTree.Child(element, 0);
-        const asn::TElementHeader innerHeader = FTree.Header(inner);
-        if (!Accepts(target, innerHeader)) {
-          if (!sameString) Depart(inner, element, target, Types[target].Name, false, true);
-          return;
-        }
-        element = inner;
-        h = innerHeader;
-        type = target;
-        parts = OpenContent(target);
-        inOpen = true;
-        continue;
+        if (StepIntoOpenType(n, element, h, type, parts, open, inOpen)) continue;
+        return;
       }
       switch (static_cast<TKind>(n.Kind)) {
         case kExplicit: {
