@@ -352,6 +352,8 @@ class TComparer {
     std::size_t Next = 0;
     std::size_t Placeholder = NoPlaceholder;  // a dkEncoding line kept only if nothing below differs in value
     std::size_t ValueLines = 0;
+    std::uint32_t ParentA = None;  // whose children Ops pair
+    std::uint32_t LastA = None;    // the last A child met so far
   };
   static constexpr std::size_t NoPlaceholder = static_cast<std::size_t>(-1);
   // A pairing of the children of a and b: for each, the other's ordinal or None.
@@ -375,8 +377,9 @@ class TComparer {
     return ha.Encapsulates || hb.Encapsulates ? TForm::fkLeaves : TForm::fkMismatch;
   }
 
-  void Emit(TDiffKind kind, std::uint32_t a, std::uint32_t b) {
-    FResult.push_back({kind, a, b});
+  void Emit(TDiffKind kind, std::uint32_t a, std::uint32_t b, std::uint32_t parentA = None,
+            std::uint32_t afterA = None) {
+    FResult.push_back({kind, a, b, parentA, afterA});
     if (kind != TDiffKind::dkEncoding) ++FValueLines;
   }
   void ComparePair(const TOp& pair);
@@ -413,10 +416,13 @@ std::vector<TDifference> TComparer::Run() {
       continue;
     }
     const TOp op = frame.Ops[frame.Next++];
+    if (op.A == None) {
+      Emit(TDiffKind::dkAdded, None, op.B, frame.ParentA, frame.LastA);
+      continue;
+    }
+    frame.LastA = op.A;
     if (op.B == None) {
       Emit(TDiffKind::dkRemoved, op.A, None);
-    } else if (op.A == None) {
-      Emit(TDiffKind::dkAdded, None, op.B);
     } else {
       ComparePair(op);  // may push a frame: frame is not used after it
     }
@@ -433,7 +439,7 @@ void TComparer::ComparePair(const TOp& pair) {
   const TForm form = FormOf(a, ha, b, hb);
   if (form == TForm::fkMismatch) {
     Emit(TDiffKind::dkRemoved, a, None);
-    Emit(TDiffKind::dkAdded, None, b);
+    Emit(TDiffKind::dkAdded, None, b, FA.Tree.Parent(a), a);
     return;
   }
   if (form == TForm::fkLeaves) {
@@ -445,6 +451,7 @@ void TComparer::ComparePair(const TOp& pair) {
     return;
   }
   TFrame frame;
+  frame.ParentA = a;
   bool reordered = false;
   if (pair.Equal) MatchEqualChildren(a, b, frame);
   else MatchChildren(a, b, frame, reordered);

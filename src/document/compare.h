@@ -20,10 +20,15 @@ enum class TDiffKind : std::uint8_t {
 };
 
 // One difference. ElementA is asn::NoElement for dkAdded, ElementB for dkRemoved.
+// For dkAdded, where the element would take its place in A: among the children
+// of ParentA (asn::NoElement: the top level), right after AfterA (asn::NoElement:
+// first among them).
 struct TDifference {
   TDiffKind Kind;
   std::uint32_t ElementA;
   std::uint32_t ElementB;
+  std::uint32_t ParentA = asn::NoElement;
+  std::uint32_t AfterA = asn::NoElement;
 };
 
 struct TCompareOptions {

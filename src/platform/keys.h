@@ -36,6 +36,7 @@ inline constexpr std::uint16_t F4 = 0x73;
 inline constexpr std::uint16_t F5 = 0x74;
 inline constexpr std::uint16_t F7 = 0x76;
 inline constexpr std::uint16_t F8 = 0x77;
+inline constexpr std::uint16_t F9 = 0x78;
 inline constexpr std::uint16_t F12 = 0x7B;
 inline constexpr std::uint16_t OemPlus = 0xBB;   // the main block's = and + key
 inline constexpr std::uint16_t OemMinus = 0xBD;  // the main block's - key

@@ -38,6 +38,9 @@ class IDialogs {
   // chose. Empty optional on cancel.
   virtual std::optional<std::u16string> SaveFileDialog(const std::u16string& filter,
                                                        const std::u16string& proposedName, int* filterIndex) = 0;
+  // File-open dialog for an existing file, titled title; filter as above.
+  // Empty optional on cancel.
+  virtual std::optional<std::u16string> OpenFileDialog(const std::u16string& filter, const std::u16string& title) = 0;
   // Standard colour chooser preset with initial and the custom-colour slots
   // (0x00BBGGRR, in order), opened with its full colour picker shown when
   // fullyOpen; empty optional on cancel.

@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 143> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 152> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -195,6 +195,15 @@ inline constexpr std::array<TBuiltInText, 143> DefaultLanguage{{
     {u"838", u"NULL with %0 octet of content"},
     {u"839", u"NULL with %0 octets of content"},
     {u"840", u"%0 that names no instant (month, day or time of day out of range)"},
+    {u"130", u"Compare with..."},
+    {u"131", u"Next difference"},
+    {u"132", u"Previous difference"},
+    {u"133", u"Stop comparing"},
+    {u"611", u"Comparing with %0..."},
+    {u"612", u"No differences with %0"},
+    {u"613", u"%0 difference with %1"},
+    {u"614", u"%0 differences with %1"},
+    {u"705", u"%0 holds no ASN.1 data to compare with."},
 }};
 
 }  // namespace settings

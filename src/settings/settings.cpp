@@ -35,6 +35,9 @@ void VisitFields(TSettings& s, TVisitor&& visit) {
   visit(MainSection, u"NameColor", s.NameColor);
   visit(MainSection, u"DerChecks", s.DerChecks);
   visit(MainSection, u"DerColor", s.DerColor);
+  visit(MainSection, u"ChangedColor", s.ChangedColor);
+  visit(MainSection, u"OnlyHereColor", s.OnlyHereColor);
+  visit(MainSection, u"OnlyThereColor", s.OnlyThereColor);
   visit(HexSection, u"Show", s.Hex.Show);
   visit(HexSection, u"FontName", s.Hex.FontName);
   visit(HexSection, u"FontSize", s.Hex.FontSize);
@@ -47,6 +50,8 @@ void VisitFields(TSettings& s, TVisitor&& visit) {
   visit(HexSection, u"UBitsColor", s.Hex.UBitsColor);
   visit(HexSection, u"SelColor", s.Hex.SelColor);
   visit(HexSection, u"DerColor", s.Hex.DerColor);
+  visit(HexSection, u"ChangedColor", s.Hex.ChangedColor);
+  visit(HexSection, u"OnlyHereColor", s.Hex.OnlyHereColor);
   visit(HexSection, u"TextColor", s.Hex.TextColor);
   visit(HexSection, u"LineDotted", s.Hex.LineDotted);
 }

@@ -31,6 +31,9 @@ struct THexSettings {
   TColor SelColor = RGB(255, 255, 128);
   // Background of the octets the DER checks find fault with.
   TColor DerColor = RGB(255, 192, 192);
+  // Background of the octets of an element that differs from the compared file's.
+  TColor ChangedColor = RGB(255, 222, 160);
+  TColor OnlyHereColor = RGB(240, 204, 255);
   TColor TextColor = RGB(0, 96, 0);
   bool LineDotted = true;
   bool operator==(const THexSettings&) const = default;
@@ -58,6 +61,11 @@ struct TSettings {
   // The DER checks, and the caption colour of the rows they find fault with.
   bool DerChecks = true;
   TColor DerColor = RGB(220, 0, 0);
+  // Compared with another file: the captions of elements whose values changed,
+  // of elements only here, and of the rows of elements only there.
+  TColor ChangedColor = RGB(224, 112, 0);
+  TColor OnlyHereColor = RGB(176, 0, 176);
+  TColor OnlyThereColor = RGB(0, 144, 0);
   THexSettings Hex;
   bool operator==(const TSettings&) const = default;
 };

@@ -57,7 +57,7 @@ class TKeyList {
 };
 
 // When the menu item is enabled and when it is checked, as the menu opens.
-enum class TEnabledRule : std::uint8_t { erAlways, erRowFocused, erFocusedHasChildren, erOpened };
+enum class TEnabledRule : std::uint8_t { erAlways, erRowFocused, erFocusedHasChildren, erOpened, erComparing };
 enum class TCheckedRule : std::uint8_t { crNever, crShowAttributes, crHexPanelVisible, crFieldNames };
 
 struct TCommand {

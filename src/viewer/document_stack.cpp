@@ -20,10 +20,11 @@ std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin
 
 }  // namespace
 
-TTreeViewState SaveTreeView(const VirtualTree& tree) {
-  auto pathOf = [&tree](TNodeId node) {
+TTreeViewState SaveTreeView(const VirtualTree& tree, const TRowIndexMap& toSaved) {
+  auto pathOf = [&](TNodeId node) {
     std::vector<std::uint32_t> path;
-    for (; node != NoNode; node = tree.Parent(node)) path.insert(path.begin(), tree.Index(node));
+    for (; node != NoNode; node = tree.Parent(node))
+      path.insert(path.begin(), toSaved ? toSaved(tree.Parent(node), tree.Index(node)) : tree.Index(node));
     return path;
   };
   TTreeViewState state;
@@ -36,11 +37,11 @@ TTreeViewState SaveTreeView(const VirtualTree& tree) {
   return state;
 }
 
-void RestoreTreeView(VirtualTree& tree, const TTreeViewState& state) {
-  auto nodeAt = [&tree](const std::vector<std::uint32_t>& path) {
+void RestoreTreeView(VirtualTree& tree, const TTreeViewState& state, const TRowIndexMap& toTree) {
+  auto nodeAt = [&](const std::vector<std::uint32_t>& path) {
     TNodeId node = NoNode;
     for (std::uint32_t index : path)
-      if (node = tree.Child(node, index); node == NoNode) break;
+      if (node = tree.Child(node, toTree ? toTree(node, index) : index); node == NoNode) break;
     return node;
   };
   tree.BeginUpdate();

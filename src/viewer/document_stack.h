@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -25,10 +26,15 @@ struct TTreeViewState {
 // The expanded rows kept for going back; the rest of a huge tree opens as it did first.
 inline constexpr std::size_t MaxSavedExpandedRows = 100000;
 
-TTreeViewState SaveTreeView(const VirtualTree& tree);
-// Collapses tree, then expands, focuses and scrolls as state says; paths that
-// no longer lead to a row are skipped.
-void RestoreTreeView(VirtualTree& tree, const TTreeViewState& state);
+// Maps a row's index among the children of parent (NoNode: the top level) to
+// another numbering, for views saved while rows come and go between them.
+using TRowIndexMap = std::function<std::uint32_t(TNodeId parent, std::uint32_t index)>;
+
+// The paths in the tree's row indexes, or as toSaved numbers them.
+TTreeViewState SaveTreeView(const VirtualTree& tree, const TRowIndexMap& toSaved = {});
+// Collapses tree, then expands, focuses and scrolls as state says (its paths
+// numbered as toTree maps back to rows); paths that no longer lead to a row are skipped.
+void RestoreTreeView(VirtualTree& tree, const TTreeViewState& state, const TRowIndexMap& toTree = {});
 
 // The bytes element opens as: an encapsulating OCTET STRING's contents, an
 // encapsulating BIT STRING's after its unused-bits octet, else the whole encoding.

@@ -24,6 +24,7 @@
 #include "settings/settings.h"
 #include "viewer/command_table.h"
 #include "viewer/commands.h"
+#include "viewer/comparison.h"
 #include "viewer/controller.h"
 #include "viewer/document_stack.h"
 #include "viewer/element_dialogs.h"
@@ -162,7 +163,7 @@ class TMainForm {
   // The findings of the document FillTrees last showed, in document order;
   // runs the checks first when they are still idle work.
   const std::vector<asn::TDerFinding>& DerFindings() {
-    RunIdleWork();
+    if (FDoc->DerChecksDue()) RunIdleWork();
     return FDoc->DerFindings();
   }
   // The findings of an element row as the tree shows them (none while the
@@ -264,7 +265,9 @@ class TMainForm {
   // is up, today the DER checks of the document FillTrees last showed. Events
   // hears IdleWorkQueued when some is left; the front-end then calls RunIdleWork
   // once its pending events are handled.
-  bool HasIdleWork() const { return FDoc->DerChecksDue(); }
+  bool HasIdleWork() const {
+    return FDoc->DerChecksDue() || (FComparison != nullptr && !FComparison->Done());
+  }
   // Does the work left and shows its results (status bar, problem rows and
   // marks); nothing when there is none.
   void RunIdleWork();
@@ -466,6 +469,48 @@ class TMainForm {
   // empty for the file's own document.
   const std::u16string& Location() const { return FOpened.Location(); }
 
+  // ---- Comparing with another file (main_compare.cpp; what the comparison
+  // makes of the two documents in comparison.h). Any other document shown ends it.
+  // Asks for a file and compares the shown document with it: the file is read
+  // now (a failure is shown in a message box and changes nothing), the
+  // comparison runs as idle work and its marks and rows arrive with it.
+  void CompareWith();
+  // Focuses the next (previous) difference after the focused row, wrapping round;
+  // beeps when there is none.
+  void NextDifference() { GoToDifference(false); }
+  void PreviousDifference() { GoToDifference(true); }
+  void GoToDifference(bool backwards);
+  // Back to the document alone: marks and the other file's rows go.
+  void StopComparing();
+  // The comparison in effect; null when there is none.
+  const TComparison* Comparison() const { return FComparison.get(); }
+  // The other file's rows among the children of parent's row (none until the comparison ran).
+  std::span<const TGhostRow> GhostsUnder(TTag parent) const;
+  // Where node lies among its parent's rows: a row of the document (the index
+  // TTag::Childs takes) or a ghost row.
+  TRowPlace PlaceOf(TNodeId node) const;
+  // The ghost row node is, or null.
+  const TGhostRow* GhostAt(TNodeId node) const;
+  // The tree row index of the document row index among parent's rows.
+  std::uint32_t TreeRowOf(TTag parent, std::uint32_t documentRow) const {
+    return RowOfDocumentRow(GhostsUnder(parent), static_cast<std::uint32_t>(parent.TagChildsStart()), documentRow);
+  }
+  // Row indexes among the children of parent's row (NoNode: the top level), to
+  // document rows (a ghost row: the one after it) and back.
+  std::uint32_t DocumentRowAt(TNodeId parent, std::uint32_t row) const;
+  std::uint32_t TreeRowAt(TNodeId parent, std::uint32_t documentRow) const;
+  // Saves and restores the tree's view across a change of rows, by document rows.
+  TTreeViewState SaveDocumentView() const;
+  void RestoreDocumentView(const TTreeViewState& state);
+  // Rows rebuilt after the ghost rows or problem rows changed, the view kept.
+  void RebuildTreeRows(const TTreeViewState& state);
+  // The comparison's idle work: runs it and shows its marks and rows.
+  void RunComparison();
+  // The field name before a row's caption: its element's, or a ghost row's in the other document.
+  std::u16string RowFieldLabel(TNodeId node) const;
+  // A row's value text, shortened as the tree shows it.
+  std::u16string ShownValue(const TDecodedDocument& document, TTag tag) const;
+
   // Settings from and to the INI file (main_settings.cpp); failures fall back or are skipped silently.
   void LoadSettings();
   void SaveSettings();
@@ -527,6 +572,7 @@ class TMainForm {
   std::unique_ptr<TDecodedDocument> FDoc;
   // The documents the shown one was opened from.
   TDocumentStack FOpened;
+  std::unique_ptr<TComparison> FComparison;
   // An empty document decoded like the window's, clearing the views when it clears.
   std::unique_ptr<TDecodedDocument> MakeDocument();
   // Back to the file's own document, the stack dropped; nothing while it is shown.

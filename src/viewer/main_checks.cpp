@@ -8,7 +8,8 @@ namespace viewer {
 const asn::TDerFinding* TMainForm::ProblemAt(TNodeId node) const {
   if (FDoc->DerFindings().empty() || !FTreeVT.Exists(node)) return nullptr;
   const TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
-  return TFindingsDisplay(*FDoc).ProblemAt(parent, FTreeVT.Index(node));
+  const TRowPlace place = PlaceOf(node);
+  return place.Ghost ? nullptr : TFindingsDisplay(*FDoc).ProblemAt(parent, place.Index);
 }
 
 std::u16string TMainForm::DerStatusText() const { return TFindingsDisplay(*FDoc).StatusText(); }

@@ -31,6 +31,7 @@ std::unique_ptr<TDecodedDocument> TMainForm::MakeDocument() {
   document->OnClear = [this] {
     ClearViews();
     FHexSel = {};
+    FComparison.reset();  // its marks and rows are the cleared document's
   };
   return document;
 }
@@ -42,6 +43,7 @@ TTreeExpansion TMainForm::TreeExpansion() const {
 }
 
 void TMainForm::FillTrees() {
+  FComparison.reset();  // a comparison is of the document it was asked on
   FDoc->ScheduleDerChecks();
   FillStructureTree();
   UpdateMainStatusBar();
@@ -50,26 +52,19 @@ void TMainForm::FillTrees() {
 }
 
 void TMainForm::RunIdleWork() {
-  if (!FDoc->DerChecksDue()) return;
-  FDoc->RunDerChecks();
-  ShowDerFindings();
+  // One step at a time: the DER checks, then a comparison asked for.
+  if (FDoc->DerChecksDue()) {
+    FDoc->RunDerChecks();
+    ShowDerFindings();
+  } else if (FComparison != nullptr && !FComparison->Done()) {
+    RunComparison();
+  }
 }
 
 void TMainForm::ShowDerFindings() {
-  if (!FDoc->DerFindings().empty()) {
-    // An element at fault gains problem rows after its other children: rows
-    // whose children exist are asked again, which rebuilds the blocks that
-    // grow, and the tree is put back as it stood (expanded rows, focus, scroll).
-    const TTreeViewState state = SaveTreeView(FTreeVT);
-    FTreeVT.BeginUpdate();
-    FTreeVT.ReinitAll();
-    RestoreTreeView(FTreeVT, state);
-    // The marks of the elements at fault, and of their octets.
-    FTreeVT.Invalidate();
-    FTreeVT.EndUpdate();
-    FHex1VT.Invalidate();
-    FHex2VT.Invalidate();
-  }
+  // An element at fault gains problem rows after its other children, and the
+  // marks of the elements at fault and of their octets.
+  if (!FDoc->DerFindings().empty()) RebuildTreeRows(SaveDocumentView());
   UpdateMainStatusBar();
 }
 

@@ -9,20 +9,21 @@ namespace viewer {
 
 namespace {
 
-// The child indexes from the root down to node; empty for no row.
-TRowPath PathOf(const VirtualTree& tree, TNodeId node) {
+// The document's child indexes from the root down to node; empty for no row.
+TRowPath PathOf(const VirtualTree& tree, TNodeId node, const TRowIndexMap& toDocument) {
   TRowPath indexes;
-  for (; node != NoNode; node = tree.Parent(node)) indexes.push_back(static_cast<std::int32_t>(tree.Index(node)));
+  for (; node != NoNode; node = tree.Parent(node))
+    indexes.push_back(static_cast<std::int32_t>(toDocument(tree.Parent(node), tree.Index(node))));
   std::reverse(indexes.begin(), indexes.end());
   return indexes;
 }
 
 // Focuses, selects and shows the row at the end of path; false when the tree
 // no longer matches the document.
-bool FocusPath(VirtualTree& tree, const TRowPath& path) {
+bool FocusPath(VirtualTree& tree, const TRowPath& path, const TRowIndexMap& toTree) {
   TNodeId node = NoNode;
   for (std::int32_t index : path) {
-    node = tree.Child(node, static_cast<std::uint32_t>(index));
+    node = tree.Child(node, toTree(node, static_cast<std::uint32_t>(index)));
     if (node == NoNode) return false;
   }
   tree.SetFocusedNode(node);
@@ -41,8 +42,11 @@ bool TMainForm::Find(const std::u16string& searchString, bool backwards) {
   const bool inclusive = from == NoNode;
   if (from == NoNode && backwards && (from = FTreeVT.GetLastVisible()) == NoNode) return false;
   const TFinder finder(*FDoc, FSettings.ShowAttributes, FSettings.FieldNames);
-  const std::optional<TRowPath> found = finder.Find(searchString, backwards, PathOf(FTreeVT, from), inclusive);
-  return found && FocusPath(FTreeVT, *found);
+  // The finder counts the document's rows; the tree's may hold the rows of a comparison among them.
+  const TRowIndexMap toDocument = [this](TNodeId parent, std::uint32_t row) { return DocumentRowAt(parent, row); };
+  const TRowIndexMap toTree = [this](TNodeId parent, std::uint32_t row) { return TreeRowAt(parent, row); };
+  const std::optional<TRowPath> found = finder.Find(searchString, backwards, PathOf(FTreeVT, from, toDocument), inclusive);
+  return found && FocusPath(FTreeVT, *found, toTree);
 }
 
 }  // namespace viewer

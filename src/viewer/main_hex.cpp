@@ -142,6 +142,12 @@ TCellPaint TMainForm::Hex1VTBeforeCellPaint(VirtualTree&, TNodeId node, int colu
   if (offset < 0) return {};
   if (IsSelectedOctet(offset)) return {ResolveColor(FSettings.Hex.SelColor, FPlatform.Display), std::nullopt};
   if (FDoc->IsFindingOctet(offset)) return {ResolveColor(FSettings.Hex.DerColor, FPlatform.Display), std::nullopt};
+  // The octets of the elements a comparison marks.
+  if (FComparison != nullptr) {
+    const TDiffMark mark = FComparison->MarkOfOctet(offset);
+    if (mark == TDiffMark::dmChanged) return {ResolveColor(FSettings.Hex.ChangedColor, FPlatform.Display), std::nullopt};
+    if (mark == TDiffMark::dmOnlyHere) return {ResolveColor(FSettings.Hex.OnlyHereColor, FPlatform.Display), std::nullopt};
+  }
   return {};
 }
 
@@ -200,7 +206,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
       if (i < 0) break;
       // Attribute rows and the error row come before an element's element children.
       std::int32_t first = tag.TagType() == ttRoot ? 0 : tag.ChildsCount() - count;
-      TNodeId child = FTreeVT.Child(row, static_cast<std::uint32_t>(first + i));
+      TNodeId child = FTreeVT.Child(row, TreeRowOf(tag, static_cast<std::uint32_t>(first + i)));
       if (child == NoNode) break;
       row = child;
       tag = tag.TagChild(i);
@@ -215,7 +221,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
         TTag error = root.Childs(i);
         if (!StandsForBytes(error)) continue;
         if (error.Offset() > offset) break;
-        result = FTreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
+        result = FTreeVT.Child(NoNode, TreeRowOf(root, static_cast<std::uint32_t>(i)));
       }
     } else {
       // Backwards: the last qualifying row that starts at or before the byte.
@@ -223,7 +229,7 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
       for (std::int32_t i = rows - 1; i >= elements; --i) {
         TTag error = root.Childs(i);
         if (!StandsForBytes(error) || error.Offset() > offset) continue;
-        result = FTreeVT.Child(NoNode, static_cast<std::uint32_t>(i));
+        result = FTreeVT.Child(NoNode, TreeRowOf(root, static_cast<std::uint32_t>(i)));
         break;
       }
     }

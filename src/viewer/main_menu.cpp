@@ -56,6 +56,7 @@ bool TMainForm::CommandEnabled(const TCommand& command) const {
     case TEnabledRule::erRowFocused: return focused != NoNode;
     case TEnabledRule::erFocusedHasChildren: return focused != NoNode && FTreeVT.HasChildren(focused);
     case TEnabledRule::erOpened: return FOpened.Depth() > 0;
+    case TEnabledRule::erComparing: return FComparison != nullptr;
   }
   return true;
 }

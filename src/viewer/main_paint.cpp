@@ -128,7 +128,7 @@ TTreeRowGeometry TMainForm::TreeRowGeometry(TNodeId node, int top) {
                   top + (g.Height - platform::IconSize) / 2 + platform::IconSize};
     x += platform::IconSize + IconGap;
   }
-  g.NameText = FieldLabel(GetTag(node));
+  g.NameText = RowFieldLabel(node);
   if (!g.NameText.empty()) {
     g.NameStyle = {false, ResolveColor(FSettings.NameColor, display)};
     int nameWidth = MeasureText(display, g.NameText, look.FontName, look.FontSize, false);

@@ -62,6 +62,8 @@ void TMainForm::UpdateMainStatusBar() {
   // Where the document came from: the clipboard, or the element it was opened from.
   TStatusPanel& source = FMainStatusBar[4];
   source.Text = !FOpened.Location().empty() ? FOpened.Location() : FromClipboard() ? settings::GetLangTextById(604) : u"";
+  // A comparison says what it found, and with which file.
+  if (FComparison != nullptr) source.Text = FComparison->StatusText();
   source.Width = std::max(SourcePanelWidth, FPlatform.Display.BoldTextWidth(source.Text, FStatusBarFontName,
                                                                            FStatusBarFontSize) + 2 * PanelMargin + 1);
   TStatusPanel& verdict = FMainStatusBar[5];

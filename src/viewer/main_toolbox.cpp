@@ -20,7 +20,9 @@ constexpr int PemFilter = 1;
 }  // namespace
 
 TTag TMainForm::ElementOfRow(TNodeId node) const {
-  // Attribute, error and problem rows stand for the element they belong to.
+  // Attribute, error and problem rows stand for the element they belong to; a
+  // row of a compared file's element for none here.
+  if (GhostAt(node) != nullptr) return {};
   for (; node != NoNode; node = FTreeVT.Parent(node)) {
     const TTag tag = GetTag(node);
     if (tag.IsValid() && tag.TagType() == ttNode) return tag;

@@ -94,13 +94,15 @@ void TMainForm::FillStructureTree() {
 TTag TMainForm::GetTag(TNodeId node) const {
   if (!FTreeVT.Exists(node)) return {};
   TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
-  auto index = static_cast<std::int32_t>(FTreeVT.Index(node));
-  // Past the document's rows: a problem row of the DER checks, no document row.
-  if (index >= parent.ChildsCount()) return {};
+  const TRowPlace place = PlaceOf(node);
+  auto index = static_cast<std::int32_t>(place.Index);
+  // A ghost row, or past the document's rows a problem row: no document row.
+  if (place.Ghost || index >= parent.ChildsCount()) return {};
   return parent.Childs(index);
 }
 
 void TMainForm::TreeVTInitNode(VirtualTree&, TNodeId, TNodeId node, TNodeInit& initialStates) {
+  if (GhostAt(node) != nullptr) return;  // visible, no children
   if (ProblemAt(node) != nullptr) {
     initialStates.Visible = FSettings.ShowAttributes;
     return;
@@ -116,10 +118,13 @@ void TMainForm::TreeVTInitNodes(VirtualTree& sender, TNodeId, TNodeId first, std
   std::int32_t start = parent.TagChildsStart();
   std::int32_t elements = parent.GetTagChildsCount();
   std::int32_t rows = parent.ChildsCount();
+  const std::span<const TGhostRow> ghosts = GhostsUnder(parent);
   // A large block is made a run at a time: first need not be its first row.
   auto base = static_cast<std::int32_t>(sender.Index(first));
   for (std::int32_t k = 0; k < static_cast<std::int32_t>(count); ++k) {
-    std::int32_t i = base + k;
+    const TRowPlace place = PlaceOfRow(ghosts, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(base + k));
+    if (place.Ghost) continue;  // visible, no children
+    auto i = static_cast<std::int32_t>(place.Index);
     if (i >= rows) {
       // Problem rows, shown with the attribute rows.
       initialStates[k].Visible = FSettings.ShowAttributes;
@@ -137,7 +142,7 @@ std::uint32_t TMainForm::TreeVTCountVisible(std::uint32_t first, std::uint32_t c
   // problem rows, which follow the document's rows.
   TTag parent = FDoc->Elements().TagByKey(blockData);
   std::int64_t attribs = parent.TagType() == ttNode ? FDoc->Elements().AttribCount(parent.ElementIndex()) : 0;
-  std::int64_t rows = parent.ChildsCount();
+  std::int64_t rows = parent.ChildsCount() + static_cast<std::int64_t>(GhostsUnder(parent).size());
   std::int64_t from = std::max<std::int64_t>(first, attribs);
   std::int64_t to = std::min<std::int64_t>(std::int64_t{first} + count, rows);
   return to > from ? static_cast<std::uint32_t>(to - from) : 0;
@@ -152,12 +157,17 @@ std::uint32_t TMainForm::TreeVTInitChildren(VirtualTree&, TNodeId node, std::uin
   TTag tag = GetTag(node);
   childrenData = tag.Key();
   if (!tag.IsValid() || !tag.HasChildren(FSettings.ShowAttributes)) return 0;
-  return static_cast<std::uint32_t>(tag.ChildsCount()) + ProblemRowCount(tag);
+  return static_cast<std::uint32_t>(tag.ChildsCount()) + ProblemRowCount(tag) +
+         static_cast<std::uint32_t>(GhostsUnder(tag).size());
 }
 
 std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
   TTag tag = GetTag(node);
   if (const asn::TDerFinding* problem = ProblemAt(node)) return ProblemRowText(*problem, textType);
+  if (const TGhostRow* ghost = GhostAt(node)) {
+    const TTag there = FComparison->Other().Elements().Element(ghost->Element);
+    return textType == TTextType::ttNormal ? there.Name() : ShownValue(FComparison->Other(), there);
+  }
   if (!tag.IsValid()) return {};
   if (textType == TTextType::ttNormal) {
     std::u16string caption = tag.Name();
@@ -167,18 +177,29 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
     if (tag.TagType() != ttNode) caption += u":";
     return caption;
   }
-  std::u16string value = FDoc->ValueText(tag);
+  return ShownValue(*FDoc, tag);
+}
+
+std::u16string TMainForm::ShownValue(const TDecodedDocument& document, TTag tag) const {
+  std::u16string value = document.ValueText(tag);
   std::size_t limit = ShortValueLength + (FSettings.SpaceInHex ? 1 : 0);
-  if (value.size() <= limit || !FDoc->ValueShortens(tag)) return value;
+  if (value.size() <= limit || !document.ValueShortens(tag)) return value;
   value.resize(limit);
   while (!value.empty() && value.back() < 33) value.pop_back();
   return value + u"...";
+}
+
+std::u16string TMainForm::RowFieldLabel(TNodeId node) const {
+  if (const TGhostRow* ghost = GhostAt(node))
+    return FComparison->Other().FieldLabel(FComparison->Other().Elements().Element(ghost->Element));
+  return FieldLabel(GetTag(node));
 }
 
 std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId node, TImageKind, int) {
   if (!FSettings.ShowIcons || sender.DefaultNodeHeight() < 16) return std::nullopt;
   if (ProblemAt(node) != nullptr) return TIcon::icError;
   TTag tag = GetTag(node);
+  if (const TGhostRow* ghost = GhostAt(node)) tag = FComparison->Other().Elements().Element(ghost->Element);
   if (!tag.IsValid()) return std::nullopt;
   switch (tag.TagType()) {
     case ttRoot: return std::nullopt;
@@ -208,6 +229,18 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
     if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
     return style;
   }
+  if (const TGhostRow* ghost = GhostAt(node)) {
+    // The other file's element: its value as any other, its caption in its own colour.
+    const TTag there = FComparison->Other().Elements().Element(ghost->Element);
+    const bool hex = textType == TTextType::ttStatic && FComparison->Other().ValueIsHex(there);
+    style.Bold = textType == TTextType::ttStatic ? !hex : there.GetTagChildsCount() > 0;
+    style.Color = ResolveColor(textType == TTextType::ttNormal ? FSettings.OnlyThereColor
+                               : hex                           ? FSettings.HexColor
+                                                               : FSettings.ValueColor,
+                               display);
+    if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
+    return style;
+  }
   if (!tag.IsValid()) return style;
   if (textType == TTextType::ttStatic) {
     const bool hex = FDoc->ValueIsHex(tag);
@@ -221,6 +254,12 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
       style.Color = ResolveColor(tag.Constructed() ? FSettings.ConstructedColor : FSettings.PrimitiveColor, display);
       // The mark of an element the DER checks find fault with.
       if (!FindingsOf(tag).empty()) style.Color = ResolveColor(FSettings.DerColor, display);
+      // The marks of a comparison.
+      if (FComparison != nullptr) {
+        const TDiffMark mark = FComparison->MarkOf(tag.ElementIndex());
+        if (mark == TDiffMark::dmChanged) style.Color = ResolveColor(FSettings.ChangedColor, display);
+        if (mark == TDiffMark::dmOnlyHere) style.Color = ResolveColor(FSettings.OnlyHereColor, display);
+      }
       break;
     case ttAttrib:
     case ttError:
@@ -243,6 +282,16 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   sender.SetSelected(node, true);
   TTag tag = GetTag(node);
   TNodeId parent = sender.Parent(node);
+  if (GhostAt(node) != nullptr) {
+    // The other file's element has no bytes here.
+    FHexSel = {};
+    sender.InvalidateNode(node);
+    FHex1VT.Invalidate();
+    FHex2VT.Invalidate();
+    UpdateHexStatusBar();
+    UpdatePathStatus();
+    return;
+  }
   if ((tag.TagType() == ttAttrib || tag.TagType() == ttError) && parent != NoNode) tag = GetTag(parent);
   std::int32_t first = tag.Offset();
   FHexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};

@@ -85,10 +85,12 @@ const std::map<std::string, std::vector<std::string>> EveryKey = {
     {"Main",
      {"Language", "ShowAttributes", "ShowIcons", "FontName", "FontSize", "Indent", "BackgroundColor", "FocusColor",
       "ConstructedColor", "PrimitiveColor", "AttribColor", "ValueColor", "HexColor", "LineColor", "LineDotted",
-      "SpaceInHex", "FieldNames", "NameColor", "DerChecks", "DerColor"}},
+      "SpaceInHex", "FieldNames", "NameColor", "DerChecks", "DerColor", "ChangedColor", "OnlyHereColor",
+      "OnlyThereColor"}},
     {"Hex",
      {"Show", "FontName", "FontSize", "Background", "FocusColor", "LineColor", "HexColor", "TagColor", "LenColor",
-      "UBitsColor", "SelColor", "DerColor", "TextColor", "LineDotted", "StringSize"}},
+      "UBitsColor", "SelColor", "DerColor", "ChangedColor", "OnlyHereColor", "TextColor", "LineDotted",
+      "StringSize"}},
 };
 
 int CountPixels(const QImage& image, QRgb colour, int tolerance = 0) {

@@ -145,7 +145,7 @@ grep -q '^ListCloseWindow -> closed' "$work/trace.log" || fail "Esc did not clos
 # The trace line comes as the close begins; the settings are saved during it.
 for _ in $(seq 50); do [ -s "$work/plugin/Bramlet.ini" ] && break; sleep 0.1; done
 keys=$(grep -c '^[A-Za-z]*=' "$work/plugin/Bramlet.ini" 2>/dev/null || true)
-[ "$keys" = 35 ] || fail "Bramlet.ini holds ${keys:-no} keys, not 35"
+[ "$keys" = 40 ] || fail "Bramlet.ini holds ${keys:-no} keys, not 40"
 sleep 0.5
 await_window "^$work/files/cert.der\$" 1 >/dev/null && fail "the viewer window is still open"
 echo "doublecmd_test: PASS (screenshots in $build/screenshots)"

@@ -39,6 +39,9 @@ const char* const DefaultFile =
     "NameColor=8421376\n"
     "DerChecks=1\n"
     "DerColor=220\n"
+    "ChangedColor=28896\n"
+    "OnlyHereColor=11534512\n"
+    "OnlyThereColor=36864\n"
     "\n"
     "[Hex]\n"
     "Show=1\n"
@@ -53,6 +56,8 @@ const char* const DefaultFile =
     "UBitsColor=16711935\n"
     "SelColor=8454143\n"
     "DerColor=12632319\n"
+    "ChangedColor=10542847\n"
+    "OnlyHereColor=16764144\n"
     "TextColor=24576\n"
     "LineDotted=1\n"
     "StringSize=8\n";

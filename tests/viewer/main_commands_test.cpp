@@ -137,6 +137,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     TKeyEvent Key;
     std::u16string FocusRow;  // empty: none
     bool OpenFirst = false;   // the focused row's element opened before the command
+    bool CompareFirst = false;  // compared with two.der before the command
   } cases[] = {
       {"mnCopyVal", {'C', false, true, false}, u"INTEGER"},
       {"mnCopyName", {'D', false, true, false}, u"INTEGER"},
@@ -161,7 +162,11 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
       {"mnGoToOffset", {'G', false, true, false}, u""},
       {"mnOpenElement", {vk::Return, false, true, false}, u"INTEGER"},
       {"mnBack", {vk::Back, false, false, false}, u"INTEGER", /*OpenFirst=*/true},
+      {"mnCompareWith", {'D', true, true, false}, u""},
+      {"mnNextDifference", {vk::F9, false, false, false}, u"INTEGER", false, /*CompareFirst=*/true},
+      {"mnPreviousDifference", {vk::F9, true, false, false}, u"INTEGER", false, /*CompareFirst=*/true},
   };
+  Fake.Dialogs.OpenFileAnswer = settings::Utf8ToUtf16((dir.Path / "two.der").string());
   auto run = [&](const TCase& c, bool byKey) {
     Probe(Form).Settings().ShowAttributes = true;
     Probe(Form).Settings().Hex.Show = true;
@@ -172,6 +177,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
     if (std::string_view(c.Item).starts_with("mnExpand")) Probe(Form).TreeVT().FullCollapse();
     Focus(c.FocusRow.empty() ? NoNode : RowOf(c.FocusRow));
     if (c.OpenFirst) Probe(Form).OpenElement();
+    if (c.CompareFirst) Probe(Form).CompareWith();
     Fake.Host.Beeps = 0;
     Fake.Host.BusyCursorChanges.clear();
     Fake.Dialogs.Messages.clear();
@@ -193,7 +199,7 @@ TEST_F(CommandsTest, EachMenuItemAndItsKeyHaveTheSameEffect) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Item);
-    TEffects before = run({c.Item, {}, c.FocusRow, c.OpenFirst}, /*byKey=*/true);  // key 0: nobody's
+    TEffects before = run({c.Item, {}, c.FocusRow, c.OpenFirst, c.CompareFirst}, /*byKey=*/true);  // key 0: nobody's
     TEffects byMenu = run(c, /*byKey=*/false);
     EXPECT_NE(byMenu, before) << "the item does something";
     EXPECT_EQ(run(c, /*byKey=*/true), byMenu);
@@ -280,7 +286,7 @@ TEST_F(CommandsTest, MenuItemsStandInTheirOrderWithSeparators) {
   std::vector<int> tags;
   for (const TMenuItem& item : Probe(Form).MainMenu().Items()) tags.push_back(item.Tag);
   EXPECT_EQ(tags, (std::vector<int>{101, 102, 103, 116, 119, 120, 121, 122, 124, 128, 129, 104, 105, 106, 107, 108, 0,
-                                    109, 110, 117, 118, 123, 0, 111, 112, 113, 0, 114, 115}));
+                                    109, 110, 117, 118, 0, 130, 131, 132, 133, 123, 0, 111, 112, 113, 0, 114, 115}));
   EXPECT_EQ(Probe(Form).MainMenu().Item("mnExpandTree").Caption, u"Expand tree\tShift+Ctrl+");
   EXPECT_EQ(Probe(Form).MainMenu().Item("mnAbout").Caption, u"About");
 }
@@ -496,7 +502,7 @@ TEST_F(CommandsTest, ALanguageChangeRebuildsEveryCaptionWithOneShortcut) {
       EXPECT_EQ(item.Caption, u"-");
     }
   }
-  EXPECT_EQ(tabs, 24);
+  EXPECT_EQ(tabs, 27);
   settings::FreeLanguages();
   Probe(Form).SetMainMenuCaptions();
   EXPECT_EQ(Probe(Form).MainMenu().Item("mnCopyVal").Caption, u"Copy value\tCtrl+C");

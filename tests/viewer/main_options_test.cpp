@@ -167,7 +167,7 @@ TEST_F(SettingsDialogTest, TheSettingsCommandSavesIntoTheFolderChosenInTheDialog
   const std::string written = test::ReadAll(host.Path / "Bramlet.ini");
   int keys = 0;
   for (char ch : written) keys += ch == '=';
-  EXPECT_EQ(keys, 35) << written;
+  EXPECT_EQ(keys, 40) << written;
 }
 
 TEST_F(SettingsDialogTest, TheAboutCommandShowsTheBoxAndSavesNothing) {

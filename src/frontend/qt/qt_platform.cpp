@@ -117,6 +117,13 @@ class TQtDialogs : public platform::IDialogs {
     return name.toStdU16String();
   }
 
+  std::optional<std::u16string> OpenFileDialog(const std::u16string& filter, const std::u16string& title) override {
+    const QString name =
+        QFileDialog::getOpenFileName(TViewerScope::Current(), ToQString(title), QString(), QtFilter(filter));
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdU16String();
+  }
+
   std::optional<platform::TColor> ChooseColor(platform::TColor initial, std::span<const platform::TColor> customColors,
                                     bool fullyOpen) override {
     return Chooser ? Chooser(initial, customColors, fullyOpen)

@@ -91,6 +91,22 @@ std::optional<std::u16string> TWin32Dialogs::SaveFileDialog(const std::u16string
   return FromWide(buffer.c_str());
 }
 
+std::optional<std::u16string> TWin32Dialogs::OpenFileDialog(const std::u16string& filter, const std::u16string& title) {
+  std::u16string filterText = FileDialogFilter(filter);
+  std::wstring buffer(32768, L'\0');  // room for long paths
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = Window(FOwner);
+  dialog.lpstrFilter = Wide(filterText);
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  dialog.lpstrTitle = title.empty() ? nullptr : Wide(title);
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return FromWide(buffer.c_str());
+}
+
 std::optional<platform::TColor> TWin32Dialogs::ChooseColor(platform::TColor initial, std::span<const platform::TColor> customColors,
                                                   bool fullyOpen) {
   COLORREF custom[16];

@@ -29,6 +29,7 @@ class TWin32Dialogs : public platform::IDialogs {
   explicit TWin32Dialogs(TWindowGetter owner = {}) : FOwner(std::move(owner)) {}
   platform::TMessageBoxResult MessageBox(const std::u16string& text, const std::u16string& caption,
                                platform::TMessageBoxKind kind) override;
+  std::optional<std::u16string> OpenFileDialog(const std::u16string& filter, const std::u16string& title) override;
   std::optional<std::u16string> SaveFileDialog(const std::u16string& filter, const std::u16string& proposedName,
                                                int* filterIndex) override;
   // The custom-colour slots beyond the 16 the chooser has are left out.

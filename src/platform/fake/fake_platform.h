@@ -33,6 +33,8 @@ class TFakeDialogs : public IDialogs {
   std::u16string LastFilter;
   std::u16string LastProposedName;
   int SaveFilterAnswer = 0;  // the filter the user chooses
+  std::optional<std::u16string> OpenFileAnswer;  // empty: the user cancels
+  std::u16string LastOpenTitle;
   std::optional<TColor> ColorAnswer;
   std::vector<TColor> LastCustomColors;  // as the last ChooseColor got them
   bool LastFullyOpen = false;
@@ -40,6 +42,11 @@ class TFakeDialogs : public IDialogs {
                                TMessageBoxKind kind) override;
   std::optional<std::u16string> SaveFileDialog(const std::u16string& filter, const std::u16string& proposedName,
                                                int* filterIndex) override;
+  std::optional<std::u16string> OpenFileDialog(const std::u16string& filter, const std::u16string& title) override {
+    LastFilter = filter;
+    LastOpenTitle = title;
+    return OpenFileAnswer;
+  }
   std::optional<TColor> ChooseColor(TColor initial, std::span<const TColor> customColors,
                                     bool fullyOpen) override;
 };

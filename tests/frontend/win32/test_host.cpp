@@ -399,7 +399,7 @@ int wmain(int argc, wchar_t** argv) {
   close(viewer);  // a second close of the same handle does nothing
 
   auto ini = ReadIni(iniPath);
-  Check(ini["Main"].size() == 20 && ini["Hex"].size() == 15, "Bramlet.ini holds all 35 keys");
+  Check(ini["Main"].size() == 23 && ini["Hex"].size() == 17, "Bramlet.ini holds all 40 keys");
   Check(ini["Main"]["ShowAttributes"] == "0" && ini["Hex"]["Show"] == "0",
         "the keys A and H reached the viewer and were saved");
   Check(ini["Main"]["FontName"] == "Tahoma" && ini["Hex"]["StringSize"] == "8", "the defaults are saved");
