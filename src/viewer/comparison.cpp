@@ -15,6 +15,7 @@ constexpr int ComparingText = 611;        // "Comparing with %0..."
 constexpr int NoDifferencesText = 612;    // "No differences with %0"
 constexpr int OneDifferenceText = 613;    // "%0 difference with %1"
 constexpr int DifferencesText = 614;      // "%0 differences with %1"
+constexpr int OnlyThereTextId = 615;       // "only in %0"
 constexpr std::uint32_t None = asn::NoElement;
 
 // The index of element among the element children of parent, which are in
@@ -120,6 +121,10 @@ std::u16string TComparison::StatusText() const {
   const std::u16string parts[] = {text::DecimalText(static_cast<std::int64_t>(FDifferences.size())), FName};
   return text::Placeholders(settings::GetLangTextById(FDifferences.size() == 1 ? OneDifferenceText : DifferencesText),
                             parts);
+}
+
+std::u16string TComparison::OnlyThereText() const {
+  return text::Placeholders(settings::GetLangTextById(OnlyThereTextId), std::span(&FName, 1));
 }
 
 TDiffMark TComparison::MarkOf(std::uint32_t element) const {

@@ -54,6 +54,8 @@ class TComparison {
   const std::vector<TDifference>& Differences() const { return FDifferences; }
   // "Comparing with b.der...", "3 differences with b.der", "No differences with b.der".
   std::u16string StatusText() const;
+  // "only in b.der": the value of a row of the other file's structure.
+  std::u16string OnlyThereText() const;
 
   TDiffMark MarkOf(std::uint32_t element) const;
   // The mark of the element whose own octets hold offset: its value changed, or

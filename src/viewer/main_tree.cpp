@@ -166,7 +166,10 @@ std::u16string TMainForm::TreeVTGetText(VirtualTree& sender, TNodeId node, int, 
   if (const asn::TDerFinding* problem = ProblemAt(node)) return ProblemRowText(*problem, textType);
   if (const TGhostRow* ghost = GhostAt(node)) {
     const TTag there = FComparison->Other().Elements().Element(ghost->Element);
-    return textType == TTextType::ttNormal ? there.Name() : ShownValue(FComparison->Other(), there);
+    if (textType == TTextType::ttNormal) return there.Name();
+    // A structure has no value to show: the row says where it is.
+    std::u16string value = ShownValue(FComparison->Other(), there);
+    return value.empty() ? FComparison->OnlyThereText() : value;
   }
   if (!tag.IsValid()) return {};
   if (textType == TTextType::ttNormal) {
