@@ -10,6 +10,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "asn/der_check.h"
@@ -421,6 +422,9 @@ class TMainForm {
   bool CommandEnabled(const TCommand& command) const;
   bool CommandChecked(const TCommand& command) const;
 
+  // The element a row shows and its document: the shown one's, or for the row
+  // of a compared file's element that file's (the copies of the value and row read it).
+  std::pair<const TDecodedDocument*, TTag> RowElement(TNodeId node) const;
   // The commands; the ones on a row do nothing without a focused row.
   void CopyValue();
   void CopyRow();

@@ -28,19 +28,25 @@ void TMainForm::WriteClipboard(const std::u16string& text) {
   }
 }
 
+std::pair<const TDecodedDocument*, TTag> TMainForm::RowElement(TNodeId node) const {
+  if (const TGhostRow* ghost = GhostAt(node))
+    return {&FComparison->Other(), FComparison->Other().Elements().Element(ghost->Element)};
+  return {FDoc.get(), GetTag(node)};
+}
+
 void TMainForm::CopyValue() {
-  TTag tag = GetTag(FTreeVT.FocusedNode());
+  const auto [document, tag] = RowElement(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
-  WriteClipboard(FDoc->CopiedValue(tag));
+  WriteClipboard(document->CopiedValue(tag));
 }
 
 void TMainForm::CopyRow() {
-  TTag tag = GetTag(FTreeVT.FocusedNode());
+  const auto [document, tag] = RowElement(FTreeVT.FocusedNode());
   if (!tag.IsValid()) return;
   std::u16string row = tag.Name();
-  std::u16string text = FDoc->ValueText(tag);
+  std::u16string text = document->ValueText(tag);
   if (!text.empty()) (row += u": ") += text;
-  std::u16string label = FieldLabel(tag);
+  std::u16string label = document->FieldLabel(tag);
   WriteClipboard(label.empty() ? row : label + u" " + row);
 }
 

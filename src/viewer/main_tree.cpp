@@ -94,7 +94,8 @@ void TMainForm::FillStructureTree() {
 TTag TMainForm::GetTag(TNodeId node) const {
   if (!FTreeVT.Exists(node)) return {};
   TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
-  const TRowPlace place = PlaceOf(node);
+  const TRowPlace place = PlaceOfRow(GhostsUnder(parent), static_cast<std::uint32_t>(parent.TagChildsStart()),
+                                     FTreeVT.Index(node));
   auto index = static_cast<std::int32_t>(place.Index);
   // A ghost row, or past the document's rows a problem row: no document row.
   if (place.Ghost || index >= parent.ChildsCount()) return {};

@@ -101,6 +101,8 @@ TEST_F(CompareTest, ACrlWithEntriesRemovedAddedAndChangedIsWalkedDifferenceByDif
   Probe(Form).NextDifference();
   ASSERT_NE(Probe(Form).GhostAt(Probe(Form).TreeVT().FocusedNode()), nullptr);
   EXPECT_EQ(Probe(Form).HexSel(), THexSelection{});
+  Probe(Form).MainMenuClick(Probe(Form).MainMenu().Item("mnCopyName").Tag);
+  EXPECT_EQ(Fake.Clipboard.Text, u"SEQUENCE") << "the other file's element, which has no value";
   // The changed cRLNumber's octets in the hex panel.
   const std::int32_t hexRow = Probe(Form).GetHexNodeIndex(353);
   int column = 0;
