@@ -15,7 +15,9 @@ void TMainForm::OpenElement() {
   }
   std::u16string location = FOpened.LocationOf(*FDoc, element, FSettings.FieldNames);
   auto opened = MakeDocument();
-  FOpened.Push(std::move(FDoc), SaveTreeView(FTreeVT), std::move(location));
+  // By the document's rows: a comparison's rows go with the document shown next.
+  TTreeViewState view = SaveDocumentView();
+  FOpened.Push(std::move(FDoc), std::move(view), std::move(location));
   FDoc = std::move(opened);
   FDoc->LoadBytes(std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end()));
   FillTrees();

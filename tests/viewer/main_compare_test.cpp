@@ -127,6 +127,33 @@ TEST_F(CompareTest, ACrlWithEntriesRemovedAddedAndChangedIsWalkedDifferenceByDif
   EXPECT_EQ(SourcePanel(), "");
 }
 
+TEST_F(CompareTest, RowsAfterTheOtherFilesRowMeetTheirElements) {
+  // SEQUENCE { INTEGER 1, INTEGER 3 } against one with a BOOLEAN between them.
+  TTempDir dir;
+  WriteAll(dir.Path / "b.der", std::string("\x30\x09\x02\x01\x01\x01\x01\xFF\x02\x01\x03", 11));
+  Probe(Form).Settings().ShowAttributes = false;
+  ShowHex("30 06 02 01 01 02 01 03");
+  CompareWith(dir.Path / "b.der");
+  Probe(Form).RunIdleWork();
+  std::vector<std::string> rows;
+  for (TNodeId n = Probe(Form).TreeVT().GetFirstVisible(); n != NoNode; n = Probe(Form).TreeVT().GetNextVisible(n))
+    rows.push_back(Caption(n) + " " + Value(n));
+  EXPECT_EQ(rows, (std::vector<std::string>{"SEQUENCE ", "INTEGER 1", "BOOLEAN True", "INTEGER 3"}));
+
+  // By offset, by Find, by Previous difference, and back from an opened element.
+  const TNodeId three = Probe(Form).GetNodeByOffset(5);
+  EXPECT_EQ(Probe(Form).GetTag(three).Offset(), 5);
+  Focus(Row(0));
+  ASSERT_TRUE(Form.Find(u"3", false));
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), three);
+  Probe(Form).PreviousDifference();
+  EXPECT_EQ(Probe(Form).TreeVT().FocusedNode(), Row(2));
+  Focus(three);
+  Probe(Form).OpenElement();
+  Probe(Form).GoBack();
+  EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset(), 5) << "the comparison ended with the opening";
+}
+
 TEST_F(CompareTest, TheSameDocumentInOtherEncodingsAndFilesThatCannotBeCompared) {
   struct TCase {
     const char* Other;
