@@ -72,6 +72,11 @@ class TComparison {
   // The next difference after position (or before it, backwards), wrapping
   // round; -1 with none.
   std::int64_t NextDifference(std::uint64_t position, bool backwards) const;
+  // The difference after (before) difference, wrapping round.
+  std::int64_t Step(std::uint32_t difference, bool backwards) const {
+    const std::size_t count = FDifferences.size();
+    return static_cast<std::int64_t>((difference + (backwards ? count - 1 : 1)) % count);
+  }
 
  private:
   struct TOctets {

@@ -484,6 +484,8 @@ class TMainForm {
   void NextDifference() { GoToDifference(false); }
   void PreviousDifference() { GoToDifference(true); }
   void GoToDifference(bool backwards);
+  // Focuses the row of difference index; NoNode, with nothing focused, when the tree shows none.
+  TNodeId FocusDifference(std::uint32_t index);
   // Back to the document alone: marks and the other file's rows go.
   void StopComparing();
   // The comparison in effect; null when there is none.
@@ -577,6 +579,9 @@ class TMainForm {
   // The documents the shown one was opened from.
   TDocumentStack FOpened;
   std::unique_ptr<TComparison> FComparison;
+  // The difference Next or Previous difference went to last, and the row it focused.
+  std::uint32_t FDifferenceIndex = 0;
+  TNodeId FDifferenceNode = NoNode;
   // An empty document decoded like the window's, clearing the views when it clears.
   std::unique_ptr<TDecodedDocument> MakeDocument();
   // Back to the file's own document, the stack dropped; nothing while it is shown.

@@ -41,6 +41,7 @@ void TMainForm::CompareWith() {
 }
 
 void TMainForm::StopComparing() {
+  FDifferenceNode = NoNode;
   if (FComparison == nullptr) return;
   const TTreeViewState state = SaveDocumentView();
   FComparison.reset();
@@ -49,47 +50,58 @@ void TMainForm::StopComparing() {
 
 void TMainForm::GoToDifference(bool backwards) {
   while (HasIdleWork()) RunIdleWork();  // the comparison, if it is still idle work
-  if (FComparison == nullptr || !FComparison->Done()) {
-    FPlatform.Host.Beep();
-    return;
-  }
+  const std::size_t count = FComparison != nullptr ? FComparison->Differences().size() : 0;
   const TNodeId focused = FTreeVT.FocusedNode();
-  std::uint64_t position = TComparison::Start;
-  if (const TGhostRow* ghost = GhostAt(focused)) {
-    position = FComparison->Position(ghost->Difference);
-  } else if (const TTag element = ElementOfRow(focused); element.IsValid()) {
-    position = FComparison->ElementPosition(element.ElementIndex());
+  std::int64_t next = -1;
+  if (count == 0) {
+    // Nothing to go to.
+  } else if (focused != NoNode && focused == FDifferenceNode) {
+    // Still on the last one gone to: the one after it, even where several share a row.
+    next = FComparison->Step(FDifferenceIndex, backwards);
+  } else if (const TGhostRow* ghost = GhostAt(focused)) {
+    next = FComparison->Step(ghost->Difference, backwards);
+  } else {
+    const TTag element = ElementOfRow(focused);
+    next = FComparison->NextDifference(
+        element.IsValid() ? FComparison->ElementPosition(element.ElementIndex()) : TComparison::Start, backwards);
   }
-  const std::int64_t next = FComparison->NextDifference(position, backwards);
-  if (next < 0) {
-    FPlatform.Host.Beep();
-    return;
+  // One whose row the tree does not show is passed over.
+  for (std::size_t tries = 0; next >= 0 && tries < count; ++tries) {
+    const auto index = static_cast<std::uint32_t>(next);
+    if (const TNodeId node = FocusDifference(index); node != NoNode) {
+      FDifferenceNode = node;
+      FDifferenceIndex = index;
+      return;
+    }
+    next = FComparison->Step(index, backwards);
   }
-  const TDifference& difference = FComparison->Differences()[static_cast<std::size_t>(next)];
-  if (difference.ElementA != asn::NoElement) {
-    GetNodeByOffset(FDoc->Elements().Header(difference.ElementA).Offset);
-    return;
-  }
+  FPlatform.Host.Beep();
+}
+
+TNodeId TMainForm::FocusDifference(std::uint32_t index) {
+  const TDifference& difference = FComparison->Differences()[index];
+  if (difference.ElementA != asn::NoElement) return GetNodeByOffset(FDoc->Elements().Header(difference.ElementA).Offset);
   // A ghost row: its parent's row shown expanded, then the ghost among its rows.
   TNodeId parent = NoNode;
   TTag parentTag = Root();
   if (difference.ParentA != asn::NoElement) {
     parent = GetNodeByOffset(FDoc->Elements().Header(difference.ParentA).Offset);
     parentTag = GetTag(parent);
-    if (parent == NoNode || parentTag.ElementIndex() != difference.ParentA) return;
+    if (parent == NoNode || parentTag.ElementIndex() != difference.ParentA) return NoNode;
     FTreeVT.SetExpanded(parent, true);
   }
   const std::span<const TGhostRow> ghosts = GhostsUnder(parentTag);
   for (std::size_t j = 0; j < ghosts.size(); ++j) {
-    if (ghosts[j].Difference != static_cast<std::uint32_t>(next)) continue;
+    if (ghosts[j].Difference != index) continue;
     const auto row = static_cast<std::uint32_t>(parentTag.TagChildsStart()) + ghosts[j].Before + static_cast<std::uint32_t>(j);
     const TNodeId node = FTreeVT.Child(parent, row);
-    if (node == NoNode) return;
+    if (node == NoNode) return NoNode;
     FTreeVT.SetFocusedNode(node);
     FTreeVT.SetSelected(node, true);
     FTreeVT.ScrollIntoView(node, /*center=*/true);
-    return;
+    return node;
   }
+  return NoNode;
 }
 
 std::span<const TGhostRow> TMainForm::GhostsUnder(TTag parent) const {
@@ -153,6 +165,7 @@ void TMainForm::RunComparison() {
     FComparison->Run(*FDoc);
   }
   RebuildTreeRows(state);
+  FDifferenceNode = NoNode;
 }
 
 }  // namespace viewer
