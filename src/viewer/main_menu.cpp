@@ -2,6 +2,7 @@
 // table with their shortcut texts, the states set as it opens, and the handler
 // behind each item.
 #include <cassert>
+#include <iterator>
 
 #include "settings/lang.h"
 #include "viewer/command_table.h"
@@ -14,8 +15,8 @@ TMainMenu::TMainMenu() {
   for (const TCommand& command : CommandTable()) {
     if (command.Id == 0) continue;
     if (command.SeparatorBefore) {
-      static constexpr std::string_view SeparatorNames[] = {"N1", "N2", "N3"};
-      assert(separators < 3 && "one name per separator");
+      static constexpr std::string_view SeparatorNames[] = {"N1", "N2", "N3", "N4"};
+      assert(separators < static_cast<int>(std::size(SeparatorNames)) && "one name per separator");
       FItems.push_back(TMenuItem{SeparatorNames[separators++], 0, u"-"});
     }
     FItems.push_back(TMenuItem{command.MenuName, command.Id, {}, true, false, &command});
