@@ -17,18 +17,13 @@
 
 #include "../tests/viewer/main_form_probe.h"
 #include "platform/fake/fake_platform.h"
+#include "process_clock.h"
 #include "settings/text.h"
 #include "viewer/main.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-double CpuMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 long PeakKiB() {
   rusage usage{};

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/bramlet/lister_module.h"
+#include "process_clock.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ using TClock = std::chrono::steady_clock;
 
 double Milliseconds(TClock::time_point from, TClock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// The process's CPU time in milliseconds: on a shared machine the wall time
-// also holds the waits for a core, this does not.
-double CpuMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
 // Wall and CPU time of one step.

@@ -119,6 +119,8 @@ inline constexpr std::int32_t FullExpansionLimit = 10000;
 namespace test {
 class TMainFormProbe;
 }
+// The command table's parts (command_table.cpp), which name the handlers.
+struct TCommandTable;
 
 class TMainForm {
  public:
@@ -220,7 +222,7 @@ class TMainForm {
   // The controller forwards to the members below; the command table names
   // their handlers; tests look in through the probe.
   friend class TViewerController;
-  friend std::span<const TCommand> CommandTable();
+  friend struct TCommandTable;
   friend class test::TMainFormProbe;
   // What the settings dialog changes through (main_options.cpp).
   class TSettingsTarget;
@@ -537,6 +539,9 @@ class TMainForm {
   std::uint32_t TreeVTCountVisible(std::uint32_t first, std::uint32_t count, std::uint64_t blockData) const;
   std::uint32_t TreeVTInitChildren(VirtualTree& sender, TNodeId node, std::uint64_t& childrenData);
   void TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int column);
+  // The bytes of the element a row stands for (for a problem row, the octets at
+  // fault) highlighted and scrolled into the hex panel.
+  void HighlightRowBytes(TNodeId node);
   std::int32_t GetHexLastColumn() const;
   void HexVTSetWidth();
   void Hex1VTFocusChanged(VirtualTree& sender, TNodeId node, int column);

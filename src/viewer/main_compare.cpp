@@ -118,9 +118,10 @@ TRowPlace TMainForm::PlaceOf(TNodeId node) const {
 
 const TGhostRow* TMainForm::GhostAt(TNodeId node) const {
   if (FComparison == nullptr || !FTreeVT.Exists(node)) return nullptr;
-  const TRowPlace place = PlaceOf(node);
-  if (!place.Ghost) return nullptr;
-  return &GhostsUnder(FDoc->Elements().TagByKey(FTreeVT.SiblingData(node)))[place.Index];
+  const TTag parent = FDoc->Elements().TagByKey(FTreeVT.SiblingData(node));
+  const std::span<const TGhostRow> ghosts = GhostsUnder(parent);
+  const TRowPlace place = PlaceOfRow(ghosts, static_cast<std::uint32_t>(parent.TagChildsStart()), FTreeVT.Index(node));
+  return place.Ghost ? &ghosts[place.Index] : nullptr;
 }
 
 std::uint32_t TMainForm::DocumentRowAt(TNodeId parent, std::uint32_t row) const {

@@ -225,7 +225,9 @@ std::optional<TIcon> TMainForm::TreeVTGetImageIndex(VirtualTree& sender, TNodeId
 
 TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TTextType textType) {
   TTextStyle style{sender.Look.FontBold, sender.Look.FontColor};
-  TTag tag = GetTag(node);
+  // A compared file's element shows as any other, its caption in a colour of its own.
+  const auto [document, tag] = RowElement(node);
+  const bool otherFile = document != FDoc.get();
   platform::IDisplay& display = FPlatform.Display;
   if (ProblemAt(node) != nullptr) {
     style.Bold = textType == TTextType::ttStatic;
@@ -233,21 +235,9 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
     if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
     return style;
   }
-  if (const TGhostRow* ghost = GhostAt(node)) {
-    // The other file's element: its value as any other, its caption in its own colour.
-    const TTag there = FComparison->Other().Elements().Element(ghost->Element);
-    const bool hex = textType == TTextType::ttStatic && FComparison->Other().ValueIsHex(there);
-    style.Bold = textType == TTextType::ttStatic ? !hex : there.GetTagChildsCount() > 0;
-    style.Color = ResolveColor(textType == TTextType::ttNormal ? FSettings.OnlyThereColor
-                               : hex                           ? FSettings.HexColor
-                                                               : FSettings.ValueColor,
-                               display);
-    if (textType == TTextType::ttNormal && node == sender.FocusedNode()) style.Color = GetWhiteOrBlackColor(FSettings.FocusColor);
-    return style;
-  }
   if (!tag.IsValid()) return style;
   if (textType == TTextType::ttStatic) {
-    const bool hex = FDoc->ValueIsHex(tag);
+    const bool hex = document->ValueIsHex(tag);
     style.Bold = !hex;
     style.Color = ResolveColor(hex ? FSettings.HexColor : FSettings.ValueColor, display);
     return style;
@@ -256,6 +246,10 @@ TTextStyle TMainForm::TreeVTPaintText(VirtualTree& sender, TNodeId node, int, TT
   switch (tag.TagType()) {
     case ttNode:
       style.Color = ResolveColor(tag.Constructed() ? FSettings.ConstructedColor : FSettings.PrimitiveColor, display);
+      if (otherFile) {
+        style.Color = ResolveColor(FSettings.OnlyThereColor, display);
+        break;
+      }
       // The mark of an element the DER checks find fault with.
       if (!FindingsOf(tag).empty()) style.Color = ResolveColor(FSettings.DerColor, display);
       // The marks of a comparison.
@@ -284,18 +278,19 @@ TCellPaint TMainForm::TreeVTBeforeCellPaint(VirtualTree& sender, TNodeId node, i
 void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
   if (node == NoNode) return;
   sender.SetSelected(node, true);
+  // A compared file's element has no bytes here.
+  if (GhostAt(node) != nullptr) FHexSel = {};
+  else HighlightRowBytes(node);
+  sender.InvalidateNode(node);
+  FHex1VT.Invalidate();
+  FHex2VT.Invalidate();
+  UpdateHexStatusBar();
+  UpdatePathStatus();
+}
+
+void TMainForm::HighlightRowBytes(TNodeId node) {
   TTag tag = GetTag(node);
-  TNodeId parent = sender.Parent(node);
-  if (GhostAt(node) != nullptr) {
-    // The other file's element has no bytes here.
-    FHexSel = {};
-    sender.InvalidateNode(node);
-    FHex1VT.Invalidate();
-    FHex2VT.Invalidate();
-    UpdateHexStatusBar();
-    UpdatePathStatus();
-    return;
-  }
+  TNodeId parent = FTreeVT.Parent(node);
   if ((tag.TagType() == ttAttrib || tag.TagType() == ttError) && parent != NoNode) tag = GetTag(parent);
   std::int32_t first = tag.Offset();
   FHexSel = first < 0 ? THexSelection{} : THexSelection{first, first + tag.FullLength() - 1};
@@ -314,11 +309,6 @@ void TMainForm::TreeVTFocusChanged(VirtualTree& sender, TNodeId node, int) {
     if (rect.Bottom + FHex1VT.DefaultNodeHeight() >= FHex1VT.ClientHeight())
       FHex1VT.SetOffsetY(FHex1VT.OffsetY() + rect.Top);
   }
-  sender.InvalidateNode(node);
-  FHex1VT.Invalidate();
-  FHex2VT.Invalidate();
-  UpdateHexStatusBar();
-  UpdatePathStatus();
 }
 
 void TMainForm::TreeVTClick(VirtualTree& sender, int, int clientY) {
