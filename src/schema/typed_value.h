@@ -1,7 +1,7 @@
 // An element's value as its schema type reads it, where that says more than
 // its tag: a string, time or number under an IMPLICIT tag, an IP address, named
-// bits and named numbers, a serial number in hexadecimal too, and octets that
-// hold no DER in hexadecimal.
+// bits and named numbers, a serial number in hexadecimal too, octets that hold
+// no DER in hexadecimal, and a UTCTime by the X.509 century rule.
 #pragma once
 
 #include <cstdint>
