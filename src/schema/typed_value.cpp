@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 
 #include "asn/der_values.h"
 #include "asn/element_tree.h"
@@ -224,7 +225,8 @@ bool YearReadsOtherwise(Bytes s) { return s.size() >= 2 && (s[0] == '5' || s[0] 
 
 bool RenderUtcTimeFrom1950(TTypedValue& value, Bytes s, bool spaceInHex, const asn::TOIDDictionary* oids) {
   if (!RenderAsUniversal(value, asn::utUtcTime, s, spaceInHex, oids)) return false;
-  value.Value.replace(0, 2, u"19");  // the walk's "20YY"
+  assert(value.Value.compare(0, 2, u"20") == 0 && "the walk reads YY below 70 as 20YY");
+  value.Value.replace(0, 2, u"19");
   return true;
 }
 

@@ -32,7 +32,7 @@ struct TTypedValue {
 
 // Whether an element of this type may read differently from what its tag
 // gives: a primitive type under an IMPLICIT tag (tagged), with named values or
-// flags, or with opaque octets. A cheap test before RenderTypedValue.
+// flags, with opaque octets, or a UTCTime. A cheap test before RenderTypedValue.
 bool MayReadByType(const tables::TTypeNode& type, bool opaque, bool tagged);
 
 // Fills value with the text the element's type gives it and returns true, or
