@@ -63,7 +63,8 @@ keyUsage = critical, digitalSignature, nonRepudiation, keyEncipherment, dataEnci
 keyCertSign, cRLSign, encipherOnly, decipherOnly
 extendedKeyUsage = serverAuth, clientAuth, codeSigning, emailProtection, timeStamping, OCSPSigning, 1.2.3.4.5
 subjectAltName = DNS:www.example.test, DNS:*.example.test, IP:192.0.2.10, IP:2001:db8::1, \
-IP:2001:db8:0:1:1:1:1:1, IP:::, IP:fe80::1:0:0:1, IP:::ffff:192.0.2.1, URI:https://example.test/path?q=1, email:user@example.test, \
+IP:2001:db8:0:1:1:1:1:1, IP:::, IP:fe80::1:0:0:1, IP:::ffff:192.0.2.1, URI:https://example.test/path?q=1, \
+email:user@example.test, \
 RID:1.2.3.4
 nameConstraints = critical, permitted;DNS:.example.test, permitted;IP:192.0.2.0/255.255.255.0, \
 permitted;IP:2001:db8::/ffff:ffff::, permitted;email:example.test, permitted;URI:.example.test, \
