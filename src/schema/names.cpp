@@ -274,7 +274,8 @@ class TNames::TMatcher {
     step.Item = parts.Item;
     step.SamePath = parts.SamePath;
     step.ShowAlt = parts.ShowAlt;
-    step.Opaque = parts.Opaque || (Types[type].Flags & nfOpaque) != 0;
+    // Named bits are bits, whatever octets they happen to make.
+    step.Opaque = parts.Opaque || (Types[type].Flags & nfOpaque) != 0 || Types[type].NamedBits != 0;
     const std::uint16_t index = FNames.StepIndex(step);
     FNames.FSlots.Set(element, index);
     if (index != 0) ++FCount;

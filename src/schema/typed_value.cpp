@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 
 #include "asn/der_values.h"
 #include "asn/element_tree.h"
@@ -216,19 +217,33 @@ bool RenderAsUniversal(TTypedValue& value, std::uint8_t u, Bytes s, bool spaceIn
   return true;
 }
 
+// RFC 5280 4.1.2.5.1: a UTCTime's YY of 50 or more is 19YY. The walk, which
+// knows no type, reads YY below 70 as 20YY, so only 50 to 69 read otherwise.
+// Every UTCTime the modules declare (Time, CMS's SigningTime, the trust
+// lists' ChoiceOfTime) follows that rule.
+bool YearReadsOtherwise(Bytes s) { return s.size() >= 2 && (s[0] == '5' || s[0] == '6'); }
+
+bool RenderUtcTimeFrom1950(TTypedValue& value, Bytes s, bool spaceInHex, const asn::TOIDDictionary* oids) {
+  if (!RenderAsUniversal(value, asn::utUtcTime, s, spaceInHex, oids)) return false;
+  assert(value.Value.compare(0, 2, u"20") == 0 && "the walk reads YY below 70 as 20YY");
+  value.Value.replace(0, 2, u"19");
+  return true;
+}
+
 }  // namespace
 
 bool MayReadByType(const tables::TTypeNode& type, bool opaque, bool tagged) {
   if (type.Kind != kPrimitive) return false;
   if (opaque) return true;
   if (tagged) return type.Universal != 0;
-  return type.ValueCount != 0 || (type.Flags & (nfIdentifier | nfIpAddress)) != 0;
+  return type.ValueCount != 0 || (type.Flags & (nfIdentifier | nfIpAddress)) != 0 || type.Universal == asn::utUtcTime;
 }
 
 std::u16string_view TypedAlphabet(const tables::TTypeNode& type, bool opaque) {
   if (type.Kind != kPrimitive) return {};
-  // RenderOctets's digits and blanks; a non-encapsulating OCTET STRING's own text is the same.
-  if (opaque) return u"0123456789ABCDEF ";
+  // RenderOctets's digits and blanks; a non-encapsulating OCTET STRING's own
+  // text is the same. Named bits read by their names.
+  if (opaque && type.ValueCount == 0) return u"0123456789ABCDEF ";
   // RenderIdentifier's; empty contents show nothing.
   if ((type.Flags & nfIdentifier) && type.ValueCount == 0) return u"0123456789ABCDEF:() -";
   return {};
@@ -243,6 +258,8 @@ bool RenderTypedValue(TTypedValue& value, const tables::TTypeNode& type, bool op
   const bool tagged = h.TagClass != asn::ASN1Universal;
   if (h.Constructed || !MayReadByType(type, opaque, tagged)) return false;
   const std::uint8_t u = tagged ? type.Universal : h.UniversalTag();
+  // Named bits are never structure: what the walk decoded inside them is not read.
+  if (u == asn::utBitString && type.ValueCount != 0 && RenderNamedBits(value, type, contents, spaceInHex)) return true;
   if (opaque) {
     // What the walk decoded inside is not structure; plain octets read as they did.
     const bool bitString = u == asn::utBitString;
@@ -257,8 +274,8 @@ bool RenderTypedValue(TTypedValue& value, const tables::TTypeNode& type, bool op
       if (type.ValueCount != 0 && RenderNamedNumber(value, type, contents)) return true;
       if (type.Flags & nfIdentifier) return RenderIdentifier(value, contents);
       break;
-    case asn::utBitString:
-      if (type.ValueCount != 0 && RenderNamedBits(value, type, contents, spaceInHex)) return true;
+    case asn::utUtcTime:
+      if (YearReadsOtherwise(contents)) return RenderUtcTimeFrom1950(value, contents, spaceInHex, oids);
       break;
     case asn::utOctetString:
       if (type.Flags & nfIpAddress) return RenderIpAddress(value, contents);

@@ -1,7 +1,7 @@
 // An element's value as its schema type reads it, where that says more than
 // its tag: a string, time or number under an IMPLICIT tag, an IP address, named
-// bits and named numbers, a serial number in hexadecimal too, and octets that
-// hold no DER in hexadecimal.
+// bits and named numbers, a serial number in hexadecimal too, octets that hold
+// no DER in hexadecimal, and a UTCTime by the X.509 century rule.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,7 @@ struct TTypedValue {
 
 // Whether an element of this type may read differently from what its tag
 // gives: a primitive type under an IMPLICIT tag (tagged), with named values or
-// flags, or with opaque octets. A cheap test before RenderTypedValue.
+// flags, with opaque octets, or a UTCTime. A cheap test before RenderTypedValue.
 bool MayReadByType(const tables::TTypeNode& type, bool opaque, bool tagged);
 
 // Fills value with the text the element's type gives it and returns true, or

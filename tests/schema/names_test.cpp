@@ -574,4 +574,41 @@ TEST(SchemaNames, PemLabelFromTheRecognisedType) {
   }
 }
 
+
+// What the typing calls octets that hold no DER, so that nothing inside is
+// decoded or checked: signatures and keys where the algorithm gives no
+// structure, and named bits always; what the algorithm's OID types stays
+// structure.
+TEST(SchemaNames, OnlyOctetsThatHoldNoDerAreOpaque) {
+  const struct {
+    const char* Input;
+    const char* Path;
+    bool Opaque;
+  } rows[] = {
+      {"samples/cert.der", "Certificate.tbsCertificate.extensions[1].extnValue.KeyUsage", true},
+      {"samples/csr.der", "CertificationRequest.certificationRequestInfo.attributes[2].values[0].ExtensionRequest[1]."
+                          "extnValue.KeyUsage", true},
+      {"samples/cert.der", "Certificate.signature", true},
+      {"samples/cert.der", "Certificate.tbsCertificate.subjectPublicKeyInfo.subjectPublicKey", false},
+      {"samples/p256-cert.der", "Certificate.tbsCertificate.subjectPublicKeyInfo.subjectPublicKey", true},
+      {"samples/ed25519-cert.der", "Certificate.tbsCertificate.subjectPublicKeyInfo.subjectPublicKey", true},
+      {"samples/csr.der", "CertificationRequest.signature", false},
+      {"samples/crl.der", "CertificateList.signature", true},
+      {"samples/ec-key.der", "ECPrivateKey.publicKey", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.Input) + " " + row.Path);
+    const TBytes bytes = ReadInput(row.Input);
+    TWalkedTree tree(bytes);
+    schema::TNames names;
+    names.Build(tree, bytes);
+    // The last of the path's elements: inside an EXPLICIT tag, not the tag.
+    std::uint32_t found = asn::NoElement;
+    for (std::uint32_t e = 0; e < tree.ElementCount(); ++e)
+      if (names.Path(e) == row.Path) found = e;
+    ASSERT_NE(found, asn::NoElement);
+    EXPECT_EQ(names.IsOpaque(found), row.Opaque);
+  }
+}
+
 }  // namespace

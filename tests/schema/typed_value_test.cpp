@@ -14,7 +14,9 @@
 // - serial numbers: colon-separated hexadecimal octets, then the decimal
 //   number: "10:01 (4097)";
 // - octets that hold no DER: hexadecimal, a BIT STRING's without its
-//   unused-bits octet;
+//   unused-bits octet; named bits read by their names even so;
+// - a UTCTime with YY from 50 to 69 reads as 19YY (X.509's rule; the walk's
+//   reads it as 20YY), any other as its tag reads it;
 // - contents the type does not allow keep the text their tag gives (bytes).
 #include "schema/typed_value.h"
 
@@ -109,6 +111,8 @@ TEST(TypedValue, ReadsTheContentsAsTheirTypeSays) {
       {"a bit the type does not name", "KeyUsage", "", false, Header(Univ, 3), "06 80 40",
        "digitalSignature, bit 9 (10000000 01)", 't'},
       {"too many unused bits", "KeyUsage", "", false, Header(Univ, 3), "08 80", nullptr, 0},
+      {"named bits that the walk decoded as an OID", "KeyUsage", "", true, Header(Univ, 3, true), "07 06 00",
+       "keyCertSign, cRLSign (00000110 0)", 't'},
       {"named bits under an IMPLICIT tag", "IssuingDistributionPoint", "onlySomeReasons", false, Header(Ctx, 3),
        "06 40", "keyCompromise (01)", 't'},
       {"named number", "CRLReason", "", false, Header(Univ, 10), "01", "keyCompromise (1)", 't'},
@@ -128,6 +132,18 @@ TEST(TypedValue, ReadsTheContentsAsTheirTypeSays) {
       {"IMPLICIT INTEGER", "PolicyConstraints", "requireExplicitPolicy", false, Header(Ctx, 0), "03", "3", 'n'},
       {"IMPLICIT GeneralizedTime", "PrivateKeyUsagePeriod", "notBefore", false, Header(Ctx, 0),
        "32 30 32 33 30 31 31 35 31 32 33 30 34 35 5A", "2023-01-15 12:30:45 UTC", 't'},
+      {"UTCTime from 1950", "Time", "utcTime", false, Header(Univ, 23), "35 30 30 31 30 31 31 32 30 31 30 30 5A",
+       "1950-01-01 12:01:00 UTC", 't'},
+      {"UTCTime of 1969", "Time", "utcTime", false, Header(Univ, 23), "36 39 30 31 30 31 30 30 30 30 30 30 5A",
+       "1969-01-01 00:00:00 UTC", 't'},
+      {"UTCTime of 1960 with an offset", "Time", "utcTime", false, Header(Univ, 23),
+       "36 30 30 31 30 31 31 32 30 30 30 30 2B 30 31 30 30", "1960-01-01 12:00:00 UTC+01:00", 't'},
+      {"UTCTime of 2049 reads as its tag reads it", "Time", "utcTime", false, Header(Univ, 23),
+       "34 39 31 32 33 31 32 33 35 39 35 39 5A", nullptr, 0},
+      {"UTCTime of 1970 reads as its tag reads it", "Time", "utcTime", false, Header(Univ, 23),
+       "37 30 30 31 30 31 30 30 30 30 30 30 5A", nullptr, 0},
+      {"UTCTime too short keeps its bytes", "Time", "utcTime", false, Header(Univ, 23), "35 30 30 31 30 31 5A", nullptr,
+       0},
       {"a signature is hexadecimal, not bits", "Certificate", "signature", true, Header(Univ, 3), "00 DE AD BE EF",
        "DE AD BE EF", 'h'},
       {"opaque octets that decoded as BER", "AuthorityKeyIdentifier", "keyIdentifier", true, Header(Univ, 4, true),
@@ -153,6 +169,11 @@ TEST(TypedValue, ReadsTheContentsAsTheirTypeSays) {
     EXPECT_EQ(asn::test::U8(shown), c.Expected);
     EXPECT_EQ(value.IsHex, c.Form == 'h');
     EXPECT_EQ(value.Shortens, c.Form != 't');
+    // A search rules out a value whose text leaves the type's alphabet.
+    const std::u16string_view alphabet = schema::TypedAlphabet(*type, c.Opaque);
+    if (!alphabet.empty()) {
+      EXPECT_EQ(value.Value.find_first_not_of(alphabet), std::u16string::npos) << asn::test::U8(value.Value);
+    }
   }
 }
 
