@@ -90,7 +90,8 @@ void AppendElement(std::string& out, const viewer::TDecodedDocument& document, s
   out += "\",\"number\":";
   AppendJsonString(out, tag.Tag);
   out += tag.Constructed ? ",\"constructed\":true" : ",\"constructed\":false";
-  if (tag.Encapsulates) out += ",\"encapsulates\":true";
+  // Octets whose type says they hold no DER (named bits, a signature) encapsulate nothing.
+  if (tag.Encapsulates && !doc.ContentsHidden(element)) out += ",\"encapsulates\":true";
   out += ",\"path\":";
   AppendJsonString(out, path);
   if (!tag.Constructed && !tag.Encapsulates) {
@@ -208,7 +209,11 @@ void WriteJson(const viewer::TDecodedDocument& document, const std::string& file
     const std::size_t first = nextFinding;
     while (nextFinding < findings.size() && findings[nextFinding].Element == e) ++nextFinding;
     AppendElement(json, document, e, paths.Next(e), std::span(findings).subspan(first, nextFinding - first));
-    if (doc.ChildCount(e) > 0) {
+    if (doc.ContentsHidden(e)) {
+      json += "}";
+      needComma = true;
+      e = doc.SubtreeEnd(e) - 1;
+    } else if (doc.ChildCount(e) > 0) {
       json += ",\"children\":[";
       open.push_back(e);
       needComma = false;

@@ -470,6 +470,10 @@ def rows(work, everything, crl):
         rules = rules_of(keyusage, *options)
         if "oid-empty" in rules or "named-bits-trailing-zero" not in rules:
             failures.append(f"keyusage.der --check {' '.join(options)}: rules {rules}")
+    # With names, --json lists nothing inside them either.
+    bits = next(e for e in Fields(dump_json(keyusage)).elements if e["path"].endswith(".KeyUsage"))
+    if bits.get("encapsulates") or bits.get("children"):
+        failures.append(f"keyusage.der --json: KeyUsage still encapsulates {bits.get('children')}")
     return failures
 
 
