@@ -285,7 +285,10 @@ class TNames::TMatcher {
     std::uint32_t withinName = Types[type].Name;
     if (within != asn::NoElement && FNames.FSlots[within] != 0) {
       const TStep& step = FNames.FSteps[FNames.FSlots[within]];
-      withinName = step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : Types[step.Type].Name;
+      withinName = step.Field != 0  ? step.Field
+                   : step.Open != 0 ? step.Open
+                   : step.Alt != 0  ? step.Alt
+                                    : Types[step.Type].Name;
     }
     FFoundDepartures.push_back({{element, within, withinName, type, name, missing}, openRoot});
   }
@@ -383,10 +386,9 @@ class TNames::TMatcher {
 
   // The step of Assign where element, declared as n (ANY or a primitive), holds
   // the open type open: names it as that type, or as the declared one with the
-  // open type inside its encapsulated content, which must be one element. A
-  // content that misfits stays unnamed (Judge), and the declared element keeps
-  // its name. True: go on stepping with the state as changed here; false:
-  // element is done.
+  // open type inside its encapsulated content. A content that misfits stays
+  // unnamed (Judge), and the declared element keeps its name. True: go on
+  // stepping with the state as changed here; false: element is done.
   bool StepIntoOpenType(const TTypeNode& n, std::uint32_t& element, asn::TElementHeader& h, std::uint32_t& type,
                         TParts& parts, std::uint32_t& open, std::uint32_t& openRoot) {
     const std::uint32_t target = open;
@@ -429,8 +431,6 @@ class TNames::TMatcher {
       if (!sameString) Depart(inner, element, target, expected, false, inner);
       return false;
     }
-    // The octets hold one element, and nothing after it.
-    if (FTree.ChildCount(element) > 1) Depart(FTree.Child(element, 1), element, target, 0, false, inner);
     element = inner;
     h = innerHeader;
     type = target;
