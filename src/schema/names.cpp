@@ -404,14 +404,14 @@ class TNames::TMatcher {
       return true;
     }
     if (!declaredFits) {
-      // A PKCS #7 content that is the structure itself, not its DER in an OCTET STRING.
+      // A PKCS #7 content that is the structure itself, not its DER in an
+      // OCTET STRING: it fits neither unless it fits the open type.
       if (!Accepts(target, h)) {
-        Depart(element, FTree.Parent(element), target, expected, false, element);
+        Depart(element, FTree.Parent(element), target, expected, false, openRoot);
         return false;
       }
       if (Types[target].Name != 0) parts.Open = Types[target].Name;
       type = target;
-      openRoot = element;
       return true;
     }
     Record(element, type, parts);

@@ -572,6 +572,9 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
   // re-tagged, so that the parse stops inside it.
   const TBytes crlOrganization = Spliced(crl, 50, 17, Tlv(0x30, Tlv(0x02, {0x05})));
   const TBytes crlRetagged = Patched(crl, 50, 0x30);
+  // The time-stamp token's eContent (its OCTET STRING at 69) inside a SEQUENCE.
+  const TBytes tsResp = ReadInput("tests/data/names/ts-resp.der");
+  const TBytes wrappedContent = Spliced(tsResp, 69, 100, Tlv(0x30, TBytes(tsResp.begin() + 69, tsResp.begin() + 169)));
   const char* const end = "version: end expected, found INTEGER; ";
   const TDamageRow rows[] = {
       {"explicit tag, two elements", twoVersions, "", -1, "", 0, ""},
@@ -591,6 +594,8 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
       {"ANY of another type, after it", crlOrganization, "", 55,
        "CertificateList.tbsCertList.issuer.rdnSequence[2]", -1,
        "value: X520OrganizationName expected (X520OrganizationName), found SEQUENCE; "},
+      {"a content in an OCTET STRING's place that misfits", wrappedContent, "", 24,
+       "TimeStampResp.timeStampToken.content", 32, "eContent: version expected (INTEGER), found OCTET STRING; "},
       {"open type misfit, the parse stopped inside it", crlRetagged, "", -1, "", 0, ""},
       {"DSA parameters' q re-tagged", Patched(dsaKey, 153, 0x04), "", 17, "SubjectPublicKeyInfo.algorithm.parameters",
        21, "parameters: q expected (INTEGER), found OCTET STRING; "},
