@@ -191,7 +191,7 @@ class TNames::TMatcher {
       parts.Open = Types[type].Name;
       FEvidence = run->Hinted;
     } else {
-      if (IsEndOfContents(h) || !ItemFits(FNames.FFamilies[f], index)) return false;
+      if (ClosesIndefinite(family.Parent, index, h) || !ItemFits(FNames.FFamilies[f], index)) return false;
       parts.Item = true;
     }
     FBudget = 0;
@@ -281,27 +281,49 @@ class TNames::TMatcher {
       if (openRoot == asn::NoElement) FTrialDeparted = true;
       return;
     }
-    // Within's words now: a missing component leaves it unnamed below.
-    std::uint32_t withinName = Types[type].Name;
-    if (within != asn::NoElement && FNames.FSlots[within] != 0) {
-      const TStep& step = FNames.FSteps[FNames.FSlots[within]];
-      withinName = step.Field != 0  ? step.Field
-                   : step.Open != 0 ? step.Open
-                   : step.Alt != 0  ? step.Alt
-                                    : Types[step.Type].Name;
-    }
-    FFoundDepartures.push_back({{element, within, withinName, type, name, missing}, openRoot});
+    FFoundDepartures.push_back({{element, within, WithinName(within, type), type, name, missing}, openRoot});
+  }
+
+  // Within's words now (a missing component leaves it unnamed below): its
+  // field, open type, alternative or type; type's name when it is unnamed.
+  std::uint32_t WithinName(std::uint32_t within, std::uint32_t type) const {
+    if (within >= FNames.FSlots.Size() || FNames.FSlots[within] == 0) return Types[type].Name;  // none, or a trial
+    const TStep& step = FNames.FSteps[FNames.FSlots[within]];
+    return step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : step.Alt != 0 ? step.Alt : Types[step.Type].Name;
+  }
+
+  // What an item of list, of type itemType, is called: its type, or the
+  // list's field for an item of a type without a name.
+  std::uint32_t ItemName(std::uint32_t list, std::uint32_t itemType) const {
+    return Types[itemType].Name != 0 ? Types[itemType].Name : WithinName(list, itemType);
   }
 
   // Whether the item at index is named at all: the items are matched in
-  // order up to the first that does not fit the type (end-of-contents aside).
+  // order up to the first that does not fit the type (end-of-contents aside),
+  // which departs from a type given on evidence.
   bool ItemFits(TFamily& family, std::uint32_t index) const {
     while (!family.Stopped && family.Fitting <= index) {
-      const asn::TElementHeader h = FTree.Header(FTree.Child(family.Parent, family.Fitting));
-      if (!IsEndOfContents(h) && !Accepts(family.Type, h)) family.Stopped = true;
-      else ++family.Fitting;
+      const std::uint32_t item = FTree.Child(family.Parent, family.Fitting);
+      const asn::TElementHeader h = FTree.Header(item);
+      if (ClosesIndefinite(family.Parent, family.Fitting, h) || Accepts(family.Type, h)) {
+        ++family.Fitting;
+        continue;
+      }
+      family.Stopped = true;
+      if (!family.Evidence) break;
+      FNames.FDepartures.push_back({item, family.Parent, WithinName(family.Parent, family.Type), family.Type,
+                                    ItemName(family.Parent, family.Type), false});
+      FNames.FDeparturesSorted = false;
     }
     return index < family.Fitting;
+  }
+
+  // Whether the child at index of parent, whose header is h, is the
+  // end-of-contents octets that close parent's indefinite length: the tree
+  // lists them as an element, the schemas know nothing of them.
+  bool ClosesIndefinite(std::uint32_t parent, std::uint32_t index, const asn::TElementHeader& h) const {
+    return IsEndOfContents(h) && parent != asn::NoElement && index + 1 == FTree.ChildCount(parent) &&
+           asn::IsIndefinite(FTree.Header(parent), FBytes);
   }
 
   // The child of element after its first, end-of-contents aside, or none.
@@ -309,7 +331,7 @@ class TNames::TMatcher {
     const std::uint32_t count = FTree.ChildCount(element);
     for (std::uint32_t i = 1; i < count; ++i) {
       const std::uint32_t child = FTree.Child(element, i);
-      if (!IsEndOfContents(FTree.Header(child))) return child;
+      if (!ClosesIndefinite(element, i, FTree.Header(child))) return child;
     }
     return asn::NoElement;
   }
@@ -583,14 +605,14 @@ class TNames::TMatcher {
     const std::uint32_t index = frame.Next++;
     const std::uint32_t child = FTree.Child(frame.Element, index);
     const asn::TElementHeader h = FTree.Header(child);
-    if (IsEndOfContents(h)) return;
+    if (ClosesIndefinite(frame.Element, index, h)) return;
     const TTypeNode& n = Types[frame.Type];
     TParts parts;
     switch (static_cast<TKind>(n.Kind)) {
       case kSequenceOf:
       case kSetOf: {
         if (!Accepts(n.First, h)) {
-          Depart(child, frame.Element, n.First, Types[n.First].Name, false, frame.OpenRoot);
+          Depart(child, frame.Element, n.First, ItemName(frame.Element, n.First), false, frame.OpenRoot);
           FStack.pop_back();
           return;
         }

@@ -575,6 +575,8 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
   // The time-stamp token's eContent (its OCTET STRING at 69) inside a SEQUENCE.
   const TBytes tsResp = ReadInput("tests/data/names/ts-resp.der");
   const TBytes wrappedContent = Spliced(tsResp, 69, 100, Tlv(0x30, TBytes(tsResp.begin() + 69, tsResp.begin() + 169)));
+  // A CRL with more entries than a first look takes in, the 301st an INTEGER.
+  const TBytes longCrl = Crl(Cat({CrlEntries(300), Tlv(0x02, {0x07}), CrlEntries(10)}));
   const char* const end = "version: end expected, found INTEGER; ";
   const TDamageRow rows[] = {
       {"explicit tag, two elements", twoVersions, "", -1, "", 0, ""},
@@ -596,6 +598,10 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
        "value: X520OrganizationName expected (X520OrganizationName), found SEQUENCE; "},
       {"a content in an OCTET STRING's place that misfits", wrappedContent, "", 24,
        "TimeStampResp.timeStampToken.content", 32, "eContent: version expected (INTEGER), found OCTET STRING; "},
+      {"end-of-contents in a definite length", Spliced(cert, 13, 4, Cat({{0x00, 0x00}, TBytes(cert.begin() + 13,
+       cert.begin() + 17)})), "", -1, "", 0, ""},
+      {"an item of a long list that misfits, labelled", longCrl, "X509 CRL", 0, "CertificateList", -1,
+       "revokedCertificates: revokedCertificates expected (SEQUENCE), found INTEGER; "},
       {"open type misfit, the parse stopped inside it", crlRetagged, "", -1, "", 0, ""},
       {"DSA parameters' q re-tagged", Patched(dsaKey, 153, 0x04), "", 17, "SubjectPublicKeyInfo.algorithm.parameters",
        21, "parameters: q expected (INTEGER), found OCTET STRING; "},
