@@ -285,11 +285,16 @@ class TNames::TMatcher {
   }
 
   // Within's words now (a missing component leaves it unnamed below): its
-  // field, open type, alternative or type; type's name when it is unnamed.
+  // field, open type, alternative or type (its list's for an item); type's
+  // name when it is unnamed.
   std::uint32_t WithinName(std::uint32_t within, std::uint32_t type) const {
     if (within >= FNames.FSlots.Size() || FNames.FSlots[within] == 0) return Types[type].Name;  // none, or a trial
     const TStep& step = FNames.FSteps[FNames.FSlots[within]];
-    return step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : step.Alt != 0 ? step.Alt : Types[step.Type].Name;
+    if (step.Field != 0 || step.Open != 0 || step.Alt != 0)
+      return step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : step.Alt;
+    // An item of a type without a name: its list's word.
+    if (Types[step.Type].Name == 0 && step.Item) return WithinName(FTree.Parent(within), type);
+    return Types[step.Type].Name;
   }
 
   // What an item of list, of type itemType, is called: its type, or the
@@ -704,6 +709,7 @@ class TNames::TMatcher {
     std::uint16_t Step;
     bool Constructed;
     bool Encapsulates;
+    bool Indefinite;  // which lets end-of-contents octets close it
   };
   // An OID whose octets chose an open type inside the item.
   struct TShapeKey {
@@ -730,7 +736,7 @@ class TNames::TMatcher {
   TShapeElement ShapeOf(std::uint32_t element, std::uint32_t item) const {
     const asn::TElementHeader h = FTree.Header(element);
     const std::uint32_t parent = element == item ? 0 : FTree.Parent(element) - item;
-    return {TagCode(h), parent, 0, h.Constructed, h.Encapsulates};
+    return {TagCode(h), parent, 0, h.Constructed, h.Encapsulates, h.Constructed && asn::IsIndefinite(h, FBytes)};
   }
 
   bool Fits(const TTemplate& t, std::uint32_t item) const {
@@ -738,7 +744,7 @@ class TNames::TMatcher {
       const TShapeElement shape = ShapeOf(item + k, item);
       const TShapeElement& want = t.Elements[k];
       if (shape.Code != want.Code || shape.Parent != want.Parent || shape.Constructed != want.Constructed ||
-          shape.Encapsulates != want.Encapsulates)
+          shape.Encapsulates != want.Encapsulates || shape.Indefinite != want.Indefinite)
         return false;
     }
     for (const TShapeKey& key : t.Keys) {

@@ -577,6 +577,12 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
   const TBytes wrappedContent = Spliced(tsResp, 69, 100, Tlv(0x30, TBytes(tsResp.begin() + 69, tsResp.begin() + 169)));
   // A CRL with more entries than a first look takes in, the 301st an INTEGER.
   const TBytes longCrl = Crl(Cat({CrlEntries(300), Tlv(0x02, {0x07}), CrlEntries(10)}));
+  // An entry of indefinite length, and one of definite length that ends in
+  // end-of-contents octets all the same.
+  const TBytes indefiniteEntry =
+      Cat({{0x30, 0x80}, Tlv(0x02, {0x01, 0x00}), Tlv(0x17, TBytes(13, '0')), {0x00, 0x00}});
+  const TBytes closedEntry = Tlv(0x30, Cat({Tlv(0x02, {0x01, 0x32}), Tlv(0x17, TBytes(13, '0')), {0x00, 0x00}}));
+  const TBytes closedCrl = Crl(Cat({indefiniteEntry, CrlEntries(70), closedEntry, CrlEntries(5)}));
   const char* const end = "version: end expected, found INTEGER; ";
   const TDamageRow rows[] = {
       {"explicit tag, two elements", twoVersions, "", -1, "", 0, ""},
@@ -602,6 +608,8 @@ TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
        cert.begin() + 17)})), "", -1, "", 0, ""},
       {"an item of a long list that misfits, labelled", longCrl, "X509 CRL", 0, "CertificateList", -1,
        "revokedCertificates: revokedCertificates expected (SEQUENCE), found INTEGER; "},
+      {"end-of-contents in a definite length, in an entry of a CRL", closedCrl, "X509 CRL", 0, "CertificateList", -1,
+       "revokedCertificates: end expected, found EOC; "},
       {"open type misfit, the parse stopped inside it", crlRetagged, "", -1, "", 0, ""},
       {"DSA parameters' q re-tagged", Patched(dsaKey, 153, 0x04), "", 17, "SubjectPublicKeyInfo.algorithm.parameters",
        21, "parameters: q expected (INTEGER), found OCTET STRING; "},
