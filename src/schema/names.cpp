@@ -348,8 +348,8 @@ class TNames::TMatcher {
   // openRoot: the open type's content that holds element, whose OID types its items.
   void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t openRoot) {
     const auto f = static_cast<std::uint32_t>(FNames.FFamilies.size());
-    FNames.FFamilies.push_back(
-        {element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false, FEvidence || openRoot != asn::NoElement});
+    const bool evidence = FEvidence || openRoot != asn::NoElement;
+    FNames.FFamilies.push_back({element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false, evidence});
     FNames.FFamilyOfParent.emplace(element, f);
   }
 
@@ -373,7 +373,8 @@ class TNames::TMatcher {
     if (index != 0) ++FCount;
   }
 
-  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t openRoot, std::uint32_t word = 0) {
+  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t openRoot,
+            std::uint32_t word = 0) {
     TFrame& frame = FStack.emplace_back();
     frame.Element = element;
     frame.Type = type;
@@ -499,7 +500,8 @@ class TNames::TMatcher {
           const TField* alt = nullptr;
           for (std::uint32_t i = 0; i < n.Count && alt == nullptr; ++i)
             if (Accepts(Fields[n.First + i].Type, h)) alt = &Fields[n.First + i];
-          if (alt == nullptr) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
+          if (alt == nullptr)
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
           parts.Alt = alt->Name;
           parts.ShowAlt = AlternativeSaysMore(alt->Type);
           type = alt->Type;
@@ -666,25 +668,29 @@ class TNames::TMatcher {
         AssignField(frame, fieldIndex, child, h);
         return;
       }
-      case kPrimitive: {
-        // The segments of a string are strings of its universal type.
-        const std::uint32_t universal = UniversalOf(n);
-        if (universal != 0 && TagCode(h) != universal) {
-          Depart(child, frame.Element, frame.Type, frame.Word, false, frame.OpenRoot);
-          FStack.pop_back();
-          return;
-        }
-        parts.Field = frame.Word;
-        parts.SamePath = true;
-        Record(child, frame.Type, parts);
-        return;
-      }
+      case kPrimitive:
+        return Segment(frame, child, h);
       case kChoice:
       case kAny:
       case kExplicit:
         break;
     }
     FStack.pop_back();
+  }
+
+  // child is a segment of the BER string of frame: a string of its universal
+  // type, the string's field too.
+  void Segment(const TFrame& frame, std::uint32_t child, const asn::TElementHeader& h) {
+    const std::uint32_t universal = UniversalOf(Types[frame.Type]);
+    if (universal != 0 && TagCode(h) != universal) {
+      Depart(child, frame.Element, frame.Type, frame.Word, false, frame.OpenRoot);
+      FStack.pop_back();
+      return;
+    }
+    TParts parts;
+    parts.Field = frame.Word;
+    parts.SamePath = true;
+    Record(child, frame.Type, parts);
   }
 
   void AssignField(TFrame& frame, std::uint32_t fieldIndex, std::uint32_t child, const asn::TElementHeader& h) {
@@ -768,7 +774,8 @@ class TNames::TMatcher {
     const std::uint32_t size = end - item;
     for (std::size_t i = 0; i < FTemplates.size(); ++i) {
       const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
-      if (t.Type != type || t.Open != open || t.InOpen != (openRoot != asn::NoElement) || t.Elements.size() != size || !Fits(t, item))
+      if (t.Type != type || t.Open != open || t.InOpen != (openRoot != asn::NoElement) || t.Elements.size() != size ||
+          !Fits(t, item))
         continue;
       for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots.Set(item + k, t.Elements[k].Step);
       FCount += t.Named;
