@@ -47,6 +47,30 @@ bool Accepts(std::uint32_t type, const asn::TElementHeader& h) {
 
 bool TagMatches(const TTypeNode& n, const asn::TElementHeader& h) { return TagCode(h) == n.Tag; }
 
+// A primitive type's universal tag, an IMPLICIT tag or not; 0 when unknown.
+std::uint32_t UniversalOf(const TTypeNode& n) {
+  if (n.Universal != 0) return n.Universal;
+  return n.Tag >> 30 == 0 ? n.Tag : 0;
+}
+
+// Whether a value of the primitive type may come in constructed form: only
+// the strings may (X.690 8.6 to 8.23); an INTEGER, BOOLEAN, NULL, OID, REAL or
+// ENUMERATED may not.
+bool MayBeSegmented(const TTypeNode& n) {
+  switch (UniversalOf(n)) {
+    case asn::utBoolean:
+    case asn::utInteger:
+    case asn::utNull:
+    case asn::utObjectIdentifier:
+    case asn::utReal:
+    case asn::utEnumerated:
+    case asn::utRelativeOid:
+      return false;
+    default:
+      return true;
+  }
+}
+
 // Whether a match that names this element (below the top) tells its type from
 // others by more than a count of INTEGERs: structure, a tag of its own, an OID
 // or an ENUMERATED.
@@ -70,6 +94,29 @@ bool AlternativeSaysMore(std::uint32_t type) {
   return !(n.Kind == kPrimitive && (n.Tag >> 30) == 0);
 }
 
+// Whether the parse stopped inside element, so that its components are cut
+// short rather than missing: its children do not reach its end.
+bool CutShort(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::uint32_t element,
+              const asn::TElementHeader& h) {
+  if (h.Length < 0) return true;
+  const std::int64_t end = std::int64_t{h.Offset} + h.HeaderLength() + h.Length;
+  if (end > static_cast<std::int64_t>(bytes.size())) return true;
+  if (!h.Constructed) return false;
+  const std::uint32_t count = tree.ChildCount(element);
+  if (count == 0) return end > std::int64_t{h.Offset} + h.HeaderLength();
+  const asn::TElementHeader last = tree.Header(tree.Child(element, count - 1));
+  return std::int64_t{last.Offset} + last.FullLength() < end;
+}
+
+// Whether the parse stopped anywhere inside root: then its last element, or
+// one around that, is cut short.
+bool Truncated(const asn::IElementTree& tree, std::span<const std::uint8_t> bytes, std::uint32_t root) {
+  for (std::uint32_t e = tree.SubtreeEnd(root) - 1;; e = tree.Parent(e)) {
+    if (CutShort(tree, bytes, e, tree.Header(e))) return true;
+    if (e == root) return false;
+  }
+}
+
 }  // namespace
 
 struct TNames::TParts {
@@ -91,7 +138,7 @@ struct TNames::TFrame {
   std::uint32_t Open;   // SEQUENCE OF, SET OF: the items' open type, or NoType
   std::uint32_t Word;   // a BER string in segments: the word each segment's path repeats
   std::uint32_t Keys;   // which of FieldElements are set
-  bool InOpen;          // inside the content of an open type, which an OID typed
+  std::uint32_t OpenRoot;  // the content of the open type (an OID typed it) that holds this, or none
   std::array<std::uint32_t, KeyFields> FieldElements;  // left unset, as Keys says
 };
 
@@ -116,7 +163,7 @@ class TNames::TMatcher {
     FStack.clear();
     TParts parts;
     parts.Open = Types[type].Name;
-    Assign(element, FTree.Header(element), type, parts, NoType, /*inOpen=*/false);
+    Assign(element, FTree.Header(element), type, parts, NoType, /*openRoot=*/asn::NoElement);
     while (!FStack.empty() && !Exhausted() && !FTrialDeparted) Advance();
     return {FCount, FTrialDeparted, FTrialDistinctive};
   }
@@ -144,7 +191,7 @@ class TNames::TMatcher {
       parts.Open = Types[type].Name;
       FEvidence = run->Hinted;
     } else {
-      if (IsEndOfContents(h) || !ItemFits(FNames.FFamilies[f], index)) return false;
+      if (ClosesIndefinite(family.Parent, index, h) || !ItemFits(FNames.FFamilies[f], index)) return false;
       parts.Item = true;
     }
     FBudget = 0;
@@ -154,10 +201,11 @@ class TNames::TMatcher {
     FItem = item;
     FItemEnd = index + 1 < count ? FTree.Child(family.Parent, index + 1) : family.End;
     FFoundDepartures.clear();
+    FDeclared.clear();
     if (family.Parent != asn::NoElement && FItemEnd - item <= MaxTemplateElements) {
       MatchItem(item, FItemEnd, h, type, parts, family.Open);
     } else {
-      Assign(item, h, type, parts, family.Open, /*inOpen=*/false);
+      Assign(item, h, type, parts, family.Open, /*openRoot=*/asn::NoElement);
       while (!FStack.empty()) Advance();
     }
     if (Judge()) {
@@ -179,16 +227,28 @@ class TNames::TMatcher {
   // Whether the item just matched keeps its names: so it does unless it
   // departs from a type without evidence. The departures it keeps are
   // recorded; a constructed element that lacks a component keeps no names
-  // below it, as nothing tells which of its components is missing.
+  // below it, as nothing tells which of its components is missing, and an
+  // open type's content that misfits keeps none at all.
   bool Judge() {
     for (const TFound& found : FFoundDepartures)
-      if (!found.InOpen && !FEvidence) return false;
+      if (found.OpenRoot == asn::NoElement && !FEvidence) return false;
     for (const TFound& found : FFoundDepartures) {
       FNames.FDepartures.push_back(found.Departure);
       FNames.FDeparturesSorted = false;
       if (found.Departure.Missing) Unname(found.Departure.Element + 1, SubtreeEnd(found.Departure.Element));
+      if (found.OpenRoot != asn::NoElement) UnnameOpenContent(found.OpenRoot);
     }
+    FDeclared.clear();
     return true;
+  }
+
+  // Forgets the names the open type gave root and what it holds; an ANY
+  // keeps its name as declared.
+  void UnnameOpenContent(std::uint32_t root) {
+    if (FNames.FSteps[FNames.FSlots[root]].Open == 0) return;  // the declared element, or done
+    Unname(root, SubtreeEnd(root));
+    for (const TDeclared& declared : FDeclared)
+      if (declared.Element == root) Record(root, declared.Type, declared.Parts);
   }
 
   // Forgets the names of the elements from first up to end, and of the items
@@ -207,56 +267,89 @@ class TNames::TMatcher {
     }
   }
 
-  // Whether the parse stopped inside element, so that its components are cut
-  // short rather than missing: its children do not reach its end.
   bool CutShort(std::uint32_t element, const asn::TElementHeader& h) const {
-    if (h.Length < 0) return true;
-    const std::int64_t end = std::int64_t{h.Offset} + h.HeaderLength() + h.Length;
-    if (end > static_cast<std::int64_t>(FBytes.size())) return true;
-    const std::uint32_t count = FTree.ChildCount(element);
-    if (count == 0) return end > std::int64_t{h.Offset} + h.HeaderLength();
-    const asn::TElementHeader last = FTree.Header(FTree.Child(element, count - 1));
-    return std::int64_t{last.Offset} + last.FullLength() < end;
+    return schema::CutShort(FTree, FBytes, element, h);
   }
 
   // element does not fit what within's type expects there: type, as the field
-  // or type name (0 for the end of within). A trial only notes that the
-  // candidate fails; naming keeps it for Judge.
+  // or type name (0 for the end of within). openRoot: the content of the open
+  // type that holds element, which alone then misfits. A trial only notes that
+  // the candidate fails; naming keeps it for Judge.
   void Depart(std::uint32_t element, std::uint32_t within, std::uint32_t type, std::uint32_t name, bool missing,
-              bool inOpen) {
+              std::uint32_t openRoot) {
     if (FBudget != 0) {
-      if (!inOpen) FTrialDeparted = true;
+      if (openRoot == asn::NoElement) FTrialDeparted = true;
       return;
     }
-    // Within's words now: a missing component leaves it unnamed below.
-    std::uint32_t withinName = Types[type].Name;
-    if (within != asn::NoElement && FNames.FSlots[within] != 0) {
-      const TStep& step = FNames.FSteps[FNames.FSlots[within]];
-      withinName = step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : Types[step.Type].Name;
-    }
-    FFoundDepartures.push_back({{element, within, withinName, type, name, missing}, inOpen});
+    FFoundDepartures.push_back({{element, within, WithinName(within, type), type, name, missing}, openRoot});
+  }
+
+  // Within's words now (a missing component leaves it unnamed below): its
+  // field, open type, alternative or type (its list's for an item); type's
+  // name when it is unnamed.
+  std::uint32_t WithinName(std::uint32_t within, std::uint32_t type) const {
+    if (within >= FNames.FSlots.Size() || FNames.FSlots[within] == 0) return Types[type].Name;  // none, or a trial
+    const TStep& step = FNames.FSteps[FNames.FSlots[within]];
+    if (step.Field != 0 || step.Open != 0 || step.Alt != 0)
+      return step.Field != 0 ? step.Field : step.Open != 0 ? step.Open : step.Alt;
+    // An item of a type without a name: its list's word.
+    if (Types[step.Type].Name == 0 && step.Item) return WithinName(FTree.Parent(within), type);
+    return Types[step.Type].Name;
+  }
+
+  // What an item of list, of type itemType, is called: its type, or the
+  // list's field for an item of a type without a name.
+  std::uint32_t ItemName(std::uint32_t list, std::uint32_t itemType) const {
+    return Types[itemType].Name != 0 ? Types[itemType].Name : WithinName(list, itemType);
   }
 
   // Whether the item at index is named at all: the items are matched in
-  // order up to the first that does not fit the type (end-of-contents aside).
+  // order up to the first that does not fit the type (end-of-contents aside),
+  // which departs from a type given on evidence.
   bool ItemFits(TFamily& family, std::uint32_t index) const {
     while (!family.Stopped && family.Fitting <= index) {
-      const asn::TElementHeader h = FTree.Header(FTree.Child(family.Parent, family.Fitting));
-      if (!IsEndOfContents(h) && !Accepts(family.Type, h)) family.Stopped = true;
-      else ++family.Fitting;
+      const std::uint32_t item = FTree.Child(family.Parent, family.Fitting);
+      const asn::TElementHeader h = FTree.Header(item);
+      if (ClosesIndefinite(family.Parent, family.Fitting, h) || Accepts(family.Type, h)) {
+        ++family.Fitting;
+        continue;
+      }
+      family.Stopped = true;
+      if (!family.Evidence) break;
+      FNames.FDepartures.push_back({item, family.Parent, WithinName(family.Parent, family.Type), family.Type,
+                                    ItemName(family.Parent, family.Type), false});
+      FNames.FDeparturesSorted = false;
     }
     return index < family.Fitting;
+  }
+
+  // Whether the child at index of parent, whose header is h, is the
+  // end-of-contents octets that close parent's indefinite length: the tree
+  // lists them as an element, the schemas know nothing of them.
+  bool ClosesIndefinite(std::uint32_t parent, std::uint32_t index, const asn::TElementHeader& h) const {
+    return IsEndOfContents(h) && parent != asn::NoElement && index + 1 == FTree.ChildCount(parent) &&
+           asn::IsIndefinite(FTree.Header(parent), FBytes);
+  }
+
+  // The child of element after its first, end-of-contents aside, or none.
+  std::uint32_t SecondElement(std::uint32_t element) const {
+    const std::uint32_t count = FTree.ChildCount(element);
+    for (std::uint32_t i = 1; i < count; ++i) {
+      const std::uint32_t child = FTree.Child(element, i);
+      if (!ClosesIndefinite(element, i, FTree.Header(child))) return child;
+    }
+    return asn::NoElement;
   }
 
   // The element after element's subtree, which lies in the item being named.
   std::uint32_t SubtreeEnd(std::uint32_t element) const { return std::min(FTree.SubtreeEnd(element), FItemEnd); }
 
   // Leaves the items of element, a SEQUENCE OF or SET OF of type, for later;
-  // inOpen: element lies in an open type's content, whose OID types its items.
-  void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open, bool inOpen) {
+  // openRoot: the open type's content that holds element, whose OID types its items.
+  void AddFamily(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t openRoot) {
     const auto f = static_cast<std::uint32_t>(FNames.FFamilies.size());
-    FNames.FFamilies.push_back(
-        {element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false, FEvidence || inOpen});
+    const bool evidence = FEvidence || openRoot != asn::NoElement;
+    FNames.FFamilies.push_back({element, SubtreeEnd(element), FFamily, Types[type].First, open, 0, false, evidence});
     FNames.FFamilyOfParent.emplace(element, f);
   }
 
@@ -281,7 +374,8 @@ class TNames::TMatcher {
     if (index != 0) ++FCount;
   }
 
-  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, bool inOpen, std::uint32_t word = 0) {
+  void Push(std::uint32_t element, std::uint32_t type, std::uint32_t open, std::uint32_t openRoot,
+            std::uint32_t word = 0) {
     TFrame& frame = FStack.emplace_back();
     frame.Element = element;
     frame.Type = type;
@@ -291,7 +385,7 @@ class TNames::TMatcher {
     frame.Open = open;
     frame.Word = word;
     frame.Keys = 0;
-    frame.InOpen = inOpen;
+    frame.OpenRoot = openRoot;
   }
 
   // The word a path repeats for the element inside an EXPLICIT tag or for a
@@ -321,74 +415,82 @@ class TNames::TMatcher {
 
   // The step of Assign where element, declared as n (ANY or a primitive), holds
   // the open type open: names it as that type, or as the declared one with the
-  // open type inside its encapsulated content. True: go on stepping with the
-  // state as changed here; false: element is done.
+  // open type inside its encapsulated content. A content that misfits stays
+  // unnamed (Judge), and the declared element keeps its name. True: go on
+  // stepping with the state as changed here; false: element is done.
   bool StepIntoOpenType(const TTypeNode& n, std::uint32_t& element, asn::TElementHeader& h, std::uint32_t& type,
-                        TParts& parts, std::uint32_t& open, bool& inOpen) {
+                        TParts& parts, std::uint32_t& open, std::uint32_t& openRoot) {
     const std::uint32_t target = open;
     open = NoType;
+    // What a departure at the content's top expects: the type, or the field for an unnamed one.
+    const std::uint32_t expected = Types[target].Name != 0 ? Types[target].Name : Expected(type, parts);
     const bool declaredFits = n.Kind == kAny || TagMatches(n, h);
     if (n.Kind == kAny && Accepts(target, h)) {
+      if (FBudget == 0) FDeclared.push_back({element, type, parts});
       if (Types[target].Name != 0) parts.Open = Types[target].Name;
       type = target;
-      inOpen = true;
+      openRoot = element;
       return true;
     }
     if (!declaredFits) {
-      // A PKCS #7 content that is the structure itself, not its DER in an OCTET STRING.
+      // A PKCS #7 content that is the structure itself, not its DER in an
+      // OCTET STRING: it fits neither unless it fits the open type.
       if (!Accepts(target, h)) {
-        Depart(element, FTree.Parent(element), target, Types[target].Name, false, true);
+        Depart(element, FTree.Parent(element), target, expected, false, openRoot);
         return false;
       }
       if (Types[target].Name != 0) parts.Open = Types[target].Name;
       type = target;
-      inOpen = true;
       return true;
     }
     Record(element, type, parts);
     if (h.Constructed && !h.Encapsulates && n.Kind == kPrimitive)
-      Push(element, type, NoType, inOpen, SameWord(parts));
+      Push(element, type, NoType, openRoot, SameWord(parts));
     // A primitive content of the declared type is the string itself (PKCS #7 data).
     const bool sameString = Types[target].Kind == kPrimitive && Types[target].Tag == n.Tag;
     if (!h.Encapsulates || FTree.ChildCount(element) == 0) {
-      // Octets that do not decode as the DER the OID announces.
-      if (!sameString && !h.Constructed && n.Kind == kPrimitive)
-        Depart(element, element, target, Types[target].Name, false, true);
+      // Octets that do not decode as the DER the OID announces (segments aside),
+      // or a value of another type than the OID gives.
+      if (!sameString && (n.Kind == kAny || !h.Constructed)) Depart(element, element, target, expected, false, element);
       return false;
     }
     const std::uint32_t inner = FTree.Child(element, 0);
     const asn::TElementHeader innerHeader = FTree.Header(inner);
     if (!Accepts(target, innerHeader)) {
-      if (!sameString) Depart(inner, element, target, Types[target].Name, false, true);
+      if (!sameString) Depart(inner, element, target, expected, false, inner);
       return false;
     }
     element = inner;
     h = innerHeader;
     type = target;
     parts = OpenContent(target);
-    inOpen = true;
+    openRoot = inner;
     return true;
   }
 
   // Names element (whose header is h) as type, resolving EXPLICIT tags,
   // CHOICEs and the open type open, each a step of this loop, and pushes a
-  // frame for its children. inOpen: element lies in an open type's content.
+  // frame for its children. openRoot: the open type's content that holds element.
   void Assign(std::uint32_t element, asn::TElementHeader h, std::uint32_t type, TParts parts, std::uint32_t open,
-              bool inOpen) {
+              std::uint32_t openRoot) {
     for (;;) {
       const TTypeNode& n = Types[type];
       if (open != NoType && (n.Kind == kAny || n.Kind == kPrimitive)) {
-        if (StepIntoOpenType(n, element, h, type, parts, open, inOpen)) continue;
+        if (StepIntoOpenType(n, element, h, type, parts, open, openRoot)) continue;
         return;
       }
       switch (static_cast<TKind>(n.Kind)) {
         case kExplicit: {
-          if (!TagMatches(n, h)) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
+          if (!TagMatches(n, h) || !h.Constructed)
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
           Record(element, type, parts);
           if (FTree.ChildCount(element) == 0) {
-            if (!CutShort(element, h)) Depart(element, element, n.First, Expected(type, parts), true, inOpen);
+            if (!CutShort(element, h)) Depart(element, element, n.First, Expected(type, parts), true, openRoot);
             return;
           }
+          // The tag holds one element, and nothing after it.
+          if (const std::uint32_t second = SecondElement(element); second != asn::NoElement)
+            Depart(second, element, type, 0, false, openRoot);
           element = FTree.Child(element, 0);
           h = FTree.Header(element);
           type = n.First;
@@ -399,7 +501,8 @@ class TNames::TMatcher {
           const TField* alt = nullptr;
           for (std::uint32_t i = 0; i < n.Count && alt == nullptr; ++i)
             if (Accepts(Fields[n.First + i].Type, h)) alt = &Fields[n.First + i];
-          if (alt == nullptr) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
+          if (alt == nullptr)
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
           parts.Alt = alt->Name;
           parts.ShowAlt = AlternativeSaysMore(alt->Type);
           type = alt->Type;
@@ -409,21 +512,22 @@ class TNames::TMatcher {
           Record(element, type, parts);
           return;
         case kPrimitive:
-          if (!TagMatches(n, h)) return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
+          if (!TagMatches(n, h) || (h.Constructed && !MayBeSegmented(n)))
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
           Record(element, type, parts);
           // A BER string in segments: each segment is the field too.
-          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType, inOpen, SameWord(parts));
+          if (h.Constructed && !h.Encapsulates) Push(element, type, NoType, openRoot, SameWord(parts));
           return;
         case kSequence:
         case kSet:
         case kSequenceOf:
         case kSetOf:
           if (!TagMatches(n, h) || !h.Constructed)
-            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, inOpen);
+            return Depart(element, FTree.Parent(element), type, Expected(type, parts), false, openRoot);
           Record(element, type, parts);
           if (FBudget == 0 && (n.Kind == kSequenceOf || n.Kind == kSetOf) && FTree.ChildCount(element) > LazyItems)
-            AddFamily(element, type, open, inOpen);
-          else Push(element, type, open, inOpen);
+            AddFamily(element, type, open, openRoot);
+          else Push(element, type, open, openRoot);
           return;
       }
       return;
@@ -485,7 +589,7 @@ class TNames::TMatcher {
     const std::uint32_t missing = MissingField(frame, n);
     if (missing == n.Count || CutShort(frame.Element, FTree.Header(frame.Element))) return;
     const TField& field = Fields[n.First + missing];
-    Depart(frame.Element, frame.Element, field.Type, field.Name, true, frame.InOpen);
+    Depart(frame.Element, frame.Element, field.Type, field.Name, true, frame.OpenRoot);
   }
 
   // child met no field of its frame's SEQUENCE or SET: the first required
@@ -493,9 +597,9 @@ class TNames::TMatcher {
   void Unexpected(const TFrame& frame, std::uint32_t child) {
     const TTypeNode& n = Types[frame.Type];
     const std::uint32_t missing = MissingField(frame, n);
-    if (missing == n.Count) return Depart(child, frame.Element, frame.Type, 0, false, frame.InOpen);
+    if (missing == n.Count) return Depart(child, frame.Element, frame.Type, 0, false, frame.OpenRoot);
     const TField& field = Fields[n.First + missing];
-    Depart(child, frame.Element, field.Type, field.Name, false, frame.InOpen);
+    Depart(child, frame.Element, field.Type, field.Name, false, frame.OpenRoot);
   }
 
   // Matches the next child of the innermost frame, or leaves the frame.
@@ -509,29 +613,29 @@ class TNames::TMatcher {
     const std::uint32_t index = frame.Next++;
     const std::uint32_t child = FTree.Child(frame.Element, index);
     const asn::TElementHeader h = FTree.Header(child);
-    if (IsEndOfContents(h)) return;
+    if (ClosesIndefinite(frame.Element, index, h)) return;
     const TTypeNode& n = Types[frame.Type];
     TParts parts;
     switch (static_cast<TKind>(n.Kind)) {
       case kSequenceOf:
       case kSetOf: {
         if (!Accepts(n.First, h)) {
-          Depart(child, frame.Element, n.First, Types[n.First].Name, false, frame.InOpen);
+          Depart(child, frame.Element, n.First, ItemName(frame.Element, n.First), false, frame.OpenRoot);
           FStack.pop_back();
           return;
         }
         parts.Item = true;
         const std::uint32_t open = frame.Open;
-        const bool inOpen = frame.InOpen;
+        const std::uint32_t openRoot = frame.OpenRoot;
         // Every item but the last has its next sibling as the end of its subtree.
         if (FBudget == 0 && FRecording == asn::NoElement && index + 1 < frame.Count) {
           const std::uint32_t end = FTree.Child(frame.Element, index + 1);
           if (end - child <= MaxTemplateElements) {
-            MatchItem(child, end, h, n.First, parts, open, inOpen);  // may grow FStack: frame is not used after
+            MatchItem(child, end, h, n.First, parts, open, openRoot);  // may grow FStack: frame is not used after
             return;
           }
         }
-        Assign(child, h, n.First, parts, open, inOpen);  // may grow FStack: frame is not used after
+        Assign(child, h, n.First, parts, open, openRoot);  // may grow FStack: frame is not used after
         return;
       }
       case kSequence: {
@@ -565,18 +669,29 @@ class TNames::TMatcher {
         AssignField(frame, fieldIndex, child, h);
         return;
       }
-      case kPrimitive: {
-        parts.Field = frame.Word;
-        parts.SamePath = true;
-        Record(child, frame.Type, parts);
-        return;
-      }
+      case kPrimitive:
+        return Segment(frame, child, h);
       case kChoice:
       case kAny:
       case kExplicit:
         break;
     }
     FStack.pop_back();
+  }
+
+  // child is a segment of the BER string of frame: a string of its universal
+  // type, the string's field too.
+  void Segment(const TFrame& frame, std::uint32_t child, const asn::TElementHeader& h) {
+    const std::uint32_t universal = UniversalOf(Types[frame.Type]);
+    if (universal != 0 && TagCode(h) != universal) {
+      Depart(child, frame.Element, frame.Type, frame.Word, false, frame.OpenRoot);
+      FStack.pop_back();
+      return;
+    }
+    TParts parts;
+    parts.Field = frame.Word;
+    parts.SamePath = true;
+    Record(child, frame.Type, parts);
   }
 
   void AssignField(TFrame& frame, std::uint32_t fieldIndex, std::uint32_t child, const asn::TElementHeader& h) {
@@ -590,7 +705,7 @@ class TNames::TMatcher {
     parts.Field = field.Name;
     // An OID the map lacks: for some maps (signatures, public keys) that means octets, not DER.
     parts.Opaque = field.Map >= 0 && open == NoType && Maps[field.Map].OpaqueOthers != 0;
-    Assign(child, h, field.Type, parts, open, frame.InOpen);  // may grow FStack: frame is not used after
+    Assign(child, h, field.Type, parts, open, frame.OpenRoot);  // may grow FStack: frame is not used after
   }
 
   // One element of an item whose names were worked out once: what the
@@ -601,6 +716,7 @@ class TNames::TMatcher {
     std::uint16_t Step;
     bool Constructed;
     bool Encapsulates;
+    bool Indefinite;  // which lets end-of-contents octets close it
   };
   // An OID whose octets chose an open type inside the item.
   struct TShapeKey {
@@ -617,17 +733,17 @@ class TNames::TMatcher {
     std::vector<TShapeKey> Keys;
     std::vector<std::uint8_t> KeyOctets;
   };
-  // A departure met while naming an item, and whether it lies in an open
-  // type's content (whose OID is evidence of its type).
+  // A departure met while naming an item, and the open type's content that
+  // holds it (whose OID is evidence of its type), or none.
   struct TFound {
     TDeparture Departure;
-    bool InOpen;
+    std::uint32_t OpenRoot;
   };
 
   TShapeElement ShapeOf(std::uint32_t element, std::uint32_t item) const {
     const asn::TElementHeader h = FTree.Header(element);
     const std::uint32_t parent = element == item ? 0 : FTree.Parent(element) - item;
-    return {TagCode(h), parent, 0, h.Constructed, h.Encapsulates};
+    return {TagCode(h), parent, 0, h.Constructed, h.Encapsulates, h.Constructed && asn::IsIndefinite(h, FBytes)};
   }
 
   bool Fits(const TTemplate& t, std::uint32_t item) const {
@@ -635,7 +751,7 @@ class TNames::TMatcher {
       const TShapeElement shape = ShapeOf(item + k, item);
       const TShapeElement& want = t.Elements[k];
       if (shape.Code != want.Code || shape.Parent != want.Parent || shape.Constructed != want.Constructed ||
-          shape.Encapsulates != want.Encapsulates)
+          shape.Encapsulates != want.Encapsulates || shape.Indefinite != want.Indefinite)
         return false;
     }
     for (const TShapeKey& key : t.Keys) {
@@ -654,11 +770,13 @@ class TNames::TMatcher {
   // keeping what that took as a new template. An item that departs is no
   // template: the items of its shape are matched, and depart, each alone.
   void MatchItem(std::uint32_t item, std::uint32_t end, const asn::TElementHeader& h, std::uint32_t type,
-                 const TParts& parts, std::uint32_t open, bool inOpen = false) {
+                 const TParts& parts, std::uint32_t open,
+                 std::uint32_t openRoot = asn::NoElement) {
     const std::uint32_t size = end - item;
     for (std::size_t i = 0; i < FTemplates.size(); ++i) {
       const TTemplate& t = FTemplates[(FLastTemplate + i) % FTemplates.size()];
-      if (t.Type != type || t.Open != open || t.InOpen != inOpen || t.Elements.size() != size || !Fits(t, item))
+      if (t.Type != type || t.Open != open || t.InOpen != (openRoot != asn::NoElement) || t.Elements.size() != size ||
+          !Fits(t, item))
         continue;
       for (std::uint32_t k = 0; k < size; ++k) FNames.FSlots.Set(item + k, t.Elements[k].Step);
       FCount += t.Named;
@@ -673,13 +791,13 @@ class TNames::TMatcher {
     const std::uint32_t before = FCount;
     const std::size_t departures = FFoundDepartures.size();
     const std::size_t depth = FStack.size();
-    Assign(item, h, type, parts, open, inOpen);
+    Assign(item, h, type, parts, open, openRoot);
     while (FStack.size() > depth) Advance();
     FRecording = asn::NoElement;
     if (FFoundDepartures.size() != departures) return;
     t.Type = type;
     t.Open = open;
-    t.InOpen = inOpen;
+    t.InOpen = openRoot != asn::NoElement;
     t.Named = FCount - before;
     t.Elements.clear();
     for (std::uint32_t k = 0; k < size; ++k) {
@@ -720,6 +838,13 @@ class TNames::TMatcher {
   std::uint32_t FItemEnd = 0;
   bool FEvidence = false;
   std::vector<TFound> FFoundDepartures;
+  // How the ANYs that hold an open type's content in the item were declared.
+  struct TDeclared {
+    std::uint32_t Element;
+    std::uint32_t Type;
+    TParts Parts;
+  };
+  std::vector<TDeclared> FDeclared;
 };
 
 namespace {
@@ -846,7 +971,9 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
     // The type the label announces, should the document fit no type whole.
     std::uint32_t announced = NoType;
     std::uint64_t bestScore = 0;
-    for (std::uint32_t c = 0; c < TopLevelCount && run.Entry == NoType; ++c) {
+    std::uint32_t fitting = 0;
+    const bool continues = run.Entry != NoType;
+    for (std::uint32_t c = 0; c < TopLevelCount && !continues; ++c) {
       const TTopLevel& top = TopLevel[c];
       const bool hinted = !pemLabel.empty() && LabelAnnounces(top, pemLabel);
       if (!Accepts(top.Type, h)) continue;
@@ -859,6 +986,7 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
       }
       // A shape that many types share (a few INTEGERs) needs the label.
       if (!hinted && !trial.Distinctive) continue;
+      ++fitting;
       // The label first, then how far the schema carries, then how well the top level fits.
       const std::uint64_t score =
           (hinted ? 1ull << 40 : 0) + (std::uint64_t{trial.Named} << 2) + static_cast<std::uint64_t>(fit);
@@ -868,6 +996,9 @@ void TNames::Build(const asn::IElementTree& tree, std::span<const std::uint8_t> 
         run.Hinted = hinted;
       }
     }
+    // Where the parse stopped inside the element only its start is known:
+    // it tells the type only when no other fits it too.
+    if (run.Entry != NoType && !run.Hinted && fitting > 1 && Truncated(tree, bytes, element)) run.Entry = NoType;
     if (run.Entry == NoType && announced != NoType) {
       run.Entry = announced;
       run.Hinted = true;

@@ -2,12 +2,16 @@
 // tree, recognises the top-level type among the compiled schemas, follows open
 // types by their OID and gives every element that fits its schema type, which
 // names it, renders its value and decides its checks. A type is given only to
-// a document that fits it wholly, or on evidence (a PEM label, or the OID of
-// an enclosing open type); where such a document departs from its type the
-// names stop there and the departure is kept. Build only recognises the top-level types;
-// each top-level element, and each item of a SEQUENCE OF or SET OF with many
-// items, is named when something in it is first asked about, so that opening
-// a large file costs next to nothing here.
+// a document that fits it wholly, or on evidence (a PEM label); where such a
+// document departs from its type the names stop there and the departure is
+// kept. An open type's content that does not fit the type its OID gives stays
+// unnamed, and its departure is kept, while the rest is matched on. A document
+// the parse stopped inside is typed by its start only where no other type fits
+// that too. The items of a long list past a first look are checked as they
+// are named: one that does not fit stays unnamed. Build only recognises the
+// top-level types; each top-level element, and each item of a SEQUENCE OF or
+// SET OF with many items, is named when something in it is first asked about,
+// so that opening a large file costs next to nothing here.
 #pragma once
 
 #include <array>

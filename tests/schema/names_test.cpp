@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -450,6 +451,30 @@ struct TDamageRow {
   const char* Departures;      // their texts, each ending in "; "
 };
 
+void CheckDamageRows(std::span<const TDamageRow> rows) {
+  for (const TDamageRow& row : rows) {
+    SCOPED_TRACE(row.Label);
+    TWalkedTree tree(row.Bytes);
+    schema::TNames names;
+    names.Build(tree, row.Bytes, row.PemLabel);
+    if (row.NamedOffset >= 0) {
+      EXPECT_EQ(names.Path(tree.At(row.NamedOffset)), row.NamedPath);
+    } else {
+      EXPECT_EQ(names.NamedCount(), 0u);
+    }
+    if (row.UnnamedOffset >= 0) {
+      EXPECT_FALSE(names.IsNamed(tree.At(row.UnnamedOffset)));
+    }
+    std::string departures;
+    for (const auto& d : names.Departures()) {
+      departures += std::string(schema::SchemaWord(d.WithinName)) + ": ";
+      departures += d.Name == 0 ? "end expected" : std::string(schema::SchemaWord(d.Name)) + " expected (" + schema::ExpectedText(d.Type) + ")";
+      departures += d.Missing ? ", found nothing; " : ", found " + schema::TagText(schema::TagCode(tree.Header(d.Element))) + "; ";
+    }
+    EXPECT_EQ(departures, row.Departures);
+  }
+}
+
 // Damage in samples/cert.der. Without a label a document that does not fit
 // its type wholly gets no names; with one, names stop where the data leaves
 // the schema (and the departure is kept) while the rest is named where it fits.
@@ -490,27 +515,109 @@ TEST(SchemaNames, DamagedInputIsNamedOnlyWhereItFits) {
       // there, and what was read before is named.
       {"cut short", Patched(cert, 127, 0x7F), "", 13, "Certificate.tbsCertificate.serialNumber", -1, ""},
   };
-  for (const TDamageRow& row : rows) {
-    SCOPED_TRACE(row.Label);
-    TWalkedTree tree(row.Bytes);
-    schema::TNames names;
-    names.Build(tree, row.Bytes, row.PemLabel);
-    if (row.NamedOffset >= 0) {
-      EXPECT_EQ(names.Path(tree.At(row.NamedOffset)), row.NamedPath);
-    } else {
-      EXPECT_EQ(names.NamedCount(), 0u);
+  CheckDamageRows(rows);
+}
+
+// The octets [at, at + count) of a DER input replaced by insert, with the
+// lengths of the elements around them made to fit (single-octet tags).
+TBytes Spliced(const TBytes& der, std::size_t at, std::size_t count, const TBytes& insert, std::size_t from = 0,
+               std::size_t to = 0) {
+  if (to == 0) to = der.size();
+  for (std::size_t pos = from; pos < to;) {
+    std::size_t content = pos + 2;
+    std::size_t length = der[pos + 1];
+    if (length & 0x80) {
+      const std::size_t octets = length & 0x7F;
+      length = 0;
+      for (std::size_t k = 0; k < octets; ++k) length = length << 8 | der[content++];
     }
-    if (row.UnnamedOffset >= 0) {
-      EXPECT_FALSE(names.IsNamed(tree.At(row.UnnamedOffset)));
+    const std::size_t end = content + length;
+    if (at >= content && at + count <= end) {
+      return Cat({TBytes(der.begin() + static_cast<std::ptrdiff_t>(from), der.begin() + static_cast<std::ptrdiff_t>(pos)),
+                  Tlv(der[pos], Spliced(der, at, count, insert, content, end)),
+                  TBytes(der.begin() + static_cast<std::ptrdiff_t>(end), der.begin() + static_cast<std::ptrdiff_t>(to))});
     }
-    std::string departures;
-    for (const auto& d : names.Departures()) {
-      departures += std::string(schema::SchemaWord(d.WithinName)) + ": ";
-      departures += d.Name == 0 ? "end expected" : std::string(schema::SchemaWord(d.Name)) + " expected (" + schema::ExpectedText(d.Type) + ")";
-      departures += d.Missing ? ", found nothing; " : ", found " + schema::TagText(schema::TagCode(tree.Header(d.Element))) + "; ";
-    }
-    EXPECT_EQ(departures, row.Departures);
+    pos = end;
   }
+  return Cat({TBytes(der.begin() + static_cast<std::ptrdiff_t>(from), der.begin() + static_cast<std::ptrdiff_t>(at)),
+              insert,
+              TBytes(der.begin() + static_cast<std::ptrdiff_t>(at + count), der.begin() + static_cast<std::ptrdiff_t>(to))});
+}
+
+// A type is given only where the whole element fits it: an EXPLICIT tag holds
+// one element, in constructed form; only strings come in segments, each of
+// their own type; an open type's content is one element of the type its OID
+// gives, or it stays unnamed (the element declared ANY keeps its field) while
+// the rest is matched on. A document the parse stopped inside is named only
+// when its start fits one type alone.
+TEST(SchemaNames, TypesAreGivenOnlyWhereTheWholeElementFits) {
+  const TBytes cert = ReadInput("samples/cert.der");
+  const TBytes crl = ReadInput("samples/crl.der");
+  const TBytes dsaParams = ReadInput("tests/data/names/dsa-params.der");
+  const TBytes dsaKey =
+      Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, {0x2A, 0x86, 0x48, 0xCE, 0x38, 0x04, 0x01}), dsaParams})),
+                     Tlv(0x03, {0x00, 0x02, 0x01, 0x05})}));
+  // The version [0] at 8 with a second INTEGER; as a primitive [0].
+  const TBytes twoVersions = Spliced(cert, 8, 5, {0xA0, 0x06, 0x02, 0x01, 0x02, 0x02, 0x01, 0x05});
+  const TBytes primitiveVersion = Spliced(cert, 8, 5, {0x80, 0x01, 0x02});
+  // The serial number (at 13) as a constructed INTEGER.
+  const TBytes segmentedSerial = Spliced(cert, 13, 4, Tlv(0x22, TBytes(cert.begin() + 13, cert.begin() + 17)));
+  // The signature (at 1129) as a constructed BIT STRING holding an INTEGER.
+  const TBytes segmentedSignature = Spliced(cert, 1129, cert.size() - 1129, Tlv(0x23, Tlv(0x02, {0x05})));
+  // A directoryName with an INTEGER after its Name, first in the subjectAltName (at 734).
+  const TBytes directoryName =
+      Tlv(0xA4, Cat({Tlv(0x30, Tlv(0x31, Tlv(0x30, Cat({Tlv(0x06, {0x55, 0x04, 0x03}), Tlv(0x0C, {'x'})})))),
+                     Tlv(0x02, {0x05})}));
+  // The CRL's organizationName (its value at 50) as a SEQUENCE: of an INTEGER;
+  // re-tagged, so that the parse stops inside it.
+  const TBytes crlOrganization = Spliced(crl, 50, 17, Tlv(0x30, Tlv(0x02, {0x05})));
+  const TBytes crlRetagged = Patched(crl, 50, 0x30);
+  // The time-stamp token's eContent (its OCTET STRING at 69) inside a SEQUENCE.
+  const TBytes tsResp = ReadInput("tests/data/names/ts-resp.der");
+  const TBytes wrappedContent = Spliced(tsResp, 69, 100, Tlv(0x30, TBytes(tsResp.begin() + 69, tsResp.begin() + 169)));
+  // A CRL with more entries than a first look takes in, the 301st an INTEGER.
+  const TBytes longCrl = Crl(Cat({CrlEntries(300), Tlv(0x02, {0x07}), CrlEntries(10)}));
+  // An entry of indefinite length, and one of definite length that ends in
+  // end-of-contents octets all the same.
+  const TBytes indefiniteEntry =
+      Cat({{0x30, 0x80}, Tlv(0x02, {0x01, 0x00}), Tlv(0x17, TBytes(13, '0')), {0x00, 0x00}});
+  const TBytes closedEntry = Tlv(0x30, Cat({Tlv(0x02, {0x01, 0x32}), Tlv(0x17, TBytes(13, '0')), {0x00, 0x00}}));
+  const TBytes closedCrl = Crl(Cat({indefiniteEntry, CrlEntries(70), closedEntry, CrlEntries(5)}));
+  const char* const end = "version: end expected, found INTEGER; ";
+  const TDamageRow rows[] = {
+      {"explicit tag, two elements", twoVersions, "", -1, "", 0, ""},
+      {"explicit tag, two elements, labelled", twoVersions, "CERTIFICATE", 16, "Certificate.tbsCertificate.serialNumber",
+       13, end},
+      {"explicit tag, two elements, labelled, the first", twoVersions, "CERTIFICATE", 10,
+       "Certificate.tbsCertificate.version", -1, end},
+      {"explicit tag, primitive", primitiveVersion, "", -1, "", 0, ""},
+      {"constructed INTEGER", segmentedSerial, "", -1, "", 0, ""},
+      {"BIT STRING in segments of another type", segmentedSignature, "CERTIFICATE", 1129, "Certificate.signature",
+       1131, "signature: signature expected (BIT STRING), found INTEGER; "},
+      {"CHOICE alternative, two elements", Spliced(cert, 734, 0, directoryName), "", 730,
+       "Certificate.tbsCertificate.extensions[5].extnValue", 732, "directoryName: end expected, found INTEGER; "},
+      {"ANY of another type than its OID gives", crlOrganization, "", 50,
+       "CertificateList.tbsCertList.issuer.rdnSequence[1][0].value", 52,
+       "value: X520OrganizationName expected (X520OrganizationName), found SEQUENCE; "},
+      {"ANY of another type, after it", crlOrganization, "", 55,
+       "CertificateList.tbsCertList.issuer.rdnSequence[2]", -1,
+       "value: X520OrganizationName expected (X520OrganizationName), found SEQUENCE; "},
+      {"a content in an OCTET STRING's place that misfits", wrappedContent, "", 24,
+       "TimeStampResp.timeStampToken.content", 32, "eContent: version expected (INTEGER), found OCTET STRING; "},
+      {"end-of-contents in a definite length", Spliced(cert, 13, 4, Cat({{0x00, 0x00}, TBytes(cert.begin() + 13,
+       cert.begin() + 17)})), "", -1, "", 0, ""},
+      {"an item of a long list that misfits, labelled", longCrl, "X509 CRL", 0, "CertificateList", -1,
+       "revokedCertificates: revokedCertificates expected (SEQUENCE), found INTEGER; "},
+      {"end-of-contents in a definite length, in an entry of a CRL", closedCrl, "X509 CRL", 0, "CertificateList", -1,
+       "revokedCertificates: end expected, found EOC; "},
+      {"open type misfit, the parse stopped inside it", crlRetagged, "", -1, "", 0, ""},
+      {"DSA parameters' q re-tagged", Patched(dsaKey, 153, 0x04), "", 17, "SubjectPublicKeyInfo.algorithm.parameters",
+       21, "parameters: q expected (INTEGER), found OCTET STRING; "},
+      {"DSA parameters' q a SEQUENCE, the parse stopped inside it", Patched(dsaKey, 153, 0x30), "", -1, "", 0, ""},
+      {"DSA parameters' q a SEQUENCE, labelled", Patched(dsaKey, 153, 0x30), "PUBLIC KEY", 17,
+       "SubjectPublicKeyInfo.algorithm.parameters", 21, "parameters: q expected (INTEGER), found SEQUENCE; "},
+  };
+  CheckDamageRows(rows);
 }
 
 // Elements that fit no top-level type stay unnamed; a nest of a hundred
