@@ -56,6 +56,8 @@ def main():
         ("extensions in another order, paired by extnID", [], "renew-a.der", "ext-swap.der", 0, None),
         ("an RDN taken out and one put in: aligned, not paired across by type", [], "ou-a.der", "ou-b.der", 1,
          "ou.expected"),
+        ("the same among RDNs that are not unique: a longest common subsequence", [], "ou-dup-a.der",
+         "ou-dup-b.der", 1, "ou-dup.expected"),
         ("a serial with a redundant leading 00 reads the same", [], "renew-a.der", "serial-00.der", 0, None),
         ("a serial with a redundant leading 00, encodings shown", ["--bytes"], "renew-a.der", "serial-00.der", 0,
          "serial-00.expected"),

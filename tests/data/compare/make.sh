@@ -178,6 +178,8 @@ EOF
 #   bundle-other.p7b bundle-b.p7b without its first certificate: one certificate in place of another
 #   ou-a.der, ou-b.der  subjects CN, OU=one, OU=two, O and CN, OU=two, OU=three, O: in a
 #                    SEQUENCE OF, one RDN taken out and one put in
+#   ou-dup-a.der, ou-dup-b.der  CN, OU=one, OU=two, OU=two, O and CN, OU=two, OU=two, OU=three, O:
+#                    the same, aligned on RDNs that are not unique
 python3 - <<'EOF'
 def parse(data):
     """DER (one-octet tags, definite lengths) into [tag, contents or children] nodes."""
@@ -230,6 +232,10 @@ edited("renew-a.der", "ext-swap.der", lambda c: swap(tbs(c)[7][1][0][1]))
 edited("renew-a.der", "serial-00.der", lambda c: tbs(c)[1].__setitem__(1, b"\x00" + tbs(c)[1][1]))
 edited("renew-a.der", "ou-a.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("one"), rdn("two")]))
 edited("renew-a.der", "ou-b.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("two"), rdn("three")]))
+edited("renew-a.der", "ou-dup-a.der",
+       lambda c: subject(c).__setitem__(slice(1, 1), [rdn("one"), rdn("two"), rdn("two")]))
+edited("renew-a.der", "ou-dup-b.der",
+       lambda c: subject(c).__setitem__(slice(1, 1), [rdn("two"), rdn("two"), rdn("three")]))
 # ContentInfo.content [0] holds the SignedData, whose [0] holds the certificates.
 def certificates(info):
     return next(x for x in info[1][1][0][1] if x[0] == b"\xa0")[1]
