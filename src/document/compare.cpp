@@ -86,6 +86,23 @@ std::span<const std::uint8_t> MinimalInteger(std::span<const std::uint8_t> conte
   return contents.subspan(skip);
 }
 
+// An OBJECT IDENTIFIER's contents without the 80 octets that begin a
+// subidentifier and add nothing to it: the same arcs. Points into contents
+// or into scratch.
+std::span<const std::uint8_t> MinimalOid(std::span<const std::uint8_t> contents, std::vector<std::uint8_t>& scratch) {
+  scratch.clear();
+  bool start = true, padded = false;
+  for (const std::uint8_t octet : contents) {
+    if (start && octet == 0x80) {
+      padded = true;
+      continue;
+    }
+    scratch.push_back(octet);
+    start = (octet & 0x80) == 0;
+  }
+  return padded ? std::span<const std::uint8_t>(scratch) : contents;
+}
+
 // One document as the comparison reads it.
 class TSide {
  public:
@@ -188,12 +205,14 @@ class TSide {
   // A leaf's decoded value as octets: a primitive's contents, a string's
   // segments joined; a BIT STRING as its unused-bit count, then its bits with
   // the unused ones cleared; a BOOLEAN's true as FF; an INTEGER or ENUMERATED
-  // without redundant sign octets. Points into the buffer or into scratch.
+  // without redundant sign octets, an OBJECT IDENTIFIER without redundant 80
+  // octets. Points into the buffer or into scratch.
   Bytes LeafValue(std::uint32_t e, const asn::TElementHeader& h, std::vector<std::uint8_t>& scratch) const {
     const std::uint8_t type = ValueType(e, h);
     if (!h.Constructed) {
       const Bytes contents = Contents(h);
       if (type == asn::utInteger || type == asn::utEnumerated) return MinimalInteger(contents);
+      if (type == asn::utObjectIdentifier || type == asn::utRelativeOid) return MinimalOid(contents, scratch);
       if (type == asn::utBoolean && contents.size() == 1 && contents[0] != 0 && contents[0] != 0xFF) {
         scratch.assign(1, 0xFF);
         return scratch;
@@ -639,8 +658,15 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
   } else {
     const TListRule ruleA = FA.RuleOf(a, &p.KeyA);
     const TListRule ruleB = FB.RuleOf(b, &p.KeyB);
-    if (ruleA == TListRule::lrNone || ruleB == TListRule::lrNone) PairBySteps(p, /*counted=*/true);
-    else PairItems(a, b, ruleA == ruleB ? ruleA : TListRule::lrShape, p);
+    if (ruleA == TListRule::lrNone || ruleB == TListRule::lrNone) {
+      PairBySteps(p, /*counted=*/true);
+    } else if (ruleA == ruleB) {
+      PairItems(a, b, ruleA, p);
+    } else {
+      // Lists the two sides type apart: by value, then by the first primitive inside.
+      p.KeyA = p.KeyB = {};
+      PairItems(a, b, TListRule::lrShape, p);
+    }
   }
   // In A's order; what only B has goes before the B child it precedes.
   std::size_t cursor = 0;
@@ -769,10 +795,9 @@ void TComparer::PairByKey(TPairing& p) {
 
 void TComparer::AlignItems(TPairing& p) {
   // The same items at the start and at the end pair first: by their octets
-  // without a walk, then by their values. Then what lies between aligns on
-  // the longest common subsequence of the values' hashes, and the items
-  // between two of its pairs pair in order; what is left over was put in or
-  // taken out.
+  // without a walk, then by their values. What lies between aligns on the
+  // values' hashes (Alignment), and the items between two of its pairs pair
+  // in order; what is left over was put in or taken out.
   const auto countA = static_cast<std::uint32_t>(p.A.size());
   const auto countB = static_cast<std::uint32_t>(p.B.size());
   std::uint32_t from = 0, endA = countA, endB = countB;
@@ -799,17 +824,22 @@ void TComparer::AlignItems(TPairing& p) {
     return hashA[i] == hashB[j] ? Sameness(p.A[i], p.B[j]) : TSame::smNo;
   });
   TAnchors anchors = Alignment(std::span(hashA).subspan(from, endA - from), std::span(hashB).subspan(from, endB - from));
-  anchors.emplace_back(endA - from, endB - from);  // the end closes the last gap
+  for (auto& [x, y] : anchors) {
+    x += from;
+    y += from;
+  }
+  anchors.emplace_back(endA, endB);  // the end closes the last gap
   std::uint32_t i = from, j = from;
-  for (const auto& [anchorA, anchorB] : anchors) {
-    const TSame same = anchorA + from < endA ? Sameness(p.A[anchorA + from], p.B[anchorB + from]) : TSame::smNo;
+  for (const auto& [x, y] : anchors) {
+    const bool end = x == endA;
+    const TSame same = end ? TSame::smNo : Sameness(p.A[x], p.B[y]);
     // A hash that matched without the value is no anchor: it stays in the gap.
-    if (anchorA + from < endA && same == TSame::smNo) continue;
-    for (; i < anchorA + from && j < anchorB + from; ++i, ++j) p.Pair(i, j, TSame::smNo);
-    if (anchorA + from == endA) break;
-    p.Pair(anchorA + from, anchorB + from, same);
-    i = anchorA + from + 1;
-    j = anchorB + from + 1;
+    if (!end && same == TSame::smNo) continue;
+    for (; i < x && j < y; ++i, ++j) p.Pair(i, j, TSame::smNo);
+    if (end) break;
+    p.Pair(x, y, same);
+    i = x + 1;
+    j = y + 1;
   }
 }
 

@@ -36,7 +36,7 @@ struct TCompareOptions {
   // differ: the identifier octets, the length's form (indefinite, or more
   // octets than needed), a string's segments, a SET's order, or contents
   // octets that decode alike (a BOOLEAN's non-zero octet, a BIT STRING's
-  // unused bits).
+  // unused bits, an INTEGER's or OBJECT IDENTIFIER's redundant octets).
   bool Encodings = false;
 };
 
@@ -64,7 +64,8 @@ struct TCompareOptions {
 // Values compare as their types read them: the header's form is not the
 // value, the EOC of an indefinite length is not an element, a constructed
 // string's value is its segments joined, an INTEGER's redundant leading 00 or
-// FF is no part of its number, and a SET's value is the same in any order.
+// FF is no part of its number nor an OBJECT IDENTIFIER's redundant 80 of its
+// arcs, and a SET's value is the same in any order.
 // Linear in the documents' sizes; no recursion per nesting level.
 std::vector<TDifference> CompareDocuments(const TDecodedDocument& a, const TDecodedDocument& b,
                                           const TCompareOptions& options = {});

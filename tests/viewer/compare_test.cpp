@@ -101,6 +101,8 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
       {"an INTEGER's redundant leading 00 is no value", "30 04 02 02 00 50", "30 03 02 01 50", {},
        {"# 2 2 SEQUENCE[0].INTEGER[0]"}},
       {"nor an ENUMERATED's redundant leading FF", "0A 02 FF 80", "0A 01 80", {}, {"# 0 0 ENUMERATED[0]"}},
+      {"an OBJECT IDENTIFIER's redundant 80 octets are no arc", "06 05 2A 80 80 86 48", "06 03 2A 86 48", {},
+       {"# 0 0 OBJECT IDENTIFIER[0]"}},
       {"a leading 00 that makes a number positive is its value", "02 02 00 80", "02 01 80",
        {"~ 0 0 INTEGER[0] (128 / -128)"}, {"~ 0 0 INTEGER[0] (128 / -128)"}},
       {"an encapsulated value is compared inside", "04 03 02 01 05", "04 03 02 01 06",
