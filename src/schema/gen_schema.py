@@ -233,7 +233,7 @@ class Generator:
         self.universal = {}   # node index -> universal tag number of a primitive's type
         self.flags = {}       # node index -> N_* flags
         self.values = {}      # node index -> [(number or bit, name offset)]
-        self.listFields = {}  # node index of a list -> the name of a field holding it
+        self.listFields = {}  # node index -> the name of a field of that type (for a list, what holds it)
 
     def String(self, s):
         if s not in self.strings:
