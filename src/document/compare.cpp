@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "document/list_alignment.h"
 #include "schema/schema_tables.h"
 #include "text/ascii.h"
 
@@ -55,6 +56,52 @@ std::int32_t MinimalLengthLength(std::int32_t length) {
   std::int32_t octets = 1;
   for (auto rest = static_cast<std::uint32_t>(length); rest >= 0x80 && rest != 0; rest >>= 8) ++octets;
   return octets;
+}
+
+// How the items of a list pair with the other list's.
+enum class TListRule : std::uint8_t {
+  lrNone,     // no list: children pair by field, or by tag and count
+  lrContent,  // a SET OF: by value, in any order
+  lrKeyed,    // a list whose order means nothing: by value, then by the key field's value
+  lrAligned,  // any other SEQUENCE OF: by place, items put in or taken out found by alignment
+  lrShape,    // the top level or an unnamed list: by value, then by the first primitive inside
+};
+
+// The key field's name of a list the schema's table names, or nullptr.
+const char* ListKeyField(const schema::tables::TTypeNode& list) {
+  namespace t = schema::tables;
+  const auto node = static_cast<std::uint32_t>(&list - t::Types);
+  const t::TListKey* end = t::ListKeys + t::ListKeyCount;
+  const t::TListKey* it =
+      std::lower_bound(t::ListKeys, end, node, [](const t::TListKey& k, std::uint32_t n) { return k.List < n; });
+  return it != end && it->List == node ? t::Strings + it->Field : nullptr;
+}
+
+// An INTEGER's contents without the leading octets that only repeat its sign
+// (00 before a clear top bit, FF before a set one): the same number.
+std::span<const std::uint8_t> MinimalInteger(std::span<const std::uint8_t> contents) {
+  std::size_t skip = 0;
+  while (skip + 1 < contents.size() && ((contents[skip] == 0x00 && contents[skip + 1] < 0x80) ||
+                                        (contents[skip] == 0xFF && contents[skip + 1] >= 0x80)))
+    ++skip;
+  return contents.subspan(skip);
+}
+
+// An OBJECT IDENTIFIER's contents without the 80 octets that begin a
+// subidentifier and add nothing to it: the same arcs. Points into contents
+// or into scratch.
+std::span<const std::uint8_t> MinimalOid(std::span<const std::uint8_t> contents, std::vector<std::uint8_t>& scratch) {
+  scratch.clear();
+  bool start = true, padded = false;
+  for (const std::uint8_t octet : contents) {
+    if (start && octet == 0x80) {
+      padded = true;
+      continue;
+    }
+    scratch.push_back(octet);
+    start = (octet & 0x80) == 0;
+  }
+  return padded ? std::span<const std::uint8_t>(scratch) : contents;
 }
 
 // One document as the comparison reads it.
@@ -102,12 +149,32 @@ class TSide {
     ForChildren(e, [&](std::uint32_t c) { out.push_back(c); });
   }
 
-  // A SEQUENCE OF or SET OF by the schema; unnamed, two or more constructed
-  // children of one tag (a list of primitives is compared by place).
-  bool IsList(std::uint32_t e) const {
-    if (e == None) return true;
-    if (const schema::tables::TTypeNode* type = Names.TypeNode(e))
-      return type->Kind == schema::kSequenceOf || type->Kind == schema::kSetOf;
+  // How e's children pair as a list, and for a keyed list its key field's
+  // name. Unnamed, a list is two or more constructed children of one tag (a
+  // list of primitives is compared by place).
+  TListRule RuleOf(std::uint32_t e, std::string_view* keyField = nullptr) const {
+    if (e == None) return TListRule::lrShape;
+    const schema::tables::TTypeNode* type = Names.TypeNode(e);
+    if (type == nullptr) return HasListShape(e) ? TListRule::lrShape : TListRule::lrNone;
+    if (type->Kind != schema::kSequenceOf && type->Kind != schema::kSetOf) return TListRule::lrNone;
+    if (const char* key = ListKeyField(*type)) {
+      if (keyField != nullptr) *keyField = key;
+      return TListRule::lrKeyed;
+    }
+    return type->Kind == schema::kSetOf ? TListRule::lrContent : TListRule::lrAligned;
+  }
+  bool IsList(std::uint32_t e) const { return RuleOf(e) != TListRule::lrNone; }
+
+  // The first child of item named field, or None.
+  std::uint32_t FieldChild(std::uint32_t item, std::string_view field) const {
+    std::uint32_t found = None;
+    ForChildren(item, [&](std::uint32_t c) {
+      if (found == None && Names.FieldName(c) == field) found = c;
+    });
+    return found;
+  }
+
+  bool HasListShape(std::uint32_t e) const {
     std::uint32_t count = 0;
     std::uint64_t tag = 0;
     bool alike = true;
@@ -138,12 +205,15 @@ class TSide {
 
   // A leaf's decoded value as octets: a primitive's contents, a string's
   // segments joined; a BIT STRING as its unused-bit count, then its bits with
-  // the unused ones cleared; a BOOLEAN's true as FF. Points into the buffer or
-  // into scratch.
+  // the unused ones cleared; a BOOLEAN's true as FF; an INTEGER or ENUMERATED
+  // without redundant sign octets, an OBJECT IDENTIFIER without redundant 80
+  // octets. Points into the buffer or into scratch.
   Bytes LeafValue(std::uint32_t e, const asn::TElementHeader& h, std::vector<std::uint8_t>& scratch) const {
     const std::uint8_t type = ValueType(e, h);
     if (!h.Constructed) {
       const Bytes contents = Contents(h);
+      if (type == asn::utInteger || type == asn::utEnumerated) return MinimalInteger(contents);
+      if (type == asn::utObjectIdentifier || type == asn::utRelativeOid) return MinimalOid(contents, scratch);
       if (type == asn::utBoolean && contents.size() == 1 && contents[0] != 0 && contents[0] != 0xFF) {
         scratch.assign(1, 0xFF);
         return scratch;
@@ -364,6 +434,14 @@ class TComparer {
     std::vector<TSame> Same;
     bool FreshA = false;     // the items' values were not known on the way in
     bool FreshB = false;
+    const TItemHash* KnownA = nullptr;  // else the items' hashes, kept from the walk into an item around
+    const TItemHash* KnownB = nullptr;
+    std::string_view KeyA, KeyB;  // a keyed list's key fields
+    void Pair(std::uint32_t i, std::uint32_t j, TSame same) {
+      PairA[i] = j;
+      PairB[j] = i;
+      Same[i] = same;
+    }
   };
 
   enum class TForm : std::uint8_t { fkMismatch, fkLeaves, fkStructures };
@@ -386,7 +464,16 @@ class TComparer {
   void MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, bool& reordered);
   // The children of a pair of the same value, each with the one in its place.
   void MatchEqualChildren(std::uint32_t a, std::uint32_t b, TFrame& frame);
-  void PairItems(std::uint32_t a, std::uint32_t b, TPairing& p);
+  void PairItems(std::uint32_t a, std::uint32_t b, TListRule rule, TPairing& p);
+  void PairByValue(TPairing& p);
+  void PairByKey(TPairing& p);
+  void AlignItems(TPairing& p);
+  void HashItems(TPairing& p, std::uint32_t from, std::uint32_t endA, std::uint32_t endB,
+                 std::vector<std::uint64_t>& hashA, std::vector<std::uint64_t>& hashB);
+  TSame Sameness(std::uint32_t a, std::uint32_t b) {
+    if (Equal(FA.Encoding(FA.Tree.Header(a)), FB.Encoding(FB.Tree.Header(b)))) return TSame::smOctets;
+    return SameValue(a, b) ? TSame::smValue : TSame::smNo;
+  }
   void PairBySteps(TPairing& p, bool counted);
   bool SameValue(std::uint32_t a, std::uint32_t b);
   std::string Identity(const TSide& side, std::uint32_t e,
@@ -474,12 +561,22 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
   p.PairB.assign(p.B.size(), None);
   p.Same.assign(p.A.size(), TSame::smNo);
   const bool top = a == None;
-  if (top ? p.A.size() > 1 || p.B.size() > 1 : FA.IsList(a) && FB.IsList(b)) {
-    PairItems(a, b, p);
+  if (top) {
+    if (p.A.size() > 1 || p.B.size() > 1) PairItems(a, b, TListRule::lrShape, p);
     // What is left at the top level pairs in order where the types agree.
-    if (top) PairBySteps(p, /*counted=*/false);
+    PairBySteps(p, /*counted=*/p.A.size() <= 1 && p.B.size() <= 1);
   } else {
-    PairBySteps(p, /*counted=*/true);
+    const TListRule ruleA = FA.RuleOf(a, &p.KeyA);
+    const TListRule ruleB = FB.RuleOf(b, &p.KeyB);
+    if (ruleA == TListRule::lrNone || ruleB == TListRule::lrNone) {
+      PairBySteps(p, /*counted=*/true);
+    } else if (ruleA == ruleB) {
+      PairItems(a, b, ruleA, p);
+    } else {
+      // Lists the two sides type apart: by value, then by the first primitive inside.
+      p.KeyA = p.KeyB = {};
+      PairItems(a, b, TListRule::lrShape, p);
+    }
   }
   // In A's order; what only B has goes before the B child it precedes.
   std::size_t cursor = 0;
@@ -521,18 +618,32 @@ void TComparer::MatchEqualChildren(std::uint32_t a, std::uint32_t b, TFrame& fra
   }
 }
 
-void TComparer::PairItems(std::uint32_t a, std::uint32_t b, TPairing& p) {
+void TComparer::PairItems(std::uint32_t a, std::uint32_t b, TListRule rule, TPairing& p) {
+  p.KnownA = a != None ? FHashA.Known(a) : nullptr;
+  p.KnownB = b != None ? FHashB.Known(b) : nullptr;
+  p.FreshA = p.KnownA == nullptr;
+  p.FreshB = p.KnownB == nullptr;
+  switch (rule) {
+    case TListRule::lrNone:
+      assert(false && "a list rule pairs items");
+      return;
+    case TListRule::lrContent:
+      PairByValue(p);
+      return;
+    case TListRule::lrKeyed:
+    case TListRule::lrShape:
+      PairByValue(p);
+      PairByKey(p);
+      return;
+    case TListRule::lrAligned:
+      AlignItems(p);
+      return;
+  }
+}
+
+void TComparer::PairByValue(TPairing& p) {
   const auto countA = static_cast<std::uint32_t>(p.A.size());
   const auto countB = static_cast<std::uint32_t>(p.B.size());
-  auto pair = [&](std::uint32_t i, std::uint32_t j, TSame same) {
-    p.PairA[i] = j;
-    p.PairB[j] = i;
-    p.Same[i] = same;
-  };
-  const TItemHash* knownA = a != None ? FHashA.Known(a) : nullptr;
-  const TItemHash* knownB = b != None ? FHashB.Known(b) : nullptr;
-  p.FreshA = knownA == nullptr;
-  p.FreshB = knownB == nullptr;
   // First the same octets, which are the same value: most items of two
   // versions of a list, found without a walk through them. Lists in items
   // walked on the way in have their values known already, and may nest deep.
@@ -545,32 +656,101 @@ void TComparer::PairItems(std::uint32_t a, std::uint32_t b, TPairing& p) {
     for (std::uint32_t i = 0; i < countA; ++i) {
       const std::uint32_t j = byOctets.Pop(hashA[i]);
       if (j == None) continue;
-      if (Equal(FA.Encoding(FA.Tree.Header(p.A[i])), FB.Encoding(FB.Tree.Header(p.B[j])))) pair(i, j, TSame::smOctets);
+      if (Equal(FA.Encoding(FA.Tree.Header(p.A[i])), FB.Encoding(FB.Tree.Header(p.B[j])))) p.Pair(i, j, TSame::smOctets);
     }
   }
-  // Then equal values, by a hash of the decoded value confirmed by the values:
-  // known, or made by walking each item left now.
-  for (std::uint32_t i = 0; i < countA; ++i)
-    if (p.PairA[i] == None) hashA[i] = knownA ? knownA[i].Value : FHashA.Hash(p.A[i], /*remember=*/false).Value;
-  for (std::uint32_t j = 0; j < countB; ++j)
-    if (p.PairB[j] == None) hashB[j] = knownB ? knownB[j].Value : FHashB.Hash(p.B[j], /*remember=*/false).Value;
-  {
-    TQueues byValue(
-        countB, [&](std::uint32_t j) { return hashB[j]; }, [&](std::uint32_t j) { return p.PairB[j] == None; });
-    for (std::uint32_t i = 0; i < countA; ++i) {
-      if (p.PairA[i] != None) continue;
-      const std::uint32_t j = byValue.Pop(hashA[i]);
-      if (j != None && SameValue(p.A[i], p.B[j])) pair(i, j, TSame::smValue);
-    }
-  }
-  // Then the same key: an entry whose serial number stayed, an extension whose OID did.
-  TQueues byKey(
-      countB, [&](std::uint32_t j) { return knownB ? knownB[j].Key : FHashB.Key(p.B[j]); },
-      [&](std::uint32_t j) { return p.PairB[j] == None; });
+  // Then equal values, by a hash of the decoded value confirmed by the values.
+  HashItems(p, 0, countA, countB, hashA, hashB);
+  TQueues byValue(
+      countB, [&](std::uint32_t j) { return hashB[j]; }, [&](std::uint32_t j) { return p.PairB[j] == None; });
   for (std::uint32_t i = 0; i < countA; ++i) {
     if (p.PairA[i] != None) continue;
-    const std::uint32_t j = byKey.Pop(knownA ? knownA[i].Key : FHashA.Key(p.A[i]));
-    if (j != None) pair(i, j, TSame::smNo);
+    const std::uint32_t j = byValue.Pop(hashA[i]);
+    if (j != None && SameValue(p.A[i], p.B[j])) p.Pair(i, j, TSame::smValue);
+  }
+}
+
+// The value hashes of the items from `from` not yet paired: known, or made by
+// walking each.
+void TComparer::HashItems(TPairing& p, std::uint32_t from, std::uint32_t endA, std::uint32_t endB,
+                          std::vector<std::uint64_t>& hashA, std::vector<std::uint64_t>& hashB) {
+  for (std::uint32_t i = from; i < endA; ++i)
+    if (p.PairA[i] == None) hashA[i] = p.KnownA ? p.KnownA[i].Value : FHashA.Hash(p.A[i], /*remember=*/false).Value;
+  for (std::uint32_t j = from; j < endB; ++j)
+    if (p.PairB[j] == None) hashB[j] = p.KnownB ? p.KnownB[j].Value : FHashB.Hash(p.B[j], /*remember=*/false).Value;
+}
+
+void TComparer::PairByKey(TPairing& p) {
+  // The same key: an entry whose serial number stayed, an extension whose OID
+  // did. A keyed list's key is its key field's value; else, or where an item
+  // lacks the field, the value of the first primitive inside.
+  auto keyOf = [](const TSide& side, THasher& hasher, const TItemHash* known, std::string_view field,
+                  std::uint32_t item, std::uint32_t ordinal) {
+    const std::uint32_t child = field.empty() ? None : side.FieldChild(item, field);
+    if (child != None) return hasher.Hash(child, /*remember=*/false).Value;
+    return known ? known[ordinal].Key : hasher.Key(item);
+  };
+  std::vector<std::uint64_t> keysB(p.B.size());
+  for (std::uint32_t j = 0; j < p.B.size(); ++j)
+    if (p.PairB[j] == None) keysB[j] = keyOf(FB, FHashB, p.KnownB, p.KeyB, p.B[j], j);
+  TQueues byKey(
+      static_cast<std::uint32_t>(p.B.size()), [&](std::uint32_t j) { return keysB[j]; },
+      [&](std::uint32_t j) { return p.PairB[j] == None; });
+  for (std::uint32_t i = 0; i < p.A.size(); ++i) {
+    if (p.PairA[i] != None) continue;
+    const std::uint32_t j = byKey.Pop(keyOf(FA, FHashA, p.KnownA, p.KeyA, p.A[i], i));
+    if (j != None) p.Pair(i, j, TSame::smNo);
+  }
+}
+
+void TComparer::AlignItems(TPairing& p) {
+  // The same items at the start and at the end pair first: by their octets
+  // without a walk, then by their values. What lies between aligns on the
+  // values' hashes (Alignment), and the items between two of its pairs pair
+  // in order; what is left over was put in or taken out.
+  const auto countA = static_cast<std::uint32_t>(p.A.size());
+  const auto countB = static_cast<std::uint32_t>(p.B.size());
+  std::uint32_t from = 0, endA = countA, endB = countB;
+  auto trim = [&](auto same) {
+    for (; from < endA && from < endB; ++from) {
+      const TSame s = same(from, from);
+      if (s == TSame::smNo) break;
+      p.Pair(from, from, s);
+    }
+    for (; endA > from && endB > from; --endA, --endB) {
+      const TSame s = same(endA - 1, endB - 1);
+      if (s == TSame::smNo) break;
+      p.Pair(endA - 1, endB - 1, s);
+    }
+  };
+  if (p.FreshA && p.FreshB)
+    trim([&](std::uint32_t i, std::uint32_t j) {
+      return Equal(FA.Encoding(FA.Tree.Header(p.A[i])), FB.Encoding(FB.Tree.Header(p.B[j]))) ? TSame::smOctets
+                                                                                              : TSame::smNo;
+    });
+  std::vector<std::uint64_t> hashA(countA), hashB(countB);
+  HashItems(p, from, endA, endB, hashA, hashB);
+  trim([&](std::uint32_t i, std::uint32_t j) {
+    return hashA[i] == hashB[j] ? Sameness(p.A[i], p.B[j]) : TSame::smNo;
+  });
+  TAlignedPairs anchors =
+      AlignHashes(std::span(hashA).subspan(from, endA - from), std::span(hashB).subspan(from, endB - from));
+  for (auto& [x, y] : anchors) {
+    x += from;
+    y += from;
+  }
+  anchors.emplace_back(endA, endB);  // the end closes the last gap
+  std::uint32_t i = from, j = from;
+  for (const auto& [x, y] : anchors) {
+    const bool end = x == endA;
+    const TSame same = end ? TSame::smNo : Sameness(p.A[x], p.B[y]);
+    // A hash that matched without the value is no anchor: it stays in the gap.
+    if (!end && same == TSame::smNo) continue;
+    for (; i < x && j < y; ++i, ++j) p.Pair(i, j, TSame::smNo);
+    if (end) break;
+    p.Pair(x, y, same);
+    i = x + 1;
+    j = y + 1;
   }
 }
 

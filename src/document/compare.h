@@ -1,6 +1,6 @@
 // Compares two decoded documents by what their elements are: matched by path,
-// the items of a SEQUENCE OF or SET OF by content and then by key, values
-// compared as decoded whatever their encodings. Headless: the result names
+// the items of a list as its type orders them, values compared as their types
+// read them whatever their encodings. Headless: the result names
 // elements of each document, for a dump to print or a tree to mark.
 #pragma once
 
@@ -36,7 +36,7 @@ struct TCompareOptions {
   // differ: the identifier octets, the length's form (indefinite, or more
   // octets than needed), a string's segments, a SET's order, or contents
   // octets that decode alike (a BOOLEAN's non-zero octet, a BIT STRING's
-  // unused bits).
+  // unused bits, an INTEGER's or OBJECT IDENTIFIER's redundant octets).
   bool Encodings = false;
 };
 
@@ -46,19 +46,27 @@ struct TCompareOptions {
 //   open type) where named, else by tag and how many of that tag precede them
 //   (an optional element more moves no other, a SET's components pair in any
 //   order);
-// - the items of a SEQUENCE OF or SET OF (by the schema where named; where
-//   not, an element of two or more constructed children that share one tag)
-//   are paired first by their whole decoded value, then by their key (the value
-//   of the first primitive inside, such as a serial number or an OID), in
-//   order; an item left over is one line. The top level is such a list when
-//   either document has more than one element there; what is left over at it is
-//   then paired in order where the types agree;
+// - the items of a list pair as its type orders them: a SET OF's by their
+//   decoded value, in any order; those of a list whose order means nothing and
+//   whose items have a key (the schema's table: extensions by extnID, a CRL's
+//   entries by userCertificate, attributes by type) by value, then by the
+//   key's value; any other SEQUENCE OF's by place, where the values the two
+//   lists share in order (the same start and end, then a longest common
+//   subsequence of what lies between, bounded) tell what was put in or taken
+//   out. An unnamed list (an element of two or more constructed children that
+//   share one tag) pairs by value, then by the value of the first primitive
+//   inside (a serial number, an OID). An item left over is one line. The top
+//   level is such an unnamed list when either document has more than one
+//   element there; what is left over at it is then paired in order where the
+//   types agree;
 // - a pair of different tags or forms is one line each way; a constructed pair
 //   is never a line for its children's changes.
-// Values compare as decoded: the header's form is not the value, the EOC of
-// an indefinite length is not an element, a constructed string's value is its
-// segments joined, and a SET's value is the same in any order. Linear in the
-// documents' sizes; no recursion per nesting level.
+// Values compare as their types read them: the header's form is not the
+// value, the EOC of an indefinite length is not an element, a constructed
+// string's value is its segments joined, an INTEGER's redundant leading 00 or
+// FF is no part of its number nor an OBJECT IDENTIFIER's redundant 80 of its
+// arcs, and a SET's value is the same in any order.
+// Linear in the documents' sizes; no recursion per nesting level.
 std::vector<TDifference> CompareDocuments(const TDecodedDocument& a, const TDecodedDocument& b,
                                           const TCompareOptions& options = {});
 

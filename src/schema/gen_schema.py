@@ -91,6 +91,17 @@ extraOpenTypes = {
 # octets to show, not structure to decode.
 opaqueOthers = {id(signatureMap), id(publicKeyMap)}
 
+# Lists whose order carries no meaning and whose items one of their fields
+# names, so that a comparison pairs the items by that field's value: by the
+# items' type name or by the name of the field holding the list, to the key
+# field's names in the modules' editions.
+keyedLists = {
+    'Extension': ('extnID',),                      # each extension at most once (RFC 5280, 4.2)
+    'revokedCertificates': ('userCertificate',),  # a CRL's entries, one per serial number
+    'Attribute': ('type', 'attrType'),            # PKCS#10, PKCS#9, CMS and PKCS#12 attributes
+    'AttributeTypeAndValue': ('type',),           # the components of a multi-valued RDN
+}
+
 
 # PKCS#12 nests ContentInfo twice with "data" meaning a different structure at
 # each level (RFC 7292, section 4.1): the PFX's authSafe holds an
@@ -222,6 +233,7 @@ class Generator:
         self.universal = {}   # node index -> universal tag number of a primitive's type
         self.flags = {}       # node index -> N_* flags
         self.values = {}      # node index -> [(number or bit, name offset)]
+        self.listFields = {}  # node index -> the name of a field of that type (for a list, what holds it)
 
     def String(self, s):
         if s not in self.strings:
@@ -316,6 +328,8 @@ class Generator:
             if nt.isDefaulted:
                 typeIndex = self.WithDefault(typeIndex, nt.asn1Object)
             typeIndex = self.WithFlags(typeIndex, self.FieldFlags(nt.name, typeIndex, typeMap is not None))
+            inner = self.nodes[typeIndex][3] if self.nodes[typeIndex][0] == K_EXPLICIT else typeIndex
+            self.listFields.setdefault(inner, nt.name)
             rows.append([self.String(nt.name), typeIndex, flags, key, typeMap])
         first = len(self.fields)
         self.fields.extend(rows)
@@ -397,6 +411,21 @@ class Generator:
                 self.namedBits.add(copy)
             self.flags[copy] = self.flags.get(index, 0) | flags
         return self.memo[key]
+
+    def ListKeys(self):
+        """(list node, key field's name offset) for each list keyedLists names, sorted."""
+        names = {offset: text for text, offset in self.strings.items()}
+        rows = []
+        for index, node in enumerate(self.nodes):
+            if node[0] not in (K_SEQUENCE_OF, K_SET_OF):
+                continue
+            item = self.nodes[node[3]]
+            keys = keyedLists.get(names[item[2]]) or keyedLists.get(self.listFields.get(index), ())
+            fields = self.fields[item[3]:item[3] + item[4]] if item[0] in (K_SEQUENCE, K_SET) else []
+            key = next((f[0] for f in fields if names[f[0]] in keys), None)
+            if key is not None:
+                rows.append((index, key))
+        return rows
 
     def Map(self, typeMap):
         if id(typeMap) in self.mapIds:
@@ -497,6 +526,9 @@ def Main(target):
     out.append('const std::uint8_t DefaultOctets[] = {\n%s};' % (Hex(bytes(defaultBytes)) or '0'))
     out.append('const std::uint32_t PemLabels[] = {%s};' % ', '.join(str(x) for x in labelRows))
     out.append('const TTopLevel TopLevel[] = {%s};' % ', '.join('{%d, %d, %d}' % t for t in topRows))
+    listKeys = gen.ListKeys()
+    out.append('const TListKey ListKeys[] = {%s};' % (', '.join('{%d, %d}' % k for k in listKeys) or '{0, 0}'))
+    out.append('const std::uint32_t ListKeyCount = %d;' % len(listKeys))
     out.append('const std::uint32_t TypeCount = %d;' % len(gen.nodes))
     out.append('const std::uint32_t TopLevelCount = %d;' % len(topRows))
     out.append('\n}  // namespace schema::tables')

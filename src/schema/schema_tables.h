@@ -86,6 +86,14 @@ struct TTopLevel {
   std::uint32_t LabelCount;
 };
 
+// A list whose order carries no meaning and whose items a field of theirs
+// names (extensions by extnID, a CRL's entries by userCertificate): a
+// comparison pairs its items by that field's value.
+struct TListKey {
+  std::uint32_t List;   // the SEQUENCE OF or SET OF type node
+  std::uint32_t Field;  // the key field's name: an offset in Strings
+};
+
 extern const char Strings[];
 extern const TTypeNode Types[];
 extern const TField Fields[];
@@ -97,8 +105,10 @@ extern const TNamedValue NamedValues[];
 extern const std::uint8_t DefaultOctets[];
 extern const std::uint32_t PemLabels[];
 extern const TTopLevel TopLevel[];
+extern const TListKey ListKeys[];  // sorted by List
 extern const std::uint32_t TypeCount;
 extern const std::uint32_t TopLevelCount;
+extern const std::uint32_t ListKeyCount;
 
 }  // namespace tables
 }  // namespace schema

@@ -48,6 +48,19 @@ def main():
         ("streamed CMS and its DER", [], os.path.join(samples, "cms-stream.der"), "cms-der.der", 0, None),
         ("streamed CMS and its DER, encodings shown", ["--bytes"], os.path.join(samples, "cms-stream.der"),
          "cms-der.der", 0, "cms.expected"),
+        # Pairing as the list's type orders it.
+        ("a subject's RDNs swapped: another name", [], "renew-a.der", "rdn-swap.der", 1, "rdn-swap.expected"),
+        ("a SET OF in another order", [], "bundle-a.p7b", "bundle-swap.p7b", 0, None),
+        ("a SET OF with one certificate in place of another: paired by content only", [], "bundle-a.p7b",
+         "bundle-other.p7b", 1, "bundle-other.expected"),
+        ("extensions in another order, paired by extnID", [], "renew-a.der", "ext-swap.der", 0, None),
+        ("an RDN taken out and one put in: aligned, not paired across by type", [], "ou-a.der", "ou-b.der", 1,
+         "ou.expected"),
+        ("the same among RDNs that are not unique: a longest common subsequence", [], "ou-dup-a.der",
+         "ou-dup-b.der", 1, "ou-dup.expected"),
+        ("a serial with a redundant leading 00 reads the same", [], "renew-a.der", "serial-00.der", 0, None),
+        ("a serial with a redundant leading 00, encodings shown", ["--bytes"], "renew-a.der", "serial-00.der", 0,
+         "serial-00.expected"),
     ]
     for label, options, a, b, code, expected_name in pairs:
         a, b = os.path.join(data, a), os.path.join(data, b)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/compare.h"
+#include "document/list_alignment.h"
 #include "settings/text.h"
 #include "viewer_test_util.h"
 
@@ -98,6 +99,13 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
        {"# 0 0 BIT STRING[0]"}},
       {"unused bits that are not zero", "03 02 04 B0", "03 02 04 BF", {}, {"# 0 0 BIT STRING[0]"}},
       {"a BOOLEAN true in any octet but zero", "01 01 01", "01 01 FF", {}, {"# 0 0 BOOLEAN[0]"}},
+      {"an INTEGER's redundant leading 00 is no value", "30 04 02 02 00 50", "30 03 02 01 50", {},
+       {"# 2 2 SEQUENCE[0].INTEGER[0]"}},
+      {"nor an ENUMERATED's redundant leading FF", "0A 02 FF 80", "0A 01 80", {}, {"# 0 0 ENUMERATED[0]"}},
+      {"an OBJECT IDENTIFIER's redundant 80 octets are no arc", "06 05 2A 80 80 86 48", "06 03 2A 86 48", {},
+       {"# 0 0 OBJECT IDENTIFIER[0]"}},
+      {"a leading 00 that makes a number positive is its value", "02 02 00 80", "02 01 80",
+       {"~ 0 0 INTEGER[0] (128 / -128)"}, {"~ 0 0 INTEGER[0] (128 / -128)"}},
       {"an encapsulated value is compared inside", "04 03 02 01 05", "04 03 02 01 06",
        {"~ 2 2 OCTET STRING[0].INTEGER[0] (5 / 6)"}, {"~ 2 2 OCTET STRING[0].INTEGER[0] (5 / 6)"}},
       {"octets one side holds in segments and the other decodes", "24 80 04 01 02 04 02 01 05 00 00",
@@ -131,6 +139,42 @@ TEST(Compare, PairsElementsAndComparesDecodedValues) {
     EXPECT_EQ(Lines(*a, *b, /*encodings=*/false), c.Lines);
     EXPECT_EQ(Lines(*a, *b, /*encodings=*/true), c.WithEncodings);
   }
+}
+
+TEST(Compare, AlignsListsOnUniqueItemsThenOnCommonSubsequences) {
+  struct TCase {
+    const char* Label;
+    std::vector<std::uint64_t> A, B;
+    TAlignedPairs Pairs;
+  };
+  const TCase cases[] = {
+      {"the same", {1, 2, 3}, {1, 2, 3}, {{0, 0}, {1, 1}, {2, 2}}},
+      {"one taken out, one put in", {1, 2, 3}, {2, 3, 4}, {{1, 0}, {2, 1}}},
+      {"two swapped: one stays", {1, 2}, {2, 1}, {{1, 0}}},
+      {"items that are not unique", {5, 7, 7}, {7, 7, 9}, {{1, 0}, {2, 1}}},
+      {"unique items anchor, the rest aligns between them", {7, 1, 7, 8, 2, 7}, {1, 7, 7, 2, 9, 7},
+       {{1, 0}, {2, 1}, {4, 3}, {5, 5}}},
+      {"nothing in common", {1, 2}, {3, 4}, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Label);
+    EXPECT_EQ(AlignHashes(c.A, c.B), c.Pairs);
+  }
+}
+
+TEST(Compare, AlignmentStaysWithinItsBound) {
+  // Alike items (none unique) align within the table's bound, and not beyond it.
+  auto alike = [](std::size_t count) { return std::vector<std::uint64_t>(count, 7); };
+  EXPECT_EQ(AlignHashes(alike(1000), alike(1000)).size(), 1000u);
+  EXPECT_TRUE(AlignHashes(alike(1100), alike(1100)).empty());
+  // A long list with scattered changes aligns on its unique items, however far apart.
+  std::vector<std::uint64_t> a(200'000), b;
+  for (std::uint64_t i = 0; i < a.size(); ++i) a[i] = i;
+  for (std::uint64_t i = 0; i < a.size(); ++i) {
+    if (i % 50'000 == 10) b.push_back(1'000'000 + i);  // put in
+    if (i % 40'000 != 20) b.push_back(i);              // 5 taken out
+  }
+  EXPECT_EQ(AlignHashes(a, b).size(), a.size() - 5);
 }
 
 TEST(Compare, MillionLevelsDeepFindsTheInnermostChange) {

@@ -168,3 +168,79 @@ for i in range(len(nodes) - 1, -1, -1):
         encoded[i] = tag + length(len(body)) + body
 open(sys.argv[2], "wb").write(b"".join(encoded[i] for i, x in enumerate(nodes) if x["parent"] is None))
 EOF
+
+# Pairs made by editing a real file's elements (the signatures are left as they were; the
+# comparison does not verify them). From renew-a.der and bundle-a.p7b:
+#   rdn-swap.der     the subject's two RDNs in the other order: another name
+#   ext-swap.der     the first two extensions in the other order: the same extensions
+#   serial-00.der    the serial number with a redundant leading 00: the same number
+#   bundle-swap.p7b  the bundle's SET OF certificates in the other order
+#   bundle-other.p7b bundle-b.p7b without its first certificate: one certificate in place of another
+#   ou-a.der, ou-b.der  subjects CN, OU=one, OU=two, O and CN, OU=two, OU=three, O: in a
+#                    SEQUENCE OF, one RDN taken out and one put in
+#   ou-dup-a.der, ou-dup-b.der  CN, OU=one, OU=two, OU=two, O and CN, OU=two, OU=two, OU=three, O:
+#                    the same, aligned on RDNs that are not unique
+python3 - <<'EOF'
+def parse(data):
+    """DER (one-octet tags, definite lengths) into [tag, contents or children] nodes."""
+    nodes, at = [], 0
+    while at < len(data):
+        tag, n = data[at:at + 1], data[at + 1]
+        at += 2
+        if n & 0x80:
+            n, at = int.from_bytes(data[at:at + (n & 0x7F)], "big"), at + (n & 0x7F)
+        body = data[at:at + n]
+        at += n
+        nodes.append([tag, parse(body) if tag[0] & 0x20 else body])
+    return nodes
+
+
+def encode(nodes):
+    out = b""
+    for tag, body in nodes:
+        body = encode(body) if isinstance(body, list) else body
+        n = len(body)
+        size = bytes([n]) if n < 0x80 else bytes([0x80 | (n.bit_length() + 7) // 8]) + n.to_bytes((n.bit_length() + 7) // 8, "big")
+        out += tag + size + body
+    return out
+
+
+def edited(source, target, edit):
+    doc = parse(open(source, "rb").read())
+    edit(doc[0][1])
+    open(target, "wb").write(encode(doc))
+
+
+def rdn(text):  # OU=text
+    return [b"\x31", [[b"\x30", [[b"\x06", b"\x55\x04\x0b"], [b"\x0c", text.encode()]]]]]
+
+
+def tbs(cert):
+    return cert[0][1]
+
+
+def subject(cert):
+    return tbs(cert)[5][1]
+
+
+def swap(items):
+    items[0], items[1] = items[1], items[0]
+
+
+edited("renew-a.der", "rdn-swap.der", lambda c: swap(subject(c)))
+edited("renew-a.der", "ext-swap.der", lambda c: swap(tbs(c)[7][1][0][1]))
+edited("renew-a.der", "serial-00.der", lambda c: tbs(c)[1].__setitem__(1, b"\x00" + tbs(c)[1][1]))
+edited("renew-a.der", "ou-a.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("one"), rdn("two")]))
+edited("renew-a.der", "ou-b.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("two"), rdn("three")]))
+edited("renew-a.der", "ou-dup-a.der",
+       lambda c: subject(c).__setitem__(slice(1, 1), [rdn("one"), rdn("two"), rdn("two")]))
+edited("renew-a.der", "ou-dup-b.der",
+       lambda c: subject(c).__setitem__(slice(1, 1), [rdn("two"), rdn("two"), rdn("three")]))
+# ContentInfo.content [0] holds the SignedData, whose [0] holds the certificates.
+def certificates(info):
+    return next(x for x in info[1][1][0][1] if x[0] == b"\xa0")[1]
+
+
+edited("bundle-a.p7b", "bundle-swap.p7b", lambda ci: swap(certificates(ci)))
+edited("bundle-b.p7b", "bundle-other.p7b", lambda ci: certificates(ci).pop(0))
+EOF
