@@ -6,6 +6,7 @@
 #include "document/compare.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <span>
@@ -104,6 +105,18 @@ std::span<const std::uint8_t> MinimalOid(std::span<const std::uint8_t> contents,
   return padded ? std::span<const std::uint8_t>(scratch) : contents;
 }
 
+// Named bits as their type reads them, the bits set: without the zero bits
+// that trail the last one (a DER fault, no value), in DER's form. Points into
+// scratch.
+std::span<const std::uint8_t> MinimalNamedBits(std::span<const std::uint8_t> contents,
+                                               std::vector<std::uint8_t>& scratch) {
+  scratch.assign(contents.begin(), contents.end());
+  if (scratch.size() > 1 && scratch[0] <= 7) scratch.back() &= static_cast<std::uint8_t>(~((1u << scratch[0]) - 1));
+  while (scratch.size() > 1 && scratch.back() == 0) scratch.pop_back();
+  scratch[0] = scratch.size() > 1 ? static_cast<std::uint8_t>(std::countr_zero(scratch.back())) : std::uint8_t{0};
+  return scratch;
+}
+
 // One document as the comparison reads it.
 class TSide {
  public:
@@ -114,6 +127,12 @@ class TSide {
   const TDocument& Tree;
   const schema::TNames& Names;
   const Bytes All;
+
+  // Whether the schema types e as a BIT STRING of named bits (keyUsage).
+  bool NamedBits(std::uint32_t e) const {
+    const schema::tables::TTypeNode* node = Names.TypeNode(e);
+    return node != nullptr && node->NamedBits != 0;
+  }
 
   // The universal type a value has: its tag's, or the one an IMPLICIT tag hides.
   std::uint8_t ValueType(std::uint32_t e, const asn::TElementHeader& h) const {
@@ -218,6 +237,8 @@ class TSide {
         scratch.assign(1, 0xFF);
         return scratch;
       }
+      if (type == asn::utBitString && !contents.empty() && contents[0] <= 7 && NamedBits(e))
+        return MinimalNamedBits(contents, scratch);
       if (type != asn::utBitString || contents.size() < 2 || contents[0] == 0 || contents[0] > 7) return contents;
       const auto mask = static_cast<std::uint8_t>((1u << contents[0]) - 1);
       if ((contents.back() & mask) == 0) return contents;
@@ -861,7 +882,9 @@ std::string ElementPath(const TDecodedDocument& document, std::uint32_t element)
 std::u16string ComparedValue(const TDecodedDocument& document, std::uint32_t element) {
   const TSide side(document);
   const asn::TElementHeader h = side.Tree.Header(element);
-  if (!h.Constructed && !h.Encapsulates) return document.ValueText(side.Tree.Element(element));
+  // Octets whose type holds no DER (named bits, a signature) read as their row does.
+  if (!h.Constructed && (!h.Encapsulates || side.Tree.ContentsHidden(element)))
+    return document.ValueText(side.Tree.Element(element));
   std::vector<std::uint8_t> scratch;
   const Bytes value = side.LeafValue(element, h, scratch);
   asn::TASNTag tag;

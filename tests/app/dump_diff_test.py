@@ -61,6 +61,9 @@ def main():
         ("a serial with a redundant leading 00 reads the same", [], "renew-a.der", "serial-00.der", 0, None),
         ("a serial with a redundant leading 00, encodings shown", ["--bytes"], "renew-a.der", "serial-00.der", 0,
          "serial-00.expected"),
+        ("named bits with zero bits trailing them read the same", [], "renew-a.der", "ku-zero.der", 0, None),
+        ("named bits with zero bits trailing them, encodings shown", ["--bytes"], "renew-a.der", "ku-zero.der", 0,
+         "ku-zero.expected"),
     ]
     for label, options, a, b, code, expected_name in pairs:
         a, b = os.path.join(data, a), os.path.join(data, b)

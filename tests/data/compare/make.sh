@@ -174,6 +174,7 @@ EOF
 #   rdn-swap.der     the subject's two RDNs in the other order: another name
 #   ext-swap.der     the first two extensions in the other order: the same extensions
 #   serial-00.der    the serial number with a redundant leading 00: the same number
+#   ku-zero.der      the keyUsage's named bits with zero bits trailing them: the same bits
 #   bundle-swap.p7b  the bundle's SET OF certificates in the other order
 #   bundle-other.p7b bundle-b.p7b without its first certificate: one certificate in place of another
 #   ou-a.der, ou-b.der  subjects CN, OU=one, OU=two, O and CN, OU=two, OU=three, O: in a
@@ -230,6 +231,11 @@ def swap(items):
 edited("renew-a.der", "rdn-swap.der", lambda c: swap(subject(c)))
 edited("renew-a.der", "ext-swap.der", lambda c: swap(tbs(c)[7][1][0][1]))
 edited("renew-a.der", "serial-00.der", lambda c: tbs(c)[1].__setitem__(1, b"\x00" + tbs(c)[1][1]))
+def key_usage(cert):  # the extnValue of the extension 2.5.29.15
+    return next(x for x in tbs(cert)[7][1][0][1] if x[1][0][1] == b"\x55\x1d\x0f")[1][-1]
+
+
+edited("renew-a.der", "ku-zero.der", lambda c: key_usage(c).__setitem__(1, b"\x03\x03\x07\x80\x00"))
 edited("renew-a.der", "ou-a.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("one"), rdn("two")]))
 edited("renew-a.der", "ou-b.der", lambda c: subject(c).__setitem__(slice(1, 1), [rdn("two"), rdn("three")]))
 edited("renew-a.der", "ou-dup-a.der",
