@@ -212,7 +212,7 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   // JSON stays a document for any input the file could be read from.
   if (options.Json) {
     app::WriteJson(document, options.Input, std::cout);
-    return document.Root().ChildsCount() == 0 || app::FatalOffset(document) >= 0 ? 1 : 0;
+    return document.Root().ChildsCount() == 0 || document.HasFatalError() ? 1 : 0;
   }
   if (document.Root().ChildsCount() == 0) {
     ReportNoArmour(options.Input);
@@ -227,12 +227,8 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   } else {
     PrintTree(document, options.Attributes);
   }
-  if (!document.EndsWithFatalError()) return 0;
-  if (options.Xml) {
-    viewer::TTag root = document.Root();
-    std::cerr << "bramlet-dump: " << settings::Utf16ToUtf8(viewer::RowLine(root.Childs(root.ChildsCount() - 1)))
-              << '\n';
-  }
+  if (!document.HasFatalError()) return 0;
+  if (options.Xml) app::WriteFatalErrors(document, /*rowLine=*/true, std::cerr);
   return 1;
 }
 
@@ -251,9 +247,9 @@ int DumpDiff(const TOptions& options, const asn::TOIDDictionary& oids) {
       ReportNoArmour(*input);
       return ExitUsage;
     }
-    if (document->EndsWithFatalError()) {
-      std::cerr << "bramlet-dump: " << *input << ": "
-                << settings::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
+    if (document->HasFatalError()) {
+      const viewer::TTag error = document->Elements().RootError(0);
+      std::cerr << "bramlet-dump: " << *input << ": " << settings::Utf16ToUtf8(error.Text()) << '\n';
       return ExitUsage;
     }
   }

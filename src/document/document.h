@@ -66,11 +66,28 @@ class TDecodedDocument {
   void SetFileName(std::u16string fileName) { FFileName = std::move(fileName); }
   // Whether decoding stopped at a malformed header: the last top-level row is "Fatal error".
   bool EndsWithFatalError() const;
+  // Whether any top-level row is "Fatal error": the decoding of the whole
+  // buffer, or of one of its blocks, stopped.
+  bool HasFatalError() const { return FElements.RootErrorCount() > 0; }
+  // The blocks the last decoding took the buffer as: the armoured blocks of
+  // text, else 1.
+  std::int32_t BlockCount() const;
+  // For a document of more than one block, which of them the top-level
+  // "Fatal error" row at index (as TDocument::RootError counts) stopped, from
+  // 0; -1 for a single block and for a failure that was no block's.
+  std::int32_t FailedBlock(std::int32_t index) const;
+  // "Block 2 of 3: not BER" or "Blocks 1, 3 of 3: not BER" in the texts of
+  // the table for a document of several blocks of which some stopped; empty
+  // otherwise.
+  std::u16string FailedBlocksText(TTextById text) const;
 
-  // Replaces the document with the decoding of s. A malformed header leaves with
-  // EParserException after everything before it has been added; callers wrap it
-  // in RunCaptured.
-  void ParseASN(TBytes s);
+  // Replaces the document with the decoding of s. blockStarts, when given,
+  // are where the blocks of s start (the first at 0, ascending): each block is
+  // decoded on its own, and a malformed header in one ends that block only,
+  // with a "Fatal error" row after its elements. A malformed header of the
+  // last (or only) block leaves with EParserException after everything before
+  // it has been added; callers wrap it in RunCaptured.
+  void ParseASN(TBytes s, std::vector<std::int32_t> blockStarts = {});
   // Runs a decoding step; a failure of the std::exception family becomes a
   // top-level "Fatal error" row and is considered handled.
   void RunCaptured(const std::function<void()>& step);
@@ -165,8 +182,10 @@ class TDecodedDocument {
   bool FFromBase64 = false;
   bool FFromClipboard = false;
   std::string FPemLabel;
-  // Where each armoured block's octets start, for a document decoded from text.
+  // Where each block's octets start, as ParseASN was given them; empty for one block.
   std::vector<std::int32_t> FBlockStarts;
+  // The block each top-level "Fatal error" row of the decoding stopped, in row order.
+  std::vector<std::int32_t> FFailedBlocks;
   TDocument FElements;
   schema::TNames FNames;
   // The element last asked about (NoElement: none): its type where that may

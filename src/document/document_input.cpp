@@ -76,13 +76,14 @@ void TDecodedDocument::LoadFile() {
     std::u16string text = text::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &FBlockStarts);
+    std::vector<std::int32_t> blockStarts;
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &blockStarts);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;
       return;
     }
-    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)), std::move(blockStarts));
   });
   if (yielded) return;
   FFromBase64 = oldFromBase64;

@@ -210,7 +210,8 @@ bool TRowMatcher::RowMatches(TTag tag, int kind) {
 // next, as the next elements), and then the root's error rows. A position is
 // an element and a row below it: -1 for the element itself, then the indexes
 // of its Childs; element ElementCount stands for the root, whose error rows
-// follow its TopLevelCount elements. Walks them without building a row.
+// are taken after every element, as TopLevelCount and up (in the tree they
+// may stand among the elements). Walks them without building a row.
 class TElementWalk {
  public:
   explicit TElementWalk(const TDecodedDocument& doc)
@@ -226,6 +227,8 @@ class TElementWalk {
   bool AtRoot() const { return E == FElementCount; }
   // The child indexes from the root down to the row at the position.
   TRowPath Path() const;
+  // At the root: the error row at the position.
+  TTag RootRow() const { return FElements.RootError(Sub - FTopLevel); }
 
   std::int64_t E = 0;
   std::int32_t Sub = -1;
@@ -279,7 +282,7 @@ bool TElementWalk::Start(TTag row) {
       E = parent.TagType() == ttRoot ? FElementCount : parent.ElementIndex();
       Enter();
       for (Sub = E < FElementCount ? 0 : FTopLevel; Sub < End; ++Sub)
-        if (parent.Childs(Sub) == row) return true;
+        if ((E < FElementCount ? parent.Childs(Sub) : RootRow()) == row) return true;
       return false;
     }
     default:
@@ -318,7 +321,7 @@ bool TElementWalk::Step(bool backwards) {
 }
 
 TRowPath TElementWalk::Path() const {
-  if (E == FElementCount) return TRowPath{Sub};
+  if (E == FElementCount) return TRowPath{FElements.RootErrorRow(Sub - FTopLevel)};
   TRowPath indexes;
   if (Sub >= 0) indexes.push_back(Sub);
   for (auto element = static_cast<std::uint32_t>(E); element != asn::NoElement;) {
@@ -332,8 +335,8 @@ TRowPath TElementWalk::Path() const {
       else
         hi = mid;
     }
-    const std::int32_t first = parent == asn::NoElement ? 0 : FElements.Element(parent).TagChildsStart();
-    indexes.push_back(first + static_cast<std::int32_t>(lo));
+    const TTag parentRow = parent == asn::NoElement ? FRoot : FElements.Element(parent);
+    indexes.push_back(parentRow.RowOfTagChild(static_cast<std::int32_t>(lo)));
     element = parent;
   }
   std::reverse(indexes.begin(), indexes.end());
@@ -418,10 +421,9 @@ TTag RowAt(TTag root, const TRowPath& path) {
 std::optional<TRowPath> FindAlongElements(const TDecodedDocument& doc, TElementWalk& walk, TRowMatcher& matcher,
                                           bool backwards, bool inclusive, bool attributes) {
   const TDocument& elements = doc.Elements();
-  const TTag root = doc.Root();
   for (bool more = inclusive || walk.Step(backwards); more; more = walk.Step(backwards)) {
     if (walk.AtRoot()) {
-      if (matcher.RowMatches(root.Childs(walk.Sub), -1)) return walk.Path();
+      if (matcher.RowMatches(walk.RootRow(), -1)) return walk.Path();
       continue;
     }
     const auto element = static_cast<std::uint32_t>(walk.E);
