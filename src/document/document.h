@@ -97,8 +97,9 @@ class TDecodedDocument {
   // without armour. A file that cannot be read (missing, a folder, unreadable)
   // throws io::EFileError before anything changes.
   void LoadFile();
-  // Decodes clipboard text: hexadecimal or Base64, blanks and line ends ignored.
-  // False, with the document untouched, for any other text.
+  // Decodes clipboard text: its PEM and begin-base64 blocks as a file's, else
+  // hexadecimal or Base64 with blanks and line ends ignored. False, with the
+  // document untouched, for any other text and for blocks of no octets.
   bool LoadFromText(const std::u16string& text);
   // Decodes bytes as a document of their own that came from no text.
   void LoadBytes(TBytes bytes);

@@ -92,6 +92,26 @@ void TDecodedDocument::LoadFile() {
 }
 
 bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
+  // PEM and begin-base64 blocks are read as a file's text is, labels included.
+  std::optional<std::vector<std::uint8_t>> armoured;
+  std::string pemLabel;
+  std::vector<std::int32_t> blockStarts;
+  bool searched = false;
+  RunCaptured([&] {
+    armoured = DecodeArmouredText(clipboardText, ArmourMatchLimit, &pemLabel, &blockStarts, /*markedOnly=*/true);
+    searched = true;
+  });
+  if (!searched || (armoured && !armoured->empty())) {
+    FFromBase64 = true;
+    FFromClipboard = true;
+    FPemLabel = std::move(pemLabel);
+    // A search that gave up has left its Fatal error row.
+    if (searched)
+      RunCaptured([&] {
+        ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*armoured)), std::move(blockStarts));
+      });
+    return true;
+  }
   std::u16string text = StripClipboardText(clipboardText);
   TClipboardKind kind = ClassifyClipboardText(text);
   std::vector<std::uint8_t> data;
