@@ -94,9 +94,12 @@ class TDecodedDocument {
   void ClearTree();
 
   // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read (missing, a folder, unreadable)
-  // throws io::EFileError before anything changes.
+  // without armour and for an empty file. A file that cannot be read (missing,
+  // a folder, unreadable) throws io::EFileError before anything changes.
   void LoadFile();
+  // Whether the file LoadFile last read had no octets at all: it yields no
+  // document, as text without armour does, for a reason of its own.
+  bool FileWasEmpty() const { return FFileWasEmpty; }
   // Decodes clipboard text: its PEM and begin-base64 blocks as a file's, else
   // hexadecimal or Base64 with blanks and line ends ignored. False, with the
   // document untouched, for any other text and for blocks of no octets.
@@ -182,6 +185,7 @@ class TDecodedDocument {
   std::int32_t FTagsCount = 0;
   bool FFromBase64 = false;
   bool FFromClipboard = false;
+  bool FFileWasEmpty = false;
   std::string FPemLabel;
   // Where each block's octets start, as ParseASN was given them; empty for one block.
   std::vector<std::int32_t> FBlockStarts;

@@ -55,6 +55,7 @@ void TDecodedDocument::LoadFile() {
     return;
   }
 
+  FFileWasEmpty = data.empty();
   std::size_t bom = Utf8BomLength(data);
   auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
   bool binary = IsBinary(afterBom);

@@ -328,9 +328,22 @@ TEST_F(LoadFileTest, NulAfterTheTestedOctetsStaysText) {
 }
 
 TEST_F(LoadFileTest, TextWithoutArmourLeavesTheDocument) {
-  auto empty = Load(Write("empty.txt", ""));
-  EXPECT_EQ(Probe(*empty).Root().ChildsCount(), 0);
-  EXPECT_FALSE(Probe(*empty).FromBase64()) << "no document, so the flags stay";
+  const struct {
+    const char* Label;
+    std::string Data;
+    bool Empty;  // said to be empty, not text without armour
+  } files[] = {
+      {"empty", "", true},
+      {"a byte-order mark alone", "\xEF\xBB\xBF", false},
+      {"words", "no armour here, just words.", false},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.Label);
+    auto form = Load(Write("text.txt", file.Data));
+    EXPECT_EQ(Probe(*form).Root().ChildsCount(), 0);
+    EXPECT_FALSE(Probe(*form).FromBase64()) << "no document, so the flags stay";
+    EXPECT_EQ(Probe(*form).Document().FileWasEmpty(), file.Empty);
+  }
 
   // A DER file rewritten as plain text: the old document and its flags stay.
   TMainForm form(Fake.Platform, Write("doc.der", std::string_view("\x05\x00", 2)).u16string());
