@@ -344,6 +344,7 @@ std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   std::vector<std::int32_t> fatalOffsets;
   for (std::int32_t i = 0; i < FElements.RootErrorCount(); ++i)
     fatalOffsets.push_back(std::max(0, FElements.RootError(i).Offset()));
+  std::sort(fatalOffsets.begin(), fatalOffsets.end());  // a row without an offset may come last
   options.FatalOffsets = fatalOffsets;
   // The checks go by the elements' types, whether or not the names are shown:
   // without them the typing is built for the checks alone.
