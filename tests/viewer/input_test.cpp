@@ -242,6 +242,10 @@ TEST_F(LoadFileTest, EachArmouredBlockIsDecodedOnItsOwn) {
       {"two bad blocks", notBer + cert + notBer, "Fatal error@0 SEQUENCE@29 Fatal error@" + std::to_string(29 + c),
        "Blocks 1, 3 of 3: not BER"},
       {"a block cut inside", cut + cert, "NULL@0 Fatal error@2 SEQUENCE@6", "Block 1 of 2: not BER"},
+      // 30 80 02 01 05, whose end-of-contents octets are only in the next block: 30 80 05 00 00 00.
+      {"an indefinite length unterminated in its block",
+       "-----BEGIN X-----\nMIACAQU=\n-----END X-----\n-----BEGIN X-----\nMIAFAAAA\n-----END X-----\n",
+       "Fatal error@0 SEQUENCE@5", "Block 1 of 2: not BER"},
       {"every block sound", cert + ca, "SEQUENCE@0 SEQUENCE@" + n, ""},
   };
   for (const auto& row : rows) {
