@@ -95,11 +95,12 @@ constexpr const char* HelpEpilogue =
     "Base64.\n"
     "\nExit status:\n"
     "  0  the whole document was shown; with --diff, documents of the same values\n"
-    "  1  the document ends in a fatal decoding error, or a text file holds no armour;\n"
+    "  1  the document holds a fatal decoding error (of any PEM block), the file is empty, or a\n"
+    "     text file holds no armour;\n"
     "     with --check, also a document that is not valid DER; with --diff, documents whose\n"
     "     values differ (# lines do not count)\n"
     "  2  a bad command line, or a file that cannot be read or written;\n"
-    "     with --diff, also a file that holds no document or ends in a fatal decoding error\n";
+    "     with --diff, also a file that holds no document or a fatal decoding error\n";
 
 // The folder of the running executable, where oid.txt is shipped.
 std::string ExecutableFolder(const char* argv0) {
@@ -198,8 +199,10 @@ bool LoadInput(viewer::TDecodedDocument& document, const std::string& input) {
   return true;
 }
 
-void ReportNoArmour(const std::string& input) {
-  std::cerr << "bramlet-dump: " << input << ": text without PEM, begin-base64 or Base64 armour; nothing to decode\n";
+void ReportNoDocument(const viewer::TDecodedDocument& document, const std::string& input) {
+  std::cerr << "bramlet-dump: " << input << ": "
+            << (document.FileWasEmpty() ? "the file is empty" : "text without PEM, begin-base64 or Base64 armour")
+            << "; nothing to decode\n";
 }
 
 int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
@@ -212,10 +215,10 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   // JSON stays a document for any input the file could be read from.
   if (options.Json) {
     app::WriteJson(document, options.Input, std::cout);
-    return document.Root().ChildsCount() == 0 || app::FatalOffset(document) >= 0 ? 1 : 0;
+    return document.Root().ChildsCount() == 0 || document.HasFatalError() ? 1 : 0;
   }
   if (document.Root().ChildsCount() == 0) {
-    ReportNoArmour(options.Input);
+    ReportNoDocument(document, options.Input);
     return ExitNoDocument;
   }
   if (options.Check) return app::WriteCheck(document, std::cout, std::cerr);
@@ -227,12 +230,8 @@ int DumpDocument(const TOptions& options, const asn::TOIDDictionary& oids) {
   } else {
     PrintTree(document, options.Attributes);
   }
-  if (!document.EndsWithFatalError()) return 0;
-  if (options.Xml) {
-    viewer::TTag root = document.Root();
-    std::cerr << "bramlet-dump: " << settings::Utf16ToUtf8(viewer::RowLine(root.Childs(root.ChildsCount() - 1)))
-              << '\n';
-  }
+  if (!document.HasFatalError()) return 0;
+  if (options.Xml) app::WriteFatalErrors(document, /*rowLine=*/true, std::cerr);
   return 1;
 }
 
@@ -248,12 +247,12 @@ int DumpDiff(const TOptions& options, const asn::TOIDDictionary& oids) {
     if (!LoadInput(*document, *input)) return ExitUsage;
     const viewer::TTag root = document->Root();
     if (root.ChildsCount() == 0) {
-      ReportNoArmour(*input);
+      ReportNoDocument(*document, *input);
       return ExitUsage;
     }
-    if (document->EndsWithFatalError()) {
-      std::cerr << "bramlet-dump: " << *input << ": "
-                << settings::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
+    if (document->HasFatalError()) {
+      const viewer::TTag error = document->Elements().RootError(0);
+      std::cerr << "bramlet-dump: " << *input << ": " << settings::Utf16ToUtf8(error.Text()) << '\n';
       return ExitUsage;
     }
   }

@@ -5,6 +5,7 @@
 #include "app/dump_printer.h"
 #include "asn/utf.h"
 #include "document/der_text.h"
+#include "document/document_text.h"
 #include "schema/names.h"
 #include "settings/lang.h"
 #include "text/ascii.h"
@@ -118,18 +119,21 @@ void AppendElement(std::string& out, const viewer::TDecodedDocument& document, s
 // Valid DER: at least one element, the whole input decoded, and no finding.
 // An input that holds no document (an empty file) is not.
 bool IsValidDer(const viewer::TDecodedDocument& document, const std::vector<asn::TDerFinding>& findings) {
-  return document.Elements().ElementCount() > 0 && findings.empty() && FatalOffset(document) < 0;
+  return document.Elements().ElementCount() > 0 && findings.empty() && !document.HasFatalError();
 }
 
 }  // namespace
 
-std::int32_t FatalOffset(const viewer::TDecodedDocument& document) {
-  const viewer::TTag root = document.Root();
-  const std::int32_t count = root.ChildsCount();
-  if (count == 0) return -1;
-  const viewer::TTag last = root.Childs(count - 1);
-  if (last.TagType() != viewer::ttError) return -1;
-  return last.Offset() >= 0 ? last.Offset() : 0;
+void WriteFatalErrors(const viewer::TDecodedDocument& document, bool rowLine, std::ostream& err) {
+  const viewer::TDocument& doc = document.Elements();
+  for (std::int32_t i = 0; i < doc.RootErrorCount(); ++i) {
+    const viewer::TTag row = doc.RootError(i);
+    std::string line = "bramlet-dump: ";
+    if (const std::int32_t block = document.FailedBlock(i); block >= 0)
+      line += "block " + std::to_string(block + 1) + " of " + std::to_string(document.BlockCount()) + ": ";
+    line += asn::Utf16ToUtf8(rowLine ? viewer::RowLine(row) : row.Text());
+    err << line << '\n';
+  }
 }
 
 std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& document) {
@@ -153,11 +157,9 @@ int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std:
     lines += '\n';
   }
   out << lines;
-  const viewer::TTag root = document.Root();
-  const bool fatal = FatalOffset(document) >= 0;
-  if (fatal) {
+  if (document.HasFatalError()) {
     out.flush();
-    err << "bramlet-dump: " << asn::Utf16ToUtf8(root.Childs(root.ChildsCount() - 1).Text()) << '\n';
+    WriteFatalErrors(document, /*rowLine=*/false, err);
   }
   return IsValidDer(document, findings) ? 0 : 1;
 }

@@ -17,11 +17,13 @@ namespace app {
 // binary input only, and octets after a fatal error are the error's.
 std::vector<asn::TDerFinding> CheckDocument(const viewer::TDecodedDocument& document);
 
-// The top-level "Fatal error" row's offset, or -1 when decoding finished.
-std::int32_t FatalOffset(const viewer::TDecodedDocument& document);
+// Writes each top-level "Fatal error" row to err as "bramlet-dump: " and its
+// text (its whole row line with rowLine), after "block 1 of 2: " where it
+// stopped one of several blocks.
+void WriteFatalErrors(const viewer::TDecodedDocument& document, bool rowLine, std::ostream& err);
 
 // --check: one line per finding (element offset, rule, path or tag name,
-// explanation, separated by tabs); a fatal error goes to err. 0 when the
+// explanation, separated by tabs); fatal errors go to err. 0 when the
 // document is valid DER, 1 otherwise.
 int WriteCheck(const viewer::TDecodedDocument& document, std::ostream& out, std::ostream& err);
 

@@ -165,7 +165,8 @@ class TOIDDictionary {
 };
 
 // Walks a buffer of BER elements depth first and reports each one through
-// three events. One parser serves one Parse call.
+// three events. One parser serves one Parse call, or the calls over the
+// ranges of one buffer.
 class TASNParser {
  public:
   TASNParser();
@@ -193,6 +194,10 @@ class TASNParser {
   // the walk goes on after that element. Nesting depth is bounded only by
   // memory: the walk keeps its own stack of levels.
   void Parse(std::span<const std::uint8_t> s);
+  // Walks the elements of s[from, to) only (from <= to <= s.size()), as Parse
+  // walks s: offsets count from the start of s. Calls over ranges of one s
+  // share the index of end-of-contents octets: for a buffer of several blocks.
+  void Parse(std::span<const std::uint8_t> s, std::int32_t from, std::int32_t to);
   std::span<const std::uint8_t> Content;
 
   // Value renderers: contents octets in, display text out; EParserException

@@ -96,7 +96,7 @@ class TChecker {
       ++next;
       if (end >= stop) continue;
       // After a fatal error the octets from its offset on are the error's to report.
-      if (options.FatalOffset == end && (next == topLevel || FTree.Header(FTree.Child(NoElement, next)).Offset >= stop))
+      if (std::binary_search(options.FatalOffsets.begin(), options.FatalOffsets.end(), end) && (next == topLevel || FTree.Header(FTree.Child(NoElement, next)).Offset >= stop))
         continue;
       const bool another = next < topLevel && FTree.Header(FTree.Child(NoElement, next)).Offset < stop;
       FElement = another ? FTree.Child(NoElement, next) : NoElement;

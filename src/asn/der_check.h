@@ -168,9 +168,10 @@ struct TDerOptions {
   // For a buffer decoded from armour: where each block's octets start. Each
   // block is then checked for octets after its first element on its own.
   std::span<const std::int32_t> BlockStarts;
-  // Decoding stopped at a malformed header; octets the tree does not cover are
-  // then left to the fatal error rather than reported as trailing data.
-  std::int32_t FatalOffset = -1;
+  // Where decoding stopped at a malformed header (the whole buffer's, or one
+  // per block), ascending; octets the tree does not cover from there on are
+  // left to the fatal error rather than reported as trailing data.
+  std::span<const std::int32_t> FatalOffsets;
   std::span<const IDerCheck* const> Extra;
   // The elements' types, where a schema gives them; without, rules go by the tags.
   const IDerTyping* Typing = nullptr;

@@ -15,11 +15,17 @@ TASNParser::TASNParser() = default;
 TASNParser::~TASNParser() = default;
 
 void TASNParser::Parse(std::span<const std::uint8_t> s) {
+  // The other overload refuses a size too large for its offsets.
+  Parse(s, 0, static_cast<std::int32_t>(s.size()));
+}
+
+void TASNParser::Parse(std::span<const std::uint8_t> s, std::int32_t from, std::int32_t to) {
   CheckInputSize(s.size());
+  // The index of end-of-contents pairs covers the whole buffer: built once for it.
+  if (!FEnds || Content.data() != s.data() || Content.size() != s.size()) FEnds = std::make_unique<IndefiniteEnds>(s);
   Content = s;
-  FEnds = std::make_unique<IndefiniteEnds>(s);
   FLevels.clear();
-  FLevels.push_back({0, static_cast<std::int32_t>(s.size()), false});
+  FLevels.push_back({from, to, false});
   for (;;) {
     LevelFrame& level = FLevels.back();
     if (level.Cursor >= level.End) {

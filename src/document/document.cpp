@@ -34,6 +34,17 @@ bool OnlyIndefiniteLengths(std::span<const asn::TDerFinding> findings) {
                      [](const asn::TDerFinding& f) { return f.Rule() == asn::TDerRule::drIndefiniteLength; });
 }
 
+// The row a malformed header leaves: the message, where, and the offset.
+void AddFatalError(TDocument& elements, const asn::EParserException& e) {
+  std::string offset = std::to_string(e.Offset);
+  elements.CreateErrorTag(u"Fatal error", text::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
+                          e.Offset);
+}
+
+// Which blocks failed, in the language tables.
+constexpr int BlockNotBerText = 621;   // "Block %0 of %1: not BER"
+constexpr int BlocksNotBerText = 622;  // "Blocks %0 of %1: not BER"
+
 // The verdicts of the DER checks, in the language tables.
 constexpr int DerText = 605;
 constexpr int NotBerText = 606;
@@ -59,9 +70,33 @@ bool TDecodedDocument::EndsWithFatalError() const {
   return rows > 0 && root.Childs(rows - 1).TagType() == ttError;
 }
 
-void TDecodedDocument::ParseASN(TBytes s) {
+std::int32_t TDecodedDocument::BlockCount() const {
+  return FBlockStarts.empty() ? 1 : static_cast<std::int32_t>(FBlockStarts.size());
+}
+
+std::int32_t TDecodedDocument::FailedBlock(std::int32_t index) const {
+  if (BlockCount() < 2 || index < 0 || static_cast<std::size_t>(index) >= FFailedBlocks.size()) return -1;
+  return FFailedBlocks[static_cast<std::size_t>(index)];
+}
+
+std::u16string TDecodedDocument::FailedBlocksText(TTextById text) const {
+  std::u16string numbers;
+  std::size_t failed = 0;
+  for (std::int32_t i = 0; i < FElements.RootErrorCount(); ++i) {
+    const std::int32_t block = FailedBlock(i);
+    if (block < 0) continue;
+    if (failed++ > 0) numbers += u", ";
+    numbers += text::DecimalText(std::int64_t{block} + 1);
+  }
+  if (failed == 0) return {};
+  const std::u16string args[] = {numbers, text::DecimalText(BlockCount())};
+  return text::Placeholders(text(failed == 1 ? BlockNotBerText : BlocksNotBerText), args);
+}
+
+void TDecodedDocument::ParseASN(TBytes s, std::vector<std::int32_t> blockStarts) {
   ClearTree();
   FBytes = s ? std::move(s) : EmptyBytes;
+  FBlockStarts = std::move(blockStarts);
   const bool spaceInHex = Options().SpaceInHex;
   FElements.Start(FBytes, spaceInHex, OIDDictionary);
 
@@ -90,13 +125,31 @@ void TDecodedDocument::ParseASN(TBytes s) {
     if (level > 0) --level;
   };
 
-  try {
-    parser.Parse(*FBytes);
-  } catch (...) {
-    // Everything built before the failure stays walkable, and named.
-    FElements.Finish();
-    BuildNames();
-    throw;
+  const auto size = static_cast<std::int32_t>(std::min(FBytes->size(), asn::MaxInputSize));
+  const std::size_t blocks = std::max<std::size_t>(FBlockStarts.size(), 1);
+  for (std::size_t block = 0; block < blocks; ++block) {
+    const std::int32_t from = FBlockStarts.empty() ? 0 : FBlockStarts[block];
+    const std::int32_t to = block + 1 < blocks ? FBlockStarts[block + 1] : size;
+    // A block starts at the top level, whatever the last one left open.
+    level = 0;
+    parentList.resize(1);
+    try {
+      parser.Parse(*FBytes, from, to);
+    } catch (const asn::EParserException& e) {
+      FFailedBlocks.push_back(static_cast<std::int32_t>(block));
+      if (block + 1 < blocks) {
+        AddFatalError(FElements, e);
+        continue;
+      }
+      // Everything built before the failure stays walkable, and named.
+      FElements.Finish();
+      BuildNames();
+      throw;
+    } catch (...) {
+      FElements.Finish();
+      BuildNames();
+      throw;
+    }
   }
   FElements.Finish();
   BuildNames();
@@ -141,9 +194,7 @@ void TDecodedDocument::RunCaptured(const std::function<void()>& step) {
     const TTextById text = Options().Text;
     FElements.CreateErrorTag(u"Fatal error", text != nullptr ? text(NotEnoughMemoryText) : std::u16string(), -1);
   } catch (const asn::EParserException& e) {
-    std::string offset = std::to_string(e.Offset);
-    FElements.CreateErrorTag(u"Fatal error", text::Utf8ToUtf16(e.what() + std::string(" for tag at offset ") + offset),
-                             e.Offset);
+    AddFatalError(FElements, e);
   } catch (const std::exception& e) {
     FElements.CreateErrorTag(u"Fatal error", text::Utf8ToUtf16(e.what()), -1);
   }
@@ -158,6 +209,7 @@ void TDecodedDocument::ClearTree() {
   FDerFindings.clear();
   FDerChecks = TDerChecks::dcNone;
   FTagsCount = 0;
+  FFailedBlocks.clear();
 }
 
 void TDecodedDocument::BuildNames() {
@@ -288,10 +340,12 @@ std::vector<asn::TDerFinding> TDecodedDocument::CheckDer() const {
   // Octets after a block's first element are trailing data, in a file as in
   // each armoured block of one; a paste is not checked for them.
   options.RawFile = !FFromClipboard;
-  if (FFromBase64) options.BlockStarts = FBlockStarts;
-  const TTag root = Root();
-  const std::int32_t rows = root.ChildsCount();
-  if (EndsWithFatalError()) options.FatalOffset = std::max(0, root.Childs(rows - 1).Offset());
+  options.BlockStarts = FBlockStarts;
+  std::vector<std::int32_t> fatalOffsets;
+  for (std::int32_t i = 0; i < FElements.RootErrorCount(); ++i)
+    fatalOffsets.push_back(std::max(0, FElements.RootError(i).Offset()));
+  std::sort(fatalOffsets.begin(), fatalOffsets.end());  // a row without an offset may come last
+  options.FatalOffsets = fatalOffsets;
   // The checks go by the elements' types, whether or not the names are shown:
   // without them the typing is built for the checks alone.
   schema::TNames unshown;
@@ -321,7 +375,7 @@ std::span<const asn::TDerFinding> TDecodedDocument::FindingsOf(TTag tag) const {
 std::u16string TDecodedDocument::DerStatusText(TTextById text) const {
   if (!Options().DerChecks || FDerChecks != TDerChecks::dcDone || Root().ChildsCount() == 0) return {};
   // Decoding stopped at a malformed header.
-  if (EndsWithFatalError()) return text(NotBerText);
+  if (HasFatalError()) return text(NotBerText);
   if (FDerFindings.empty()) return text(DerText);
   if (OnlyIndefiniteLengths(FDerFindings))
     return CountedText(FDerFindings.size(), IndefiniteLengthText, IndefiniteLengthsText, text);

@@ -66,22 +66,43 @@ class TDecodedDocument {
   void SetFileName(std::u16string fileName) { FFileName = std::move(fileName); }
   // Whether decoding stopped at a malformed header: the last top-level row is "Fatal error".
   bool EndsWithFatalError() const;
+  // Whether any top-level row is "Fatal error": the decoding of the whole
+  // buffer, or of one of its blocks, stopped.
+  bool HasFatalError() const { return FElements.RootErrorCount() > 0; }
+  // The blocks the last decoding took the buffer as: the armoured blocks of
+  // text, else 1.
+  std::int32_t BlockCount() const;
+  // For a document of more than one block, which of them the top-level
+  // "Fatal error" row at index (as TDocument::RootError counts) stopped, from
+  // 0; -1 for a single block and for a failure that was no block's.
+  std::int32_t FailedBlock(std::int32_t index) const;
+  // "Block 2 of 3: not BER" or "Blocks 1, 3 of 3: not BER" in the texts of
+  // the table for a document of several blocks of which some stopped; empty
+  // otherwise.
+  std::u16string FailedBlocksText(TTextById text) const;
 
-  // Replaces the document with the decoding of s. A malformed header leaves with
-  // EParserException after everything before it has been added; callers wrap it
-  // in RunCaptured.
-  void ParseASN(TBytes s);
+  // Replaces the document with the decoding of s. blockStarts, when given,
+  // are where the blocks of s start (the first at 0, ascending): each block is
+  // decoded on its own, and a malformed header in one ends that block only,
+  // with a "Fatal error" row after its elements. A malformed header of the
+  // last (or only) block leaves with EParserException after everything before
+  // it has been added; callers wrap it in RunCaptured.
+  void ParseASN(TBytes s, std::vector<std::int32_t> blockStarts = {});
   // Runs a decoding step; a failure of the std::exception family becomes a
   // top-level "Fatal error" row and is considered handled.
   void RunCaptured(const std::function<void()>& step);
   void ClearTree();
 
   // Reads FileName and decodes it; leaves the document untouched for a text file
-  // without armour. A file that cannot be read (missing, a folder, unreadable)
-  // throws io::EFileError before anything changes.
+  // without armour and for an empty file. A file that cannot be read (missing,
+  // a folder, unreadable) throws io::EFileError before anything changes.
   void LoadFile();
-  // Decodes clipboard text: hexadecimal or Base64, blanks and line ends ignored.
-  // False, with the document untouched, for any other text.
+  // Whether the file LoadFile last read had no octets at all: it yields no
+  // document, as text without armour does, for a reason of its own.
+  bool FileWasEmpty() const { return FFileWasEmpty; }
+  // Decodes clipboard text: its PEM and begin-base64 blocks as a file's, else
+  // hexadecimal or Base64 with blanks and line ends ignored. False, with the
+  // document untouched, for any other text and for blocks of no octets.
   bool LoadFromText(const std::u16string& text);
   // Decodes bytes as a document of their own that came from no text.
   void LoadBytes(TBytes bytes);
@@ -164,9 +185,12 @@ class TDecodedDocument {
   std::int32_t FTagsCount = 0;
   bool FFromBase64 = false;
   bool FFromClipboard = false;
+  bool FFileWasEmpty = false;
   std::string FPemLabel;
-  // Where each armoured block's octets start, for a document decoded from text.
+  // Where each block's octets start, as ParseASN was given them; empty for one block.
   std::vector<std::int32_t> FBlockStarts;
+  // The block each top-level "Fatal error" row of the decoding stopped, in row order.
+  std::vector<std::int32_t> FFailedBlocks;
   TDocument FElements;
   schema::TNames FNames;
   // The element last asked about (NoElement: none): its type where that may

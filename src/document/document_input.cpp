@@ -55,6 +55,7 @@ void TDecodedDocument::LoadFile() {
     return;
   }
 
+  FFileWasEmpty = data.empty();
   std::size_t bom = Utf8BomLength(data);
   auto afterBom = std::span<const std::uint8_t>(data).subspan(bom);
   bool binary = IsBinary(afterBom);
@@ -76,13 +77,14 @@ void TDecodedDocument::LoadFile() {
     std::u16string text = text::Utf8ToUtf16(
         std::string_view(reinterpret_cast<const char*>(afterBom.data()), afterBom.size()));
     std::vector<std::uint8_t>().swap(data);
-    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &FBlockStarts);
+    std::vector<std::int32_t> blockStarts;
+    std::optional<std::vector<std::uint8_t>> result = DecodeArmouredText(text, ArmourMatchLimit, &FPemLabel, &blockStarts);
     std::u16string().swap(text);  // assigning an empty string would keep its memory
     if (!result) {
       yielded = false;
       return;
     }
-    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)));
+    ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*result)), std::move(blockStarts));
   });
   if (yielded) return;
   FFromBase64 = oldFromBase64;
@@ -91,6 +93,26 @@ void TDecodedDocument::LoadFile() {
 }
 
 bool TDecodedDocument::LoadFromText(const std::u16string& clipboardText) {
+  // PEM and begin-base64 blocks are read as a file's text is, labels included.
+  std::optional<std::vector<std::uint8_t>> armoured;
+  std::string pemLabel;
+  std::vector<std::int32_t> blockStarts;
+  bool searched = false;
+  RunCaptured([&] {
+    armoured = DecodeArmouredText(clipboardText, ArmourMatchLimit, &pemLabel, &blockStarts, /*markedOnly=*/true);
+    searched = true;
+  });
+  if (!searched || (armoured && !armoured->empty())) {
+    FFromBase64 = true;
+    FFromClipboard = true;
+    FPemLabel = std::move(pemLabel);
+    // A search that gave up has left its Fatal error row.
+    if (searched)
+      RunCaptured([&] {
+        ParseASN(std::make_shared<const std::vector<std::uint8_t>>(std::move(*armoured)), std::move(blockStarts));
+      });
+    return true;
+  }
   std::u16string text = StripClipboardText(clipboardText);
   TClipboardKind kind = ClassifyClipboardText(text);
   std::vector<std::uint8_t> data;

@@ -168,8 +168,13 @@ std::string CommonPemLabel(std::span<const TArmourMatch> matches) {
 
 std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
                                                             std::string* pemLabel,
-                                                            std::vector<std::int32_t>* blockStarts) {
+                                                            std::vector<std::int32_t>* blockStarts, bool markedOnly) {
   std::vector<TArmourMatch> matches = FindArmour(text, matchLimit);
+  // Text of Base64 alone matches only as the whole text, never beside a block.
+  if (markedOnly)
+    std::erase_if(matches, [](const TArmourMatch& m) {
+      return !StartsWith(m.Whole, u"-----") && !StartsWith(m.Whole, u"begin-base64");
+    });
   if (matches.empty()) return std::nullopt;
   if (pemLabel != nullptr) *pemLabel = CommonPemLabel(matches);
   std::vector<std::uint8_t> result;

@@ -50,10 +50,12 @@ std::string CommonPemLabel(std::span<const TArmourMatch> matches);
 
 // The octets of all armoured blocks of text, one after the other; nothing when
 // the text has no armour. pemLabel, when given, receives CommonPemLabel;
-// blockStarts, where each block's octets start.
+// blockStarts, where each block's octets start. With markedOnly, a text of
+// Base64 alone is no armour: only PEM and begin-base64 blocks are.
 std::optional<std::vector<std::uint8_t>> DecodeArmouredText(std::u16string_view text, std::uint32_t matchLimit,
                                                             std::string* pemLabel = nullptr,
-                                                            std::vector<std::int32_t>* blockStarts = nullptr);
+                                                            std::vector<std::int32_t>* blockStarts = nullptr,
+                                                            bool markedOnly = false);
 
 enum class TClipboardKind { ckNone, ckHex, ckBase64 };
 

@@ -100,7 +100,14 @@ std::uint32_t TDocument::AddElement(const asn::TASNTag& tag, std::uint32_t paren
 }
 
 void TDocument::CreateErrorTag(std::u16string name, std::u16string text, std::int32_t offset) {
-  FRootErrors.push_back({std::move(name), std::move(text), offset});
+  FRootErrors.push_back({std::move(name), std::move(text), offset, TopLevelCount()});
+}
+
+std::int32_t TDocument::RootErrorsBefore(std::int32_t index) const {
+  // Rows come in order, so their Before never decreases.
+  auto after = std::upper_bound(FRootErrors.begin(), FRootErrors.end(), index,
+                                [](std::int32_t i, const TRootError& e) { return i < e.Before; });
+  return static_cast<std::int32_t>(after - FRootErrors.begin());
 }
 
 void TDocument::Finish() {
@@ -374,9 +381,20 @@ std::int32_t TTag::ChildsCount() const {
 
 TTag TTag::Childs(std::int32_t index) const {
   if (FSlot == SlotRoot) {
-    std::int32_t top = FDoc->TopLevelCount();
-    if (index < top) return TagChild(index);
-    return TTag(FDoc, static_cast<std::uint32_t>(index - top), SlotRootError);
+    // Error row j stands at row Before + j: the first row past index is found
+    // by a search, and index is either that error row or an element.
+    const auto& errors = FDoc->FRootErrors;
+    std::size_t lo = 0, hi = errors.size();
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (errors[mid].Before + static_cast<std::int32_t>(mid) < index)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo < errors.size() && errors[lo].Before + static_cast<std::int32_t>(lo) == index)
+      return TTag(FDoc, static_cast<std::uint32_t>(lo), SlotRootError);
+    return TagChild(index - static_cast<std::int32_t>(lo));
   }
   std::int32_t attribs = FDoc->AttribCount(FIndex);
   if (index < attribs) return TTag(FDoc, FIndex, FDoc->AttribAt(FIndex, index));
@@ -397,6 +415,11 @@ std::int32_t TTag::GetTagChildsCount() const {
 std::int32_t TTag::TagChildsStart() const {
   if (FSlot != SlotElement) return 0;
   return FDoc->AttribCount(FIndex) + (FDoc->HasError(FDoc->At(FIndex)) ? 1 : 0);
+}
+
+std::int32_t TTag::RowOfTagChild(std::int32_t index) const {
+  if (FSlot == SlotRoot) return index + FDoc->RootErrorsBefore(index);
+  return TagChildsStart() + index;
 }
 
 TTag TTag::TagChild(std::int32_t index) const {

@@ -55,8 +55,11 @@ class TTag {
   std::int32_t GetTagChildsCount() const;
   TTag TagChild(std::int32_t index) const;
   // Where the element children begin among Childs: after an element's attribute
-  // and error rows; at 0 for the root, whose error rows follow its elements.
+  // and error rows; at 0 for the root, whose error rows stand among its
+  // elements, each after those decoded before it.
   std::int32_t TagChildsStart() const;
+  // The index among Childs of the element child at index.
+  std::int32_t RowOfTagChild(std::int32_t index) const;
   // withAttr: whether there is any child; otherwise whether any child is not an
   // attribute row.
   bool HasChildren(bool withAttr) const;
@@ -114,6 +117,13 @@ class TDocument final : public asn::IElementTree {
   std::uint32_t AddElement(const asn::TASNTag& tag, std::uint32_t parent);
   // Adds a top-level error row after everything already there.
   void CreateErrorTag(std::u16string name, std::u16string text, std::int32_t offset);
+  // The top-level error rows, in row order.
+  std::int32_t RootErrorCount() const { return static_cast<std::int32_t>(FRootErrors.size()); }
+  TTag RootError(std::int32_t index) const { return TTag(this, static_cast<std::uint32_t>(index), TTag::SlotRootError); }
+  // The index among the root's Childs of the error row at index.
+  std::int32_t RootErrorRow(std::int32_t index) const {
+    return FRootErrors[static_cast<std::size_t>(index)].Before + index;
+  }
   // Closes the elements still open; call it once all elements are in.
   void Finish();
 
@@ -184,6 +194,7 @@ class TDocument final : public asn::IElementTree {
     std::u16string Name;
     std::u16string Text;
     std::int32_t Offset;
+    std::int32_t Before;  // top-level elements before the row
   };
   // Children of an element with more than pkChildCountMax - 1 of them.
   struct TFamily {
@@ -228,6 +239,8 @@ class TDocument final : public asn::IElementTree {
   const asn::TASNTag& Rendered(std::uint32_t index) const;
   void Close(TOpen& open);
   std::int32_t TopLevelCount() const { return static_cast<std::int32_t>(FTopLevel.size()); }
+  // How many root error rows stand before the element at top-level index.
+  std::int32_t RootErrorsBefore(std::int32_t index) const;
 
   std::shared_ptr<const std::vector<std::uint8_t>> FBytes;
   bool FSpaceInHex = false;

@@ -21,7 +21,7 @@ TAboutForm::TAboutForm(platform::IDisplay& display) : TDialogController({0, 115,
     int Top;
     int Bottom;
   } const parts[] = {{"lbName", TControlKind::ckLabel, u"Bramlet", true, 14, 31},
-                     {"lbVersion", TControlKind::ckLabel, u"Version 1.1, Feb 2024", true, 38, 55},
+                     {"lbVersion", TControlKind::ckLabel, u"Version " BRAMLET_VERSION ", " BRAMLET_RELEASE_MONTH, true, 38, 55},
                      {"btnOK", TControlKind::ckButton, u"OK", false, 74, 99}};
   constexpr int Side = 4;
   constexpr int ButtonWidth = 75;

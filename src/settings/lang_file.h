@@ -51,7 +51,7 @@ struct TBuiltInText {
 };
 
 // The built-in English table in the order it is built.
-inline constexpr std::array<TBuiltInText, 153> DefaultLanguage{{
+inline constexpr std::array<TBuiltInText, 155> DefaultLanguage{{
     {u"Language", u"English"},
     {u"101", u"Copy value"},
     {u"102", u"Copy row"},
@@ -204,6 +204,8 @@ inline constexpr std::array<TBuiltInText, 153> DefaultLanguage{{
     {u"613", u"%0 difference with %1"},
     {u"614", u"%0 differences with %1"},
     {u"615", u"only in %0"},
+    {u"621", u"Block %0 of %1: not BER"},
+    {u"622", u"Blocks %0 of %1: not BER"},
     {u"705", u"%0 holds no ASN.1 data to compare with."},
 }};
 

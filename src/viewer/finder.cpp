@@ -207,15 +207,15 @@ bool TRowMatcher::RowMatches(TTag tag, int kind) {
 
 // The document's rows in order are, for each element in document order, the
 // element, its attribute rows and its error row (its element children come
-// next, as the next elements), and then the root's error rows. A position is
-// an element and a row below it: -1 for the element itself, then the indexes
-// of its Childs; element ElementCount stands for the root, whose error rows
-// follow its TopLevelCount elements. Walks them without building a row.
+// next, as the next elements); the root's error rows stand each after the
+// top-level elements decoded before it. A position is an element and a row
+// below it: -1 for the element itself, then the indexes of its Childs, and
+// before -1 the root's error rows just ahead of a top-level element; element
+// ElementCount stands for the root, whose error rows after every element are
+// TopLevelCount and up, as among its Childs. Walks them without building a row.
 class TElementWalk {
  public:
-  explicit TElementWalk(const TDecodedDocument& doc)
-      : FElements(doc.Elements()), FRoot(doc.Root()), FElementCount(FElements.ElementCount()),
-        FTopLevel(FRoot.GetTagChildsCount()), FRootRows(FRoot.ChildsCount()) {}
+  explicit TElementWalk(const TDecodedDocument& doc);
 
   // Starts at the first row; false when there is none.
   bool StartAtFirst();
@@ -223,7 +223,9 @@ class TElementWalk {
   bool Start(TTag row);
   // Steps to the next (or previous) position; false past either end.
   bool Step(bool backwards);
-  bool AtRoot() const { return E == FElementCount; }
+  // Whether the position is one of the root's error rows, and which.
+  bool AtRootRow() const { return E == FElementCount || Sub < -1; }
+  TTag RootRow() const { return FElements.RootError(RootErrorAt()); }
   // The child indexes from the root down to the row at the position.
   TRowPath Path() const;
 
@@ -234,7 +236,23 @@ class TElementWalk {
   std::int32_t Attribs = 0;
 
  private:
-  std::int32_t FirstSub(std::int64_t e) const { return e < FElementCount ? -1 : FTopLevel; }
+  // The root's error rows just ahead of a top-level element: the first one's
+  // index among them, and how many.
+  struct TErrorRun {
+    std::uint32_t Element;
+    std::int32_t First;
+    std::int32_t Count;
+  };
+  const TErrorRun* RunBefore(std::int64_t e) const;
+  std::int32_t RootErrorAt() const {
+    return E == FElementCount ? Sub - FTopLevel : RunBefore(E)->First + (Sub - FirstSub(E));
+  }
+  bool StartAtRootRow(TTag row);
+  std::int32_t FirstSub(std::int64_t e) const {
+    if (e == FElementCount) return FTopLevel + FEndErrors;
+    const TErrorRun* run = RunBefore(e);
+    return -1 - (run != nullptr ? run->Count : 0);
+  }
   std::int32_t EndSub(std::int64_t e) const {
     return e < FElementCount ? FElements.Element(static_cast<std::uint32_t>(e)).TagChildsStart() : FRootRows;
   }
@@ -255,12 +273,51 @@ class TElementWalk {
   const std::int64_t FElementCount;
   const std::int32_t FTopLevel;
   const std::int32_t FRootRows;
+  std::vector<TErrorRun> FErrorRuns;  // in element order
+  std::int32_t FEndErrors = 0;         // the first of the root's error rows after every element
 };
+
+TElementWalk::TElementWalk(const TDecodedDocument& doc)
+    : FElements(doc.Elements()), FRoot(doc.Root()), FElementCount(FElements.ElementCount()),
+      FTopLevel(FRoot.GetTagChildsCount()), FRootRows(FRoot.ChildsCount()) {
+  const std::int32_t errors = FElements.RootErrorCount();
+  FEndErrors = errors;
+  for (std::int32_t j = 0; j < errors; ++j) {
+    const std::int32_t before = FElements.RootErrorRow(j) - j;  // top-level elements ahead of it
+    if (before == FTopLevel) {
+      FEndErrors = j;
+      break;
+    }
+    const std::uint32_t element = FRoot.TagChild(before).ElementIndex();
+    if (!FErrorRuns.empty() && FErrorRuns.back().Element == element)
+      ++FErrorRuns.back().Count;
+    else
+      FErrorRuns.push_back({element, j, 1});
+  }
+}
+
+const TElementWalk::TErrorRun* TElementWalk::RunBefore(std::int64_t e) const {
+  auto run = std::lower_bound(FErrorRuns.begin(), FErrorRuns.end(), e,
+                              [](const TErrorRun& r, std::int64_t element) { return r.Element < element; });
+  return run != FErrorRuns.end() && run->Element == e ? &*run : nullptr;
+}
+
+bool TElementWalk::StartAtRootRow(TTag row) {
+  for (std::int32_t j = 0; j < FElements.RootErrorCount(); ++j) {
+    if (FElements.RootError(j) != row) continue;
+    const std::int32_t before = FElements.RootErrorRow(j) - j;
+    E = before == FTopLevel ? FElementCount : FRoot.TagChild(before).ElementIndex();
+    Enter();
+    Sub = E == FElementCount ? FTopLevel + j : FirstSub(E) + (j - RunBefore(E)->First);
+    return true;
+  }
+  return false;
+}
 
 bool TElementWalk::StartAtFirst() {
   if (FRootRows == 0) return false;
   E = 0;
-  Sub = FElementCount == 0 ? 0 : -1;
+  Sub = FirstSub(0);
   Enter();
   return true;
 }
@@ -276,9 +333,10 @@ bool TElementWalk::Start(TTag row) {
     case ttAttrib:
     case ttError: {
       const TTag parent = row.Parent();
-      E = parent.TagType() == ttRoot ? FElementCount : parent.ElementIndex();
+      if (parent.TagType() == ttRoot) return StartAtRootRow(row);
+      E = parent.ElementIndex();
       Enter();
-      for (Sub = E < FElementCount ? 0 : FTopLevel; Sub < End; ++Sub)
+      for (Sub = 0; Sub < End; ++Sub)
         if (parent.Childs(Sub) == row) return true;
       return false;
     }
@@ -318,7 +376,7 @@ bool TElementWalk::Step(bool backwards) {
 }
 
 TRowPath TElementWalk::Path() const {
-  if (E == FElementCount) return TRowPath{Sub};
+  if (AtRootRow()) return TRowPath{FElements.RootErrorRow(RootErrorAt())};
   TRowPath indexes;
   if (Sub >= 0) indexes.push_back(Sub);
   for (auto element = static_cast<std::uint32_t>(E); element != asn::NoElement;) {
@@ -332,8 +390,8 @@ TRowPath TElementWalk::Path() const {
       else
         hi = mid;
     }
-    const std::int32_t first = parent == asn::NoElement ? 0 : FElements.Element(parent).TagChildsStart();
-    indexes.push_back(first + static_cast<std::int32_t>(lo));
+    const TTag parentRow = parent == asn::NoElement ? FRoot : FElements.Element(parent);
+    indexes.push_back(parentRow.RowOfTagChild(static_cast<std::int32_t>(lo)));
     element = parent;
   }
   std::reverse(indexes.begin(), indexes.end());
@@ -418,10 +476,9 @@ TTag RowAt(TTag root, const TRowPath& path) {
 std::optional<TRowPath> FindAlongElements(const TDecodedDocument& doc, TElementWalk& walk, TRowMatcher& matcher,
                                           bool backwards, bool inclusive, bool attributes) {
   const TDocument& elements = doc.Elements();
-  const TTag root = doc.Root();
   for (bool more = inclusive || walk.Step(backwards); more; more = walk.Step(backwards)) {
-    if (walk.AtRoot()) {
-      if (matcher.RowMatches(root.Childs(walk.Sub), -1)) return walk.Path();
+    if (walk.AtRootRow()) {
+      if (matcher.RowMatches(walk.RootRow(), -1)) return walk.Path();
       continue;
     }
     const auto element = static_cast<std::uint32_t>(walk.E);

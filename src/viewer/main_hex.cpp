@@ -187,8 +187,8 @@ void TMainForm::Hex2VTScroll(VirtualTree& sender, std::int64_t) { FHex1VT.SetOff
 // their parent's header, siblings one after another), so the last element
 // starting at or before a byte is found by a binary search among the element
 // children of each level, and only the sibling blocks on that path are
-// created. Top-level error rows follow every element in document order; they
-// are taken as a walk from the nearer end of the buffer meets them.
+// created. Top-level error rows stand after the elements decoded before them;
+// they are taken as a walk from the nearer end of the buffer meets them.
 TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
   auto size = static_cast<std::int64_t>(Bytes()->size());
   if (offset < 0 || offset >= size) return NoNode;
@@ -198,38 +198,46 @@ TNodeId TMainForm::GetNodeByOffset(std::int32_t offset) {
     TTag root = Root();
     TTag tag = root;
     TNodeId row = NoNode;
-    bool noElementAfter = true;  // no element starts past the byte
+    std::int32_t top = -1;      // the top-level element on the way, -1: none
+    bool deeperAfter = false;  // an element inside it starts past the byte
     for (;;) {
       std::int32_t count = tag.GetTagChildsCount();
       std::int32_t i = LastElementChildAtOrBefore(tag, offset);
-      if (i + 1 < count) noElementAfter = false;
+      if (tag == root) top = i;
+      else if (i + 1 < count) deeperAfter = true;
       if (i < 0) break;
-      // Attribute rows and the error row come before an element's element children.
-      std::int32_t first = tag.TagType() == ttRoot ? 0 : tag.ChildsCount() - count;
-      TNodeId child = FTreeVT.Child(row, TreeRowOf(tag, static_cast<std::uint32_t>(first + i)));
+      TNodeId child = FTreeVT.Child(row, TreeRowOf(tag, static_cast<std::uint32_t>(tag.RowOfTagChild(i))));
       if (child == NoNode) break;
       row = child;
       tag = tag.TagChild(i);
     }
-    std::int32_t elements = root.GetTagChildsCount();
-    std::int32_t rows = root.ChildsCount();
+    // The document rows of that top-level element and of the one after it.
+    const std::int32_t topRow = top >= 0 ? root.RowOfTagChild(top) : -1;
+    const std::int32_t nextRow = top + 1 < root.GetTagChildsCount() ? root.RowOfTagChild(top + 1) : root.ChildsCount();
+    const TDocument& elements = FDoc->Elements();
+    auto errorNode = [&](std::int32_t j) {
+      return FTreeVT.Child(NoNode, TreeRowOf(root, static_cast<std::uint32_t>(elements.RootErrorRow(j))));
+    };
     if (offset <= size / 2) {
       // Forwards: the first top-level row stands until a qualifying row is
-      // met; the walk stops at the first qualifying row past the byte.
+      // met; the walk stops at the first qualifying row past the byte, so
+      // it meets the error rows between the two elements only when nothing
+      // inside the first starts past the byte.
       result = row != NoNode ? row : FTreeVT.Child(NoNode, 0);
-      for (std::int32_t i = elements; noElementAfter && i < rows; ++i) {
-        TTag error = root.Childs(i);
-        if (!StandsForBytes(error)) continue;
+      for (std::int32_t j = 0; !deeperAfter && j < elements.RootErrorCount(); ++j) {
+        const std::int32_t at = elements.RootErrorRow(j);
+        TTag error = elements.RootError(j);
+        if (at <= topRow || at >= nextRow || !StandsForBytes(error)) continue;
         if (error.Offset() > offset) break;
-        result = FTreeVT.Child(NoNode, TreeRowOf(root, static_cast<std::uint32_t>(i)));
+        result = errorNode(j);
       }
     } else {
       // Backwards: the last qualifying row that starts at or before the byte.
       result = row;
-      for (std::int32_t i = rows - 1; i >= elements; --i) {
-        TTag error = root.Childs(i);
+      for (std::int32_t j = elements.RootErrorCount() - 1; j >= 0; --j) {
+        TTag error = elements.RootError(j);
         if (!StandsForBytes(error) || error.Offset() > offset) continue;
-        result = FTreeVT.Child(NoNode, TreeRowOf(root, static_cast<std::uint32_t>(i)));
+        if (elements.RootErrorRow(j) > topRow) result = errorNode(j);
         break;
       }
     }

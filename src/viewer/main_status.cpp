@@ -67,7 +67,10 @@ void TMainForm::UpdateMainStatusBar() {
   source.Width = std::max(SourcePanelWidth, FPlatform.Display.BoldTextWidth(source.Text, FStatusBarFontName,
                                                                            FStatusBarFontSize) + 2 * PanelMargin + 1);
   TStatusPanel& verdict = FMainStatusBar[5];
-  verdict.Text = DerStatusText();
+  // Blocks of several that did not decode say so whatever the checks, and
+  // more than the checks' "Not BER" would.
+  verdict.Text = FDoc->FailedBlocksText(settings::GetLangTextById);
+  if (verdict.Text.empty()) verdict.Text = DerStatusText();
   // "BER (6 indefinite lengths)" and the like would be cut at the usual 100 pixels.
   verdict.Width = std::max(VerdictPanelWidth, StatusTextWidth(verdict.Text) + 2 * PanelMargin + 1);
   if (FEvents != nullptr) FEvents->StatusChanged(TView::vwMainStatus);

@@ -131,7 +131,8 @@ void TMainForm::TreeVTInitNodes(VirtualTree& sender, TNodeId, TNodeId first, std
       initialStates[k].Visible = FSettings.ShowAttributes;
       continue;
     }
-    std::int32_t element = i - start;
+    // The root's error rows may stand among its elements: its rows go by Childs.
+    std::int32_t element = parent.TagType() == ttRoot ? -1 : i - start;
     TTag child = element >= 0 && element < elements ? parent.TagChild(element) : parent.Childs(i);
     InitNodeFor(child, initialStates[k]);
   }

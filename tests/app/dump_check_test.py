@@ -367,6 +367,32 @@ def main():
                 if rc != (1 if expected else 0) or got != expected:
                     failures.append("%s %s: exit %d, %r %s" % (label, " ".join(names), rc, got, err))
 
+        # Each PEM block is decoded on its own: a block that stops is named, the others are checked as usual.
+        with open(os.path.join(samples, "cert.der"), "rb") as f:
+            der = f.read()
+
+        def block(data, label="CERTIFICATE"):
+            return ("-----BEGIN %s-----\n%s-----END %s-----\n" % (label, base64.encodebytes(data).decode(), label)).encode()
+        not_ber = block(b"this is not a key, just text\n", "PRIVATE KEY")  # 74 68: 104 octets announced, 29 there
+        n = len(der)
+        for label, text, expected in [
+            ("not BER, then a certificate", not_ber + block(der), ["block 1 of 2: Incorrect data length for tag at offset 0"]),
+            ("two bad blocks around a certificate", not_ber + block(der) + not_ber,
+             ["block 1 of 3: Incorrect data length for tag at offset 0",
+              "block 3 of 3: Incorrect data length for tag at offset %d" % (29 + n)]),
+            # What follows the certificate in its block is the fatal error's, not trailing data.
+            ("a bad header after a certificate, then one more", block(der + b"\x02\x05\x00") + block(der),
+             ["block 1 of 2: Incorrect data length for tag at offset %d" % n]),
+        ]:
+            path = write("blocks.pem", text)
+            rc, out, err = run(dump, "--check", path)
+            wanted = "".join("bramlet-dump: %s\n" % line for line in expected)
+            if rc != 1 or out or err != wanted:
+                failures.append("--check %s: exit %d %r %r" % (label, rc, out, err))
+            rc, out, _ = run(dump, "--no-attributes", path)
+            if rc != 1 or out.decode().splitlines().count("Certificate SEQUENCE") != text.count(b"BEGIN CERTIFICATE"):
+                failures.append("dump %s: exit %d %r" % (label, rc, out[:300]))
+
         if broken_count < 60:
             failures.append("only %d broken files were made" % broken_count)
 

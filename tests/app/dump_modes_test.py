@@ -99,6 +99,10 @@ def main():
         # Text without armour is declined, as the plug-in declines it.
         rc, out, err = run(dump, write("prose.txt", b"Just some words, no armour.\n"))
         check(failures, "no armour", rc == 1 and out == b"" and "armour" in err, "%d %r %r" % (rc, out, err))
+        # An empty file says so.
+        rc, out, err = run(dump, write("empty.der", b""))
+        check(failures, "empty file", rc == 1 and out == b"" and "the file is empty; nothing to decode" in err
+              and "armour" not in err, "%d %r %r" % (rc, out, err))
 
         # --xml to standard output and to a file give the same bytes, well-formed.
         rc, xml_out, _ = run(dump, "--xml", os.path.join(samples, "chain.pem"))

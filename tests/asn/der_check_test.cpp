@@ -29,7 +29,7 @@ class TParsedTree final : public IElementTree {
     try {
       parser.Parse(bytes);
     } catch (const EParserException& e) {
-      FatalOffset = e.Offset;
+      FatalOffsets.push_back(e.Offset);
     }
   }
   std::uint32_t ElementCount() const override { return static_cast<std::uint32_t>(FHeaders.size()); }
@@ -41,7 +41,7 @@ class TParsedTree final : public IElementTree {
   std::uint32_t Child(std::uint32_t e, std::uint32_t i) const override {
     return (e == NoElement ? FTop : FChildren[e])[i];
   }
-  std::int32_t FatalOffset = -1;
+  std::vector<std::int32_t> FatalOffsets;
 
  private:
   std::vector<TElementHeader> FHeaders;
@@ -56,7 +56,7 @@ std::string Findings(const std::string& hex, bool rawFile = true, const IDerTypi
   TParsedTree tree(bytes);
   TDerOptions options;
   options.RawFile = rawFile;
-  options.FatalOffset = tree.FatalOffset;
+  options.FatalOffsets = tree.FatalOffsets;
   options.Typing = typing;
   std::string out;
   for (const TDerFinding& f : CheckDer(tree, bytes, options)) {

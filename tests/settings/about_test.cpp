@@ -25,6 +25,8 @@ TEST_F(AboutForm, OnlyTheTitleFollowsTheLanguage) {
     EXPECT_EQ(Utf16ToUtf8(form.Caption), c.Title);
     EXPECT_EQ(form.Controls["lbName"].Caption, u"Bramlet");
     EXPECT_EQ(form.Controls["lbVersion"].Caption, u"Version 1.1, Feb 2024");
+    // The version the build gives --version, the package and the plug-in archive.
+    EXPECT_EQ(Utf16ToUtf8(form.Controls["lbVersion"].Caption).rfind("Version " BRAMLET_VERSION ", ", 0), 0u);
     EXPECT_EQ(form.Controls["btnOK"].Caption, u"OK");
   }
 }

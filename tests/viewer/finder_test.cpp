@@ -83,21 +83,26 @@ std::vector<TRowPath> Hits(const TFinder& finder, const std::u16string& text, bo
 }
 
 TEST(Finder, AnswersEveryRowThatShowsTheTextInOrderBothWays) {
-  const char* documents[] = {
+  const struct {
+    const char* Hex;
+    std::vector<std::int32_t> Blocks = {};  // where the blocks start, decoded each on its own
+  } documents[] = {
       // Indefinite SEQUENCE: INTEGER, BOOLEAN, OCTET STRING, OBJECT IDENTIFIER.
-      "30 80 02 01 05 01 01 FF 04 03 0A 0B 0C 06 03 2A 86 48 00 00",
+      {"30 80 02 01 05 01 01 FF 04 03 0A 0B 0C 06 03 2A 86 48 00 00"},
       // UTCTime, BIT STRING, a BOOLEAN of two octets (an error row, its value in hexadecimal).
-      "30 18 17 0D 32 30 30 31 30 31 30 30 30 30 30 30 5A 03 03 00 A5 5A 01 02 00 FF",
+      {"30 18 17 0D 32 30 30 31 30 31 30 30 30 30 30 30 5A 03 03 00 A5 5A 01 02 00 FF"},
       // Context tags and strings, then an octet that is no element (a top-level error row).
-      "A0 0A 30 08 A1 06 04 04 DE AD BE EF 13 05 48 65 6C 6C 6F 0C 03 41 42 43 FF",
+      {"A0 0A 30 08 A1 06 04 04 DE AD BE EF 13 05 48 65 6C 6C 6F 0C 03 41 42 43 FF"},
+      // Blocks: a bad one, a SEQUENCE, one cut after its INTEGER, a NULL: error rows among the elements.
+      {"1F FF 30 03 02 01 05 02 01 05 02 05 00 05 00", {0, 2, 7, 13}},
   };
   const std::u16string texts[] = {u"0",     u"05",     u"a5",   u"DE AD", u"EAD",    u"true", u"5",
                                   u"seq",   u"STRING", u"hello", u"offset", u"length", u"2A8648", u"1.2.840",
                                   u"20-01", u":",      u"Z",     u" ",      u"ff",     u"error", u"b e"};
   TDocumentOptions options;
-  for (const char* hex : documents) {
+  for (const auto& [hex, blocks] : documents) {
     TDecodedDocument doc(options);
-    doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes(hex))); });
+    doc.RunCaptured([&] { doc.ParseASN(test::Shared(test::HexBytes(hex)), blocks); });
     for (bool attributes : {false, true}) {
       const std::vector<TRowPath> rows = Rows(doc, attributes);
       ASSERT_FALSE(rows.empty());

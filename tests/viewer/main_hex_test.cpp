@@ -210,6 +210,7 @@ TEST_F(ByteToElementTest, CraftedDocumentsLeadWhereTheWalkDoes) {
     const char* Label;
     const char* Hex;
     std::vector<std::int32_t> MoreFatalErrors;  // offsets of top-level errors added after decoding; -1: none
+    std::vector<std::int32_t> Blocks = {};      // where the blocks start, decoded each on its own
   } cases[] = {
       {"a failure inside a SEQUENCE", "30 03 02 05 00", {}},
       {"a failure at the first byte", "1F FF FF", {}},
@@ -220,10 +221,13 @@ TEST_F(ByteToElementTest, CraftedDocumentsLeadWhereTheWalkDoes) {
       {"a top-level error before the last element", "30 06 02 01 05 02 01 07", {1, 6, -1, 3}},
       {"only errors", "1F FF FF FF", {2, -1, 0}},
       {"an error with no offset first", "02 01 05 05 00", {-1, 4}},
+      {"a bad block between two", "30 03 02 01 05 02 05 00 05 00", {}, {0, 5, 8}},
+      {"bad blocks first and last", "1F FF 05 00 05 00 30 05 02", {}, {0, 2, 6}},
+      {"a bad block and a later error", "02 05 00 05 00 05 00", {1}, {0, 3}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Label);
-    Probe(Form).RunCaptured([&] { Probe(Form).ParseASN(test::Shared(test::HexBytes(c.Hex))); });
+    Probe(Form).RunCaptured([&] { Probe(Form).Document().ParseASN(test::Shared(test::HexBytes(c.Hex)), c.Blocks); });
     for (std::int32_t offset : c.MoreFatalErrors) {
       if (offset < 0)
         Probe(Form).RunCaptured([] { throw std::runtime_error("no offset"); });
