@@ -437,6 +437,7 @@ class TComparer {
     std::uint32_t A;
     std::uint32_t B;
     bool Equal = false;  // a pair whose values are known the same, children in the same order
+    std::uint32_t After = None;  // only in B: the A child it follows (None: first)
   };
   struct TFrame {
     std::vector<TOp> Ops;
@@ -444,7 +445,6 @@ class TComparer {
     std::size_t Placeholder = NoPlaceholder;  // a dkEncoding line kept only if nothing below differs in value
     std::size_t ValueLines = 0;
     std::uint32_t ParentA = None;  // whose children Ops pair
-    std::uint32_t LastA = None;    // the last A child met so far
   };
   static constexpr std::size_t NoPlaceholder = static_cast<std::size_t>(-1);
   // A pairing of the children of a and b: for each, the other's ordinal or None.
@@ -525,10 +525,9 @@ std::vector<TDifference> TComparer::Run() {
     }
     const TOp op = frame.Ops[frame.Next++];
     if (op.A == None) {
-      Emit(TDiffKind::dkAdded, None, op.B, frame.ParentA, frame.LastA);
+      Emit(TDiffKind::dkAdded, None, op.B, frame.ParentA, op.After);
       continue;
     }
-    frame.LastA = op.A;
     if (op.B == None) {
       Emit(TDiffKind::dkRemoved, op.A, None);
     } else {
@@ -599,20 +598,24 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
       PairItems(a, b, TListRule::lrShape, p);
     }
   }
-  // In A's order; what only B has goes before the B child it precedes.
+  // In A's order; what only B has goes before the B child it precedes, after
+  // the A child passed last (a pair of the same value makes no op of its own).
   std::size_t cursor = 0;
   std::uint32_t lastB = 0;
+  std::uint32_t passed = None;
   for (std::size_t i = 0; i < p.A.size(); ++i) {
     const std::uint32_t j = p.PairA[i];
     if (j == None) {
       frame.Ops.push_back({p.A[i], None});
+      passed = p.A[i];
       continue;
     }
     for (; cursor < j; ++cursor)
-      if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor]});
+      if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor], false, passed});
     cursor = std::max<std::size_t>(cursor, j + 1);
     if (j < lastB) reordered = true;
     lastB = std::max(lastB, j);
+    passed = p.A[i];
     // The same value: only its encodings may differ, and not where the octets are the same.
     if (p.Same[i] != TSame::smNo) {
       if (FOptions.Encodings && p.Same[i] == TSame::smValue) frame.Ops.push_back({p.A[i], p.B[j], true});
@@ -624,7 +627,7 @@ void TComparer::MatchChildren(std::uint32_t a, std::uint32_t b, TFrame& frame, b
     frame.Ops.push_back({p.A[i], p.B[j]});
   }
   for (; cursor < p.B.size(); ++cursor)
-    if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor]});
+    if (p.PairB[cursor] == None) frame.Ops.push_back({None, p.B[cursor], false, passed});
 }
 
 void TComparer::MatchEqualChildren(std::uint32_t a, std::uint32_t b, TFrame& frame) {

@@ -38,6 +38,13 @@ bool ShowsChildren(const TDocument& tree, std::uint32_t parent) {
   return static_cast<std::uint32_t>(tag.GetTagChildsCount()) == tree.ChildCount(parent);
 }
 
+// The row right after the element child at index among the root's rows:
+// a failed block's error row stands after its block's elements, among them.
+std::uint32_t RootRowAfter(const TDocument& tree, std::uint32_t index) {
+  const TTag root = tree.Root();
+  return static_cast<std::uint32_t>(root.RowOfTagChild(static_cast<std::int32_t>(index)) + 1 - root.TagChildsStart());
+}
+
 }  // namespace
 
 TRowPlace PlaceOfRow(std::span<const TGhostRow> ghosts, std::uint32_t start, std::uint32_t row) {
@@ -94,7 +101,11 @@ void TComparison::Run(const TDecodedDocument& shown) {
     const TDifference& d = FDifferences[i];
     if (d.Kind == TDiffKind::dkAdded) {
       if (!ShowsChildren(tree, d.ParentA)) continue;
-      const std::uint32_t before = d.AfterA == None ? 0 : ChildIndex(tree, d.ParentA, d.AfterA) + 1;
+      std::uint32_t before = 0;
+      if (d.AfterA != None) {
+        const std::uint32_t after = ChildIndex(tree, d.ParentA, d.AfterA);
+        before = d.ParentA == None ? RootRowAfter(tree, after) : after + 1;
+      }
       FGhosts[d.ParentA].push_back({before, d.ElementB, i});
       continue;
     }

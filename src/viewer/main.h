@@ -529,6 +529,8 @@ class TMainForm {
   void UpdatePathStatus();
   void ClearViews();
   void FillStructureTree();
+  // The top level's rows: the document's and, while comparing, the other file's elements among them.
+  std::uint32_t RootRowCount() const;
   // The findings the checks just left, into the rows already made and the status bar.
   void ShowDerFindings();
   void TreeVTInitNode(VirtualTree& sender, TNodeId parentNode, TNodeId node, TNodeInit& initialStates);

@@ -149,7 +149,9 @@ void TMainForm::RebuildTreeRows(const TTreeViewState& state) {
   // Rows whose children exist are asked again, which rebuilds the blocks that
   // change, and the tree is put back as it stood (expanded rows, focus, scroll).
   FTreeVT.BeginUpdate();
-  FTreeVT.ReinitAll();
+  // The top level's rows come and go with the other file's top-level elements.
+  if (RootRowCount() != FTreeVT.RootNodeCount()) FTreeVT.SetRootNodeCount(RootRowCount(), Root().Key());
+  else FTreeVT.ReinitAll();
   RestoreDocumentView(state);
   FTreeVT.Invalidate();
   FTreeVT.EndUpdate();

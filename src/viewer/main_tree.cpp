@@ -77,8 +77,7 @@ void TMainForm::ClearViews() {
 }
 
 void TMainForm::FillStructureTree() {
-  TTag root = Root();
-  FTreeVT.SetRootNodeCount(static_cast<std::uint32_t>(root.ChildsCount()), root.Key());
+  FTreeVT.SetRootNodeCount(RootRowCount(), Root().Key());
   switch (TreeExpansion()) {
     case TTreeExpansion::teAll:
       FTreeVT.FullExpand();
@@ -89,6 +88,11 @@ void TMainForm::FillStructureTree() {
     case TTreeExpansion::teNone:
       break;
   }
+}
+
+std::uint32_t TMainForm::RootRowCount() const {
+  const TTag root = Root();
+  return static_cast<std::uint32_t>(root.ChildsCount()) + static_cast<std::uint32_t>(GhostsUnder(root).size());
 }
 
 TTag TMainForm::GetTag(TNodeId node) const {

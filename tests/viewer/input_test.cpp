@@ -257,7 +257,9 @@ TEST_F(LoadFileTest, EachArmouredBlockIsDecodedOnItsOwn) {
       const TTag tag = root.Childs(i);
       top += (i ? " " : "") + settings::Utf16ToUtf8(tag.Name()) + "@" + std::to_string(tag.Offset());
       // The certificate is all there, wherever it stands.
-      if (tag.TagType() == ttNode && tag.FullLength() == c) EXPECT_EQ(Dump(tag, false), certRows);
+      if (tag.TagType() == ttNode && tag.FullLength() == c) {
+        EXPECT_EQ(Dump(tag, false), certRows);
+      }
     }
     EXPECT_EQ(top, row.TopRows);
     Probe(*form).UpdateMainStatusBar();
@@ -438,7 +440,9 @@ TEST_F(LoadFileTest, ClipboardReadsArmourAsAFileWould) {
     EXPECT_EQ(Fake.Host.Beeps, 0);
     EXPECT_TRUE(Probe(form).FromClipboard());
     EXPECT_EQ(Probe(form).FromBase64(), row.FromBase64);
-    if (row.FromBase64) EXPECT_EQ(Dump(Probe(form).Root()), Dump(Probe(*file).Root()));
+    if (row.FromBase64) {
+      EXPECT_EQ(Dump(Probe(form).Root()), Dump(Probe(*file).Root()));
+    }
     ASSERT_GT(Probe(form).Document().Elements().ElementCount(), 0u);
     const std::uint32_t first = Probe(form).Root().Childs(0).ElementIndex();
     EXPECT_EQ(first == asn::NoElement ? "" : Probe(form).Names().Path(first), row.TopPath);

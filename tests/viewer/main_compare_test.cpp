@@ -159,6 +159,33 @@ TEST_F(CompareTest, RowsAfterTheOtherFilesRowMeetTheirElements) {
   EXPECT_EQ(Probe(Form).GetTag(Probe(Form).TreeVT().FocusedNode()).Offset(), 5) << "the comparison ended with the opening";
 }
 
+TEST_F(CompareTest, TheOtherFilesTopLevelElementsAreRowsAmongTheTopLevelRows) {
+  // The other file: INTEGER 1, INTEGER 5. The shown one: INTEGER 1 alone, and
+  // after a first block that is no BER ("hello"), whose error row comes first.
+  TTempDir dir;
+  WriteAll(dir.Path / "b.der", std::string("\x02\x01\x01\x02\x01\x05", 6));
+  WriteAll(dir.Path / "a.der", std::string("\x02\x01\x01", 3));
+  WriteAll(dir.Path / "a.pem", "-----BEGIN X-----\naGVsbG8=\n-----END X-----\n-----BEGIN X-----\nAgEB\n-----END X-----\n");
+  const std::string fatal = "Fatal error: Incorrect data length for tag at offset 0";
+  const struct {
+    const char* Shown;
+    std::vector<std::string> Rows;
+  } cases[] = {{"a.der", {"INTEGER 1", "INTEGER 5"}}, {"a.pem", {fatal, "INTEGER 1", "INTEGER 5"}}};
+  Probe(Form).Settings().ShowAttributes = false;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Shown);
+    ShowFile(dir.Path / c.Shown);
+    CompareWith(dir.Path / "b.der");
+    Probe(Form).RunIdleWork();
+    std::vector<std::string> rows;
+    for (TNodeId n = Probe(Form).TreeVT().GetFirstVisible(); n != NoNode; n = Probe(Form).TreeVT().GetNextVisible(n))
+      rows.push_back(Caption(n) + " " + Value(n));
+    EXPECT_EQ(rows, c.Rows);
+    Probe(Form).StopComparing();
+    EXPECT_EQ(Probe(Form).TreeVT().RootNodeCount(), c.Rows.size() - 1) << "the other file's row goes with the comparison";
+  }
+}
+
 TEST_F(CompareTest, TheSameDocumentInOtherEncodingsAndFilesThatCannotBeCompared) {
   struct TCase {
     const char* Other;
