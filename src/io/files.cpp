@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -147,15 +148,17 @@ std::uintmax_t InputFileSize(const fs::path& path) {
 
 TInputFile::TInputFile(fs::path path) : FPath(std::move(path)) {
   errno = 0;
-  FStream.open(FPath, std::ios::binary);
-  if (!FStream) throw EFileError("Cannot open", FPath, Reason(errno));
+  FStream = std::make_unique<std::ifstream>(FPath, std::ios::binary);
+  if (!*FStream) throw EFileError("Cannot open", FPath, Reason(errno));
 }
+
+TInputFile::~TInputFile() = default;
 
 std::size_t TInputFile::ReadUpTo(char* data, std::size_t size) {
   // A failing read sets the bad bit; a stream buffer read directly would throw.
-  FStream.read(data, static_cast<std::streamsize>(size));
-  if (FStream.bad()) throw EFileReadError("Cannot read", FPath, Reason(errno));
-  return static_cast<std::size_t>(FStream.gcount());
+  FStream->read(data, static_cast<std::streamsize>(size));
+  if (FStream->bad()) throw EFileReadError("Cannot read", FPath, Reason(errno));
+  return static_cast<std::size_t>(FStream->gcount());
 }
 
 std::size_t TInputFile::Read(std::span<std::uint8_t> buffer) {

@@ -9,7 +9,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <iosfwd>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -91,6 +92,9 @@ class TInputFile {
  public:
   // Throws EFileError "Cannot open <path>: <reason>".
   explicit TInputFile(std::filesystem::path path);
+  ~TInputFile();
+  TInputFile(const TInputFile&) = delete;
+  TInputFile& operator=(const TInputFile&) = delete;
 
   // Reads on until buffer is full or the file ends, and returns how many
   // octets it read. Throws EFileReadError.
@@ -103,7 +107,7 @@ class TInputFile {
   std::size_t ReadUpTo(char* data, std::size_t size);
 
   std::filesystem::path FPath;
-  std::ifstream FStream;
+  std::unique_ptr<std::ifstream> FStream;  // a pointer keeps <fstream> out of this header
 };
 
 // The whole content of the file at path; throws as TInputFile.
