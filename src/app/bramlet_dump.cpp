@@ -2,12 +2,10 @@
 // blocks, begin-base64, bare Base64) as the structure tree lists it, or its XML
 // export; --elements keeps the one-line-per-element walk of a raw BER file;
 // --check, --element and --json are in dump_check.cpp, --diff in dump_diff.cpp.
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -110,20 +108,6 @@ std::string ExecutableFolder(const char* argv0) {
   return exe.parent_path().string();
 }
 
-bool ReadFile(const std::string& name, std::vector<std::uint8_t>& bytes, std::string& problem) {
-  std::ifstream file(name, std::ios::binary);
-  if (!file) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    problem = "read error";
-    return false;
-  }
-  return true;
-}
-
 int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
   std::uintmax_t size = 0;
   try {
@@ -137,13 +121,18 @@ int DumpRawElements(const std::string& input, const asn::TOIDDictionary& oids) {
               << asn::MaxInputSize << " are supported\n";
     return ExitUsage;
   }
-  std::vector<std::uint8_t> bytes;
-  std::string problem;
-  if (!ReadFile(input, bytes, problem)) {
-    std::cerr << "bramlet-dump: cannot read " << input << ": " << problem << '\n';
+  std::string bytes;
+  try {
+    bytes = io::ReadWholeFile(input);
+  } catch (const io::EFileReadError&) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": read error\n";
+    return ExitUsage;
+  } catch (const io::EFileError& e) {
+    std::cerr << "bramlet-dump: cannot read " << input << ": " << e.Reason << '\n';
     return ExitUsage;
   }
-  return app::DumpElements(bytes, oids, std::cout, std::cerr);
+  const std::span<const std::uint8_t> octets(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return app::DumpElements(octets, oids, std::cout, std::cerr);
 }
 
 void PrintTree(const viewer::TDecodedDocument& document, bool attributes) {

@@ -79,12 +79,6 @@ void AppendShown(std::string& line, const std::u16string& text) {
   }
 }
 
-std::string FormatElementLine(const asn::TASNTag& tag, int depth) {
-  std::string line;
-  AppendElementLine(line, tag, depth);
-  return line;
-}
-
 int DumpElements(std::span<const std::uint8_t> bytes, const asn::TOIDDictionary& oids, std::ostream& out,
                  std::ostream& err) {
   asn::TASNParser parser;

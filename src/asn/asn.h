@@ -205,7 +205,6 @@ class TASNParser {
   std::u16string DecodeBoolean(std::span<const std::uint8_t> s) const;
   std::u16string DecodeInteger(std::span<const std::uint8_t> s, std::int32_t& bitLength, std::uint8_t scale) const;
   std::u16string DecodeBitString(std::span<const std::uint8_t> s, std::uint8_t& unusedBits) const;
-  std::u16string DecodeOctetString(std::span<const std::uint8_t> s) const;
   std::u16string DecodeOID(std::span<const std::uint8_t> s, std::u16string& oidDescr, bool relative) const;
   std::u16string DecodeUniversalString(std::span<const std::uint8_t> s) const;
   std::u16string DecodeUTCTime(std::span<const std::uint8_t> s) const;

@@ -5,6 +5,7 @@
 
 #include "asn/asn.h"
 #include "asn/ber_header.h"
+#include "asn/element_tree.h"
 #include "asn/render.h"
 #include "asn/utf.h"
 #include "text/ascii.h"
@@ -97,6 +98,25 @@ void SetFault(TASNTag& tag, Bytes contents, bool spaceInHex, const char* message
   for (const char* c = message; *c != 0; ++c) tag.Error.push_back(static_cast<unsigned char>(*c));
 }
 
+// A character string as its type reads its octets: UTF-8, UCS-4, UCS-2, and
+// one octet a character for the rest.
+void RenderCharacters(std::u16string& out, std::uint8_t universal, Bytes contents) {
+  switch (universal) {
+    case utUtf8String:
+      AppendUtf8(out, contents);
+      return;
+    case utUniversalString:
+      RenderUniversalString(out, contents);
+      return;
+    case utBmpString:
+      RenderBMPString(out, contents);
+      return;
+    default:
+      AppendLatin1(out, contents);
+      return;
+  }
+}
+
 }  // namespace
 
 void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDictionary* dictionary) {
@@ -107,7 +127,12 @@ void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDic
     return;
   }
   try {
-    switch (tag.UniversalTag()) {
+    const std::uint8_t universal = tag.UniversalTag();
+    if (IsCharacterString(universal)) {
+      RenderCharacters(out, universal, contents);
+      return;
+    }
+    switch (universal) {
       case utBoolean:
         RenderBoolean(out, contents);
         break;
@@ -125,33 +150,14 @@ void RenderContents(TASNTag& tag, Bytes contents, bool spaceInHex, const TOIDDic
       case utReal:
         RenderReal(out, contents);
         break;
-      case utUtf8String:
-        AppendUtf8(out, contents);
-        break;
       case utRelativeOid:
         RenderOID(out, contents, tag.OIDDescr, /*relative=*/true, dictionary);
-        break;
-      case utNumericString:
-      case utPrintableString:
-      case utT61String:
-      case utVideotexString:
-      case utIA5String:
-      case utGraphicString:
-      case utVisibleString:
-      case utGeneralString:
-        AppendLatin1(out, contents);
         break;
       case utUtcTime:
         RenderUTCTime(out, contents);
         break;
       case utGeneralizedTime:
         RenderGeneralizedTime(out, contents);
-        break;
-      case utUniversalString:
-        RenderUniversalString(out, contents);
-        break;
-      case utBmpString:
-        RenderBMPString(out, contents);
         break;
       default:
         text::AppendHexOctets(out, contents, spaceInHex ? u' ' : u'\0');

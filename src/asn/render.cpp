@@ -177,10 +177,6 @@ std::u16string TASNParser::DecodeBitString(std::span<const std::uint8_t> s, std:
   return Rendered(RenderBitString, s, unusedBits, SpaceInHex);
 }
 
-std::u16string TASNParser::DecodeOctetString(std::span<const std::uint8_t> s) const {
-  return HexString(s, SpaceInHex);
-}
-
 std::u16string TASNParser::DecodeOID(std::span<const std::uint8_t> s, std::u16string& oidDescr,
                                      bool relative) const {
   return Rendered(RenderOID, s, oidDescr, relative, OIDDictionary);

@@ -2,12 +2,9 @@
 // document, each decoded inside the failure capture.
 #include "document/document.h"
 
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
 #include "asn/asn.h"
 #include "document/chunked_array.h"
@@ -20,20 +17,12 @@ namespace viewer {
 
 namespace {
 
-[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path) {
-  throw io::EFileError(what, path, std::error_code(errno, std::generic_category()).message());
-}
-
 // Reads at most limit octets from the start of the file.
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path, std::uintmax_t limit) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) ThrowFileError("Cannot open", path);
+  io::TInputFile file(path);
   std::vector<std::uint8_t> data;
   AssignLarge(data, static_cast<std::size_t>(limit));
-  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (in.bad()) ThrowFileError("Cannot read", path);
-  data.resize(static_cast<std::size_t>(in.gcount()));
+  data.resize(file.Read(data));
   return data;
 }
 

@@ -1,11 +1,13 @@
-// The operating-system side of files: delimiters, and writing by way of a
-// temporary and a rename (how each system opens, flushes and names).
+// The operating-system side of files: delimiters, reading, and writing by way
+// of a temporary and a rename (how each system opens, flushes and names).
 #include "io/files.h"
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -143,6 +145,41 @@ std::uintmax_t InputFileSize(const fs::path& path) {
   if (error) throw EFileError("Cannot open", path, error.message());
   return size;
 }
+
+TInputFile::TInputFile(fs::path path) : FPath(std::move(path)) {
+  errno = 0;
+  FStream = std::make_unique<std::ifstream>(FPath, std::ios::binary);
+  if (!*FStream) throw EFileError("Cannot open", FPath, Reason(errno));
+}
+
+TInputFile::~TInputFile() = default;
+
+std::size_t TInputFile::ReadUpTo(char* data, std::size_t size) {
+  // A failing read sets the bad bit; a stream buffer read directly would throw.
+  FStream->read(data, static_cast<std::streamsize>(size));
+  if (FStream->bad()) throw EFileReadError("Cannot read", FPath, Reason(errno));
+  return static_cast<std::size_t>(FStream->gcount());
+}
+
+std::size_t TInputFile::Read(std::span<std::uint8_t> buffer) {
+  return ReadUpTo(reinterpret_cast<char*>(buffer.data()), buffer.size());
+}
+
+std::string TInputFile::ReadRest() {
+  constexpr std::size_t Piece = 1 << 16;
+  std::string bytes;
+  for (;;) {
+    const std::size_t old = bytes.size();
+    bytes.resize(old + Piece);
+    const std::size_t read = ReadUpTo(bytes.data() + old, Piece);
+    if (read < Piece) {
+      bytes.resize(old + read);
+      return bytes;
+    }
+  }
+}
+
+std::string ReadWholeFile(const fs::path& path) { return TInputFile(path).ReadRest(); }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes, bool ownerOnly) {
   TAtomicFile file(target, ownerOnly);

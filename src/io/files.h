@@ -3,11 +3,15 @@
 // writing a file so that it is either wholly old or wholly new (the content goes
 // to a temporary file beside the target, reaches the disk, and replaces the
 // target by a rename), for the settings store, the INI-location flag and the
-// XML export; and the size of an input file, in words a user can act on.
+// XML export; the size of an input file, in words a user can act on; and the
+// one way every layer reads a file.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,6 +43,13 @@ class EFileError : public std::runtime_error {
   EFileError(const std::string& action, const std::filesystem::path& path, const std::string& reason)
       : std::runtime_error(action + " " + PathText(path) + ": " + reason), Reason(reason) {}
   std::string Reason;
+};
+
+// A file that was opened but could not be read to its end: what() is
+// "Cannot read <path>: <reason>".
+class EFileReadError : public EFileError {
+ public:
+  using EFileError::EFileError;
 };
 
 // A new version of target, written piece by piece. Until Commit succeeds the
@@ -74,6 +85,33 @@ class TAtomicFile {
 // EFileError "Cannot open <path>: <reason>" when there is no file there, and
 // says so when path names a folder.
 std::uintmax_t InputFileSize(const std::filesystem::path& path);
+
+// A file open for reading from its start. Opened before the caller sets aside
+// memory for its content, so a file that cannot be opened costs none.
+class TInputFile {
+ public:
+  // Throws EFileError "Cannot open <path>: <reason>".
+  explicit TInputFile(std::filesystem::path path);
+  ~TInputFile();
+  TInputFile(const TInputFile&) = delete;
+  TInputFile& operator=(const TInputFile&) = delete;
+
+  // Reads on until buffer is full or the file ends, and returns how many
+  // octets it read. Throws EFileReadError.
+  std::size_t Read(std::span<std::uint8_t> buffer);
+  // The rest of the file, however long it turns out to be (a size asked
+  // beforehand may be wrong, as for files under /proc). Throws EFileReadError.
+  std::string ReadRest();
+
+ private:
+  std::size_t ReadUpTo(char* data, std::size_t size);
+
+  std::filesystem::path FPath;
+  std::unique_ptr<std::ifstream> FStream;  // a pointer keeps <fstream> out of this header
+};
+
+// The whole content of the file at path; throws as TInputFile.
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 // The whole content at once, as TAtomicFile writes it.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, bool ownerOnly = false);

@@ -1,11 +1,7 @@
 // INI parsing, formatting and safe saving.
 #include "settings/ini.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unordered_set>
 #include <utility>
 
@@ -168,10 +164,14 @@ TIniFile LoadIniFile(const std::string& path) {
     return {};
   }
   if (fs::is_directory(fsPath, error)) throw EIniError("\"" + path + "\" is a folder");
-  std::ifstream in(fsPath, std::ios::binary);
-  if (!in) throw EIniError("Cannot open \"" + path + "\": " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw EIniError("Cannot read \"" + path + "\"");
+  std::string bytes;
+  try {
+    bytes = io::ReadWholeFile(fsPath);
+  } catch (const io::EFileReadError&) {
+    throw EIniError("Cannot read \"" + path + "\"");
+  } catch (const io::EFileError& e) {
+    throw EIniError("Cannot open \"" + path + "\": " + e.Reason);
+  }
   return TIniFile::FromBytes(bytes);
 }
 

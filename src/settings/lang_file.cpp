@@ -1,12 +1,10 @@
 // Language tables and the decoding of language files.
 #include "settings/lang_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 
+#include "io/files.h"
 #include "settings/text.h"
 #include "text/ascii.h"
 
@@ -100,10 +98,14 @@ TLangTable ReadLanguageText(std::string_view bytes, platform::ISystem& system) {
 
 TLangTable ReadLanguageFile(const std::string& path, platform::ISystem& system) {
   std::filesystem::path fsPath(std::u8string(path.begin(), path.end()));
-  std::ifstream in(fsPath, std::ios::binary);
-  if (!in) throw ELanguageError("Cannot open file \"" + path + "\". " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw ELanguageError("Cannot read file \"" + path + "\"");
+  std::string bytes;
+  try {
+    bytes = io::ReadWholeFile(fsPath);
+  } catch (const io::EFileReadError&) {
+    throw ELanguageError("Cannot read file \"" + path + "\"");
+  } catch (const io::EFileError& e) {
+    throw ELanguageError("Cannot open file \"" + path + "\". " + e.Reason);
+  }
   return ReadLanguageText(bytes, system);
 }
 

@@ -526,10 +526,10 @@ void TSettingsForm::ComboBoxChange(std::string_view name, int itemIndex) {
   combo.ItemIndex = itemIndex;
   TSettings& settings = MainForm.Settings();
   if (name == "cbTreeFontName") {
-    settings.FontName = combo.Items[itemIndex];
+    settings.FontName = combo.Items[static_cast<std::size_t>(itemIndex)];
     MainForm.ApplyTreeFontName();
   } else if (name == "cbHexFontName") {
-    settings.Hex.FontName = combo.Items[itemIndex];
+    settings.Hex.FontName = combo.Items[static_cast<std::size_t>(itemIndex)];
     MainForm.SetHexFont();
   } else if (name == "cbHexStringSize") {
     settings.Hex.StringSize = itemIndex == 0 ? 8 : 16;
@@ -638,7 +638,7 @@ void TSettingsForm::LanguageChange(int itemIndex) {
   TControl& languages = Controls["cbLanguage"];
   languages.ItemIndex = itemIndex;
   // A file that fails to load has reported itself; English is then in effect.
-  if (!LoadLanguage(MainForm.Platform(), LangList[itemIndex].FileName, /*force=*/true)) languages.ItemIndex = 0;
+  if (!LoadLanguage(MainForm.Platform(), LangList[static_cast<std::size_t>(itemIndex)].FileName, /*force=*/true)) languages.ItemIndex = 0;
   MainForm.SetMainMenuCaptions();
   MainForm.UpdateMainStatusBar();
   SetCaptions();

@@ -98,8 +98,6 @@ class TSettingsForm final : public TDialogController {
   void SetCaptions();
   void SettingsToControls();
   void SpinChanged(std::string_view name, int value);
-  void TreeSwatchClick(TControl& swatch);
-  void HexSwatchClick(TControl& swatch);
   void LanguageChange(int itemIndex);
   void RestoreDefaults();
 };

@@ -267,12 +267,6 @@ void VirtualTree::SetSelected(TNodeId node, bool selected) {
   InvalidateNode(node);
 }
 
-void VirtualTree::ClearSelection() {
-  if (FSelection.empty()) return;
-  FSelection.clear();
-  Invalidate();
-}
-
 void VirtualTree::SetFocusedNode(TNodeId node) {
   if (!IsValidNode(node)) node = NoNode;
   if (node == FFocused) return;

@@ -143,7 +143,6 @@ class VirtualTree {
   bool IsSelected(TNodeId node) const { return FSelection.count(node) != 0; }
   // Single selection: selecting a row deselects the others.
   void SetSelected(TNodeId node, bool selected);
-  void ClearSelection();
   TNodeId FocusedNode() const { return FFocused; }
   int FocusedColumn() const { return FFocusedColumn; }
   // Both fire OnFocusChanged when the value changes.
@@ -174,7 +173,6 @@ class VirtualTree {
   // Repaints requested inside an update bracket are sent once, at its end.
   void BeginUpdate();
   void EndUpdate();
-  bool IsUpdating() const { return FUpdateCount > 0; }
   void Invalidate();
   void InvalidateNode(TNodeId node);
 

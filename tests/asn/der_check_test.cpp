@@ -154,7 +154,7 @@ TEST(DerCheck, TheTypingDecidesTheRulesOfAnElement) {
     std::uint8_t Universal = utNone;
     bool Opaque = false;
     TSetKind Kind = TSetKind::skNone;
-    std::uint8_t ImplicitUniversal(std::uint32_t e) const override { return e == 0 ? Universal : utNone; }
+    std::uint8_t ImplicitUniversal(std::uint32_t e) const override { return e == 0 ? Universal : std::uint8_t{utNone}; }
     bool IsOpaque(std::uint32_t e) const override { return e == 0 && Opaque; }
     TSetKind SetKind(std::uint32_t e) const override { return e == 0 ? Kind : TSetKind::skNone; }
   };

@@ -1,14 +1,18 @@
 // The atomic file writer: the target is old or new, never half written, and no
-// temporary file is left behind.
+// temporary file is left behind; and the file reader every layer uses.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "io/files.h"
 
@@ -81,6 +85,40 @@ TEST_F(AtomicFile, FailuresNameTheFileAndLeaveNoTrace) {
   EXPECT_THROW(WriteFileAtomically(occupied, "x"), EFileError);
   EXPECT_TRUE(fs::is_directory(occupied / "inside"));
   EXPECT_EQ(Files(), 1u) << "the occupied folder alone";
+}
+
+TEST_F(AtomicFile, ReaderTakesEveryOctetAndNamesWhatFailed) {
+  // Around the reader's 64 KiB piece, where a whole-file loop stops early or late.
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536},
+                           std::size_t{65537}, std::size_t{3 * 65536 + 7}}) {
+    SCOPED_TRACE(size);
+    std::string content(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+    const fs::path path = Folder / "in.bin";
+    Put(path, content);
+    EXPECT_EQ(ReadWholeFile(path), content);
+    std::vector<std::uint8_t> start(100, 0xEE);
+    start.resize(TInputFile(path).Read(start));
+    EXPECT_EQ(std::string(start.begin(), start.end()), content.substr(0, 100));
+  }
+
+  const fs::path missing = Folder / "missing.bin";
+  try {
+    ReadWholeFile(missing);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileReadError& e) {
+    ADD_FAILURE() << "a missing file is not a failed read: " << e.what();
+  } catch (const EFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open " + PathText(missing) + ": " + e.Reason);
+    EXPECT_EQ(e.Reason, std::strerror(ENOENT));
+  }
+  // A folder opens as a file on POSIX, and reading it fails.
+  try {
+    ReadWholeFile(Folder);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + PathText(Folder) + ": " + std::strerror(EISDIR));
+  }
 }
 
 TEST(Paths, FolderGetsOneTrailingDelimiter) {

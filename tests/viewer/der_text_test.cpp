@@ -138,6 +138,7 @@ TEST(DerText, EveryTextReadsAsBramletDumpHasAlwaysWrittenIt) {
   // INTEGER after it moves up a place, and the coefficient is missing.
   const std::string rsaData = test::ReadAll(test::SamplesDir() / "rsa-key.der");
   std::vector<std::uint8_t> rsa(rsaData.begin(), rsaData.end());
+  ASSERT_GT(rsa.size(), 665u);
   rsa.erase(rsa.begin() + 533, rsa.begin() + 665);
   const std::size_t content = rsa.size() - 4;
   rsa[2] = static_cast<std::uint8_t>(content >> 8);

@@ -59,7 +59,7 @@ const TFontEntry& EntryFor(const platform::TFont& font) {
 // The 16 by 16 icons as images, made once from their RGBA pixels.
 const QImage& IconImage(platform::TIcon icon) {
   static std::array<QImage, platform::IconCount> images;
-  QImage& image = images[static_cast<int>(icon)];
+  QImage& image = images[static_cast<std::size_t>(icon)];
   if (!image.isNull()) return image;
   // 0xAARRGGBB with straight alpha is QImage's ARGB32 layout exactly.
   QImage source(reinterpret_cast<const uchar*>(IconPixels(icon)), platform::IconSize, platform::IconSize, platform::IconSize * 4,

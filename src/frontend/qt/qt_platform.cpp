@@ -69,7 +69,7 @@ QString QtFilter(const std::u16string& filter) {
 std::optional<platform::TColor> QColorDialogChooser(platform::TColor initial, std::span<const platform::TColor> customColors, bool) {
   // Qt's chooser always shows its full picker, so "fully open" needs nothing more.
   const int slotCount = std::min<int>(static_cast<int>(customColors.size()), QColorDialog::customCount());
-  for (int i = 0; i < slotCount; ++i) QColorDialog::setCustomColor(i, ToQColor(customColors[i]));
+  for (int i = 0; i < slotCount; ++i) QColorDialog::setCustomColor(i, ToQColor(customColors[static_cast<std::size_t>(i)]));
   const QColor chosen = QColorDialog::getColor(ToQColor(initial), TViewerScope::Current());
   if (!chosen.isValid()) return std::nullopt;
   return FromQColor(chosen);

@@ -21,7 +21,7 @@ using viewer::TView;
 
 namespace {
 
-int ViewIndex(TView view) { return static_cast<int>(view); }
+std::size_t ViewIndex(TView view) { return static_cast<std::size_t>(view); }
 
 void Place(QWidget& widget, const platform::TRect& rect) {
   widget.setGeometry(ToQRect(rect));
@@ -42,7 +42,7 @@ TViewerWidget::TViewerWidget(viewer::TViewerController& controller, QWidget* par
     connect(native, &QScrollBar::valueChanged, this, [this, bar](int value) {
       if (!FSyncingBars) Guard([&] { FController.Scroll(bar, viewer::TScrollRequest::srThumb, value); });
     });
-    FBars[static_cast<int>(bar)] = native;
+    FBars[static_cast<std::size_t>(bar)] = native;
   }
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(FViews[ViewIndex(FController.FocusedView())]);

@@ -75,7 +75,7 @@ class TViewerWidget : public QWidget, public viewer::IViewEvents, public setting
   bool FIdleWorkQueued = false;
 
   void PlaceChildren();
-  QScrollBar* Bar(viewer::TScrollBar bar) const { return FBars[static_cast<int>(bar)]; }
+  QScrollBar* Bar(viewer::TScrollBar bar) const { return FBars[static_cast<std::size_t>(bar)]; }
   // The bar from the core's scroll state.
   void SyncScrollBar(viewer::TScrollBar bar);
   void RunIdleWork();

@@ -30,8 +30,6 @@ class TViewerWindow : public viewer::IViewEvents, public settings::IDialogRunner
   viewer::TViewerController& Controller() { return FController; }
   // The child window that shows view; for tests and focus.
   HWND ViewWindow(viewer::TView view) const { return FViews[static_cast<int>(view)]; }
-  // The context menu while it is open; null otherwise.
-  HMENU OpenMenu() const { return FOpenMenu; }
 
   // Runs body, an entry from Win32 into the core, as the current viewer.
   // Nothing it throws leaves: showMessage true reports a failure in a message

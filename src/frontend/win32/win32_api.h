@@ -33,9 +33,6 @@ inline const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast
 inline std::u16string FromWide(std::wstring_view text) {
   return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
 }
-inline std::wstring ToWide(std::u16string_view text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
 // The module (DLL or program) that holds this code, the one place it is asked
 // for: window classes are registered for it, and a plug-in finds its data
 // files beside itself, not beside the host.

@@ -74,14 +74,15 @@ namespace {
 std::u16string Latin1(const std::string& bytes) {
   std::u16string out;
   out.reserve(bytes.size());
-  for (unsigned char c : bytes) out.push_back(c);
+  for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
   return out;
 }
 
 // Windows-1251: 0xC0..0xFF are U+0410..U+044F; 0xA8 Ё, 0xB8 ё; the rest as Latin-1.
 std::u16string Cyrillic1251(const std::string& bytes) {
   std::u16string out;
-  for (unsigned char c : bytes) {
+  for (char octet : bytes) {
+    const auto c = static_cast<unsigned char>(octet);
     if (c >= 0xC0)
       out.push_back(static_cast<char16_t>(0x0410 + (c - 0xC0)));
     else if (c == 0xA8)

@@ -106,13 +106,6 @@ std::vector<const TDrawCall*> TRecordingCanvas::TextsEqual(const std::u16string&
   return out;
 }
 
-std::vector<std::u16string> TRecordingCanvas::Texts() const {
-  std::vector<std::u16string> out;
-  for (const TDrawCall& call : Calls)
-    if (call.Kind == TDrawKind::dkText) out.push_back(call.Text);
-  return out;
-}
-
 std::optional<TColor> TRecordingCanvas::ColorAt(int x, int y, bool frames) const {
   std::optional<TColor> color;
   for (const TDrawCall& call : Calls) {

@@ -47,8 +47,6 @@ class TRecordingCanvas : public ICanvas {
   std::vector<const TDrawCall*> OfKind(TDrawKind kind) const;
   // Text calls whose text is exactly text, in drawing order.
   std::vector<const TDrawCall*> TextsEqual(const std::u16string& text) const;
-  // Every text drawn, in order.
-  std::vector<std::u16string> Texts() const;
   // The last fill (or frame pixel, with frames true) painted over the point:
   // the colour the point ends up in among fills; none when nothing covers it.
   std::optional<TColor> ColorAt(int x, int y, bool frames = true) const;

@@ -14,8 +14,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <sstream>
+#include <string>
 
 #include "io/files.h"
 #include "text/utf.h"
@@ -176,9 +176,14 @@ bool TPosixSystem::CanWriteFolder(const std::string& folder) {
 bool TPosixSystem::ReadIniFolderFlag() {
   std::string path = IniFolderFlagPath();
   if (path.empty()) return false;
-  std::ifstream in(path);
+  std::string text;
+  try {
+    text = io::ReadWholeFile(path);
+  } catch (const io::EFileError&) {
+    return false;
+  }
   long value = 0;
-  if (!(in >> value)) return false;
+  if (!(std::istringstream(text) >> value)) return false;
   return value != 0;
 }
 
