@@ -171,7 +171,8 @@ int WriteElement(const viewer::TDecodedDocument& document, std::int64_t offset, 
     const asn::TElementHeader h = doc.Header(e);
     if (h.Offset != offset) continue;
     const std::span<const std::uint8_t> encoding =
-        std::span<const std::uint8_t>(*document.Bytes()).subspan(h.Offset, h.FullLength());
+        std::span<const std::uint8_t>(*document.Bytes())
+            .subspan(static_cast<std::size_t>(h.Offset), static_cast<std::size_t>(h.FullLength()));
     if (pem) {
       out << text::PemBlock(schema::PemLabel(doc, *document.Bytes(), e, document.PemLabel()), encoding);
     } else {
